@@ -1,0 +1,28 @@
+# Libraries the build uses, all from Debian packages installed by scripts/setup.sh.
+find_package(Threads REQUIRED)
+find_package(PkgConfig REQUIRED)
+find_package(GTest REQUIRED)
+find_package(Boost 1.74 REQUIRED)
+
+pkg_check_modules(UTFCPP IMPORTED_TARGET utf8cpp)
+if(NOT UTFCPP_FOUND)
+  # libutfcpp-dev installs its headers under /usr/include/utf8cpp.
+  add_library(PkgConfig::UTFCPP INTERFACE IMPORTED)
+  set_target_properties(PkgConfig::UTFCPP PROPERTIES INTERFACE_INCLUDE_DIRECTORIES /usr/include/utf8cpp)
+endif()
+
+pkg_check_modules(FFMPEG REQUIRED IMPORTED_TARGET libavcodec libavformat libavutil)
+pkg_check_modules(FREETYPE REQUIRED IMPORTED_TARGET freetype2)
+pkg_check_modules(JSONCPP REQUIRED IMPORTED_TARGET jsoncpp)
+pkg_check_modules(PNG REQUIRED IMPORTED_TARGET libpng)
+pkg_check_modules(GSTRTSP REQUIRED IMPORTED_TARGET gstreamer-rtsp-server-1.0 gstreamer-1.0 gstreamer-app-1.0)
+pkg_check_modules(DUKTAPE IMPORTED_TARGET duktape)
+find_package(JPEG REQUIRED)
+
+# OpenCV ships no pkg-config file without libopencv-dev: name the four libraries directly and keep
+# its headers as system headers (they warn under C++20).
+add_library(veltrin_opencv INTERFACE)
+target_include_directories(veltrin_opencv SYSTEM INTERFACE /usr/include/opencv4)
+target_link_libraries(veltrin_opencv INTERFACE opencv_core opencv_imgproc opencv_calib3d opencv_imgcodecs)
+
+find_package(benchmark QUIET)

@@ -1,0 +1,65 @@
+# Helpers that give every subsystem library and test executable the same shape.
+include(GoogleTest)
+
+# veltrin_subsystem(<name> [DEPS <targets>...]): a static library of the system's own code made of
+# every .cpp below the folder; its symbols stay hidden so that npVeltrin.so exports only its entry points.
+function(veltrin_subsystem name)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(sources)
+    add_library(${name} STATIC ${sources})
+    set(scope PUBLIC)
+  else()
+    add_library(${name} INTERFACE)
+    set(scope INTERFACE)
+  endif()
+  target_include_directories(${name} ${scope} ${PROJECT_SOURCE_DIR})
+  if(sources)
+    set_target_properties(${name} PROPERTIES CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
+  endif()
+  if(ARG_DEPS)
+    target_link_libraries(${name} ${scope} ${ARG_DEPS})
+  endif()
+endfunction()
+
+# veltrin_test(<name> LABELS <labels>... [SOURCES <files>...] [LIBS <targets>...]): one GoogleTest
+# executable whose cases are registered one by one with CTest, each carrying the given labels.
+function(veltrin_test name)
+  cmake_parse_arguments(ARG "" "" "LABELS;SOURCES;LIBS" ${ARGN})
+  if(NOT ARG_SOURCES)
+    file(GLOB ARG_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
+  endif()
+  if(NOT ARG_SOURCES)
+    return()
+  endif()
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  gtest_discover_tests(${name}
+    PROPERTIES LABELS "${ARG_LABELS}"
+    ENVIRONMENT "VELTRIN_BUILD_DIR=${CMAKE_BINARY_DIR};VELTRIN_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
+    DISCOVERY_TIMEOUT 60)
+endfunction()
+
+# veltrin_test_folder(<prefix> LABEL <label> [LIBS <targets>...]): every *_test.cpp below the folder
+# becomes <prefix>_tests labelled <label>; every *_e2e_test.cpp (tests that load npVeltrin.so or use
+# the loopback camera) becomes <prefix>_e2e_tests labelled <label> and e2e.
+function(veltrin_test_folder prefix)
+  cmake_parse_arguments(ARG "" "LABEL" "LIBS" ${ARGN})
+  file(GLOB_RECURSE all CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
+  set(unit "")
+  set(e2e "")
+  foreach(f ${all})
+    if(f MATCHES "_e2e_test\\.cpp$")
+      list(APPEND e2e ${f})
+    else()
+      list(APPEND unit ${f})
+    endif()
+  endforeach()
+  if(unit)
+    veltrin_test(${prefix}_tests LABELS ${ARG_LABEL} SOURCES ${unit} LIBS ${ARG_LIBS})
+  endif()
+  if(e2e)
+    veltrin_test(${prefix}_e2e_tests LABELS ${ARG_LABEL} e2e SOURCES ${e2e} LIBS ${ARG_LIBS})
+  endif()
+endfunction()

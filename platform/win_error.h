@@ -1,0 +1,22 @@
+// The calling thread's last-error code, as the platform's calls set it.
+#pragma once
+
+#include "platform/win_types.h"
+
+#define ERROR_SUCCESS 0L
+#define ERROR_FILE_NOT_FOUND 2L
+#define ERROR_PATH_NOT_FOUND 3L
+#define ERROR_ACCESS_DENIED 5L
+#define ERROR_INVALID_HANDLE 6L
+#define ERROR_NOT_ENOUGH_MEMORY 8L
+#define ERROR_INVALID_PARAMETER 87L
+#define ERROR_INSUFFICIENT_BUFFER 122L
+#define ERROR_MORE_DATA 234L
+#define ERROR_NO_MORE_ITEMS 259L
+#define ERROR_NO_UNICODE_TRANSLATION 1113L
+#define ERROR_INVALID_WINDOW_HANDLE 1400L
+#define ERROR_CLASS_ALREADY_EXISTS 1410L
+#define ERROR_CLASS_DOES_NOT_EXIST 1411L
+
+DWORD WINAPI GetLastError();
+void WINAPI SetLastError(DWORD code);
