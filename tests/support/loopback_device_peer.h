@@ -46,7 +46,7 @@ public:
 
     bool sendMessage(int32_t type, const std::string& body);
     bool sendRaw(const std::string& bytes);
-    // Sends the bytes in pieces of segmentSize, pausing between them so they travel separately.
+    // Sends the bytes in chunks of segmentSize, pausing between them so they travel separately.
     bool sendInSegments(const std::string& bytes, size_t segmentSize);
     void dropConnection();
 
