@@ -1,0 +1,59 @@
+// The TCP link to the camera: one connection to the camera's device port, greeted on every connect,
+// read by a thread of its own that turns the byte stream into messages and hands each to a callback.
+// A broken connection is re-established (40 ms apart) until five attempts in a row fail.
+#pragma once
+
+#include "app/device/device_message.h"
+#include "platform/win_sockets.h"
+
+#include <array>
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <thread>
+
+class DeviceMessageClient {
+public:
+    // The port is the camera's device port; another one only serves a local stand-in camera.
+    explicit DeviceMessageClient(uint16_t devicePort = kDeviceMessagePort);
+    ~DeviceMessageClient();
+    DeviceMessageClient(const DeviceMessageClient&) = delete;
+    DeviceMessageClient& operator=(const DeviceMessageClient&) = delete;
+
+    // Connects to the IPv4 address (dotted text) and starts the reader: 0, or -1 when the first
+    // connection fails (nothing runs then). A link that is running is stopped first.
+    int Start(const std::string& address, DeviceMessageCallback callback, void* user);
+    // Sends the stop word, ends the connection and the reader. Never call it from the callback.
+    void Stop();
+
+private:
+    typedef std::array<char, kMaxDeviceMessageBody + 1> MessageBuffer;
+
+    SOCKET Connect(const std::string& address, uint16_t port);
+    void ReceiveLoop();
+    bool ReceiveMessage(SOCKET s, MessageBuffer& buffer);
+    void Deliver(int type, const char* body, int length);
+
+    bool IsRunning();
+    bool Publish(SOCKET s);
+    void MarkGreeted();
+    SOCKET Abandon(SOCKET s);
+    void WaitBeforeReconnect();
+    void WakeAndSignalStop();
+    void CloseAfterStop();
+
+    // Guards the socket and the running flag, so that a stop and a reconnect never race: only the
+    // holder of this lock publishes, shuts down or closes the socket.
+    std::mutex socketLock_;
+    std::condition_variable stopRequested_;
+    SOCKET socket_ = INVALID_SOCKET;
+    bool greeted_ = false;  // the greeting went out on socket_, so a stop word may follow it
+    std::string address_;
+    uint16_t port_ = 0;
+    DeviceMessageCallback callback_ = nullptr;
+    bool running_ = false;
+    std::thread reader_;
+    void* user_ = nullptr;
+    const uint16_t devicePort_;
+    bool socketsStarted_ = false;
+};

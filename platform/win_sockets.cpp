@@ -1,0 +1,129 @@
+#include "platform/win_sockets.h"
+#include "platform/win_sockets_testing.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <mutex>
+#include <unistd.h>
+
+namespace {
+
+constexpr WORD kHighestVersion = MAKEWORD(2, 2);
+
+std::mutex usersLock;
+int users = 0;
+
+// POSIX descriptors are ints; a SOCKET outside that range (INVALID_SOCKET among them) names none.
+bool toDescriptor(SOCKET s, int& fd) {
+    if (s > static_cast<SOCKET>(INT_MAX)) {
+        errno = EBADF;
+        return false;
+    }
+    fd = static_cast<int>(s);
+    return true;
+}
+
+void describe(WSADATA& data, WORD version) {
+    std::memset(&data, 0, sizeof data);
+    data.wVersion = version;
+    data.wHighVersion = kHighestVersion;
+    std::strncpy(data.szDescription, "WinSock 2.0", WSADESCRIPTION_LEN);
+    std::strncpy(data.szSystemStatus, "Running", WSASYS_STATUS_LEN);
+}
+
+// The version both sides speak: the requested one, capped at the highest one offered.
+WORD agreedVersion(WORD requested) {
+    if (LOBYTE(requested) > 2 || (LOBYTE(requested) == 2 && HIBYTE(requested) > 2))
+        return kHighestVersion;
+    return requested;
+}
+
+}  // namespace
+
+int WSAAPI WSAStartup(WORD versionRequested, LPWSADATA data) {
+    if (LOBYTE(versionRequested) == 0)
+        return WSAVERNOTSUPPORTED;
+    if (data == nullptr)
+        return WSAEFAULT;
+    describe(*data, agreedVersion(versionRequested));
+    std::lock_guard<std::mutex> hold(usersLock);
+    ++users;
+    return 0;
+}
+
+int WSAAPI WSACleanup() {
+    std::lock_guard<std::mutex> hold(usersLock);
+    if (users == 0)
+        return SOCKET_ERROR;
+    --users;
+    return 0;
+}
+
+int WSAAPI closesocket(SOCKET s) {
+    int fd = -1;
+    if (!toDescriptor(s, fd))
+        return SOCKET_ERROR;
+    return ::close(fd) == 0 ? 0 : SOCKET_ERROR;
+}
+
+int WSAAPI send(SOCKET s, const char* buf, int len, int flags) {
+    int fd = -1;
+    if (!toDescriptor(s, fd))
+        return SOCKET_ERROR;
+    if (len < 0) {
+        errno = EINVAL;
+        return SOCKET_ERROR;
+    }
+    // The void* argument selects the C library's send, not this overload.
+    const ssize_t sent = ::send(fd, static_cast<const void*>(buf), static_cast<size_t>(len), flags | MSG_NOSIGNAL);
+    return sent < 0 ? SOCKET_ERROR : static_cast<int>(sent);
+}
+
+int WSAAPI WSAGetLastError() {
+    switch (errno) {
+    case 0: return 0;
+    case EINTR: return WSAEINTR;
+    case EBADF: return WSAENOTSOCK;
+    case ENOTSOCK: return WSAENOTSOCK;
+    case EACCES: return WSAEACCES;
+    case EFAULT: return WSAEFAULT;
+    case EINVAL: return WSAEINVAL;
+    case EMFILE: return WSAEMFILE;
+    case EWOULDBLOCK: return WSAEWOULDBLOCK;
+    case EINPROGRESS: return WSAEINPROGRESS;
+    case EALREADY: return WSAEALREADY;
+    case EDESTADDRREQ: return WSAEDESTADDRREQ;
+    case EMSGSIZE: return WSAEMSGSIZE;
+    case EPROTOTYPE: return WSAEPROTOTYPE;
+    case ENOPROTOOPT: return WSAENOPROTOOPT;
+    case EPROTONOSUPPORT: return WSAEPROTONOSUPPORT;
+    case EOPNOTSUPP: return WSAEOPNOTSUPP;
+    case EAFNOSUPPORT: return WSAEAFNOSUPPORT;
+    case EADDRINUSE: return WSAEADDRINUSE;
+    case EADDRNOTAVAIL: return WSAEADDRNOTAVAIL;
+    case ENETDOWN: return WSAENETDOWN;
+    case ENETUNREACH: return WSAENETUNREACH;
+    case ECONNABORTED: return WSAECONNABORTED;
+    // A send on a connection the peer has closed: Winsock reports the reset.
+    case EPIPE: return WSAECONNRESET;
+    case ECONNRESET: return WSAECONNRESET;
+    case ENOBUFS: return WSAENOBUFS;
+    case EISCONN: return WSAEISCONN;
+    case ENOTCONN: return WSAENOTCONN;
+    case ESHUTDOWN: return WSAESHUTDOWN;
+    case ETIMEDOUT: return WSAETIMEDOUT;
+    case ECONNREFUSED: return WSAECONNREFUSED;
+    case EHOSTUNREACH: return WSAEHOSTUNREACH;
+    default: return WSAEINVAL;
+    }
+}
+
+namespace platform {
+
+int socketLibraryUsers() {
+    std::lock_guard<std::mutex> hold(usersLock);
+    return users;
+}
+
+}  // namespace platform
