@@ -7,6 +7,7 @@
 #include <mutex>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "scripting/js_object.h"
@@ -39,9 +40,11 @@ public:
     // Runs inside callHandlers, as the browser side would on receiving the batch.
     std::function<void()> onCallHandlers;
 
-    std::vector<RecordedCall> calls() {
+    // Hands over the calls received since the last time, as a browser drains its queue; the
+    // recorded arguments may refer back to the firing object, so they must not stay here.
+    std::vector<RecordedCall> takeCalls() {
         std::lock_guard<std::mutex> lock(mutex_);
-        return calls_;
+        return std::exchange(calls_, {});
     }
 
     void* getNativeObject() override { return this; }
