@@ -10,12 +10,7 @@ namespace FB::testing {
 namespace {
 
 std::string invokeError(TestApi& api, const std::string& method, const VariantList& args) {
-    try {
-        api.Invoke(method, args);
-    } catch (const invalid_arguments& error) {
-        return error.what();
-    }
-    return "<nothing raised>";
+    return errorText<invalid_arguments>([&] { api.Invoke(method, args); });
 }
 
 std::string conversionText(const std::type_info& from, const std::type_info& to, int index) {
@@ -61,14 +56,7 @@ TEST(MethodWrapper, ArgumentsConvertLikeScriptValuesAndResultsAreWrapped) {
 
 TEST(MethodWrapper, ErrorsOfTheMethodItselfPassThroughUnchanged) {
     auto api = std::make_shared<TestApi>();
-    try {
-        api->Invoke("Fail", {});
-        FAIL() << "nothing raised";
-    } catch (const invalid_arguments&) {
-        FAIL() << "turned into an argument error";
-    } catch (const script_error& error) {
-        EXPECT_STREQ(error.what(), "camera refused");
-    }
+    EXPECT_EQ(errorText<script_error>([&] { api->Invoke("Fail", {}); }), "camera refused");
 }
 
 }  // namespace

@@ -10,6 +10,17 @@
 
 namespace FB::testing {
 
+// The text of the error of the given kind that the call raises.
+template <class Error, class Call>
+std::string errorText(Call&& call) {
+    try {
+        call();
+    } catch (const Error& error) {
+        return error.what();
+    }
+    return "<nothing raised>";
+}
+
 class TestApi : public JSAPIAuto {
 public:
     static constexpr int kSecretScope = 5;
