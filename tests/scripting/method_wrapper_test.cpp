@@ -51,6 +51,7 @@ TEST(MethodWrapper, ArgumentsConvertLikeScriptValuesAndResultsAreWrapped) {
     EXPECT_EQ(api->sizeArgs, (std::vector<float>{1.0f, 2.5f, 3.0f, 4.0f}));
     // A method without parameters ignores whatever it is given.
     EXPECT_TRUE(api->Invoke("Touch", {1, 2, 3}).isEmpty());
+    EXPECT_EQ(api->Invoke("describe", {}).cast<std::string>(), "<JSAPI-Auto Javascript Object>");
     EXPECT_EQ(api->calls, 4);
 }
 

@@ -31,6 +31,7 @@ public:
         addMethod("SetTargetSize", make_method(this, &TestApi::SetTargetSize));
         addMethod("Touch", make_method(this, &TestApi::Touch));
         addMethod("Fail", make_method(this, &TestApi::Fail));
+        addMethod("describe", make_method(this, &JSAPIAuto::ToString));  // a base-class member
         addProperty("Version", make_property(this, &TestApi::Version));
         addProperty("Level", make_property(this, &TestApi::getLevel, &TestApi::setLevel));
         addProperty("Sink", PropertyFunctors(GetPropFunctor(), [this](const variant& v) {
