@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/scripting/plain_plugin_object.h"
+
 #include "bad_cast_expectation.h"
 #include "scripting/cast_pointer.h"
 #include "scripting/js_object.h"
@@ -16,24 +18,7 @@ namespace {
 using FB::testing::expectBadVariantCast;
 namespace vd = FB::variant_detail;
 
-// A plug-in object with no members.
-class PluginObject : public FB::JSAPI {
-public:
-    void invalidate() override {}
-    void listMemberNames(std::vector<std::string>&) override {}
-    std::size_t countMembers() override { return 0; }
-    bool HasMethod(const std::string&) override { return false; }
-    bool HasProperty(int) override { return false; }
-    bool HasProperty(const std::string&) override { return false; }
-    FB::variant GetProperty(int) override { return {}; }
-    FB::variant GetProperty(const std::string&) override { return {}; }
-    void SetProperty(int, const FB::variant&) override {}
-    void SetProperty(const std::string&, const FB::variant&) override {}
-    void RemoveProperty(int) override {}
-    void RemoveProperty(const std::string&) override {}
-    FB::variant Invoke(const std::string&, const FB::VariantList&) override { return {}; }
-    FB::variant Construct(const FB::VariantList&) override { return {}; }
-};
+using PluginObject = FB::testing::PlainPluginObject;
 
 // A page object (array or plain object) whose properties the test sets, recording every read.
 class PageObject : public FB::JSObject {

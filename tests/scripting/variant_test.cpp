@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/scripting/plain_plugin_object.h"
+
 #include "bad_cast_expectation.h"
 #include "scripting/jsapi.h"
 #include "scripting/js_object.h"
@@ -23,24 +25,7 @@ long allocationsDuring(void (*work)()) {
     return FB::testing::allocationCount() - before;
 }
 
-// A plug-in object with no members: enough to be referenced by values.
-class PluginObject : public FB::JSAPI {
-public:
-    void invalidate() override {}
-    void listMemberNames(std::vector<std::string>&) override {}
-    std::size_t countMembers() override { return 0; }
-    bool HasMethod(const std::string&) override { return false; }
-    bool HasProperty(int) override { return false; }
-    bool HasProperty(const std::string&) override { return false; }
-    FB::variant GetProperty(int) override { return {}; }
-    FB::variant GetProperty(const std::string&) override { return {}; }
-    void SetProperty(int, const FB::variant&) override {}
-    void SetProperty(const std::string&, const FB::variant&) override {}
-    void RemoveProperty(int) override {}
-    void RemoveProperty(const std::string&) override {}
-    FB::variant Invoke(const std::string&, const FB::VariantList&) override { return {}; }
-    FB::variant Construct(const FB::VariantList&) override { return {}; }
-};
+using PluginObject = FB::testing::PlainPluginObject;
 
 TEST(Variant, DefaultValueIsEmptyAndNotNull) {
     const FB::variant value;
