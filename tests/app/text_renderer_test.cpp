@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -150,6 +151,14 @@ TEST_F(TextRendererTest, TextAtTheEdgesOrBeyondTheLayoutLimitStaysInsideThePictu
     EXPECT_EQ(draw("A", kWidth + 1, 10), before);  // starting beyond the width draws nothing
     EXPECT_EQ(draw("A", 10, kHeight + 1), before);
     EXPECT_EQ(draw("A", 10, 10, 0), before);
+}
+
+TEST(TextRendererWithoutFont, DamagedFontFileLeavesTheRendererUnloaded) {
+    test_support::ScopedMachineFolders machine;
+    const auto fonts = machine.driveRoot() / "c" / "Windows" / "Fonts";
+    std::filesystem::create_directories(fonts);
+    std::ofstream(fonts / "simhei.ttf") << "not a font at all";
+    EXPECT_FALSE(std::make_unique<TextRenderer>()->loaded());
 }
 
 TEST(TextRendererWithoutFont, DrawsNothing) {
