@@ -39,10 +39,11 @@ if [ ${#missing[@]} -gt 0 ]; then
   $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-# The stand-in drive root and its Windows fonts folder: simhei.ttf is WenQuanYi Micro Hei.
+# The stand-in drive root with drives C: and D: (the log goes to d:\) and the Windows fonts folder,
+# where simhei.ttf is WenQuanYi Micro Hei.
 drive_root="${VELTRIN_DRIVE_ROOT:-${XDG_DATA_HOME:-$HOME/.local/share}/veltrin/drives}"
 fonts="$drive_root/c/Windows/Fonts"
-mkdir -p "$fonts"
+mkdir -p "$fonts" "$drive_root/d"
 wqy=/usr/share/fonts/truetype/wqy/wqy-microhei.ttc
 if [ -f "$wqy" ] && [ "$(readlink "$fonts/simhei.ttf" 2>/dev/null)" != "$wqy" ]; then
   ln -sfn "$wqy" "$fonts/simhei.ttf"

@@ -1,5 +1,7 @@
 #include "app/device/device_message_client.h"
 
+#include "app/util/file_logger.h"
+
 #include <algorithm>
 #include <chrono>
 
@@ -8,11 +10,6 @@ namespace {
 constexpr int kConnectAttempts = 5;
 constexpr auto kReconnectPause = std::chrono::milliseconds(40);
 constexpr int kWordSize = 4;
-
-// The application log is linked in with the rest of the application; until then the link's log
-// lines are composed by their callers and dropped here.
-template <typename... Values>
-void WriteLog(const char* /*format*/, Values... /*values*/) {}
 
 void PutWord(char* at, uint32_t value) {
     for (int i = 0; i < kWordSize; ++i)
@@ -221,13 +218,13 @@ bool DeviceMessageClient::ReceiveMessage(SOCKET s, MessageBuffer& buffer) {
     if (!ReceiveAll(s, word, kWordSize))
         return false;
     const int type = GetWord(word);
-    WriteLog("receive msg type: %d", type);
+    FileLogger::Write("receive msg type: %d", type);
 
     if (!ReceiveAll(s, word, kWordSize))
         return false;
     const int length = GetWord(word);
     const int kept = std::min(length, kMaxDeviceMessageBody);
-    WriteLog("receive msg content len: %d", kept);
+    FileLogger::Write("receive msg content len: %d", kept);
     if (kept <= 0)
         return false;
 
@@ -242,7 +239,7 @@ bool DeviceMessageClient::ReceiveMessage(SOCKET s, MessageBuffer& buffer) {
 void DeviceMessageClient::Deliver(int type, const char* body, int length) {
     if (callback_ == nullptr)
         return;
-    WriteLog("receive msg callback, cmd: %d, len: %d in...", type, length);
+    FileLogger::Write("receive msg callback, cmd: %d, len: %d in...", type, length);
     callback_(type, body, length, user_);
-    WriteLog("receive msg callback, cmd: %d, len: %d out.", type, length);
+    FileLogger::Write("receive msg callback, cmd: %d, len: %d out.", type, length);
 }
