@@ -20,7 +20,9 @@ constexpr uint32_t kOpaqueBlack = 0xFF000000u;
 class TemporaryDriveRoot {
 public:
     explicit TemporaryDriveRoot(bool withFont) {
-        root_ = std::filesystem::temp_directory_path() / ("veltrin-surface-" + std::to_string(::getpid()));
+        static int serial = 0;
+        root_ = std::filesystem::temp_directory_path() /
+                ("veltrin-surface-" + std::to_string(::getpid()) + "-" + std::to_string(serial++));
         std::filesystem::create_directories(root_ / "c" / "Windows" / "Fonts");
         if (withFont) {
             std::filesystem::create_symlink("/usr/share/fonts/truetype/wqy/wqy-microhei.ttc",
