@@ -79,8 +79,9 @@ void announceInputLocked(std::unique_lock<std::mutex>& lock, const MSG& input) {
             lock.lock();
         }
     }
-    if (findWindowLocked(input.hwnd)) {
-        callProcedureUnlocked(lock, window->procedure, input.hwnd, WM_SETCURSOR,
+    // Looked up again: the activation may have destroyed or subclassed the window.
+    if (auto current = findWindowLocked(input.hwnd)) {
+        callProcedureUnlocked(lock, current->procedure, input.hwnd, WM_SETCURSOR,
                               reinterpret_cast<WPARAM>(input.hwnd), hit);
     }
 }
