@@ -173,6 +173,20 @@ bool validFilterWindowLocked(HWND filter) {
 
 namespace platform::detail {
 
+void sendNotify(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto self = currentQueue();
+    std::unique_lock<std::mutex> lock(windowSystem().lock);
+    auto window = findWindowLocked(handle);
+    if (!window) return;
+    if (window->queue == self) {
+        callProcedureUnlocked(lock, window->procedure, handle, message, wParam, lParam);
+        return;
+    }
+    if (!window->queue->alive) return;
+    window->queue->sent.push_back(std::make_shared<SentMessage>(SentMessage{handle, message, wParam, lParam, 0, false, nullptr}));
+    window->queue->wake.notify_all();
+}
+
 void postLocked(Window& window, const MSG& message, bool input) {
     window.queue->posted.push_back(PostedMessage{message, input});
     window.queue->wake.notify_all();
