@@ -2,9 +2,7 @@
 #pragma once
 
 #include "platform/win_types.h"
-
-struct HWND__;
-typedef struct HWND__* HWND;
+#include "platform/win_user_types.h"
 
 #ifndef MAX_PATH
 #define MAX_PATH 260

@@ -15,13 +15,6 @@ typedef LONG* LPLONG;
 #define WAIT_TIMEOUT 0x00000102u
 #define WAIT_FAILED 0xFFFFFFFFu
 
-struct SECURITY_ATTRIBUTES {
-    DWORD nLength;
-    LPVOID lpSecurityDescriptor;
-    BOOL bInheritHandle;
-};
-typedef SECURITY_ATTRIBUTES* LPSECURITY_ATTRIBUTES;
-
 // A recursive lock kept inside the caller's structure, as the original's is: the owning thread
 // may enter again and must leave as often as it entered.
 struct CRITICAL_SECTION {

@@ -51,6 +51,13 @@ typedef WCHAR* LPWSTR;
 typedef const WCHAR* LPCWSTR;
 typedef DWORD* LPDWORD;
 
+// Security attributes are accepted by the object-creating calls and ignored.
+typedef struct _SECURITY_ATTRIBUTES {
+    DWORD nLength;
+    LPVOID lpSecurityDescriptor;
+    BOOL bInheritHandle;
+} SECURITY_ATTRIBUTES, *LPSECURITY_ATTRIBUTES;
+
 #ifndef TRUE
 #define TRUE 1
 #endif
