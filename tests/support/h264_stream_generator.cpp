@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <stdexcept>
 #include <string>
@@ -34,15 +35,16 @@ H264StreamOptions StreamOptions(int width, int height, int frames, const std::st
 
 std::filesystem::path WriteH264Stream(const H264StreamOptions& options, const std::filesystem::path& dir) {
     const std::string size = std::to_string(options.width) + "x" + std::to_string(options.height);
-    const std::filesystem::path file = dir / ("testsrc_" + size + "_" + options.profile + "_" +
-                                              std::to_string(options.frames) + ".h264");
     std::string command = "ffmpeg -nostdin -hide_banner -loglevel error -y -f lavfi -i testsrc=size=" + size +
-                          ":rate=25 -frames:v " + std::to_string(options.frames) +
-                          " -pix_fmt yuv420p -c:v libx264 -preset " + options.preset + " -profile:v " +
+                          ":rate=25 -frames:v " + std::to_string(options.frames) + " -pix_fmt " +
+                          options.pixelFormat + " -c:v libx264 -preset " + options.preset + " -profile:v " +
                           options.profile;
     if (!options.x264Params.empty()) {
         command += " -x264-params '" + options.x264Params + "'";
     }
+    // Streams of different options get different names, so several can share one folder.
+    const std::filesystem::path file =
+        dir / ("testsrc_" + size + "_" + std::to_string(std::hash<std::string>{}(command)) + ".h264");
     command += " -f h264 '" + file.string() + "'";
     if (std::system(command.c_str()) != 0) {
         throw std::runtime_error("ffmpeg failed: " + command);

@@ -16,6 +16,7 @@ struct H264StreamOptions {
     std::string profile = "baseline";  // baseline, main or high
     std::string x264Params;            // extra libx264 options, e.g. "slices=4" or "cqm=jvt"
     std::string preset = "veryfast";
+    std::string pixelFormat = "yuv420p";
 };
 
 // A temporary folder under the system's temp dir, removed with everything in it on destruction.
