@@ -39,6 +39,9 @@ std::filesystem::path WriteH264Stream(const H264StreamOptions& options, const st
                           ":rate=25 -frames:v " + std::to_string(options.frames) + " -pix_fmt " +
                           options.pixelFormat + " -c:v libx264 -preset " + options.preset + " -profile:v " +
                           options.profile;
+    if (!options.filter.empty()) {
+        command += " -vf '" + options.filter + "'";
+    }
     if (!options.x264Params.empty()) {
         command += " -x264-params '" + options.x264Params + "'";
     }

@@ -17,6 +17,7 @@ struct H264StreamOptions {
     std::string x264Params;            // extra libx264 options, e.g. "slices=4" or "cqm=jvt"
     std::string preset = "veryfast";
     std::string pixelFormat = "yuv420p";
+    std::string filter;                // extra ffmpeg video filter, e.g. "noise=alls=12:allf=t" for camera-like grain
 };
 
 // A temporary folder under the system's temp dir, removed with everything in it on destruction.
