@@ -19,6 +19,8 @@ constexpr auto kIdleWait = std::chrono::milliseconds(40);
 // Bounds on what the network can make the decoder allocate.
 constexpr size_t kMaxPictureBytes = 16 * 1024 * 1024;
 constexpr int kMaxPictureSide = 8192;
+// The codec allocates its reference pictures from the stream's own size: allow up to 8K pictures.
+constexpr int64_t kMaxCodecPixels = int64_t{7680} * 4352;
 
 bool IsPlanar420(int format) {
     return format == AV_PIX_FMT_YUV420P || format == AV_PIX_FMT_YUVJ420P;
@@ -59,6 +61,7 @@ int H264Decoder::Open(FrameCallback callback, void* userData) {
     }
     // One thread per decoder: frame threading would hold back every picture by a frame per thread.
     codecContext_->thread_count = 1;
+    codecContext_->max_pixels = kMaxCodecPixels;
     if (avcodec_open2(codecContext_, codec_, nullptr) < 0) {
         ReleaseCodec();
         return -2;

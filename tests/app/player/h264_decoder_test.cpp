@@ -6,52 +6,46 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
+#include <numeric>
 #include <random>
 #include <vector>
 
 namespace {
 
-using test_support::H264StreamOptions;
 using test_support::NalUnit;
 using test_support::StreamOptions;
 
 struct Picture {
-    int width;
-    int height;
+    int width, height;
     std::vector<uint8_t> bytes;
 };
 
-// Collects the decoder's pictures; can hold the decode thread inside the callback on request.
+// Collects the decoder's pictures; while stalled, holds the decode thread inside the callback.
 class PictureSink {
 public:
     static void OnPicture(DataBuffer* picture, int width, int height, void* user) {
-        static_cast<PictureSink*>(user)->Take(picture, width, height);
-    }
-
-    void Take(DataBuffer* picture, int width, int height) {
-        std::unique_lock<std::mutex> guard(mutex_);
+        auto* sink = static_cast<PictureSink*>(user);
+        std::unique_lock<std::mutex> guard(sink->mutex_);
         EXPECT_EQ(picture->length, width * height * 3 / 2);
-        pictures_.push_back({width, height, std::vector<uint8_t>(picture->data, picture->data + picture->length)});
+        sink->pictures_.push_back({width, height, {picture->data, picture->data + picture->length}});
         ReleaseDataBuffer(picture);
-        changed_.notify_all();
-        changed_.wait(guard, [this] { return !stalled_; });
+        sink->changed_.notify_all();
+        sink->changed_.wait(guard, [sink] { return !sink->stalled_; });
     }
-
     bool WaitForCount(size_t count) {
         std::unique_lock<std::mutex> guard(mutex_);
         return changed_.wait_for(guard, std::chrono::seconds(20), [&] { return pictures_.size() >= count; });
     }
-
     void SetStalled(bool stalled) {
         std::lock_guard<std::mutex> guard(mutex_);
         stalled_ = stalled;
         changed_.notify_all();
     }
-
     std::vector<Picture> Pictures() {
         std::lock_guard<std::mutex> guard(mutex_);
         return pictures_;
@@ -67,54 +61,48 @@ private:
 // A packet as the camera view makes it: a four-byte start code, then the unit.
 DataBuffer* PacketOf(const NalUnit& unit) {
     DataBuffer* packet = AllocDataBuffer(static_cast<int32_t>(unit.size() + 4));
-    const uint8_t startCode[] = {0, 0, 0, 1};
-    std::memcpy(packet->data, startCode, 4);
+    std::memcpy(packet->data, "\0\0\0\1", 4);
     std::memcpy(packet->data + 4, unit.data(), unit.size());
     return packet;
 }
 
-bool BeginsPicture(const NalUnit& unit) {
-    const int type = test_support::NalType(unit);
-    return (type == 1 || type == 5) && unit.size() > 1 && (unit[1] & 0x80) != 0;
+std::vector<NalUnit> UnitsOf(const test_support::H264StreamOptions& options) {
+    return test_support::SplitAnnexB(test_support::MakeH264Stream(options));
 }
 
-// Pushes every unit, keeping only a few pictures in flight so that the queue bound drops nothing,
-// then an end-of-stream unit so that the last picture is decoded too.
+// Pushes every unit, keeping few enough pictures in flight that the queue bound drops nothing, then
+// an end-of-stream unit so that the last picture is decoded too.
 void Feed(H264Decoder& decoder, PictureSink& sink, const std::vector<NalUnit>& units, int reorderDelay) {
     size_t begun = 0;
+    const size_t inFlight = 2 + static_cast<size_t>(reorderDelay);
     for (const NalUnit& unit : units) {
-        if (BeginsPicture(unit)) {
-            ++begun;
-            const size_t inFlight = 2 + static_cast<size_t>(reorderDelay);
-            ASSERT_TRUE(begun <= inFlight || sink.WaitForCount(begun - inFlight));
+        const int type = test_support::NalType(unit);
+        if ((type == 1 || type == 5) && unit.size() > 1 && (unit[1] & 0x80) != 0 && ++begun > inFlight) {
+            ASSERT_TRUE(sink.WaitForCount(begun - inFlight));
         }
         decoder.PushPacket(PacketOf(unit));
     }
     decoder.PushPacket(PacketOf({0x0B}));
 }
 
-void ExpectDecodesLikeFfmpeg(const H264StreamOptions& options, size_t slicesPerPicture) {
+void ExpectDecodesLikeFfmpeg(const test_support::H264StreamOptions& options, size_t slicesPerPicture) {
     const std::vector<uint8_t> stream = test_support::MakeH264Stream(options);
     const test_support::ReferenceDecode reference = test_support::DecodeH264Reference(stream);
     ASSERT_EQ(reference.pictures.size(), static_cast<size_t>(options.frames));
     const std::vector<NalUnit> units = test_support::SplitAnnexB(stream);
-    size_t slices = 0;
-    for (const NalUnit& unit : units) {
-        const int type = test_support::NalType(unit);
-        slices += (type == 1 || type == 5) ? 1 : 0;
-    }
-    ASSERT_EQ(slices, slicesPerPicture * static_cast<size_t>(options.frames));
+    const auto slices = std::count_if(units.begin(), units.end(), [](const NalUnit& u) {
+        return test_support::NalType(u) == 1 || test_support::NalType(u) == 5;
+    });
+    ASSERT_EQ(static_cast<size_t>(slices), slicesPerPicture * reference.pictures.size());
 
     PictureSink sink;
     H264Decoder decoder;
     ASSERT_EQ(decoder.Open(&PictureSink::OnPicture, &sink), 0);
     Feed(decoder, sink, units, reference.reorderDelay);
-    const size_t expected = reference.pictures.size() - static_cast<size_t>(reference.reorderDelay);
-    EXPECT_TRUE(sink.WaitForCount(expected));
+    EXPECT_TRUE(sink.WaitForCount(reference.pictures.size() - static_cast<size_t>(reference.reorderDelay)));
     decoder.Close();
 
     const std::vector<Picture> pictures = sink.Pictures();
-    ASSERT_GE(pictures.size(), expected);
     ASSERT_LE(pictures.size(), reference.pictures.size());
     for (size_t i = 0; i < pictures.size(); ++i) {
         EXPECT_EQ(pictures[i].width, options.width);
@@ -136,90 +124,79 @@ TEST(H264Decoder, HighProfileWithBFramesAndScalingListsMatchesFfmpegDecoding) {
 }
 
 TEST(H264Decoder, QueueKeepsOnlyTheNewest26PacketsWhileTheConsumerStalls) {
-    const std::vector<NalUnit> units =
-        test_support::SplitAnnexB(test_support::MakeH264Stream(StreamOptions(160, 128, 3, "baseline")));
     PictureSink sink;
     sink.SetStalled(true);
     H264Decoder decoder;
     ASSERT_EQ(decoder.Open(&PictureSink::OnPicture, &sink), 0);
-    for (const NalUnit& unit : units) {
+    for (const NalUnit& unit : UnitsOf(StreamOptions(160, 128, 3, "baseline"))) {
         decoder.PushPacket(PacketOf(unit));
     }
     ASSERT_TRUE(sink.WaitForCount(1));  // the decode thread now sits in the callback
-
-    // Filler units numbered 0..99 behind the stalled consumer.
     for (int i = 0; i < 100; ++i) {
-        decoder.PushPacket(PacketOf({0x0C, static_cast<uint8_t>(i)}));
+        decoder.PushPacket(PacketOf({0x0C, static_cast<uint8_t>(i)}));  // numbered filler units
     }
     std::vector<int> waiting;
     while (DataBuffer* packet = decoder.PopPacket()) {
         waiting.push_back(packet->length == 6 ? packet->data[5] : -1);
         ReleaseDataBuffer(packet);
     }
-    ASSERT_EQ(waiting.size(), 26u);
-    for (int i = 0; i < 26; ++i) {
-        EXPECT_EQ(waiting[static_cast<size_t>(i)], 74 + i);
-    }
+    std::vector<int> newest(26);
+    std::iota(newest.begin(), newest.end(), 74);
+    EXPECT_EQ(waiting, newest);
     sink.SetStalled(false);
-    decoder.Close();
 }
 
-TEST(H264Decoder, LifecycleIsSafeAndLeavesNothingBehind) {
-    const std::vector<NalUnit> units =
-        test_support::SplitAnnexB(test_support::MakeH264Stream(StreamOptions(160, 128, 4, "baseline")));
+TEST(H264Decoder, OpenCloseAndDestructionAreSafeInAnyOrderAndLeakNothing) {
+    const std::vector<NalUnit> units = UnitsOf(StreamOptions(160, 128, 4, "baseline"));
     PictureSink sink;
     {
         H264Decoder decoder;
         decoder.Close();  // never opened
         for (const NalUnit& unit : units) {
-            decoder.PushPacket(PacketOf(unit));  // closed: released, never decoded
+            decoder.PushPacket(PacketOf(unit));  // closed: released, never queued
         }
-        ASSERT_EQ(decoder.PopPacket(), nullptr);
-        ASSERT_EQ(decoder.Open(&PictureSink::OnPicture, &sink), 0);
-        decoder.Close();
-        decoder.Close();
-        EXPECT_TRUE(sink.Pictures().empty());
-
-        // Reopened, it decodes afresh; without user data the pictures are released unseen.
-        ASSERT_EQ(decoder.Open(&PictureSink::OnPicture, nullptr), 0);
+        EXPECT_EQ(decoder.PopPacket(), nullptr);
+        ASSERT_EQ(decoder.Open(&PictureSink::OnPicture, nullptr), 0);  // no user data: pictures released
         for (const NalUnit& unit : units) {
             decoder.PushPacket(PacketOf(unit));
         }
         decoder.Close();
-        ASSERT_EQ(decoder.Open(&PictureSink::OnPicture, &sink), 0);
+        decoder.Close();
+        EXPECT_TRUE(sink.Pictures().empty());
+
+        ASSERT_EQ(decoder.Open(&PictureSink::OnPicture, &sink), 0);  // reopened, it starts afresh
         sink.SetStalled(true);
         for (const NalUnit& unit : units) {
             decoder.PushPacket(PacketOf(unit));
         }
         ASSERT_TRUE(sink.WaitForCount(1));
-        for (int i = 0; i < 10; ++i) {
-            decoder.PushPacket(PacketOf(units.back()));
-        }
         sink.SetStalled(false);
         // Destroyed while open with packets waiting: the thread is joined and the packets freed.
     }
     EXPECT_GE(sink.Pictures().size(), 1u);
 }
 
-TEST(H264Decoder, GarbageUnitsDoNotHarmTheFollowingStream) {
-    const H264StreamOptions options = StreamOptions(176, 144, 6, "baseline");
-    const std::vector<uint8_t> stream = test_support::MakeH264Stream(options);
+TEST(H264Decoder, JunkAndOtherChromaFormatsAreSkippedAndTheFollowingStreamDecodes) {
     PictureSink sink;
     H264Decoder decoder;
     ASSERT_EQ(decoder.Open(&PictureSink::OnPicture, &sink), 0);
-    // Fewer junk units than the queue holds, so none of the camera's units is dropped behind them.
+    // Fewer junk units than the queue holds, so that none of the camera's units is dropped.
     std::mt19937 rng(7);
-    const uint8_t junkTypes[] = {1, 2, 5, 6, 9, 12};
-    for (int i = 0; i < 20; ++i) {
+    for (int i = 0; i < 12; ++i) {
         NalUnit junk(1 + rng() % 300);
-        for (uint8_t& b : junk) {
-            b = static_cast<uint8_t>(rng());
-        }
-        junk[0] = static_cast<uint8_t>((junk[0] & 0x60) | junkTypes[rng() % 6]);
+        std::generate(junk.begin(), junk.end(), [&] { return static_cast<uint8_t>(rng()); });
+        junk[0] = static_cast<uint8_t>((junk[0] & 0x60) | std::vector<int>{1, 2, 5, 6, 9, 12}[rng() % 6]);
         decoder.PushPacket(PacketOf(junk));
     }
+    // 4:4:4 pictures do not have the layout the frame path needs: they are decoded but not shown.
+    test_support::H264StreamOptions other = StreamOptions(160, 128, 3, "high444", "bframes=0");
+    other.pixelFormat = "yuv444p";
+    for (const NalUnit& unit : UnitsOf(other)) {
+        decoder.PushPacket(PacketOf(unit));
+    }
+    const std::vector<uint8_t> stream = test_support::MakeH264Stream(StreamOptions(176, 144, 6, "baseline"));
     Feed(decoder, sink, test_support::SplitAnnexB(stream), 0);
-    EXPECT_TRUE(sink.WaitForCount(static_cast<size_t>(options.frames)));
+    EXPECT_TRUE(sink.WaitForCount(6));
     decoder.Close();
 
     const test_support::ReferenceDecode reference = test_support::DecodeH264Reference(stream);
@@ -227,27 +204,6 @@ TEST(H264Decoder, GarbageUnitsDoNotHarmTheFollowingStream) {
     ASSERT_EQ(pictures.size(), reference.pictures.size());
     for (size_t i = 0; i < pictures.size(); ++i) {
         EXPECT_TRUE(pictures[i].bytes == reference.pictures[i]) << "picture " << i;
-    }
-}
-
-TEST(H264Decoder, PicturesOfOtherChromaFormatsAreSkippedAndLater420PicturesShown) {
-    H264StreamOptions other = StreamOptions(160, 128, 3, "high444", "bframes=0");
-    other.pixelFormat = "yuv444p";
-    const H264StreamOptions plain = StreamOptions(144, 112, 4, "baseline");
-    PictureSink sink;
-    H264Decoder decoder;
-    ASSERT_EQ(decoder.Open(&PictureSink::OnPicture, &sink), 0);
-    for (const NalUnit& unit : test_support::SplitAnnexB(test_support::MakeH264Stream(other))) {
-        decoder.PushPacket(PacketOf(unit));  // a handful of units: within the queue bound
-    }
-    Feed(decoder, sink, test_support::SplitAnnexB(test_support::MakeH264Stream(plain)), 0);
-    EXPECT_TRUE(sink.WaitForCount(static_cast<size_t>(plain.frames)));
-    decoder.Close();
-    const std::vector<Picture> pictures = sink.Pictures();
-    EXPECT_EQ(pictures.size(), static_cast<size_t>(plain.frames));
-    for (const Picture& picture : pictures) {
-        EXPECT_EQ(picture.width, plain.width);
-        EXPECT_EQ(picture.height, plain.height);
     }
 }
 
