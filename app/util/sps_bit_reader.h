@@ -1,6 +1,7 @@
 #pragma once
-// Bit reader for H.264 parameter sets: reads fixed-width fields and Exp-Golomb codes from the most
-// significant bit of each byte onward. Every read stops at the end of the data; missing bits read as
+// Bit reader for H.264 headers (parameter sets, the start of slice headers): reads fixed-width
+// fields and Exp-Golomb codes from the most significant bit of each byte onward, stepping over
+// emulation-prevention bytes. Every read stops at the end of the data; missing bits read as
 // zero and mark the reader exhausted, so a caller can tell a cut-off unit from a complete one.
 
 #include <cstdint>
