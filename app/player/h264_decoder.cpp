@@ -1,0 +1,227 @@
+#include "app/player/h264_decoder.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavutil/frame.h>
+#include <libavutil/pixfmt.h>
+}
+
+#include <chrono>
+#include <cstring>
+#include <system_error>
+
+namespace {
+
+// More waiting packets than this and the oldest is dropped: decoding has fallen behind the camera.
+constexpr size_t kMaxWaitingPackets = 25;
+// An idle decode thread looks at its running flag at least this often.
+constexpr auto kIdleWait = std::chrono::milliseconds(40);
+// Bounds on what the network can make the decoder allocate.
+constexpr size_t kMaxPictureBytes = 16 * 1024 * 1024;
+constexpr int kMaxPictureSide = 8192;
+// The codec allocates its reference pictures from the stream's own size: allow up to 8K pictures.
+constexpr int64_t kMaxCodecPixels = int64_t{7680} * 4352;
+
+bool IsPlanar420(int format) {
+    return format == AV_PIX_FMT_YUV420P || format == AV_PIX_FMT_YUVJ420P;
+}
+
+// Copies rows of width bytes from a plane with its own line stride into packed rows.
+uint8_t* CopyPlane(uint8_t* out, const uint8_t* plane, int stride, int width, int rows) {
+    for (int y = 0; y < rows; ++y) {
+        std::memcpy(out, plane + static_cast<ptrdiff_t>(y) * stride, static_cast<size_t>(width));
+        out += width;
+    }
+    return out;
+}
+
+}  // namespace
+
+H264Decoder::H264Decoder() : assembler_(kMaxPictureBytes) {}
+
+H264Decoder::~H264Decoder() {
+    Close();
+    ClearQueue();
+}
+
+int H264Decoder::Open(FrameCallback callback, void* userData) {
+    if (thread_.joinable() || codecContext_ != nullptr) {
+        Close();  // a second open starts afresh rather than leaking the running thread
+    }
+    codec_ = avcodec_find_decoder(AV_CODEC_ID_H264);
+    if (codec_ == nullptr) {
+        return -1;
+    }
+    codecContext_ = avcodec_alloc_context3(codec_);
+    packet_ = av_packet_alloc();
+    frame_ = av_frame_alloc();
+    if (codecContext_ == nullptr || packet_ == nullptr || frame_ == nullptr) {
+        ReleaseCodec();
+        return -1;
+    }
+    // One thread per decoder: frame threading would hold back every picture by a frame per thread.
+    codecContext_->thread_count = 1;
+    codecContext_->max_pixels = kMaxCodecPixels;
+    if (avcodec_open2(codecContext_, codec_, nullptr) < 0) {
+        ReleaseCodec();
+        return -2;
+    }
+    assembler_.Reset();
+    callback_ = callback;
+    userData_ = userData;
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        running_ = true;
+    }
+    try {
+        thread_ = std::thread(&H264Decoder::DecodeThread, this);
+    } catch (const std::system_error&) {
+        running_ = false;
+        ReleaseCodec();
+        return -3;
+    }
+    return 0;
+}
+
+void H264Decoder::Close() {
+    {
+        // Under the lock, so that no push can slip a packet in after the queue is cleared.
+        std::lock_guard<std::mutex> guard(lock_);
+        running_ = false;
+    }
+    packetArrived_.notify_all();
+    ClearQueue();
+    if (thread_.joinable()) {
+        thread_.join();
+    }
+    ReleaseCodec();
+}
+
+void H264Decoder::PushPacket(DataBuffer* packet) {
+    if (packet == nullptr) {
+        return;
+    }
+    DataBuffer* dropped = nullptr;
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        if (!running_) {
+            dropped = packet;
+        } else {
+            if (packets_.size() > kMaxWaitingPackets) {
+                dropped = packets_.front();
+                packets_.pop_front();
+            }
+            packets_.push_back(packet);
+        }
+    }
+    ReleaseDataBuffer(dropped);  // outside the lock: the RTSP thread should not hold it for a free
+    packetArrived_.notify_one();
+}
+
+void H264Decoder::ClearQueue() {
+    std::list<DataBuffer*> released;
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        released.swap(packets_);
+    }
+    for (DataBuffer* packet : released) {
+        ReleaseDataBuffer(packet);
+    }
+}
+
+DataBuffer* H264Decoder::PopPacket() {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (packets_.empty()) {
+        return nullptr;
+    }
+    DataBuffer* packet = packets_.front();
+    packets_.pop_front();
+    return packet;
+}
+
+void H264Decoder::DecodeThread() {
+    while (running_) {
+        DataBuffer* packet = WaitForPacket();
+        if (packet != nullptr) {
+            DecodePacket(packet);
+            ReleaseDataBuffer(packet);
+        }
+    }
+}
+
+// The oldest packet, waiting up to the idle time for one to come; null when none came or the
+// decoder is closing.
+DataBuffer* H264Decoder::WaitForPacket() {
+    std::unique_lock<std::mutex> guard(lock_);
+    if (packets_.empty()) {
+        packetArrived_.wait_for(guard, kIdleWait, [this] { return !packets_.empty() || !running_; });
+    }
+    if (packets_.empty() || !running_) {
+        return nullptr;
+    }
+    DataBuffer* packet = packets_.front();
+    packets_.pop_front();
+    return packet;
+}
+
+void H264Decoder::DecodePacket(const DataBuffer* packet) {
+    if (codecContext_ == nullptr || codec_ == nullptr || packet->data == nullptr || packet->length <= 0) {
+        return;
+    }
+    if (assembler_.Add(packet->data, static_cast<size_t>(packet->length))) {
+        DecodePicture(assembler_.PictureData(), assembler_.PictureSize());
+    }
+}
+
+void H264Decoder::DecodePicture(const uint8_t* data, size_t size) {
+    // The assembler's buffer is followed by the padding the codec reads ahead into; the codec copies
+    // the bytes it keeps, since the packet holds no reference-counted buffer.
+    packet_->data = const_cast<uint8_t*>(data);
+    packet_->size = static_cast<int>(size);
+    if (avcodec_send_packet(codecContext_, packet_) == AVERROR(EAGAIN)) {
+        DeliverDecodedPictures();
+        avcodec_send_packet(codecContext_, packet_);
+    }
+    packet_->data = nullptr;
+    packet_->size = 0;
+    // A rejected picture is dropped; the pictures after it are decoded as usual.
+    DeliverDecodedPictures();
+}
+
+void H264Decoder::DeliverDecodedPictures() {
+    while (avcodec_receive_frame(codecContext_, frame_) == 0) {
+        DeliverPicture(frame_);
+        av_frame_unref(frame_);
+    }
+}
+
+// Packs the picture's three planes into one I420 buffer and hands it to the callback.
+void H264Decoder::DeliverPicture(const AVFrame* frame) {
+    const int width = frame->width;
+    const int height = frame->height;
+    // Only 8-bit 4:2:0 has the layout the frame path expects; other formats are not shown.
+    if (!IsPlanar420(frame->format) || width <= 0 || height <= 0 || width > kMaxPictureSide ||
+        height > kMaxPictureSide) {
+        return;
+    }
+    if (callback_ == nullptr || userData_ == nullptr) {
+        return;  // nobody would take the picture
+    }
+    const int64_t length = static_cast<int64_t>(width) * height * 3 / 2;
+    DataBuffer* picture = AllocDataBuffer(static_cast<int32_t>(length));
+    if (picture == nullptr) {
+        return;
+    }
+    uint8_t* out = CopyPlane(picture->data, frame->data[0], frame->linesize[0], width, height);
+    out = CopyPlane(out, frame->data[1], frame->linesize[1], width / 2, height / 2);
+    CopyPlane(out, frame->data[2], frame->linesize[2], width / 2, height / 2);
+    callback_(picture, width, height, userData_);
+}
+
+void H264Decoder::ReleaseCodec() {
+    avcodec_free_context(&codecContext_);
+    av_packet_free(&packet_);
+    av_frame_free(&frame_);
+    codec_ = nullptr;
+    assembler_.Reset();
+}

@@ -1,0 +1,74 @@
+#pragma once
+// Turns the H.264 NAL units a camera view receives into packed I420 pictures on a thread of its own.
+// The view's RTSP thread pushes units (each with its start code) into a bounded queue; the decode
+// thread gathers them into whole pictures, decodes them with FFmpeg's H.264 decoder and hands each
+// picture to the frame callback, which takes ownership of it.
+
+#include "app/player/access_unit_assembler.h"
+#include "app/player/data_buffer.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <list>
+#include <mutex>
+#include <thread>
+
+struct AVCodec;
+struct AVCodecContext;
+struct AVFrame;
+struct AVPacket;
+
+class H264Decoder {
+public:
+    // Receives one decoded picture (ownership passes), its width and height, and the user data.
+    using FrameCallback = void (*)(DataBuffer* picture, int width, int height, void* userData);
+
+    H264Decoder();
+    // Stops the decode thread if still running and frees every queued packet.
+    ~H264Decoder();
+    H264Decoder(const H264Decoder&) = delete;
+    H264Decoder& operator=(const H264Decoder&) = delete;
+
+    // Opens the codec and starts the decode thread. 0 on success; -1 when there is no H.264
+    // decoder or no codec context; -2 when the codec refuses to open; -3 when the thread cannot start.
+    int Open(FrameCallback callback, void* userData);
+
+    // Stops and joins the decode thread, frees the queued packets and releases the codec. Safe to
+    // call when not open and more than once.
+    void Close();
+
+    // Queues one compressed NAL unit; ownership passes to the decoder. While closed the packet is
+    // released at once. When more than 25 packets wait, the oldest is dropped first.
+    void PushPacket(DataBuffer* packet);
+
+    // Releases every queued packet.
+    void ClearQueue();
+
+    // Removes and returns the oldest queued packet, or null when none waits.
+    DataBuffer* PopPacket();
+
+private:
+    void DecodeThread();
+    DataBuffer* WaitForPacket();
+    void DecodePacket(const DataBuffer* packet);
+    void DecodePicture(const uint8_t* data, size_t size);
+    void DeliverDecodedPictures();
+    void DeliverPicture(const AVFrame* frame);
+    void ReleaseCodec();
+
+    AVCodecContext* codecContext_ = nullptr;
+    const AVCodec* codec_ = nullptr;
+    std::mutex lock_;  // guards the packet list and running_ transitions
+    std::condition_variable packetArrived_;
+    std::list<DataBuffer*> packets_;  // oldest first
+    std::thread thread_;
+    std::atomic<bool> running_{false};
+    FrameCallback callback_ = nullptr;
+    void* userData_ = nullptr;
+
+    // Used by the decode thread alone between Open and Close.
+    AccessUnitAssembler assembler_;
+    AVPacket* packet_ = nullptr;
+    AVFrame* frame_ = nullptr;
+};

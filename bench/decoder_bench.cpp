@@ -1,0 +1,167 @@
+// Decode throughput of the player's H.264 decoder (queue, decode thread, whole-picture assembly,
+// packed I420 copy-out) on a 1080p stream, against FFmpeg decoding the same pictures on one thread.
+// The decoder benchmarks report "ratio_to_ffmpeg": FFmpeg's time per pass over the decoder's (1.0 is
+// parity, below 1 is slower).
+
+#include "app/player/h264_decoder.h"
+
+#include "tests/support/annexb_splitter.h"
+#include "tests/support/h264_stream_generator.h"
+#include "tests/support/reference_h264_decode.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+}
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstring>
+#include <map>
+#include <mutex>
+#include <vector>
+
+namespace {
+
+constexpr int kFrames = 40;
+
+struct BenchStream {
+    std::vector<test_support::NalUnit> units;
+    std::vector<std::vector<uint8_t>> pictures;  // the same stream cut into whole pictures
+};
+
+const BenchStream& StreamWithSlices(int slices) {
+    static std::map<int, BenchStream> streams;
+    auto found = streams.find(slices);
+    if (found == streams.end()) {
+        const std::string params =
+            "bframes=0:bitrate=6000:vbv-maxrate=6000:vbv-bufsize=6000:slices=" + std::to_string(slices);
+        // Grain at a camera-like bit rate (6 Mbit/s) makes the pictures cost about what a real
+        // camera's cost to decode.
+        test_support::H264StreamOptions options = test_support::StreamOptions(1920, 1080, kFrames, "main", params);
+        options.filter = "noise=alls=12:allf=t";
+        const std::vector<uint8_t> bytes = test_support::MakeH264Stream(options);
+        BenchStream stream{test_support::SplitAnnexB(bytes), test_support::SplitIntoPictures(bytes)};
+        found = streams.emplace(slices, std::move(stream)).first;
+    }
+    return found->second;
+}
+
+// FFmpeg alone: one context, one thread, whole pictures, no copy-out. Returns the pictures decoded.
+int DecodeWithFfmpeg(const BenchStream& stream) {
+    const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_H264);
+    AVCodecContext* context = avcodec_alloc_context3(codec);
+    context->thread_count = 1;
+    avcodec_open2(context, codec, nullptr);
+    AVPacket* packet = av_packet_alloc();
+    AVFrame* frame = av_frame_alloc();
+    int decoded = 0;
+    for (const std::vector<uint8_t>& picture : stream.pictures) {
+        av_new_packet(packet, static_cast<int>(picture.size()));
+        std::memcpy(packet->data, picture.data(), picture.size());
+        avcodec_send_packet(context, packet);
+        av_packet_unref(packet);
+        while (avcodec_receive_frame(context, frame) == 0) {
+            ++decoded;
+        }
+    }
+    avcodec_send_packet(context, nullptr);
+    while (avcodec_receive_frame(context, frame) == 0) {
+        ++decoded;
+    }
+    av_frame_free(&frame);
+    av_packet_free(&packet);
+    avcodec_free_context(&context);
+    return decoded;
+}
+
+double SecondsPerFfmpegPass(const BenchStream& stream) {
+    double best = 1e9;
+    for (int i = 0; i < 3; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        DecodeWithFfmpeg(stream);
+        best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+    return best;
+}
+
+class CountingSink {
+public:
+    static void OnPicture(DataBuffer* picture, int, int, void* user) {
+        ReleaseDataBuffer(picture);
+        auto* sink = static_cast<CountingSink*>(user);
+        std::lock_guard<std::mutex> guard(sink->mutex_);
+        ++sink->count_;
+        sink->changed_.notify_all();
+    }
+    void WaitForAtLeast(int count) {
+        std::unique_lock<std::mutex> guard(mutex_);
+        changed_.wait(guard, [&] { return count_ >= count; });
+    }
+    void Reset() {
+        std::lock_guard<std::mutex> guard(mutex_);
+        count_ = 0;
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    int count_ = 0;
+};
+
+DataBuffer* PacketOf(const test_support::NalUnit& unit) {
+    DataBuffer* packet = AllocDataBuffer(static_cast<int32_t>(unit.size() + 4));
+    const uint8_t startCode[] = {0, 0, 0, 1};
+    std::memcpy(packet->data, startCode, 4);
+    std::memcpy(packet->data + 4, unit.data(), unit.size());
+    return packet;
+}
+
+// One pass: open, feed every unit as a camera would (never more than a few pictures ahead, so the
+// queue bound drops nothing), wait for the last picture, close.
+void DecodeWithPlayerDecoder(const BenchStream& stream, CountingSink& sink) {
+    sink.Reset();
+    H264Decoder decoder;
+    decoder.Open(&CountingSink::OnPicture, &sink);
+    int begun = 0;
+    for (const test_support::NalUnit& unit : stream.units) {
+        const int type = test_support::NalType(unit);
+        if ((type == 1 || type == 5) && unit.size() > 1 && (unit[1] & 0x80) != 0) {
+            ++begun;
+            sink.WaitForAtLeast(begun - 4);
+        }
+        decoder.PushPacket(PacketOf(unit));
+    }
+    decoder.PushPacket(PacketOf({0x0B}));
+    sink.WaitForAtLeast(static_cast<int>(stream.pictures.size()));
+    decoder.Close();
+}
+
+void BM_FfmpegSingleThreadDecode1080p(benchmark::State& state) {
+    const BenchStream& stream = StreamWithSlices(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(DecodeWithFfmpeg(stream));
+    }
+    state.counters["fps"] =
+        benchmark::Counter(static_cast<double>(stream.pictures.size()), benchmark::Counter::kIsIterationInvariantRate);
+}
+
+void BM_H264Decoder1080p(benchmark::State& state) {
+    const BenchStream& stream = StreamWithSlices(static_cast<int>(state.range(0)));
+    const double ffmpegSeconds = SecondsPerFfmpegPass(stream);
+    CountingSink sink;
+    const auto start = std::chrono::steady_clock::now();
+    for (auto _ : state) {
+        DecodeWithPlayerDecoder(stream, sink);
+    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    state.counters["fps"] =
+        benchmark::Counter(static_cast<double>(stream.pictures.size()), benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["ratio_to_ffmpeg"] = ffmpegSeconds / (seconds / static_cast<double>(state.iterations()));
+}
+
+BENCHMARK(BM_FfmpegSingleThreadDecode1080p)->Arg(1)->Arg(4)->ArgName("slices")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_H264Decoder1080p)->Arg(1)->Arg(4)->ArgName("slices")->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace

@@ -1,0 +1,210 @@
+#include "app/player/h264_decoder.h"
+
+#include "tests/support/annexb_splitter.h"
+#include "tests/support/h264_stream_generator.h"
+#include "tests/support/reference_h264_decode.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstring>
+#include <mutex>
+#include <numeric>
+#include <random>
+#include <vector>
+
+namespace {
+
+using test_support::NalUnit;
+using test_support::StreamOptions;
+
+struct Picture {
+    int width, height;
+    std::vector<uint8_t> bytes;
+};
+
+// Collects the decoder's pictures; while stalled, holds the decode thread inside the callback.
+class PictureSink {
+public:
+    static void OnPicture(DataBuffer* picture, int width, int height, void* user) {
+        auto* sink = static_cast<PictureSink*>(user);
+        std::unique_lock<std::mutex> guard(sink->mutex_);
+        EXPECT_EQ(picture->length, width * height * 3 / 2);
+        sink->pictures_.push_back({width, height, {picture->data, picture->data + picture->length}});
+        ReleaseDataBuffer(picture);
+        sink->changed_.notify_all();
+        sink->changed_.wait(guard, [sink] { return !sink->stalled_; });
+    }
+    bool WaitForCount(size_t count) {
+        std::unique_lock<std::mutex> guard(mutex_);
+        return changed_.wait_for(guard, std::chrono::seconds(20), [&] { return pictures_.size() >= count; });
+    }
+    void SetStalled(bool stalled) {
+        std::lock_guard<std::mutex> guard(mutex_);
+        stalled_ = stalled;
+        changed_.notify_all();
+    }
+    std::vector<Picture> Pictures() {
+        std::lock_guard<std::mutex> guard(mutex_);
+        return pictures_;
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<Picture> pictures_;
+    bool stalled_ = false;
+};
+
+// A packet as the camera view makes it: a four-byte start code, then the unit.
+DataBuffer* PacketOf(const NalUnit& unit) {
+    DataBuffer* packet = AllocDataBuffer(static_cast<int32_t>(unit.size() + 4));
+    std::memcpy(packet->data, "\0\0\0\1", 4);
+    std::memcpy(packet->data + 4, unit.data(), unit.size());
+    return packet;
+}
+
+std::vector<NalUnit> UnitsOf(const test_support::H264StreamOptions& options) {
+    return test_support::SplitAnnexB(test_support::MakeH264Stream(options));
+}
+
+// Pushes every unit, keeping few enough pictures in flight that the queue bound drops nothing, then
+// an end-of-stream unit so that the last picture is decoded too.
+void Feed(H264Decoder& decoder, PictureSink& sink, const std::vector<NalUnit>& units, int reorderDelay) {
+    size_t begun = 0;
+    const size_t inFlight = 2 + static_cast<size_t>(reorderDelay);
+    for (const NalUnit& unit : units) {
+        const int type = test_support::NalType(unit);
+        if ((type == 1 || type == 5) && unit.size() > 1 && (unit[1] & 0x80) != 0 && ++begun > inFlight) {
+            ASSERT_TRUE(sink.WaitForCount(begun - inFlight));
+        }
+        decoder.PushPacket(PacketOf(unit));
+    }
+    decoder.PushPacket(PacketOf({0x0B}));
+}
+
+void ExpectDecodesLikeFfmpeg(const test_support::H264StreamOptions& options, size_t slicesPerPicture) {
+    const std::vector<uint8_t> stream = test_support::MakeH264Stream(options);
+    const test_support::ReferenceDecode reference = test_support::DecodeH264Reference(stream);
+    ASSERT_EQ(reference.pictures.size(), static_cast<size_t>(options.frames));
+    const std::vector<NalUnit> units = test_support::SplitAnnexB(stream);
+    const auto slices = std::count_if(units.begin(), units.end(), [](const NalUnit& u) {
+        return test_support::NalType(u) == 1 || test_support::NalType(u) == 5;
+    });
+    ASSERT_EQ(static_cast<size_t>(slices), slicesPerPicture * reference.pictures.size());
+
+    PictureSink sink;
+    H264Decoder decoder;
+    ASSERT_EQ(decoder.Open(&PictureSink::OnPicture, &sink), 0);
+    Feed(decoder, sink, units, reference.reorderDelay);
+    EXPECT_TRUE(sink.WaitForCount(reference.pictures.size() - static_cast<size_t>(reference.reorderDelay)));
+    decoder.Close();
+
+    const std::vector<Picture> pictures = sink.Pictures();
+    ASSERT_LE(pictures.size(), reference.pictures.size());
+    for (size_t i = 0; i < pictures.size(); ++i) {
+        EXPECT_EQ(pictures[i].width, options.width);
+        EXPECT_EQ(pictures[i].height, options.height);
+        EXPECT_TRUE(pictures[i].bytes == reference.pictures[i]) << "picture " << i << " differs";
+    }
+}
+
+TEST(H264Decoder, SingleSlicePicturesMatchFfmpegDecoding) {
+    ExpectDecodesLikeFfmpeg(StreamOptions(320, 240, 12, "baseline"), 1);
+}
+
+TEST(H264Decoder, FourSlicePicturesMatchFfmpegDecoding) {
+    ExpectDecodesLikeFfmpeg(StreamOptions(352, 288, 10, "main", "slices=4:bframes=0"), 4);
+}
+
+TEST(H264Decoder, HighProfileWithBFramesAndScalingListsMatchesFfmpegDecoding) {
+    ExpectDecodesLikeFfmpeg(StreamOptions(320, 240, 12, "high", "bframes=2:cqm=jvt"), 1);
+}
+
+TEST(H264Decoder, QueueKeepsOnlyTheNewest26PacketsWhileTheConsumerStalls) {
+    PictureSink sink;
+    sink.SetStalled(true);
+    H264Decoder decoder;
+    ASSERT_EQ(decoder.Open(&PictureSink::OnPicture, &sink), 0);
+    for (const NalUnit& unit : UnitsOf(StreamOptions(160, 128, 3, "baseline"))) {
+        decoder.PushPacket(PacketOf(unit));
+    }
+    ASSERT_TRUE(sink.WaitForCount(1));  // the decode thread now sits in the callback
+    for (int i = 0; i < 100; ++i) {
+        decoder.PushPacket(PacketOf({0x0C, static_cast<uint8_t>(i)}));  // numbered filler units
+    }
+    std::vector<int> waiting;
+    while (DataBuffer* packet = decoder.PopPacket()) {
+        waiting.push_back(packet->length == 6 ? packet->data[5] : -1);
+        ReleaseDataBuffer(packet);
+    }
+    std::vector<int> newest(26);
+    std::iota(newest.begin(), newest.end(), 74);
+    EXPECT_EQ(waiting, newest);
+    sink.SetStalled(false);
+}
+
+TEST(H264Decoder, OpenCloseAndDestructionAreSafeInAnyOrderAndLeakNothing) {
+    const std::vector<NalUnit> units = UnitsOf(StreamOptions(160, 128, 4, "baseline"));
+    PictureSink sink;
+    {
+        H264Decoder decoder;
+        decoder.Close();  // never opened
+        for (const NalUnit& unit : units) {
+            decoder.PushPacket(PacketOf(unit));  // closed: released, never queued
+        }
+        EXPECT_EQ(decoder.PopPacket(), nullptr);
+        ASSERT_EQ(decoder.Open(&PictureSink::OnPicture, nullptr), 0);  // no user data: pictures released
+        for (const NalUnit& unit : units) {
+            decoder.PushPacket(PacketOf(unit));
+        }
+        decoder.Close();
+        decoder.Close();
+        EXPECT_TRUE(sink.Pictures().empty());
+
+        ASSERT_EQ(decoder.Open(&PictureSink::OnPicture, &sink), 0);  // reopened, it starts afresh
+        sink.SetStalled(true);
+        for (const NalUnit& unit : units) {
+            decoder.PushPacket(PacketOf(unit));
+        }
+        ASSERT_TRUE(sink.WaitForCount(1));
+        sink.SetStalled(false);
+        // Destroyed while open with packets waiting: the thread is joined and the packets freed.
+    }
+    EXPECT_GE(sink.Pictures().size(), 1u);
+}
+
+TEST(H264Decoder, JunkAndOtherChromaFormatsAreSkippedAndTheFollowingStreamDecodes) {
+    PictureSink sink;
+    H264Decoder decoder;
+    ASSERT_EQ(decoder.Open(&PictureSink::OnPicture, &sink), 0);
+    // Fewer junk units than the queue holds, so that none of the camera's units is dropped.
+    std::mt19937 rng(7);
+    for (int i = 0; i < 12; ++i) {
+        NalUnit junk(1 + rng() % 300);
+        std::generate(junk.begin(), junk.end(), [&] { return static_cast<uint8_t>(rng()); });
+        junk[0] = static_cast<uint8_t>((junk[0] & 0x60) | std::vector<int>{1, 2, 5, 6, 9, 12}[rng() % 6]);
+        decoder.PushPacket(PacketOf(junk));
+    }
+    // 4:4:4 pictures do not have the layout the frame path needs: they are decoded but not shown.
+    test_support::H264StreamOptions other = StreamOptions(160, 128, 3, "high444", "bframes=0");
+    other.pixelFormat = "yuv444p";
+    for (const NalUnit& unit : UnitsOf(other)) {
+        decoder.PushPacket(PacketOf(unit));
+    }
+    const std::vector<uint8_t> stream = test_support::MakeH264Stream(StreamOptions(176, 144, 6, "baseline"));
+    Feed(decoder, sink, test_support::SplitAnnexB(stream), 0);
+    EXPECT_TRUE(sink.WaitForCount(6));
+    decoder.Close();
+
+    const test_support::ReferenceDecode reference = test_support::DecodeH264Reference(stream);
+    const std::vector<Picture> pictures = sink.Pictures();
+    ASSERT_EQ(pictures.size(), reference.pictures.size());
+    for (size_t i = 0; i < pictures.size(); ++i) {
+        EXPECT_TRUE(pictures[i].bytes == reference.pictures[i]) << "picture " << i;
+    }
+}
+
+}  // namespace
