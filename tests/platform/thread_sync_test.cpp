@@ -1,0 +1,122 @@
+#include "platform/win_error.h"
+#include "platform/win_sync.h"
+#include "platform/win_thread.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+namespace {
+
+DWORD WINAPI setEventAndRecordId(LPVOID parameter) {
+    auto* state = static_cast<std::pair<HANDLE, std::atomic<DWORD>>*>(parameter);
+    state->second = GetCurrentThreadId();
+    SetEvent(state->first);
+    return 0;
+}
+
+TEST(ThreadSync, ThreadHandleIsSignalledWhenRoutineReturnsAndReportsItsId) {
+    std::pair<HANDLE, std::atomic<DWORD>> state{CreateEventW(nullptr, TRUE, FALSE, nullptr), 0};
+    DWORD reportedId = 0;
+    HANDLE thread = CreateThread(nullptr, 0, setEventAndRecordId, &state, 0, &reportedId);
+    ASSERT_NE(thread, nullptr);
+    EXPECT_EQ(WaitForSingleObject(thread, INFINITE), WAIT_OBJECT_0);
+    EXPECT_EQ(state.second.load(), reportedId);
+    EXPECT_NE(reportedId, GetCurrentThreadId());
+    EXPECT_TRUE(CloseHandle(thread));
+    EXPECT_TRUE(CloseHandle(state.first));
+}
+
+TEST(ThreadSync, AutoResetEventReleasesOneWaitAndManualResetStaysSignalled) {
+    HANDLE autoEvent = CreateEventW(nullptr, FALSE, TRUE, nullptr);
+    EXPECT_EQ(WaitForSingleObject(autoEvent, 0), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(autoEvent, 0), WAIT_TIMEOUT);
+
+    HANDLE manualEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    EXPECT_EQ(WaitForSingleObject(manualEvent, 5), WAIT_TIMEOUT);
+    SetEvent(manualEvent);
+    EXPECT_EQ(WaitForSingleObject(manualEvent, 0), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(manualEvent, 0), WAIT_OBJECT_0);
+    ResetEvent(manualEvent);
+    EXPECT_EQ(WaitForSingleObject(manualEvent, 0), WAIT_TIMEOUT);
+    CloseHandle(autoEvent);
+    CloseHandle(manualEvent);
+}
+
+TEST(ThreadSync, SemaphoreCountsAndRefusesReleaseBeyondItsMaximum) {
+    HANDLE semaphore = CreateSemaphoreW(nullptr, 1, 2, nullptr);
+    LONG previous = -1;
+    EXPECT_TRUE(ReleaseSemaphore(semaphore, 1, &previous));
+    EXPECT_EQ(previous, 1);
+    EXPECT_FALSE(ReleaseSemaphore(semaphore, 1, nullptr));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_TOO_MANY_POSTS));
+    EXPECT_EQ(WaitForSingleObject(semaphore, 0), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(semaphore, 0), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(semaphore, 1), WAIT_TIMEOUT);
+    CloseHandle(semaphore);
+}
+
+TEST(ThreadSync, ClosedHandlesFailAndAreNeverReused) {
+    HANDLE first = CreateEventW(nullptr, TRUE, TRUE, nullptr);
+    EXPECT_TRUE(CloseHandle(first));
+    HANDLE second = CreateEventW(nullptr, TRUE, TRUE, nullptr);
+    EXPECT_NE(first, second);
+    EXPECT_EQ(WaitForSingleObject(first, 0), WAIT_FAILED);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    EXPECT_FALSE(CloseHandle(first));
+    EXPECT_FALSE(SetEvent(first));
+    CloseHandle(second);
+}
+
+struct Counter {
+    CRITICAL_SECTION section;
+    long value = 0;
+};
+
+DWORD WINAPI addUnderNestedLock(LPVOID parameter) {
+    auto* counter = static_cast<Counter*>(parameter);
+    for (int i = 0; i < 10000; ++i) {
+        EnterCriticalSection(&counter->section);
+        EnterCriticalSection(&counter->section);  // recursive entry by the owner
+        ++counter->value;
+        LeaveCriticalSection(&counter->section);
+        LeaveCriticalSection(&counter->section);
+    }
+    return 0;
+}
+
+TEST(ThreadSync, CriticalSectionIsRecursiveAndExcludesOtherThreads) {
+    Counter counter;
+    InitializeCriticalSection(&counter.section);
+    HANDLE threads[3];
+    for (HANDLE& thread : threads) thread = CreateThread(nullptr, 0, addUnderNestedLock, &counter, 0, nullptr);
+    for (HANDLE thread : threads) {
+        EXPECT_EQ(WaitForSingleObject(thread, INFINITE), WAIT_OBJECT_0);
+        CloseHandle(thread);
+    }
+    EXPECT_EQ(counter.value, 30000);
+    DeleteCriticalSection(&counter.section);
+}
+
+DWORD WINAPI waitForEvent(LPVOID parameter) {
+    return WaitForSingleObject(static_cast<HANDLE>(parameter), INFINITE) == WAIT_OBJECT_0 ? 0 : 1;
+}
+
+TEST(ThreadSync, ThreadWaitTimesOutWhileRunningAndClosingEarlyIsSafe) {
+    HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE thread = CreateThread(nullptr, 0, waitForEvent, event, 0, nullptr);
+    EXPECT_EQ(WaitForSingleObject(thread, 1), WAIT_TIMEOUT);
+    HANDLE second = CreateThread(nullptr, 0, waitForEvent, event, 0, nullptr);
+    EXPECT_TRUE(CloseHandle(second));  // the thread keeps running without its handle
+    SetEvent(event);
+    EXPECT_EQ(WaitForSingleObject(thread, INFINITE), WAIT_OBJECT_0);
+    CloseHandle(thread);
+    CloseHandle(event);
+}
+
+TEST(ThreadSync, SuspendedCreationIsRefused) {
+    EXPECT_EQ(CreateThread(nullptr, 0, waitForEvent, nullptr, CREATE_SUSPENDED, nullptr), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+}
+
+}  // namespace
