@@ -1,0 +1,95 @@
+#include "platform/registry_hive_file.h"
+
+#include <json/reader.h>
+#include <json/writer.h>
+#include <sys/file.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <mutex>
+#include <sstream>
+
+namespace platform {
+namespace {
+
+// Holds the cross-process lock of one hive for as long as it lives.
+class HiveLock {
+public:
+    explicit HiveLock(const std::filesystem::path& lockFile)
+        : fd_(::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
+        if (fd_ >= 0) ::flock(fd_, LOCK_EX);
+    }
+    ~HiveLock() {
+        if (fd_ >= 0) ::close(fd_);  // closing the descriptor releases the lock
+    }
+    HiveLock(const HiveLock&) = delete;
+    HiveLock& operator=(const HiveLock&) = delete;
+    bool held() const { return fd_ >= 0; }
+
+private:
+    int fd_;
+};
+
+std::optional<RegistryKey> readHive(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return RegistryKey{};  // no file yet: an empty hive
+    Json::Value json;
+    Json::CharReaderBuilder builder;
+    std::string errors;
+    if (!Json::parseFromStream(builder, in, &json, &errors)) return std::nullopt;
+    return RegistryKey::fromJson(json);
+}
+
+bool writeHive(const std::filesystem::path& file, const RegistryKey& root) {
+    Json::StreamWriterBuilder builder;
+    builder["indentation"] = "  ";
+    const std::string text = Json::writeString(builder, root.toJson()) + "\n";
+    std::filesystem::path temp = file;
+    temp += ".tmp." + std::to_string(::getpid());
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        out << text;
+        out.flush();
+        if (!out) {
+            std::error_code ignored;
+            std::filesystem::remove(temp, ignored);
+            return false;
+        }
+    }
+    std::error_code error;
+    std::filesystem::rename(temp, file, error);
+    if (error) std::filesystem::remove(temp, error);
+    return !error;
+}
+
+}  // namespace
+
+std::filesystem::path registryFolder() {
+    if (const char* dir = std::getenv("VELTRIN_REGISTRY_DIR"); dir && *dir) return dir;
+    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config) {
+        return std::filesystem::path(config) / "veltrin" / "registry";
+    }
+    const char* home = std::getenv("HOME");
+    return std::filesystem::path(home && *home ? home : "/tmp") / ".config" / "veltrin" / "registry";
+}
+
+HiveAccess accessHive(const std::string& fileStem, const std::function<bool(RegistryKey& root)>& change) {
+    // flock already excludes other descriptors of this process; the mutex keeps threads from
+    // queueing on the file lock and makes the order of changes plain.
+    static std::mutex processLock;
+    std::lock_guard<std::mutex> guard(processLock);
+    const std::filesystem::path folder = registryFolder();
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    HiveLock lock(folder / (fileStem + ".lock"));
+    if (!lock.held()) return HiveAccess::Unreadable;
+    const std::filesystem::path file = folder / (fileStem + ".json");
+    auto root = readHive(file);
+    if (!root) return HiveAccess::Unreadable;
+    if (!change(*root)) return HiveAccess::Done;
+    return writeHive(file, *root) ? HiveAccess::Done : HiveAccess::Unwritable;
+}
+
+}  // namespace platform

@@ -1,0 +1,64 @@
+#include "platform/path_mapping.h"
+#include "platform/win_file.h"
+#include "platform/win_shell_folders.h"
+
+#include "tests/support/scoped_machine_folders.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace {
+
+class PathMapping : public ::testing::Test {
+protected:
+    test_support::ScopedMachineFolders machine;
+};
+
+TEST_F(PathMapping, DriveLettersMapBelowTheDriveRootWithEitherSeparator) {
+    EXPECT_EQ(platform::hostPath(L"D:\\log.txt"), machine.driveRoot() / "d" / "log.txt");
+    EXPECT_EQ(platform::hostPath(L"c:/Windows\\Fonts/simhei.ttf"),
+              machine.driveRoot() / "c" / "Windows" / "Fonts" / "simhei.ttf");
+    EXPECT_EQ(platform::hostPath(L"E:"), machine.driveRoot() / "e");
+}
+
+TEST_F(PathMapping, PosixAndRelativePathsPassThrough) {
+    EXPECT_EQ(platform::hostPath(L"/tmp/a\\b"), std::filesystem::path("/tmp/a/b"));
+    EXPECT_EQ(platform::hostPath(L"bmp\\moveUp.bmp"), std::filesystem::path("bmp/moveUp.bmp"));
+}
+
+TEST_F(PathMapping, AnsiPathsReachTheFileSystemAsUtf8) {
+    // "D:\中文\a.txt" in GBK.
+    EXPECT_EQ(platform::hostPathFromAnsi("D:\\\xD6\xD0\xCE\xC4\\a.txt"),
+              machine.driveRoot() / "d" / "\xE4\xB8\xAD\xE6\x96\x87" / "a.txt");
+}
+
+TEST_F(PathMapping, FileCallsWorkOnMappedPaths) {
+    std::filesystem::create_directories(machine.driveRoot() / "d");
+    FILE* file = nullptr;
+    ASSERT_EQ(fopen_s(&file, "d:\\log.txt", "a+"), 0);
+    std::fputs("line\n", file);
+    std::fclose(file);
+    EXPECT_TRUE(std::filesystem::exists(machine.driveRoot() / "d" / "log.txt"));
+
+    EXPECT_NE(fopen_s(&file, "q:\\missing\\x.txt", "r"), 0);
+    EXPECT_EQ(file, nullptr);
+
+    // Renaming onto an existing file fails, as on the original platform; removing then renaming works.
+    std::ofstream(machine.driveRoot() / "d" / "log_bak.txt") << "old";
+    EXPECT_NE(_wrename(L"d:\\log.txt", L"d:\\log_bak.txt"), 0);
+    EXPECT_EQ(_wremove(L"d:\\log_bak.txt"), 0);
+    EXPECT_EQ(_wrename(L"d:\\log.txt", L"d:\\log_bak.txt"), 0);
+    EXPECT_FALSE(std::filesystem::exists(machine.driveRoot() / "d" / "log.txt"));
+    EXPECT_NE(_wremove(L"d:\\log.txt"), 0);
+}
+
+TEST_F(PathMapping, FontsFolderIsBelowTheWindowsFolder) {
+    wchar_t path[MAX_PATH] = {};
+    ASSERT_TRUE(SHGetSpecialFolderPathW(nullptr, path, CSIDL_FONTS, FALSE));
+    EXPECT_EQ(platform::hostPath(std::wstring(path) + L"\\simhei.ttf"),
+              machine.driveRoot() / "c" / "Windows" / "Fonts" / "simhei.ttf");
+    EXPECT_FALSE(SHGetSpecialFolderPathW(nullptr, path, 0x0005, FALSE));
+}
+
+}  // namespace

@@ -1,0 +1,34 @@
+#include "tests/support/scoped_machine_folders.h"
+
+#include <cstdlib>
+#include <stdexcept>
+#include <string>
+
+namespace test_support {
+
+ScopedMachineFolders::ScopedMachineFolders() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "veltrin-test-XXXXXX").string();
+    if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary folder");
+    base_ = pattern;
+    driveRoot_ = base_ / "drives";
+    registryFolder_ = base_ / "registry";
+    std::filesystem::create_directories(driveRoot_);
+    std::filesystem::create_directories(registryFolder_);
+    ::setenv("VELTRIN_DRIVE_ROOT", driveRoot_.c_str(), 1);
+    ::setenv("VELTRIN_REGISTRY_DIR", registryFolder_.c_str(), 1);
+}
+
+ScopedMachineFolders::~ScopedMachineFolders() {
+    ::unsetenv("VELTRIN_DRIVE_ROOT");
+    ::unsetenv("VELTRIN_REGISTRY_DIR");
+    std::error_code ignored;
+    std::filesystem::remove_all(base_, ignored);
+}
+
+void ScopedMachineFolders::linkChineseFont() const {
+    const auto fonts = driveRoot_ / "c" / "Windows" / "Fonts";
+    std::filesystem::create_directories(fonts);
+    std::filesystem::create_symlink("/usr/share/fonts/truetype/wqy/wqy-microhei.ttc", fonts / "simhei.ttf");
+}
+
+}  // namespace test_support

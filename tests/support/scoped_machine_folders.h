@@ -1,0 +1,27 @@
+// Gives a test its own drive root and registry folder in a fresh temporary directory, set through
+// VELTRIN_DRIVE_ROOT and VELTRIN_REGISTRY_DIR for as long as the object lives; removes it after.
+#pragma once
+
+#include <filesystem>
+
+namespace test_support {
+
+class ScopedMachineFolders {
+public:
+    ScopedMachineFolders();
+    ~ScopedMachineFolders();
+    ScopedMachineFolders(const ScopedMachineFolders&) = delete;
+    ScopedMachineFolders& operator=(const ScopedMachineFolders&) = delete;
+
+    const std::filesystem::path& driveRoot() const { return driveRoot_; }
+    const std::filesystem::path& registryFolder() const { return registryFolder_; }
+    // Links <drive root>/c/Windows/Fonts/simhei.ttf to the WenQuanYi Micro Hei font collection.
+    void linkChineseFont() const;
+
+private:
+    std::filesystem::path base_;
+    std::filesystem::path driveRoot_;
+    std::filesystem::path registryFolder_;
+};
+
+}  // namespace test_support
