@@ -1,0 +1,8 @@
+#include "host/module_attach.h"
+
+namespace FB {
+
+HMODULE moduleHandle = nullptr;
+std::string modulePath;
+
+}  // namespace FB
