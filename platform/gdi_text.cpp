@@ -6,6 +6,7 @@
 #include FT_FREETYPE_H
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 
 using namespace platform::detail;
@@ -15,7 +16,7 @@ namespace {
 constexpr int kPixelHeight = 16;
 
 // The one SimHei face of the process, loaded on first use and again when the fonts folder moves
-// (tests point the drive root elsewhere).
+// (tests point the drive root elsewhere) or the font file goes away.
 struct TextFont {
     std::mutex lock;
     FT_Library library = nullptr;
@@ -30,11 +31,14 @@ TextFont& textFont() {
 
 bool loadFaceLocked(TextFont& font) {
     std::string path = (platform::fontsFolder() / "simhei.ttf").string();
-    if (font.face && font.path == path) return true;
+    std::error_code error;
+    bool present = std::filesystem::exists(path, error);
+    if (font.face && font.path == path && present) return true;
     if (font.face) {
         FT_Done_Face(font.face);
         font.face = nullptr;
     }
+    if (!present) return false;
     if (!font.library && FT_Init_FreeType(&font.library) != 0) return false;
     if (FT_New_Face(font.library, path.c_str(), 0, &font.face) != 0) {
         font.face = nullptr;

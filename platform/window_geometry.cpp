@@ -137,7 +137,7 @@ BOOL WINAPI UpdateWindow(HWND handle) {
     std::unique_lock<std::mutex> lock(windowSystem().lock);
     auto window = requireWindowLocked(handle);
     if (!window) return FALSE;
-    bool paintNow = window->needsPaint && (window->style & WS_VISIBLE);
+    bool paintNow = window->needsPaint && (window->style & WS_VISIBLE) && !window->messageOnly;
     lock.unlock();
     if (paintNow) SendMessageW(handle, WM_PAINT, 0, 0);
     return TRUE;

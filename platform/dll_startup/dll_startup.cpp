@@ -1,0 +1,24 @@
+// The start-up code linked into a shared library: calls the library's DllMain with its module
+// handle when the library is loaded and when it is unloaded. This object must come last on the
+// library's link line so that the library's static initialisers have run before DllMain.
+#include "platform/module_handle.h"
+#include "platform/win_module.h"
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) __attribute__((weak));
+
+namespace {
+
+HINSTANCE thisModule() {
+    static char marker;
+    return platform::detail::moduleOfAddress(&marker);
+}
+
+__attribute__((constructor)) void attachModule() {
+    if (DllMain) DllMain(thisModule(), DLL_PROCESS_ATTACH, nullptr);
+}
+
+__attribute__((destructor)) void detachModule() {
+    if (DllMain) DllMain(thisModule(), DLL_PROCESS_DETACH, nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,63 @@
+#include "platform/utf_text.h"
+#include "platform/win_error.h"
+#include "platform/win_module.h"
+
+#include <gtest/gtest.h>
+
+#include <dlfcn.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+namespace {
+
+std::filesystem::path probeLibrary() {
+    const char* build = std::getenv("VELTRIN_BUILD_DIR");
+    return std::filesystem::path(build ? build : ".") / "lib" / "module_probe.so";
+}
+
+template <typename Function>
+Function probeFunction(void* library, const char* name) {
+    return reinterpret_cast<Function>(dlsym(library, name));
+}
+
+TEST(ModuleAttach, LoadedLibraryGetsItsHandleAndFullPathAfterStaticInitialisation) {
+    void* library = dlopen(probeLibrary().c_str(), RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(library, nullptr) << dlerror();
+    auto instance = probeFunction<HINSTANCE (*)()>(library, "probeAttachedInstance")();
+    auto path = probeFunction<const wchar_t* (*)()>(library, "probeAttachedPath")();
+    EXPECT_EQ(probeFunction<int (*)()>(library, "probeAttachCalls")(), 1);
+    EXPECT_STREQ(probeFunction<const char* (*)()>(library, "probeAttachOrder")(), "initialised");
+
+    ASSERT_NE(instance, nullptr);
+    Dl_info info{};
+    ASSERT_NE(dladdr(probeFunction<void*>(library, "probeAttachCalls"), &info), 0);
+    EXPECT_EQ(static_cast<void*>(instance), info.dli_fbase);
+    std::filesystem::path attached = platform::wideToUtf8Text(path);
+    EXPECT_TRUE(attached.is_absolute());
+    EXPECT_TRUE(std::filesystem::equivalent(attached, probeLibrary()));
+    dlclose(library);
+}
+
+TEST(ModuleAttach, FileNameIsCutToTheBufferAndUnknownModulesFail) {
+    wchar_t executable[MAX_PATH];
+    DWORD length = GetModuleFileNameW(nullptr, executable, MAX_PATH);
+    ASSERT_GT(length, 0u);
+    EXPECT_EQ(std::wstring(executable).size(), length);
+    EXPECT_TRUE(std::filesystem::equivalent(platform::wideToUtf8Text(executable), "/proc/self/exe"));
+
+    wchar_t shortBuffer[4];
+    EXPECT_EQ(GetModuleFileNameW(nullptr, shortBuffer, 4), 4u);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+    EXPECT_EQ(std::wstring(shortBuffer), std::wstring(executable, 3));
+
+    char ansi[MAX_PATH];
+    EXPECT_EQ(GetModuleFileNameA(nullptr, ansi, MAX_PATH), length);
+
+    int local = 0;
+    EXPECT_EQ(GetModuleFileNameW(reinterpret_cast<HMODULE>(&local), executable, MAX_PATH), 0u);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
+}
+
+}  // namespace

@@ -1,0 +1,131 @@
+// A recording window class for the window-system tests: every message a window of it receives is
+// logged with the receiving thread, and a per-test hook may answer messages itself.
+#pragma once
+
+#include "platform/win_input_testing.h"
+#include "platform/win_thread.h"
+#include "platform/win_window.h"
+#include "platform/win_window_testing.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace windowtest {
+
+struct Received {
+    HWND window;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    DWORD thread;
+};
+
+// Answers a message itself by returning true and setting the result.
+using MessageHook = std::function<bool(HWND, UINT, WPARAM, LPARAM, LRESULT&)>;
+
+struct Recorder {
+    std::mutex lock;
+    std::vector<Received> received;
+    MessageHook hook;
+};
+
+inline Recorder& recorder() {
+    static Recorder instance;
+    return instance;
+}
+
+inline LRESULT CALLBACK recordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    MessageHook hook;
+    {
+        std::lock_guard<std::mutex> lock(recorder().lock);
+        recorder().received.push_back({window, message, wParam, lParam, GetCurrentThreadId()});
+        hook = recorder().hook;
+    }
+    LRESULT result = 0;
+    if (hook && hook(window, message, wParam, lParam, result)) return result;
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// Messages a window received, in order, leaving out those the window system sends around
+// creation, focus and input so tests see what they caused.
+inline std::vector<UINT> messagesOf(HWND window) {
+    std::lock_guard<std::mutex> lock(recorder().lock);
+    std::vector<UINT> messages;
+    for (const Received& r : recorder().received) {
+        bool housekeeping = r.message == WM_NCCREATE || r.message == WM_CREATE || r.message == WM_SETCURSOR ||
+                            r.message == WM_MOUSEACTIVATE || r.message == WM_SETFOCUS || r.message == WM_KILLFOCUS;
+        if (r.window == window && !housekeeping) messages.push_back(r.message);
+    }
+    return messages;
+}
+
+inline std::vector<Received> receivedOf(HWND window, UINT message) {
+    std::lock_guard<std::mutex> lock(recorder().lock);
+    std::vector<Received> found;
+    for (const Received& r : recorder().received) {
+        if (r.window == window && r.message == message) found.push_back(r);
+    }
+    return found;
+}
+
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        static int serial = 0;
+        className_ = L"RecordingWindow" + std::to_wstring(serial++);
+        registerClass(className_, CS_DBLCLKS);
+        platform::testing::setTimersFollowClock(false);
+        platform::testing::resetInputState();
+        std::lock_guard<std::mutex> lock(recorder().lock);
+        recorder().received.clear();
+        recorder().hook = nullptr;
+    }
+
+    void TearDown() override {
+        for (HWND window : created_) {
+            if (IsWindow(window)) DestroyWindow(window);
+        }
+        platform::testing::pumpPendingMessages();
+        for (const std::wstring& name : classes_) UnregisterClassW(name.c_str(), nullptr);
+        platform::testing::setTimersFollowClock(true);
+        SetFocus(nullptr);
+        std::lock_guard<std::mutex> lock(recorder().lock);
+        recorder().hook = nullptr;
+    }
+
+    void registerClass(const std::wstring& name, UINT style) {
+        WNDCLASSEXW windowClass{};
+        windowClass.cbSize = sizeof(windowClass);
+        windowClass.style = style;
+        windowClass.lpfnWndProc = recordingProc;
+        windowClass.lpszClassName = name.c_str();
+        ASSERT_NE(RegisterClassExW(&windowClass), 0);
+        classes_.push_back(name);
+    }
+
+    HWND create(DWORD style = WS_VISIBLE, HWND parent = nullptr, RECT rect = {0, 0, 100, 50},
+                const std::wstring& className = L"") {
+        HWND window = CreateWindowExW(0, (className.empty() ? className_ : className).c_str(), L"test", style,
+                                      rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, parent,
+                                      nullptr, nullptr, nullptr);
+        EXPECT_NE(window, nullptr);
+        created_.push_back(window);
+        return window;
+    }
+
+    static void setHook(MessageHook hook) {
+        std::lock_guard<std::mutex> lock(recorder().lock);
+        recorder().hook = std::move(hook);
+    }
+
+    std::wstring className_;
+    std::vector<std::wstring> classes_;
+    std::vector<HWND> created_;
+};
+
+}  // namespace windowtest
