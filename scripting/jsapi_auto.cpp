@@ -105,9 +105,10 @@ variant JSAPIAuto::GetProperty(const std::string& name) {
     ScopeLock lock(scopeLock());
     throwIfInvalid();
     if (isProperty(name) && isVisible(name)) {
-        const PropertyFunctors& property = properties_.at(name);
-        if (!property.get) throw script_error("Cannot get write-only property " + name);
-        return property.get();
+        // A copy: the getter may change the property table while it runs.
+        const GetPropFunctor getter = properties_.at(name).get;
+        if (!getter) throw script_error("Cannot get write-only property " + name);
+        return getter();
     }
     if (!isVisible(name)) {
         if (allowDynamicAttributes) return variant();
@@ -135,10 +136,10 @@ void JSAPIAuto::SetProperty(const std::string& name, const variant& value) {
     throwIfInvalid();
     if (isProperty(name)) {
         if (!isVisible(name)) throw invalid_member(name);
-        const PropertyFunctors& property = properties_.at(name);
-        if (!property.set) throw script_error("Cannot set read-only property " + name);
+        const SetPropFunctor setter = properties_.at(name).set;
+        if (!setter) throw script_error("Cannot set read-only property " + name);
         try {
-            property.set(value);
+            setter(value);
         } catch (const bad_variant_cast& error) {
             throw conversionError(error);
         }

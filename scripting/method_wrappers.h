@@ -100,30 +100,34 @@ using method_wrapper4 = method_wrapper<C, R, P1, P2, P3, P4>;
 
 // The call functor of a member function bound to `object`, which must outlive the functor (it
 // does when the functor lives in the object's own method table).
-template <class C, class R, class... P>
-CallMethodFunctor make_method(C* object, R (C::*method)(P...)) {
+// The object may be of a class derived from the one declaring the member.
+template <class O, class C, class R, class... P>
+CallMethodFunctor make_method(O* object, R (C::*method)(P...)) {
+    C* target = object;
     detail::methods::method_wrapper<C, R, P...> wrapper(method);
-    return [object, wrapper](const VariantList& args) { return wrapper(object, args); };
+    return [target, wrapper](const VariantList& args) { return wrapper(target, args); };
 }
 
 // A getter as a script property reader (the result wrapped like a method result).
-template <class C, class R>
-GetPropFunctor make_getter(C* object, R (C::*getter)()) {
+template <class O, class C, class R>
+GetPropFunctor make_getter(O* object, R (C::*getter)()) {
+    C* target = object;
     detail::methods::method_wrapper<C, R> wrapper(getter);
-    return [object, wrapper]() { return wrapper(object, VariantList()); };
+    return [target, wrapper]() { return wrapper(target, VariantList()); };
 }
 
 // A property read through a member getter and, optionally, written through a member setter whose
 // parameter is converted from the script value.
-template <class C, class R>
-PropertyFunctors make_property(C* object, R (C::*getter)()) {
+template <class O, class C, class R>
+PropertyFunctors make_property(O* object, R (C::*getter)()) {
     return PropertyFunctors(make_getter(object, getter));
 }
 
-template <class C, class R, class P>
-PropertyFunctors make_property(C* object, R (C::*getter)(), void (C::*setter)(P)) {
-    SetPropFunctor set = [object, setter](const variant& value) {
-        (object->*setter)(value.convertTo<std::decay_t<P>>());
+template <class O, class C, class R, class S, class P>
+PropertyFunctors make_property(O* object, R (C::*getter)(), void (S::*setter)(P)) {
+    S* target = object;
+    SetPropFunctor set = [target, setter](const variant& value) {
+        (target->*setter)(value.convertTo<std::decay_t<P>>());
     };
     return PropertyFunctors(make_getter(object, getter), std::move(set));
 }

@@ -1,8 +1,6 @@
 // Small helpers for argument lists of script values.
 #pragma once
 
-#include <cstddef>
-
 #include "scripting/variant.h"
 
 namespace FB {
@@ -15,10 +13,7 @@ inline VariantList makeVariantList(const variant& value) {
 namespace detail::methods {
 
 // The second argument of a call when the caller gave one, else the empty value.
-inline variant takeOptionalVariant(const VariantList& arguments) {
-    constexpr std::size_t position = 2;  // counted from 1
-    return arguments.size() >= position ? arguments[position - 1] : variant();
-}
+variant takeOptionalVariant(const VariantList& arguments);
 
 }  // namespace detail::methods
 }  // namespace FB

@@ -35,12 +35,8 @@ TEST(FunctionObject, CallAndApplyDropTheThisValue) {
     EXPECT_EQ(add->Invoke("", {1, 2}).cast<int>(), 3);
     EXPECT_EQ(add->Invoke("call", {self, 1, 2}).cast<int>(), 3);
     EXPECT_EQ(add->Invoke("apply", {self, VariantList{1, 2}}).cast<int>(), 3);
-    try {
-        add->Invoke("apply", {self});
-        FAIL() << "nothing raised";
-    } catch (const invalid_arguments& error) {
-        EXPECT_STREQ(error.what(), "Error: Argument 2is not optional.");
-    }
+    EXPECT_EQ(errorText<invalid_arguments>([&] { add->Invoke("apply", {self}); }),
+              "Error: Argument 2is not optional.");
 }
 
 TEST(FunctionObject, RunsAtTheScopeItWasFetchedAt) {
@@ -72,12 +68,8 @@ TEST(FunctionObject, CallAfterTheTargetIsGoneRaisesInvalidObject) {
     auto api = std::make_shared<TestApi>();
     JSAPIPtr add = fetch(*api, "Add");
     api.reset();
-    try {
-        add->Invoke("call", {variant(), 1, 2});
-        FAIL() << "nothing raised";
-    } catch (const script_error& error) {
-        EXPECT_STREQ(error.what(), "Invalid JSAPI object");
-    }
+    EXPECT_EQ(errorText<script_error>([&] { add->Invoke("call", {variant(), 1, 2}); }),
+              "Invalid JSAPI object");
 }
 
 }  // namespace

@@ -10,12 +10,7 @@ namespace FB::testing {
 namespace {
 
 std::string invokeError(TestApi& api, const std::string& method, const VariantList& args) {
-    try {
-        api.Invoke(method, args);
-    } catch (const invalid_arguments& error) {
-        return error.what();
-    }
-    return "<nothing raised>";
+    return errorText<invalid_arguments>([&] { api.Invoke(method, args); });
 }
 
 std::string conversionText(const std::type_info& from, const std::type_info& to, int index) {
@@ -56,19 +51,13 @@ TEST(MethodWrapper, ArgumentsConvertLikeScriptValuesAndResultsAreWrapped) {
     EXPECT_EQ(api->sizeArgs, (std::vector<float>{1.0f, 2.5f, 3.0f, 4.0f}));
     // A method without parameters ignores whatever it is given.
     EXPECT_TRUE(api->Invoke("Touch", {1, 2, 3}).isEmpty());
+    EXPECT_EQ(api->Invoke("describe", {}).cast<std::string>(), "<JSAPI-Auto Javascript Object>");
     EXPECT_EQ(api->calls, 4);
 }
 
 TEST(MethodWrapper, ErrorsOfTheMethodItselfPassThroughUnchanged) {
     auto api = std::make_shared<TestApi>();
-    try {
-        api->Invoke("Fail", {});
-        FAIL() << "nothing raised";
-    } catch (const invalid_arguments&) {
-        FAIL() << "turned into an argument error";
-    } catch (const script_error& error) {
-        EXPECT_STREQ(error.what(), "camera refused");
-    }
+    EXPECT_EQ(errorText<script_error>([&] { api->Invoke("Fail", {}); }), "camera refused");
 }
 
 }  // namespace

@@ -37,16 +37,6 @@ TEST(ScriptError, SubclassesAreCaughtAsScriptErrorButBadCastIsNot) {
     EXPECT_THROW(throw FB::bad_variant_cast(typeid(int), typeid(long)), std::bad_cast);
 }
 
-TEST(ScriptError, CopiedErrorsKeepMessageAndTypeNames) {
-    const FB::invalid_member original("bar");
-    const FB::invalid_member copy(original);
-    EXPECT_STREQ(copy.what(), "The specified member does not exist: bar");
-    const FB::bad_variant_cast cast(typeid(double), typeid(bool));
-    const FB::bad_variant_cast castCopy(cast);
-    EXPECT_EQ(castCopy.from, cast.from);
-    EXPECT_STREQ(castCopy.to, typeid(bool).name());
-}
-
 TEST(ArgumentConversion, FailedConversionNamesTypesAndPosition) {
     try {
         FB::detail::methods::convertArgument<int>(FB::variant("letters"), 3);

@@ -4,7 +4,7 @@
 #include <future>
 #include <memory>
 #include <string>
-#include <typeinfo>
+#include <utility>
 #include <vector>
 
 #include "tests/scripting/recording_page_object.h"
@@ -17,11 +17,15 @@ int contextA = 0;
 int contextB = 0;
 
 using Page = std::shared_ptr<RecordingPageObject>;
+using Pages = std::vector<JSObjectPtr>;
 
-// Sinks are walked in address order; this returns the pair in that order.
-std::pair<Page, Page> inAddressOrder(Page a, Page b) {
-    if (b.get() < a.get()) std::swap(a, b);
-    return {a, b};
+// The one call a page object received since the last look, checked to be of the given kind.
+RecordedCall only(const Page& page, const std::string& kind) {
+    auto calls = page->takeCalls();
+    EXPECT_EQ(calls.size(), 1u);
+    if (calls.empty()) return {};
+    EXPECT_EQ(calls[0].kind, kind);
+    return calls[0];
 }
 
 TEST(ScriptEvents, BrowserHandlersOfOneContextGoInOneBatchWithTheirSinks) {
@@ -37,20 +41,14 @@ TEST(ScriptEvents, BrowserHandlersOfOneContextGoInOneBatchWithTheirSinks) {
 
     api->fireNamedEvent("onalarm", {"door open"});
 
-    const auto batch = first->takeCalls();
-    ASSERT_EQ(batch.size(), 1u);
-    EXPECT_EQ(batch[0].kind, "callHandlers");
-    EXPECT_EQ(batch[0].name, "onalarm");
-    EXPECT_EQ(batch[0].args.at(0).cast<std::string>(), "door open");
-    EXPECT_EQ(batch[0].handlers, (std::vector<JSObjectPtr>{first, second}));
-    EXPECT_EQ(batch[0].sinks, (std::vector<JSObjectPtr>{sink}));
+    const RecordedCall batch = only(first, "callHandlers");
+    EXPECT_EQ(batch.name, "onalarm");
+    EXPECT_EQ(batch.args.at(0).cast<std::string>(), "door open");
+    EXPECT_EQ(batch.handlers, (Pages{first, second}));
+    EXPECT_EQ(batch.sinks, (Pages{sink}));
     EXPECT_TRUE(second->takeCalls().empty());
     EXPECT_TRUE(sink->takeCalls().empty());  // served inside the batch, not again
-
-    const auto single = other->takeCalls();
-    ASSERT_EQ(single.size(), 1u);
-    EXPECT_EQ(single[0].kind, "invokeLater");
-    EXPECT_EQ(single[0].name, "");
+    EXPECT_EQ(only(other, "invokeLater").name, "");
 }
 
 TEST(ScriptEvents, HandlersAreKeptOncePerFunctionAndMatchTheFullName) {
@@ -63,7 +61,7 @@ TEST(ScriptEvents, HandlersAreKeptOncePerFunctionAndMatchTheFullName) {
     api->fireNamedEvent("alarm", {});
     EXPECT_TRUE(handler->takeCalls().empty());
     api->fireNamedEvent("onalarm", {});
-    EXPECT_EQ(handler->takeCalls().size(), 1u);
+    only(handler, "callHandlers");
 
     api->removeEventHandler("onalarm", handler);
     api->fireNamedEvent("onalarm", {});
@@ -75,8 +73,9 @@ TEST(ScriptEvents, WithoutABatchEveryHandlerAndSinkIsCalledOnItsOwn) {
     auto plainHandler = RecordingPageObject::make(&contextA, false);
     auto browserHandler = RecordingPageObject::make(&contextA);
     // Sinks are walked in address order: the plain one first, then the one taking the batch.
-    auto [plainSink, browserSink] = inAddressOrder(RecordingPageObject::make(&contextA),
-                                                   RecordingPageObject::make(&contextA));
+    Page plainSink = RecordingPageObject::make(&contextA);
+    Page browserSink = RecordingPageObject::make(&contextA);
+    if (browserSink.get() < plainSink.get()) std::swap(plainSink, browserSink);
     plainSink->browserObject = false;
     api->addEventHandler("onsaveArea", plainHandler);
     api->addEventHandler("onsaveArea", browserHandler);
@@ -85,17 +84,12 @@ TEST(ScriptEvents, WithoutABatchEveryHandlerAndSinkIsCalledOnItsOwn) {
 
     api->fireNamedEvent("onsaveArea", {1, 2});
 
-    EXPECT_EQ(plainHandler->takeCalls().at(0).kind, "invokeLater");
-    EXPECT_EQ(browserHandler->takeCalls().at(0).kind, "invokeLater");
-    const auto plain = plainSink->takeCalls();
-    ASSERT_EQ(plain.size(), 1u);
-    EXPECT_EQ(plain[0].kind, "invokeLater");
-    EXPECT_EQ(plain[0].name, "onsaveArea");
-    const auto batch = browserSink->takeCalls();
-    ASSERT_EQ(batch.size(), 1u);
-    EXPECT_EQ(batch[0].kind, "callHandlers");
-    EXPECT_TRUE(batch[0].handlers.empty());
-    EXPECT_EQ(batch[0].sinks, (std::vector<JSObjectPtr>{plainSink, browserSink}));
+    only(plainHandler, "invokeLater");
+    only(browserHandler, "invokeLater");
+    EXPECT_EQ(only(plainSink, "invokeLater").name, "onsaveArea");
+    const RecordedCall batch = only(browserSink, "callHandlers");
+    EXPECT_TRUE(batch.handlers.empty());
+    EXPECT_EQ(batch.sinks, (Pages{plainSink, browserSink}));
 }
 
 TEST(ScriptEvents, AFailingOrVanishedReceiverDoesNotStopTheOthers) {
@@ -143,16 +137,15 @@ TEST(ScriptEvents, ProxiesSeeThemselvesWhereverTheFiringObjectWasPassed) {
     api->addEventProxy(proxy);
 
     const JSAPIPtr self = api;
+    const JSAPIPtr asProxy = proxy;
     api->fireNamedEvent("onclickArea", {self, VariantList{self}, VariantMap{{"who", self}}, 5});
 
-    const auto calls = handler->takeCalls();
-    ASSERT_EQ(calls.size(), 1u);
-    const VariantList& args = calls[0].args;
-    const JSAPIPtr asProxy = proxy;
-    EXPECT_EQ(args.at(0).cast<JSAPIPtr>(), asProxy);
-    EXPECT_EQ(args.at(1).cast<VariantList>().at(0).cast<JSAPIPtr>(), asProxy);
-    EXPECT_EQ(args.at(2).cast<VariantMap>().at("who").cast<JSAPIPtr>(), asProxy);
-    EXPECT_EQ(args.at(3).cast<int>(), 5);
+    const VariantList args = only(handler, "invokeLater").args;
+    ASSERT_EQ(args.size(), 4u);
+    EXPECT_EQ(args[0].cast<JSAPIPtr>(), asProxy);
+    EXPECT_EQ(args[1].cast<VariantList>().at(0).cast<JSAPIPtr>(), asProxy);
+    EXPECT_EQ(args[2].cast<VariantMap>().at("who").cast<JSAPIPtr>(), asProxy);
+    EXPECT_EQ(args[3].cast<int>(), 5);
 
     api->removeEventProxy(proxy);
     api->fireNamedEvent("onclickArea", {});
@@ -166,10 +159,7 @@ TEST(ScriptEvents, EventObjectKeepsItsFixedMembersAndCarriesTheArguments) {
 
     api->dispatchEventObject("onalarm", VariantMap{{"type", "forged"}, {"level", 3}}, {7});
 
-    const auto calls = handler->takeCalls();
-    ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(calls[0].kind, "invokeLater");
-    const VariantMap event = calls[0].args.at(0).cast<VariantMap>();
+    const VariantMap event = only(handler, "invokeLater").args.at(0).cast<VariantMap>();
     EXPECT_EQ(event.at("type").cast<std::string>(), "onalarm");
     EXPECT_EQ(event.at("namespaceURI").cast<std::string>(), "onalarm");
     EXPECT_EQ(event.at("eventPhase").cast<int>(), 2);
@@ -184,13 +174,8 @@ TEST(ScriptEvents, PageFunctionStoredAsAttributeIsCalledToo) {
     auto api = std::make_shared<TestApi>();
     auto function = RecordingPageObject::make(&contextA);
     api->SetProperty("onalarm", JSObjectPtr(function));
-
     api->fireNamedEvent("onalarm", {"smoke"});
-
-    const auto calls = function->takeCalls();
-    ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(calls[0].kind, "invokeLater");
-    EXPECT_EQ(calls[0].args.at(0).cast<std::string>(), "smoke");
+    EXPECT_EQ(only(function, "invokeLater").args.at(0).cast<std::string>(), "smoke");
 }
 
 // A scripted call holds the object's scope lock on the browser's thread while it waits for a worker
@@ -210,8 +195,8 @@ TEST(ScriptEvents, WorkerFiresWhileAScriptedCallHoldsTheObject) {
     worker.get();
 
     EXPECT_TRUE(delivered) << "the firing thread waited for the object's scope lock";
-    EXPECT_EQ(handler->takeCalls().size(), 1u);
-    EXPECT_EQ(attributeFunction->takeCalls().size(), 1u);
+    only(handler, "callHandlers");
+    only(attributeFunction, "invokeLater");
 }
 
 }  // namespace

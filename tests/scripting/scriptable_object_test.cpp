@@ -12,16 +12,6 @@
 namespace FB::testing {
 namespace {
 
-template <class Error, class Call>
-std::string errorText(Call&& call) {
-    try {
-        call();
-    } catch (const Error& error) {
-        return error.what();
-    }
-    return "<nothing raised>";
-}
-
 std::vector<std::string> members(JSAPI& object) {
     std::vector<std::string> names;
     object.listMemberNames(names);

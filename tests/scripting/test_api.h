@@ -10,6 +10,17 @@
 
 namespace FB::testing {
 
+// The text of the error of the given kind that the call raises.
+template <class Error, class Call>
+std::string errorText(Call&& call) {
+    try {
+        call();
+    } catch (const Error& error) {
+        return error.what();
+    }
+    return "<nothing raised>";
+}
+
 class TestApi : public JSAPIAuto {
 public:
     static constexpr int kSecretScope = 5;
@@ -20,6 +31,7 @@ public:
         addMethod("SetTargetSize", make_method(this, &TestApi::SetTargetSize));
         addMethod("Touch", make_method(this, &TestApi::Touch));
         addMethod("Fail", make_method(this, &TestApi::Fail));
+        addMethod("describe", make_method(this, &JSAPIAuto::ToString));  // a base-class member
         addProperty("Version", make_property(this, &TestApi::Version));
         addProperty("Level", make_property(this, &TestApi::getLevel, &TestApi::setLevel));
         addProperty("Sink", PropertyFunctors(GetPropFunctor(), [this](const variant& v) {

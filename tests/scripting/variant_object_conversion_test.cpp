@@ -102,13 +102,6 @@ TEST(VariantObjectConversion, NonObjectValuesFailWithTheSystemsTypes) {
     EXPECT_FALSE(FB::variant(5).canConvertTo<FB::JSObjectPtr>());
 }
 
-TEST(VariantObjectConversion, StoredContainersAreCopied) {
-    const FB::VariantList list{FB::variant(1), FB::variant("two")};
-    EXPECT_EQ(FB::variant(list).convertTo<FB::VariantList>().at(1).cast<std::string>(), "two");
-    const FB::VariantMap map{{"k", FB::variant(3)}};
-    EXPECT_EQ(FB::variant(map).convertTo<FB::VariantMap>().at("k").cast<int>(), 3);
-}
-
 TEST(VariantObjectConversion, PageArrayIsReadByIndexInOrder) {
     const auto page = PageObject::array({FB::variant("a"), FB::variant(2), FB::variant(3.5)});
     const FB::VariantList list = FB::variant(FB::JSObjectPtr(page)).convertTo<FB::VariantList>();
