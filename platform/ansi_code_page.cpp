@@ -53,14 +53,14 @@ bool isAscii(std::wstring_view text) {
 
 }  // namespace
 
-AnsiDecodeResult decodeAnsi(std::string_view ansi) {
-    AnsiDecodeResult result;
+bool decodeAnsi(std::string_view ansi, std::wstring& out) {
     if (isAscii(ansi)) {
-        result.text.assign(ansi.begin(), ansi.end());
-        return result;
+        out.assign(ansi.begin(), ansi.end());
+        return false;
     }
+    bool hadInvalidBytes = false;
     // Every input byte yields at most one character, so the output never needs to grow.
-    std::wstring out(ansi.size(), L'\0');
+    out.resize(ansi.size());
     char* in = const_cast<char*>(ansi.data());
     size_t inLeft = ansi.size();
     char* outPtr = reinterpret_cast<char*>(out.data());
@@ -70,7 +70,7 @@ AnsiDecodeResult decodeAnsi(std::string_view ansi) {
         *reinterpret_cast<wchar_t*>(outPtr) = kReplacement;
         outPtr += sizeof(wchar_t);
         outLeft -= sizeof(wchar_t);
-        result.hadInvalidBytes = true;
+        hadInvalidBytes = true;
     };
     if (cd == reinterpret_cast<iconv_t>(-1)) {
         for (char c : ansi) {
@@ -91,19 +91,18 @@ AnsiDecodeResult decodeAnsi(std::string_view ansi) {
         --inLeft;
     }
     out.resize(out.size() - outLeft / sizeof(wchar_t));
-    result.text = std::move(out);
-    return result;
+    return hadInvalidBytes;
 }
 
-AnsiEncodeResult encodeAnsi(std::wstring_view wide, std::string_view defaultChar) {
-    AnsiEncodeResult result;
+bool encodeAnsi(std::wstring_view wide, std::string_view defaultChar, std::string& out) {
     if (isAscii(wide)) {
-        result.text.assign(wide.begin(), wide.end());
-        return result;
+        out.assign(wide.begin(), wide.end());
+        return false;
     }
+    bool usedDefaultChar = false;
     // A GBK character takes at most two bytes; an unmappable one takes the default's bytes.
     const size_t perChar = std::max<size_t>(2, defaultChar.size());
-    std::string out(wide.size() * perChar, '\0');
+    out.resize(wide.size() * perChar);
     char* in = reinterpret_cast<char*>(const_cast<wchar_t*>(wide.data()));
     size_t inLeft = wide.size() * sizeof(wchar_t);
     char* outPtr = out.data();
@@ -117,17 +116,24 @@ AnsiEncodeResult encodeAnsi(std::wstring_view wide, std::string_view defaultChar
         std::copy(defaultChar.begin(), defaultChar.end(), outPtr);
         outPtr += defaultChar.size();
         outLeft -= defaultChar.size();
-        result.usedDefaultChar = true;
+        usedDefaultChar = true;
         in += sizeof(wchar_t);
         inLeft -= sizeof(wchar_t);
     }
     out.resize(out.size() - outLeft);
-    result.text = std::move(out);
-    return result;
+    return usedDefaultChar;
 }
 
-std::wstring ansiToWideText(std::string_view ansi) { return decodeAnsi(ansi).text; }
+std::wstring ansiToWideText(std::string_view ansi) {
+    std::wstring wide;
+    decodeAnsi(ansi, wide);
+    return wide;
+}
 
-std::string wideToAnsiText(std::wstring_view wide) { return encodeAnsi(wide, "?").text; }
+std::string wideToAnsiText(std::wstring_view wide) {
+    std::string ansi;
+    encodeAnsi(wide, "?", ansi);
+    return ansi;
+}
 
 }  // namespace platform

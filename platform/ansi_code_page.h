@@ -8,18 +8,11 @@
 
 namespace platform {
 
-struct AnsiDecodeResult {
-    std::wstring text;
-    bool hadInvalidBytes = false;
-};
-
-struct AnsiEncodeResult {
-    std::string text;
-    bool usedDefaultChar = false;
-};
-
-AnsiDecodeResult decodeAnsi(std::string_view ansi);
-AnsiEncodeResult encodeAnsi(std::wstring_view wide, std::string_view defaultChar);
+// Both write into out, reusing its storage, so that callers converting on every frame keep one
+// buffer and allocate nothing once it is large enough. decodeAnsi answers whether invalid bytes
+// were met; encodeAnsi whether the default character was used.
+bool decodeAnsi(std::string_view ansi, std::wstring& out);
+bool encodeAnsi(std::wstring_view wide, std::string_view defaultChar, std::string& out);
 
 // Convenience forms for paths and files: invalid input is replaced, never refused.
 std::wstring ansiToWideText(std::string_view ansi);

@@ -55,11 +55,10 @@ int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCCH lpMultiByteSt
     const size_t length = cbMultiByte == -1 ? std::strlen(lpMultiByteStr) + 1 : static_cast<size_t>(cbMultiByte);
     const std::string_view source(lpMultiByteStr, length);
     const bool strict = (dwFlags & MB_ERR_INVALID_CHARS) != 0;
-    std::wstring converted;
+    // Kept per thread: text drawn on every frame is converted without allocating.
+    thread_local std::wstring converted;
     if (isAnsi(CodePage)) {
-        auto decoded = platform::decodeAnsi(source);
-        if (strict && decoded.hadInvalidBytes) return fail(ERROR_NO_UNICODE_TRANSLATION);
-        converted = std::move(decoded.text);
+        if (platform::decodeAnsi(source, converted) && strict) return fail(ERROR_NO_UNICODE_TRANSLATION);
     } else {
         if (strict && !utf8::is_valid(source.begin(), source.end())) return fail(ERROR_NO_UNICODE_TRANSLATION);
         converted = platform::utf8ToWideText(source);
@@ -77,11 +76,10 @@ int WINAPI WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWCH lpWideCharSt
     }
     const size_t length = cchWideChar == -1 ? std::wcslen(lpWideCharStr) + 1 : static_cast<size_t>(cchWideChar);
     const std::wstring_view source(lpWideCharStr, length);
-    std::string converted;
+    thread_local std::string converted;
     if (isAnsi(CodePage)) {
-        auto encoded = platform::encodeAnsi(source, defaultCharOf(lpDefaultChar));
-        if (lpUsedDefaultChar) *lpUsedDefaultChar = encoded.usedDefaultChar ? TRUE : FALSE;
-        converted = std::move(encoded.text);
+        const bool usedDefault = platform::encodeAnsi(source, defaultCharOf(lpDefaultChar), converted);
+        if (lpUsedDefaultChar) *lpUsedDefaultChar = usedDefault ? TRUE : FALSE;
     } else {
         const bool strict = (dwFlags & WC_ERR_INVALID_CHARS) != 0;
         if (strict && !std::all_of(source.begin(), source.end(), isScalarValue)) {

@@ -164,7 +164,7 @@ TEST_F(Registry, HandlesAreCheckedForAccessAndLife) {
 }
 
 TEST_F(Registry, TestSwitchMakesOpeningAndCreatingFail) {
-    create(HKEY_CURRENT_USER, L"Software\\ZelkPlugin");
+    RegCloseKey(create(HKEY_CURRENT_USER, L"Software\\ZelkPlugin"));
     platform::testing::setRegistryKeyOpeningFails(true);
     HKEY key = nullptr;
     EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\ZelkPlugin", 0, KEY_READ, &key), ERROR_ACCESS_DENIED);

@@ -1,8 +1,11 @@
 // Gives a test its own drive root and registry folder in a fresh temporary directory, set through
-// VELTRIN_DRIVE_ROOT and VELTRIN_REGISTRY_DIR for as long as the object lives; removes it after.
+// VELTRIN_DRIVE_ROOT and VELTRIN_REGISTRY_DIR for as long as the object lives; then restores the
+// variables and removes the directory.
 #pragma once
 
 #include <filesystem>
+#include <optional>
+#include <string>
 
 namespace test_support {
 
@@ -22,6 +25,8 @@ private:
     std::filesystem::path base_;
     std::filesystem::path driveRoot_;
     std::filesystem::path registryFolder_;
+    std::optional<std::string> previousDriveRoot_;
+    std::optional<std::string> previousRegistryFolder_;
 };
 
 }  // namespace test_support

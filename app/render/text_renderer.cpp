@@ -1,0 +1,163 @@
+#include "app/render/text_renderer.h"
+
+#include "app/render/font_file.h"
+#include "app/render/i420_picture.h"
+#include "platform/win_code_page.h"
+#include "platform/win_shell_folders.h"
+
+namespace {
+
+constexpr int kDefaultPixelSize = 24;
+constexpr wchar_t kLineFeed = L'\n';
+constexpr wchar_t kUnderscore = L'_';
+constexpr int kShadowOffset = 2;
+constexpr YuvColour kBlack{0, 128, 128};
+
+bool validPixelSize(int size) { return size >= 1 && size <= TextRenderer::kMaxPixelSize; }
+
+// "<fonts folder>\simhei.ttf" in the ANSI code page.
+std::string simheiPath() {
+    wchar_t folder[MAX_PATH] = {};
+    if (!SHGetSpecialFolderPathW(nullptr, folder, CSIDL_FONTS, FALSE)) return std::string();
+    char ansi[MAX_PATH * 2] = {};
+    if (WideCharToMultiByte(CP_ACP, 0, folder, -1, ansi, sizeof(ansi), nullptr, nullptr) <= 0) return std::string();
+    return std::string(ansi) + "\\simhei.ttf";
+}
+
+}  // namespace
+
+TextRenderer::TextRenderer()
+    : glyphs_(std::make_unique<std::array<CachedGlyph, 65536>>()), fontPath_(simheiPath()) {
+    LoadFont(kDefaultPixelSize);
+}
+
+TextRenderer::~TextRenderer() { releaseFont(); }
+
+void TextRenderer::clearGlyphCache() {
+    for (auto& entry : *glyphs_) {
+        if (entry.glyph) FT_Done_Glyph(entry.glyph);
+        entry = CachedGlyph{};
+    }
+}
+
+// Glyphs belong to the library's memory, so they go before the library does.
+void TextRenderer::releaseFont() {
+    clearGlyphCache();
+    if (face_) FT_Done_Face(face_);
+    if (library_) FT_Done_FreeType(library_);
+    face_ = nullptr;
+    library_ = nullptr;
+    loaded_ = false;
+}
+
+void TextRenderer::LoadFont(int pixelSize) {
+    releaseFont();
+    fontSize_ = pixelSize;
+    if (!validPixelSize(pixelSize) || fontPath_.empty()) return;
+    if (FT_Init_FreeType(&library_) != 0) {
+        library_ = nullptr;
+        return;
+    }
+    if (OpenFontFile(library_, fontPath_.c_str(), 0, &face_) != 0) {
+        face_ = nullptr;
+        releaseFont();
+        return;
+    }
+    if (FT_Select_Charmap(face_, FT_ENCODING_UNICODE) != 0 ||
+        FT_Set_Pixel_Sizes(face_, 0, static_cast<FT_UInt>(pixelSize)) != 0) {
+        releaseFont();
+        return;
+    }
+    loaded_ = true;
+}
+
+void TextRenderer::SetFontSize(int pixelSize) {
+    if (!loaded_ || pixelSize == fontSize_ || !validPixelSize(pixelSize)) return;
+    LoadFont(pixelSize);
+}
+
+bool TextRenderer::LoadGlyph(unsigned int codeUnit) {
+    if (!loaded_ || codeUnit > 0xFFFF) return false;
+    CachedGlyph& entry = (*glyphs_)[codeUnit];
+    if (entry.loaded) return true;
+    if (FT_Load_Char(face_, codeUnit, FT_LOAD_RENDER | FT_LOAD_MONOCHROME) != 0) return false;
+    FT_Glyph glyph = nullptr;
+    if (FT_Get_Glyph(face_->glyph, &glyph) != 0) return false;
+    if (glyph->format != FT_GLYPH_FORMAT_BITMAP) {
+        FT_Done_Glyph(glyph);
+        return false;
+    }
+    entry.glyph = glyph;  // its bitmap is a copy that later loads cannot change
+    entry.advance = static_cast<int>(face_->glyph->advance.x / 64);
+    entry.left = face_->glyph->bitmap_left;
+    entry.top = face_->glyph->bitmap_top;
+    entry.index = FT_Get_Char_Index(face_, codeUnit);
+    entry.loaded = true;
+    return true;
+}
+
+// Places the glyphs of wideText_ (without its terminator); answers how many were placed.
+size_t TextRenderer::layout(int x, int y, int width, int height) {
+    size_t count = 0;
+    int penX = x;
+    int penY = y;
+    const size_t units = wideText_.size() - 1;
+    for (size_t i = 0; i < units && count < placements_.size() && penY < height; ++i) {
+        const wchar_t unit = wideText_[i];
+        if (unit == kLineFeed) {  // a new line, taking no room of its own
+            penX = x;
+            penY += fontSize_;
+            continue;
+        }
+        if (!LoadGlyph(static_cast<unsigned int>(unit))) continue;
+        const CachedGlyph& glyph = (*glyphs_)[static_cast<unsigned int>(unit)];
+        if (penX + glyph.advance >= width) {
+            penX = x;
+            penY += fontSize_;
+            if (penY >= height) break;
+        }
+        const auto* bitmap = &reinterpret_cast<FT_BitmapGlyph>(glyph.glyph)->bitmap;
+        placements_[count++] = Placement{bitmap, unit, penX + glyph.left, penY + fontSize_ - glyph.top};
+        penX += glyph.advance;
+    }
+    return count;
+}
+
+void TextRenderer::DrawText(uint8_t* picture, const char* text, int width, int height, int x, int y, int pixelSize,
+                            const int32_t rgb[3]) {
+    if (!loaded_ || !picture || !text || !rgb || width <= 0 || height <= 0 || x > width || y > height) return;
+    if (!validPixelSize(pixelSize)) return;
+    SetFontSize(pixelSize);
+    if (!loaded_) return;
+    const int needed = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+    if (needed <= 0) return;
+    wideText_.resize(static_cast<size_t>(needed));
+    if (MultiByteToWideChar(CP_ACP, 0, text, -1, wideText_.data(), needed) != needed) return;
+    const size_t count = layout(x, y, width, height);
+    for (size_t i = 0; i < count; ++i) {
+        const Placement& place = placements_[i];
+        if (place.codeUnit == kUnderscore) continue;  // takes its room, never drawn
+        DrawGlyph(picture, place.bitmap, place.x, place.y, width, height, rgb);
+    }
+}
+
+void TextRenderer::DrawGlyph(uint8_t* picture, const FT_Bitmap* bitmap, int x, int y, int width, int height,
+                             const int32_t rgb[3]) {
+    if (!bitmap || !rgb || !bitmap->buffer || bitmap->pixel_mode != FT_PIXEL_MODE_MONO || bitmap->rows == 0 ||
+        bitmap->pitch <= 0) {
+        return;
+    }
+    I420Picture frame(picture, width, height);
+    if (!frame.valid()) return;
+    const YuvColour colour = RgbToYuv(rgb[0], rgb[1], rgb[2]);
+    const int rows = static_cast<int>(bitmap->rows);
+    const int columns = static_cast<int>(bitmap->width);
+    for (int r = 0; r < rows && y + r < height; ++r) {
+        const unsigned char* bits = bitmap->buffer + static_cast<ptrdiff_t>(r) * bitmap->pitch;
+        for (int c = 0; c < columns && x + c < width; ++c) {
+            if (((bits[c / 8] >> (7 - c % 8)) & 1) == 0) continue;
+            frame.put(x + c - kShadowOffset, y + r - kShadowOffset, colour);
+            frame.put(x + c, y + r, kBlack);
+        }
+    }
+}

@@ -1,0 +1,74 @@
+// On-picture text: TrueType glyphs from the Windows font simhei.ttf, rendered once per character
+// and pixel size as 1-bit bitmaps and then drawn from a cache straight into I420 pictures, in the
+// given colour with a black copy 2 pixels right and down behind it (a drop shadow).
+#pragma once
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_GLYPH_H
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class TextRenderer {
+public:
+    // Loads the fonts folder's simhei.ttf at 24 pixels; without the font nothing is ever drawn.
+    TextRenderer();
+    ~TextRenderer();
+    TextRenderer(const TextRenderer&) = delete;
+    TextRenderer& operator=(const TextRenderer&) = delete;
+
+    void LoadFont(int pixelSize);
+    void SetFontSize(int pixelSize);
+    // Renders and caches the glyph of one character; false when it cannot.
+    bool LoadGlyph(unsigned int codeUnit);
+    // Draws ANSI text into the picture with its pen starting at (x, y); the baseline lies one font
+    // size below the pen. A line feed, or a glyph that would reach the right edge, starts a new
+    // line one font size lower at x. An underscore takes its room but is not drawn.
+    void DrawText(uint8_t* picture, const char* text, int width, int height, int x, int y, int pixelSize,
+                  const int32_t rgb[3]);
+    // Draws one 1-bit glyph bitmap with its top left at (x, y); writes that would fall outside the
+    // picture are skipped.
+    void DrawGlyph(uint8_t* picture, const FT_Bitmap* bitmap, int x, int y, int width, int height,
+                   const int32_t rgb[3]);
+
+    bool loaded() const { return loaded_; }
+    int fontSize() const { return fontSize_; }
+
+    static constexpr int kMaxLayoutUnits = 1024;
+    static constexpr int kMaxPixelSize = 1024;
+
+private:
+    struct CachedGlyph {
+        bool loaded = false;
+        int advance = 0;
+        int left = 0;
+        int top = 0;
+        FT_UInt index = 0;
+        FT_Glyph glyph = nullptr;  // an owned bitmap glyph: the rendered 1-bit bitmap
+    };
+    struct Placement {
+        const FT_Bitmap* bitmap;
+        wchar_t codeUnit;
+        int x;
+        int y;
+    };
+
+    void clearGlyphCache();
+    void releaseFont();
+    size_t layout(int x, int y, int width, int height);
+
+    FT_Library library_ = nullptr;
+    FT_Face face_ = nullptr;
+    // One slot per 16-bit character code, kept on the heap so that a renderer may live anywhere.
+    std::unique_ptr<std::array<CachedGlyph, 65536>> glyphs_;
+    int fontSize_ = 0;
+    bool loaded_ = false;
+    std::string fontPath_;  // ANSI code page
+    // Work buffers of DrawText, kept so that drawing a frame allocates nothing once warmed up.
+    std::vector<wchar_t> wideText_;
+    std::array<Placement, kMaxLayoutUnits> placements_{};
+};

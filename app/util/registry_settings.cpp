@@ -1,0 +1,61 @@
+#include "app/util/registry_settings.h"
+
+#include "platform/win_registry.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr const wchar_t* kSettingsKey = L"Software\\ZelkPlugin";
+constexpr DWORD kValueBufferSize = 1024;
+
+// Closes the key on every way out.
+class OpenKey {
+public:
+    OpenKey() = default;
+    ~OpenKey() {
+        if (key_) RegCloseKey(key_);
+    }
+    OpenKey(const OpenKey&) = delete;
+    OpenKey& operator=(const OpenKey&) = delete;
+    HKEY* receive() { return &key_; }
+    HKEY get() const { return key_; }
+
+private:
+    HKEY key_ = nullptr;
+};
+
+}  // namespace
+
+int RegistrySettings::GetString(const wchar_t* name, std::string& value) {
+    OpenKey key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, key.receive()) != ERROR_SUCCESS) return -1;
+    // The last byte stays zero, so the text always ends inside the buffer.
+    char buffer[kValueBufferSize] = {};
+    DWORD size = kValueBufferSize - 1;
+    if (RegQueryValueExW(key.get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS) {
+        return -1;
+    }
+    value.assign(buffer, std::strlen(buffer));
+    return 0;
+}
+
+std::string RegistrySettings::GetString(const wchar_t* name) {
+    std::string value;
+    GetString(name, value);
+    return value;
+}
+
+int RegistrySettings::SetString(const wchar_t* name, const char* ansiText) {
+    OpenKey key;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                        key.receive(), nullptr) != ERROR_SUCCESS) {
+        return -1;
+    }
+    const char* text = ansiText ? ansiText : "";
+    const auto size = static_cast<DWORD>(std::strlen(text) + 1);
+    if (RegSetValueExW(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), size) != ERROR_SUCCESS) {
+        return -1;
+    }
+    return 0;
+}
