@@ -27,6 +27,9 @@ struct BindingFactoryHooks {
                                bool autoRelease)>
         createCOMJSObject;
     std::function<HRESULT(bool install)> updateRegistry;
+    // Whether the COM module object failed to initialise; set from the COM binding's static
+    // initialisers, which run before the library's entry point.
+    std::function<bool()> comModuleInitFailed;
 };
 
 BindingFactoryHooks& bindingFactoryHooks();

@@ -1,4 +1,6 @@
 #include "host/factory_base.h"
+#include "host/module_attach.h"
+#include "platform/win_module.h"
 
 #include <gtest/gtest.h>
 
@@ -26,4 +28,21 @@ TEST(PluginIdentity, BindingObjectsAreUnavailableUntilABindingSuppliesThem) {
     EXPECT_EQ(factory.createCOMJSObject(nullptr, {}, true), nullptr);
     EXPECT_EQ(factory.updateRegistry(true), E_NOTIMPL);
     EXPECT_THROW(factory.makeNpapiPluginObject(nullptr, "application/x-veltrin"), std::runtime_error);
+}
+
+TEST(ModuleAttach, FirstCallKeepsHandleAndPathAndOnlyAFailedComModuleFailsTheAttach) {
+    const HMODULE savedHandle = FB::moduleHandle;
+    const std::string savedPath = FB::modulePath;
+    FB::moduleHandle = nullptr;
+    auto* first = reinterpret_cast<HMODULE>(uintptr_t(0x1000));
+    auto* second = reinterpret_cast<HMODULE>(uintptr_t(0x2000));
+    EXPECT_EQ(FB::attachModule(first, DLL_PROCESS_ATTACH, false), TRUE);
+    EXPECT_EQ(FB::moduleHandle, first);
+    FB::modulePath = "kept";
+    EXPECT_EQ(FB::attachModule(second, DLL_THREAD_ATTACH, true), TRUE);
+    EXPECT_EQ(FB::moduleHandle, first);
+    EXPECT_EQ(FB::modulePath, "kept");
+    EXPECT_EQ(FB::attachModule(second, DLL_PROCESS_ATTACH, true), FALSE);
+    FB::moduleHandle = savedHandle;
+    FB::modulePath = savedPath;
 }

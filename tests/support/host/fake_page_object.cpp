@@ -40,6 +40,7 @@ FB::variant FakePageObject::GetProperty(int index) { return GetProperty(std::to_
 
 FB::variant FakePageObject::GetProperty(const std::string& name) {
     noteThread();
+    if (failingProperties.count(name)) throw FB::script_error(name);
     auto found = properties.find(name);
     return found == properties.end() ? FB::variant() : found->second;
 }

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <functional>
 #include <map>
+#include <set>
 #include <memory>
 #include <string>
 #include <thread>
@@ -24,6 +25,8 @@ public:
     std::map<std::string, FB::variant> properties;
     std::map<std::string, PageFunctionBody> methods;
     PageFunctionBody body;
+    // Reading one of these raises the page's error.
+    std::set<std::string> failingProperties;
     // Uses of the object from a thread other than the one that made it.
     std::atomic<int> offThreadUses{0};
 
