@@ -88,14 +88,6 @@ TEST_F(BrowserStreams, RefusedStreamYieldsNothingAndRetainsNothing) {
     EXPECT_TRUE(sink->log.empty());
 }
 
-TEST_F(BrowserStreams, PostStreamCarriesItsData) {
-    auto stream = std::static_pointer_cast<TestStream>(host->createPostStream("http://x/", sink, "a=1&b=2"));
-    ASSERT_NE(stream, nullptr);
-    EXPECT_EQ(stream->postData, "a=1&b=2");
-    EXPECT_EQ(stream->getUrl(), "http://x/");
-    EXPECT_TRUE(stream->isCached());
-}
-
 TEST_F(BrowserStreams, HostShutdownClosesStreamsStillOpen) {
     auto stream = open();
     stream->open("text/plain", 3, false);

@@ -52,15 +52,6 @@ TEST(MessageWindow, EachWindowGetsTheNextNumberedClass) {
     EXPECT_TRUE(classExists(L"FBEventWindow" + std::to_wstring(next + 1)));
 }
 
-TEST(MessageWindow, OtherMessagesGetDefaultProcessingAndCallMessageAnswersZero) {
-    FB::WinMessageWindow window;
-    std::atomic<int> runs{0};
-    auto* record = new FB::AsyncCallRecord{&countRun, &runs};
-    EXPECT_EQ(SendMessageW(window.getHWND(), FB::kAsyncCallMessage, 0, reinterpret_cast<LPARAM>(record)), 0);
-    EXPECT_EQ(runs.load(), 1);
-    EXPECT_EQ(SendMessageW(window.getHWND(), WM_USER + 7, 1, 2), 0);
-}
-
 TEST(MessageWindow, RecordsStillQueuedWhenTheWindowGoesAreFreedWithoutRunning) {
     std::atomic<int> runs{0};
     HWND hwnd = nullptr;

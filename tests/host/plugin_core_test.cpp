@@ -157,16 +157,6 @@ TEST_F(PluginCoreTest, LiveCoreCountFollowsConstructionAndDestructionAndHostIsSh
     EXPECT_TRUE(host->isShutDown());
 }
 
-TEST_F(PluginCoreTest, FlagPathAndPlatformAreStored) {
-    core->setFlag(true);
-    EXPECT_TRUE(core->getFlag());
-    core->setPluginPath("/opt/plugins/npVeltrin.so");
-    EXPECT_EQ(core->getPluginPath(), "/opt/plugins/npVeltrin.so");
-    FB::PluginCore::setPlatform("Windows", "NPAPI");
-    EXPECT_EQ(FB::PluginCore::platformOS(), "Windows");
-    EXPECT_EQ(FB::PluginCore::platformBrowser(), "NPAPI");
-}
-
 // The application supplies the process-wide factory; here it makes test cores.
 namespace {
 struct CoreFactory : FB::FactoryBase {
