@@ -125,8 +125,8 @@ HWND WINAPI SetFocus(HWND handle) {
     if (previous == handle) return previous;
     windowSystem().focus = handle;
     lock.unlock();
-    if (previous) SendMessageW(previous, WM_KILLFOCUS, reinterpret_cast<WPARAM>(handle), 0);
-    if (handle) SendMessageW(handle, WM_SETFOCUS, reinterpret_cast<WPARAM>(previous), 0);
+    if (previous) sendNotify(previous, WM_KILLFOCUS, reinterpret_cast<WPARAM>(handle), 0);
+    if (handle) sendNotify(handle, WM_SETFOCUS, reinterpret_cast<WPARAM>(previous), 0);
     return previous;
 }
 

@@ -79,8 +79,9 @@ void announceInputLocked(std::unique_lock<std::mutex>& lock, const MSG& input) {
             lock.lock();
         }
     }
-    if (findWindowLocked(input.hwnd)) {
-        callProcedureUnlocked(lock, window->procedure, input.hwnd, WM_SETCURSOR,
+    // Looked up again: the activation may have destroyed or subclassed the window.
+    if (auto current = findWindowLocked(input.hwnd)) {
+        callProcedureUnlocked(lock, current->procedure, input.hwnd, WM_SETCURSOR,
                               reinterpret_cast<WPARAM>(input.hwnd), hit);
     }
 }
@@ -171,6 +172,20 @@ bool validFilterWindowLocked(HWND filter) {
 }  // namespace
 
 namespace platform::detail {
+
+void sendNotify(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto self = currentQueue();
+    std::unique_lock<std::mutex> lock(windowSystem().lock);
+    auto window = findWindowLocked(handle);
+    if (!window) return;
+    if (window->queue == self) {
+        callProcedureUnlocked(lock, window->procedure, handle, message, wParam, lParam);
+        return;
+    }
+    if (!window->queue->alive) return;
+    window->queue->sent.push_back(std::make_shared<SentMessage>(SentMessage{handle, message, wParam, lParam, 0, false, nullptr}));
+    window->queue->wake.notify_all();
+}
 
 void postLocked(Window& window, const MSG& message, bool input) {
     window.queue->posted.push_back(PostedMessage{message, input});

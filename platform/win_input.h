@@ -37,7 +37,8 @@ SHORT WINAPI GetKeyState(int virtualKey);
 BOOL WINAPI GetCursorPos(LPPOINT point);
 
 // The process has one focus window. SetFocus sends WM_KILLFOCUS to the old and WM_SETFOCUS to the
-// new window and returns the old one; NULL clears the focus.
+// new window (without waiting when it belongs to another thread) and returns the old one; NULL
+// clears the focus.
 HWND WINAPI SetFocus(HWND window);
 HWND WINAPI GetFocus();
 

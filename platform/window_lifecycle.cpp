@@ -26,7 +26,14 @@ bool linkWindowLocked(Window& window, HWND parent, HMENU menu) {
         window.id = reinterpret_cast<LONG_PTR>(menu);
         parentWindow->children.push_back(window.handle);
     } else {
-        window.owner = parent;
+        // The owner of a top-level window is always a top-level window: the one the given
+        // window belongs to.
+        while (parentWindow->parent) {
+            auto above = findWindowLocked(parentWindow->parent);
+            if (!above) break;
+            parentWindow = above;
+        }
+        window.owner = parentWindow->handle;
     }
     return true;
 }
@@ -95,7 +102,8 @@ HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName
     LPARAM createParam = reinterpret_cast<LPARAM>(&create);
     bool created = callProcedureUnlocked(lock, window->procedure, handle, WM_NCCREATE, 0, createParam) != 0 &&
                    findWindowLocked(handle) &&
-                   callProcedureUnlocked(lock, window->procedure, handle, WM_CREATE, 0, createParam) != -1;
+                   callProcedureUnlocked(lock, window->procedure, handle, WM_CREATE, 0, createParam) != -1 &&
+                   findWindowLocked(handle);  // not destroyed by its own WM_CREATE
     if (!created) {
         lock.unlock();
         DestroyWindow(handle);

@@ -153,6 +153,11 @@ POINT screenOriginLocked(const Window& window);
 // queued messages and timers, releases senders waiting on it. The caller holds the lock.
 void forgetWindowLocked(Window& window);
 
+// Delivers a notice without waiting for it when the window belongs to another thread (it is
+// served before that thread's posted messages); sends it directly on the owner thread. Used for
+// focus changes, which must not block on a thread that is not pumping.
+void sendNotify(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
 // Marks a waiting SendMessageW as answered and wakes its sender. The caller holds the lock.
 void completeSentLocked(SentMessage& sent, LRESULT result);
 

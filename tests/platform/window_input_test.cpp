@@ -4,6 +4,8 @@
 
 #include <gmock/gmock.h>
 
+#include <thread>
+
 using namespace windowtest;
 using platform::testing::MouseButton;
 using ::testing::ElementsAre;
@@ -118,6 +120,29 @@ TEST_F(WindowInput, KeystrokesGoToTheFocusedWindowWithTypedCharacters) {
     EXPECT_EQ(typed[1].wParam, static_cast<WPARAM>(L'a'));
     EXPECT_EQ(GetKeyState('A') & 1, 1);  // toggled by the press
     platform::testing::keyUp('A');
+}
+
+TEST_F(WindowInput, FocusMovingAwayFromAThreadThatDoesNotPumpDoesNotWait) {
+    HANDLE created = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HWND other = nullptr;
+    std::thread busy([&] {
+        other = CreateWindowExW(0, className_.c_str(), L"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+        SetFocus(other);
+        SetEvent(created);
+        WaitForSingleObject(release, INFINITE);  // not pumping
+        platform::testing::pumpPendingMessages();
+        DestroyWindow(other);
+    });
+    WaitForSingleObject(created, INFINITE);
+    HWND mine = create(0);
+    EXPECT_EQ(SetFocus(mine), other);
+    EXPECT_EQ(GetFocus(), mine);
+    SetEvent(release);
+    busy.join();
+    EXPECT_EQ(receivedOf(other, WM_KILLFOCUS).size(), 1u);  // delivered once the thread pumped
+    CloseHandle(created);
+    CloseHandle(release);
 }
 
 TEST_F(WindowInput, KeystrokeWithoutFocusReachesNoWindowButKeepsKeyState) {

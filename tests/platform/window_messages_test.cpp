@@ -223,6 +223,8 @@ TEST_F(WindowMessages, DestroyDestroysOwnedWindowsFirstThenChildrenAfterItsOwnDe
     HWND child = create(WS_CHILD | WS_VISIBLE, top);
     EXPECT_EQ(GetParent(owned), top);
     EXPECT_EQ(GetParent(child), top);
+    HWND ownedThroughChild = create(WS_POPUP, child);
+    EXPECT_EQ(GetParent(ownedThroughChild), top);  // owned by the child's top-level window
     std::vector<std::pair<HWND, UINT>> order;
     setHook([&order](HWND window, UINT message, WPARAM, LPARAM, LRESULT&) {
         if (message == WM_DESTROY) {
@@ -232,10 +234,11 @@ TEST_F(WindowMessages, DestroyDestroysOwnedWindowsFirstThenChildrenAfterItsOwnDe
         return false;
     });
     ASSERT_TRUE(DestroyWindow(top));
-    ASSERT_EQ(order.size(), 3u);
+    ASSERT_EQ(order.size(), 4u);
     EXPECT_EQ(order[0].first, owned);
-    EXPECT_EQ(order[1].first, top);
-    EXPECT_EQ(order[2].first, child);
+    EXPECT_EQ(order[1].first, ownedThroughChild);
+    EXPECT_EQ(order[2].first, top);
+    EXPECT_EQ(order[3].first, child);
     EXPECT_FALSE(IsWindow(owned));
     EXPECT_FALSE(IsWindow(child));
     EXPECT_FALSE(DestroyWindow(top));
