@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <mutex>
-#include <sstream>
 
 namespace platform {
 namespace {

@@ -12,7 +12,6 @@
 #include <iterator>
 #include <mutex>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
