@@ -1,0 +1,61 @@
+// The registry of calls posted to the main thread and not yet run. The host registers each call
+// here before it posts it, and posts only a token. The main thread resolves the token back to the
+// record, so a message that arrives late (after shutdown ran the call, or after the manager died)
+// finds nothing and runs nothing; records are held by shared ownership and never freed under a
+// message still in flight. Every registered call runs at most once: from its message, or at the
+// latest when the manager shuts down.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+
+namespace FB {
+
+class AsyncCallManager;
+
+using AsyncCallFunction = void (*)(void*);
+
+struct AsyncCallData {
+    AsyncCallFunction fn = nullptr;
+    void* userData = nullptr;
+    int32_t id = 0;
+    bool called = false;
+    std::weak_ptr<AsyncCallManager> manager;
+    uintptr_t token = 0;  // process-wide, what travels in the posted message
+};
+
+using AsyncCallDataPtr = std::shared_ptr<AsyncCallData>;
+
+class AsyncCallManager : public std::enable_shared_from_this<AsyncCallManager> {
+public:
+    AsyncCallManager() = default;
+    AsyncCallManager(const AsyncCallManager&) = delete;
+    AsyncCallManager& operator=(const AsyncCallManager&) = delete;
+    ~AsyncCallManager();
+
+    // Null once the manager has shut down: nothing may be queued that would never run.
+    AsyncCallDataPtr registerCall(AsyncCallFunction fn, void* userData);
+    void unregisterCall(const AsyncCallDataPtr& record);
+    // Runs every call still pending, now, on the calling thread; later registrations are refused.
+    void shutdown();
+
+    // What the host posts: runCall with the record's token as its user data.
+    static void runCall(void* token);
+    static void* tokenOf(const AsyncCallDataPtr& record) {
+        return reinterpret_cast<void*>(record->token);
+    }
+
+    size_t pendingCount();
+
+private:
+    AsyncCallDataPtr takePending(uintptr_t token);
+
+    int32_t m_callCounter = 1;
+    bool m_shutDown = false;
+    std::recursive_mutex m_lock;
+    std::map<uintptr_t, AsyncCallDataPtr> m_pending;
+};
+
+}  // namespace FB

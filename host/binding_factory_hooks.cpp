@@ -1,0 +1,10 @@
+#include "host/binding_factory_hooks.h"
+
+namespace FB {
+
+BindingFactoryHooks& bindingFactoryHooks() {
+    static BindingFactoryHooks hooks;
+    return hooks;
+}
+
+}  // namespace FB

@@ -1,0 +1,190 @@
+#include "host/browser_host.h"
+
+#include "host/framework_log.h"
+#include "host/system_proxy_detector.h"
+#include "scripting/utf8_tools.h"
+
+#include <cstdio>
+#include <exception>
+
+namespace FB {
+
+namespace {
+
+// Relays delayed calls from a zero- or more-millisecond page timer, so that page functions never
+// run inside the plug-in's own call stack. One line; the runs of blanks are part of the text.
+constexpr const char* kCallHelperScript =
+    "window.__FB_CALL_%1% = function(delay, f, args, fname) {   if (arguments.length == 3)       "
+    "return setTimeout(function() { f.apply(null, args); }, delay);   else       "
+    "return setTimeout(function() { f[fname].apply(f, args); }, delay);};";
+
+std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
+    for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+        text.replace(at, from.size(), to);
+    }
+    return text;
+}
+
+struct ConsoleLogRequest {
+    BrowserHostPtr host;
+    std::string message;
+};
+
+}  // namespace
+
+BrowserHost::BrowserHost()
+    : m_asyncCallManager(std::make_shared<AsyncCallManager>()),
+      m_mainThreadId(std::this_thread::get_id()),
+      m_streamManager(std::make_shared<BrowserStreamManager>()) {}
+
+BrowserHost::~BrowserHost() = default;
+
+bool BrowserHost::postToMainThread(AsyncCallFunction fn, void* userData) {
+    if (isShutDown()) return false;
+    AsyncCallDataPtr record = m_asyncCallManager->registerCall(fn, userData);
+    if (!record) return false;
+    bool posted = postAsyncCall(&AsyncCallManager::runCall, AsyncCallManager::tokenOf(record));
+    if (!posted) m_asyncCallManager->unregisterCall(record);
+    return posted;
+}
+
+void BrowserHost::navigate(const std::string&, const std::string&) {}
+
+void BrowserHost::runScriptText(const std::wstring& script) {
+    runScriptText(wideToUtf8(script));
+}
+
+uint32_t BrowserHost::callHelperIdFor(const void* key) {
+    auto address = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(key));
+    return address + (address >> 3);
+}
+
+void BrowserHost::installCallHelper(const void* key) {
+    std::string id = std::to_string(callHelperIdFor(key));
+    m_callHelperId = id;
+    m_callHelperName = "__FB_CALL_" + id;
+    runScriptText(replaceAll(kCallHelperScript, "%1%", id));
+}
+
+JSObjectPtr BrowserHost::getCallHelper() {
+    DOM::WindowPtr window = windowObject();
+    if (!window) return {};
+    if (m_callHelperName.empty()) installCallHelper(this);
+    JSObjectPtr helper = window->getProperty<JSObjectPtr>(m_callHelperName);
+    if (!helper) {
+        // The page lost it (for example after navigating); put it back once.
+        installCallHelper(this);
+        helper = window->getProperty<JSObjectPtr>(m_callHelperName);
+    }
+    return helper;
+}
+
+int BrowserHost::InvokeDelayed(int delay, const JSObjectPtr& func, const VariantList& args,
+                               const std::string& fname) {
+    JSObjectPtr helper = getCallHelper();
+    if (!helper) return -1;
+    VariantList helperArgs{variant(delay), variant(func), variant(args)};
+    if (!fname.empty()) helperArgs.push_back(variant(fname));
+    return helper->Invoke("", helperArgs).convertTo<int>();
+}
+
+void BrowserHost::logToPage(const std::string& message) {
+    frameworkLog("BrowserHost", "Logging to HTML: " + message);
+    if (!m_htmlLogEnabled) return;
+    auto* request = new ConsoleLogRequest{shared_from_this(), message};
+    if (!postToMainThread(&BrowserHost::logToConsole, request)) delete request;
+}
+
+void BrowserHost::logToConsole(void* userData) {
+    std::unique_ptr<ConsoleLogRequest> request(static_cast<ConsoleLogRequest*>(userData));
+    try {
+        DOM::WindowPtr window = request->host->windowObject();
+        if (!window || !window->getJSObject()->HasProperty("console")) return;
+        std::printf("Logging: %s\n", request->message.c_str());
+        JSObjectPtr console = window->getProperty<JSObjectPtr>("console");
+        if (console) console->Invoke("log", VariantList{variant(request->message)});
+    } catch (const std::exception&) {
+        frameworkLog("BrowserHost", "Logging to browser console failed");
+    }
+}
+
+void BrowserHost::setHtmlLogEnabled(bool enabled) { m_htmlLogEnabled = enabled; }
+
+void BrowserHost::keepObject(const JSAPIPtr& object) {
+    std::lock_guard<std::recursive_mutex> guard(m_retainLock);
+    m_retainedObjects.push_back(object);
+}
+
+void BrowserHost::dropObject(const JSAPIPtr& object) {
+    std::lock_guard<std::recursive_mutex> guard(m_retainLock);
+    m_retainedObjects.remove(object);
+    if (onMainThread()) releaseDeferredObjects();
+}
+
+void BrowserHost::freeRetainedObjects() {
+    std::lock_guard<std::recursive_mutex> guard(m_retainLock);
+    m_retainedObjects.clear();
+    releaseDeferredObjects();
+}
+
+size_t BrowserHost::retainedObjectCount() {
+    std::lock_guard<std::recursive_mutex> guard(m_retainLock);
+    return m_retainedObjects.size();
+}
+
+void BrowserHost::shutdown() {
+    std::list<JSAPIPtr> retained;
+    {
+        std::lock_guard<std::recursive_mutex> guard(m_retainLock);
+        retained = m_retainedObjects;
+    }
+    for (const JSAPIPtr& object : retained) object->shutdown();
+    retained.clear();
+    freeRetainedObjects();
+
+    // Upgradable, not exclusive: threads holding the lock shared while they wait for a marshalled
+    // call keep running and notice the flag within their 10 ms wait slice.
+    boost::upgrade_lock<boost::upgrade_mutex> guard(m_callLock);
+    m_isShutDown = true;
+    m_asyncCallManager->shutdown();
+    m_streamManager.reset();
+}
+
+bool BrowserHost::detectProxySettings(std::map<std::string, std::string>& settings,
+                                      const std::string& url) {
+    return SystemProxyDetector::get()->detectProxy(settings, url);
+}
+
+BrowserStreamPtr BrowserHost::openStream(const std::string& url, const PluginEventSinkPtr& sink,
+                                         bool cache, bool seekable, uint32_t internalBufferSize) {
+    BrowserStreamPtr stream = createStreamImpl(url, sink, cache, seekable, internalBufferSize);
+    if (stream && m_streamManager) m_streamManager->retainStream(stream);
+    return stream;
+}
+
+BrowserStreamPtr BrowserHost::createPostStream(const std::string& url, const PluginEventSinkPtr& sink,
+                                               const std::string& postData, bool cache,
+                                               bool seekable, uint32_t internalBufferSize) {
+    BrowserStreamPtr stream =
+        createPostStreamImpl(url, sink, postData, cache, seekable, internalBufferSize);
+    if (stream && m_streamManager) m_streamManager->retainStream(stream);
+    return stream;
+}
+
+DOM::WindowPtr BrowserHost::createDOMWindow(const JSObjectPtr& object) {
+    return std::make_shared<DOM::Window>(object);
+}
+
+DOM::DocumentPtr BrowserHost::createDOMDocument(const JSObjectPtr& object) {
+    return std::make_shared<DOM::Document>(object);
+}
+
+DOM::ElementPtr BrowserHost::createDOMElement(const JSObjectPtr& object) {
+    return std::make_shared<DOM::Element>(object);
+}
+
+DOM::NodePtr BrowserHost::createDOMNode(const JSObjectPtr& object) {
+    return std::make_shared<DOM::Node>(object);
+}
+
+}  // namespace FB

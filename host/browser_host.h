@@ -1,0 +1,128 @@
+// The browser-neutral face of one page towards the plug-in. It runs work on the browser's main
+// thread (the thread that constructed it), keeps plug-in objects alive while the page refers to
+// them, evaluates script and calls page functions later through a page-side helper, logs to the
+// page's console, opens browser streams, reports the system proxy and wraps page objects as DOM
+// objects. Each browser binding derives from it and supplies what needs the real browser.
+#pragma once
+
+#include "host/async_call_manager.h"
+#include "host/browser_stream.h"
+#include "host/browser_stream_manager.h"
+#include "host/plugin_event_sink.h"
+#include "scripting/jsapi.h"
+#include "scripting/js_object.h"
+#include "scripting/dom_document.h"
+#include "scripting/dom_element.h"
+#include "scripting/dom_node.h"
+#include "scripting/dom_window.h"
+
+#include <boost/thread/locks.hpp>
+#include <boost/thread/shared_mutex.hpp>
+
+#include <atomic>
+#include <cstdint>
+#include <list>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <type_traits>
+#include <vector>
+
+namespace FB {
+
+class BrowserHost : public std::enable_shared_from_this<BrowserHost> {
+public:
+    BrowserHost();
+    BrowserHost(const BrowserHost&) = delete;
+    BrowserHost& operator=(const BrowserHost&) = delete;
+    // Does not shut down: the bindings and the plug-in core do that first.
+    virtual ~BrowserHost();
+
+    virtual void* getBrowserContext() = 0;
+    virtual BrowserStreamPtr openStream(const std::string& url, const PluginEventSinkPtr& sink,
+                                        bool cache = true, bool seekable = false,
+                                        uint32_t internalBufferSize = 128 * 1024);
+    virtual BrowserStreamPtr createPostStream(const std::string& url, const PluginEventSinkPtr& sink,
+                                              const std::string& postData, bool cache = true,
+                                              bool seekable = false,
+                                              uint32_t internalBufferSize = 128 * 1024);
+    virtual DOM::DocumentPtr documentObject() = 0;
+    virtual DOM::WindowPtr windowObject() = 0;
+    virtual DOM::ElementPtr elementObject() = 0;
+    virtual void navigate(const std::string& url, const std::string& target);
+    virtual void runScriptText(const std::wstring& script);
+    virtual void runScriptText(const std::string& script) = 0;
+    // Installs window.__FB_CALL_<id>, the page function that relays delayed calls.
+    virtual void installCallHelper(const void* key);
+    virtual void logToPage(const std::string& message);
+    virtual void setHtmlLogEnabled(bool enabled);
+    virtual void shutdown();
+    virtual void releaseDeferredObjects() = 0;
+    virtual bool detectProxySettings(std::map<std::string, std::string>& settings,
+                                     const std::string& url);
+    virtual DOM::WindowPtr createDOMWindow(const JSObjectPtr& object);
+    virtual DOM::DocumentPtr createDOMDocument(const JSObjectPtr& object);
+    virtual DOM::ElementPtr createDOMElement(const JSObjectPtr& object);
+    virtual DOM::NodePtr createDOMNode(const JSObjectPtr& object);
+    // Hand (fn, userData) to the browser so that fn(userData) runs once on the main thread.
+    virtual bool postAsyncCall(AsyncCallFunction fn, void* userData) = 0;
+    virtual BrowserStreamPtr createStreamImpl(const std::string& url, const PluginEventSinkPtr& sink,
+                                              bool cache, bool seekable,
+                                              uint32_t internalBufferSize) = 0;
+    virtual BrowserStreamPtr createPostStreamImpl(const std::string& url,
+                                                  const PluginEventSinkPtr& sink,
+                                                  const std::string& postData, bool cache,
+                                                  bool seekable, uint32_t internalBufferSize) = 0;
+
+    bool onMainThread() const { return std::this_thread::get_id() == m_mainThreadId; }
+    bool isShutDown() const { return m_isShutDown.load(); }
+    // False, with nothing queued, once the host is shut down or when the binding cannot post.
+    bool postToMainThread(AsyncCallFunction fn, void* userData);
+
+    // Cross-thread front ends; defined in cross_thread_call.h.
+    template <typename F>
+    std::invoke_result_t<F&> runOnMainThread(F boundCall);
+    template <typename K, typename F>
+    void queueOnMainThread(const std::shared_ptr<K>& reference, F boundCall);
+
+    // Calls func (or its member fname) through the page helper after `delay` ms; -1 without a
+    // window or helper.
+    int InvokeDelayed(int delay, const JSObjectPtr& func, const VariantList& args,
+                      const std::string& fname);
+    JSObjectPtr getCallHelper();
+    std::string callHelperName() const { return m_callHelperName; }
+
+    void keepObject(const JSAPIPtr& object);
+    void dropObject(const JSAPIPtr& object);
+    void freeRetainedObjects();
+    size_t retainedObjectCount();
+
+    // The main-thread half of logToPage; takes ownership of the request.
+    static void logToConsole(void* request);
+
+    // The id and helper name the page helper gets for a key (its 32-bit address value).
+    static uint32_t callHelperIdFor(const void* key);
+
+protected:
+    std::shared_ptr<BrowserStreamManager> streamManager() const { return m_streamManager; }
+    mutable boost::upgrade_mutex m_callLock;
+
+private:
+    std::shared_ptr<AsyncCallManager> m_asyncCallManager;
+    std::thread::id m_mainThreadId;
+    std::atomic<bool> m_isShutDown{false};
+    std::recursive_mutex m_retainLock;
+    std::list<JSAPIPtr> m_retainedObjects;
+    std::shared_ptr<BrowserStreamManager> m_streamManager;
+    bool m_htmlLogEnabled = true;
+    std::string m_callHelperId;
+    std::string m_callHelperName;
+};
+
+using BrowserHostPtr = std::shared_ptr<BrowserHost>;
+
+}  // namespace FB
+
+#include "host/cross_thread_call.h"

@@ -1,0 +1,149 @@
+#include "host/plugin_window_win.h"
+
+#include "host/key_codes.h"
+#include "host/key_events.h"
+#include "host/modifier_keys.h"
+#include "host/mouse_events.h"
+#include "host/window_events.h"
+#include "host/windows_event.h"
+#include "platform/win_gdi.h"
+#include "platform/win_input.h"
+
+namespace FB {
+
+std::map<HWND, PluginWindowWin*> PluginWindowWin::windowMap;
+
+namespace {
+
+WNDPROC ourProcedure() { return &PluginWindowWin::windowProc; }
+
+}  // namespace
+
+PluginWindowWin::PluginWindowWin(const WindowContextWindowed& context) : m_hwnd(context.handle) {
+    m_previousProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(m_hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ourProcedure())));
+    windowMap[m_hwnd] = this;
+}
+
+PluginWindowWin::~PluginWindowWin() {
+    auto current = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(m_hwnd, GWLP_WNDPROC));
+    if (current == ourProcedure()) {
+        SetWindowLongPtrW(m_hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_previousProc));
+    }
+    auto entry = windowMap.find(m_hwnd);
+    if (entry != windowMap.end() && entry->second == this) windowMap.erase(entry);
+}
+
+void PluginWindowWin::repaintWindow() { InvalidateRect(m_hwnd, nullptr, TRUE); }
+
+Rect PluginWindowWin::windowRect() {
+    RECT rect{};
+    GetWindowRect(m_hwnd, &rect);
+    return Rect{rect.top, rect.left, rect.bottom, rect.right};
+}
+
+int PluginWindowWin::getWindowWidth() {
+    Rect rect = windowRect();
+    return rect.right - rect.left;
+}
+
+int PluginWindowWin::getWindowHeight() {
+    Rect rect = windowRect();
+    return rect.bottom - rect.top;
+}
+
+Rect PluginWindowWin::clipRect() { return windowRect(); }
+
+bool PluginWindowWin::customWindowProc(HWND, UINT, WPARAM, LPARAM, LRESULT&) { return false; }
+
+LRESULT CALLBACK PluginWindowWin::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto entry = windowMap.find(hwnd);
+    if (entry == windowMap.end()) return DefWindowProcW(hwnd, message, wParam, lParam);
+    PluginWindowWin* window = entry->second;
+    LRESULT result = 0;
+    if (window->handleMessage(hwnd, message, wParam, lParam, result)) return result;
+    if (window->m_callPreviousProc && window->m_previousProc) {
+        return CallWindowProcW(window->m_previousProc, hwnd, message, wParam, lParam);
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+bool PluginWindowWin::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                    LRESULT& result) {
+    result = 0;
+    if (customWindowProc(hwnd, message, wParam, lParam, result)) return true;
+    WindowsEvent raw(hwnd, message, wParam, lParam, result);
+    if (broadcastEvent(&raw)) return true;
+    return translateMessage(hwnd, message, wParam, lParam, result);
+}
+
+bool PluginWindowWin::translateMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                       LRESULT& result) {
+    const unsigned modifiers = currentModifierState();
+    const int x = GET_X_LPARAM(lParam);
+    const int y = GET_Y_LPARAM(lParam);
+    auto button = [&](int which, bool down) {
+        if (down) {
+            MouseDownEvent event(which, x, y, modifiers);
+            return broadcastEvent(&event);
+        }
+        MouseUpEvent event(which, x, y, modifiers);
+        return broadcastEvent(&event);
+    };
+    switch (message) {
+    case WM_SIZE: {
+        ResizedEvent event;
+        return broadcastEvent(&event);
+    }
+    case WM_PAINT: {
+        RECT client{};
+        GetClientRect(hwnd, &client);
+        RefreshEvent event(Rect{client.top, client.left, client.bottom, client.right});
+        if (broadcastEvent(&event)) return false;
+        PAINTSTRUCT paint{};
+        BeginPaint(hwnd, &paint);
+        EndPaint(hwnd, &paint);
+        return true;
+    }
+    case WM_SETCURSOR:
+        SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+        return false;
+    case WM_MOUSEACTIVATE:
+        SetFocus(hwnd);
+        result = 1;
+        return true;
+    case WM_GETDLGCODE:
+        result = 135;  // all keys, arrows, tab and characters
+        return true;
+    case WM_KEYDOWN: {
+        KeyDownEvent event(windowsKeyToFBKey(static_cast<unsigned>(wParam)), static_cast<unsigned>(wParam), 0);
+        return broadcastEvent(&event);
+    }
+    case WM_KEYUP: {
+        KeyUpEvent event(windowsKeyToFBKey(static_cast<unsigned>(wParam)), static_cast<unsigned>(wParam), 0);
+        return broadcastEvent(&event);
+    }
+    case WM_TIMER: {
+        TimerEvent event(static_cast<unsigned>(wParam), lParam);
+        return broadcastEvent(&event);
+    }
+    case WM_MOUSEMOVE: {
+        MouseMoveEvent event(x, y);
+        return broadcastEvent(&event);
+    }
+    case WM_LBUTTONDOWN: return button(MouseButtonEvent::MouseButton_Left, true);
+    case WM_LBUTTONUP: return button(MouseButtonEvent::MouseButton_Left, false);
+    case WM_RBUTTONDOWN: return button(MouseButtonEvent::MouseButton_Right, true);
+    case WM_RBUTTONUP: return button(MouseButtonEvent::MouseButton_Right, false);
+    case WM_MBUTTONDOWN: return button(MouseButtonEvent::MouseButton_Middle, true);
+    case WM_MBUTTONUP: return button(MouseButtonEvent::MouseButton_Middle, false);
+    case WM_MOUSEWHEEL: {
+        MouseScrollEvent event(x, y, 0.0, static_cast<double>(static_cast<short>(HIWORD(wParam))));
+        return broadcastEvent(&event);
+    }
+    default:
+        return false;
+    }
+}
+
+}  // namespace FB

@@ -1,0 +1,49 @@
+// A windowed plug-in window: the browser's window handle, subclassed so that its messages become
+// plug-in events for the observers (the plug-in core). Made by the factory, owned by the binding.
+#pragma once
+
+#include "host/plugin_window.h"
+#include "host/window_context.h"
+#include "platform/win_window.h"
+
+#include <map>
+
+namespace FB {
+
+class PluginWindowWin : public PluginWindow {
+public:
+    explicit PluginWindowWin(const WindowContextWindowed& context);
+    // Puts the previous window procedure back unless someone else has subclassed meanwhile.
+    ~PluginWindowWin() override;
+
+    void repaintWindow() override;
+    Rect windowRect() override;
+    int getWindowWidth() override;
+    int getWindowHeight() override;
+    Rect clipRect() override;
+
+    // A hook for subclasses; true means the message is handled with `result`.
+    virtual bool customWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                  LRESULT& result);
+
+    static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    bool handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+    HWND getHWND() const { return m_hwnd; }
+    HWND getBrowserHWND() const { return m_browserHwnd; }
+    void setBrowserHWND(HWND hwnd) { m_browserHwnd = hwnd; }
+    // When true, unhandled messages go to the replaced procedure instead of DefWindowProcW.
+    void setCallOldWinProc(bool callOld) { m_callPreviousProc = callOld; }
+
+    static std::map<HWND, PluginWindowWin*> windowMap;
+
+private:
+    bool translateMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+    WNDPROC m_previousProc = nullptr;
+    bool m_callPreviousProc = false;
+    HWND m_hwnd;
+    HWND m_browserHwnd = nullptr;
+};
+
+}  // namespace FB

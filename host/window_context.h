@@ -1,0 +1,19 @@
+// What a binding knows of the surface the browser gave it, handed to the factory to make the
+// matching plug-in window wrapper.
+#pragma once
+
+#include "platform/win_user_types.h"
+
+namespace FB {
+
+struct WindowContextWindowed {
+    explicit WindowContextWindowed(HWND handle) : handle(handle) {}
+    HWND handle;
+};
+
+struct WindowContextWindowless {
+    explicit WindowContextWindowless(HDC drawable) : drawable(drawable) {}
+    HDC drawable;
+};
+
+}  // namespace FB

@@ -1,0 +1,85 @@
+#include "host/win_message_window.h"
+#include "platform/win_error.h"
+#include "platform/win_window_testing.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+void countRun(void* slot) { ++*static_cast<std::atomic<int>*>(slot); }
+
+bool classExists(const std::wstring& name) {
+    WNDCLASSEXW probe{};
+    probe.cbSize = sizeof(probe);
+    probe.lpfnWndProc = &DefWindowProcW;
+    probe.lpszClassName = name.c_str();
+    return !RegisterClassExW(&probe) && GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+}  // namespace
+
+TEST(MessageWindow, RunsEveryPostedRecordExactlyOnceWhateverThreadPostedIt) {
+    FB::WinMessageWindow window;
+    constexpr int kThreads = 6;
+    constexpr int kPerThread = 150;
+    std::vector<std::atomic<int>> runs(kThreads * kPerThread);
+    std::vector<std::thread> posters;
+    for (int t = 0; t < kThreads; ++t) {
+        posters.emplace_back([&, t] {
+            for (int i = 0; i < kPerThread; ++i) {
+                ASSERT_TRUE(window.postCall(&countRun, &runs[t * kPerThread + i]));
+            }
+        });
+    }
+    for (auto& poster : posters) poster.join();
+    while (platform::testing::pumpPendingMessages() > 0) {
+    }
+    for (const auto& count : runs) EXPECT_EQ(count.load(), 1);
+}
+
+TEST(MessageWindow, EachWindowGetsTheNextNumberedClass) {
+    const uint32_t next = FB::WinMessageWindow::windowCounter();
+    FB::WinMessageWindow first;
+    FB::WinMessageWindow second;
+    EXPECT_NE(first.getHWND(), second.getHWND());
+    EXPECT_EQ(FB::WinMessageWindow::windowCounter(), next + 2);
+    EXPECT_TRUE(classExists(L"FBEventWindow" + std::to_wstring(next)));
+    EXPECT_TRUE(classExists(L"FBEventWindow" + std::to_wstring(next + 1)));
+}
+
+TEST(MessageWindow, RecordsStillQueuedWhenTheWindowGoesAreFreedWithoutRunning) {
+    std::atomic<int> runs{0};
+    HWND hwnd = nullptr;
+    {
+        FB::WinMessageWindow window;
+        hwnd = window.getHWND();
+        ASSERT_TRUE(window.postCall(&countRun, &runs));
+        ASSERT_TRUE(window.postCall(&countRun, &runs));
+    }
+    platform::testing::pumpPendingMessages();
+    EXPECT_EQ(runs.load(), 0);
+    // Posting to the gone window fails and the record is not kept.
+    EXPECT_FALSE(PostMessageW(hwnd, FB::kAsyncCallMessage, 0, 0));
+}
+
+TEST(MessageWindow, CallMayDestroyItsOwnWindow) {
+    struct Context {
+        FB::WinMessageWindow* window;
+        int runs = 0;
+    };
+    Context context{new FB::WinMessageWindow};
+    ASSERT_TRUE(context.window->postCall(
+        [](void* data) {
+            auto* ctx = static_cast<Context*>(data);
+            ++ctx->runs;
+            delete ctx->window;
+        },
+        &context));
+    platform::testing::pumpPendingMessages();
+    EXPECT_EQ(context.runs, 1);
+}

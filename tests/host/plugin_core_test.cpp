@@ -1,0 +1,185 @@
+#include "host/browser_plugin.h"
+#include "host/factory_base.h"
+#include "host/plugin_core.h"
+#include "host/plugin_windowless_win.h"
+#include "scripting/jsapi_auto.h"
+#include "tests/support/host/event_recorder.h"
+#include "tests/support/host/test_browser_host.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+using testsupport::TestBrowserHost;
+using Lines = std::vector<std::string>;
+
+namespace {
+
+class TestCore : public FB::PluginCore {
+public:
+    bool handleEvent(FB::PluginEvent* event, FB::PluginEventSource*) override {
+        log.push_back(testsupport::describeEvent(event));
+        return false;
+    }
+    FB::JSAPIPtr makeScriptingObject() override {
+        ++scriptingObjectsMade;
+        return std::make_shared<FB::JSAPIAuto>("<test root>");
+    }
+    void handleReady() override { ++readyHooks; }
+
+    const std::map<std::string, FB::variant>& params() const { return m_params; }
+
+    Lines log;
+    int scriptingObjectsMade = 0;
+    int readyHooks = 0;
+};
+
+class PluginCoreTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        core = std::make_shared<TestCore>();
+        core->setHost(host);
+    }
+    void TearDown() override {
+        core.reset();
+        TestBrowserHost::pump();
+    }
+    std::shared_ptr<TestBrowserHost> host = TestBrowserHost::create();
+    std::shared_ptr<TestCore> core;
+};
+
+FB::JSObjectPtr objectParam(TestCore& core, const std::string& name) {
+    return core.params().at(name).convertTo<FB::JSObjectPtr>();
+}
+
+}  // namespace
+
+TEST_F(PluginCoreTest, ParamsStartingWithOnAreResolvedOnThePageWindow) {
+    auto onload = host->page.makeFunction([](const FB::VariantList&) { return FB::variant(); });
+    host->page.window->properties["pageLoaded"] = FB::variant(FB::JSObjectPtr(onload));
+    host->page.window->failingProperties.insert("brokenHandler");
+    core->takeParamList({{"onload", FB::variant("pageLoaded")},
+                         {"on", FB::variant("pageLoaded")},
+                         {"onmissing", FB::variant("noSuchFunction")},
+                         {"onbroken", FB::variant("brokenHandler")},
+                         {"o", FB::variant("pageLoaded")},
+                         {"Onclick", FB::variant("pageLoaded")},
+                         {"rtsp", FB::variant("rtsp://camera/")}});
+    EXPECT_EQ(objectParam(*core, "onload"), onload);
+    EXPECT_EQ(objectParam(*core, "on"), onload);
+    EXPECT_EQ(objectParam(*core, "onmissing"), nullptr);
+    // A failing lookup keeps the text the page gave.
+    EXPECT_EQ(core->paramValue("onbroken"), "brokenHandler");
+    EXPECT_EQ(core->paramValue("o"), "pageLoaded");
+    EXPECT_EQ(core->paramValue("Onclick"), "pageLoaded");
+    EXPECT_EQ(core->paramValue("rtsp"), "rtsp://camera/");
+    EXPECT_EQ(core->paramValue("absent"), std::nullopt);
+
+    core->takeParamList({{"rtsp", FB::variant("rtsp://other/")}});
+    EXPECT_EQ(core->paramValue("rtsp"), "rtsp://other/");
+}
+
+TEST_F(PluginCoreTest, WindowlessIsDecidedOnceFromItsParam) {
+    core->takeParamList({{"windowless", FB::variant("true")}});
+    EXPECT_TRUE(core->answersWindowless());
+    core->takeParamList({{"windowless", FB::variant("false")}});
+    EXPECT_TRUE(core->answersWindowless());
+
+    auto other = std::make_shared<TestCore>();
+    other->takeParamList({{"windowless", FB::variant("maybe")}});
+    EXPECT_FALSE(other->answersWindowless());
+    EXPECT_FALSE(std::make_shared<TestCore>()->answersWindowless());
+}
+
+TEST_F(PluginCoreTest, ReadyCallsTheOnloadHandler250MillisecondsLaterWithTheRootObject) {
+    FB::VariantList received;
+    int calls = 0;
+    auto onload = host->page.makeFunction([&](const FB::VariantList& args) {
+        ++calls;
+        received = args;
+        return FB::variant();
+    });
+    host->page.window->properties["pageLoaded"] = FB::variant(FB::JSObjectPtr(onload));
+    core->takeParamList({{"onload", FB::variant("pageLoaded")}});
+
+    EXPECT_TRUE(core->markReady());
+    EXPECT_EQ(core->readyHooks, 1);
+    ASSERT_EQ(host->page.scripts.size(), 1u);
+    EXPECT_NE(host->page.scripts[0].find("__FB_CALL_" + std::to_string(FB::BrowserHost::callHelperIdFor(core.get()))),
+              std::string::npos);
+    host->page.advance(249);
+    EXPECT_EQ(calls, 0);
+    host->page.advance(1);
+    ASSERT_EQ(calls, 1);
+    ASSERT_EQ(received.size(), 1u);
+    EXPECT_EQ(received[0].convertTo<FB::JSAPIPtr>(), core->rootScriptingObject());
+    EXPECT_EQ(core->scriptingObjectsMade, 1);
+}
+
+TEST_F(PluginCoreTest, ReadyWithoutAUsableOnloadIssuesNothing) {
+    EXPECT_FALSE(core->markReady());
+    EXPECT_TRUE(host->page.scripts.empty());
+    EXPECT_EQ(core->readyHooks, 1);
+
+    core->takeParamList({{"onload", FB::variant("noSuchFunction")}});
+    EXPECT_FALSE(core->markReady());
+    EXPECT_EQ(host->page.scripts.size(), 1u);  // the helper was installed, nothing called
+    EXPECT_EQ(host->page.pendingTimers(), 0u);
+    EXPECT_EQ(core->readyHooks, 2);
+}
+
+TEST_F(PluginCoreTest, WindowAttachAndDetachReachTheCoreAsEvents) {
+    FB::PluginWindowlessWin first{FB::WindowContextWindowless(nullptr)};
+    FB::PluginWindowlessWin second{FB::WindowContextWindowless(nullptr)};
+    core->ClearWindow();
+    core->SetWindow(&first);
+    core->SetWindow(&first);
+    EXPECT_EQ(core->getWindow(), &first);
+    core->SetWindow(&second);  // detaches from the first (both registrations) first
+    EXPECT_EQ(core->log, (Lines{"attached", "attached", "detached", "detached", "attached"}));
+    second.setWindowPosition(0, 0, 5, 5);
+    core->ClearWindow();
+    EXPECT_EQ(core->getWindow(), nullptr);
+    EXPECT_EQ(core->log, (Lines{"attached", "attached", "detached", "detached", "attached", "resized", "detached"}));
+}
+
+TEST_F(PluginCoreTest, LiveCoreCountFollowsConstructionAndDestructionAndHostIsShutDown) {
+    const int32_t before = FB::PluginCore::activeCoreCount();
+    {
+        auto a = std::make_shared<TestCore>();
+        auto b = std::make_shared<TestCore>();
+        EXPECT_EQ(FB::PluginCore::activeCoreCount(), before + 2);
+    }
+    EXPECT_EQ(FB::PluginCore::activeCoreCount(), before);
+    core.reset();
+    EXPECT_TRUE(host->isShutDown());
+}
+
+// The application supplies the process-wide factory; here it makes test cores.
+namespace {
+struct CoreFactory : FB::FactoryBase {
+    std::shared_ptr<FB::PluginCore> makePluginObject(const std::string& mimetype) override {
+        lastMimeType = mimetype;
+        return std::make_shared<TestCore>();
+    }
+    std::string lastMimeType;
+};
+std::shared_ptr<CoreFactory> g_factory = std::make_shared<CoreFactory>();
+
+struct TestBrowserPlugin : FB::BrowserPlugin {
+    using BrowserPlugin::BrowserPlugin;
+    void shutdown() override {}
+};
+}  // namespace
+
+FB::FactoryBasePtr sharedFactory() { return g_factory; }
+
+TEST(BrowserPlugin, HoldsTheFactoryMadeCoreAndPassesItThePath) {
+    TestBrowserPlugin plugin("application/x-veltrin");
+    EXPECT_EQ(g_factory->lastMimeType, "application/x-veltrin");
+    ASSERT_NE(plugin.pluginCore(), nullptr);
+    plugin.setPluginPath("/lib/npVeltrin.so");
+    EXPECT_EQ(plugin.pluginCore()->getPluginPath(), "/lib/npVeltrin.so");
+}

@@ -1,0 +1,48 @@
+#include "host/factory_base.h"
+#include "host/module_attach.h"
+#include "platform/win_module.h"
+
+#include <gtest/gtest.h>
+
+using FB::FactoryBase;
+
+TEST(PluginIdentity, NameIsTheSameForEveryMimeType) {
+    EXPECT_EQ(FactoryBase::pluginNameText("application/x-veltrin"), "Veltrin_");
+    EXPECT_EQ(FactoryBase::pluginNameText(""), "Veltrin_");
+}
+
+TEST(PluginIdentity, DescriptionComesFromTheMimeListAndUnknownTypesGetEmptyEntries) {
+    EXPECT_EQ(FactoryBase::pluginDescriptionText("application/x-veltrin"), "NOTFOUND");
+    EXPECT_EQ(FactoryBase::mimeDescriptionMap().count("text/other"), 0u);
+    EXPECT_EQ(FactoryBase::pluginDescriptionText("text/other"), "");
+    EXPECT_EQ(FactoryBase::mimeDescriptionMap().count("text/other"), 1u);
+    // The list has one real entry; the empty text after its ";" has too few fields.
+    EXPECT_EQ(FactoryBase::mimeDescriptionMap().count(""), 0u);
+}
+
+TEST(PluginIdentity, BindingObjectsAreUnavailableUntilABindingSuppliesThem) {
+    struct Factory : FactoryBase {
+        std::shared_ptr<FB::PluginCore> makePluginObject(const std::string&) override { return {}; }
+    } factory;
+    EXPECT_EQ(factory.levelHook(), 4);
+    EXPECT_EQ(factory.createCOMJSObject(nullptr, {}, true), nullptr);
+    EXPECT_EQ(factory.updateRegistry(true), E_NOTIMPL);
+    EXPECT_THROW(factory.makeNpapiPluginObject(nullptr, "application/x-veltrin"), std::runtime_error);
+}
+
+TEST(ModuleAttach, FirstCallKeepsHandleAndPathAndOnlyAFailedComModuleFailsTheAttach) {
+    const HMODULE savedHandle = FB::moduleHandle;
+    const std::string savedPath = FB::modulePath;
+    FB::moduleHandle = nullptr;
+    auto* first = reinterpret_cast<HMODULE>(uintptr_t(0x1000));
+    auto* second = reinterpret_cast<HMODULE>(uintptr_t(0x2000));
+    EXPECT_EQ(FB::attachModule(first, DLL_PROCESS_ATTACH, false), TRUE);
+    EXPECT_EQ(FB::moduleHandle, first);
+    FB::modulePath = "kept";
+    EXPECT_EQ(FB::attachModule(second, DLL_THREAD_ATTACH, true), TRUE);
+    EXPECT_EQ(FB::moduleHandle, first);
+    EXPECT_EQ(FB::modulePath, "kept");
+    EXPECT_EQ(FB::attachModule(second, DLL_PROCESS_ATTACH, true), FALSE);
+    FB::moduleHandle = savedHandle;
+    FB::modulePath = savedPath;
+}

@@ -1,0 +1,86 @@
+#include "platform/win_error.h"
+#include "platform/win_inet.h"
+#include "platform/win_inet_testing.h"
+#include "platform/win_message_text.h"
+#include "platform/win_registry.h"
+#include "tests/support/scoped_machine_folders.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+namespace {
+
+void writeSettings(DWORD enable, const std::wstring& server, const std::wstring& bypass) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings",
+                              0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExW(key, L"ProxyEnable", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&enable), sizeof(enable));
+    RegSetValueExW(key, L"ProxyServer", 0, REG_SZ, reinterpret_cast<const BYTE*>(server.c_str()),
+                   static_cast<DWORD>((server.size() + 1) * sizeof(wchar_t)));
+    RegSetValueExW(key, L"ProxyOverride", 0, REG_SZ, reinterpret_cast<const BYTE*>(bypass.c_str()),
+                   static_cast<DWORD>((bypass.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+}
+
+std::unique_ptr<BYTE[]> queryProxy() {
+    DWORD size = 0;
+    EXPECT_FALSE(InternetQueryOptionW(nullptr, INTERNET_OPTION_PROXY, nullptr, &size));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+    std::unique_ptr<BYTE[]> buffer(new BYTE[size]);
+    EXPECT_TRUE(InternetQueryOptionW(nullptr, INTERNET_OPTION_PROXY, buffer.get(), &size));
+    return buffer;
+}
+
+}  // namespace
+
+TEST(InternetProxyOption, EnabledProxyGivesNamedListAndBypassInOneBuffer) {
+    test_support::ScopedMachineFolders folders;
+    writeSettings(1, L"http=p:3128 socks=s:1080", L"<local>");
+    auto buffer = queryProxy();
+    const auto* info = reinterpret_cast<const INTERNET_PROXY_INFO*>(buffer.get());
+    EXPECT_EQ(info->dwAccessType, static_cast<DWORD>(INTERNET_OPEN_TYPE_PROXY));
+    EXPECT_EQ(std::wstring(info->lpszProxy), L"http=p:3128 socks=s:1080");
+    EXPECT_EQ(std::wstring(info->lpszProxyBypass), L"<local>");
+}
+
+TEST(InternetProxyOption, NoSettingsOrDisabledProxyMeansDirectAccess) {
+    test_support::ScopedMachineFolders folders;
+    auto none = queryProxy();
+    EXPECT_EQ(reinterpret_cast<const INTERNET_PROXY_INFO*>(none.get())->dwAccessType,
+              static_cast<DWORD>(INTERNET_OPEN_TYPE_DIRECT));
+    writeSettings(0, L"p:80", L"");
+    auto disabled = queryProxy();
+    EXPECT_EQ(reinterpret_cast<const INTERNET_PROXY_INFO*>(disabled.get())->dwAccessType,
+              static_cast<DWORD>(INTERNET_OPEN_TYPE_DIRECT));
+}
+
+TEST(InternetProxyOption, OtherOptionsHandlesAndSwitchedFailuresAreRefused) {
+    DWORD size = 64;
+    BYTE buffer[64];
+    EXPECT_FALSE(InternetQueryOptionW(nullptr, 39, buffer, &size));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INTERNET_INVALID_OPTION));
+    EXPECT_FALSE(InternetQueryOptionW(reinterpret_cast<HINTERNET>(1), INTERNET_OPTION_PROXY, buffer, &size));
+    platform::testing::setInternetQueryOptionError(ERROR_NOT_ENOUGH_MEMORY);
+    EXPECT_FALSE(InternetQueryOptionW(nullptr, INTERNET_OPTION_PROXY, buffer, &size));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY));
+    platform::testing::setInternetQueryOptionError(0);
+}
+
+TEST(SystemMessageText, AllocatedTextForKnownCodesAndNothingForUnknownOnes) {
+    LPSTR text = nullptr;
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                      FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, ERROR_ACCESS_DENIED, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
+                                  reinterpret_cast<LPSTR>(&text), 0, nullptr);
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(std::string(text, length), "Access is denied.\r\n");
+    LocalFree(text);
+    text = nullptr;
+    EXPECT_EQ(FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 123456, 0,
+                             reinterpret_cast<LPSTR>(&text), 0, nullptr),
+              0u);
+    EXPECT_EQ(text, nullptr);
+}

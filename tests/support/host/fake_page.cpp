@@ -1,0 +1,87 @@
+#include "tests/support/host/fake_page.h"
+
+#include "host/browser_host.h"
+#include "scripting/script_error.h"
+
+#include <algorithm>
+
+namespace testsupport {
+
+namespace {
+
+// What the host's helper installer reads for a given id; anything else is not understood.
+std::string helperScriptFor(const std::string& id) {
+    return "window.__FB_CALL_" + id +
+           " = function(delay, f, args, fname) {   if (arguments.length == 3)       "
+           "return setTimeout(function() { f.apply(null, args); }, delay);   else       "
+           "return setTimeout(function() { f[fname].apply(f, args); }, delay);};";
+}
+
+std::string helperIdIn(const std::string& text) {
+    const std::string prefix = "window.__FB_CALL_";
+    if (text.compare(0, prefix.size(), prefix) != 0) return {};
+    auto end = text.find(' ', prefix.size());
+    if (end == std::string::npos) return {};
+    std::string id = text.substr(prefix.size(), end - prefix.size());
+    return text == helperScriptFor(id) ? id : std::string();
+}
+
+}  // namespace
+
+FakePage::~FakePage() {
+    if (window) window->properties.clear();
+    if (document) document->properties.clear();
+}
+
+void FakePage::attach(const FB::BrowserHostPtr& host) {
+    m_host = host;
+    window = makeObject();
+    document = makeObject();
+    window->properties["document"] = FB::variant(FB::JSObjectPtr(document));
+    document->properties["window"] = FB::variant(FB::JSObjectPtr(window));
+}
+
+FakePageObjectPtr FakePage::makeFunction(PageFunctionBody body) {
+    return std::make_shared<FakePageObject>(host(), std::move(body));
+}
+
+FakePageObjectPtr FakePage::makeObject() { return std::make_shared<FakePageObject>(host()); }
+
+void FakePage::runScript(const std::string& text) {
+    scripts.push_back(text);
+    std::string id = helperIdIn(text);
+    if (id.empty()) throw FB::script_error("Error executing JavaScript code");
+    // f.apply(null, args) with three arguments, f[fname].apply(f, args) with four.
+    auto helper = makeFunction([this](const FB::VariantList& args) -> FB::variant {
+        int delay = args.at(0).convertTo<int>();
+        FB::JSObjectPtr function = args.at(1).convertTo<FB::JSObjectPtr>();
+        FB::VariantList callArgs = args.at(2).convertTo<FB::VariantList>();
+        std::string member = args.size() == 4 ? args[3].convertTo<std::string>() : std::string();
+        return FB::variant(setTimeout(delay, [function, callArgs, member] {
+            if (function) function->Invoke(member, callArgs);
+        }));
+    });
+    window->properties["__FB_CALL_" + id] = FB::variant(FB::JSObjectPtr(helper));
+}
+
+int FakePage::setTimeout(int delay, std::function<void()> action) {
+    m_timers.push_back(Timer{m_now + std::max(delay, 0), ++m_lastTimerId, std::move(action)});
+    return m_lastTimerId;
+}
+
+void FakePage::advance(int milliseconds) {
+    const int until = m_now + milliseconds;
+    for (;;) {
+        auto next = std::min_element(m_timers.begin(), m_timers.end(), [](const Timer& a, const Timer& b) {
+            return a.due != b.due ? a.due < b.due : a.id < b.id;
+        });
+        if (next == m_timers.end() || next->due > until) break;
+        Timer timer = std::move(*next);
+        m_timers.erase(next);
+        m_now = timer.due;
+        timer.action();
+    }
+    m_now = until;
+}
+
+}  // namespace testsupport

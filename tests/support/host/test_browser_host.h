@@ -1,0 +1,58 @@
+// The browser host of the host tests: the thread that makes it is the main thread, which the test
+// pumps by hand; main-thread calls travel as message 1025 to its own hidden message window, as in
+// the Windows bindings. Its page is the stand-in page, its streams are driven by the test.
+#pragma once
+
+#include "host/browser_host.h"
+#include "host/win_message_window.h"
+#include "tests/support/host/fake_page.h"
+#include "tests/support/host/test_stream.h"
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace testsupport {
+
+class TestBrowserHost : public FB::BrowserHost {
+public:
+    static std::shared_ptr<TestBrowserHost> create();
+    ~TestBrowserHost() override;
+
+    void* getBrowserContext() override { return this; }
+    FB::DOM::DocumentPtr documentObject() override;
+    FB::DOM::WindowPtr windowObject() override;
+    FB::DOM::ElementPtr elementObject() override;
+    void runScriptText(const std::string& script) override;
+    using FB::BrowserHost::runScriptText;
+    void releaseDeferredObjects() override { ++releaseDeferredCount; }
+    bool postAsyncCall(FB::AsyncCallFunction fn, void* userData) override;
+    FB::BrowserStreamPtr createStreamImpl(const std::string& url, const FB::PluginEventSinkPtr& sink,
+                                          bool cache, bool seekable, uint32_t bufferSize) override;
+    FB::BrowserStreamPtr createPostStreamImpl(const std::string& url,
+                                              const FB::PluginEventSinkPtr& sink,
+                                              const std::string& postData, bool cache, bool seekable,
+                                              uint32_t bufferSize) override;
+    // Shuts down, then destroys the message window (main thread only).
+    void shutdown() override;
+
+    // Runs on this (main) thread every message waiting now; answers how many ran.
+    static int pump();
+    HWND messageWindow();
+
+    FakePage page;
+    FakePageObjectPtr element;
+    std::atomic<bool> refusePosts{false};
+    std::atomic<int> releaseDeferredCount{0};
+    bool refuseStreams = false;
+    std::shared_ptr<TestStream> lastStream;
+
+private:
+    TestBrowserHost() = default;
+
+    std::mutex m_windowLock;
+    std::unique_ptr<FB::WinMessageWindow> m_window;
+};
+
+}  // namespace testsupport
