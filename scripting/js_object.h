@@ -36,9 +36,9 @@ public:
 
     // Deferred operations: queue a call of the object itself (empty name) or of its member, or a
     // property write, onto the browser's thread and return at once.
-    virtual void invokeLater(const std::string& methodName, const VariantList& args) = 0;
-    virtual void InvokeDelayed(const VariantList& args, const std::string& methodName) = 0;
-    virtual void setPropertyLater(const std::string& name, const variant& value) = 0;
+    virtual void invokeLater(const std::string& methodName, const VariantList& args);
+    virtual void InvokeDelayed(const VariantList& args, const std::string& methodName);
+    virtual void setPropertyLater(const std::string& name, const variant& value);
 
     // The plug-in's own scriptable object when this page object wraps one, else null.
     virtual JSAPIPtr scriptingObject() = 0;

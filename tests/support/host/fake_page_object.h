@@ -50,15 +50,6 @@ public:
     void* getHostContext() override;
     bool isBrowserObject() override { return true; }
     bool isValid() override { return !host_.expired(); }
-    void invokeLater(const std::string& methodName, const FB::VariantList& args) override {
-        JSObject::invokeLater(methodName, args);
-    }
-    void InvokeDelayed(const FB::VariantList& args, const std::string& methodName) override {
-        JSObject::InvokeDelayed(args, methodName);
-    }
-    void setPropertyLater(const std::string& name, const FB::variant& value) override {
-        JSObject::setPropertyLater(name, value);
-    }
     FB::JSAPIPtr scriptingObject() override { return {}; }
 
 private:
