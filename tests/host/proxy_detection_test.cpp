@@ -2,6 +2,7 @@
 #include "platform/win_inet_testing.h"
 #include "platform/win_registry.h"
 #include "tests/support/host/test_browser_host.h"
+#include "tests/support/internet_settings.h"
 #include "tests/support/scoped_machine_folders.h"
 
 #include <gtest/gtest.h>
@@ -19,16 +20,7 @@ Settings apply(const std::string& list, const std::string& protocol) {
     return settings;
 }
 
-void writeInternetSettings(DWORD enable, const std::wstring& server) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings",
-                              0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    RegSetValueExW(key, L"ProxyEnable", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&enable), sizeof(enable));
-    RegSetValueExW(key, L"ProxyServer", 0, REG_SZ, reinterpret_cast<const BYTE*>(server.c_str()),
-                   static_cast<DWORD>((server.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(key);
-}
+using test_support::writeInternetSettings;
 
 }  // namespace
 

@@ -3,6 +3,7 @@
 #include "platform/win_inet_testing.h"
 #include "platform/win_message_text.h"
 #include "platform/win_registry.h"
+#include "tests/support/internet_settings.h"
 #include "tests/support/scoped_machine_folders.h"
 
 #include <gtest/gtest.h>
@@ -12,18 +13,6 @@
 
 namespace {
 
-void writeSettings(DWORD enable, const std::wstring& server, const std::wstring& bypass) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings",
-                              0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    RegSetValueExW(key, L"ProxyEnable", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&enable), sizeof(enable));
-    RegSetValueExW(key, L"ProxyServer", 0, REG_SZ, reinterpret_cast<const BYTE*>(server.c_str()),
-                   static_cast<DWORD>((server.size() + 1) * sizeof(wchar_t)));
-    RegSetValueExW(key, L"ProxyOverride", 0, REG_SZ, reinterpret_cast<const BYTE*>(bypass.c_str()),
-                   static_cast<DWORD>((bypass.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(key);
-}
 
 std::unique_ptr<BYTE[]> queryProxy() {
     DWORD size = 0;
@@ -38,7 +27,7 @@ std::unique_ptr<BYTE[]> queryProxy() {
 
 TEST(InternetProxyOption, EnabledProxyGivesNamedListAndBypassInOneBuffer) {
     test_support::ScopedMachineFolders folders;
-    writeSettings(1, L"http=p:3128 socks=s:1080", L"<local>");
+    test_support::writeInternetSettings(1, L"http=p:3128 socks=s:1080", L"<local>");
     auto buffer = queryProxy();
     const auto* info = reinterpret_cast<const INTERNET_PROXY_INFO*>(buffer.get());
     EXPECT_EQ(info->dwAccessType, static_cast<DWORD>(INTERNET_OPEN_TYPE_PROXY));
@@ -51,7 +40,7 @@ TEST(InternetProxyOption, NoSettingsOrDisabledProxyMeansDirectAccess) {
     auto none = queryProxy();
     EXPECT_EQ(reinterpret_cast<const INTERNET_PROXY_INFO*>(none.get())->dwAccessType,
               static_cast<DWORD>(INTERNET_OPEN_TYPE_DIRECT));
-    writeSettings(0, L"p:80", L"");
+    test_support::writeInternetSettings(0, L"p:80", L"");
     auto disabled = queryProxy();
     EXPECT_EQ(reinterpret_cast<const INTERNET_PROXY_INFO*>(disabled.get())->dwAccessType,
               static_cast<DWORD>(INTERNET_OPEN_TYPE_DIRECT));
