@@ -102,7 +102,7 @@ std::string LoopbackRtspCamera::LaunchDescription() const
     }
     // One thread, so that x264 cuts a picture into slices only when asked to; x264 repeats the
     // parameter sets before each key frame of a byte stream and keeps them out of an avc stream.
-    std::string encoder = "x264enc tune=zerolatency speed-preset=ultrafast threads=1 key-int-max=" +
+    std::string encoder = "x264enc tune=zerolatency speed-preset=ultrafast threads=1 aud=false key-int-max=" +
                           std::to_string(options_.keyFrameInterval);
     if (options_.slicesPerPicture > 1) {
         encoder += " option-string=slices=" + std::to_string(options_.slicesPerPicture);
