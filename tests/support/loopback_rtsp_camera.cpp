@@ -14,6 +14,26 @@ void InitGstreamerOnce()
     std::call_once(once, [] { gst_init(nullptr, nullptr); });
 }
 
+// The RTSP server library runs each session's pipeline loop on threads of a process-wide pool;
+// when the last camera of the process stops, that pool is emptied and its threads joined (the
+// library makes a new pool when a camera starts again).
+std::mutex runningCamerasMutex;
+int runningCameras = 0;
+
+void CameraStarted()
+{
+    std::lock_guard lock(runningCamerasMutex);
+    ++runningCameras;
+}
+
+void CameraStopped()
+{
+    std::lock_guard lock(runningCamerasMutex);
+    if (--runningCameras == 0) {
+        gst_rtsp_thread_pool_cleanup();
+    }
+}
+
 // Takes "sprop-parameter-sets=...;" out of an SDP text, leaving the rest of its fmtp line.
 std::string WithoutParameterSets(std::string sdp)
 {
@@ -151,6 +171,7 @@ void LoopbackRtspCamera::Start()
         throw std::runtime_error("loopback camera cannot listen on port " + std::to_string(options_.port));
     }
     port_ = gst_rtsp_server_get_bound_port(server_);
+    CameraStarted();
     thread_ = std::thread([context = context_, loop = loop_] {
         g_main_context_push_thread_default(context);
         g_main_loop_run(loop);
@@ -169,6 +190,7 @@ void LoopbackRtspCamera::Stop()
         g_source_attach(shutdown, context_);
         g_source_unref(shutdown);
         thread_.join();
+        CameraStopped();
     }
     if (serverSource_ != 0) {
         if (GSource* listening = g_main_context_find_source_by_id(context_, serverSource_)) {
