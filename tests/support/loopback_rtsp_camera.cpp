@@ -146,6 +146,12 @@ void LoopbackRtspCamera::Start()
     g_object_set_data(G_OBJECT(server_), "veltrin-loop", loop_);
     gst_rtsp_server_set_address(server_, "127.0.0.1");
     gst_rtsp_server_set_service(server_, std::to_string(options_.port).c_str());
+    // Clients are served on the server's own thread: with a client thread of their own, the
+    // library races between a client's connection watch and the close of that connection and
+    // can spin on the closed connection.
+    GstRTSPThreadPool* threads = gst_rtsp_server_get_thread_pool(server_);
+    gst_rtsp_thread_pool_set_max_threads(threads, 0);
+    g_object_unref(threads);
 
     GstRTSPMediaFactory* factory = gst_rtsp_media_factory_new();
     gst_rtsp_media_factory_set_launch(factory, launch.c_str());
@@ -186,6 +192,7 @@ void LoopbackRtspCamera::Stop()
     }
     if (thread_.joinable()) {
         GSource* shutdown = g_idle_source_new();
+        g_source_set_priority(shutdown, G_PRIORITY_HIGH);  // before any client's pending work
         g_source_set_callback(shutdown, ShutDownOnServerThread, server_, nullptr);
         g_source_attach(shutdown, context_);
         g_source_unref(shutdown);
