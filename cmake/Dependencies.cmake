@@ -15,7 +15,7 @@ pkg_check_modules(FFMPEG REQUIRED IMPORTED_TARGET libavcodec libavformat libavut
 pkg_check_modules(FREETYPE REQUIRED IMPORTED_TARGET freetype2)
 pkg_check_modules(JSONCPP REQUIRED IMPORTED_TARGET jsoncpp)
 pkg_check_modules(PNG REQUIRED IMPORTED_TARGET libpng)
-pkg_check_modules(GSTRTSP REQUIRED IMPORTED_TARGET gstreamer-rtsp-server-1.0 gstreamer-1.0 gstreamer-app-1.0)
+pkg_check_modules(GSTRTSP REQUIRED IMPORTED_TARGET gstreamer-rtsp-server-1.0 gstreamer-rtsp-1.0 gstreamer-1.0 gstreamer-app-1.0)
 pkg_check_modules(DUKTAPE IMPORTED_TARGET duktape)
 find_package(JPEG REQUIRED)
 

@@ -35,10 +35,17 @@ function(veltrin_test name)
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
-  gtest_discover_tests(${name}
-    PROPERTIES LABELS "${ARG_LABELS}"
-    ENVIRONMENT "VELTRIN_BUILD_DIR=${CMAKE_BINARY_DIR};VELTRIN_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
-    DISCOVERY_TIMEOUT 60)
+  # CMake 3.25's gtest_discover_tests splits list-valued PROPERTIES ("platform;e2e" would leave a
+  # test with the first label only, and the environment unset): set them from a file that CTest
+  # reads after the discovered tests.
+  gtest_discover_tests(${name} TEST_LIST ${name}_TESTS DISCOVERY_TIMEOUT 60)
+  set(properties_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_properties.cmake)
+  file(WRITE ${properties_file}
+    "foreach(test IN LISTS ${name}_TESTS)\n"
+    "  set_tests_properties(\"\${test}\" PROPERTIES LABELS \"${ARG_LABELS}\"\n"
+    "    ENVIRONMENT \"VELTRIN_BUILD_DIR=${CMAKE_BINARY_DIR};VELTRIN_SOURCE_DIR=${PROJECT_SOURCE_DIR}\")\n"
+    "endforeach()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${properties_file})
 endfunction()
 
 # veltrin_test_folder(<prefix> LABEL <label> [LIBS <targets>...]): every *_test.cpp below the folder

@@ -1,0 +1,93 @@
+// Keeps the stream's sequence and picture parameter sets (SPS, PPS) and puts them in front of the
+// NAL units where a receiver needs them: first the ones of the session description, and again
+// before every key frame (IDR picture) that arrives without them. A receiver that starts late, or a
+// camera that sends its parameter sets only once, still gets a decodable picture at each key frame.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace livevideo {
+
+class ParameterSetRepeater {
+public:
+    static constexpr int kNalTypeIdr = 5;
+    static constexpr int kNalTypeSps = 7;
+    static constexpr int kNalTypePps = 8;
+
+    // Takes the parameter sets of the session description, in avcC or byte-stream form; replaces
+    // whatever was kept.
+    void load(const uint8_t* extradata, size_t size);
+
+    // Forgets every parameter set.
+    void reset();
+
+    // Calls deliver(nal, size) for each kept SPS, then each kept PPS: the start of a stream.
+    template <typename Deliver>
+    void start(Deliver&& deliver)
+    {
+        deliverKept(deliver);
+        spsSinceKeyFrame_ = !sps_.empty();
+        ppsSinceKeyFrame_ = !pps_.empty();
+    }
+
+    // Passes one NAL unit of the stream to deliver(nal, size), preceded by the kept parameter sets
+    // when it starts a key frame that came without them.
+    template <typename Deliver>
+    void pass(const uint8_t* nal, size_t size, Deliver&& deliver)
+    {
+        switch (nal[0] & 0x1F) {
+        case kNalTypeSps:
+            keep(sps_, nal, size);
+            spsSinceKeyFrame_ = true;
+            break;
+        case kNalTypePps:
+            keep(pps_, nal, size);
+            ppsSinceKeyFrame_ = true;
+            break;
+        case kNalTypeIdr:
+            if (startsPicture(nal, size)) {
+                if (!spsSinceKeyFrame_ || !ppsSinceKeyFrame_) {
+                    deliverKept(deliver);
+                }
+                spsSinceKeyFrame_ = false;
+                ppsSinceKeyFrame_ = false;
+            }
+            break;
+        default:
+            break;
+        }
+        deliver(nal, size);
+    }
+
+private:
+    using Set = std::vector<uint8_t>;
+
+    template <typename Deliver>
+    void deliverKept(Deliver& deliver) const
+    {
+        for (const Set& set : sps_) {
+            deliver(set.data(), set.size());
+        }
+        for (const Set& set : pps_) {
+            deliver(set.data(), set.size());
+        }
+    }
+
+    // first_mb_in_slice is 0 (its Exp-Golomb code is the single bit 1) only in a picture's first slice.
+    static bool startsPicture(const uint8_t* nal, size_t size) { return size >= 2 && (nal[1] & 0x80) != 0; }
+
+    // An in-band parameter set replaces the kept ones of its kind: it is the one the camera uses now.
+    static void keep(std::vector<Set>& kept, const uint8_t* nal, size_t size);
+
+    void loadAvcC(const uint8_t* data, size_t size);
+    void add(const uint8_t* nal, size_t size);
+
+    std::vector<Set> sps_;
+    std::vector<Set> pps_;
+    bool spsSinceKeyFrame_ = false;
+    bool ppsSinceKeyFrame_ = false;
+};
+
+}  // namespace livevideo

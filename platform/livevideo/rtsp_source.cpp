@@ -1,0 +1,187 @@
+#include "platform/livevideo/rtsp_source.h"
+
+#include "platform/livevideo/rtsp_url.h"
+
+extern "C" {
+#include <libavformat/avformat.h>
+#include <libavutil/time.h>
+}
+
+#include <memory>
+
+namespace livevideo {
+namespace {
+
+// The TEARDOWN sent on close is written without waiting for an answer; this bounds the write.
+constexpr int kTeardownTimeoutMs = 200;
+
+void initNetworkOnce()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { avformat_network_init(); });
+}
+
+struct PacketDeleter {
+    void operator()(AVPacket* packet) const { av_packet_free(&packet); }
+};
+
+}  // namespace
+
+RtspSource::RtspSource(rtsp_source_callback callback, void* userData) : callback_(callback), userData_(userData)
+{
+    initNetworkOnce();
+}
+
+RtspSource::~RtspSource()
+{
+    close();
+}
+
+int RtspSource::interrupted(void* self)
+{
+    const auto* source = static_cast<const RtspSource*>(self);
+    if (source->abort_) {
+        return 1;
+    }
+    const int64_t deadline = source->deadlineUs_;
+    return deadline != 0 && av_gettime_relative() > deadline ? 1 : 0;
+}
+
+void RtspSource::setDeadline(int timeoutMs)
+{
+    deadlineUs_ = timeoutMs > 0 ? av_gettime_relative() + int64_t{timeoutMs} * 1000 : 0;
+}
+
+int RtspSource::open(const char* url, int options, int timeoutMs)
+{
+    std::lock_guard lock(mutex_);
+    if (format_ != nullptr || url == nullptr || options != 0 || !isRtspUrl(url)) {
+        return RTSP_SOURCE_ERROR_ARGUMENT;
+    }
+    abort_ = false;
+    timeoutMs_ = timeoutMs;
+
+    AVFormatContext* format = avformat_alloc_context();
+    if (format == nullptr) {
+        return RTSP_SOURCE_ERROR_ARGUMENT;
+    }
+    format->interrupt_callback.callback = &RtspSource::interrupted;
+    format->interrupt_callback.opaque = this;
+    // NAL units go out as the depacketiser makes them: no parser joining them into pictures.
+    format->flags |= AVFMT_FLAG_NOPARSE;
+
+    AVDictionary* settings = nullptr;
+    if (!urlChoosesTransport(url)) {
+        av_dict_set(&settings, "rtsp_transport", "tcp", 0);
+    }
+    av_dict_set(&settings, "allowed_media_types", "video", 0);
+    av_dict_set(&settings, "initial_pause", "1", 0);  // PLAY waits for rtsp_source_play
+
+    setDeadline(timeoutMs);
+    const int opened = avformat_open_input(&format, url, av_find_input_format("rtsp"), &settings);
+    clearDeadline();
+    av_dict_free(&settings);
+    if (opened < 0) {
+        return RTSP_SOURCE_ERROR_SERVER;  // avformat_open_input has freed the context
+    }
+
+    videoStream_ = -1;
+    for (unsigned i = 0; i < format->nb_streams; ++i) {
+        if (format->streams[i]->codecpar->codec_id == AV_CODEC_ID_H264) {
+            videoStream_ = static_cast<int>(i);
+            break;
+        }
+    }
+    if (videoStream_ < 0) {
+        setDeadline(kTeardownTimeoutMs);
+        avformat_close_input(&format);
+        clearDeadline();
+        return RTSP_SOURCE_ERROR_NO_VIDEO;
+    }
+    const AVCodecParameters* codec = format->streams[videoStream_]->codecpar;
+    parameterSets_.load(codec->extradata, codec->extradata_size > 0 ? static_cast<size_t>(codec->extradata_size) : 0);
+    format_ = format;
+    return RTSP_SOURCE_OK;
+}
+
+int RtspSource::play()
+{
+    std::lock_guard lock(mutex_);
+    if (format_ == nullptr) {
+        return RTSP_SOURCE_ERROR_ARGUMENT;
+    }
+    if (reader_.joinable()) {
+        return RTSP_SOURCE_OK;
+    }
+    setDeadline(timeoutMs_);
+    const int played = av_read_play(format_);
+    clearDeadline();
+    if (played < 0) {
+        return RTSP_SOURCE_ERROR_SERVER;
+    }
+    reader_ = std::thread(&RtspSource::readLoop, this);
+    return RTSP_SOURCE_OK;
+}
+
+void RtspSource::close()
+{
+    abort_ = true;  // ends a blocked read, or an open on another thread, at once
+    if (reader_.get_id() == std::this_thread::get_id()) {
+        return;  // called from inside the callback: the reader stops after it; free joins it
+    }
+    std::lock_guard lock(mutex_);
+    if (reader_.joinable()) {
+        reader_.join();
+    }
+    if (format_ != nullptr) {
+        // Let the TEARDOWN out, briefly, so the server ends the session now rather than at its time-out.
+        abort_ = false;
+        setDeadline(kTeardownTimeoutMs);
+        avformat_close_input(&format_);
+        clearDeadline();
+    }
+    assembler_.reset();
+    parameterSets_.reset();
+    videoStream_ = -1;
+    abort_ = false;
+}
+
+void RtspSource::deliver(const uint8_t* nal, size_t size)
+{
+    if (!abort_) {
+        callback_(RTSP_SOURCE_DATA_H264_NAL, nal, static_cast<int>(size), userData_);
+    }
+}
+
+void RtspSource::readLoop()
+{
+    auto toCaller = [this](const uint8_t* nal, size_t size) { deliver(nal, size); };
+    auto throughParameterSets = [this, &toCaller](const uint8_t* nal, size_t size) {
+        parameterSets_.pass(nal, size, toCaller);
+    };
+    parameterSets_.start(toCaller);
+
+    std::unique_ptr<AVPacket, PacketDeleter> packet(av_packet_alloc());
+    if (packet == nullptr) {
+        return;
+    }
+    while (!abort_) {
+        const int read = av_read_frame(format_, packet.get());
+        if (read == AVERROR(EAGAIN)) {
+            av_usleep(5000);
+            continue;
+        }
+        if (read < 0) {
+            break;  // end of stream, a network error, or close
+        }
+        if (packet->stream_index == videoStream_ && packet->size > 0) {
+            assembler_.push(packet->data, static_cast<size_t>(packet->size), throughParameterSets);
+        }
+        av_packet_unref(packet.get());
+    }
+    if (!abort_) {
+        assembler_.flush(throughParameterSets);  // the stream ended: its last NAL unit is whole
+    }
+}
+
+}  // namespace livevideo

@@ -1,0 +1,13 @@
+#pragma once
+// MP4 files with an H.264 stream, made at test time with the ffmpeg command-line tool (libx264
+// encoding ffmpeg's "testsrc" pattern), for the loopback camera to serve.
+
+#include <filesystem>
+
+namespace test_support {
+
+// Writes frames pictures of the given size, 25 a second, one key frame every keyFrameInterval
+// pictures, to file; throws std::runtime_error when ffmpeg fails.
+void WriteH264Mp4File(const std::filesystem::path& file, int width, int height, int frames, int keyFrameInterval);
+
+}  // namespace test_support

@@ -1,0 +1,246 @@
+#include "tests/support/loopback_rtsp_camera.h"
+
+#include <gst/gst.h>
+#include <gst/rtsp-server/rtsp-server.h>
+
+#include <stdexcept>
+
+namespace test_support {
+namespace {
+
+void InitGstreamerOnce()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { gst_init(nullptr, nullptr); });
+}
+
+// The RTSP server library runs each session's pipeline loop on threads of a process-wide pool;
+// when the last camera of the process stops, that pool is emptied and its threads joined (the
+// library makes a new pool when a camera starts again).
+std::mutex runningCamerasMutex;
+int runningCameras = 0;
+
+void CameraStarted()
+{
+    std::lock_guard lock(runningCamerasMutex);
+    ++runningCameras;
+}
+
+void CameraStopped()
+{
+    std::lock_guard lock(runningCamerasMutex);
+    if (--runningCameras == 0) {
+        gst_rtsp_thread_pool_cleanup();
+    }
+}
+
+// Takes "sprop-parameter-sets=...;" out of an SDP text, leaving the rest of its fmtp line.
+std::string WithoutParameterSets(std::string sdp)
+{
+    const std::string key = "sprop-parameter-sets=";
+    for (size_t at = sdp.find(key); at != std::string::npos; at = sdp.find(key, at)) {
+        size_t end = sdp.find_first_of(";\r\n", at);
+        if (end != std::string::npos && sdp[end] == ';') {
+            ++end;
+        } else if (at > 0 && sdp[at - 1] == ';') {
+            --at;  // it was the last parameter: drop the separator before it
+        }
+        sdp.erase(at, end == std::string::npos ? std::string::npos : end - at);
+    }
+    return sdp;
+}
+
+// "send-message" of a client: rewrites the session description of a DESCRIBE answer.
+void StripParameterSetsFromDescription(GstRTSPClient*, GstRTSPContext*, gpointer message, gpointer)
+{
+    auto* rtsp = static_cast<GstRTSPMessage*>(message);
+    guint8* body = nullptr;
+    guint size = 0;
+    if (gst_rtsp_message_get_type(rtsp) != GST_RTSP_MESSAGE_RESPONSE ||
+        gst_rtsp_message_get_body(rtsp, &body, &size) != GST_RTSP_OK || size == 0) {
+        return;
+    }
+    const std::string sdp = WithoutParameterSets(std::string(reinterpret_cast<const char*>(body), size));
+    gst_rtsp_message_set_body(rtsp, reinterpret_cast<const guint8*>(sdp.data()), static_cast<guint>(sdp.size()));
+}
+
+void OnClientConnected(GstRTSPServer*, GstRTSPClient* client, gpointer)
+{
+    g_signal_connect(client, "send-message", G_CALLBACK(StripParameterSetsFromDescription), nullptr);
+}
+
+gboolean RemoveEveryClient(GstRTSPServer*, GstRTSPClient*, gpointer)
+{
+    return GST_RTSP_FILTER_REMOVE;
+}
+
+GstRTSPFilterResult RemoveEverySession(GstRTSPSessionPool*, GstRTSPSession*, gpointer)
+{
+    return GST_RTSP_FILTER_REMOVE;
+}
+
+// Runs on the server's thread: closes every connection, ends every session (their pipelines stop),
+// stops listening and ends the loop.
+gboolean ShutDownOnServerThread(gpointer data)
+{
+    auto* server = static_cast<GstRTSPServer*>(data);
+    gst_rtsp_server_client_filter(server, reinterpret_cast<GstRTSPServerClientFilterFunc>(RemoveEveryClient), nullptr);
+    GstRTSPSessionPool* pool = gst_rtsp_server_get_session_pool(server);
+    gst_rtsp_session_pool_filter(pool, RemoveEverySession, nullptr);
+    g_object_unref(pool);
+    g_main_loop_quit(static_cast<GMainLoop*>(g_object_get_data(G_OBJECT(server), "veltrin-loop")));
+    return G_SOURCE_REMOVE;
+}
+
+}  // namespace
+
+LoopbackRtspCamera::LoopbackRtspCamera(LoopbackRtspCameraOptions options) : options_(std::move(options)) {}
+
+LoopbackRtspCamera::~LoopbackRtspCamera()
+{
+    Stop();
+}
+
+std::string LoopbackRtspCamera::Url() const
+{
+    return "rtsp://127.0.0.1:" + std::to_string(port_) + options_.path;
+}
+
+std::string LoopbackRtspCamera::LaunchDescription() const
+{
+    const bool inBand = options_.parameterSetsInBand;
+    const std::string h264Caps = std::string("video/x-h264,stream-format=") + (inBand ? "byte-stream" : "avc") +
+                                 ",alignment=au";
+    const std::string tail = " ! " + h264Caps + " ! valve name=stall ! rtph264pay name=pay0 pt=96 config-interval=0 )";
+    if (!options_.file.empty()) {
+        const std::string file = options_.file.string();
+        if (file.find('"') != std::string::npos) {
+            throw std::runtime_error("file name must not contain a double quote: " + file);
+        }
+        return "( filesrc location=\"" + file + "\" ! qtdemux ! h264parse config-interval=" + (inBand ? "-1" : "0") +
+               tail;
+    }
+    // One thread, so that x264 cuts a picture into slices only when asked to; x264 repeats the
+    // parameter sets before each key frame of a byte stream and keeps them out of an avc stream.
+    std::string encoder = "x264enc tune=zerolatency speed-preset=ultrafast threads=1 aud=false key-int-max=" +
+                          std::to_string(options_.keyFrameInterval);
+    if (options_.slicesPerPicture > 1) {
+        encoder += " option-string=slices=" + std::to_string(options_.slicesPerPicture);
+    }
+    return "( videotestsrc is-live=true pattern=ball ! video/x-raw,format=I420,width=" + std::to_string(options_.width) +
+           ",height=" + std::to_string(options_.height) + ",framerate=" + std::to_string(options_.framesPerSecond) +
+           "/1 ! " + encoder + tail;
+}
+
+void LoopbackRtspCamera::Start()
+{
+    if (server_ != nullptr) {
+        return;
+    }
+    InitGstreamerOnce();
+    const std::string launch = LaunchDescription();
+
+    context_ = g_main_context_new();
+    loop_ = g_main_loop_new(context_, FALSE);
+    server_ = gst_rtsp_server_new();
+    g_object_set_data(G_OBJECT(server_), "veltrin-loop", loop_);
+    gst_rtsp_server_set_address(server_, "127.0.0.1");
+    gst_rtsp_server_set_service(server_, std::to_string(options_.port).c_str());
+    // Clients are served on the server's own thread: with a client thread of their own, the
+    // library races between a client's connection watch and the close of that connection and
+    // can spin on the closed connection.
+    GstRTSPThreadPool* threads = gst_rtsp_server_get_thread_pool(server_);
+    gst_rtsp_thread_pool_set_max_threads(threads, 0);
+    g_object_unref(threads);
+
+    GstRTSPMediaFactory* factory = gst_rtsp_media_factory_new();
+    gst_rtsp_media_factory_set_launch(factory, launch.c_str());
+    gst_rtsp_media_factory_set_shared(factory, FALSE);
+    g_signal_connect(factory, "media-configure",
+                     G_CALLBACK(+[](GstRTSPMediaFactory*, GstRTSPMedia* media, gpointer self) {
+                         GstElement* bin = gst_rtsp_media_get_element(media);
+                         static_cast<LoopbackRtspCamera*>(self)->RememberValve(
+                             gst_bin_get_by_name(GST_BIN(bin), "stall"));
+                         gst_object_unref(bin);
+                     }),
+                     this);
+    GstRTSPMountPoints* mounts = gst_rtsp_server_get_mount_points(server_);
+    gst_rtsp_mount_points_add_factory(mounts, options_.path.c_str(), factory);
+    g_object_unref(mounts);
+    if (!options_.parameterSetsInSessionDescription) {
+        g_signal_connect(server_, "client-connected", G_CALLBACK(OnClientConnected), nullptr);
+    }
+
+    serverSource_ = gst_rtsp_server_attach(server_, context_);
+    if (serverSource_ == 0) {
+        Stop();
+        throw std::runtime_error("loopback camera cannot listen on port " + std::to_string(options_.port));
+    }
+    port_ = gst_rtsp_server_get_bound_port(server_);
+    CameraStarted();
+    thread_ = std::thread([context = context_, loop = loop_] {
+        g_main_context_push_thread_default(context);
+        g_main_loop_run(loop);
+        g_main_context_pop_thread_default(context);
+    });
+}
+
+void LoopbackRtspCamera::Stop()
+{
+    if (server_ == nullptr) {
+        return;
+    }
+    if (thread_.joinable()) {
+        GSource* shutdown = g_idle_source_new();
+        g_source_set_priority(shutdown, G_PRIORITY_HIGH);  // before any client's pending work
+        g_source_set_callback(shutdown, ShutDownOnServerThread, server_, nullptr);
+        g_source_attach(shutdown, context_);
+        g_source_unref(shutdown);
+        thread_.join();
+        CameraStopped();
+    }
+    if (serverSource_ != 0) {
+        if (GSource* listening = g_main_context_find_source_by_id(context_, serverSource_)) {
+            g_source_destroy(listening);
+        }
+        serverSource_ = 0;
+    }
+    ReleaseValves();
+    g_object_unref(server_);
+    server_ = nullptr;
+    g_main_loop_unref(loop_);
+    loop_ = nullptr;
+    g_main_context_unref(context_);
+    context_ = nullptr;
+    port_ = 0;
+}
+
+void LoopbackRtspCamera::SetStalled(bool stalled)
+{
+    std::lock_guard lock(valvesMutex_);
+    stalled_ = stalled;
+    for (GstElement* valve : valves_) {
+        g_object_set(valve, "drop", stalled ? TRUE : FALSE, nullptr);
+    }
+}
+
+void LoopbackRtspCamera::RememberValve(GstElement* valve)
+{
+    if (valve == nullptr) {
+        return;
+    }
+    std::lock_guard lock(valvesMutex_);
+    g_object_set(valve, "drop", stalled_ ? TRUE : FALSE, nullptr);
+    valves_.push_back(valve);  // keeps the reference gst_bin_get_by_name gave
+}
+
+void LoopbackRtspCamera::ReleaseValves()
+{
+    std::lock_guard lock(valvesMutex_);
+    for (GstElement* valve : valves_) {
+        gst_object_unref(valve);
+    }
+    valves_.clear();
+}
+
+}  // namespace test_support

@@ -1,0 +1,73 @@
+#pragma once
+// A camera on loopback for tests and for the loopback_camera tool: an RTSP server (GStreamer's
+// RTSP server library) serving one H.264 stream at rtsp://127.0.0.1:<port><path>, either a live
+// test pattern encoded with x264 or an MP4 file. Switches make it behave like awkward cameras:
+// parameter sets missing from the session description or from the stream, several slices per
+// picture, a stream that stalls while the connection stays up.
+
+#include <filesystem>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+typedef struct _GMainContext GMainContext;
+typedef struct _GMainLoop GMainLoop;
+typedef struct _GstRTSPServer GstRTSPServer;
+typedef struct _GstElement GstElement;
+
+namespace test_support {
+
+struct LoopbackRtspCameraOptions {
+    std::string path = "/live";  // mount point, beginning with '/'
+    int port = 0;                // 0: a free port
+    int width = 320;
+    int height = 240;
+    int framesPerSecond = 25;
+    int keyFrameInterval = 25;   // pictures from one key frame to the next
+    int slicesPerPicture = 1;
+    // An MP4 file with H.264 to serve, once and in real time, instead of the test pattern (size,
+    // rate, key frames and slices are then the file's).
+    std::filesystem::path file;
+    bool parameterSetsInSessionDescription = true;  // sprop-parameter-sets in the SDP
+    bool parameterSetsInBand = true;                // SPS and PPS in the stream before each key frame
+};
+
+class LoopbackRtspCamera {
+public:
+    explicit LoopbackRtspCamera(LoopbackRtspCameraOptions options = {});
+    ~LoopbackRtspCamera();
+    LoopbackRtspCamera(const LoopbackRtspCamera&) = delete;
+    LoopbackRtspCamera& operator=(const LoopbackRtspCamera&) = delete;
+
+    // Listens and serves on a thread of its own; throws std::runtime_error when it cannot.
+    void Start();
+    // Drops every client and session, stops serving and joins the server's thread.
+    void Stop();
+
+    // While stalled, every session (those playing and those to come) sends nothing, and their
+    // connections stay open.
+    void SetStalled(bool stalled);
+
+    int Port() const { return port_; }
+    std::string Url() const;
+
+private:
+    std::string LaunchDescription() const;
+    void RememberValve(GstElement* valve);
+    void ReleaseValves();
+
+    const LoopbackRtspCameraOptions options_;
+    int port_ = 0;
+    GMainContext* context_ = nullptr;
+    GMainLoop* loop_ = nullptr;
+    GstRTSPServer* server_ = nullptr;
+    unsigned serverSource_ = 0;
+    std::thread thread_;
+
+    std::mutex valvesMutex_;
+    std::vector<GstElement*> valves_;  // the stall valve of every session's pipeline
+    bool stalled_ = false;
+};
+
+}  // namespace test_support

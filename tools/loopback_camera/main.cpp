@@ -1,0 +1,119 @@
+// The loopback test camera: serves H.264 over RTSP on 127.0.0.1 (a live test pattern or an MP4
+// file), prints its URL and runs until Ctrl-C.
+//
+//   loopback_camera [--port N] [--path /live] [--size WxH] [--fps N] [--key-interval N]
+//                   [--slices N] [--file movie.mp4] [--no-sdp-parameter-sets]
+//                   [--no-inband-parameter-sets]
+
+#include "tests/support/loopback_rtsp_camera.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <string>
+
+namespace {
+
+void PrintUsage()
+{
+    std::fprintf(stderr,
+                 "usage: loopback_camera [--port N] [--path /live] [--size WxH] [--fps N] [--key-interval N]\n"
+                 "                       [--slices N] [--file movie.mp4] [--no-sdp-parameter-sets]\n"
+                 "                       [--no-inband-parameter-sets]\n");
+}
+
+int PositiveNumber(const std::string& text)
+{
+    char* end = nullptr;
+    const long value = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || value <= 0 || value > 65535) {
+        throw std::invalid_argument("not a number from 1 to 65535: " + text);
+    }
+    return static_cast<int>(value);
+}
+
+test_support::LoopbackRtspCameraOptions ParseOptions(int argc, char** argv)
+{
+    test_support::LoopbackRtspCameraOptions options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto value = [&]() -> std::string {
+            if (i + 1 >= argc) {
+                throw std::invalid_argument(arg + " needs a value");
+            }
+            return argv[++i];
+        };
+        if (arg == "--port") {
+            options.port = PositiveNumber(value());
+        } else if (arg == "--path") {
+            options.path = value();
+            if (options.path.empty() || options.path.front() != '/') {
+                options.path = "/" + options.path;
+            }
+        } else if (arg == "--size") {
+            const std::string size = value();
+            const size_t x = size.find('x');
+            if (x == std::string::npos) {
+                throw std::invalid_argument("size must be WxH: " + size);
+            }
+            options.width = PositiveNumber(size.substr(0, x));
+            options.height = PositiveNumber(size.substr(x + 1));
+        } else if (arg == "--fps") {
+            options.framesPerSecond = PositiveNumber(value());
+        } else if (arg == "--key-interval") {
+            options.keyFrameInterval = PositiveNumber(value());
+        } else if (arg == "--slices") {
+            options.slicesPerPicture = PositiveNumber(value());
+        } else if (arg == "--file") {
+            options.file = value();
+        } else if (arg == "--no-sdp-parameter-sets") {
+            options.parameterSetsInSessionDescription = false;
+        } else if (arg == "--no-inband-parameter-sets") {
+            options.parameterSetsInBand = false;
+        } else {
+            throw std::invalid_argument("unknown option " + arg);
+        }
+    }
+    return options;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    test_support::LoopbackRtspCameraOptions options;
+    try {
+        options = ParseOptions(argc, argv);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "loopback_camera: %s\n", error.what());
+        PrintUsage();
+        return 2;
+    }
+
+    // Block the stop signals before any thread starts, so that every thread inherits the mask and
+    // only sigwait below receives them.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    test_support::LoopbackRtspCamera camera(options);
+    try {
+        camera.Start();
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "loopback_camera: %s\n", error.what());
+        return 1;
+    }
+    // The camera's device peer (its TCP message link) starts here, beside the RTSP server, and
+    // stops below before it.
+
+    std::printf("%s\n", camera.Url().c_str());
+    std::fflush(stdout);
+
+    int signal = 0;
+    sigwait(&stopSignals, &signal);
+    camera.Stop();
+    return 0;
+}
