@@ -122,6 +122,8 @@ std::string LoopbackDevicePeer::receiveBytes(size_t count, Timeout timeout) {
             break;
         char chunk[4096];
         const ssize_t got = ::recv(link_, chunk, std::min(sizeof chunk, count - bytes.size()), 0);
+        if (got == 0)
+            closeFd(link_);  // the link closed its end
         if (got <= 0)
             break;
         bytes.append(chunk, static_cast<size_t>(got));

@@ -33,11 +33,14 @@ public:
 
     // Accepts the next connection (dropping the current one); false when none came in time.
     bool acceptLink(Timeout timeout = kDefaultTimeout);
+    // True while a link is connected (a link that closed its end is noticed by the next read).
+    bool linked() const { return link_ >= 0; }
     // Connections accepted so far.
     int acceptedCount() const { return accepted_; }
     // Reads the 8-byte greeting; true when it holds the words 123 and 0.
     bool expectGreeting(Timeout timeout = kDefaultTimeout);
-    // Reads exactly count bytes; fewer when the link closed or the time ran out.
+    // Reads exactly count bytes; fewer when the link closed (the connection is then dropped) or the
+    // time ran out.
     std::string receiveBytes(size_t count, Timeout timeout = kDefaultTimeout);
     // Reads until the link closes the connection; closed tells whether it did in time.
     std::string receiveUntilClosed(bool& closed, Timeout timeout = kDefaultTimeout);

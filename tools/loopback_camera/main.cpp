@@ -1,11 +1,16 @@
 // The loopback test camera: serves H.264 over RTSP on 127.0.0.1 (a live test pattern or an MP4
-// file), prints its URL and runs until Ctrl-C.
+// file) and answers the plug-in's device link on the device port (8081 unless told otherwise),
+// prints its URL and runs until Ctrl-C.
 //
 //   loopback_camera [--port N] [--path /live] [--size WxH] [--fps N] [--key-interval N]
 //                   [--slices N] [--file movie.mp4] [--no-sdp-parameter-sets]
-//                   [--no-inband-parameter-sets]
+//                   [--no-inband-parameter-sets] [--device-port N] [--alarm-interval S]
 
 #include "tests/support/loopback_rtsp_camera.h"
+#include "tools/loopback_camera/device_peer_service.h"
+
+#include <chrono>
+#include <memory>
 
 #include <csignal>
 #include <cstdio>
@@ -20,7 +25,7 @@ void PrintUsage()
     std::fprintf(stderr,
                  "usage: loopback_camera [--port N] [--path /live] [--size WxH] [--fps N] [--key-interval N]\n"
                  "                       [--slices N] [--file movie.mp4] [--no-sdp-parameter-sets]\n"
-                 "                       [--no-inband-parameter-sets]\n");
+                 "                       [--no-inband-parameter-sets] [--device-port N] [--alarm-interval S]\n");
 }
 
 int PositiveNumber(const std::string& text)
@@ -33,9 +38,16 @@ int PositiveNumber(const std::string& text)
     return static_cast<int>(value);
 }
 
-test_support::LoopbackRtspCameraOptions ParseOptions(int argc, char** argv)
+struct ProgramOptions {
+    test_support::LoopbackRtspCameraOptions camera;
+    int devicePort = 8081;
+    int alarmInterval = 10;
+};
+
+ProgramOptions ParseOptions(int argc, char** argv)
 {
-    test_support::LoopbackRtspCameraOptions options;
+    ProgramOptions program;
+    test_support::LoopbackRtspCameraOptions& options = program.camera;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         auto value = [&]() -> std::string {
@@ -71,18 +83,22 @@ test_support::LoopbackRtspCameraOptions ParseOptions(int argc, char** argv)
             options.parameterSetsInSessionDescription = false;
         } else if (arg == "--no-inband-parameter-sets") {
             options.parameterSetsInBand = false;
+        } else if (arg == "--device-port") {
+            program.devicePort = PositiveNumber(value());
+        } else if (arg == "--alarm-interval") {
+            program.alarmInterval = PositiveNumber(value());
         } else {
             throw std::invalid_argument("unknown option " + arg);
         }
     }
-    return options;
+    return program;
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    test_support::LoopbackRtspCameraOptions options;
+    ProgramOptions options;
     try {
         options = ParseOptions(argc, argv);
     } catch (const std::exception& error) {
@@ -99,21 +115,29 @@ int main(int argc, char** argv)
     sigaddset(&stopSignals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
-    test_support::LoopbackRtspCamera camera(options);
+    test_support::LoopbackRtspCamera camera(options.camera);
     try {
         camera.Start();
     } catch (const std::exception& error) {
         std::fprintf(stderr, "loopback_camera: %s\n", error.what());
         return 1;
     }
-    // The camera's device peer (its TCP message link) starts here, beside the RTSP server, and
-    // stops below before it.
+    std::unique_ptr<DevicePeerService> device;
+    try {
+        device = std::make_unique<DevicePeerService>(static_cast<uint16_t>(options.devicePort),
+                                                     std::chrono::seconds(options.alarmInterval));
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "loopback_camera: device port %d: %s\n", options.devicePort, error.what());
+        camera.Stop();
+        return 1;
+    }
 
-    std::printf("%s\n", camera.Url().c_str());
+    std::printf("%s\ndevice link on 127.0.0.1:%u\n", camera.Url().c_str(), device->port());
     std::fflush(stdout);
 
     int signal = 0;
     sigwait(&stopSignals, &signal);
+    device->Stop();
     camera.Stop();
     return 0;
 }
