@@ -8,6 +8,7 @@ extern "C" {
 
 #include <chrono>
 #include <cstring>
+#include <new>
 #include <system_error>
 
 namespace {
@@ -142,10 +143,15 @@ DataBuffer* H264Decoder::PopPacket() {
 void H264Decoder::DecodeThread() {
     while (running_) {
         DataBuffer* packet = WaitForPacket();
-        if (packet != nullptr) {
-            DecodePacket(packet);
-            ReleaseDataBuffer(packet);
+        if (packet == nullptr) {
+            continue;
         }
+        try {
+            DecodePacket(packet);
+        } catch (const std::bad_alloc&) {
+            assembler_.Reset();  // the picture being gathered is lost; the thread goes on
+        }
+        ReleaseDataBuffer(packet);
     }
 }
 
