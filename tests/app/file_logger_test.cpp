@@ -24,8 +24,9 @@ protected:
         for (std::string line; std::getline(in, line);) lines.push_back(line);
         return lines;
     }
-    // One user's whole life: Init, one line, Release.
-    void logOnce(const char* message) {
+    // One user's whole life with the given "Debug" setting: Init, one line, Release.
+    void logOnce(const char* debug, const char* message) {
+        RegistrySettings::SetString(L"Debug", debug);
         FileLogger::Init();
         FileLogger::Write("%s", message);
         FileLogger::Release();
@@ -34,27 +35,18 @@ protected:
     test_support::ScopedMachineFolders machine;
 };
 
-const std::regex kLine(R"(\[\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\] (.*))");
+TEST_F(FileLoggerTest, OnlyDebugExactlyOneWritesStampedLines) {
+    for (const char* value : {"11", "true", " 1", "0", ""}) logOnce(value, "not written");
+    EXPECT_FALSE(std::filesystem::exists(logFile()));
 
-TEST_F(FileLoggerTest, DebugOneWritesStampedLines) {
     RegistrySettings::SetString(L"Debug", "1");
     FileLogger::Init();
     FileLogger::Write("api %s %d.", "init", 7);
     FileLogger::Release();
     const auto lines = logLines();
     ASSERT_EQ(lines.size(), 1u);
-    std::smatch match;
-    ASSERT_TRUE(std::regex_match(lines[0], match, kLine)) << lines[0];
-    EXPECT_EQ(match[1], "api init 7.");
-    EXPECT_EQ(lines[0].size(), 22u + 11u);  // the stamp is 22 characters with its blank
-}
-
-TEST_F(FileLoggerTest, AnyOtherDebugValueKeepsTheLogOff) {
-    for (const char* value : {"11", "true", " 1", "0", ""}) {
-        RegistrySettings::SetString(L"Debug", value);
-        logOnce("not written");
-    }
-    EXPECT_FALSE(std::filesystem::exists(logFile()));
+    EXPECT_TRUE(std::regex_match(lines[0], std::regex(R"(\[\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\] api init 7\.)")))
+        << lines[0];
 }
 
 TEST_F(FileLoggerTest, SettingIsReadOnlyWhenTheFirstUserArrives) {
@@ -66,33 +58,35 @@ TEST_F(FileLoggerTest, SettingIsReadOnlyWhenTheFirstUserArrives) {
     FileLogger::Release();
     FileLogger::Write("first still here");
     FileLogger::Release();
-    logOnce("off after the last user left");
+    logOnce("0", "off after the last user left");
     const auto lines = logLines();
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_NE(lines[1].find("first still here"), std::string::npos);
 }
 
 TEST_F(FileLoggerTest, LogPastOneHundredMebibytesBecomesTheBackup) {
-    RegistrySettings::SetString(L"Debug", "1");
     std::ofstream(backupFile()) << "older backup";
     std::ofstream(logFile()).close();
     std::filesystem::resize_file(logFile(), FileLogger::kRotationSize);  // sparse
-    logOnce("at the limit");
+    logOnce("1", "at the limit");
     EXPECT_EQ(std::filesystem::file_size(backupFile()), 12u);  // exactly 100 MiB is not rotated yet
 
     std::filesystem::resize_file(logFile(), FileLogger::kRotationSize + 1);
-    logOnce("fresh");
+    logOnce("1", "fresh");
     EXPECT_EQ(std::filesystem::file_size(backupFile()), static_cast<uintmax_t>(FileLogger::kRotationSize + 1));
     const auto lines = logLines();
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_NE(lines[0].find("] fresh"), std::string::npos);
+
+    std::filesystem::remove_all(machine.driveRoot() / "d");  // no drive D: lines are dropped silently
+    logOnce("1", "lost");
+    EXPECT_FALSE(std::filesystem::exists(logFile()));
 }
 
 TEST_F(FileLoggerTest, LongMessagesAreCutAndThreadsNeverShareALine) {
     RegistrySettings::SetString(L"Debug", "1");
     FileLogger::Init();
-    const std::string huge(5000, 'x');
-    FileLogger::Write("%s", huge.c_str());
+    FileLogger::Write("%s", std::string(5000, 'x').c_str());
     std::vector<std::thread> writers;
     for (int t = 0; t < 4; ++t) {
         writers.emplace_back([t] {
@@ -104,16 +98,9 @@ TEST_F(FileLoggerTest, LongMessagesAreCutAndThreadsNeverShareALine) {
 
     const auto lines = logLines();
     ASSERT_EQ(lines.size(), 101u);
-    EXPECT_EQ(lines[0].size(), 22u + FileLogger::kMessageSize - 1);
+    EXPECT_EQ(lines[0].size(), 22u + FileLogger::kMessageSize - 1);  // a 22-character stamp, then the cut text
     const std::regex threadLine(R"(\[[^\]]+\] thread \d line \d+ end)");
     for (size_t i = 1; i < lines.size(); ++i) EXPECT_TRUE(std::regex_match(lines[i], threadLine)) << lines[i];
-}
-
-TEST_F(FileLoggerTest, MissingDriveDropsLinesSilently) {
-    RegistrySettings::SetString(L"Debug", "1");
-    std::filesystem::remove_all(machine.driveRoot() / "d");
-    logOnce("lost");
-    EXPECT_FALSE(std::filesystem::exists(logFile()));
 }
 
 }  // namespace

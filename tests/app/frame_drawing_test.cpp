@@ -10,21 +10,19 @@
 
 namespace {
 
+using Pixels = std::set<std::pair<int, int>>;
+
 // An I420 picture filled with one value, with accessors by pixel.
 struct Picture {
     Picture(int w, int h, uint8_t fill = 0) : width(w), height(h), bytes(static_cast<size_t>(w * h * 3 / 2), fill) {}
     uint8_t& y(int x, int row) { return bytes[static_cast<size_t>(row * width + x)]; }
     uint8_t& u(int x, int row) { return bytes[static_cast<size_t>(width * height + (row / 2) * (width / 2) + x / 2)]; }
-    uint8_t& v(int x, int row) {
-        return bytes[static_cast<size_t>(width * height * 5 / 4 + (row / 2) * (width / 2) + x / 2)];
-    }
-    std::set<std::pair<int, int>> lumaPixelsEqualTo(uint8_t value) {
-        std::set<std::pair<int, int>> pixels;
-        for (int row = 0; row < height; ++row) {
-            for (int x = 0; x < width; ++x) {
+    uint8_t& v(int x, int row) { return bytes[static_cast<size_t>(width * height * 5 / 4 + (row / 2) * (width / 2) + x / 2)]; }
+    Pixels lumaEqualTo(uint8_t value) {
+        Pixels pixels;
+        for (int row = 0; row < height; ++row)
+            for (int x = 0; x < width; ++x)
                 if (y(x, row) == value) pixels.insert({x, row});
-            }
-        }
         return pixels;
     }
     int width;
@@ -34,61 +32,49 @@ struct Picture {
 
 const int32_t kColour[3] = {200, 10, 20};
 
-std::set<std::pair<int, int>> block(int x0, int y0, int x1, int y1) {
-    std::set<std::pair<int, int>> pixels;
-    for (int row = y0; row <= y1; ++row) {
+Pixels block(int x0, int y0, int x1, int y1) {
+    Pixels pixels;
+    for (int row = y0; row <= y1; ++row)
         for (int x = x0; x <= x1; ++x) pixels.insert({x, row});
-    }
     return pixels;
 }
 
-TEST(DrawLineIntoFrame, ThicknessOnePaintsTwoByTwoBlocksWithTheColourAsYuv) {
+// Luma pixels painted by one line on a blank 8 x 8 picture.
+Pixels line(float x0, float y0, float x1, float y1, int thickness) {
+    Picture picture(8, 8);
+    DrawLineIntoFrame(picture.bytes.data(), 8, 8, x0, y0, x1, y1, thickness, kColour);
+    return picture.lumaEqualTo(200);
+}
+
+TEST(DrawLineIntoFrame, PaintsTheSquareBrushAlongBresenhamWithTheColourAsYuv) {
     Picture picture(8, 8);
     DrawLineIntoFrame(picture.bytes.data(), 8, 8, 1.9f, 2.0f, 4.0f, 2.5f, 1, kColour);
-    // Ends truncate to (1, 2) and (4, 2); the brush sits at x = 1, 2, 3 (the last end is left out).
-    EXPECT_EQ(picture.lumaPixelsEqualTo(200), block(1, 2, 4, 3));
+    // Ends truncate to (1, 2) and (4, 2); 2 x 2 brushes at x = 1, 2, 3 (the last end is left out).
+    EXPECT_EQ(picture.lumaEqualTo(200), block(1, 2, 4, 3));
     EXPECT_EQ(picture.u(2, 2), 10);
     EXPECT_EQ(picture.v(2, 2), 20);
     EXPECT_EQ(picture.u(6, 6), 0);
-}
-
-TEST(DrawLineIntoFrame, FollowsBresenhamAlongTheMajorAxis) {
-    Picture picture(8, 8);
-    // Thickness 0 paints the single pixel at offset (1, 1) of each Bresenham point.
-    DrawLineIntoFrame(picture.bytes.data(), 8, 8, 4.0f, 2.0f, 0.0f, 0.0f, 0, kColour);
-    EXPECT_EQ(picture.lumaPixelsEqualTo(200), (std::set<std::pair<int, int>>{{1, 1}, {2, 1}, {3, 2}, {4, 2}}));
-
-    Picture steep(8, 8);
-    DrawLineIntoFrame(steep.bytes.data(), 8, 8, 0.0f, 0.0f, 2.0f, 4.0f, 0, kColour);
-    EXPECT_EQ(steep.lumaPixelsEqualTo(200), (std::set<std::pair<int, int>>{{1, 1}, {1, 2}, {2, 3}, {2, 4}}));
-}
-
-TEST(DrawLineIntoFrame, ThickerBrushesGrowAsThreeThenFivePixels) {
-    Picture three(8, 8);
-    DrawLineIntoFrame(three.bytes.data(), 8, 8, 3.0f, 3.0f, 3.0f, 4.0f, 2, kColour);
-    EXPECT_EQ(three.lumaPixelsEqualTo(200), block(2, 2, 4, 4));
-    Picture five(8, 8);
-    DrawLineIntoFrame(five.bytes.data(), 8, 8, 2.0f, 2.0f, 2.0f, 3.0f, 3, kColour);
-    EXPECT_EQ(five.lumaPixelsEqualTo(200), block(0, 0, 4, 4));
+    // Thickness 0 paints the single pixel at offset (1, 1) of each point, showing the steps.
+    EXPECT_EQ(line(4, 2, 0, 0, 0), (Pixels{{1, 1}, {2, 1}, {3, 2}, {4, 2}}));
+    EXPECT_EQ(line(0, 0, 2, 4, 0), (Pixels{{1, 1}, {1, 2}, {2, 3}, {2, 4}}));
+    EXPECT_EQ(line(3, 3, 3, 4, 2), block(2, 2, 4, 4));  // 3 x 3
+    EXPECT_EQ(line(2, 2, 2, 3, 3), block(0, 0, 4, 4));  // 5 x 5
 }
 
 TEST(DrawLineIntoFrame, EndsOnTheEdgeDrawClippedAndEndsBeyondDrawNothing) {
-    Picture picture(8, 8);
-    DrawLineIntoFrame(picture.bytes.data(), 8, 8, 0.0f, 8.0f, 8.0f, 8.0f, 2, kColour);
-    EXPECT_EQ(picture.lumaPixelsEqualTo(200), block(0, 7, 7, 7));  // the rows below the picture are cut
-
+    EXPECT_EQ(line(0, 8, 8, 8, 2), block(0, 7, 7, 7));  // the rows below the picture are cut
+    EXPECT_EQ(line(0, 0, 8.01f, 8, 1), Pixels{});
+    EXPECT_EQ(line(-0.5f, 0, 4, 4, 1), Pixels{});
+    EXPECT_EQ(line(3, 3, 3, 3, 1), Pixels{});  // no length
     Picture untouched(8, 8);
-    DrawLineIntoFrame(untouched.bytes.data(), 8, 8, 0.0f, 0.0f, 8.01f, 8.0f, 1, kColour);
-    DrawLineIntoFrame(untouched.bytes.data(), 8, 8, -0.5f, 0.0f, 4.0f, 4.0f, 1, kColour);
     DrawLineIntoFrame(untouched.bytes.data(), 8, 8, 0.0f, 0.0f, 4.0f, 4.0f, 1, nullptr);
     DrawLineIntoFrame(nullptr, 8, 8, 0.0f, 0.0f, 4.0f, 4.0f, 1, kColour);
-    DrawLineIntoFrame(untouched.bytes.data(), 8, 8, 3.0f, 3.0f, 3.0f, 3.0f, 1, kColour);  // no length
     EXPECT_EQ(untouched.bytes, Picture(8, 8).bytes);
 }
 
 TEST(BlendBitmapIntoFrame, NearWhiteIsTransparentAndOtherPixelsBlendHalfAndHalf) {
     Picture picture(4, 4, 100);
-    // One row: (255, 255, 1) sums to 511 and is transparent; (255, 255, 0) sums to 510 and blends.
+    // (255, 255, 1) sums to 511 and is transparent; (255, 255, 0) sums to 510 and blends.
     const uint8_t bitmap[] = {255, 255, 1, 255, 255, 0};
     BlendBitmapIntoFrame(picture.bytes.data(), 4, 4, 0, 0, bitmap, 2, 1, 6);
     EXPECT_EQ(picture.y(0, 0), 100);
@@ -96,25 +82,22 @@ TEST(BlendBitmapIntoFrame, NearWhiteIsTransparentAndOtherPixelsBlendHalfAndHalf)
     EXPECT_EQ(picture.y(1, 0), 155);
     EXPECT_EQ(picture.u(1, 0), 58);
     EXPECT_EQ(picture.v(1, 0), 123);
-}
 
-TEST(BlendBitmapIntoFrame, SharedChromaIsBlendedOncePerPixel) {
-    Picture picture(4, 4, 0);
+    Picture shared(4, 4, 0);
     const uint8_t black[12] = {};  // 2 x 2 black: Y 16, U 128, V 128
-    BlendBitmapIntoFrame(picture.bytes.data(), 4, 4, 2, 2, black, 2, 2, 6);
-    EXPECT_EQ(picture.y(3, 3), 8);
-    EXPECT_EQ(picture.u(2, 2), 120);  // 0 -> 64 -> 96 -> 112 -> 120
-    EXPECT_EQ(picture.u(0, 0), 0);
+    BlendBitmapIntoFrame(shared.bytes.data(), 4, 4, 2, 2, black, 2, 2, 6);
+    EXPECT_EQ(shared.y(3, 3), 8);
+    EXPECT_EQ(shared.u(2, 2), 120);  // the shared sample is blended once per pixel: 0, 64, 96, 112, 120
+    EXPECT_EQ(shared.u(0, 0), 0);
 }
 
 TEST(BlendBitmapIntoFrame, PartsOutsideThePictureAreLeftOut) {
     Picture picture(4, 4, 0);
-    std::vector<uint8_t> black(6 * 6 * 3, 0);
+    const std::vector<uint8_t> black(6 * 6 * 3, 0);
     BlendBitmapIntoFrame(picture.bytes.data(), 4, 4, -1, -1, black.data(), 6, 6, 18);
     BlendBitmapIntoFrame(picture.bytes.data(), 4, 4, 3, 3, black.data(), 6, 6, 18);
     EXPECT_EQ(picture.y(0, 0), 8);
     EXPECT_EQ(picture.y(3, 3), 12);  // blended by both
-    EXPECT_EQ(picture.bytes.size(), 24u);
 }
 
 }  // namespace

@@ -40,13 +40,4 @@ int NalType(const NalUnit& unit) {
     return unit.empty() ? -1 : unit[0] & 0x1F;
 }
 
-NalUnit FirstNalOfType(const std::vector<NalUnit>& units, int type) {
-    for (const NalUnit& unit : units) {
-        if (NalType(unit) == type) {
-            return unit;
-        }
-    }
-    return {};
-}
-
 }  // namespace test_support

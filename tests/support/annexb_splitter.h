@@ -16,7 +16,4 @@ std::vector<NalUnit> SplitAnnexB(const std::vector<uint8_t>& stream);
 // NAL unit type: the low five bits of the header byte.
 int NalType(const NalUnit& unit);
 
-// The first unit of the given type, or an empty unit when there is none.
-NalUnit FirstNalOfType(const std::vector<NalUnit>& units, int type);
-
 }  // namespace test_support

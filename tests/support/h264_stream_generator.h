@@ -2,6 +2,8 @@
 // Makes small H.264 Annex B test streams at test time with the ffmpeg command-line tool (libx264
 // encoding the synthetic "testsrc" pattern) in a temporary folder that is removed afterwards.
 
+#include "tests/support/scoped_machine_folders.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -20,30 +22,12 @@ struct H264StreamOptions {
     std::string filter;                // extra ffmpeg video filter, e.g. "noise=alls=12:allf=t" for camera-like grain
 };
 
-// A temporary folder under the system's temp dir, removed with everything in it on destruction.
-class ScopedTempDir {
-public:
-    ScopedTempDir();
-    ~ScopedTempDir();
-    ScopedTempDir(const ScopedTempDir&) = delete;
-    ScopedTempDir& operator=(const ScopedTempDir&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
-
 // Options for a stream of the given size, frame count, profile and extra libx264 options.
 H264StreamOptions StreamOptions(int width, int height, int frames, const std::string& profile,
                                 const std::string& x264Params = "");
 
-// Encodes the stream into a file in dir and returns the file's path; throws std::runtime_error
-// when ffmpeg fails.
-std::filesystem::path WriteH264Stream(const H264StreamOptions& options, const std::filesystem::path& dir);
-
-// Encodes the stream in a temporary folder and returns its bytes.
+// Encodes the stream in a temporary folder and returns its bytes; throws std::runtime_error when
+// ffmpeg fails.
 std::vector<uint8_t> MakeH264Stream(const H264StreamOptions& options);
-
-std::vector<uint8_t> ReadFileBytes(const std::filesystem::path& file);
 
 }  // namespace test_support

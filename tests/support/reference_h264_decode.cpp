@@ -29,8 +29,6 @@ std::vector<uint8_t> PackI420(const AVFrame* frame) {
 
 void Receive(AVCodecContext* context, AVFrame* frame, ReferenceDecode& result) {
     while (avcodec_receive_frame(context, frame) == 0) {
-        result.width = frame->width;
-        result.height = frame->height;
         result.pictures.push_back(PackI420(frame));
         av_frame_unref(frame);
     }

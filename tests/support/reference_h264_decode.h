@@ -8,8 +8,6 @@
 namespace test_support {
 
 struct ReferenceDecode {
-    int width = 0;
-    int height = 0;
     int reorderDelay = 0;                        // pictures the codec holds back for reordering
     std::vector<std::vector<uint8_t>> pictures;  // packed I420, in output order
 };

@@ -2,45 +2,41 @@
 
 #include <cstdlib>
 #include <stdexcept>
-#include <string>
 
 namespace test_support {
 namespace {
 
-std::optional<std::string> currentValue(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? std::optional<std::string>(value) : std::nullopt;
-}
-
-void restore(const char* name, const std::optional<std::string>& value) {
-    if (value) {
-        ::setenv(name, value->c_str(), 1);
-    } else {
-        ::unsetenv(name);
-    }
+// Sets the variable (or removes it for no value) and answers its previous value.
+std::optional<std::string> exchange(const char* name, const std::optional<std::string>& value) {
+    const char* previous = std::getenv(name);
+    std::optional<std::string> old = previous ? std::optional<std::string>(previous) : std::nullopt;
+    value ? ::setenv(name, value->c_str(), 1) : ::unsetenv(name);
+    return old;
 }
 
 }  // namespace
 
-ScopedMachineFolders::ScopedMachineFolders() {
+ScopedTempDir::ScopedTempDir() {
     std::string pattern = (std::filesystem::temp_directory_path() / "veltrin-test-XXXXXX").string();
     if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary folder");
-    base_ = pattern;
-    driveRoot_ = base_ / "drives";
-    registryFolder_ = base_ / "registry";
+    path_ = pattern;
+}
+
+ScopedTempDir::~ScopedTempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+ScopedMachineFolders::ScopedMachineFolders() {
     std::filesystem::create_directories(driveRoot_);
     std::filesystem::create_directories(registryFolder_);
-    previousDriveRoot_ = currentValue("VELTRIN_DRIVE_ROOT");
-    previousRegistryFolder_ = currentValue("VELTRIN_REGISTRY_DIR");
-    ::setenv("VELTRIN_DRIVE_ROOT", driveRoot_.c_str(), 1);
-    ::setenv("VELTRIN_REGISTRY_DIR", registryFolder_.c_str(), 1);
+    previousDriveRoot_ = exchange("VELTRIN_DRIVE_ROOT", driveRoot_.string());
+    previousRegistryFolder_ = exchange("VELTRIN_REGISTRY_DIR", registryFolder_.string());
 }
 
 ScopedMachineFolders::~ScopedMachineFolders() {
-    restore("VELTRIN_DRIVE_ROOT", previousDriveRoot_);
-    restore("VELTRIN_REGISTRY_DIR", previousRegistryFolder_);
-    std::error_code ignored;
-    std::filesystem::remove_all(base_, ignored);
+    exchange("VELTRIN_DRIVE_ROOT", previousDriveRoot_);
+    exchange("VELTRIN_REGISTRY_DIR", previousRegistryFolder_);
 }
 
 void ScopedMachineFolders::linkChineseFont() const {

@@ -1,6 +1,6 @@
-// Gives a test its own drive root and registry folder in a fresh temporary directory, set through
-// VELTRIN_DRIVE_ROOT and VELTRIN_REGISTRY_DIR for as long as the object lives; then restores the
-// variables and removes the directory.
+// Temporary folders for tests. ScopedMachineFolders gives a test its own drive root and registry
+// folder, set through VELTRIN_DRIVE_ROOT and VELTRIN_REGISTRY_DIR for as long as the object lives;
+// then it restores the variables and removes the folders.
 #pragma once
 
 #include <filesystem>
@@ -8,6 +8,19 @@
 #include <string>
 
 namespace test_support {
+
+// A temporary folder under the system's temp dir, removed with everything in it on destruction.
+class ScopedTempDir {
+public:
+    ScopedTempDir();
+    ~ScopedTempDir();
+    ScopedTempDir(const ScopedTempDir&) = delete;
+    ScopedTempDir& operator=(const ScopedTempDir&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
 
 class ScopedMachineFolders {
 public:
@@ -22,9 +35,9 @@ public:
     void linkChineseFont() const;
 
 private:
-    std::filesystem::path base_;
-    std::filesystem::path driveRoot_;
-    std::filesystem::path registryFolder_;
+    ScopedTempDir base_;
+    std::filesystem::path driveRoot_ = base_.path() / "drives";
+    std::filesystem::path registryFolder_ = base_.path() / "registry";
     std::optional<std::string> previousDriveRoot_;
     std::optional<std::string> previousRegistryFolder_;
 };

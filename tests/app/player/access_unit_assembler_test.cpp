@@ -19,17 +19,12 @@ Pictures AssembleAll(AccessUnitAssembler& assembler, std::vector<NalUnit> units)
     units.push_back({0x0B});
     Pictures pictures;
     for (const NalUnit& unit : units) {
-        if (assembler.Add(unit.data(), unit.size())) {
-            const uint8_t* data = assembler.PictureData();
-            for (size_t i = 0; i < 64; ++i) {
-                EXPECT_EQ(data[assembler.PictureSize() + i], 0) << "padding byte " << i;
-            }
-            pictures.push_back(SplitAnnexB({data, data + assembler.PictureSize()}));
-        }
+        if (!assembler.Add(unit.data(), unit.size())) continue;
+        const uint8_t* data = assembler.PictureData();
+        for (size_t i = 0; i < 64; ++i) EXPECT_EQ(data[assembler.PictureSize() + i], 0) << "padding byte " << i;
+        pictures.push_back(SplitAnnexB({data, data + assembler.PictureSize()}));
     }
-    if (!pictures.empty() && test_support::NalType(pictures.back().back()) == 11) {
-        pictures.back().pop_back();
-    }
+    if (!pictures.empty() && test_support::NalType(pictures.back().back()) == 11) pictures.back().pop_back();
     return pictures;
 }
 
@@ -47,8 +42,8 @@ TEST(AccessUnitAssembler, CutsMultiSliceStreamWhereFfmpegsParserDoes) {
 TEST(AccessUnitAssembler, DropsAnOversizedPictureWholeAndKeepsTheNext) {
     NalUnit bigIdr(400, 0x80);  // first_mb_in_slice 0
     bigIdr[0] = 0x65;
-    const NalUnit slice = {0x41, 0x80, 0x11};        // first_mb_in_slice 0: a new picture
-    const NalUnit nextSlice = {0x41, 0x40, 0x22};    // first_mb_in_slice 1: same picture
+    const NalUnit slice = {0x41, 0x80, 0x11};      // first_mb_in_slice 0: a new picture
+    const NalUnit nextSlice = {0x41, 0x40, 0x22};  // first_mb_in_slice 1: same picture
     const NalUnit withStartCode = {0, 0, 1, 0x41, 0x80, 0x33};
     AccessUnitAssembler assembler(256);
     const Pictures pictures = AssembleAll(assembler, {{0x67, 0x42, 0x00, 0x1E}, bigIdr, slice, nextSlice, withStartCode});

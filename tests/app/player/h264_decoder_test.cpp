@@ -26,36 +26,29 @@ struct Picture {
 };
 
 // Collects the decoder's pictures; while stalled, holds the decode thread inside the callback.
-class PictureSink {
-public:
+struct PictureSink {
     static void OnPicture(DataBuffer* picture, int width, int height, void* user) {
         auto* sink = static_cast<PictureSink*>(user);
-        std::unique_lock<std::mutex> guard(sink->mutex_);
+        std::unique_lock<std::mutex> guard(sink->mutex);
         EXPECT_EQ(picture->length, width * height * 3 / 2);
-        sink->pictures_.push_back({width, height, {picture->data, picture->data + picture->length}});
+        sink->pictures.push_back({width, height, {picture->data, picture->data + picture->length}});
         ReleaseDataBuffer(picture);
-        sink->changed_.notify_all();
-        sink->changed_.wait(guard, [sink] { return !sink->stalled_; });
+        sink->changed.notify_all();
+        sink->changed.wait(guard, [sink] { return !sink->stalled; });
     }
     bool WaitForCount(size_t count) {
-        std::unique_lock<std::mutex> guard(mutex_);
-        return changed_.wait_for(guard, std::chrono::seconds(20), [&] { return pictures_.size() >= count; });
+        std::unique_lock<std::mutex> guard(mutex);
+        return changed.wait_for(guard, std::chrono::seconds(20), [&] { return pictures.size() >= count; });
     }
-    void SetStalled(bool stalled) {
-        std::lock_guard<std::mutex> guard(mutex_);
-        stalled_ = stalled;
-        changed_.notify_all();
+    void SetStalled(bool value) {
+        std::lock_guard<std::mutex> guard(mutex);
+        stalled = value;
+        changed.notify_all();
     }
-    std::vector<Picture> Pictures() {
-        std::lock_guard<std::mutex> guard(mutex_);
-        return pictures_;
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::vector<Picture> pictures_;
-    bool stalled_ = false;
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<Picture> pictures;
+    bool stalled = false;
 };
 
 // A packet as the camera view makes it: a four-byte start code, then the unit.
@@ -66,8 +59,8 @@ DataBuffer* PacketOf(const NalUnit& unit) {
     return packet;
 }
 
-std::vector<NalUnit> UnitsOf(const test_support::H264StreamOptions& options) {
-    return test_support::SplitAnnexB(test_support::MakeH264Stream(options));
+void PushAll(H264Decoder& decoder, const std::vector<NalUnit>& units) {
+    for (const NalUnit& unit : units) decoder.PushPacket(PacketOf(unit));
 }
 
 // Pushes every unit, keeping few enough pictures in flight that the queue bound drops nothing, then
@@ -85,42 +78,39 @@ void Feed(H264Decoder& decoder, PictureSink& sink, const std::vector<NalUnit>& u
     decoder.PushPacket(PacketOf({0x0B}));
 }
 
-void ExpectDecodesLikeFfmpeg(const test_support::H264StreamOptions& options, size_t slicesPerPicture) {
-    const std::vector<uint8_t> stream = test_support::MakeH264Stream(options);
-    const test_support::ReferenceDecode reference = test_support::DecodeH264Reference(stream);
-    ASSERT_EQ(reference.pictures.size(), static_cast<size_t>(options.frames));
-    const std::vector<NalUnit> units = test_support::SplitAnnexB(stream);
-    const auto slices = std::count_if(units.begin(), units.end(), [](const NalUnit& u) {
-        return test_support::NalType(u) == 1 || test_support::NalType(u) == 5;
-    });
-    ASSERT_EQ(static_cast<size_t>(slices), slicesPerPicture * reference.pictures.size());
+TEST(H264Decoder, SingleSliceFourSliceAndHighProfilePicturesMatchFfmpegDecoding) {
+    const struct {
+        test_support::H264StreamOptions options;
+        size_t slicesPerPicture;
+    } cases[] = {
+        {StreamOptions(320, 240, 12, "baseline"), 1},
+        {StreamOptions(352, 288, 10, "main", "slices=4:bframes=0"), 4},
+        {StreamOptions(320, 240, 12, "high", "bframes=2:cqm=jvt"), 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.options.profile + " " + c.options.x264Params);
+        const std::vector<uint8_t> stream = test_support::MakeH264Stream(c.options);
+        const test_support::ReferenceDecode reference = test_support::DecodeH264Reference(stream);
+        ASSERT_EQ(reference.pictures.size(), static_cast<size_t>(c.options.frames));
+        const std::vector<NalUnit> units = test_support::SplitAnnexB(stream);
+        const auto slices = std::count_if(units.begin(), units.end(), [](const NalUnit& u) {
+            return test_support::NalType(u) == 1 || test_support::NalType(u) == 5;
+        });
+        ASSERT_EQ(static_cast<size_t>(slices), c.slicesPerPicture * reference.pictures.size());
 
-    PictureSink sink;
-    H264Decoder decoder;
-    ASSERT_EQ(decoder.Open(&PictureSink::OnPicture, &sink), 0);
-    Feed(decoder, sink, units, reference.reorderDelay);
-    EXPECT_TRUE(sink.WaitForCount(reference.pictures.size() - static_cast<size_t>(reference.reorderDelay)));
-    decoder.Close();
-
-    const std::vector<Picture> pictures = sink.Pictures();
-    ASSERT_LE(pictures.size(), reference.pictures.size());
-    for (size_t i = 0; i < pictures.size(); ++i) {
-        EXPECT_EQ(pictures[i].width, options.width);
-        EXPECT_EQ(pictures[i].height, options.height);
-        EXPECT_TRUE(pictures[i].bytes == reference.pictures[i]) << "picture " << i << " differs";
+        PictureSink sink;
+        H264Decoder decoder;
+        ASSERT_EQ(decoder.Open(&PictureSink::OnPicture, &sink), 0);
+        Feed(decoder, sink, units, reference.reorderDelay);
+        EXPECT_TRUE(sink.WaitForCount(reference.pictures.size() - static_cast<size_t>(reference.reorderDelay)));
+        decoder.Close();
+        ASSERT_LE(sink.pictures.size(), reference.pictures.size());
+        for (size_t i = 0; i < sink.pictures.size(); ++i) {
+            EXPECT_EQ(sink.pictures[i].width, c.options.width);
+            EXPECT_EQ(sink.pictures[i].height, c.options.height);
+            EXPECT_TRUE(sink.pictures[i].bytes == reference.pictures[i]) << "picture " << i << " differs";
+        }
     }
-}
-
-TEST(H264Decoder, SingleSlicePicturesMatchFfmpegDecoding) {
-    ExpectDecodesLikeFfmpeg(StreamOptions(320, 240, 12, "baseline"), 1);
-}
-
-TEST(H264Decoder, FourSlicePicturesMatchFfmpegDecoding) {
-    ExpectDecodesLikeFfmpeg(StreamOptions(352, 288, 10, "main", "slices=4:bframes=0"), 4);
-}
-
-TEST(H264Decoder, HighProfileWithBFramesAndScalingListsMatchesFfmpegDecoding) {
-    ExpectDecodesLikeFfmpeg(StreamOptions(320, 240, 12, "high", "bframes=2:cqm=jvt"), 1);
 }
 
 TEST(H264Decoder, QueueKeepsOnlyTheNewest26PacketsWhileTheConsumerStalls) {
@@ -128,13 +118,9 @@ TEST(H264Decoder, QueueKeepsOnlyTheNewest26PacketsWhileTheConsumerStalls) {
     sink.SetStalled(true);
     H264Decoder decoder;
     ASSERT_EQ(decoder.Open(&PictureSink::OnPicture, &sink), 0);
-    for (const NalUnit& unit : UnitsOf(StreamOptions(160, 128, 3, "baseline"))) {
-        decoder.PushPacket(PacketOf(unit));
-    }
+    PushAll(decoder, test_support::SplitAnnexB(test_support::MakeH264Stream(StreamOptions(160, 128, 3, "baseline"))));
     ASSERT_TRUE(sink.WaitForCount(1));  // the decode thread now sits in the callback
-    for (int i = 0; i < 100; ++i) {
-        decoder.PushPacket(PacketOf({0x0C, static_cast<uint8_t>(i)}));  // numbered filler units
-    }
+    for (int i = 0; i < 100; ++i) decoder.PushPacket(PacketOf({0x0C, static_cast<uint8_t>(i)}));  // numbered fillers
     std::vector<int> waiting;
     while (DataBuffer* packet = decoder.PopPacket()) {
         waiting.push_back(packet->length == 6 ? packet->data[5] : -1);
@@ -147,33 +133,27 @@ TEST(H264Decoder, QueueKeepsOnlyTheNewest26PacketsWhileTheConsumerStalls) {
 }
 
 TEST(H264Decoder, OpenCloseAndDestructionAreSafeInAnyOrderAndLeakNothing) {
-    const std::vector<NalUnit> units = UnitsOf(StreamOptions(160, 128, 4, "baseline"));
+    const auto units = test_support::SplitAnnexB(test_support::MakeH264Stream(StreamOptions(160, 128, 4, "baseline")));
     PictureSink sink;
     {
         H264Decoder decoder;
-        decoder.Close();  // never opened
-        for (const NalUnit& unit : units) {
-            decoder.PushPacket(PacketOf(unit));  // closed: released, never queued
-        }
+        decoder.Close();        // never opened
+        PushAll(decoder, units);  // closed: released, never queued
         EXPECT_EQ(decoder.PopPacket(), nullptr);
         ASSERT_EQ(decoder.Open(&PictureSink::OnPicture, nullptr), 0);  // no user data: pictures released
-        for (const NalUnit& unit : units) {
-            decoder.PushPacket(PacketOf(unit));
-        }
+        PushAll(decoder, units);
         decoder.Close();
         decoder.Close();
-        EXPECT_TRUE(sink.Pictures().empty());
+        EXPECT_TRUE(sink.pictures.empty());
 
         ASSERT_EQ(decoder.Open(&PictureSink::OnPicture, &sink), 0);  // reopened, it starts afresh
         sink.SetStalled(true);
-        for (const NalUnit& unit : units) {
-            decoder.PushPacket(PacketOf(unit));
-        }
+        PushAll(decoder, units);
         ASSERT_TRUE(sink.WaitForCount(1));
         sink.SetStalled(false);
         // Destroyed while open with packets waiting: the thread is joined and the packets freed.
     }
-    EXPECT_GE(sink.Pictures().size(), 1u);
+    EXPECT_GE(sink.pictures.size(), 1u);
 }
 
 TEST(H264Decoder, JunkAndOtherChromaFormatsAreSkippedAndTheFollowingStreamDecodes) {
@@ -191,19 +171,16 @@ TEST(H264Decoder, JunkAndOtherChromaFormatsAreSkippedAndTheFollowingStreamDecode
     // 4:4:4 pictures do not have the layout the frame path needs: they are decoded but not shown.
     test_support::H264StreamOptions other = StreamOptions(160, 128, 3, "high444", "bframes=0");
     other.pixelFormat = "yuv444p";
-    for (const NalUnit& unit : UnitsOf(other)) {
-        decoder.PushPacket(PacketOf(unit));
-    }
+    PushAll(decoder, test_support::SplitAnnexB(test_support::MakeH264Stream(other)));
     const std::vector<uint8_t> stream = test_support::MakeH264Stream(StreamOptions(176, 144, 6, "baseline"));
     Feed(decoder, sink, test_support::SplitAnnexB(stream), 0);
     EXPECT_TRUE(sink.WaitForCount(6));
     decoder.Close();
 
     const test_support::ReferenceDecode reference = test_support::DecodeH264Reference(stream);
-    const std::vector<Picture> pictures = sink.Pictures();
-    ASSERT_EQ(pictures.size(), reference.pictures.size());
-    for (size_t i = 0; i < pictures.size(); ++i) {
-        EXPECT_TRUE(pictures[i].bytes == reference.pictures[i]) << "picture " << i;
+    ASSERT_EQ(sink.pictures.size(), reference.pictures.size());
+    for (size_t i = 0; i < sink.pictures.size(); ++i) {
+        EXPECT_TRUE(sink.pictures[i].bytes == reference.pictures[i]) << "picture " << i;
     }
 }
 
