@@ -15,17 +15,15 @@ namespace {
 
 class FileLoggerTest : public ::testing::Test {
 protected:
-    void SetUp() override { std::filesystem::create_directories(machine.driveRoot() / "d"); }
-    std::filesystem::path logFile() const { return machine.driveRoot() / "d" / "log.txt"; }
-    std::filesystem::path backupFile() const { return machine.driveRoot() / "d" / "log_bak.txt"; }
+    void SetUp() override { std::filesystem::create_directories(drive); }
     std::vector<std::string> logLines() const {
-        std::ifstream in(logFile());
+        std::ifstream in(drive / "log.txt");
         std::vector<std::string> lines;
         for (std::string line; std::getline(in, line);) lines.push_back(line);
         return lines;
     }
     // One user's whole life with the given "Debug" setting: Init, one line, Release.
-    void logOnce(const char* debug, const char* message) {
+    static void logOnce(const char* debug, const char* message) {
         RegistrySettings::SetString(L"Debug", debug);
         FileLogger::Init();
         FileLogger::Write("%s", message);
@@ -33,16 +31,13 @@ protected:
     }
 
     test_support::ScopedMachineFolders machine;
+    const std::filesystem::path drive = machine.driveRoot() / "d";
 };
 
 TEST_F(FileLoggerTest, OnlyDebugExactlyOneWritesStampedLines) {
     for (const char* value : {"11", "true", " 1", "0", ""}) logOnce(value, "not written");
-    EXPECT_FALSE(std::filesystem::exists(logFile()));
-
-    RegistrySettings::SetString(L"Debug", "1");
-    FileLogger::Init();
-    FileLogger::Write("api %s %d.", "init", 7);
-    FileLogger::Release();
+    EXPECT_FALSE(std::filesystem::exists(drive / "log.txt"));
+    logOnce("1", "api init 7.");
     const auto lines = logLines();
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_TRUE(std::regex_match(lines[0], std::regex(R"(\[\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\] api init 7\.)")))
@@ -52,10 +47,7 @@ TEST_F(FileLoggerTest, OnlyDebugExactlyOneWritesStampedLines) {
 TEST_F(FileLoggerTest, SettingIsReadOnlyWhenTheFirstUserArrives) {
     RegistrySettings::SetString(L"Debug", "1");
     FileLogger::Init();
-    RegistrySettings::SetString(L"Debug", "0");
-    FileLogger::Init();  // a second instance: no new decision
-    FileLogger::Write("second instance");
-    FileLogger::Release();
+    logOnce("0", "second instance: no new decision");
     FileLogger::Write("first still here");
     FileLogger::Release();
     logOnce("0", "off after the last user left");
@@ -65,22 +57,21 @@ TEST_F(FileLoggerTest, SettingIsReadOnlyWhenTheFirstUserArrives) {
 }
 
 TEST_F(FileLoggerTest, LogPastOneHundredMebibytesBecomesTheBackup) {
-    std::ofstream(backupFile()) << "older backup";
-    std::ofstream(logFile()).close();
-    std::filesystem::resize_file(logFile(), FileLogger::kRotationSize);  // sparse
+    std::ofstream(drive / "log_bak.txt") << "older backup";
+    std::ofstream(drive / "log.txt").close();
+    std::filesystem::resize_file(drive / "log.txt", FileLogger::kRotationSize);  // sparse
     logOnce("1", "at the limit");
-    EXPECT_EQ(std::filesystem::file_size(backupFile()), 12u);  // exactly 100 MiB is not rotated yet
-
-    std::filesystem::resize_file(logFile(), FileLogger::kRotationSize + 1);
+    EXPECT_EQ(std::filesystem::file_size(drive / "log_bak.txt"), 12u);  // exactly 100 MiB is not rotated yet
+    std::filesystem::resize_file(drive / "log.txt", FileLogger::kRotationSize + 1);
     logOnce("1", "fresh");
-    EXPECT_EQ(std::filesystem::file_size(backupFile()), static_cast<uintmax_t>(FileLogger::kRotationSize + 1));
+    EXPECT_EQ(std::filesystem::file_size(drive / "log_bak.txt"), FileLogger::kRotationSize + 1u);
     const auto lines = logLines();
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_NE(lines[0].find("] fresh"), std::string::npos);
 
-    std::filesystem::remove_all(machine.driveRoot() / "d");  // no drive D: lines are dropped silently
+    std::filesystem::remove_all(drive);  // no drive D: lines are dropped silently
     logOnce("1", "lost");
-    EXPECT_FALSE(std::filesystem::exists(logFile()));
+    EXPECT_FALSE(std::filesystem::exists(drive / "log.txt"));
 }
 
 TEST_F(FileLoggerTest, LongMessagesAreCutAndThreadsNeverShareALine) {
@@ -95,7 +86,6 @@ TEST_F(FileLoggerTest, LongMessagesAreCutAndThreadsNeverShareALine) {
     }
     for (auto& writer : writers) writer.join();
     FileLogger::Release();
-
     const auto lines = logLines();
     ASSERT_EQ(lines.size(), 101u);
     EXPECT_EQ(lines[0].size(), 22u + FileLogger::kMessageSize - 1);  // a 22-character stamp, then the cut text

@@ -18,28 +18,20 @@ const char* const kChineseUtf8 = "d:\\\xE4\xB8\xAD\xE6\x96\x87\\snap";
 
 class RegistrySettingsTest : public ::testing::Test {
 protected:
-    static HKEY OpenSettingsKey() {
-        HKEY key = nullptr;
-        EXPECT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\ZelkPlugin", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                  &key, nullptr),
-                  ERROR_SUCCESS);
-        return key;
-    }
     test_support::ScopedMachineFolders machine;
 };
 
 TEST_F(RegistrySettingsTest, GbkTextRoundTripsStoredAsAnsiBytesAndOneZero) {
     ASSERT_EQ(RegistrySettings::SetString(L"SnapSavePath", kChineseGbk), 0);
     EXPECT_EQ(RegistrySettings::GetString(L"snapsavepath"), kChineseGbk);
-    HKEY key = OpenSettingsKey();
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\ZelkPlugin", 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
     DWORD type = 0, size = 0;
     ASSERT_EQ(RegQueryValueExW(key, L"SnapSavePath", nullptr, &type, nullptr, &size), ERROR_SUCCESS);
     EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(size, std::strlen(kChineseGbk) + 1);
-
     // One ASCII character written as UTF-16 by another tool reads back as that character.
-    const wchar_t one[] = L"1";
-    RegSetValueExW(key, L"Debug", 0, REG_SZ, reinterpret_cast<const BYTE*>(one), sizeof(one));
+    RegSetValueExW(key, L"Debug", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"1"), sizeof(L"1"));
     RegCloseKey(key);
     EXPECT_EQ(RegistrySettings::GetString(L"Debug"), "1");
 }
@@ -69,13 +61,14 @@ TEST_F(RegistrySettingsTest, MissingOversizedOrUnopenableValuesAnswerFailureAndK
 }
 
 TEST(PathDirectory, KeepsEverythingUpToTheLastSeparatorOfEitherKind) {
-    std::string folder = "x";
-    EXPECT_EQ(GetPathDirectory("C:\\a\\b.dll", folder), 1);
-    EXPECT_EQ(folder, "C:\\a\\");
-    GetPathDirectory("x/y\\z", folder);
-    EXPECT_EQ(folder, "x/y\\");
-    GetPathDirectory("file.txt", folder);
-    EXPECT_EQ(folder, "");
+    const auto directory = [](const char* path) {
+        std::string folder = "x";
+        EXPECT_EQ(GetPathDirectory(path, folder), 1);
+        return folder;
+    };
+    EXPECT_EQ(directory("C:\\a\\b.dll"), "C:\\a\\");
+    EXPECT_EQ(directory("x/y\\z"), "x/y\\");
+    EXPECT_EQ(directory("file.txt"), "");
 }
 
 TEST(CodePageText, ChineseRoundTripsAndMissingCharactersBecomeQuestionMarks) {

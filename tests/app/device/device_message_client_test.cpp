@@ -21,48 +21,44 @@ using Messages = std::vector<std::pair<int, std::string>>;
 const std::string kStopWord("\x7b\0\0\0", 4);
 
 // Collects what the link hands on, from the link's reader thread.
-class MessageSink {
-public:
+struct MessageSink {
     static void Receive(int type, const char* body, int length, void* user) {
         auto* sink = static_cast<MessageSink*>(user);
         EXPECT_EQ(body[length], '\0');  // a text body can be read as a zero-terminated string
-        std::lock_guard<std::mutex> hold(sink->lock_);
-        sink->messages_.emplace_back(type, std::string(body, length));
-        sink->arrived_.notify_all();
+        std::lock_guard<std::mutex> hold(sink->lock);
+        sink->messages.emplace_back(type, std::string(body, length));
+        sink->arrived.notify_all();
     }
     Messages waitFor(size_t count) {
-        std::unique_lock<std::mutex> hold(lock_);
-        arrived_.wait_for(hold, 5s, [&] { return messages_.size() >= count; });
-        return messages_;
+        std::unique_lock<std::mutex> hold(lock);
+        arrived.wait_for(hold, 5s, [&] { return messages.size() >= count; });
+        return messages;
     }
-
-private:
-    std::mutex lock_;
-    std::condition_variable arrived_;
-    Messages messages_;
+    std::mutex lock;
+    std::condition_variable arrived;
+    Messages messages;
 };
 
 class DeviceLink : public ::testing::Test {
 protected:
     void Connect() {
         ASSERT_EQ(client.Start("127.0.0.1", &MessageSink::Receive, &sink), 0);
+        ExpectReconnect();
+    }
+    // The link greets on a new connection.
+    void ExpectReconnect() {
         ASSERT_TRUE(peer.acceptLink());
         ASSERT_TRUE(peer.expectGreeting());
     }
-    // The link greets again on a new connection.
-    void ExpectReconnect() {
-        ASSERT_TRUE(peer.acceptLink());
-        EXPECT_TRUE(peer.expectGreeting());
-    }
-    // The link sends the stop word and closes its end.
-    void ExpectStopWordAndClose() {
+    // The link closes its end after sending these bytes.
+    void ExpectClose(const std::string& lastBytes) {
         bool closed = false;
-        EXPECT_EQ(peer.receiveUntilClosed(closed), kStopWord);
+        EXPECT_EQ(peer.receiveUntilClosed(closed), lastBytes);
         EXPECT_TRUE(closed);
     }
     static std::string Pattern(size_t size) {
-        std::string bytes(size, '\0');
-        for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>('a' + i % 26);
+        std::string bytes;
+        while (bytes.size() < size) bytes += static_cast<char>('a' + bytes.size() % 26);
         return bytes;
     }
 
@@ -76,10 +72,10 @@ TEST_F(DeviceLink, GreetsWithTwoWordsAndSendsStopWordOnStopOrRestart) {
     ASSERT_TRUE(peer.acceptLink());
     EXPECT_EQ(peer.receiveBytes(8), std::string("\x7b\0\0\0\0\0\0\0", 8));
     ASSERT_EQ(client.Start("127.0.0.1", &MessageSink::Receive, &sink), 0);  // a restart stops the old link
-    ExpectStopWordAndClose();
+    ExpectClose(kStopWord);
     ExpectReconnect();
     client.Stop();  // the reader is blocked in recv: the stop must wake it
-    ExpectStopWordAndClose();
+    ExpectClose(kStopWord);
 }
 
 TEST_F(DeviceLink, ReassemblesSplitMessagesAndDeliversPackedOnesInOrder) {
@@ -117,9 +113,7 @@ TEST_F(DeviceLink, LengthBelowOneOrPeerCloseDropsTheMessageAndReconnects) {
     Connect();
     for (int length : {0, -4}) {
         ASSERT_TRUE(peer.sendRaw(LoopbackDevicePeer::encodeFrame(kDeviceOsdRecord, length, "")));
-        bool closed = false;
-        peer.receiveUntilClosed(closed);
-        EXPECT_TRUE(closed);
+        ExpectClose("");
         ExpectReconnect();
     }
     ASSERT_TRUE(peer.sendRaw(LoopbackDevicePeer::encodeFrame(kDeviceOsdRecord, kOsdRecordSize, "partial")));
@@ -156,18 +150,17 @@ TEST_F(DeviceLink, StopWakesReaderBlockedInReconnect) {
     EXPECT_EQ(stopped.wait_for(5s), std::future_status::ready);
 }
 
-TEST_F(DeviceLink, StartFailsWithoutCameraOrValidAddress) {
-    peer.stopListening();
-    EXPECT_EQ(client.Start("127.0.0.1", &MessageSink::Receive, &sink), -1);
-    EXPECT_EQ(client.Start("camera.local", &MessageSink::Receive, &sink), -1);
-    EXPECT_EQ(client.Start("", &MessageSink::Receive, &sink), -1);
-}
-
-TEST(DeviceLinkLifetime, NeverStartedLinkStopsAtOnceAndReleasesSockets) {
+TEST(DeviceLinkLifetime, StartFailsWithoutCameraAndANeverStartedLinkStopsAtOnceReleasingSockets) {
     const int users = platform::socketLibraryUsers();
     {
-        DeviceMessageClient client;
+        LoopbackDevicePeer peer;
+        peer.stopListening();
+        DeviceMessageClient client(peer.port());
         EXPECT_EQ(platform::socketLibraryUsers(), users + 1);
+        MessageSink sink;
+        for (const char* address : {"127.0.0.1", "camera.local", ""}) {
+            EXPECT_EQ(client.Start(address, &MessageSink::Receive, &sink), -1) << address;
+        }
         client.Stop();
         client.Stop();
     }

@@ -1,8 +1,6 @@
 #include "app/player/access_unit_assembler.h"
 
 #include "tests/support/annexb_splitter.h"
-#include "tests/support/h264_stream_generator.h"
-#include "tests/support/reference_h264_decode.h"
 
 #include <gtest/gtest.h>
 
@@ -26,17 +24,6 @@ Pictures AssembleAll(AccessUnitAssembler& assembler, std::vector<NalUnit> units)
     }
     if (!pictures.empty() && test_support::NalType(pictures.back().back()) == 11) pictures.back().pop_back();
     return pictures;
-}
-
-TEST(AccessUnitAssembler, CutsMultiSliceStreamWhereFfmpegsParserDoes) {
-    const std::vector<uint8_t> stream =
-        test_support::MakeH264Stream(test_support::StreamOptions(352, 288, 8, "high", "slices=4:bframes=2"));
-    Pictures expected;
-    for (const std::vector<uint8_t>& picture : test_support::SplitIntoPictures(stream)) {
-        expected.push_back(SplitAnnexB(picture));
-    }
-    AccessUnitAssembler assembler(1 << 20);
-    EXPECT_EQ(AssembleAll(assembler, SplitAnnexB(stream)), expected);
 }
 
 TEST(AccessUnitAssembler, DropsAnOversizedPictureWholeAndKeepsTheNext) {
