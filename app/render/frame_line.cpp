@@ -47,6 +47,9 @@ void DrawLineIntoFrame(uint8_t* picture, int width, int height, float x0, float 
     const int dx = major1 - major0;
     const int dy = std::abs(minor1 - minor0);
     const int step = minor0 < minor1 ? 1 : -1;
+    // A brush wider than the picture covers all of it; bounding the thickness keeps the brush
+    // offsets from overflowing. Below 0 the brush is empty either way.
+    thickness = std::clamp(thickness, -1, std::max(width, height) + 1);
     const int first = 1 - thickness;
     const int last = std::max(thickness, 2) - 1;
     int error = dx / 2;

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdint>
 #include <set>
 #include <utility>
@@ -66,6 +67,8 @@ TEST(DrawLineIntoFrame, EndsOnTheEdgeDrawClippedAndEndsBeyondDrawNothing) {
     EXPECT_EQ(line(0, 0, 8.01f, 8, 1), Pixels{});
     EXPECT_EQ(line(-0.5f, 0, 4, 4, 1), Pixels{});
     EXPECT_EQ(line(3, 3, 3, 3, 1), Pixels{});  // no length
+    EXPECT_EQ(line(0, 0, 1, 0, INT_MAX), block(0, 0, 7, 7));  // a brush wider than the picture fills it
+    EXPECT_EQ(line(0, 0, 1, 0, INT_MIN), Pixels{});
     Picture untouched(8, 8);
     DrawLineIntoFrame(untouched.bytes.data(), 8, 8, 0.0f, 0.0f, 4.0f, 4.0f, 1, nullptr);
     DrawLineIntoFrame(nullptr, 8, 8, 0.0f, 0.0f, 4.0f, 4.0f, 1, kColour);
