@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <system_error>
 
 namespace {
 
@@ -84,7 +85,12 @@ int DeviceMessageClient::Start(const std::string& address, DeviceMessageCallback
         Stop();
         return -1;
     }
-    reader_ = std::thread(&DeviceMessageClient::ReceiveLoop, this);
+    try {
+        reader_ = std::thread(&DeviceMessageClient::ReceiveLoop, this);
+    } catch (const std::system_error&) {
+        Stop();  // no reader: the link is closed again rather than left half started
+        return -1;
+    }
     return 0;
 }
 

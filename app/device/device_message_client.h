@@ -21,7 +21,8 @@ public:
     DeviceMessageClient& operator=(const DeviceMessageClient&) = delete;
 
     // Connects to the IPv4 address (dotted text) and starts the reader: 0, or -1 when the first
-    // connection fails (nothing runs then). A link that is running is stopped first.
+    // connection fails or the reader cannot start (nothing runs then). A link that is running is
+    // stopped first.
     int Start(const std::string& address, DeviceMessageCallback callback, void* user);
     // Sends the stop word, ends the connection and the reader. Never call it from the callback.
     void Stop();

@@ -88,11 +88,8 @@ TEST_F(DeviceLink, ReassemblesSplitMessagesAndDeliversPackedOnesInOrder) {
     ASSERT_TRUE(peer.sendRaw(LoopbackDevicePeer::encodeMessage(kDeviceAlarmTextOther, "a") +
                              LoopbackDevicePeer::encodeMessage(kDeviceFigureSet, figures) +
                              LoopbackDevicePeer::encodeMessage(kDeviceLineSetBall, "bc")));
-    EXPECT_EQ(sink.waitFor(5), (Messages{{kDeviceAlarmText, alarm},
-                                         {kDeviceOsdRecord, osd},
-                                         {kDeviceAlarmTextOther, "a"},
-                                         {kDeviceFigureSet, figures},
-                                         {kDeviceLineSetBall, "bc"}}));
+    EXPECT_EQ(sink.waitFor(5), (Messages{{kDeviceAlarmText, alarm}, {kDeviceOsdRecord, osd}, {kDeviceAlarmTextOther, "a"},
+                                         {kDeviceFigureSet, figures}, {kDeviceLineSetBall, "bc"}}));
 }
 
 TEST_F(DeviceLink, OversizedBodyIsCutItsExcessSkippedAndAHugeLengthAllocatesNothing) {
