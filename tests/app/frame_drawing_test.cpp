@@ -17,8 +17,9 @@ using Pixels = std::set<std::pair<int, int>>;
 struct Picture {
     Picture(int w, int h, uint8_t fill = 0) : width(w), height(h), bytes(static_cast<size_t>(w * h * 3 / 2), fill) {}
     uint8_t& y(int x, int row) { return bytes[static_cast<size_t>(row * width + x)]; }
-    uint8_t& u(int x, int row) { return bytes[static_cast<size_t>(width * height + (row / 2) * (width / 2) + x / 2)]; }
-    uint8_t& v(int x, int row) { return bytes[static_cast<size_t>(width * height * 5 / 4 + (row / 2) * (width / 2) + x / 2)]; }
+    uint8_t& u(int x, int row) { return bytes[chroma(x, row)]; }
+    uint8_t& v(int x, int row) { return bytes[chroma(x, row) + static_cast<size_t>(width * height / 4)]; }
+    size_t chroma(int x, int row) const { return static_cast<size_t>(width * height + row / 2 * (width / 2) + x / 2); }
     Pixels lumaEqualTo(uint8_t value) {
         Pixels pixels;
         for (int row = 0; row < height; ++row)

@@ -88,8 +88,9 @@ TEST_F(DeviceLink, ReassemblesSplitMessagesAndDeliversPackedOnesInOrder) {
     ASSERT_TRUE(peer.sendRaw(LoopbackDevicePeer::encodeMessage(kDeviceAlarmTextOther, "a") +
                              LoopbackDevicePeer::encodeMessage(kDeviceFigureSet, figures) +
                              LoopbackDevicePeer::encodeMessage(kDeviceLineSetBall, "bc")));
-    EXPECT_EQ(sink.waitFor(5), (Messages{{kDeviceAlarmText, alarm}, {kDeviceOsdRecord, osd}, {kDeviceAlarmTextOther, "a"},
-                                         {kDeviceFigureSet, figures}, {kDeviceLineSetBall, "bc"}}));
+    EXPECT_EQ(sink.waitFor(5), (Messages{{kDeviceAlarmText, alarm}, {kDeviceOsdRecord, osd},
+                                         {kDeviceAlarmTextOther, "a"}, {kDeviceFigureSet, figures},
+                                         {kDeviceLineSetBall, "bc"}}));
 }
 
 TEST_F(DeviceLink, OversizedBodyIsCutItsExcessSkippedAndAHugeLengthAllocatesNothing) {
@@ -103,7 +104,8 @@ TEST_F(DeviceLink, OversizedBodyIsCutItsExcessSkippedAndAHugeLengthAllocatesNoth
     peer.dropConnection();  // the rest of the huge body never comes
     ExpectReconnect();
     ASSERT_TRUE(peer.sendMessage(kDeviceAlarmText, "after"));
-    EXPECT_EQ(sink.waitFor(4), (Messages{{7, first}, {kDeviceAlarmText, "next"}, {3, first}, {kDeviceAlarmText, "after"}}));
+    EXPECT_EQ(sink.waitFor(4),
+              (Messages{{7, first}, {kDeviceAlarmText, "next"}, {3, first}, {kDeviceAlarmText, "after"}}));
 }
 
 TEST_F(DeviceLink, LengthBelowOneOrPeerCloseDropsTheMessageAndReconnects) {

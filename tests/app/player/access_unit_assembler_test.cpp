@@ -33,8 +33,8 @@ TEST(AccessUnitAssembler, DropsAnOversizedPictureWholeAndKeepsTheNext) {
     const NalUnit nextSlice = {0x41, 0x40, 0x22};  // first_mb_in_slice 1: same picture
     const NalUnit withStartCode = {0, 0, 1, 0x41, 0x80, 0x33};
     AccessUnitAssembler assembler(256);
-    const Pictures pictures = AssembleAll(assembler, {{0x67, 0x42, 0x00, 0x1E}, bigIdr, slice, nextSlice, withStartCode});
-    EXPECT_EQ(pictures, (Pictures{{slice, nextSlice}, {{0x41, 0x80, 0x33}}}));
+    EXPECT_EQ(AssembleAll(assembler, {{0x67, 0x42, 0x00, 0x1E}, bigIdr, slice, nextSlice, withStartCode}),
+              (Pictures{{slice, nextSlice}, {{0x41, 0x80, 0x33}}}));
 }
 
 }  // namespace

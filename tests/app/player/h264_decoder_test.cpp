@@ -90,7 +90,8 @@ TEST(H264Decoder, SingleSliceFourSliceAndHighProfilePicturesMatchFfmpegDecoding)
         const test_support::ReferenceDecode reference = test_support::DecodeH264Reference(stream);
         ASSERT_EQ(reference.pictures.size(), static_cast<size_t>(c.options.frames));
         const std::vector<NalUnit> units = test_support::SplitAnnexB(stream);
-        const auto slices = std::count_if(units.begin(), units.end(), [](auto& u) { return u[0] % 32 == 1 || u[0] % 32 == 5; });
+        const auto slices =
+            std::count_if(units.begin(), units.end(), [](auto& u) { return u[0] % 32 == 1 || u[0] % 32 == 5; });
         ASSERT_EQ(static_cast<size_t>(slices), c.slicesPerPicture * reference.pictures.size());
 
         PictureSink sink;
@@ -155,7 +156,7 @@ TEST(H264Decoder, JunkAndOtherChromaFormatsAreSkippedAndTheFollowingStreamDecode
     for (int i = 0; i < 12; ++i) {
         NalUnit junk(1 + rng() % 300);
         std::generate(junk.begin(), junk.end(), [&] { return static_cast<uint8_t>(rng()); });
-        junk[0] = static_cast<uint8_t>((junk[0] & 0x60) | std::vector<int>{1, 2, 5, 6, 9, 12}[rng() % 6]);  // slices, SEI...
+        junk[0] = static_cast<uint8_t>((junk[0] & 0x60) | std::vector<int>{1, 2, 5, 6, 9, 12}[rng() % 6]);
         decoder.PushPacket(PacketOf(junk));
     }
     // 4:4:4 pictures do not have the layout the frame path needs: they are decoded but not shown.

@@ -33,8 +33,7 @@ std::vector<uint8_t> EncodedUnit(const test_support::H264StreamOptions& options,
 
 // Writes a Baseline SPS field by field up to the picture size, with the emulation-prevention bytes
 // an encoder would add.
-class SpsWriter {
-public:
+struct SpsWriter {
     SpsWriter() { Bits(0x6742001E, 32).Ue(0).Ue(0); }  // header, profile 66, level 30, id, frame num
     SpsWriter& Bits(uint64_t value, int n) {
         for (int i = n - 1; i >= 0; --i) bits_.push_back((value >> i) & 1);
@@ -57,8 +56,6 @@ public:
         }
         return out;
     }
-
-private:
     std::vector<int> bits_;
 };
 
