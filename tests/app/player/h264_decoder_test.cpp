@@ -75,17 +75,34 @@ void Feed(H264Decoder& decoder, PictureSink& sink, const std::vector<NalUnit>& u
     decoder.PushPacket(PacketOf({0x0B}));
 }
 
-TEST(H264Decoder, SingleSliceFourSliceAndHighProfilePicturesMatchFfmpegDecoding) {
+// Junk units (fewer than the queue holds, so none of the camera's units is dropped), then 4:4:4
+// pictures, which do not have the layout the frame path needs: decoded but not shown.
+void PushJunkAndOtherChromaFormat(H264Decoder& decoder) {
+    std::mt19937 rng(7);
+    for (int i = 0; i < 12; ++i) {
+        NalUnit junk(1 + rng() % 300);
+        std::generate(junk.begin(), junk.end(), [&] { return static_cast<uint8_t>(rng()); });
+        junk[0] = static_cast<uint8_t>((junk[0] & 0x60) | std::vector<int>{1, 2, 5, 6, 9, 12}[rng() % 6]);
+        decoder.PushPacket(PacketOf(junk));
+    }
+    test_support::H264StreamOptions other = StreamOptions(160, 128, 3, "high444", "bframes=0");
+    other.pixelFormat = "yuv444p";
+    PushAll(decoder, test_support::SplitAnnexB(test_support::MakeH264Stream(other)));
+}
+
+TEST(H264Decoder, SingleSliceFourSliceHighProfileAndPostJunkPicturesMatchFfmpegDecoding) {
     const struct {
         test_support::H264StreamOptions options;
         size_t slicesPerPicture;
+        bool afterJunk;
     } cases[] = {
-        {StreamOptions(320, 240, 12, "baseline"), 1},
-        {StreamOptions(352, 288, 10, "main", "slices=4:bframes=0"), 4},
-        {StreamOptions(320, 240, 12, "high", "bframes=2:cqm=jvt"), 1},
+        {StreamOptions(320, 240, 12, "baseline"), 1, false},
+        {StreamOptions(352, 288, 10, "main", "slices=4:bframes=0"), 4, false},
+        {StreamOptions(320, 240, 12, "high", "bframes=2:cqm=jvt"), 1, false},
+        {StreamOptions(176, 144, 6, "baseline"), 1, true},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.options.profile + " " + c.options.x264Params);
+        SCOPED_TRACE(c.options.profile + " " + c.options.x264Params + (c.afterJunk ? " after junk" : ""));
         const std::vector<uint8_t> stream = test_support::MakeH264Stream(c.options);
         const test_support::ReferenceDecode reference = test_support::DecodeH264Reference(stream);
         ASSERT_EQ(reference.pictures.size(), static_cast<size_t>(c.options.frames));
@@ -97,6 +114,7 @@ TEST(H264Decoder, SingleSliceFourSliceAndHighProfilePicturesMatchFfmpegDecoding)
         PictureSink sink;
         H264Decoder decoder;
         ASSERT_EQ(decoder.Open(&PictureSink::OnPicture, &sink), 0);
+        if (c.afterJunk) PushJunkAndOtherChromaFormat(decoder);
         Feed(decoder, sink, units, reference.reorderDelay);
         EXPECT_TRUE(sink.WaitForCount(reference.pictures.size() - static_cast<size_t>(reference.reorderDelay)));
         decoder.Close();
@@ -145,29 +163,6 @@ TEST(H264Decoder, OpenCloseAndDestructionAreSafeInAnyOrderAndLeakNothing) {
         sink.SetStalled(false);
     }  // destroyed while open with packets waiting: the thread is joined and the packets freed
     EXPECT_GE(sink.pictures.size(), 1u);
-}
-
-TEST(H264Decoder, JunkAndOtherChromaFormatsAreSkippedAndTheFollowingStreamDecodes) {
-    PictureSink sink;
-    H264Decoder decoder;
-    ASSERT_EQ(decoder.Open(&PictureSink::OnPicture, &sink), 0);
-    // Fewer junk units than the queue holds, so that none of the camera's units is dropped.
-    std::mt19937 rng(7);
-    for (int i = 0; i < 12; ++i) {
-        NalUnit junk(1 + rng() % 300);
-        std::generate(junk.begin(), junk.end(), [&] { return static_cast<uint8_t>(rng()); });
-        junk[0] = static_cast<uint8_t>((junk[0] & 0x60) | std::vector<int>{1, 2, 5, 6, 9, 12}[rng() % 6]);
-        decoder.PushPacket(PacketOf(junk));
-    }
-    // 4:4:4 pictures do not have the layout the frame path needs: they are decoded but not shown.
-    test_support::H264StreamOptions other = StreamOptions(160, 128, 3, "high444", "bframes=0");
-    other.pixelFormat = "yuv444p";
-    PushAll(decoder, test_support::SplitAnnexB(test_support::MakeH264Stream(other)));
-    const std::vector<uint8_t> stream = test_support::MakeH264Stream(StreamOptions(176, 144, 6, "baseline"));
-    Feed(decoder, sink, test_support::SplitAnnexB(stream), 0);
-    EXPECT_TRUE(sink.WaitForCount(6));
-    decoder.Close();
-    EXPECT_TRUE(sink.pictures == test_support::DecodeH264Reference(stream).pictures);
 }
 
 }  // namespace
