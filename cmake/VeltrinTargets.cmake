@@ -39,11 +39,16 @@ function(veltrin_test name)
   # test with the first label only, and the environment unset): set them from a file that CTest
   # reads after the discovered tests.
   gtest_discover_tests(${name} TEST_LIST ${name}_TESTS DISCOVERY_TIMEOUT 60)
+  set(environment "VELTRIN_BUILD_DIR=${CMAKE_BINARY_DIR};VELTRIN_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+  if(VELTRIN_SANITIZE)
+    # One-time allocations of system libraries (GStreamer, glib, fontconfig) are not leaks of ours.
+    string(APPEND environment ";LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/scripts/lsan.supp:print_suppressions=0")
+  endif()
   set(properties_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_properties.cmake)
   file(WRITE ${properties_file}
     "foreach(test IN LISTS ${name}_TESTS)\n"
     "  set_tests_properties(\"\${test}\" PROPERTIES LABELS \"${ARG_LABELS}\"\n"
-    "    ENVIRONMENT \"VELTRIN_BUILD_DIR=${CMAKE_BINARY_DIR};VELTRIN_SOURCE_DIR=${PROJECT_SOURCE_DIR}\")\n"
+    "    ENVIRONMENT \"${environment}\")\n"
     "endforeach()\n")
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${properties_file})
 endfunction()
