@@ -16,15 +16,6 @@ TEST(PluginIdentity, NameIsFixedAndDescriptionComesFromTheMimeList) {
     EXPECT_EQ(FactoryBase::mimeDescriptionMap().count(""), 0u);
 }
 
-TEST(PluginIdentity, BindingObjectsAreUnavailableUntilABindingSuppliesThem) {
-    struct Factory : FactoryBase {
-        std::shared_ptr<FB::PluginCore> makePluginObject(const std::string&) override { return {}; }
-    } factory;
-    EXPECT_EQ(factory.createCOMJSObject(nullptr, {}, true), nullptr);
-    EXPECT_EQ(factory.updateRegistry(true), E_NOTIMPL);
-    EXPECT_THROW(factory.makeNpapiPluginObject(nullptr, "application/x-veltrin"), std::runtime_error);
-}
-
 TEST(ModuleAttach, FirstCallKeepsHandleAndPathAndOnlyAFailedComModuleFailsTheAttach) {
     const HMODULE savedHandle = FB::moduleHandle;
     const std::string savedPath = FB::modulePath;
