@@ -125,8 +125,6 @@ void PluginCore::setPlatform(const std::string& osName, const std::string& brows
     if (&browserName != &g_platformBrowser) g_platformBrowser = browserName;
 }
 
-std::string PluginCore::platformOS() { return g_platformOS; }
-std::string PluginCore::platformBrowser() { return g_platformBrowser; }
 int32_t PluginCore::activeCoreCount() { return g_activeCoreCount; }
 
 }  // namespace FB

@@ -47,9 +47,9 @@ public:
     virtual void takeParamList(const std::map<std::string, variant>& params);
     virtual std::optional<std::string> paramValue(const std::string& name);
 
+    // Kept for the whole process; nothing reads them back.
     static void setPlatform(const std::string& osName, const std::string& browserName);
-    static std::string platformOS();
-    static std::string platformBrowser();
+    // The cores alive now; the COM unload check runs the factory's end hook only at 0.
     static int32_t activeCoreCount();
 
 protected:

@@ -3,6 +3,7 @@
 
 #include "host/plugin_event_source.h"
 #include "host/rect.h"
+#include "platform/win_user_types.h"
 
 namespace FB {
 
@@ -14,6 +15,9 @@ public:
     virtual int getWindowWidth() = 0;
     virtual int getWindowHeight() = 0;
     virtual Rect clipRect() = 0;
+    // The native window: the subclassed one of a windowed plug-in, the browser's own window of a
+    // windowless one (null until the binding records it).
+    virtual HWND getHWND() const = 0;
 };
 
 }  // namespace FB

@@ -1,5 +1,6 @@
 #include "host/plugin_window_win.h"
 
+#include "host/framework_log.h"
 #include "host/key_codes.h"
 #include "host/key_events.h"
 #include "host/modifier_keys.h"
@@ -8,6 +9,9 @@
 #include "host/windows_event.h"
 #include "platform/win_gdi.h"
 #include "platform/win_input.h"
+
+#include <exception>
+#include <string>
 
 namespace FB {
 
@@ -61,8 +65,16 @@ LRESULT CALLBACK PluginWindowWin::windowProc(HWND hwnd, UINT message, WPARAM wPa
     if (entry == windowMap.end()) return DefWindowProcW(hwnd, message, wParam, lParam);
     PluginWindowWin* window = entry->second;
     LRESULT result = 0;
-    if (window->handleMessage(hwnd, message, wParam, lParam, result)) return result;
-    if (window->m_callPreviousProc && window->m_previousProc) {
+    // An exception must not unwind through the system's message dispatch: a message whose
+    // observer threw is treated as unhandled.
+    try {
+        if (window->handleMessage(hwnd, message, wParam, lParam, result)) return result;
+    } catch (const std::exception& e) {
+        frameworkLog("PluginWindow", std::string("Exception handling window message: ") + e.what());
+    } catch (...) {
+        frameworkLog("PluginWindow", "Exception handling window message");
+    }
+    if (window->callPreviousProc && window->m_previousProc) {
         return CallWindowProcW(window->m_previousProc, hwnd, message, wParam, lParam);
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);

@@ -29,11 +29,13 @@ public:
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     bool handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
-    HWND getHWND() const { return m_hwnd; }
+    HWND getHWND() const override { return m_hwnd; }
     HWND getBrowserHWND() const { return m_browserHwnd; }
     void setBrowserHWND(HWND hwnd) { m_browserHwnd = hwnd; }
-    // When true, unhandled messages go to the replaced procedure instead of DefWindowProcW.
-    void setCallOldWinProc(bool callOld) { m_callPreviousProc = callOld; }
+
+    // When true, unhandled messages go to the replaced procedure instead of DefWindowProcW; the
+    // ActiveX control sets it, its own procedure being the replaced one.
+    bool callPreviousProc = false;
 
     static std::map<HWND, PluginWindowWin*> windowMap;
 
@@ -41,7 +43,6 @@ private:
     bool translateMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
     WNDPROC m_previousProc = nullptr;
-    bool m_callPreviousProc = false;
     HWND m_hwnd;
     HWND m_browserHwnd = nullptr;
 };

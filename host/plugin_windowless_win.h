@@ -34,6 +34,7 @@ public:
     void setInvalidateWindowFunc(InvalidateCallback callback) { setInvalidateCallback(std::move(callback)); }
 
     HDC getHDC() const { return m_hdc; }
+    HWND getHWND() const override { return m_browserHwnd; }
     HWND getBrowserHWND() const { return m_browserHwnd; }
     void setBrowserHWND(HWND hwnd) { m_browserHwnd = hwnd; }
 
