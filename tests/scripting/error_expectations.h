@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <type_traits>
 #include <typeinfo>
 
 #include <gtest/gtest.h>
@@ -10,6 +11,9 @@
 #include "scripting/script_error.h"
 
 namespace FB::testing {
+
+// Conversion failures are caught as std::bad_cast, never as script errors.
+static_assert(std::is_base_of_v<std::bad_cast, bad_variant_cast> && !std::is_base_of_v<script_error, bad_variant_cast>);
 
 template <class Error, class Call>
 std::string errorText(Call&& call) {
@@ -21,16 +25,22 @@ std::string errorText(Call&& call) {
     return "<nothing raised>";
 }
 
-template <class From, class To, class Call>
-void expectBadVariantCast(Call&& call) {
+// The call fails with bad_variant_cast from the given stored type to To.
+template <class To, class Call>
+void expectBadVariantCastFrom(const std::type_info& from, Call&& call) {
     try {
         call();
-        ADD_FAILURE() << "expected bad_variant_cast from " << typeid(From).name() << " to " << typeid(To).name();
+        ADD_FAILURE() << "expected bad_variant_cast from " << from.name() << " to " << typeid(To).name();
     } catch (const bad_variant_cast& error) {
-        EXPECT_STREQ(error.from, typeid(From).name());
+        EXPECT_STREQ(error.from, from.name());
         EXPECT_STREQ(error.to, typeid(To).name());
         EXPECT_STREQ(error.what(), "bad cast");
     }
+}
+
+template <class From, class To, class Call>
+void expectBadVariantCast(Call&& call) {
+    expectBadVariantCastFrom<To>(typeid(From), call);
 }
 
 }  // namespace FB::testing

@@ -24,22 +24,17 @@ TEST(FunctionObject, CallAndApplyDropTheThisValue) {
     EXPECT_EQ(errorText<invalid_arguments>([&] { add->Invoke("apply", {self}); }), "Error: Argument 2is not optional.");
 }
 
-TEST(FunctionObject, RunsAtTheScopeItWasFetchedAt) {
+TEST(FunctionObject, RunsAtTheScopeItWasFetchedAtAndRestoresItWhenTheMethodRaises) {
     auto api = std::make_shared<TestApi>();
     api->pushScope(TestApi::kSecretScope);
-    const JSAPIPtr secret = api->fetchMethodObject("Secret");
-    EXPECT_EQ(api->fetchMethodObject("Secret"), secret);
+    const JSAPIPtr secret = api->fetchMethodObject("Secret"), fail = api->fetchMethodObject("Fail");
+    EXPECT_EQ(api->fetchMethodObject("Secret"), secret);  // cached per scope and name
     api->popScope();
     EXPECT_THROW(api->Invoke("Secret", {}), invalid_member);
     EXPECT_EQ(secret->Invoke("", {}).cast<int>(), 42);
-    EXPECT_EQ(api->getScope(), 0);
-}
 
-TEST(FunctionObject, ScopeAndLockAreRestoredWhenTheMethodRaises) {
-    auto api = std::make_shared<TestApi>();
-    const JSAPIPtr fail = api->GetProperty("Fail").cast<JSAPIPtr>();
     EXPECT_THROW(fail->Invoke("", {}), script_error);
-    EXPECT_EQ(api->getScope(), 0);
+    EXPECT_EQ(api->getScope(), 0);  // the scope the call pushed is gone again
     // Another thread can use the object: the failed call released the scope lock.
     auto other = std::async(std::launch::async, [&] { return api->HasMethod("Add"); });
     ASSERT_EQ(other.wait_for(std::chrono::seconds(10)), std::future_status::ready);

@@ -46,7 +46,6 @@ public:
     std::vector<std::string> memberOrder;
     std::optional<int> failingIndex;  // reading this index raises invalid_member
     JSAPIPtr wrapped;                 // the plug-in object this page object wraps
-    std::vector<std::string> reads;
 
     // Hands over the calls received since the last look, as a browser drains its queue.
     std::vector<RecordedCall> takeCalls() {
@@ -69,14 +68,10 @@ public:
     JSAPIPtr scriptingObject() override { return wrapped; }
 
     variant GetProperty(int index) override {
-        reads.push_back(std::to_string(index));
         if (failingIndex == index) throw invalid_member(std::to_string(index));
         return indexed[index];
     }
-    variant GetProperty(const std::string& name) override {
-        reads.push_back(name);
-        return named[name];
-    }
+    variant GetProperty(const std::string& name) override { return named[name]; }
     void listMemberNames(std::vector<std::string>& names) override { names = memberOrder; }
 
     void invalidate() override {}

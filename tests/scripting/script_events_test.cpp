@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "tests/scripting/error_expectations.h"
 #include "tests/scripting/page_object.h"
 #include "tests/scripting/test_api.h"
 
@@ -54,7 +55,7 @@ TEST(ScriptEvents, BrowserHandlersOfOneContextGoInOneBatchWithTheirSinks) {
     api->removeEventHandler("onalarm", first);
     api->fireNamedEvent("onalarm", {});
     EXPECT_EQ(only(second, "callHandlers").handlers, (Pages{second}));
-    EXPECT_THROW(api->addEventHandler("onalarm", nullptr), invalid_arguments);
+    EXPECT_EQ(errorText<invalid_arguments>([&] { api->addEventHandler("onalarm", nullptr); }), "Invalid Arguments");
 }
 
 TEST(ScriptEvents, WithoutABatchEveryHandlerAndSinkIsCalledOnItsOwn) {
@@ -122,13 +123,10 @@ TEST(ScriptEvents, EventObjectKeepsItsFixedMembersAndCarriesTheArguments) {
     auto handler = PageObject::make(&contextA);
     api->addEventHandler("onalarm", handler);
     api->dispatchEventObject("onalarm", VariantMap{{"type", "forged"}, {"level", 3}}, {7});
-
     const VariantMap event = only(handler, "invokeLater").args.at(0).cast<VariantMap>();
-    EXPECT_EQ(event.at("type").cast<std::string>(), "onalarm");
-    EXPECT_EQ(event.at("namespaceURI").cast<std::string>(), "onalarm");
+    EXPECT_EQ(event.at("type").cast<std::string>() + event.at("namespaceURI").cast<std::string>(), "onalarmonalarm");
     EXPECT_EQ(event.at("eventPhase").cast<int>(), 2);
-    EXPECT_FALSE(event.at("bubbles").cast<bool>());
-    EXPECT_FALSE(event.at("cancelable").cast<bool>());
+    EXPECT_FALSE(event.at("bubbles").cast<bool>() || event.at("cancelable").cast<bool>());
     EXPECT_EQ(event.at("target").cast<JSAPIPtr>(), JSAPIPtr(api));
     EXPECT_EQ(event.at("level").cast<int>(), 3);
     EXPECT_EQ(event.at("arguments").cast<VariantList>().at(0).cast<int>(), 7);

@@ -23,9 +23,6 @@ TEST(ScriptableObject, ReservedMembersAreListedInByteOrder) {
     EXPECT_EQ(members(*plain), (std::vector<std::string>{"getAttribute", "setAttribute", "toString", "valid", "value"}));
     plain->addProperty("Version", make_getter(plain.get(), &JSAPIAuto::ToString));
     EXPECT_EQ(members(*plain).front(), "Version");  // upper case sorts before lower case
-    std::vector<std::wstring> wide;
-    plain->listMemberNames(wide);
-    EXPECT_EQ(wide.front(), L"Version");
     EXPECT_EQ(plain->countMembers(), 6u);
 
     EXPECT_EQ(plain->Invoke("toString", {1, 2}).cast<std::string>(), "plain");
@@ -48,39 +45,40 @@ TEST(ScriptableObject, MembersAboveTheCurrentScopeAreHidden) {
 
 TEST(ScriptableObject, LookupTakesPropertiesThenMethodObjectsThenAttributes) {
     auto api = std::make_shared<TestApi>();
+    const std::size_t before = members(*api).size();
     EXPECT_EQ(api->GetProperty("Version").cast<std::string>(), "1.0.0.1");
     EXPECT_TRUE(api->HasProperty("Add"));
-    const variant method = api->GetProperty("Add");
-    EXPECT_EQ(method.cast<JSAPIPtr>(), api->GetProperty("Add").cast<JSAPIPtr>());  // same object
+    EXPECT_EQ(api->GetProperty("Add").cast<JSAPIPtr>(), api->GetProperty("Add").cast<JSAPIPtr>());  // one object
     api->addAttribute("Camera", 7, false);
     EXPECT_EQ(api->GetProperty("Camera").cast<int>(), 7);
     EXPECT_TRUE(api->GetProperty("nothingHere").isEmpty());
     EXPECT_TRUE(api->GetProperty("width").isEmpty());
     EXPECT_FALSE(api->HasProperty("width"));  // reserved: never claimed as a dynamic attribute
     EXPECT_TRUE(api->HasProperty("anythingElse"));
+    api->SetProperty(3, "third");  // an index names the attribute of its decimal text
+    EXPECT_EQ(api->GetProperty("3").cast<std::string>(), "third");
+    EXPECT_EQ(members(*api).size(), before + 2);
+    api->RemoveProperty("Camera");
+    api->RemoveProperty(3);
+    EXPECT_EQ(members(*api).size(), before);
 }
 
-TEST(ScriptableObject, ReadOnlyAndWriteOnlyMembersRaiseScriptErrors) {
+TEST(ScriptableObject, ReadOnlyWriteOnlyAndUnconvertibleWritesRaiseScriptErrors) {
     auto api = std::make_shared<TestApi>();
     EXPECT_EQ(errorText<script_error>([&] { api->SetProperty("Version", "2"); }), "Cannot set read-only property Version");
     api->RemoveProperty("Version");  // removing properties is not allowed: nothing happens
     EXPECT_EQ(api->GetProperty("Version").cast<std::string>(), "1.0.0.1");
     EXPECT_EQ(errorText<script_error>([&] { api->GetProperty("Sink"); }), "Cannot get write-only property Sink");
-
     api->addAttribute("Model", "X1", true);
     EXPECT_EQ(errorText<script_error>([&] { api->Invoke("setAttribute", {"Model", 1}); }),
               "Cannot set read-only property Model");
     EXPECT_EQ(errorText<script_error>([&] { api->removeAttribute("Model"); }), "Cannot remove read-only property Model");
     EXPECT_EQ(api->Invoke("getAttribute", {"Model"}).cast<std::string>(), "X1");
-}
 
-TEST(ScriptableObject, SetterConversionFailureIsReportedAsInvalidArguments) {
-    auto api = std::make_shared<TestApi>();
     api->SetProperty("Level", "17");
-    EXPECT_EQ(api->GetProperty("Level").cast<int>(), 17);
     EXPECT_EQ(errorText<invalid_arguments>([&] { api->SetProperty("Level", "high"); }),
               std::string("Could not convert from ") + typeid(std::string).name() + " to " + typeid(int).name());
-    EXPECT_EQ(api->level, 17);
+    EXPECT_EQ(api->GetProperty("Level").cast<int>(), 17);
 }
 
 TEST(ScriptableObject, UnknownMembersAreRefusedWithoutDynamicAttributes) {
@@ -92,19 +90,6 @@ TEST(ScriptableObject, UnknownMembersAreRefusedWithoutDynamicAttributes) {
     EXPECT_EQ(errorText<invalid_member>([&] { api->SetProperty("nope", 1); }), "The specified member does not exist: nope");
     EXPECT_EQ(errorText<invalid_member>([&] { api->GetProperty(4); }), "The specified member does not exist: 4");
     EXPECT_FALSE(api->HasProperty("nope"));
-}
-
-TEST(ScriptableObject, DynamicAttributesAreListedAndIndexedByDecimalText) {
-    auto api = std::make_shared<TestApi>();
-    const std::size_t before = members(*api).size();
-    api->SetProperty("channel", 3);
-    api->SetProperty(3, "third");
-    EXPECT_EQ(api->GetProperty("3").cast<std::string>(), "third");
-    EXPECT_EQ(members(*api).size(), before + 2);
-    api->RemoveProperty("channel");
-    api->RemoveProperty(3);
-    EXPECT_TRUE(api->GetProperty("channel").isEmpty());
-    EXPECT_EQ(members(*api).size(), before);
 }
 
 TEST(ScriptableObject, InvalidatedObjectRefusesScriptAccess) {
@@ -122,11 +107,9 @@ TEST(ScriptableObject, InvalidatedObjectRefusesScriptAccess) {
 
 TEST(ScriptableObject, InterfaceDefaultsRefuseEventsAndOfferNoMethodObjects) {
     auto page = PageObject::make();
-    JSAPI& plain = *page;
-    EXPECT_EQ(errorText<script_error>([&] { plain.addEventHandler("onalarm", page); }), "Not implemented");
-    EXPECT_EQ(errorText<script_error>([&] { plain.addEventSink(page); }), "Not implemented");
-    EXPECT_FALSE(plain.canFetchMethod("x"));
-    EXPECT_EQ(plain.fetchMethodObject("x"), nullptr);
+    EXPECT_EQ(errorText<script_error>([&] { page->addEventHandler(std::wstring(L"onalarm"), page); }), "Not implemented");
+    EXPECT_FALSE(page->canFetchMethod("x"));
+    EXPECT_EQ(page->fetchMethodObject("x"), nullptr);
 }
 
 }  // namespace
