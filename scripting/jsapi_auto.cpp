@@ -40,8 +40,9 @@ JSAPIAuto::~JSAPIAuto() {
     properties_.clear();
     scopeTable.clear();
     reservedNames.clear();
+    std::map<std::string, Attribute> attributes;  // released after the table lock
     std::lock_guard<std::mutex> lock(attributesMutex_);
-    attributes_.clear();
+    attributes.swap(attributes_);
 }
 
 void JSAPIAuto::registerReservedMembers() {
@@ -334,6 +335,8 @@ void JSAPIAuto::removeAttribute(const std::string& name) {
     if (!findAttribute(name, &attribute)) return;
     if (attribute.readOnly) throw script_error("Cannot remove read-only property " + name);
     {
+        // The removed value goes with `attribute`, after the table lock: it may hold the last
+        // reference to a page object.
         std::lock_guard<std::mutex> attributesLock(attributesMutex_);
         attributes_.erase(name);
     }

@@ -116,13 +116,8 @@ GetPropFunctor make_getter(O* object, R (C::*getter)()) {
     return [target, wrapper]() { return wrapper(target, VariantList()); };
 }
 
-// A property read through a member getter and, optionally, written through a member setter whose
-// parameter is converted from the script value.
-template <class O, class C, class R>
-PropertyFunctors make_property(O* object, R (C::*getter)()) {
-    return PropertyFunctors(make_getter(object, getter));
-}
-
+// A property read through a member getter and written through a member setter whose parameter is
+// converted from the script value (a read-only property takes make_getter alone).
 template <class O, class C, class R, class S, class P>
 PropertyFunctors make_property(O* object, R (C::*getter)(), void (S::*setter)(P)) {
     S* target = object;

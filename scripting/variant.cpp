@@ -18,10 +18,19 @@ variant& variant::operator=(const variant& other) {
         row->assign(other.storage, storage);
         return *this;
     }
-    reset();
-    // If the copy fails the value stays empty; the row is taken only once the copy exists.
-    other.row->clone(other.storage, storage);
-    row = other.row;
+    // Copy before releasing: the source may live inside the value it replaces (an element of a
+    // held list or map). If the copy fails the value is left empty.
+    const variant_detail::TypeTable* copiedRow = other.row;
+    variant_detail::Word copy{};
+    try {
+        copiedRow->clone(other.storage, copy);
+    } catch (...) {
+        reset();
+        throw;
+    }
+    row->destroy(storage);
+    row = copiedRow;
+    storage = copy;
     return *this;
 }
 

@@ -1,7 +1,6 @@
 // A table-driven scriptable object with the kinds of members a camera scripting object registers.
 #pragma once
 
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -9,17 +8,6 @@
 #include "scripting/method_wrappers.h"
 
 namespace FB::testing {
-
-// The text of the error of the given kind that the call raises.
-template <class Error, class Call>
-std::string errorText(Call&& call) {
-    try {
-        call();
-    } catch (const Error& error) {
-        return error.what();
-    }
-    return "<nothing raised>";
-}
 
 class TestApi : public JSAPIAuto {
 public:
@@ -31,12 +19,9 @@ public:
         addMethod("SetTargetSize", make_method(this, &TestApi::SetTargetSize));
         addMethod("Touch", make_method(this, &TestApi::Touch));
         addMethod("Fail", make_method(this, &TestApi::Fail));
-        addMethod("describe", make_method(this, &JSAPIAuto::ToString));  // a base-class member
-        addProperty("Version", make_property(this, &TestApi::Version));
+        addProperty("Version", make_getter(this, &TestApi::Version));
         addProperty("Level", make_property(this, &TestApi::getLevel, &TestApi::setLevel));
-        addProperty("Sink", PropertyFunctors(GetPropFunctor(), [this](const variant& v) {
-                        level = v.convertTo<int>();
-                    }));
+        addProperty("Sink", PropertyFunctors({}, [this](const variant& v) { level = v.convertTo<int>(); }));
         pushScope(kSecretScope);
         addMethod("Secret", make_method(this, &TestApi::Secret));
         popScope();
@@ -44,10 +29,7 @@ public:
 
     int Add(int a, const int& b) { ++calls; return a + b; }
     std::string Twice(const std::string& text) { ++calls; return text + text; }
-    void SetTargetSize(float a, float b, int c, int d) {
-        ++calls;
-        sizeArgs = {a, b, static_cast<float>(c), static_cast<float>(d)};
-    }
+    void SetTargetSize(float a, float b, int c, int d) { ++calls; sizeArgs = {a, b, float(c), float(d)}; }
     void Touch() { ++calls; }
     void Fail() { throw script_error("camera refused"); }
     std::string Version() { return "1.0.0.1"; }
