@@ -8,33 +8,24 @@
 
 namespace {
 
-std::set<std::string> DefinedDynamicSymbols(const std::string& library)
-{
-    std::set<std::string> symbols;
-    FILE* nm = popen(("nm -D --defined-only '" + library + "'").c_str(), "r");
-    if (nm == nullptr) {
-        return symbols;
-    }
-    char line[512];
-    while (std::fgets(line, sizeof line, nm) != nullptr) {
-        char type = 0;
-        char name[400] = {};
-        // "<address> <type> <name>"
-        if (std::sscanf(line, "%*s %c %399s", &type, name) == 2) {
-            symbols.insert(name);
-        }
-    }
-    pclose(nm);
-    return symbols;
-}
-
 TEST(LivevideoExports, AreExactlyTheFiveSourceFunctions)
 {
     const char* buildDir = std::getenv("VELTRIN_BUILD_DIR");
     ASSERT_NE(buildDir, nullptr);
-    const std::set<std::string> expected{"rtsp_source_new", "rtsp_source_open", "rtsp_source_play",
-                                         "rtsp_source_close", "rtsp_source_free"};
-    EXPECT_EQ(DefinedDynamicSymbols(std::string(buildDir) + "/lib/liblivevideo.so"), expected);
+    const std::string command = "nm -D --defined-only '" + std::string(buildDir) + "/lib/liblivevideo.so'";
+    FILE* nm = popen(command.c_str(), "r");
+    ASSERT_NE(nm, nullptr);
+    std::set<std::string> symbols;
+    char line[512];
+    char name[400];
+    while (std::fgets(line, sizeof line, nm) != nullptr) {
+        if (std::sscanf(line, "%*s %*c %399s", name) == 1) {  // "<address> <type> <name>"
+            symbols.insert(name);
+        }
+    }
+    pclose(nm);
+    EXPECT_EQ(symbols, (std::set<std::string>{"rtsp_source_new", "rtsp_source_open", "rtsp_source_play",
+                                              "rtsp_source_close", "rtsp_source_free"}));
 }
 
 }  // namespace
