@@ -11,17 +11,11 @@
 namespace {
 
 // Two connected stream sockets as Winsock handles.
-struct SocketPair {
-    SOCKET a = INVALID_SOCKET;
-    SOCKET b = INVALID_SOCKET;
-    SocketPair() {
-        int fds[2];
-        if (socketpair(AF_UNIX, SOCK_STREAM, 0, fds) == 0) {
-            a = static_cast<SOCKET>(fds[0]);
-            b = static_cast<SOCKET>(fds[1]);
-        }
-    }
-};
+std::pair<SOCKET, SOCKET> ConnectedPair() {
+    int fds[2] = {-1, -1};
+    EXPECT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, fds), 0);
+    return {static_cast<SOCKET>(fds[0]), static_cast<SOCKET>(fds[1])};
+}
 
 TEST(WinSockets, StartupAgreesOnAVersionAndCountsUsersThatCleanupBalances) {
     const int before = platform::socketLibraryUsers();
@@ -42,45 +36,37 @@ TEST(WinSockets, StartupAgreesOnAVersionAndCountsUsersThatCleanupBalances) {
     }
 }
 
-TEST(WinSockets, SendOnAClosedConnectionFailsWithoutASignal) {
+TEST(WinSockets, FailedCallsGiveWinsockCodesAndNeverASignal) {
     std::signal(SIGPIPE, SIG_DFL);  // a SIGPIPE would end this test process
-    SocketPair pair;
-    ASSERT_NE(pair.a, INVALID_SOCKET);
-    closesocket(pair.b);
-    EXPECT_EQ(send(pair.a, "abcd", 4, 0), SOCKET_ERROR);
+    const auto [a, b] = ConnectedPair();
+    closesocket(b);
+    EXPECT_EQ(send(a, "abcd", 4, 0), SOCKET_ERROR);
     EXPECT_EQ(WSAGetLastError(), WSAECONNRESET);
-    EXPECT_EQ(send(pair.a, "abcd", -1, 0), SOCKET_ERROR);
+    EXPECT_EQ(send(a, "abcd", -1, 0), SOCKET_ERROR);
     EXPECT_EQ(WSAGetLastError(), WSAEINVAL);
-    closesocket(pair.a);
-}
-
-TEST(WinSockets, ClosesocketWakesAReaderBlockedOnTheSocket) {
-    SocketPair pair;
-    ASSERT_NE(pair.a, INVALID_SOCKET);
-    std::promise<void> reading;
-    auto reader = std::async(std::launch::async, [&] {
-        char byte;
-        reading.set_value();
-        return recv(pair.a, &byte, 1, 0);
-    });
-    reading.get_future().wait();
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));  // into recv
-    EXPECT_EQ(closesocket(pair.a), 0);
-    if (reader.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
-        send(pair.b, "x", 1, 0);  // still blocked: release it so that the test can end
-        ADD_FAILURE() << "the reader did not wake";
-    }
-    EXPECT_LE(reader.get(), 0);
-    closesocket(pair.b);
-}
-
-TEST(WinSockets, FailuresGiveWinsockSentinelsAndCodes) {
+    closesocket(a);
     EXPECT_EQ(closesocket(INVALID_SOCKET), SOCKET_ERROR);
     EXPECT_EQ(WSAGetLastError(), WSAENOTSOCK);
     EXPECT_EQ(send(INVALID_SOCKET, "x", 1, 0), SOCKET_ERROR);
     EXPECT_EQ(WSAGetLastError(), WSAENOTSOCK);
     EXPECT_EQ(socket(-1, SOCK_STREAM, 0), INVALID_SOCKET);
     EXPECT_EQ(WSAGetLastError(), WSAEAFNOSUPPORT);
+}
+
+TEST(WinSockets, ClosesocketWakesAReaderBlockedOnTheSocket) {
+    const auto [a, b] = ConnectedPair();
+    auto reader = std::async(std::launch::async, [a = a] {
+        char byte;
+        return recv(a, &byte, 1, 0);
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));  // into recv
+    EXPECT_EQ(closesocket(a), 0);
+    if (reader.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+        send(b, "x", 1, 0);  // still blocked: release it so that the test can end
+        ADD_FAILURE() << "the reader did not wake";
+    }
+    EXPECT_LE(reader.get(), 0);
+    closesocket(b);
 }
 
 }  // namespace

@@ -117,7 +117,7 @@ Nals CompletePictures(Nals nals)
 
 // Decodes the units picture by picture with libavcodec's error detection on, so that a unit cut
 // or joined wrongly fails instead of being concealed. Pictures decoded, or -1 after an error.
-int DecodeStrictly(const Nals& nals, int& width, int& height)
+int DecodeStrictly(const Nals& nals)
 {
     std::vector<uint8_t> stream;
     for (const Nal& nal : nals) {
@@ -138,8 +138,6 @@ int DecodeStrictly(const Nals& nals, int& width, int& height)
         av_packet_unref(packet);
         for (; avcodec_receive_frame(context, frame) == 0; ++decoded) {
             failed = failed || frame->decode_error_flags != 0;
-            width = frame->width;
-            height = frame->height;
         }
     }
     av_frame_free(&frame);
@@ -160,18 +158,14 @@ std::string BoundUrl(int fd)
     return "rtsp://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/live";
 }
 
-struct StreamCase {
-    int width;
-    int height;
-    int slicesPerPicture;
-    int spsHeight;  // the coded height: whole macroblocks
-};
-
 // A full-HD key frame spans many RTP packets and must still come as one unit; a picture cut into
 // slices comes one slice per callback.
 TEST(RtspSourceStream, HandsOverOneWholeNalUnitPerCallbackWithTheSessionParameterSetsFirst)
 {
-    for (const StreamCase& c : {StreamCase{1920, 1080, 1, 1088}, StreamCase{640, 480, 4, 480}}) {
+    struct Case {
+        int width, height, slicesPerPicture, spsHeight;  // the SPS codes whole macroblocks
+    };
+    for (const Case& c : {Case{1920, 1080, 1, 1088}, Case{640, 480, 4, 480}}) {
         SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << ", slices " << c.slicesPerPicture);
         LoopbackRtspCameraOptions options;
         options.width = c.width;
@@ -194,14 +188,12 @@ TEST(RtspSourceStream, HandsOverOneWholeNalUnitPerCallbackWithTheSessionParamete
         EXPECT_EQ(width, c.width);
         EXPECT_EQ(height, c.spsHeight);
         for (const Nal& nal : nals) {
-            EXPECT_EQ(nal[0] & 0x80, 0) << "forbidden bit set: not a NAL unit header";
-            EXPECT_FALSE(nal.size() >= 3 && nal[0] == 0 && nal[1] == 0 && nal[2] <= 1) << "start code";
+            EXPECT_FALSE(nal[0] & 0x80 || (nal.size() >= 3 && nal[0] == 0 && nal[1] == 0 && nal[2] <= 1))
+                << "not a NAL unit header but a start code or garbage";
         }
         const auto pictures = std::count_if(nals.begin(), nals.end(), StartsPicture);
         EXPECT_EQ(std::count_if(nals.begin(), nals.end(), IsSlice), c.slicesPerPicture * pictures);
-        EXPECT_EQ(DecodeStrictly(nals, width, height), pictures);
-        EXPECT_EQ(width, c.width);
-        EXPECT_EQ(height, c.height);
+        EXPECT_EQ(DecodeStrictly(nals), pictures);
     }
 }
 
