@@ -13,15 +13,15 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 using Units = std::vector<Bytes>;
 
+// Keeps every unit handed to it.
 struct Sink {
     Units units;
     void operator()(const uint8_t* data, size_t size) { units.emplace_back(data, data + size); }
 };
 
-struct Assembler {
-    livevideo::NalAssembler assembler;
-    Sink sink;
-    void Push(const Bytes& packet) { assembler.push(packet.data(), packet.size(), sink); }
+struct Assembler : livevideo::NalAssembler, Sink {
+    void Push(const Bytes& packet) { push(packet.data(), packet.size(), static_cast<Sink&>(*this)); }
+    void Flush() { flush(static_cast<Sink&>(*this)); }
 };
 
 TEST(NalAssembler, JoinsFragmentsAndSplitsAggregatesIntoWholeUnits)
@@ -30,11 +30,11 @@ TEST(NalAssembler, JoinsFragmentsAndSplitsAggregatesIntoWholeUnits)
     a.Push({0, 0, 0, 1, 0x65, 0xAA});  // first fragment of a key frame, then the fragments after it
     a.Push({0xBB, 0x00, 0xCC});
     a.Push({0x00, 0xDD});
-    EXPECT_TRUE(a.sink.units.empty()) << "a unit is whole only once the next one begins";
+    EXPECT_TRUE(a.units.empty()) << "a unit is whole only once the next one begins";
     a.Push({0, 0, 0, 1, 0x67, 0x11, 0, 0, 1, 0x68, 0x22, 0, 0, 0, 1, 0x41, 0x33});
-    EXPECT_EQ(a.sink.units, (Units{{0x65, 0xAA, 0xBB, 0x00, 0xCC, 0x00, 0xDD}, {0x67, 0x11}, {0x68, 0x22}}));
-    a.assembler.flush(a.sink);
-    EXPECT_EQ(a.sink.units.back(), (Bytes{0x41, 0x33}));
+    EXPECT_EQ(a.units, (Units{{0x65, 0xAA, 0xBB, 0x00, 0xCC, 0x00, 0xDD}, {0x67, 0x11}, {0x68, 0x22}}));
+    a.Flush();
+    EXPECT_EQ(a.units.back(), (Bytes{0x41, 0x33}));
 }
 
 TEST(NalAssembler, DropsContinuationsWithoutTheirStartAndUnitsPastTheBound)
@@ -47,8 +47,8 @@ TEST(NalAssembler, DropsContinuationsWithoutTheirStartAndUnitsPastTheBound)
         a.Push(chunk);
     }
     a.Push({0, 0, 1, 0x41, 0x01});
-    a.assembler.flush(a.sink);
-    EXPECT_EQ(a.sink.units, (Units{{0x41, 0x01}}));
+    a.Flush();
+    EXPECT_EQ(a.units, (Units{{0x41, 0x01}}));
 }
 
 TEST(ParameterSetRepeater, SendsKeptSetsAgainOnlyBeforeKeyFramesThatLackThem)
