@@ -30,7 +30,7 @@ TEST(CodePage, GbkRoundTripsChineseTextUnderThePlatformsLengthRules) {
     }
 }
 
-TEST(CodePage, CharactersGbkLacksBecomeTheDefaultCharacter) {
+TEST(CodePage, UnconvertibleOrInvalidInputIsReplacedOrRefusedOnRequest) {
     const wchar_t text[] = {L'a', static_cast<wchar_t>(0x1F600), L'b', 0};
     char out[8] = {};
     BOOL usedDefault = FALSE;
@@ -41,10 +41,8 @@ TEST(CodePage, CharactersGbkLacksBecomeTheDefaultCharacter) {
     EXPECT_STREQ(out, "a*b");
     EXPECT_EQ(WideCharToMultiByte(CP_UTF8, 0, text, -1, out, 8, "*", nullptr), 0);  // UTF-8 takes none
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
-}
 
-TEST(CodePage, InvalidInputIsReplacedOrRefusedOnRequest) {
-    const char badGbk[] = "a\xFF" "b";
+    const char badGbk[] = "a\xFF" "b";  // characters GBK lacks above, bytes that are no GBK below
     wchar_t wide[8] = {};
     ASSERT_EQ(MultiByteToWideChar(CP_ACP, 0, badGbk, -1, wide, 8), 4);
     EXPECT_EQ(wide[1], L'\xFFFD');
@@ -56,7 +54,6 @@ TEST(CodePage, InvalidInputIsReplacedOrRefusedOnRequest) {
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_UNICODE_TRANSLATION));
 
     const wchar_t loneSurrogate[] = {static_cast<wchar_t>(0xD800), 0};
-    char out[8] = {};
     EXPECT_EQ(WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, loneSurrogate, -1, out, 8, nullptr, nullptr), 0);
     ASSERT_EQ(WideCharToMultiByte(CP_UTF8, 0, loneSurrogate, -1, out, 8, nullptr, nullptr), 4);
     EXPECT_STREQ(out, "\xEF\xBF\xBD");

@@ -15,7 +15,7 @@ protected:
     test_support::ScopedMachineFolders machine;
 };
 
-TEST_F(PathMapping, DrivePathsMapBelowTheDriveRootAndNeverAboveTheirDrive) {
+TEST_F(PathMapping, DrivePathsMapBelowTheDriveRootNeverAboveTheirDriveAndOtherPathsPassThrough) {
     const auto& root = machine.driveRoot();
     EXPECT_EQ(platform::hostPath(L"D:\\log.txt"), root / "d" / "log.txt");
     EXPECT_EQ(platform::hostPath(L"c:/Windows\\Fonts/simhei.ttf"), root / "c" / "Windows" / "Fonts" / "simhei.ttf");
@@ -24,9 +24,7 @@ TEST_F(PathMapping, DrivePathsMapBelowTheDriveRootAndNeverAboveTheirDrive) {
     EXPECT_EQ(platform::hostPath(L"d:\\..\\..\\..\\etc\\passwd"), root / "d" / "etc" / "passwd");
     // "D:\中文\a.txt" in GBK reaches the file system as UTF-8.
     EXPECT_EQ(platform::hostPathFromAnsi("D:\\\xD6\xD0\xCE\xC4\\a.txt"), root / "d" / "\xE4\xB8\xAD\xE6\x96\x87" / "a.txt");
-}
-
-TEST_F(PathMapping, PosixAndRelativePathsPassThrough) {
+    // POSIX and relative paths pass through with their separators unified.
     EXPECT_EQ(platform::hostPath(L"/tmp/a\\b"), std::filesystem::path("/tmp/a/b"));
     EXPECT_EQ(platform::hostPath(L"bmp\\moveUp.bmp"), std::filesystem::path("bmp/moveUp.bmp"));
 }

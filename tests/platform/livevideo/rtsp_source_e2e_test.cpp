@@ -4,6 +4,7 @@
 #include "platform/livevideo.h"
 #include "tests/support/h264_mp4_file.h"
 #include "tests/support/h264_stream_generator.h"
+#include "tests/support/loopback_device_peer.h"
 #include "tests/support/loopback_rtsp_camera.h"
 #include "tests/support/reference_h264_decode.h"
 
@@ -12,10 +13,6 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 }
-
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -41,23 +38,32 @@ int TypeOf(const Nal& nal) { return nal[0] & 0x1F; }
 bool IsSlice(const Nal& nal) { return TypeOf(nal) == 1 || TypeOf(nal) == 5; }
 bool StartsPicture(const Nal& nal) { return IsSlice(nal) && nal.size() > 1 && (nal[1] & 0x80) != 0; }
 
-// Gathers what the source hands over, and counts callbacks that come after close returned.
-struct NalCollector {
+// A source and what it hands over; counts callbacks that come after close returned.
+struct Receiver {
     std::mutex mutex;
     std::condition_variable changed;
     Nals nals;
     std::atomic<bool> closed{false};
     std::atomic<int> callbacksAfterClose{0};
+    // Last, so that it is freed (and its thread joined) before what its callback uses.
+    std::unique_ptr<rtsp_source, decltype(&rtsp_source_free)> source{rtsp_source_new(&OnData, this),
+                                                                     &rtsp_source_free};
 
     static void OnData(int type, const unsigned char* data, int length, void* self)
     {
-        auto* collector = static_cast<NalCollector*>(self);
-        collector->callbacksAfterClose += collector->closed ? 1 : 0;
+        auto* receiver = static_cast<Receiver*>(self);
+        receiver->callbacksAfterClose += receiver->closed ? 1 : 0;
         EXPECT_EQ(type, RTSP_SOURCE_DATA_H264_NAL);
         ASSERT_GT(length, 0);
-        std::lock_guard lock(collector->mutex);
-        collector->nals.emplace_back(data, data + length);
-        collector->changed.notify_all();
+        std::lock_guard lock(receiver->mutex);
+        receiver->nals.emplace_back(data, data + length);
+        receiver->changed.notify_all();
+    }
+
+    void Play(const std::string& url)
+    {
+        EXPECT_EQ(rtsp_source_open(source.get(), url.c_str(), 0, kOpenTimeoutMs), RTSP_SOURCE_OK);
+        EXPECT_EQ(rtsp_source_play(source.get()), RTSP_SOURCE_OK);
     }
 
     // Waits until count of the units from index `from` on are of the kind asked for.
@@ -69,39 +75,22 @@ struct NalCollector {
         });
     }
 
+    // False when close does not return within the bound.
+    bool CloseFromAnotherThread()
+    {
+        auto closing = std::async(std::launch::async, [this] {
+            rtsp_source_close(source.get());
+            closed = true;
+        });
+        return closing.wait_for(kStreamWait) == std::future_status::ready;
+    }
+
     Nals Snapshot()
     {
         std::lock_guard lock(mutex);
         return nals;
     }
 };
-
-using SourcePtr = std::unique_ptr<rtsp_source, decltype(&rtsp_source_free)>;
-
-SourcePtr NewSource(NalCollector& collector)
-{
-    return SourcePtr(rtsp_source_new(&NalCollector::OnData, &collector), &rtsp_source_free);
-}
-
-// Starts the camera, opens and plays its stream; fails the test when a step does.
-SourcePtr Play(LoopbackRtspCamera& camera, NalCollector& collector)
-{
-    camera.Start();
-    SourcePtr source = NewSource(collector);
-    EXPECT_EQ(rtsp_source_open(source.get(), camera.Url().c_str(), 0, kOpenTimeoutMs), RTSP_SOURCE_OK);
-    EXPECT_EQ(rtsp_source_play(source.get()), RTSP_SOURCE_OK);
-    return source;
-}
-
-// False when close does not return within the bound.
-bool CloseFromAnotherThread(rtsp_source* source, NalCollector& collector)
-{
-    auto closing = std::async(std::launch::async, [&] {
-        rtsp_source_close(source);
-        collector.closed = true;
-    });
-    return closing.wait_for(kStreamWait) == std::future_status::ready;
-}
 
 // The units in front of the last picture's first slice: the pictures known to be complete.
 Nals CompletePictures(Nals nals)
@@ -144,18 +133,6 @@ int DecodeStrictly(const Nals& nals)
     return failed ? -1 : decoded;
 }
 
-// A loopback port bound by the socket, as an rtsp:// URL.
-std::string BoundUrl(int fd)
-{
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    bind(fd, reinterpret_cast<sockaddr*>(&address), size);
-    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
-    return "rtsp://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/live";
-}
-
 // A full-HD key frame spans many RTP packets and must still come as one unit; a picture cut into
 // slices comes one slice per callback; a stream that carries its parameter sets only in the session
 // description gets them again before every key frame.
@@ -179,12 +156,13 @@ TEST(RtspSourceStream, HandsOverOneWholeNalUnitPerCallbackWithTheParameterSetsFi
             options.parameterSetsInBand = false;
         }
         LoopbackRtspCamera camera(options);
-        NalCollector collector;
-        SourcePtr source = Play(camera, collector);
-        ASSERT_TRUE(collector.WaitFor(StartsPicture, 7));  // two key frames and the pictures between
-        rtsp_source_close(source.get());
+        camera.Start();
+        Receiver receiver;
+        receiver.Play(camera.Url());
+        ASSERT_TRUE(receiver.WaitFor(StartsPicture, 7));  // two key frames and the pictures between
+        rtsp_source_close(receiver.source.get());
 
-        const Nals nals = CompletePictures(collector.Snapshot());
+        const Nals nals = CompletePictures(receiver.nals);  // no callback after close
         ASSERT_GE(nals.size(), 3u);
         EXPECT_EQ(TypeOf(nals[0]), 7);
         EXPECT_EQ(TypeOf(nals[1]), 8);
@@ -216,60 +194,56 @@ TEST(RtspSourceLifecycle, CloseFromAnotherThreadReturnsPromptlyAndNoCallbackFoll
     options.width = 1280;
     options.height = 720;
     LoopbackRtspCamera camera(options);
-    NalCollector collector;
-    SourcePtr source = Play(camera, collector);
-    ASSERT_TRUE(collector.WaitFor(StartsPicture, 3));
-    ASSERT_TRUE(CloseFromAnotherThread(source.get(), collector));  // in the middle of a flowing stream
+    camera.Start();
+    Receiver receiver;
+    receiver.Play(camera.Url());
+    ASSERT_TRUE(receiver.WaitFor(StartsPicture, 3));
+    ASSERT_TRUE(receiver.CloseFromAnotherThread());  // in the middle of a flowing stream
     std::this_thread::sleep_for(100ms);
-    EXPECT_EQ(collector.callbacksAfterClose, 0);
+    EXPECT_EQ(receiver.callbacksAfterClose, 0);
 
     // Opened again, the source starts over with the parameter sets.
-    const size_t before = collector.Snapshot().size();
-    collector.closed = false;
-    ASSERT_EQ(rtsp_source_open(source.get(), camera.Url().c_str(), 0, kOpenTimeoutMs), RTSP_SOURCE_OK);
-    ASSERT_EQ(rtsp_source_play(source.get()), RTSP_SOURCE_OK);
-    ASSERT_TRUE(collector.WaitFor(StartsPicture, 1, before));
-    const Nals nals = collector.Snapshot();
+    const size_t before = receiver.nals.size();
+    receiver.closed = false;
+    receiver.Play(camera.Url());
+    ASSERT_TRUE(receiver.WaitFor(StartsPicture, 1, before));
+    const Nals nals = receiver.Snapshot();
     EXPECT_EQ(TypeOf(nals[before]), 7);
     EXPECT_EQ(TypeOf(nals[before + 1]), 8);
 
     camera.SetStalled(true);
     std::this_thread::sleep_for(100ms);  // the source now waits for data that does not come
-    ASSERT_TRUE(CloseFromAnotherThread(source.get(), collector));
+    ASSERT_TRUE(receiver.CloseFromAnotherThread());
     camera.SetStalled(false);
     std::this_thread::sleep_for(100ms);
-    EXPECT_EQ(collector.callbacksAfterClose, 0);
+    EXPECT_EQ(receiver.callbacksAfterClose, 0);
 }
 
-TEST(RtspSourceOpen, FailsWithANegativeResultOnBadUrlsClosedPortsUnknownStreamsAndSilentServers)
+TEST(RtspSourceOpen, FailsWithANegativeResultOnBadUrlsUnknownStreamsSilentServersAndClosedPorts)
 {
     LoopbackRtspCamera camera;
     camera.Start();
-    NalCollector collector;
-    SourcePtr source = NewSource(collector);
-    const int closedPort = socket(AF_INET, SOCK_STREAM, 0);
-    const std::string closedPortUrl = BoundUrl(closedPort);
-    close(closedPort);
-    EXPECT_LT(rtsp_source_open(source.get(), closedPortUrl.c_str(), 0, kOpenTimeoutMs), 0);
-    EXPECT_LT(rtsp_source_open(source.get(), (camera.Url() + "-none").c_str(), 0, kOpenTimeoutMs), 0);
+    Receiver receiver;
+    rtsp_source* source = receiver.source.get();
+    EXPECT_LT(rtsp_source_open(source, (camera.Url() + "-none").c_str(), 0, kOpenTimeoutMs), 0);
     for (const char* bad : {"", "rtsp://", "http://127.0.0.1/live", "127.0.0.1:554/live", "rtsp:///live"}) {
-        EXPECT_EQ(rtsp_source_open(source.get(), bad, 0, kOpenTimeoutMs), RTSP_SOURCE_ERROR_ARGUMENT) << bad;
+        EXPECT_EQ(rtsp_source_open(source, bad, 0, kOpenTimeoutMs), RTSP_SOURCE_ERROR_ARGUMENT) << bad;
     }
-    EXPECT_EQ(rtsp_source_open(source.get(), nullptr, 0, kOpenTimeoutMs), RTSP_SOURCE_ERROR_ARGUMENT);
-    EXPECT_EQ(rtsp_source_open(source.get(), camera.Url().c_str(), 1, kOpenTimeoutMs), RTSP_SOURCE_ERROR_ARGUMENT);
-    EXPECT_EQ(rtsp_source_play(source.get()), RTSP_SOURCE_ERROR_ARGUMENT);  // not open
+    EXPECT_EQ(rtsp_source_open(source, nullptr, 0, kOpenTimeoutMs), RTSP_SOURCE_ERROR_ARGUMENT);
+    EXPECT_EQ(rtsp_source_open(source, camera.Url().c_str(), 1, kOpenTimeoutMs), RTSP_SOURCE_ERROR_ARGUMENT);
+    EXPECT_EQ(rtsp_source_play(source), RTSP_SOURCE_ERROR_ARGUMENT);  // not open
     EXPECT_EQ(rtsp_source_open(nullptr, camera.Url().c_str(), 0, kOpenTimeoutMs), RTSP_SOURCE_ERROR_ARGUMENT);
     EXPECT_EQ(rtsp_source_new(nullptr, nullptr), nullptr);
 
     // A listener that accepts nothing and answers nothing: the open gives up at its time-out.
-    const int silent = socket(AF_INET, SOCK_STREAM, 0);
-    const std::string silentUrl = BoundUrl(silent);
-    listen(silent, 4);
+    test_support::LoopbackDevicePeer silent;
+    const std::string url = "rtsp://127.0.0.1:" + std::to_string(silent.port()) + "/live";
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(rtsp_source_open(source.get(), silentUrl.c_str(), 0, 300), RTSP_SOURCE_ERROR_SERVER);
+    EXPECT_EQ(rtsp_source_open(source, url.c_str(), 0, 300), RTSP_SOURCE_ERROR_SERVER);
     EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
-    close(silent);
-    EXPECT_TRUE(collector.Snapshot().empty());
+    silent.stopListening();  // now the port refuses
+    EXPECT_LT(rtsp_source_open(source, url.c_str(), 0, kOpenTimeoutMs), 0);
+    EXPECT_TRUE(receiver.nals.empty());
 }
 
 }  // namespace
