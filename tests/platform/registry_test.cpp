@@ -38,27 +38,22 @@ protected:
 };
 
 TEST_F(Registry, ValuesRoundTripWithTypeAndSizeAndNamesIgnoreCase) {
+    const std::string path = "d:\\\xD6\xD0\xCE\xC4";  // GBK bytes, kept as given
     HKEY key = create(HKEY_CURRENT_USER, L"Software\\ZelkPlugin");
-    ASSERT_EQ(setText(key, L"SnapSavePath", "d:\\\xD6\xD0\xCE\xC4"), ERROR_SUCCESS);
-    const DWORD width = 9;
-    ASSERT_EQ(RegSetValueExW(key, L"PatternWidth", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&width), 4),
-              ERROR_SUCCESS);
+    ASSERT_EQ(setText(key, L"SnapSavePath", path), ERROR_SUCCESS);
     RegCloseKey(key);
 
     HKEY again = open(HKEY_CURRENT_USER, L"software\\ZELKPLUGIN");
-    EXPECT_EQ(queryText(again, L"snapsavepath"), "d:\\\xD6\xD0\xCE\xC4");
+    EXPECT_EQ(queryText(again, L"snapsavepath"), path);
     EXPECT_EQ(queryText(again, L"Absent"), "<missing>");
-    DWORD read = 0, type = 0, size = 0;
-    ASSERT_EQ(RegQueryValueExW(again, L"PATTERNWIDTH", nullptr, &type, nullptr, &size), ERROR_SUCCESS);
-    EXPECT_EQ(size, 4u);
-    EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
-    size = 3;
-    EXPECT_EQ(RegQueryValueExW(again, L"PatternWidth", nullptr, nullptr, reinterpret_cast<BYTE*>(&read), &size),
-              ERROR_MORE_DATA);
-    EXPECT_EQ(size, 4u);
-    ASSERT_EQ(RegQueryValueExW(again, L"PatternWidth", nullptr, nullptr, reinterpret_cast<BYTE*>(&read), &size),
-              ERROR_SUCCESS);
-    EXPECT_EQ(read, 9u);
+    DWORD type = 0, size = 0;
+    ASSERT_EQ(RegQueryValueExW(again, L"SNAPSAVEPATH", nullptr, &type, nullptr, &size), ERROR_SUCCESS);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(size, path.size() + 1);
+    BYTE small[4];
+    size = sizeof small;
+    EXPECT_EQ(RegQueryValueExW(again, L"SnapSavePath", nullptr, nullptr, small, &size), ERROR_MORE_DATA);
+    EXPECT_EQ(size, path.size() + 1);
     RegCloseKey(again);
 }
 
