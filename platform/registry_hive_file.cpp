@@ -1,5 +1,7 @@
 #include "platform/registry_hive_file.h"
 
+#include "platform/win_file_store.h"
+
 #include <json/reader.h>
 #include <json/writer.h>
 #include <sys/file.h>
@@ -7,7 +9,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <fstream>
+#include <memory>
 #include <mutex>
 
 namespace platform {
@@ -31,36 +33,27 @@ private:
     int fd_;
 };
 
+// Far more than the few keys the system keeps; a larger file is refused before it is read.
+constexpr std::uintmax_t kMaxHiveBytes = 16 * 1024 * 1024;
+
+// An empty hive when there is no file yet; nothing when the file cannot be read, is too large or
+// does not parse, so that the caller never replaces it.
 std::optional<RegistryKey> readHive(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return RegistryKey{};  // no file yet: an empty hive
+    const std::optional<std::string> text = readWholeFile(file, kMaxHiveBytes);
+    if (!text) return std::nullopt;
+    if (text->empty()) return RegistryKey{};
     Json::Value json;
     Json::CharReaderBuilder builder;
     std::string errors;
-    if (!Json::parseFromStream(builder, in, &json, &errors)) return std::nullopt;
+    const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+    if (!reader->parse(text->data(), text->data() + text->size(), &json, &errors)) return std::nullopt;
     return RegistryKey::fromJson(json);
 }
 
 bool writeHive(const std::filesystem::path& file, const RegistryKey& root) {
     Json::StreamWriterBuilder builder;
     builder["indentation"] = "  ";
-    const std::string text = Json::writeString(builder, root.toJson()) + "\n";
-    std::filesystem::path temp = file;
-    temp += ".tmp." + std::to_string(::getpid());
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out << text;
-        out.flush();
-        if (!out) {
-            std::error_code ignored;
-            std::filesystem::remove(temp, ignored);
-            return false;
-        }
-    }
-    std::error_code error;
-    std::filesystem::rename(temp, file, error);
-    if (error) std::filesystem::remove(temp, error);
-    return !error;
+    return replaceFile(file, Json::writeString(builder, root.toJson()) + "\n");
 }
 
 }  // namespace

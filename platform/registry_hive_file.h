@@ -18,8 +18,8 @@ std::filesystem::path registryFolder();
 enum class HiveAccess { Done, Unreadable, Unwritable };
 
 // Runs change(root) on the hive named fileStem ("HKEY_CURRENT_USER"); change answers whether it
-// modified the tree, and only then is the file rewritten. A hive file that does not parse is never
-// touched: the access reports Unreadable.
+// modified the tree, and only then is the file rewritten. A hive file that cannot be read, does not
+// parse or is too large to be one of ours is never touched: the access reports Unreadable.
 HiveAccess accessHive(const std::string& fileStem, const std::function<bool(RegistryKey& root)>& change);
 
 }  // namespace platform

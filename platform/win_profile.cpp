@@ -4,12 +4,10 @@
 #include "platform/drive_root.h"
 #include "platform/path_mapping.h"
 #include "platform/utf_text.h"
-
-#include <unistd.h>
+#include "platform/win_file_store.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
+#include <cwctype>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -64,10 +62,15 @@ std::wstring_view valueOf(std::wstring_view line) {
     return value;
 }
 
-Lines readLines(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const std::wstring text = platform::ansiToWideText(bytes);
+// Settings files hold a few lines; a larger file is refused before it is read.
+constexpr std::uintmax_t kMaxProfileBytes = 1024 * 1024;
+
+// No lines when there is no file yet; nothing when the file cannot be read or is too large, so
+// that a write never replaces it.
+std::optional<Lines> readLines(const std::filesystem::path& file) {
+    const std::optional<std::string> bytes = platform::readWholeFile(file, kMaxProfileBytes);
+    if (!bytes) return std::nullopt;
+    const std::wstring text = platform::ansiToWideText(*bytes);
     Lines lines;
     std::wstring_view rest(text);
     while (!rest.empty()) {
@@ -83,18 +86,7 @@ Lines readLines(const std::filesystem::path& file) {
 bool writeLines(const std::filesystem::path& file, const Lines& lines) {
     std::wstring text;
     for (const auto& line : lines) text += line + L"\r\n";
-    std::filesystem::path temp = file;
-    temp += ".tmp." + std::to_string(::getpid());
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out << platform::wideToAnsiText(text);
-        out.flush();
-        if (!out) return false;
-    }
-    std::error_code error;
-    std::filesystem::rename(temp, file, error);
-    if (error) std::filesystem::remove(temp, error);
-    return !error;
+    return platform::replaceFile(file, platform::wideToAnsiText(text));
 }
 
 struct SectionRange {
@@ -156,7 +148,7 @@ DWORD WINAPI GetPrivateProfileStringW(LPCWSTR lpAppName, LPCWSTR lpKeyName, LPCW
     std::wstring result(trimmed(lpDefault ? lpDefault : L""));
     if (lpAppName && lpKeyName && lpFileName) {
         std::lock_guard<std::mutex> guard(profileLock);
-        const Lines lines = readLines(profilePath(lpFileName));
+        const Lines lines = readLines(profilePath(lpFileName)).value_or(Lines{});
         if (auto range = findSection(lines, lpAppName)) {
             if (auto at = findKey(lines, *range, lpKeyName)) result = valueOf(lines[*at]);
         }
@@ -175,7 +167,8 @@ BOOL WINAPI WritePrivateProfileStringW(LPCWSTR lpAppName, LPCWSTR lpKeyName, LPC
         std::error_code ignored;
         std::filesystem::create_directories(file.parent_path(), ignored);
     }
-    Lines lines = readLines(file);
-    if (!applyWrite(lines, lpAppName, lpKeyName, lpString)) return TRUE;
-    return writeLines(file, lines) ? TRUE : FALSE;
+    std::optional<Lines> lines = readLines(file);
+    if (!lines) return FALSE;
+    if (!applyWrite(*lines, lpAppName, lpKeyName, lpString)) return TRUE;
+    return writeLines(file, *lines) ? TRUE : FALSE;
 }

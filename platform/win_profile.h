@@ -13,5 +13,7 @@ DWORD WINAPI GetPrivateProfileStringW(LPCWSTR lpAppName, LPCWSTR lpKeyName, LPCW
                                       LPWSTR lpReturnedString, DWORD nSize, LPCWSTR lpFileName);
 
 // Sets [lpAppName] lpKeyName = lpString; a null lpString removes the key, a null lpKeyName the
-// whole section. The file is replaced atomically (temporary file, then rename).
+// whole section. The file is replaced atomically (temporary file, then rename). A file that is
+// there but cannot be read, or is larger than a settings file can be (1 MiB), reads as empty and
+// is never written: FALSE.
 BOOL WINAPI WritePrivateProfileStringW(LPCWSTR lpAppName, LPCWSTR lpKeyName, LPCWSTR lpString, LPCWSTR lpFileName);

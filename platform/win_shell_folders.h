@@ -1,4 +1,5 @@
-// The shell's special folders. Only the fonts folder is known: <drive root>/c/Windows/Fonts.
+// The shell's special folders. Only the fonts folder is known: "C:\Windows\Fonts", which the file
+// calls find at <drive root>/c/Windows/Fonts.
 #pragma once
 
 #include "platform/win_types.h"
@@ -10,6 +11,6 @@
 
 #define CSIDL_FONTS 0x0014
 
-// Writes the folder's path (at most MAX_PATH characters with the terminator) into pszPath;
-// FALSE for a folder it does not know or a path that does not fit. fCreate makes the folder.
+// Writes the folder's path into pszPath (a buffer of MAX_PATH characters); FALSE for a folder it
+// does not know. fCreate makes the folder.
 BOOL WINAPI SHGetSpecialFolderPathW(HWND hwndOwner, LPWSTR pszPath, int csidl, BOOL fCreate);

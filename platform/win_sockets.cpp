@@ -60,10 +60,14 @@ int WSAAPI WSACleanup() {
     return 0;
 }
 
+// POSIX close does not wake a thread blocked in recv on the same socket, as closesocket does on
+// the original platform; shutting the connection down first does. A socket that is not connected
+// answers ENOTCONN to shutdown, which changes nothing here.
 int WSAAPI closesocket(SOCKET s) {
     int fd = -1;
     if (!toDescriptor(s, fd))
         return SOCKET_ERROR;
+    ::shutdown(fd, SHUT_RDWR);
     return ::close(fd) == 0 ? 0 : SOCKET_ERROR;
 }
 

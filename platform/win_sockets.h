@@ -92,6 +92,7 @@ typedef struct WSAData {
 int WSAAPI WSAStartup(WORD versionRequested, LPWSADATA data);
 // Drops one reference; SOCKET_ERROR when there is none to drop.
 int WSAAPI WSACleanup();
+// Shuts the connection down, then closes: a thread blocked in recv on the socket wakes with 0.
 int WSAAPI closesocket(SOCKET s);
 // The Winsock code of the calling thread's last failed socket call.
 int WSAAPI WSAGetLastError();

@@ -16,8 +16,8 @@ public:
     static constexpr int kNalTypeSps = 7;
     static constexpr int kNalTypePps = 8;
 
-    // Takes the parameter sets of the session description, in avcC or byte-stream form; replaces
-    // whatever was kept.
+    // Takes the parameter sets of the session description, in the byte-stream form that libavformat
+    // makes of sprop-parameter-sets; replaces whatever was kept.
     void load(const uint8_t* extradata, size_t size);
 
     // Forgets every parameter set.
@@ -81,7 +81,6 @@ private:
     // An in-band parameter set replaces the kept ones of its kind: it is the one the camera uses now.
     static void keep(std::vector<Set>& kept, const uint8_t* nal, size_t size);
 
-    void loadAvcC(const uint8_t* data, size_t size);
     void add(const uint8_t* nal, size_t size);
 
     std::vector<Set> sps_;

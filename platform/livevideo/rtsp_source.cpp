@@ -8,6 +8,8 @@ extern "C" {
 }
 
 #include <memory>
+#include <new>
+#include <system_error>
 
 namespace livevideo {
 namespace {
@@ -92,15 +94,18 @@ int RtspSource::open(const char* url, int options, int timeoutMs)
             break;
         }
     }
+    format_ = format;
     if (videoStream_ < 0) {
-        setDeadline(kTeardownTimeoutMs);
-        avformat_close_input(&format);
-        clearDeadline();
+        closeInput();
         return RTSP_SOURCE_ERROR_NO_VIDEO;
     }
     const AVCodecParameters* codec = format->streams[videoStream_]->codecpar;
-    parameterSets_.load(codec->extradata, codec->extradata_size > 0 ? static_cast<size_t>(codec->extradata_size) : 0);
-    format_ = format;
+    try {
+        parameterSets_.load(codec->extradata, codec->extradata_size > 0 ? static_cast<size_t>(codec->extradata_size) : 0);
+    } catch (const std::bad_alloc&) {
+        closeInput();
+        return RTSP_SOURCE_ERROR_ARGUMENT;
+    }
     return RTSP_SOURCE_OK;
 }
 
@@ -119,7 +124,11 @@ int RtspSource::play()
     if (played < 0) {
         return RTSP_SOURCE_ERROR_SERVER;
     }
-    reader_ = std::thread(&RtspSource::readLoop, this);
+    try {
+        reader_ = std::thread(&RtspSource::readLoop, this);
+    } catch (const std::system_error&) {
+        return RTSP_SOURCE_ERROR_ARGUMENT;  // no thread to be had; close tears the session down
+    }
     return RTSP_SOURCE_OK;
 }
 
@@ -134,16 +143,21 @@ void RtspSource::close()
         reader_.join();
     }
     if (format_ != nullptr) {
-        // Let the TEARDOWN out, briefly, so the server ends the session now rather than at its time-out.
-        abort_ = false;
-        setDeadline(kTeardownTimeoutMs);
-        avformat_close_input(&format_);
-        clearDeadline();
+        closeInput();
     }
     assembler_.reset();
     parameterSets_.reset();
     videoStream_ = -1;
     abort_ = false;
+}
+
+// Lets the TEARDOWN out, briefly, so the server ends the session now rather than at its time-out.
+void RtspSource::closeInput()
+{
+    abort_ = false;
+    setDeadline(kTeardownTimeoutMs);
+    avformat_close_input(&format_);
+    clearDeadline();
 }
 
 void RtspSource::deliver(const uint8_t* nal, size_t size)
@@ -154,6 +168,16 @@ void RtspSource::deliver(const uint8_t* nal, size_t size)
 }
 
 void RtspSource::readLoop()
+{
+    // Nothing may escape the thread: running out of memory for a NAL unit ends the stream, as a
+    // network error does.
+    try {
+        readStream();
+    } catch (...) {
+    }
+}
+
+void RtspSource::readStream()
 {
     auto toCaller = [this](const uint8_t* nal, size_t size) { deliver(nal, size); };
     auto throughParameterSets = [this, &toCaller](const uint8_t* nal, size_t size) {

@@ -32,7 +32,9 @@ private:
     void setDeadline(int timeoutMs);
     void clearDeadline() { deadlineUs_ = 0; }
 
+    void closeInput();
     void readLoop();
+    void readStream();
     void deliver(const uint8_t* nal, size_t size);
 
     const rtsp_source_callback callback_;

@@ -25,6 +25,13 @@ void closeFd(int& fd) {
     fd = -1;
 }
 
+std::string encodeWord(uint32_t word) {
+    std::string bytes(4, '\0');
+    for (int i = 0; i < 4; ++i)
+        bytes[i] = static_cast<char>((word >> (8 * i)) & 0xff);
+    return bytes;
+}
+
 sockaddr_in endpoint(const std::string& address, uint16_t port) {
     sockaddr_in where = {};
     where.sin_family = AF_INET;
@@ -114,7 +121,17 @@ bool LoopbackDevicePeer::expectGreeting(Timeout timeout) {
 }
 
 std::string LoopbackDevicePeer::receiveBytes(size_t count, Timeout timeout) {
+    bool closed = false;
+    return receive(count, timeout, closed);
+}
+
+std::string LoopbackDevicePeer::receiveUntilClosed(bool& closed, Timeout timeout) {
+    return receive(std::string::npos, timeout, closed);
+}
+
+std::string LoopbackDevicePeer::receive(size_t count, Timeout timeout, bool& closed) {
     std::string bytes;
+    closed = false;
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (link_ >= 0 && bytes.size() < count) {
         const auto left = std::chrono::duration_cast<Timeout>(deadline - std::chrono::steady_clock::now());
@@ -122,27 +139,10 @@ std::string LoopbackDevicePeer::receiveBytes(size_t count, Timeout timeout) {
             break;
         char chunk[4096];
         const ssize_t got = ::recv(link_, chunk, std::min(sizeof chunk, count - bytes.size()), 0);
-        if (got == 0)
-            closeFd(link_);  // the link closed its end
-        if (got <= 0)
-            break;
-        bytes.append(chunk, static_cast<size_t>(got));
-    }
-    return bytes;
-}
-
-std::string LoopbackDevicePeer::receiveUntilClosed(bool& closed, Timeout timeout) {
-    std::string bytes;
-    closed = false;
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (link_ >= 0) {
-        const auto left = std::chrono::duration_cast<Timeout>(deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0 || !waitReadable(link_, left))
-            break;
-        char chunk[4096];
-        const ssize_t got = ::recv(link_, chunk, sizeof chunk, 0);
         if (got <= 0) {
             closed = true;
+            if (got == 0)
+                closeFd(link_);  // the link closed its end
             break;
         }
         bytes.append(chunk, static_cast<size_t>(got));
@@ -176,13 +176,6 @@ bool LoopbackDevicePeer::sendInSegments(const std::string& bytes, size_t segment
 }
 
 void LoopbackDevicePeer::dropConnection() { closeFd(link_); }
-
-std::string LoopbackDevicePeer::encodeWord(uint32_t word) {
-    std::string bytes(4, '\0');
-    for (int i = 0; i < 4; ++i)
-        bytes[i] = static_cast<char>((word >> (8 * i)) & 0xff);
-    return bytes;
-}
 
 uint32_t LoopbackDevicePeer::decodeWord(const std::string& bytes, size_t offset) {
     uint32_t word = 0;

@@ -22,7 +22,6 @@ public:
     LoopbackDevicePeer& operator=(const LoopbackDevicePeer&) = delete;
 
     uint16_t port() const { return port_; }
-    const std::string& address() const { return address_; }
 
     // Closes the listening socket: further connects are refused. listenAgain reopens the same port.
     void stopListening();
@@ -42,7 +41,8 @@ public:
     // Reads exactly count bytes; fewer when the link closed (the connection is then dropped) or the
     // time ran out.
     std::string receiveBytes(size_t count, Timeout timeout = kDefaultTimeout);
-    // Reads until the link closes the connection; closed tells whether it did in time.
+    // Reads until the link closes the connection (which is then dropped); closed tells whether it
+    // did in time.
     std::string receiveUntilClosed(bool& closed, Timeout timeout = kDefaultTimeout);
     // True when no connection is waiting to be accepted within the time given.
     bool noConnectionWithin(Timeout timeout);
@@ -56,12 +56,13 @@ public:
     // type, length and body as they go on the wire; the length may differ from the body's size.
     static std::string encodeFrame(int32_t type, int32_t length, const std::string& body);
     static std::string encodeMessage(int32_t type, const std::string& body);
-    static std::string encodeWord(uint32_t word);
     static uint32_t decodeWord(const std::string& bytes, size_t offset);
 
 private:
     bool openListener(int backlog);
     bool waitReadable(int fd, Timeout timeout);
+    // Reads up to count bytes; closed tells whether the link ended the connection meanwhile.
+    std::string receive(size_t count, Timeout timeout, bool& closed);
 
     std::string address_;
     uint16_t port_ = 0;

@@ -20,16 +20,11 @@ void InitGstreamerOnce()
 std::mutex runningCamerasMutex;
 int runningCameras = 0;
 
-void CameraStarted()
+void CountRunningCamera(int change)
 {
     std::lock_guard lock(runningCamerasMutex);
-    ++runningCameras;
-}
-
-void CameraStopped()
-{
-    std::lock_guard lock(runningCamerasMutex);
-    if (--runningCameras == 0) {
+    runningCameras += change;
+    if (runningCameras == 0) {
         gst_rtsp_thread_pool_cleanup();
     }
 }
@@ -69,24 +64,16 @@ void OnClientConnected(GstRTSPServer*, GstRTSPClient* client, gpointer)
     g_signal_connect(client, "send-message", G_CALLBACK(StripParameterSetsFromDescription), nullptr);
 }
 
-gboolean RemoveEveryClient(GstRTSPServer*, GstRTSPClient*, gpointer)
-{
-    return GST_RTSP_FILTER_REMOVE;
-}
-
-GstRTSPFilterResult RemoveEverySession(GstRTSPSessionPool*, GstRTSPSession*, gpointer)
-{
-    return GST_RTSP_FILTER_REMOVE;
-}
-
 // Runs on the server's thread: closes every connection, ends every session (their pipelines stop),
 // stops listening and ends the loop.
 gboolean ShutDownOnServerThread(gpointer data)
 {
     auto* server = static_cast<GstRTSPServer*>(data);
-    gst_rtsp_server_client_filter(server, reinterpret_cast<GstRTSPServerClientFilterFunc>(RemoveEveryClient), nullptr);
+    gst_rtsp_server_client_filter(
+        server, [](GstRTSPServer*, GstRTSPClient*, gpointer) { return GST_RTSP_FILTER_REMOVE; }, nullptr);
     GstRTSPSessionPool* pool = gst_rtsp_server_get_session_pool(server);
-    gst_rtsp_session_pool_filter(pool, RemoveEverySession, nullptr);
+    gst_rtsp_session_pool_filter(
+        pool, [](GstRTSPSessionPool*, GstRTSPSession*, gpointer) { return GST_RTSP_FILTER_REMOVE; }, nullptr);
     g_object_unref(pool);
     g_main_loop_quit(static_cast<GMainLoop*>(g_object_get_data(G_OBJECT(server), "veltrin-loop")));
     return G_SOURCE_REMOVE;
@@ -156,11 +143,14 @@ void LoopbackRtspCamera::Start()
     GstRTSPMediaFactory* factory = gst_rtsp_media_factory_new();
     gst_rtsp_media_factory_set_launch(factory, launch.c_str());
     gst_rtsp_media_factory_set_shared(factory, FALSE);
+    // Every session's pipeline has its own stall valve, set as the camera is now.
     g_signal_connect(factory, "media-configure",
-                     G_CALLBACK(+[](GstRTSPMediaFactory*, GstRTSPMedia* media, gpointer self) {
+                     G_CALLBACK(+[](GstRTSPMediaFactory*, GstRTSPMedia* media, gpointer data) {
+                         auto* self = static_cast<LoopbackRtspCamera*>(data);
                          GstElement* bin = gst_rtsp_media_get_element(media);
-                         static_cast<LoopbackRtspCamera*>(self)->RememberValve(
-                             gst_bin_get_by_name(GST_BIN(bin), "stall"));
+                         std::lock_guard lock(self->valvesMutex_);
+                         self->valves_.push_back(gst_bin_get_by_name(GST_BIN(bin), "stall"));  // keeps that ref
+                         g_object_set(self->valves_.back(), "drop", self->stalled_ ? TRUE : FALSE, nullptr);
                          gst_object_unref(bin);
                      }),
                      this);
@@ -177,7 +167,7 @@ void LoopbackRtspCamera::Start()
         throw std::runtime_error("loopback camera cannot listen on port " + std::to_string(options_.port));
     }
     port_ = gst_rtsp_server_get_bound_port(server_);
-    CameraStarted();
+    CountRunningCamera(+1);
     thread_ = std::thread([context = context_, loop = loop_] {
         g_main_context_push_thread_default(context);
         g_main_loop_run(loop);
@@ -197,7 +187,7 @@ void LoopbackRtspCamera::Stop()
         g_source_attach(shutdown, context_);
         g_source_unref(shutdown);
         thread_.join();
-        CameraStopped();
+        CountRunningCamera(-1);
     }
     if (serverSource_ != 0) {
         if (GSource* listening = g_main_context_find_source_by_id(context_, serverSource_)) {
@@ -205,7 +195,13 @@ void LoopbackRtspCamera::Stop()
         }
         serverSource_ = 0;
     }
-    ReleaseValves();
+    {
+        std::lock_guard lock(valvesMutex_);
+        for (GstElement* valve : valves_) {
+            gst_object_unref(valve);
+        }
+        valves_.clear();
+    }
     g_object_unref(server_);
     server_ = nullptr;
     g_main_loop_unref(loop_);
@@ -222,25 +218,6 @@ void LoopbackRtspCamera::SetStalled(bool stalled)
     for (GstElement* valve : valves_) {
         g_object_set(valve, "drop", stalled ? TRUE : FALSE, nullptr);
     }
-}
-
-void LoopbackRtspCamera::RememberValve(GstElement* valve)
-{
-    if (valve == nullptr) {
-        return;
-    }
-    std::lock_guard lock(valvesMutex_);
-    g_object_set(valve, "drop", stalled_ ? TRUE : FALSE, nullptr);
-    valves_.push_back(valve);  // keeps the reference gst_bin_get_by_name gave
-}
-
-void LoopbackRtspCamera::ReleaseValves()
-{
-    std::lock_guard lock(valvesMutex_);
-    for (GstElement* valve : valves_) {
-        gst_object_unref(valve);
-    }
-    valves_.clear();
 }
 
 }  // namespace test_support

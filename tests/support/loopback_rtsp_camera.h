@@ -49,13 +49,10 @@ public:
     // connections stay open.
     void SetStalled(bool stalled);
 
-    int Port() const { return port_; }
     std::string Url() const;
 
 private:
     std::string LaunchDescription() const;
-    void RememberValve(GstElement* valve);
-    void ReleaseValves();
 
     const LoopbackRtspCameraOptions options_;
     int port_ = 0;

@@ -1,6 +1,8 @@
 // The loopback test camera: serves H.264 over RTSP on 127.0.0.1 (a live test pattern or an MP4
 // file) and answers the plug-in's device link on the device port (8081 unless told otherwise),
-// prints its URL and runs until Ctrl-C.
+// prints its URL and runs until Ctrl-C (or SIGTERM). SIGUSR1 stalls the stream (sessions stay
+// connected, nothing is sent) and resumes it on the next SIGUSR1. With both parameter-set options
+// the stream carries no SPS at all.
 //
 //   loopback_camera [--port N] [--path /live] [--size WxH] [--fps N] [--key-interval N]
 //                   [--slices N] [--file movie.mp4] [--no-sdp-parameter-sets]
@@ -107,12 +109,13 @@ int main(int argc, char** argv)
         return 2;
     }
 
-    // Block the stop signals before any thread starts, so that every thread inherits the mask and
-    // only sigwait below receives them.
+    // Block the stop and stall signals before any thread starts, so that every thread inherits the
+    // mask and only sigwait below receives them.
     sigset_t stopSignals;
     sigemptyset(&stopSignals);
     sigaddset(&stopSignals, SIGINT);
     sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGUSR1);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
     test_support::LoopbackRtspCamera camera(options.camera);
@@ -135,8 +138,14 @@ int main(int argc, char** argv)
     std::printf("%s\ndevice link on 127.0.0.1:%u\n", camera.Url().c_str(), device->port());
     std::fflush(stdout);
 
+    bool stalled = false;
     int signal = 0;
-    sigwait(&stopSignals, &signal);
+    while (sigwait(&stopSignals, &signal) == 0 && signal == SIGUSR1) {
+        stalled = !stalled;
+        camera.SetStalled(stalled);
+        std::printf("stream %s\n", stalled ? "stalled" : "resumed");
+        std::fflush(stdout);
+    }
     device->Stop();
     camera.Stop();
     return 0;

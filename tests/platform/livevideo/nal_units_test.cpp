@@ -11,49 +11,44 @@
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-using livevideo::NalAssembler;
-using livevideo::ParameterSetRepeater;
+using Units = std::vector<Bytes>;
 
+// Keeps every unit handed to it.
 struct Sink {
-    std::vector<Bytes> units;
+    Units units;
     void operator()(const uint8_t* data, size_t size) { units.emplace_back(data, data + size); }
 };
 
-void Push(NalAssembler& assembler, const Bytes& packet, Sink& sink)
-{
-    assembler.push(packet.data(), packet.size(), sink);
-}
+struct Assembler : livevideo::NalAssembler, Sink {
+    void Push(const Bytes& packet) { push(packet.data(), packet.size(), static_cast<Sink&>(*this)); }
+    void Flush() { flush(static_cast<Sink&>(*this)); }
+};
 
 TEST(NalAssembler, JoinsFragmentsAndSplitsAggregatesIntoWholeUnits)
 {
-    NalAssembler assembler;
-    Sink sink;
-    Push(assembler, {0, 0, 0, 1, 0x65, 0xAA}, sink);  // first fragment of a key frame
-    Push(assembler, {0xBB, 0x00, 0xCC}, sink);        // the fragments after it
-    Push(assembler, {0x00, 0xDD}, sink);
-    EXPECT_TRUE(sink.units.empty()) << "a unit is whole only once the next one begins";
-    Push(assembler, {0, 0, 0, 1, 0x67, 0x11, 0, 0, 1, 0x68, 0x22, 0, 0, 0, 1, 0x41, 0x33}, sink);
-    EXPECT_EQ(sink.units, (std::vector<Bytes>{{0x65, 0xAA, 0xBB, 0x00, 0xCC, 0x00, 0xDD}, {0x67, 0x11}, {0x68, 0x22}}));
-    assembler.flush(sink);
-    EXPECT_EQ(sink.units.back(), (Bytes{0x41, 0x33}));
+    Assembler a;
+    a.Push({0, 0, 0, 1, 0x65, 0xAA});  // first fragment of a key frame, then the fragments after it
+    a.Push({0xBB, 0x00, 0xCC});
+    a.Push({0x00, 0xDD});
+    EXPECT_TRUE(a.units.empty()) << "a unit is whole only once the next one begins";
+    a.Push({0, 0, 0, 1, 0x67, 0x11, 0, 0, 1, 0x68, 0x22, 0, 0, 0, 1, 0x41, 0x33});
+    EXPECT_EQ(a.units, (Units{{0x65, 0xAA, 0xBB, 0x00, 0xCC, 0x00, 0xDD}, {0x67, 0x11}, {0x68, 0x22}}));
+    a.Flush();
+    EXPECT_EQ(a.units.back(), (Bytes{0x41, 0x33}));
 }
 
 TEST(NalAssembler, DropsContinuationsWithoutTheirStartAndUnitsPastTheBound)
 {
-    NalAssembler assembler;
-    Sink sink;
-    Push(assembler, {0x12, 0x34}, sink);  // joined in the middle of a fragmented unit
-    assembler.flush(sink);
-    EXPECT_TRUE(sink.units.empty());
-
-    Push(assembler, {0, 0, 1, 0x65}, sink);
+    Assembler a;
+    a.Push({0x12, 0x34});  // joined in the middle of a fragmented unit
+    a.Push({0, 0, 1, 0x65});
     const Bytes chunk(1024 * 1024, 0x5A);
-    for (size_t total = 0; total <= NalAssembler::kMaxNalSize; total += chunk.size()) {
-        Push(assembler, chunk, sink);
+    for (size_t total = 0; total <= livevideo::NalAssembler::kMaxNalSize; total += chunk.size()) {
+        a.Push(chunk);
     }
-    Push(assembler, {0, 0, 1, 0x41, 0x01}, sink);
-    assembler.flush(sink);
-    EXPECT_EQ(sink.units, (std::vector<Bytes>{{0x41, 0x01}}));
+    a.Push({0, 0, 1, 0x41, 0x01});
+    a.Flush();
+    EXPECT_EQ(a.units, (Units{{0x41, 0x01}}));
 }
 
 TEST(ParameterSetRepeater, SendsKeptSetsAgainOnlyBeforeKeyFramesThatLackThem)
@@ -61,46 +56,20 @@ TEST(ParameterSetRepeater, SendsKeptSetsAgainOnlyBeforeKeyFramesThatLackThem)
     const Bytes sps{0x67, 0x42}, pps{0x68, 0xCE}, newSps{0x67, 0x4D}, newPps{0x68, 0xEE};
     const Bytes idr{0x65, 0x88}, idrSecondSlice{0x65, 0x08}, p{0x41, 0x9A};
     const Bytes extradata{0, 0, 0, 1, 0x67, 0x42, 0, 0, 0, 1, 0x68, 0xCE};
-    ParameterSetRepeater repeater;
+    livevideo::ParameterSetRepeater repeater;
     repeater.load(extradata.data(), extradata.size());
     Sink sink;
-    auto pass = [&](const Bytes& nal) { repeater.pass(nal.data(), nal.size(), sink); };
-
     repeater.start(sink);
-    pass(idr);  // follows the description's sets: nothing added
-    pass(p);
-    pass(idr);  // lacks them: both again
-    pass(idrSecondSlice);
-    pass(newSps);
-    pass(newPps);
-    pass(idr);  // came with its own
-    pass(idr);  // lacks them: the stream's newer sets
-    EXPECT_EQ(sink.units, (std::vector<Bytes>{sps, pps, idr, p, sps, pps, idr, idrSecondSlice, newSps, newPps, idr,
-                                              newSps, newPps, idr}));
+    // The first key frame follows the description's sets; the third comes with the stream's own.
+    for (const Bytes& nal : {idr, p, idr, idrSecondSlice, newSps, newPps, idr, idr}) {
+        repeater.pass(nal.data(), nal.size(), sink);
+    }
+    EXPECT_EQ(sink.units, (Units{sps, pps, idr, p, sps, pps, idr, idrSecondSlice, newSps, newPps, idr, newSps,
+                                 newPps, idr}));
 }
 
-TEST(ParameterSetRepeater, ReadsAvcCAndKeepsWhatPrecedesACutOffRecord)
+TEST(RtspUrl, GoesOverTcpUnlessItsOptionsChooseATransport)
 {
-    const Bytes avcc{1, 0x42, 0xC0, 0x1E, 0xFF, 0xE1, 0, 2, 0x67, 0x42, 1, 0, 2, 0x68, 0xCE};
-    ParameterSetRepeater repeater;
-    Sink whole;
-    repeater.load(avcc.data(), avcc.size());
-    repeater.start(whole);
-    EXPECT_EQ(whole.units, (std::vector<Bytes>{{0x67, 0x42}, {0x68, 0xCE}}));
-
-    Sink cut;
-    repeater.load(avcc.data(), avcc.size() - 1);  // the PPS record claims a byte more than is there
-    repeater.start(cut);
-    EXPECT_EQ(cut.units, (std::vector<Bytes>{{0x67, 0x42}}));
-}
-
-TEST(RtspUrl, AcceptsOnlyRtspWithAHostAndTcpUnlessTheUrlChoosesATransport)
-{
-    EXPECT_TRUE(livevideo::isRtspUrl("rtsp://10.1.2.3/live"));
-    EXPECT_TRUE(livevideo::isRtspUrl("RTSPS://camera:322/x"));
-    EXPECT_FALSE(livevideo::isRtspUrl("rtsp://"));
-    EXPECT_FALSE(livevideo::isRtspUrl("rtsp:///live"));
-    EXPECT_FALSE(livevideo::isRtspUrl("file:///etc/passwd"));
     EXPECT_FALSE(livevideo::urlChoosesTransport("rtsp://camera/live"));
     EXPECT_FALSE(livevideo::urlChoosesTransport("rtsp://camera/live?channel=1&tcp"));
     EXPECT_TRUE(livevideo::urlChoosesTransport("rtsp://camera/live?udp"));
