@@ -25,7 +25,11 @@ void CrossThreadCall::postAndWait(const std::shared_ptr<CrossThreadCall>& call, 
         delete userData;
         throw script_error("Could not marshal to main thread");
     }
-    while (!call->m_returned && !host.isShutDown()) {
+    while (!call->m_returned) {
+        if (host.isShutDown() && !call->m_started) {
+            call->m_abandoned = true;
+            break;
+        }
         call->m_condition.wait_for(guard, std::chrono::milliseconds(10));
     }
     if (host.isShutDown()) throw script_error("Shutting down");
@@ -38,6 +42,11 @@ void CrossThreadCall::syncCallCallback(void* userData) {
     std::unique_ptr<CallRef> reference(static_cast<CallRef*>(userData));
     std::shared_ptr<CrossThreadCall> call = reference->lock();
     if (!call) return;  // the caller has already left
+    {
+        std::lock_guard<std::mutex> guard(call->m_mutex);
+        if (call->m_abandoned) return;
+        call->m_started = true;
+    }
     std::shared_ptr<script_error> error;
     try {
         call->m_functor->call();
@@ -56,6 +65,11 @@ void CrossThreadCall::syncCallCallback(void* userData) {
         call->m_returned = true;
     }
     call->m_condition.notify_one();
+}
+
+void CrossThreadCall::post(BrowserHost& host, std::shared_ptr<FunctorCall> functor) {
+    auto* call = new CrossThreadCall(std::move(functor));
+    if (!host.postToMainThread(&CrossThreadCall::postCallCallback, call)) delete call;
 }
 
 void CrossThreadCall::postCallCallback(void* userData) {

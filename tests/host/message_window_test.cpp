@@ -25,15 +25,11 @@ bool classExists(const std::wstring& name) {
 
 TEST(MessageWindow, RunsEveryPostedRecordExactlyOnceWhateverThreadPostedIt) {
     FB::WinMessageWindow window;
-    constexpr int kThreads = 6;
-    constexpr int kPerThread = 150;
-    std::vector<std::atomic<int>> runs(kThreads * kPerThread);
+    std::vector<std::atomic<int>> runs(6 * 150);
     std::vector<std::thread> posters;
-    for (int t = 0; t < kThreads; ++t) {
+    for (int t = 0; t < 6; ++t) {
         posters.emplace_back([&, t] {
-            for (int i = 0; i < kPerThread; ++i) {
-                ASSERT_TRUE(window.postCall(&countRun, &runs[t * kPerThread + i]));
-            }
+            for (int i = 0; i < 150; ++i) EXPECT_TRUE(window.postCall(&countRun, &runs[t * 150 + i]));
         });
     }
     for (auto& poster : posters) poster.join();
@@ -52,7 +48,7 @@ TEST(MessageWindow, EachWindowGetsTheNextNumberedClass) {
     EXPECT_TRUE(classExists(L"FBEventWindow" + std::to_wstring(next + 1)));
 }
 
-TEST(MessageWindow, RecordsStillQueuedWhenTheWindowGoesAreFreedWithoutRunning) {
+TEST(MessageWindow, RecordsQueuedWhenTheWindowGoesAreFreedUnrunAndACallMayDestroyItsWindow) {
     std::atomic<int> runs{0};
     HWND hwnd = nullptr;
     {
@@ -63,23 +59,10 @@ TEST(MessageWindow, RecordsStillQueuedWhenTheWindowGoesAreFreedWithoutRunning) {
     }
     platform::testing::pumpPendingMessages();
     EXPECT_EQ(runs.load(), 0);
-    // Posting to the gone window fails and the record is not kept.
     EXPECT_FALSE(PostMessageW(hwnd, FB::kAsyncCallMessage, 0, 0));
-}
 
-TEST(MessageWindow, CallMayDestroyItsOwnWindow) {
-    struct Context {
-        FB::WinMessageWindow* window;
-        int runs = 0;
-    };
-    Context context{new FB::WinMessageWindow};
-    ASSERT_TRUE(context.window->postCall(
-        [](void* data) {
-            auto* ctx = static_cast<Context*>(data);
-            ++ctx->runs;
-            delete ctx->window;
-        },
-        &context));
+    static FB::WinMessageWindow* doomed = new FB::WinMessageWindow;
+    ASSERT_TRUE(doomed->postCall([](void* slot) { countRun(slot), delete doomed; }, &runs));
     platform::testing::pumpPendingMessages();
-    EXPECT_EQ(context.runs, 1);
+    EXPECT_EQ(runs.load(), 1);
 }
