@@ -95,7 +95,6 @@ public:
     int InvokeDelayed(int delay, const JSObjectPtr& func, const VariantList& args,
                       const std::string& fname);
     JSObjectPtr getCallHelper();
-    std::string callHelperName() const { return m_callHelperName; }
 
     void keepObject(const JSAPIPtr& object);
     void dropObject(const JSAPIPtr& object);

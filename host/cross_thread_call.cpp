@@ -25,10 +25,16 @@ void CrossThreadCall::postAndWait(const std::shared_ptr<CrossThreadCall>& call, 
         delete userData;
         throw script_error("Could not marshal to main thread");
     }
+    bool sawShutdown = false;
     while (!call->m_returned) {
         if (host.isShutDown() && !call->m_started) {
-            call->m_abandoned = true;
-            break;
+            // The shutdown runs every pending call at once: give this one a slice to start, then
+            // leave without it.
+            if (sawShutdown) {
+                call->m_abandoned = true;
+                break;
+            }
+            sawShutdown = true;
         }
         call->m_condition.wait_for(guard, std::chrono::milliseconds(10));
     }

@@ -22,6 +22,16 @@ protected:
         if (!host->isShutDown()) host->shutdown();
         TestBrowserHost::pump();
     }
+    // The script_error text that a call made on this thread ends with ("" when it returned).
+    template <typename Call>
+    std::string errorOf(Call call) {
+        try {
+            host->runOnMainThread(call);
+        } catch (const FB::script_error& e) {
+            return e.what();
+        }
+        return "";
+    }
     // Runs `work` on a worker while this (main) thread pumps; a bounded number of passes.
     template <typename Work>
     void onWorkerWhilePumping(Work work) {
@@ -32,103 +42,81 @@ protected:
         }
         worker.join();
     }
-    // The script_error text a call made on a worker ends with ("" when it returned).
+    // Starts a worker that makes `call` (nobody pumps) and stores its error text in `message`;
+    // returns once the call is being posted.
     template <typename Call>
-    std::string errorOnWorker(Call call, bool pump = true) {
-        std::string message;
-        auto work = [&] {
-            try {
-                host->runOnMainThread(call);
-            } catch (const FB::script_error& e) {
-                message = e.what();
-            }
-        };
-        if (pump) onWorkerWhilePumping(work);
-        else std::thread(work).join();
-        return message;
+    std::thread waitingWorker(Call call) {
+        const int before = posts;
+        std::thread worker([call, this] { message = errorOf(call); });
+        while (posts == before) std::this_thread::yield();
+        return worker;
     }
+    CrossThreadCalls() { host->beforePost = [this] { ++posts; }; }
     std::shared_ptr<TestBrowserHost> host = TestBrowserHost::create();
+    std::atomic<int> posts{0};
+    std::string message;
 };
 
 }  // namespace
 
-TEST_F(CrossThreadCalls, SynchronousCallFromWorkerRunsOnMainThreadAndReturnsResultsUnchanged) {
-    const auto mainThread = std::this_thread::get_id();
+TEST_F(CrossThreadCalls, SynchronousCallFromWorkerRunsOnMainThreadAndReturnsResultOrError) {
     std::thread::id ranOn;
     int answer = 0;
     bool flag = true;
-    long negative = 0;
     FB::variant empty(1);
+    std::string other;
     onWorkerWhilePumping([&] {
         answer = host->runOnMainThread([&] { return ranOn = std::this_thread::get_id(), 42; });
         flag = host->runOnMainThread([] { return false; });
-        negative = host->runOnMainThread([] { return -1L; });
         empty = host->runOnMainThread([] { return FB::variant(); });
+        message = errorOf([]() -> FB::variant { throw FB::invalid_member("frob"); });
+        // Not a script error: the worker is still released, with an error rather than a hang.
+        other = errorOf([]() -> int { throw std::logic_error("broken"); });
     });
-    EXPECT_EQ(ranOn, mainThread);
+    EXPECT_EQ(ranOn, std::this_thread::get_id());
     EXPECT_EQ(answer, 42);
     EXPECT_FALSE(flag);
-    EXPECT_EQ(negative, -1);
     EXPECT_TRUE(empty.isEmpty());
-}
-
-TEST_F(CrossThreadCalls, ErrorsRaisedOnMainThreadReachTheWaitingWorkerAsScriptErrors) {
-    EXPECT_EQ(errorOnWorker([]() -> FB::variant { throw FB::invalid_member("frob"); }),
-              "The specified member does not exist: frob");
-    // Not a script error: the worker is still released, with an error rather than a hang.
-    EXPECT_EQ(errorOnWorker([]() -> int { throw std::logic_error("broken"); }), "broken");
+    EXPECT_EQ(message, "The specified member does not exist: frob");
+    EXPECT_EQ(other, "broken");
 }
 
 TEST_F(CrossThreadCalls, WorkerCannotMarshalWhenPostingFailsOrAfterShutdownButMainThreadRunsInline) {
     bool ran = false;
+    std::string afterShutdown;
     host->refusePosts = true;
-    EXPECT_EQ(errorOnWorker([&] { ran = true; }), "Could not marshal to main thread");
+    onWorkerWhilePumping([&] { message = errorOf([&] { ran = true; }); });
     host->refusePosts = false;
     host->shutdown();
-    EXPECT_EQ(errorOnWorker([&] { ran = true; }), "Could not marshal to main thread");
-    TestBrowserHost::pump();
+    onWorkerWhilePumping([&] { afterShutdown = errorOf([&] { ran = true; }); });
+    EXPECT_EQ(message, "Could not marshal to main thread");
+    EXPECT_EQ(afterShutdown, "Could not marshal to main thread");
     EXPECT_FALSE(ran);
     EXPECT_EQ(host->runOnMainThread([] { return 7; }), 7);
 }
 
 TEST_F(CrossThreadCalls, WaitingWorkerLeavesWithShuttingDownSoonAfterShutdownRanItsCallOnce) {
     std::atomic<int> runs{0};
-    std::atomic<bool> waiting{false};
-    Clock::time_point left;
-    std::string message;
-    std::thread worker([&] {
-        waiting = true;
-        message = errorOnWorker([&] { ++runs; }, false);
-        left = Clock::now();
-    });
-    // The call is queued but the main thread does not pump: the worker is still waiting.
-    while (!waiting) std::this_thread::yield();
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    std::thread worker = waitingWorker([&] { ++runs; });
     const auto shutdownAt = Clock::now();
     host->shutdown();
     worker.join();
+    EXPECT_LT(Clock::now() - shutdownAt, std::chrono::milliseconds(500));
     TestBrowserHost::pump();  // the call's late message runs nothing
     EXPECT_EQ(message, "Shutting down");
     EXPECT_EQ(runs, 1);
-    EXPECT_LT(left - shutdownAt, std::chrono::milliseconds(500));
 }
 
 TEST_F(CrossThreadCalls, WorkerWaitsForACallTheShutdownIsRunningBeforeItLeaves) {
-    std::atomic<bool> waiting{false}, finished{false}, finishedWhenLeft{false};
-    std::thread worker([&] {
-        waiting = true;
-        std::vector<int> output;  // the caller's own data, written by the call
-        EXPECT_EQ(errorOnWorker([&] {
-            std::this_thread::sleep_for(std::chrono::milliseconds(40));
-            output.push_back(1), finished = true;
-        }, false), "Shutting down");
-        finishedWhenLeft = finished.load();
+    std::atomic<int> callerStillThere{-1};  // -1: the call never started
+    std::thread worker = waitingWorker([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(40));
+        callerStillThere = message.empty();
     });
-    while (!waiting) std::this_thread::yield();
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
     host->shutdown();  // runs the call here, on the main thread
     worker.join();
-    EXPECT_EQ(finishedWhenLeft, finished.load());
+    EXPECT_EQ(message, "Shutting down");
+    EXPECT_NE(callerStillThere, 0);
 }
 
 // The binding refuses a post because the host has just shut down, after the shutdown already
@@ -143,20 +131,17 @@ TEST_F(CrossThreadCalls, PostRefusedAfterShutdownTookTheCallCountsAsPosted) {
     EXPECT_EQ(kept.use_count(), 1);
 
     host = TestBrowserHost::create();
-    std::atomic<bool> inPost{false}, ran{false};
-    host->beforePost = [&] {  // on the worker, while it holds its call
-        inPost = true;
+    host->beforePost = [&] {  // on the worker, which holds its call meanwhile
+        ++posts;
         while (!host->isShutDown()) std::this_thread::yield();
         std::this_thread::sleep_for(std::chrono::milliseconds(20));  // the shutdown reaches the call
         host->refusePosts = true;
     };
-    std::string message;
-    std::thread worker([&] { message = errorOnWorker([&] { ran = true; }, false); });
-    while (!inPost) std::this_thread::yield();
+    std::thread worker = waitingWorker([&] { ++runs; });
     host->shutdown();
     worker.join();
     EXPECT_EQ(message, "Shutting down");
-    EXPECT_FALSE(ran);  // its caller gave up before it started
+    EXPECT_EQ(runs, 2);  // the shutdown ran it
 }
 
 TEST_F(CrossThreadCalls, QueuedCallsRunFromTheirMessagesNeverInlineAndDropTheirErrors) {
@@ -185,26 +170,15 @@ TEST_F(CrossThreadCalls, QueuedCallsPendingAtShutdownRunOnceAndLaterOnesAreRelea
     EXPECT_EQ(runs, 3);
 }
 
-TEST(AsyncCallManager, NumbersCallsFromTwoAndRunsEachAtMostOnceEvenForAGoneManager) {
-    auto manager = std::make_shared<FB::AsyncCallManager>();
+TEST(AsyncCallManager, NumbersCallsFromTwoAndALateMessageForAGoneManagerRunsNothing) {
     int runs = 0;
-    auto count = [](void* data) { ++*static_cast<int*>(data); };
-    FB::AsyncCallDataPtr first = manager->registerCall(count, &runs);
-    FB::AsyncCallDataPtr second = manager->registerCall(count, &runs);
+    auto manager = std::make_shared<FB::AsyncCallManager>();
+    FB::AsyncCallDataPtr first = manager->registerCall([](void* data) { ++*static_cast<int*>(data); }, &runs);
     EXPECT_EQ(first->id, 2);
-    EXPECT_EQ(second->id, 3);
-    FB::AsyncCallManager::runCall(FB::AsyncCallManager::tokenOf(first));
-    FB::AsyncCallManager::runCall(FB::AsyncCallManager::tokenOf(first));
-    EXPECT_EQ(runs, 1);
-    manager->shutdown();  // runs the second
-    FB::AsyncCallManager::runCall(FB::AsyncCallManager::tokenOf(second));
-    EXPECT_EQ(runs, 2);
-    EXPECT_EQ(manager->registerCall(count, &runs), nullptr);
-
-    auto other = std::make_shared<FB::AsyncCallManager>();
-    void* token = FB::AsyncCallManager::tokenOf(other->registerCall(count, &runs));
-    other.reset();
+    void* token = FB::AsyncCallManager::tokenOf(first);
+    first.reset();
+    manager.reset();
     FB::AsyncCallManager::runCall(token);
     FB::AsyncCallManager::runCall(reinterpret_cast<void*>(uintptr_t(0xdeadbeef)));
-    EXPECT_EQ(runs, 2);
+    EXPECT_EQ(runs, 0);
 }

@@ -40,9 +40,7 @@ TEST(MessageWindow, RunsEveryPostedRecordExactlyOnceWhateverThreadPostedIt) {
 
 TEST(MessageWindow, EachWindowGetsTheNextNumberedClass) {
     const uint32_t next = FB::WinMessageWindow::windowCounter();
-    FB::WinMessageWindow first;
-    FB::WinMessageWindow second;
-    EXPECT_NE(first.getHWND(), second.getHWND());
+    FB::WinMessageWindow first, second;
     EXPECT_EQ(FB::WinMessageWindow::windowCounter(), next + 2);
     EXPECT_TRUE(classExists(L"FBEventWindow" + std::to_wstring(next)));
     EXPECT_TRUE(classExists(L"FBEventWindow" + std::to_wstring(next + 1)));
