@@ -15,10 +15,6 @@ namespace {
 
 class BrowserHostTest : public ::testing::Test {
 protected:
-    void TearDown() override {
-        if (!host->isShutDown()) host->shutdown();
-        TestBrowserHost::pump();
-    }
     // A page function (or member) that notes "<tag> <first argument>".
     testsupport::PageFunctionBody noting(const std::string& tag) {
         return [this, tag](const FB::VariantList& args) {
@@ -80,9 +76,7 @@ TEST_F(BrowserHostTest, LogToPageReachesTheConsoleFromTheMainThreadQueueWhenEnab
 TEST_F(BrowserHostTest, RetainedObjectsAreDroppedAndShutDownWithTheHost) {
     auto api = std::make_shared<ShutdownCountingApi>();
     auto dropped = std::make_shared<ShutdownCountingApi>();
-    host->keepObject(api);
-    host->keepObject(api);
-    host->keepObject(dropped);
+    for (const auto& object : {api, api, dropped}) host->keepObject(object);
     std::thread([&] { host->dropObject(dropped); }).join();
     EXPECT_EQ(host->releaseDeferredCount, 0);  // not from another thread
     EXPECT_EQ(dropped.use_count(), 1);

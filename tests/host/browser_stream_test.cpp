@@ -12,9 +12,6 @@ namespace {
 
 class BrowserStreams : public ::testing::Test {
 protected:
-    void TearDown() override {
-        if (!host->isShutDown()) host->shutdown();
-    }
     std::shared_ptr<TestStream> open(bool seekable = false) {
         return std::static_pointer_cast<TestStream>(
             host->openStream("http://camera/config.json", sink, true, seekable, 4));

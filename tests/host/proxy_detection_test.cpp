@@ -49,7 +49,6 @@ TEST(SystemProxyDetection, ReadsTheUsersInternetSettingsAndReportsFailuresAsNoPr
 
     auto host = testsupport::TestBrowserHost::create();
     EXPECT_TRUE(host->detectProxySettings(settings, "http://camera/"));
-    host->shutdown();
     test_support::writeInternetSettings(0, L"http=proxy.lan:3128");
     EXPECT_FALSE(detector.detectProxy(settings, "http://camera/"));
 }

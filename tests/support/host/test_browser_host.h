@@ -19,6 +19,10 @@ namespace testsupport {
 class TestBrowserHost : public FB::BrowserHost {
 public:
     static std::shared_ptr<TestBrowserHost> create();
+    // A host the test left running is shut down on the main thread as it goes.
+    ~TestBrowserHost() override {
+        if (!isShutDown()) shutdown();
+    }
 
     void* getBrowserContext() override { return this; }
     FB::DOM::DocumentPtr documentObject() override { return createDOMDocument(page.document); }
