@@ -59,7 +59,8 @@ TEST(MessageWindow, RecordsQueuedWhenTheWindowGoesAreFreedUnrunAndACallMayDestro
     EXPECT_EQ(runs.load(), 0);
     EXPECT_FALSE(PostMessageW(hwnd, FB::kAsyncCallMessage, 0, 0));
 
-    static FB::WinMessageWindow* doomed = new FB::WinMessageWindow;
+    static FB::WinMessageWindow* doomed;
+    doomed = new FB::WinMessageWindow;
     ASSERT_TRUE(doomed->postCall([](void* slot) { countRun(slot), delete doomed; }, &runs));
     platform::testing::pumpPendingMessages();
     EXPECT_EQ(runs.load(), 1);
