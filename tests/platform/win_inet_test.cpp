@@ -22,21 +22,19 @@ std::unique_ptr<BYTE[]> queryProxy() {
     return buffer;
 }
 
-DWORD accessType() { return reinterpret_cast<const INTERNET_PROXY_INFO*>(queryProxy().get())->dwAccessType; }
-
 }  // namespace
 
-TEST(InternetProxyOption, EnabledProxyGivesNamedListAndBypassOtherwiseDirectAccess) {
+TEST(InternetProxyOption, EnabledProxyGivesNamedListAndBypassInOneBufferOtherwiseDirectAccess) {
     test_support::ScopedMachineFolders folders;
-    EXPECT_EQ(accessType(), static_cast<DWORD>(INTERNET_OPEN_TYPE_DIRECT));
-    test_support::writeInternetSettings(1, L"http=p:3128 socks=s:1080", L"<local>");
-    auto buffer = queryProxy();
-    const auto* info = reinterpret_cast<const INTERNET_PROXY_INFO*>(buffer.get());
-    EXPECT_EQ(info->dwAccessType, static_cast<DWORD>(INTERNET_OPEN_TYPE_PROXY));
-    EXPECT_EQ(std::wstring(info->lpszProxy), L"http=p:3128 socks=s:1080");
-    EXPECT_EQ(std::wstring(info->lpszProxyBypass), L"<local>");
-    test_support::writeInternetSettings(0, L"p:80", L"");
-    EXPECT_EQ(accessType(), static_cast<DWORD>(INTERNET_OPEN_TYPE_DIRECT));
+    for (DWORD enable : {1, 0}) {
+        test_support::writeInternetSettings(enable, L"http=p:3128 socks=s:1080", L"<local>");
+        auto buffer = queryProxy();
+        const auto* info = reinterpret_cast<const INTERNET_PROXY_INFO*>(buffer.get());
+        const DWORD access = enable ? INTERNET_OPEN_TYPE_PROXY : INTERNET_OPEN_TYPE_DIRECT;
+        EXPECT_EQ(info->dwAccessType, access);
+        EXPECT_EQ(std::wstring(info->lpszProxy), enable ? L"http=p:3128 socks=s:1080" : L"");
+        EXPECT_EQ(std::wstring(info->lpszProxyBypass), enable ? L"<local>" : L"");
+    }
 }
 
 TEST(InternetProxyOption, SwitchedFailureIsRefusedWithItsErrorWhoseSystemTextIsAllocated) {
