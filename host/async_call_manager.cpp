@@ -68,11 +68,11 @@ AsyncCallDataPtr AsyncCallManager::registerCall(AsyncCallFunction fn, void* user
     return record;
 }
 
-void AsyncCallManager::unregisterCall(const AsyncCallDataPtr& record) {
-    if (!record) return;
+bool AsyncCallManager::unregisterCall(const AsyncCallDataPtr& record) {
+    if (!record) return false;
     std::lock_guard<std::recursive_mutex> guard(m_lock);
-    m_pending.erase(record->token);
     tokens().remove(record->token);
+    return m_pending.erase(record->token) != 0;
 }
 
 AsyncCallDataPtr AsyncCallManager::takePending(uintptr_t token) {
@@ -94,20 +94,14 @@ void AsyncCallManager::runCall(void* token) {
 }
 
 void AsyncCallManager::shutdown() {
-    std::lock_guard<std::recursive_mutex> guard(m_lock);
-    m_shutDown = true;
-    // A call run here may register nothing new (refused above) but may look at the set; walk a copy.
     std::map<uintptr_t, AsyncCallDataPtr> pending;
-    pending.swap(m_pending);
-    for (const auto& entry : pending) {
-        tokens().remove(entry.first);
-        runRecord(entry.second);
+    {
+        std::lock_guard<std::recursive_mutex> guard(m_lock);
+        m_shutDown = true;
+        pending.swap(m_pending);
+        for (const auto& entry : pending) tokens().remove(entry.first);
     }
-}
-
-size_t AsyncCallManager::pendingCount() {
-    std::lock_guard<std::recursive_mutex> guard(m_lock);
-    return m_pending.size();
+    for (const auto& entry : pending) runRecord(entry.second);
 }
 
 }  // namespace FB

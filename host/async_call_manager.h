@@ -37,8 +37,12 @@ public:
 
     // Null once the manager has shut down: nothing may be queued that would never run.
     AsyncCallDataPtr registerCall(AsyncCallFunction fn, void* userData);
-    void unregisterCall(const AsyncCallDataPtr& record);
+    // True when the record was still pending and is now withdrawn (it will never run); false when
+    // it was already taken to run, by its message or by shutdown.
+    bool unregisterCall(const AsyncCallDataPtr& record);
     // Runs every call still pending, now, on the calling thread; later registrations are refused.
+    // The calls run outside the lock: one may wait for a thread that is itself inside
+    // unregisterCall.
     void shutdown();
 
     // What the host posts: runCall with the record's token as its user data.
@@ -46,8 +50,6 @@ public:
     static void* tokenOf(const AsyncCallDataPtr& record) {
         return reinterpret_cast<void*>(record->token);
     }
-
-    size_t pendingCount();
 
 private:
     AsyncCallDataPtr takePending(uintptr_t token);

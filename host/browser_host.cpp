@@ -5,7 +5,6 @@
 #include "scripting/utf8_tools.h"
 
 #include <cstdio>
-#include <exception>
 
 namespace FB {
 
@@ -43,9 +42,11 @@ bool BrowserHost::postToMainThread(AsyncCallFunction fn, void* userData) {
     if (isShutDown()) return false;
     AsyncCallDataPtr record = m_asyncCallManager->registerCall(fn, userData);
     if (!record) return false;
-    bool posted = postAsyncCall(&AsyncCallManager::runCall, AsyncCallManager::tokenOf(record));
-    if (!posted) m_asyncCallManager->unregisterCall(record);
-    return posted;
+    if (postAsyncCall(&AsyncCallManager::runCall, AsyncCallManager::tokenOf(record))) return true;
+    // A binding that refuses because the host has just shut down may do so after the shutdown
+    // took the record: the call then runs (or ran) there, once, and its user data is no longer
+    // the caller's to free.
+    return !m_asyncCallManager->unregisterCall(record);
 }
 
 void BrowserHost::navigate(const std::string&, const std::string&) {}
@@ -103,7 +104,7 @@ void BrowserHost::logToConsole(void* userData) {
         std::printf("Logging: %s\n", request->message.c_str());
         JSObjectPtr console = window->getProperty<JSObjectPtr>("console");
         if (console) console->Invoke("log", VariantList{variant(request->message)});
-    } catch (const std::exception&) {
+    } catch (...) {
         frameworkLog("BrowserHost", "Logging to browser console failed");
     }
 }
@@ -125,11 +126,6 @@ void BrowserHost::freeRetainedObjects() {
     std::lock_guard<std::recursive_mutex> guard(m_retainLock);
     m_retainedObjects.clear();
     releaseDeferredObjects();
-}
-
-size_t BrowserHost::retainedObjectCount() {
-    std::lock_guard<std::recursive_mutex> guard(m_retainLock);
-    return m_retainedObjects.size();
 }
 
 void BrowserHost::shutdown() {

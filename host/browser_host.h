@@ -79,6 +79,7 @@ public:
     bool onMainThread() const { return std::this_thread::get_id() == m_mainThreadId; }
     bool isShutDown() const { return m_isShutDown.load(); }
     // False, with nothing queued, once the host is shut down or when the binding cannot post.
+    // True means fn(userData) runs exactly once: from its message, or during shutdown.
     bool postToMainThread(AsyncCallFunction fn, void* userData);
 
     // Cross-thread front ends; defined in cross_thread_call.h.
@@ -86,18 +87,18 @@ public:
     std::invoke_result_t<F&> runOnMainThread(F boundCall);
     template <typename K, typename F>
     void queueOnMainThread(const std::shared_ptr<K>& reference, F boundCall);
+    template <typename F>
+    void queueOnMainThread(F boundCall);
 
     // Calls func (or its member fname) through the page helper after `delay` ms; -1 without a
     // window or helper.
     int InvokeDelayed(int delay, const JSObjectPtr& func, const VariantList& args,
                       const std::string& fname);
     JSObjectPtr getCallHelper();
-    std::string callHelperName() const { return m_callHelperName; }
 
     void keepObject(const JSAPIPtr& object);
     void dropObject(const JSAPIPtr& object);
     void freeRetainedObjects();
-    size_t retainedObjectCount();
 
     // The main-thread half of logToPage; takes ownership of the request.
     static void logToConsole(void* request);

@@ -25,7 +25,17 @@ void CrossThreadCall::postAndWait(const std::shared_ptr<CrossThreadCall>& call, 
         delete userData;
         throw script_error("Could not marshal to main thread");
     }
-    while (!call->m_returned && !host.isShutDown()) {
+    bool sawShutdown = false;
+    while (!call->m_returned) {
+        if (host.isShutDown() && !call->m_started) {
+            // The shutdown runs every pending call at once: give this one a slice to start, then
+            // leave without it.
+            if (sawShutdown) {
+                call->m_abandoned = true;
+                break;
+            }
+            sawShutdown = true;
+        }
         call->m_condition.wait_for(guard, std::chrono::milliseconds(10));
     }
     if (host.isShutDown()) throw script_error("Shutting down");
@@ -38,6 +48,11 @@ void CrossThreadCall::syncCallCallback(void* userData) {
     std::unique_ptr<CallRef> reference(static_cast<CallRef*>(userData));
     std::shared_ptr<CrossThreadCall> call = reference->lock();
     if (!call) return;  // the caller has already left
+    {
+        std::lock_guard<std::mutex> guard(call->m_mutex);
+        if (call->m_abandoned) return;
+        call->m_started = true;
+    }
     std::shared_ptr<script_error> error;
     try {
         call->m_functor->call();
@@ -56,6 +71,11 @@ void CrossThreadCall::syncCallCallback(void* userData) {
         call->m_returned = true;
     }
     call->m_condition.notify_one();
+}
+
+void CrossThreadCall::post(BrowserHost& host, std::shared_ptr<FunctorCall> functor) {
+    auto* call = new CrossThreadCall(std::move(functor));
+    if (!host.postToMainThread(&CrossThreadCall::postCallCallback, call)) delete call;
 }
 
 void CrossThreadCall::postCallCallback(void* userData) {

@@ -31,6 +31,8 @@ public:
     // or been discarded. Nothing is reported.
     template <typename K, typename F>
     static void postCall(const BrowserHostPtr& host, const std::shared_ptr<K>& reference, F boundCall);
+    template <typename F>
+    static void postCall(const BrowserHostPtr& host, F boundCall);
 
     static void syncCallCallback(void* userData);
     static void postCallCallback(void* userData);
@@ -40,10 +42,17 @@ private:
 
     // Posts the call and waits for it; throws the caller's script_error.
     static void postAndWait(const std::shared_ptr<CrossThreadCall>& call, BrowserHost& host);
+    // Posts a fire-and-forget call; deletes it when the host refuses it.
+    static void post(BrowserHost& host, std::shared_ptr<FunctorCall> functor);
 
     std::shared_ptr<FunctorCall> m_functor;
     variant m_result;  // a shared_ptr<script_error> when the call failed on the main thread
     bool m_returned = false;
+    // The call may refer to the caller's own data (an output vector, the proxy it was made on):
+    // once the main thread has started it, the caller waits for it to finish even when the host
+    // shuts down meanwhile; a caller that left first marks the call abandoned so it never starts.
+    bool m_started = false;
+    bool m_abandoned = false;
     std::condition_variable m_condition;
     std::mutex m_mutex;
 };
@@ -64,9 +73,12 @@ std::invoke_result_t<F&> CrossThreadCall::syncCall(const BrowserHostPtr& host, F
 template <typename K, typename F>
 void CrossThreadCall::postCall(const BrowserHostPtr& host, const std::shared_ptr<K>& reference,
                                F boundCall) {
-    auto functor = std::make_shared<FunctorCallImpl<F, K, void>>(reference, std::move(boundCall));
-    auto* call = new CrossThreadCall(functor);
-    if (!host->postToMainThread(&CrossThreadCall::postCallCallback, call)) delete call;
+    post(*host, std::make_shared<FunctorCallImpl<F, K, void>>(reference, std::move(boundCall)));
+}
+
+template <typename F>
+void CrossThreadCall::postCall(const BrowserHostPtr& host, F boundCall) {
+    post(*host, std::make_shared<FunctorCallImpl<F, bool, void>>(std::move(boundCall)));
 }
 
 // The host's front ends hold its call lock shared for the whole call, waiting included.
@@ -80,6 +92,12 @@ template <typename K, typename F>
 void BrowserHost::queueOnMainThread(const std::shared_ptr<K>& reference, F boundCall) {
     boost::shared_lock<boost::upgrade_mutex> guard(m_callLock);
     CrossThreadCall::postCall(shared_from_this(), reference, std::move(boundCall));
+}
+
+template <typename F>
+void BrowserHost::queueOnMainThread(F boundCall) {
+    boost::shared_lock<boost::upgrade_mutex> guard(m_callLock);
+    CrossThreadCall::postCall(shared_from_this(), std::move(boundCall));
 }
 
 }  // namespace FB

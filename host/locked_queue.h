@@ -1,6 +1,6 @@
-// A queue shared between threads: push appends and wakes one waiter, try-pop takes the front
-// element when there is one. The hosts keep objects here that other threads want released on the
-// main thread.
+// A queue shared between threads: push appends and wakes one thread blocked in wait_and_pop;
+// try-pop takes the front element when there is one. The hosts keep objects here that other
+// threads want released on the main thread.
 #pragma once
 
 #include <condition_variable>
@@ -28,11 +28,6 @@ public:
         return true;
     }
 
-    bool empty() const {
-        std::lock_guard<std::mutex> guard(m_lock);
-        return m_queue.empty();
-    }
-
     void wait_and_pop(T& value) {
         std::unique_lock<std::mutex> guard(m_lock);
         m_wake.wait(guard, [this] { return !m_queue.empty(); });
@@ -42,7 +37,7 @@ public:
 
 private:
     std::deque<T> m_queue;
-    mutable std::mutex m_lock;
+    std::mutex m_lock;
     std::condition_variable m_wake;
 };
 

@@ -32,13 +32,13 @@ std::string lowerCase(std::string text) {
 // Only plain decimal digits make a port; the numeric library would accept a sign and wrap "-1"
 // around to 65535, which is never a port anyone wrote.
 uint16_t parsePort(const std::string& text) {
-    if (text.empty() || text.size() > 5) throw boost::bad_lexical_cast();
+    if (text.empty()) throw boost::bad_lexical_cast();
     unsigned value = 0;
     for (char c : text) {
         if (c < '0' || c > '9') throw boost::bad_lexical_cast();
         value = value * 10 + static_cast<unsigned>(c - '0');
+        if (value > 65535) throw boost::bad_lexical_cast();
     }
-    if (value > 65535) throw boost::bad_lexical_cast();
     return static_cast<uint16_t>(value);
 }
 

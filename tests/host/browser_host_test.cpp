@@ -8,18 +8,22 @@
 #include <stdexcept>
 #include <thread>
 
-using testsupport::FakePageObjectPtr;
 using testsupport::TestBrowserHost;
+using Lines = std::vector<std::string>;
 
 namespace {
 
 class BrowserHostTest : public ::testing::Test {
 protected:
-    void TearDown() override {
-        if (!host->isShutDown()) host->shutdown();
-        TestBrowserHost::pump();
+    // A page function (or member) that notes "<tag> <first argument>".
+    testsupport::PageFunctionBody noting(const std::string& tag) {
+        return [this, tag](const FB::VariantList& args) {
+            calls.push_back(tag + " " + args.at(0).convertTo<std::string>());
+            return FB::variant();
+        };
     }
     std::shared_ptr<TestBrowserHost> host = TestBrowserHost::create();
+    Lines calls;
 };
 
 class ShutdownCountingApi : public FB::JSAPIAuto {
@@ -31,62 +35,37 @@ public:
 
 }  // namespace
 
-TEST(CallHelper, IdIsTheKeyPlusAnEighthOfItInThirtyTwoBits) {
-    EXPECT_EQ(FB::BrowserHost::callHelperIdFor(reinterpret_cast<void*>(uintptr_t(0x1000))), 4608u);
+TEST_F(BrowserHostTest, DelayedInvokeCallsTheFunctionOrItsMemberFromTheNumberedPageHelper) {
     // 0xFFFFFFF8 + 0x1FFFFFFF wraps around.
     EXPECT_EQ(FB::BrowserHost::callHelperIdFor(reinterpret_cast<void*>(uintptr_t(0xFFFFFFF8u))), 0x1FFFFFF7u);
-}
-
-TEST_F(BrowserHostTest, InstallsTheHelperUnderItsNumberedName) {
     host->installCallHelper(reinterpret_cast<void*>(uintptr_t(0x1000)));
-    EXPECT_EQ(host->callHelperName(), "__FB_CALL_4608");
     EXPECT_EQ(host->page.window->properties.count("__FB_CALL_4608"), 1u);
-    EXPECT_EQ(host->page.scripts.size(), 1u);
-}
 
-TEST_F(BrowserHostTest, DelayedInvokeCallsTheFunctionOrItsMemberFromAPageTimer) {
-    std::vector<std::string> calls;
-    auto function = host->page.makeFunction([&](const FB::VariantList& args) {
-        calls.push_back("self " + args.at(0).convertTo<std::string>());
-        return FB::variant();
-    });
-    function->methods["greet"] = [&](const FB::VariantList& args) {
-        calls.push_back("greet " + args.at(0).convertTo<std::string>());
-        return FB::variant();
-    };
+    auto function = host->page.makeFunction(noting("self"));
+    function->methods["greet"] = noting("greet");
     EXPECT_GT(host->InvokeDelayed(0, function, {FB::variant("a")}, ""), 0);
     EXPECT_GT(host->InvokeDelayed(10, function, {FB::variant("b")}, "greet"), 0);
     EXPECT_TRUE(calls.empty());  // never inside the caller
     host->page.advance(0);
-    EXPECT_EQ(calls, (std::vector<std::string>{"self a"}));
+    EXPECT_EQ(calls, (Lines{"self a"}));
     host->page.advance(10);
-    EXPECT_EQ(calls, (std::vector<std::string>{"self a", "greet b"}));
-}
-
-TEST_F(BrowserHostTest, HelperLostByThePageIsInstalledAgainOnce) {
-    ASSERT_NE(host->getCallHelper(), nullptr);
-    host->page.window->properties.erase(host->callHelperName());
+    EXPECT_EQ(calls, (Lines{"self a", "greet b"}));
+    // A page that lost its helper gets it installed once more.
+    host->page.window->properties.erase("__FB_CALL_4608");
     EXPECT_NE(host->getCallHelper(), nullptr);
     EXPECT_EQ(host->page.scripts.size(), 2u);
 }
 
-TEST_F(BrowserHostTest, LogToPageReachesTheConsoleFromTheMainThreadQueue) {
-    std::vector<std::string> logged;
+TEST_F(BrowserHostTest, LogToPageReachesTheConsoleFromTheMainThreadQueueWhenEnabled) {
     auto console = host->page.makeObject();
-    console->methods["log"] = [&](const FB::VariantList& args) {
-        logged.push_back(args.at(0).convertTo<std::string>());
-        return FB::variant();
-    };
+    console->methods["log"] = noting("log");
     host->page.window->properties["console"] = FB::variant(FB::JSObjectPtr(console));
     host->logToPage("hello");
-    EXPECT_TRUE(logged.empty());
-    TestBrowserHost::pump();
-    EXPECT_EQ(logged, (std::vector<std::string>{"hello"}));
-
+    EXPECT_TRUE(calls.empty());
     host->setHtmlLogEnabled(false);
     host->logToPage("quiet");
     TestBrowserHost::pump();
-    EXPECT_EQ(logged.size(), 1u);
+    EXPECT_EQ(calls, (Lines{"log hello"}));
 
     host->setHtmlLogEnabled(true);
     console->methods["log"] = [](const FB::VariantList&) -> FB::variant { throw FB::script_error("no"); };
@@ -96,39 +75,29 @@ TEST_F(BrowserHostTest, LogToPageReachesTheConsoleFromTheMainThreadQueue) {
 
 TEST_F(BrowserHostTest, RetainedObjectsAreDroppedAndShutDownWithTheHost) {
     auto api = std::make_shared<ShutdownCountingApi>();
-    host->keepObject(api);
-    host->keepObject(api);
-    std::thread([&] { host->dropObject(std::make_shared<ShutdownCountingApi>()); }).join();
+    auto dropped = std::make_shared<ShutdownCountingApi>();
+    for (const auto& object : {api, api, dropped}) host->keepObject(object);
+    std::thread([&] { host->dropObject(dropped); }).join();
     EXPECT_EQ(host->releaseDeferredCount, 0);  // not from another thread
-    EXPECT_EQ(host->retainedObjectCount(), 2u);
+    EXPECT_EQ(dropped.use_count(), 1);
+    host->keepObject(dropped);
+    host->dropObject(dropped);
+    EXPECT_EQ(host->releaseDeferredCount, 1);
     host->shutdown();
     EXPECT_EQ(api->shutdowns, 2);
-    EXPECT_EQ(host->retainedObjectCount(), 0u);
+    EXPECT_EQ(dropped->shutdowns, 0);
     EXPECT_EQ(api.use_count(), 1);
-    EXPECT_GE(host->releaseDeferredCount, 1);
+    EXPECT_EQ(host->releaseDeferredCount, 2);
     EXPECT_FALSE(host->postToMainThread([](void*) {}, nullptr));
 }
 
-TEST_F(BrowserHostTest, DropObjectOnTheMainThreadReleasesDeferredObjects) {
-    auto api = std::make_shared<ShutdownCountingApi>();
-    host->keepObject(api);
-    host->dropObject(api);
-    EXPECT_EQ(host->retainedObjectCount(), 0u);
-    EXPECT_EQ(host->releaseDeferredCount, 1);
-}
-
-TEST_F(BrowserHostTest, InvokeLaterRunsThePageFunctionAfterTheMessageAndAPageTimer) {
-    int calls = 0;
-    auto function = host->page.makeFunction([&](const FB::VariantList&) {
-        ++calls;
-        return FB::variant();
-    });
+TEST_F(BrowserHostTest, DeferredCallsRunAfterTheMessageAndThePageTimerNeverOffTheMainThread) {
+    auto function = host->page.makeFunction(noting("called"));
     std::thread([&] { function->invokeLater("", {FB::variant(1)}); }).join();
-    EXPECT_EQ(calls, 0);
     TestBrowserHost::pump();
-    EXPECT_EQ(calls, 0);
+    EXPECT_TRUE(calls.empty());
     host->page.advance(0);
-    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(calls, (Lines{"called 1"}));
     EXPECT_EQ(function->offThreadUses, 0);
 
     function->setPropertyLater("answer", FB::variant(42));
@@ -138,12 +107,7 @@ TEST_F(BrowserHostTest, InvokeLaterRunsThePageFunctionAfterTheMessageAndAPageTim
 }
 
 TEST(DeferredPageCalls, ObjectWhoseHostIsGoneCannotInvokeAsynchronously) {
-    FakePageObjectPtr orphan;
-    {
-        auto host = TestBrowserHost::create();
-        orphan = host->page.makeObject();
-        host->shutdown();
-    }
+    testsupport::FakePageObjectPtr orphan = TestBrowserHost::create()->page.makeObject();
     try {
         orphan->invokeLater("f", {});
         FAIL();

@@ -4,225 +4,156 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
 #include <stdexcept>
-#include <thread>
 
 using testsupport::TestBrowserHost;
+using namespace std::chrono_literals;
 
 namespace {
 
-// Pumps the main thread (this one) until the condition holds; a bounded number of passes.
-template <typename Done>
-bool pumpUntil(Done done) {
-    for (int pass = 0; pass < 20000 && !done(); ++pass) {
-        if (TestBrowserHost::pump() == 0) std::this_thread::sleep_for(std::chrono::microseconds(200));
-    }
-    return done();
-}
-
-// Runs `work` on a worker thread while the main thread pumps; returns once the worker is done.
-template <typename Work>
-void onWorkerWhilePumping(Work work) {
-    std::atomic<bool> done{false};
-    std::thread worker([&] {
-        work();
-        done = true;
-    });
-    EXPECT_TRUE(pumpUntil([&] { return done.load(); }));
-    worker.join();
-}
-
 class CrossThreadCalls : public ::testing::Test {
 protected:
-    void TearDown() override {
-        if (!host->isShutDown()) host->shutdown();
-        TestBrowserHost::pump();
+    CrossThreadCalls() { host->beforePost = [this] { ++posts; }; }
+    // The script_error text that a call made on this thread ends with ("" when it returned).
+    template <typename Call>
+    std::string errorOf(Call call) {
+        try {
+            host->runOnMainThread(call);
+        } catch (const FB::script_error& e) {
+            return e.what();
+        }
+        return "";
+    }
+    // Runs `work` on a worker while this (main) thread pumps; a bounded number of passes.
+    template <typename Work>
+    void onWorkerWhilePumping(Work work) {
+        std::atomic<bool> done{false};
+        std::thread worker([&] { work(), done = true; });
+        for (int pass = 0; pass < 20000 && !done; ++pass) {
+            if (TestBrowserHost::pump() == 0) std::this_thread::sleep_for(200us);
+        }
+        worker.join();
+    }
+    // Starts a worker that makes `call` (nobody pumps) and stores its error text in `message`;
+    // returns once the call is being posted.
+    template <typename Call>
+    std::thread waitingWorker(Call call) {
+        const int before = posts;
+        std::thread worker([call, this] { message = errorOf(call); });
+        while (posts == before) std::this_thread::yield();
+        return worker;
     }
     std::shared_ptr<TestBrowserHost> host = TestBrowserHost::create();
+    std::atomic<int> posts{0};
+    std::string message;
 };
 
 }  // namespace
 
-TEST_F(CrossThreadCalls, SynchronousCallFromWorkerRunsOnMainThreadAndReturnsItsResult) {
-    const auto mainThread = std::this_thread::get_id();
+TEST_F(CrossThreadCalls, SynchronousCallFromWorkerRunsOnMainThreadAndReturnsResultOrError) {
     std::thread::id ranOn;
-    int result = 0;
-    onWorkerWhilePumping([&] {
-        result = host->runOnMainThread([&] {
-            ranOn = std::this_thread::get_id();
-            return 42;
-        });
-    });
-    EXPECT_EQ(result, 42);
-    EXPECT_EQ(ranOn, mainThread);
-}
-
-TEST_F(CrossThreadCalls, ResultsComeBackAsTheOperationReturnedThem) {
+    int answer = 0;
     bool flag = true;
-    long negative = 0;
     FB::variant empty(1);
-    int voidRuns = 0;
+    std::string other;
     onWorkerWhilePumping([&] {
+        answer = host->runOnMainThread([&] { return ranOn = std::this_thread::get_id(), 42; });
         flag = host->runOnMainThread([] { return false; });
-        negative = host->runOnMainThread([] { return -1L; });
         empty = host->runOnMainThread([] { return FB::variant(); });
-        host->runOnMainThread([&] { ++voidRuns; });
-    });
-    EXPECT_FALSE(flag);
-    EXPECT_EQ(negative, -1);
-    EXPECT_TRUE(empty.isEmpty());
-    EXPECT_EQ(voidRuns, 1);
-}
-
-TEST_F(CrossThreadCalls, ErrorsRaisedOnMainThreadReachTheWaitingWorker) {
-    std::string scriptMessage;
-    std::string otherMessage;
-    onWorkerWhilePumping([&] {
-        try {
-            host->runOnMainThread([]() -> FB::variant { throw FB::invalid_member("frob"); });
-        } catch (const FB::script_error& e) {
-            scriptMessage = e.what();
-        }
+        message = errorOf([]() -> FB::variant { throw FB::invalid_member("frob"); });
         // Not a script error: the worker is still released, with an error rather than a hang.
-        try {
-            host->runOnMainThread([]() -> int { throw std::logic_error("broken"); });
-        } catch (const FB::script_error& e) {
-            otherMessage = e.what();
-        }
+        other = errorOf([]() -> int { throw std::logic_error("broken"); });
     });
-    EXPECT_EQ(scriptMessage, "The specified member does not exist: frob");
-    EXPECT_EQ(otherMessage, "broken");
+    EXPECT_EQ(ranOn, std::this_thread::get_id());
+    EXPECT_EQ(answer, 42);
+    EXPECT_FALSE(flag);
+    EXPECT_TRUE(empty.isEmpty());
+    EXPECT_EQ(message, "The specified member does not exist: frob");
+    EXPECT_EQ(other, "broken");
 }
 
-TEST_F(CrossThreadCalls, RefusedPostFailsWithCouldNotMarshalAndNeverRuns) {
-    host->refusePosts = true;
+TEST_F(CrossThreadCalls, WorkerCannotMarshalWhenPostingFailsOrAfterShutdownButMainThreadRunsInline) {
     bool ran = false;
-    std::string message;
-    onWorkerWhilePumping([&] {
-        try {
-            host->runOnMainThread([&] { ran = true; });
-        } catch (const FB::script_error& e) {
-            message = e.what();
-        }
-    });
-    host->refusePosts = false;
+    for (bool shutDown : {false, true}) {
+        host->refusePosts = !shutDown;
+        if (shutDown) host->shutdown();
+        std::thread([&] { message = errorOf([&] { ran = true; }); }).join();
+        EXPECT_EQ(message, "Could not marshal to main thread");
+    }
     TestBrowserHost::pump();
-    EXPECT_EQ(message, "Could not marshal to main thread");
     EXPECT_FALSE(ran);
-}
-
-TEST_F(CrossThreadCalls, AfterShutdownWorkersCannotMarshalButTheMainThreadRunsInline) {
-    host->shutdown();
-    std::string message;
-    onWorkerWhilePumping([&] {
-        try {
-            host->runOnMainThread([] { return 1; });
-        } catch (const FB::script_error& e) {
-            message = e.what();
-        }
-    });
-    EXPECT_EQ(message, "Could not marshal to main thread");
     EXPECT_EQ(host->runOnMainThread([] { return 7; }), 7);
 }
 
-TEST_F(CrossThreadCalls, WaitingWorkerLeavesWithShuttingDownWhenTheHostShutsDown) {
+TEST_F(CrossThreadCalls, WaitingWorkerLeavesWithShuttingDownSoonAfterShutdownRanItsCallOnce) {
     std::atomic<int> runs{0};
-    std::atomic<bool> waiting{false};
-    std::string message;
-    std::chrono::steady_clock::time_point left;
-    std::thread worker([&] {
-        try {
-            waiting = true;
-            host->runOnMainThread([&] { ++runs; });
-        } catch (const FB::script_error& e) {
-            message = e.what();
-        }
-        left = std::chrono::steady_clock::now();
-    });
-    // The worker's call is queued but the main thread does not pump: it is still waiting.
-    while (!waiting) std::this_thread::yield();
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    auto shutdownAt = std::chrono::steady_clock::now();
+    std::thread worker = waitingWorker([&] { ++runs; });
+    const auto shutdownAt = std::chrono::steady_clock::now();
+    host->shutdown();
+    worker.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - shutdownAt, 500ms);
+    TestBrowserHost::pump();  // the call's late message runs nothing
+    EXPECT_EQ(message, "Shutting down");
+    EXPECT_EQ(runs, 1);
+}
+
+TEST_F(CrossThreadCalls, WorkerWaitsForACallTheShutdownIsRunningBeforeItLeaves) {
+    std::atomic<int> callerStillThere{-1};  // -1: the call never started
+    std::thread worker =
+        waitingWorker([&] { std::this_thread::sleep_for(40ms), callerStillThere = message.empty(); });
+    host->shutdown();  // runs the call here, on the main thread
+    worker.join();
+    EXPECT_EQ(message, "Shutting down");
+    EXPECT_NE(callerStillThere, 0);
+}
+
+// The binding refuses a post because the host has just shut down, after the shutdown already
+// took the call to run it: the call is the shutdown's now, not the poster's to free or withdraw.
+TEST_F(CrossThreadCalls, PostRefusedAfterShutdownTookTheCallCountsAsPosted) {
+    std::atomic<int> runs{0};
+    host->beforePost = [&] {  // on the worker, which holds its call meanwhile
+        ++posts;
+        while (!host->isShutDown()) std::this_thread::yield();
+        std::this_thread::sleep_for(20ms);  // the shutdown reaches the call
+        host->refusePosts = true;
+    };
+    std::thread worker = waitingWorker([&] { ++runs; });
     host->shutdown();
     worker.join();
     EXPECT_EQ(message, "Shutting down");
-    // The pending call ran once, during shutdown; its late message (if any) runs nothing.
-    TestBrowserHost::pump();
-    EXPECT_EQ(runs, 1);
-    EXPECT_LT(left - shutdownAt, std::chrono::milliseconds(500));
+    EXPECT_EQ(runs, 1);  // the shutdown ran it
 }
 
-TEST_F(CrossThreadCalls, QueuedCallOnMainThreadRunsFromItsMessageNotInline) {
+TEST_F(CrossThreadCalls, QueuedCallsRunOnceFromTheirMessagesOrAtShutdownNeverInline) {
     auto kept = std::make_shared<int>(5);
     int runs = 0;
     host->queueOnMainThread(kept, [&] { ++runs; });
-    EXPECT_EQ(runs, 0);
-    EXPECT_EQ(kept.use_count(), 2);  // the queued call keeps its reference
-    TestBrowserHost::pump();
-    EXPECT_EQ(runs, 1);
-    EXPECT_EQ(kept.use_count(), 1);
-}
-
-TEST_F(CrossThreadCalls, QueuedCallsStillPendingRunExactlyOnceAtShutdown) {
-    int runs = 0;
-    auto kept = std::make_shared<int>(0);
-    for (int i = 0; i < 3; ++i) host->queueOnMainThread(kept, [&] { ++runs; });
-    host->shutdown();
-    EXPECT_EQ(runs, 3);
-    TestBrowserHost::pump();
-    EXPECT_EQ(runs, 3);
-    EXPECT_EQ(kept.use_count(), 1);
-}
-
-TEST_F(CrossThreadCalls, QueuedCallRefusedAfterShutdownReleasesItsReferenceAtOnce) {
-    host->shutdown();
-    auto kept = std::make_shared<int>(0);
-    bool ran = false;
-    host->queueOnMainThread(kept, [&] { ran = true; });
-    EXPECT_EQ(kept.use_count(), 1);
-    TestBrowserHost::pump();
-    EXPECT_FALSE(ran);
-}
-
-TEST_F(CrossThreadCalls, QueuedCallErrorsAreDroppedOnTheMainThread) {
-    auto kept = std::make_shared<int>(0);
+    host->queueOnMainThread([&] { ++runs; });
     host->queueOnMainThread(kept, [] { throw FB::script_error("ignored"); });
     host->queueOnMainThread(kept, [] { throw std::runtime_error("also ignored"); });
+    EXPECT_EQ(runs, 0);
+    EXPECT_EQ(kept.use_count(), 4);  // each queued call keeps its reference
     EXPECT_NO_THROW(TestBrowserHost::pump());
+    EXPECT_EQ(runs, 2);
     EXPECT_EQ(kept.use_count(), 1);
+
+    for (int i = 0; i < 3; ++i) host->queueOnMainThread(kept, [&] { ++runs; });
+    host->shutdown();
+    EXPECT_EQ(runs, 5);
+    host->queueOnMainThread(kept, [&] { ++runs; });  // refused and released at once
+    EXPECT_EQ(kept.use_count(), 1);
+    TestBrowserHost::pump();
+    EXPECT_EQ(runs, 5);
 }
 
-TEST(AsyncCallManager, NumbersCallsFromTwoAndRunsEachAtMostOnce) {
+TEST(AsyncCallManager, NumbersCallsFromTwoAndALateMessageForAGoneManagerRunsNothing) {
+    int runs = 0;
     auto manager = std::make_shared<FB::AsyncCallManager>();
-    int runs = 0;
-    auto count = [](void* data) { ++*static_cast<int*>(data); };
-    FB::AsyncCallDataPtr first = manager->registerCall(count, &runs);
-    FB::AsyncCallDataPtr second = manager->registerCall(count, &runs);
+    FB::AsyncCallDataPtr first = manager->registerCall([](void* data) { ++*static_cast<int*>(data); }, &runs);
     EXPECT_EQ(first->id, 2);
-    EXPECT_EQ(second->id, 3);
-
-    FB::AsyncCallManager::runCall(FB::AsyncCallManager::tokenOf(first));
-    FB::AsyncCallManager::runCall(FB::AsyncCallManager::tokenOf(first));
-    EXPECT_EQ(runs, 1);
-    EXPECT_TRUE(first->called);
-
-    manager->shutdown();  // runs the second
-    EXPECT_EQ(runs, 2);
-    FB::AsyncCallManager::runCall(FB::AsyncCallManager::tokenOf(second));
-    EXPECT_EQ(runs, 2);
-    EXPECT_EQ(manager->registerCall(count, &runs), nullptr);
-}
-
-TEST(AsyncCallManager, LateMessageForAManagerThatIsGoneRunsNothing) {
-    int runs = 0;
-    void* token = nullptr;
-    {
-        auto manager = std::make_shared<FB::AsyncCallManager>();
-        token = FB::AsyncCallManager::tokenOf(
-            manager->registerCall([](void* data) { ++*static_cast<int*>(data); }, &runs));
-    }
+    void* token = FB::AsyncCallManager::tokenOf(first);
+    first.reset();
+    manager.reset();
     FB::AsyncCallManager::runCall(token);
     FB::AsyncCallManager::runCall(reinterpret_cast<void*>(uintptr_t(0xdeadbeef)));
     EXPECT_EQ(runs, 0);

@@ -25,15 +25,11 @@ bool classExists(const std::wstring& name) {
 
 TEST(MessageWindow, RunsEveryPostedRecordExactlyOnceWhateverThreadPostedIt) {
     FB::WinMessageWindow window;
-    constexpr int kThreads = 6;
-    constexpr int kPerThread = 150;
-    std::vector<std::atomic<int>> runs(kThreads * kPerThread);
+    std::vector<std::atomic<int>> runs(6 * 150);
     std::vector<std::thread> posters;
-    for (int t = 0; t < kThreads; ++t) {
+    for (int t = 0; t < 6; ++t) {
         posters.emplace_back([&, t] {
-            for (int i = 0; i < kPerThread; ++i) {
-                ASSERT_TRUE(window.postCall(&countRun, &runs[t * kPerThread + i]));
-            }
+            for (int i = 0; i < 150; ++i) EXPECT_TRUE(window.postCall(&countRun, &runs[t * 150 + i]));
         });
     }
     for (auto& poster : posters) poster.join();
@@ -44,15 +40,13 @@ TEST(MessageWindow, RunsEveryPostedRecordExactlyOnceWhateverThreadPostedIt) {
 
 TEST(MessageWindow, EachWindowGetsTheNextNumberedClass) {
     const uint32_t next = FB::WinMessageWindow::windowCounter();
-    FB::WinMessageWindow first;
-    FB::WinMessageWindow second;
-    EXPECT_NE(first.getHWND(), second.getHWND());
+    FB::WinMessageWindow first, second;
     EXPECT_EQ(FB::WinMessageWindow::windowCounter(), next + 2);
     EXPECT_TRUE(classExists(L"FBEventWindow" + std::to_wstring(next)));
     EXPECT_TRUE(classExists(L"FBEventWindow" + std::to_wstring(next + 1)));
 }
 
-TEST(MessageWindow, RecordsStillQueuedWhenTheWindowGoesAreFreedWithoutRunning) {
+TEST(MessageWindow, RecordsQueuedWhenTheWindowGoesAreFreedUnrunAndACallMayDestroyItsWindow) {
     std::atomic<int> runs{0};
     HWND hwnd = nullptr;
     {
@@ -63,23 +57,11 @@ TEST(MessageWindow, RecordsStillQueuedWhenTheWindowGoesAreFreedWithoutRunning) {
     }
     platform::testing::pumpPendingMessages();
     EXPECT_EQ(runs.load(), 0);
-    // Posting to the gone window fails and the record is not kept.
     EXPECT_FALSE(PostMessageW(hwnd, FB::kAsyncCallMessage, 0, 0));
-}
 
-TEST(MessageWindow, CallMayDestroyItsOwnWindow) {
-    struct Context {
-        FB::WinMessageWindow* window;
-        int runs = 0;
-    };
-    Context context{new FB::WinMessageWindow};
-    ASSERT_TRUE(context.window->postCall(
-        [](void* data) {
-            auto* ctx = static_cast<Context*>(data);
-            ++ctx->runs;
-            delete ctx->window;
-        },
-        &context));
+    static FB::WinMessageWindow* doomed;
+    doomed = new FB::WinMessageWindow;
+    ASSERT_TRUE(doomed->postCall([](void* slot) { countRun(slot), delete doomed; }, &runs));
     platform::testing::pumpPendingMessages();
-    EXPECT_EQ(context.runs, 1);
+    EXPECT_EQ(runs.load(), 1);
 }

@@ -2,7 +2,6 @@
 #include "platform/win_inet.h"
 #include "platform/win_inet_testing.h"
 #include "platform/win_message_text.h"
-#include "platform/win_registry.h"
 #include "tests/support/internet_settings.h"
 #include "tests/support/scoped_machine_folders.h"
 
@@ -13,7 +12,7 @@
 
 namespace {
 
-
+// Asks for the size, then for the configuration in a buffer of that size.
 std::unique_ptr<BYTE[]> queryProxy() {
     DWORD size = 0;
     EXPECT_FALSE(InternetQueryOptionW(nullptr, INTERNET_OPTION_PROXY, nullptr, &size));
@@ -25,51 +24,30 @@ std::unique_ptr<BYTE[]> queryProxy() {
 
 }  // namespace
 
-TEST(InternetProxyOption, EnabledProxyGivesNamedListAndBypassInOneBuffer) {
+TEST(InternetProxyOption, EnabledProxyGivesNamedListAndBypassInOneBufferOtherwiseDirectAccess) {
     test_support::ScopedMachineFolders folders;
-    test_support::writeInternetSettings(1, L"http=p:3128 socks=s:1080", L"<local>");
-    auto buffer = queryProxy();
-    const auto* info = reinterpret_cast<const INTERNET_PROXY_INFO*>(buffer.get());
-    EXPECT_EQ(info->dwAccessType, static_cast<DWORD>(INTERNET_OPEN_TYPE_PROXY));
-    EXPECT_EQ(std::wstring(info->lpszProxy), L"http=p:3128 socks=s:1080");
-    EXPECT_EQ(std::wstring(info->lpszProxyBypass), L"<local>");
+    for (DWORD enable : {1, 0}) {
+        test_support::writeInternetSettings(enable, L"http=p:3128 socks=s:1080", L"<local>");
+        auto buffer = queryProxy();
+        const auto* info = reinterpret_cast<const INTERNET_PROXY_INFO*>(buffer.get());
+        const DWORD access = enable ? INTERNET_OPEN_TYPE_PROXY : INTERNET_OPEN_TYPE_DIRECT;
+        EXPECT_EQ(info->dwAccessType, access);
+        EXPECT_EQ(std::wstring(info->lpszProxy), enable ? L"http=p:3128 socks=s:1080" : L"");
+        EXPECT_EQ(std::wstring(info->lpszProxyBypass), enable ? L"<local>" : L"");
+    }
 }
 
-TEST(InternetProxyOption, NoSettingsOrDisabledProxyMeansDirectAccess) {
-    test_support::ScopedMachineFolders folders;
-    auto none = queryProxy();
-    EXPECT_EQ(reinterpret_cast<const INTERNET_PROXY_INFO*>(none.get())->dwAccessType,
-              static_cast<DWORD>(INTERNET_OPEN_TYPE_DIRECT));
-    test_support::writeInternetSettings(0, L"p:80", L"");
-    auto disabled = queryProxy();
-    EXPECT_EQ(reinterpret_cast<const INTERNET_PROXY_INFO*>(disabled.get())->dwAccessType,
-              static_cast<DWORD>(INTERNET_OPEN_TYPE_DIRECT));
-}
-
-TEST(InternetProxyOption, OtherOptionsHandlesAndSwitchedFailuresAreRefused) {
+TEST(InternetProxyOption, SwitchedFailureIsRefusedWithItsErrorWhoseSystemTextIsAllocated) {
     DWORD size = 64;
     BYTE buffer[64];
-    EXPECT_FALSE(InternetQueryOptionW(nullptr, 39, buffer, &size));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INTERNET_INVALID_OPTION));
-    EXPECT_FALSE(InternetQueryOptionW(reinterpret_cast<HINTERNET>(1), INTERNET_OPTION_PROXY, buffer, &size));
-    platform::testing::setInternetQueryOptionError(ERROR_NOT_ENOUGH_MEMORY);
+    platform::testing::setInternetQueryOptionError(ERROR_ACCESS_DENIED);
     EXPECT_FALSE(InternetQueryOptionW(nullptr, INTERNET_OPTION_PROXY, buffer, &size));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY));
     platform::testing::setInternetQueryOptionError(0);
-}
-
-TEST(SystemMessageText, AllocatedTextForKnownCodesAndNothingForUnknownOnes) {
     LPSTR text = nullptr;
-    DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                      FORMAT_MESSAGE_IGNORE_INSERTS,
-                                  nullptr, ERROR_ACCESS_DENIED, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
-                                  reinterpret_cast<LPSTR>(&text), 0, nullptr);
+    const DWORD flags = FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM;
+    DWORD length = FormatMessageA(flags, nullptr, GetLastError(), 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
     ASSERT_NE(text, nullptr);
     EXPECT_EQ(std::string(text, length), "Access is denied.\r\n");
     LocalFree(text);
-    text = nullptr;
-    EXPECT_EQ(FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 123456, 0,
-                             reinterpret_cast<LPSTR>(&text), 0, nullptr),
-              0u);
-    EXPECT_EQ(text, nullptr);
+    EXPECT_EQ(FormatMessageA(flags, nullptr, 123456, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr), 0u);
 }

@@ -18,11 +18,8 @@ std::string helperScriptFor(const std::string& id) {
 }
 
 std::string helperIdIn(const std::string& text) {
-    const std::string prefix = "window.__FB_CALL_";
-    if (text.compare(0, prefix.size(), prefix) != 0) return {};
-    auto end = text.find(' ', prefix.size());
-    if (end == std::string::npos) return {};
-    std::string id = text.substr(prefix.size(), end - prefix.size());
+    const size_t start = std::string("window.__FB_CALL_").size();
+    std::string id = text.size() > start ? text.substr(start, text.find(' ') - start) : std::string();
     return text == helperScriptFor(id) ? id : std::string();
 }
 
@@ -65,21 +62,16 @@ void FakePage::runScript(const std::string& text) {
 }
 
 int FakePage::setTimeout(int delay, std::function<void()> action) {
-    m_timers.push_back(Timer{m_now + std::max(delay, 0), ++m_lastTimerId, std::move(action)});
+    m_timers.emplace(std::make_pair(m_now + std::max(delay, 0), ++m_lastTimerId), std::move(action));
     return m_lastTimerId;
 }
 
 void FakePage::advance(int milliseconds) {
     const int until = m_now + milliseconds;
-    for (;;) {
-        auto next = std::min_element(m_timers.begin(), m_timers.end(), [](const Timer& a, const Timer& b) {
-            return a.due != b.due ? a.due < b.due : a.id < b.id;
-        });
-        if (next == m_timers.end() || next->due > until) break;
-        Timer timer = std::move(*next);
-        m_timers.erase(next);
-        m_now = timer.due;
-        timer.action();
+    while (!m_timers.empty() && m_timers.begin()->first.first <= until) {
+        auto timer = m_timers.extract(m_timers.begin());
+        m_now = timer.key().first;
+        timer.mapped()();
     }
     m_now = until;
 }

@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace testsupport {
@@ -41,16 +42,10 @@ public:
     std::vector<std::string> scripts;  // every script text evaluated, in order
 
 private:
-    struct Timer {
-        int due;
-        int id;
-        std::function<void()> action;
-    };
-
     FB::BrowserHostPtr host() const { return m_host.lock(); }
 
     std::weak_ptr<FB::BrowserHost> m_host;
-    std::vector<Timer> m_timers;
+    std::map<std::pair<int, int>, std::function<void()>> m_timers;  // by (due, id)
     int m_now = 0;
     int m_lastTimerId = 0;
 };

@@ -5,31 +5,37 @@
 
 #include "host/browser_host.h"
 #include "host/win_message_window.h"
+#include "platform/win_window_testing.h"
 #include "tests/support/host/fake_page.h"
 #include "tests/support/host/test_stream.h"
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
-#include <vector>
 
 namespace testsupport {
 
 class TestBrowserHost : public FB::BrowserHost {
 public:
     static std::shared_ptr<TestBrowserHost> create();
-    ~TestBrowserHost() override;
+    // A host the test left running is shut down on the main thread as it goes.
+    ~TestBrowserHost() override {
+        if (!isShutDown()) shutdown();
+    }
 
     void* getBrowserContext() override { return this; }
-    FB::DOM::DocumentPtr documentObject() override;
-    FB::DOM::WindowPtr windowObject() override;
-    FB::DOM::ElementPtr elementObject() override;
-    void runScriptText(const std::string& script) override;
+    FB::DOM::DocumentPtr documentObject() override { return createDOMDocument(page.document); }
+    FB::DOM::WindowPtr windowObject() override { return createDOMWindow(page.window); }
+    FB::DOM::ElementPtr elementObject() override { return createDOMElement(element); }
+    void runScriptText(const std::string& script) override { page.runScript(script); }
     using FB::BrowserHost::runScriptText;
     void releaseDeferredObjects() override { ++releaseDeferredCount; }
     bool postAsyncCall(FB::AsyncCallFunction fn, void* userData) override;
     FB::BrowserStreamPtr createStreamImpl(const std::string& url, const FB::PluginEventSinkPtr& sink,
-                                          bool cache, bool seekable, uint32_t bufferSize) override;
+                                          bool cache, bool seekable, uint32_t bufferSize) override {
+        return createPostStreamImpl(url, sink, std::string(), cache, seekable, bufferSize);
+    }
     FB::BrowserStreamPtr createPostStreamImpl(const std::string& url,
                                               const FB::PluginEventSinkPtr& sink,
                                               const std::string& postData, bool cache, bool seekable,
@@ -38,15 +44,15 @@ public:
     void shutdown() override;
 
     // Runs on this (main) thread every message waiting now; answers how many ran.
-    static int pump();
-    HWND messageWindow();
+    static int pump() { return platform::testing::pumpPendingMessages(); }
 
     FakePage page;
     FakePageObjectPtr element;
     std::atomic<bool> refusePosts{false};
+    // Runs in postAsyncCall, on the posting thread, before the post is made or refused.
+    std::function<void()> beforePost;
     std::atomic<int> releaseDeferredCount{0};
     bool refuseStreams = false;
-    std::shared_ptr<TestStream> lastStream;
 
 private:
     TestBrowserHost() = default;
