@@ -155,10 +155,12 @@ bool retrieveLocked(std::unique_lock<std::mutex>& lock, ThreadQueue& queue, cons
     return takePaintLocked(queue, filter, out) || takeTimerLocked(queue, filter, out, remove);
 }
 
-std::optional<Clock::time_point> nextTimerDueLocked(const ThreadQueue& queue) {
+// When the next timer the filter lets through falls due; the others must not cut the wait short.
+std::optional<Clock::time_point> nextTimerDueLocked(const ThreadQueue& queue, const Filter& filter) {
     if (!windowSystem().timersFollowClock) return std::nullopt;
     std::optional<Clock::time_point> next;
     for (const Timer& timer : queue.timers) {
+        if (!filter.matches(timer.window, WM_TIMER)) continue;
         if (!next || timer.due < *next) next = timer.due;
     }
     return next;
@@ -243,7 +245,7 @@ BOOL WINAPI GetMessageW(LPMSG message, HWND window, UINT filterMin, UINT filterM
     if (!validFilterWindowLocked(window)) return -1;
     Filter filter{window, filterMin, filterMax};
     while (!retrieveLocked(lock, *queue, filter, message, true)) {
-        if (auto due = nextTimerDueLocked(*queue)) {
+        if (auto due = nextTimerDueLocked(*queue, filter)) {
             queue->wake.wait_until(lock, *due);
         } else {
             queue->wake.wait(lock);

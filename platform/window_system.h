@@ -32,6 +32,13 @@ struct Surface {
     void resizeLocked(int newWidth, int newHeight);
 };
 
+// The largest width or height a window takes. Sizes come from pages (the plug-in's element) and
+// every window carries a surface of 4 bytes a pixel, so they are bounded before any allocation.
+// Positions keep to the 16-bit range that window messages pack them in.
+constexpr int kMaxWindowSide = 8192;
+inline int clampWindowSide(int side) { return side < 0 ? 0 : side > kMaxWindowSide ? kMaxWindowSide : side; }
+inline int clampWindowPosition(int at) { return at < -32768 ? -32768 : at > 32767 ? 32767 : at; }
+
 struct WindowClass {
     std::wstring name;
     UINT style = 0;
