@@ -8,64 +8,34 @@
 
 namespace {
 
-DWORD WINAPI setEventAndRecordId(LPVOID parameter) {
-    auto* state = static_cast<std::pair<HANDLE, std::atomic<DWORD>>*>(parameter);
-    state->second = GetCurrentThreadId();
-    SetEvent(state->first);
-    return 0;
+DWORD WINAPI waitForEvent(LPVOID event) { return WaitForSingleObject(static_cast<HANDLE>(event), INFINITE); }
+
+struct Waiter {
+    HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::atomic<DWORD> id{0};
+};
+
+DWORD WINAPI recordIdAndWait(LPVOID parameter) {
+    auto* waiter = static_cast<Waiter*>(parameter);
+    waiter->id = GetCurrentThreadId();
+    return waitForEvent(waiter->event);
 }
 
-TEST(ThreadSync, ThreadHandleIsSignalledWhenRoutineReturnsAndReportsItsId) {
-    std::pair<HANDLE, std::atomic<DWORD>> state{CreateEventW(nullptr, TRUE, FALSE, nullptr), 0};
+TEST(ThreadSync, ThreadHandleSignalsWhenTheRoutineEndsAndMayBeClosedEarly) {
+    Waiter waiter;
     DWORD reportedId = 0;
-    HANDLE thread = CreateThread(nullptr, 0, setEventAndRecordId, &state, 0, &reportedId);
+    HANDLE thread = CreateThread(nullptr, 0, recordIdAndWait, &waiter, 0, &reportedId);
     ASSERT_NE(thread, nullptr);
+    EXPECT_EQ(WaitForSingleObject(thread, 5), WAIT_TIMEOUT);
+    EXPECT_TRUE(CloseHandle(CreateThread(nullptr, 0, waitForEvent, waiter.event, 0, nullptr)));  // runs on
+    SetEvent(waiter.event);
     EXPECT_EQ(WaitForSingleObject(thread, INFINITE), WAIT_OBJECT_0);
-    EXPECT_EQ(state.second.load(), reportedId);
+    EXPECT_EQ(waiter.id.load(), reportedId);
     EXPECT_NE(reportedId, GetCurrentThreadId());
     EXPECT_TRUE(CloseHandle(thread));
-    EXPECT_TRUE(CloseHandle(state.first));
-}
-
-TEST(ThreadSync, AutoResetEventReleasesOneWaitAndManualResetStaysSignalled) {
-    HANDLE autoEvent = CreateEventW(nullptr, FALSE, TRUE, nullptr);
-    EXPECT_EQ(WaitForSingleObject(autoEvent, 0), WAIT_OBJECT_0);
-    EXPECT_EQ(WaitForSingleObject(autoEvent, 0), WAIT_TIMEOUT);
-
-    HANDLE manualEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    EXPECT_EQ(WaitForSingleObject(manualEvent, 5), WAIT_TIMEOUT);
-    SetEvent(manualEvent);
-    EXPECT_EQ(WaitForSingleObject(manualEvent, 0), WAIT_OBJECT_0);
-    EXPECT_EQ(WaitForSingleObject(manualEvent, 0), WAIT_OBJECT_0);
-    ResetEvent(manualEvent);
-    EXPECT_EQ(WaitForSingleObject(manualEvent, 0), WAIT_TIMEOUT);
-    CloseHandle(autoEvent);
-    CloseHandle(manualEvent);
-}
-
-TEST(ThreadSync, SemaphoreCountsAndRefusesReleaseBeyondItsMaximum) {
-    HANDLE semaphore = CreateSemaphoreW(nullptr, 1, 2, nullptr);
-    LONG previous = -1;
-    EXPECT_TRUE(ReleaseSemaphore(semaphore, 1, &previous));
-    EXPECT_EQ(previous, 1);
-    EXPECT_FALSE(ReleaseSemaphore(semaphore, 1, nullptr));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_TOO_MANY_POSTS));
-    EXPECT_EQ(WaitForSingleObject(semaphore, 0), WAIT_OBJECT_0);
-    EXPECT_EQ(WaitForSingleObject(semaphore, 0), WAIT_OBJECT_0);
-    EXPECT_EQ(WaitForSingleObject(semaphore, 1), WAIT_TIMEOUT);
-    CloseHandle(semaphore);
-}
-
-TEST(ThreadSync, ClosedHandlesFailAndAreNeverReused) {
-    HANDLE first = CreateEventW(nullptr, TRUE, TRUE, nullptr);
-    EXPECT_TRUE(CloseHandle(first));
-    HANDLE second = CreateEventW(nullptr, TRUE, TRUE, nullptr);
-    EXPECT_NE(first, second);
-    EXPECT_EQ(WaitForSingleObject(first, 0), WAIT_FAILED);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
-    EXPECT_FALSE(CloseHandle(first));
-    EXPECT_FALSE(SetEvent(first));
-    CloseHandle(second);
+    EXPECT_TRUE(CloseHandle(waiter.event));
+    EXPECT_EQ(CreateThread(nullptr, 0, waitForEvent, nullptr, CREATE_SUSPENDED, nullptr), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
 }
 
 struct Counter {
@@ -77,7 +47,7 @@ DWORD WINAPI addUnderNestedLock(LPVOID parameter) {
     auto* counter = static_cast<Counter*>(parameter);
     for (int i = 0; i < 10000; ++i) {
         EnterCriticalSection(&counter->section);
-        EnterCriticalSection(&counter->section);  // recursive entry by the owner
+        EnterCriticalSection(&counter->section);  // the owner may enter again
         ++counter->value;
         LeaveCriticalSection(&counter->section);
         LeaveCriticalSection(&counter->section);
@@ -98,25 +68,40 @@ TEST(ThreadSync, CriticalSectionIsRecursiveAndExcludesOtherThreads) {
     DeleteCriticalSection(&counter.section);
 }
 
-DWORD WINAPI waitForEvent(LPVOID parameter) {
-    return WaitForSingleObject(static_cast<HANDLE>(parameter), INFINITE) == WAIT_OBJECT_0 ? 0 : 1;
+TEST(ThreadSync, EventsAndSemaphoresSignalAsTheirKindSaysAndTimeOut) {
+    HANDLE autoEvent = CreateEventW(nullptr, FALSE, TRUE, nullptr);
+    EXPECT_EQ(WaitForSingleObject(autoEvent, 0), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(autoEvent, 5), WAIT_TIMEOUT);  // one wait took the signal
+    HANDLE manualEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    EXPECT_EQ(WaitForSingleObject(manualEvent, 5), WAIT_TIMEOUT);
+    SetEvent(manualEvent);
+    EXPECT_EQ(WaitForSingleObject(manualEvent, 0), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(manualEvent, 0), WAIT_OBJECT_0);
+    ResetEvent(manualEvent);
+    EXPECT_EQ(WaitForSingleObject(manualEvent, 0), WAIT_TIMEOUT);
+
+    HANDLE semaphore = CreateSemaphoreW(nullptr, 1, 2, nullptr);
+    LONG previous = -1;
+    EXPECT_TRUE(ReleaseSemaphore(semaphore, 1, &previous));
+    EXPECT_EQ(previous, 1);
+    EXPECT_FALSE(ReleaseSemaphore(semaphore, 1, nullptr));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_TOO_MANY_POSTS));
+    EXPECT_EQ(WaitForSingleObject(semaphore, 0), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(semaphore, 0), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(semaphore, 5), WAIT_TIMEOUT);
+    for (HANDLE handle : {autoEvent, manualEvent, semaphore}) EXPECT_TRUE(CloseHandle(handle));
 }
 
-TEST(ThreadSync, ThreadWaitTimesOutWhileRunningAndClosingEarlyIsSafe) {
-    HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    HANDLE thread = CreateThread(nullptr, 0, waitForEvent, event, 0, nullptr);
-    EXPECT_EQ(WaitForSingleObject(thread, 1), WAIT_TIMEOUT);
-    HANDLE second = CreateThread(nullptr, 0, waitForEvent, event, 0, nullptr);
-    EXPECT_TRUE(CloseHandle(second));  // the thread keeps running without its handle
-    SetEvent(event);
-    EXPECT_EQ(WaitForSingleObject(thread, INFINITE), WAIT_OBJECT_0);
-    CloseHandle(thread);
-    CloseHandle(event);
-}
-
-TEST(ThreadSync, SuspendedCreationIsRefused) {
-    EXPECT_EQ(CreateThread(nullptr, 0, waitForEvent, nullptr, CREATE_SUSPENDED, nullptr), nullptr);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+TEST(ThreadSync, ClosedHandlesFailAndAreNeverReused) {
+    HANDLE first = CreateEventW(nullptr, TRUE, TRUE, nullptr);
+    EXPECT_TRUE(CloseHandle(first));
+    HANDLE second = CreateEventW(nullptr, TRUE, TRUE, nullptr);
+    EXPECT_NE(first, second);
+    EXPECT_EQ(WaitForSingleObject(first, 0), WAIT_FAILED);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    EXPECT_FALSE(CloseHandle(first));
+    EXPECT_FALSE(SetEvent(first));
+    CloseHandle(second);
 }
 
 }  // namespace

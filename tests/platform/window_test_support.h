@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -51,28 +50,26 @@ inline LRESULT CALLBACK recordingProc(HWND window, UINT message, WPARAM wParam, 
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-// Messages a window received, in order, leaving out those the window system sends around
-// creation, focus and input so tests see what they caused.
-inline std::vector<UINT> messagesOf(HWND window) {
-    std::lock_guard<std::mutex> lock(recorder().lock);
-    std::vector<UINT> messages;
-    for (const Received& r : recorder().received) {
-        bool housekeeping = r.message == WM_NCCREATE || r.message == WM_CREATE || r.message == WM_SETCURSOR ||
-                            r.message == WM_MOUSEACTIVATE || r.message == WM_SETFOCUS || r.message == WM_KILLFOCUS;
-        if (r.window == window && !housekeeping) messages.push_back(r.message);
-    }
-    return messages;
-}
-
-inline std::vector<Received> receivedOf(HWND window, UINT message) {
+// What a window received, in order; with no message given, all but what the window system sends
+// around creation, focus and input, so that tests see what they caused.
+inline std::vector<Received> receivedOf(HWND window, UINT message = WM_NULL) {
     std::lock_guard<std::mutex> lock(recorder().lock);
     std::vector<Received> found;
     for (const Received& r : recorder().received) {
-        if (r.window == window && r.message == message) found.push_back(r);
+        bool housekeeping = r.message == WM_NCCREATE || r.message == WM_CREATE || r.message == WM_SETCURSOR ||
+                            r.message == WM_MOUSEACTIVATE || r.message == WM_SETFOCUS || r.message == WM_KILLFOCUS;
+        if (r.window == window && (message ? r.message == message : !housekeeping)) found.push_back(r);
     }
     return found;
 }
 
+inline std::vector<UINT> messagesOf(HWND window) {
+    std::vector<UINT> messages;
+    for (const Received& r : receivedOf(window)) messages.push_back(r.message);
+    return messages;
+}
+
+// Each test registers its own class (names are not reused), and destroys its windows at the end.
 class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -87,25 +84,18 @@ protected:
     }
 
     void TearDown() override {
-        for (HWND window : created_) {
-            if (IsWindow(window)) DestroyWindow(window);
-        }
+        setHook(nullptr);
+        for (HWND window : created_) DestroyWindow(window);
         platform::testing::pumpPendingMessages();
-        for (const std::wstring& name : classes_) UnregisterClassW(name.c_str(), nullptr);
         platform::testing::setTimersFollowClock(true);
         SetFocus(nullptr);
-        std::lock_guard<std::mutex> lock(recorder().lock);
-        recorder().hook = nullptr;
     }
 
-    void registerClass(const std::wstring& name, UINT style) {
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof(windowClass);
-        windowClass.style = style;
-        windowClass.lpfnWndProc = recordingProc;
-        windowClass.lpszClassName = name.c_str();
+    static void registerClass(const std::wstring& name, UINT style, WNDPROC procedure = recordingProc,
+                              HCURSOR cursor = nullptr, HBRUSH background = nullptr) {
+        WNDCLASSEXW windowClass{sizeof(WNDCLASSEXW), style, procedure, 0, 0, nullptr, nullptr, cursor,
+                                background, nullptr, name.c_str(), nullptr};
         ASSERT_NE(RegisterClassExW(&windowClass), 0);
-        classes_.push_back(name);
     }
 
     HWND create(DWORD style = WS_VISIBLE, HWND parent = nullptr, RECT rect = {0, 0, 100, 50},
@@ -124,7 +114,6 @@ protected:
     }
 
     std::wstring className_;
-    std::vector<std::wstring> classes_;
     std::vector<HWND> created_;
 };
 
