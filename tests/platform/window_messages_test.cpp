@@ -45,31 +45,18 @@ TEST_F(WindowMessages, PostedMessagesComeInOrderBeforeOnePaintAndOneTimerTick) {
     EXPECT_FALSE(platform::testing::fireTimer(window, 7));
 }
 
-TEST_F(WindowMessages, ThreadTimerGetsItsOwnIdAndReachesNoWindowProcedure) {
+TEST_F(WindowMessages, ThreadTimerGetsANewIdAndReachesNoWindowProcedure) {
     static int procedureCalls = 0;
-    procedureCalls = 0;
     HWND window = create(0);
-    UINT_PTR plain = SetTimer(nullptr, 1, 100, nullptr);
-    UINT_PTR withProcedure = SetTimer(nullptr, 1000, 100, [](HWND, UINT, UINT_PTR, DWORD) { ++procedureCalls; });
+    UINT_PTR plain = SetTimer(nullptr, 0, 100, nullptr);
+    UINT_PTR withProcedure = SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR, DWORD) { ++procedureCalls; });
     EXPECT_NE(plain, withProcedure);
     platform::testing::fireTimer(nullptr, plain);
     platform::testing::fireTimer(nullptr, withProcedure);
     EXPECT_EQ(platform::testing::pumpPendingMessages(), 2);
     EXPECT_EQ(procedureCalls, 1);
     EXPECT_TRUE(receivedOf(window).empty());
-    KillTimer(nullptr, plain);
-    KillTimer(nullptr, withProcedure);
-}
-
-TEST_F(WindowMessages, GetMessageWakesForATimerWhenTimersFollowTheClock) {
-    platform::testing::setTimersFollowClock(true);
-    HWND window = create(0);
-    HWND other = create(0);
-    SetTimer(other, 1, 10, nullptr);  // due first, but filtered out
-    SetTimer(window, 3, 20, nullptr);
-    MSG message;
-    ASSERT_TRUE(GetMessageW(&message, window, WM_TIMER, WM_TIMER));
-    EXPECT_EQ(message.wParam, 3u);
+    EXPECT_TRUE(KillTimer(nullptr, plain) && KillTimer(nullptr, withProcedure));
 }
 
 TEST_F(WindowMessages, PostToADestroyedWindowFailsWith1400AndHandlesAreNeverReused) {
@@ -85,37 +72,6 @@ TEST_F(WindowMessages, PostToADestroyedWindowFailsWith1400AndHandlesAreNeverReus
     EXPECT_TRUE(receivedOf(first, WM_USER).empty());
 }
 
-// A thread that owns one window and pumps until its window hears WM_USER + 99.
-class PumpingThread {
-public:
-    explicit PumpingThread(const std::wstring& className) {
-        HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-        thread_ = std::thread([this, className, ready] {
-            window_ = CreateWindowExW(0, className.c_str(), L"", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-            threadId_ = GetCurrentThreadId();
-            SetEvent(ready);
-            MSG message;
-            while (GetMessageW(&message, nullptr, 0, 0)) {
-                if (message.message == WM_USER + 99) break;
-                DispatchMessageW(&message);
-            }
-        });
-        WaitForSingleObject(ready, INFINITE);
-        CloseHandle(ready);
-    }
-    ~PumpingThread() { stop(); }
-    void stop() {
-        if (!thread_.joinable()) return;
-        PostMessageW(window_, WM_USER + 99, 0, 0);
-        thread_.join();
-    }
-    HWND window_ = nullptr;
-    DWORD threadId_ = 0;
-
-private:
-    std::thread thread_;
-};
-
 TEST_F(WindowMessages, SendAcrossThreadsRunsOnTheOwnerAndTwoThreadsSendingToEachOtherBothGetAnswers) {
     HWND mine = create(0);
     // The other thread answers WM_USER + 6 by sending WM_USER + 7 back here, which can only be
@@ -124,18 +80,29 @@ TEST_F(WindowMessages, SendAcrossThreadsRunsOnTheOwnerAndTwoThreadsSendingToEach
         if (message == WM_USER + 5) result = static_cast<LRESULT>(wParam + lParam);
         if (message == WM_USER + 6) result = SendMessageW(mine, WM_USER + 7, 0, 0) + 1;
         if (message == WM_USER + 7) result = 10;
-        return message >= WM_USER + 5 && message <= WM_USER + 7;
+        if (message == WM_USER + 9) PostQuitMessage(0);
+        return message >= WM_USER + 5 && message <= WM_USER + 9;
     });
-    PumpingThread other(className_);
-    EXPECT_EQ(SendMessageW(other.window_, WM_USER + 5, 40, 2), 42);
-    EXPECT_EQ(SendMessageW(other.window_, WM_USER + 6, 0, 0), 11);
-    EXPECT_EQ(receivedOf(other.window_, WM_USER + 5).at(0).thread, other.threadId_);
+    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HWND other = nullptr;
+    DWORD otherThread = 0;
+    std::thread owner([&] {  // pumps until told to quit, then ends without destroying its window
+        other = CreateWindowExW(0, className_.c_str(), L"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+        otherThread = GetCurrentThreadId();
+        SetEvent(ready);
+        MSG message;
+        while (GetMessageW(&message, nullptr, 0, 0)) DispatchMessageW(&message);
+    });
+    WaitForSingleObject(ready, INFINITE);
+    CloseHandle(ready);
+    EXPECT_EQ(SendMessageW(other, WM_USER + 5, 40, 2), 42);
+    EXPECT_EQ(SendMessageW(other, WM_USER + 6, 0, 0), 11);
+    EXPECT_EQ(receivedOf(other, WM_USER + 5).at(0).thread, otherThread);
     EXPECT_EQ(receivedOf(mine, WM_USER + 7).at(0).thread, GetCurrentThreadId());
-
-    HWND ended = other.window_;
-    other.stop();  // the thread ends without destroying its window
-    EXPECT_EQ(SendMessageW(ended, WM_USER + 5, 1, 1), 0);
-    EXPECT_FALSE(PostMessageW(ended, WM_USER, 0, 0));
+    PostMessageW(other, WM_USER + 9, 0, 0);
+    owner.join();
+    EXPECT_EQ(SendMessageW(other, WM_USER + 5, 1, 1), 0);
+    EXPECT_FALSE(PostMessageW(other, WM_USER, 0, 0));
 }
 
 TEST_F(WindowMessages, ThreadEndingWithoutPumpingReleasesAWaitingSender) {
@@ -153,40 +120,30 @@ TEST_F(WindowMessages, ThreadEndingWithoutPumpingReleasesAWaitingSender) {
     CloseHandle(created);
 }
 
-TEST_F(WindowMessages, DestroyTakesOwnedWindowsFirstThenItselfThenItsChildren) {
+TEST_F(WindowMessages, DestroyFromInsideAMessageTakesOwnedWindowsThenItselfThenItsChildren) {
+    HWND survivor = create(0);
     HWND top = create(WS_VISIBLE);
     HWND owned = create(WS_POPUP, top);
     HWND child = create(WS_CHILD | WS_VISIBLE, top);
     HWND ownedThroughChild = create(WS_POPUP, child);
     EXPECT_EQ(GetParent(ownedThroughChild), top);  // owned by the child's top-level window
     std::vector<HWND> order;
-    setHook([&order](HWND window, UINT message, WPARAM, LPARAM, LRESULT&) {
+    setHook([&](HWND window, UINT message, WPARAM, LPARAM, LRESULT&) {
+        if (message == WM_USER + 3) {
+            PostMessageW(survivor, WM_USER + 4, 0, 0);
+            EXPECT_TRUE(DestroyWindow(window));
+        }
         if (message == WM_DESTROY) {
             order.push_back(window);
             EXPECT_TRUE(IsWindow(window));  // still a window while it hears WM_DESTROY
+            DestroyWindow(window);          // again while going: harmless
         }
         return false;
     });
-    ASSERT_TRUE(DestroyWindow(top));
-    EXPECT_THAT(order, ElementsAre(owned, ownedThroughChild, top, child));
-    EXPECT_FALSE(IsWindow(child));
-}
-
-TEST_F(WindowMessages, ProcedureMayPostAndDestroyItsWindowInsideAMessage) {
-    HWND survivor = create(0);
-    HWND window = create(0);
-    setHook([survivor](HWND hwnd, UINT message, WPARAM, LPARAM, LRESULT&) {
-        if (message == WM_USER + 3) {
-            PostMessageW(survivor, WM_USER + 4, 0, 0);
-            EXPECT_TRUE(DestroyWindow(hwnd));
-        }
-        if (message == WM_DESTROY) DestroyWindow(hwnd);  // again while going: harmless
-        return false;
-    });
-    PostMessageW(window, WM_USER + 3, 0, 0);
+    PostMessageW(top, WM_USER + 3, 0, 0);
     platform::testing::pumpPendingMessages();
-    EXPECT_FALSE(IsWindow(window));
-    EXPECT_EQ(receivedOf(window, WM_DESTROY).size(), 1u);
+    EXPECT_THAT(order, ElementsAre(owned, ownedThroughChild, top, child));
+    EXPECT_FALSE(IsWindow(top) || IsWindow(child));
     EXPECT_EQ(receivedOf(survivor, WM_USER + 4).size(), 1u);
 }
 
@@ -237,31 +194,25 @@ TEST_F(WindowMessages, ResizingSendsWmSizeAndResizesTheSurfaceWithinBounds) {
     EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 1080);
     HWND top = create(WS_VISIBLE, nullptr, RECT{100, 50, 300, 150});
     HWND child = create(WS_CHILD | WS_VISIBLE, top, RECT{10, 20, 50, 40});
-    RECT rect;
-    GetWindowRect(child, &rect);
-    EXPECT_EQ(rect.left, 110);
-    EXPECT_EQ(rect.top, 70);
     POINT point{1, 2};
     ClientToScreen(child, &point);
     EXPECT_EQ(point.x, 111);
     EXPECT_EQ(point.y, 72);
-
     MoveWindow(child, 0, 0, 40, 20, TRUE);  // same size: no WM_SIZE
-    SetWindowPos(child, nullptr, 0, 0, 64, 48, SWP_NOMOVE | SWP_NOZORDER);
     SetWindowPos(child, nullptr, 0, 0, 1 << 30, 1, SWP_NOMOVE | SWP_NOZORDER);  // held to 8192
+    SetWindowPos(child, nullptr, 0, 0, 64, 48, SWP_NOMOVE | SWP_NOZORDER);
     auto sizes = receivedOf(child, WM_SIZE);
     ASSERT_EQ(sizes.size(), 2u);
-    EXPECT_EQ(sizes[0].lParam, MAKELPARAM(64, 48));
-    EXPECT_EQ(sizes[1].lParam, MAKELPARAM(8192, 1));
-    SetWindowPos(child, nullptr, 0, 0, 64, 48, SWP_NOMOVE | SWP_NOZORDER);
-    GetClientRect(child, &rect);
-    EXPECT_EQ(rect.right, 64);
-    EXPECT_EQ(rect.bottom, 48);
+    EXPECT_EQ(sizes[0].lParam, MAKELPARAM(8192, 1));
+    EXPECT_EQ(sizes[1].lParam, MAKELPARAM(64, 48));
+    RECT rect;
+    GetWindowRect(child, &rect);
+    EXPECT_EQ(rect.right - rect.left, 64);
+    EXPECT_EQ(rect.bottom - rect.top, 48);
     auto surface = platform::testing::readSurface(child);
     EXPECT_EQ(surface.width, 64);
     EXPECT_EQ(surface.height, 48);
-    HWND huge = create(0, nullptr, RECT{0, 0, 1 << 30, -5});
-    GetClientRect(huge, &rect);
+    GetClientRect(create(0, nullptr, RECT{0, 0, 1 << 30, -5}), &rect);
     EXPECT_EQ(rect.right, 8192);
     EXPECT_EQ(rect.bottom, 0);
 }

@@ -27,23 +27,17 @@ struct Received {
 // Answers a message itself by returning true and setting the result.
 using MessageHook = std::function<bool(HWND, UINT, WPARAM, LPARAM, LRESULT&)>;
 
-struct Recorder {
-    std::mutex lock;
-    std::vector<Received> received;
-    MessageHook hook;
-};
-
-inline Recorder& recorder() {
-    static Recorder instance;
-    return instance;
-}
+// What every window of the class received, and the hook; shared by the threads of a test.
+inline std::mutex recordLock;
+inline std::vector<Received> records;
+inline MessageHook messageHook;
 
 inline LRESULT CALLBACK recordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     MessageHook hook;
     {
-        std::lock_guard<std::mutex> lock(recorder().lock);
-        recorder().received.push_back({window, message, wParam, lParam, GetCurrentThreadId()});
-        hook = recorder().hook;
+        std::lock_guard<std::mutex> lock(recordLock);
+        records.push_back({window, message, wParam, lParam, GetCurrentThreadId()});
+        hook = messageHook;
     }
     LRESULT result = 0;
     if (hook && hook(window, message, wParam, lParam, result)) return result;
@@ -53,9 +47,9 @@ inline LRESULT CALLBACK recordingProc(HWND window, UINT message, WPARAM wParam, 
 // What a window received, in order; with no message given, all but what the window system sends
 // around creation, focus and input, so that tests see what they caused.
 inline std::vector<Received> receivedOf(HWND window, UINT message = WM_NULL) {
-    std::lock_guard<std::mutex> lock(recorder().lock);
+    std::lock_guard<std::mutex> lock(recordLock);
     std::vector<Received> found;
-    for (const Received& r : recorder().received) {
+    for (const Received& r : records) {
         bool housekeeping = r.message == WM_NCCREATE || r.message == WM_CREATE || r.message == WM_SETCURSOR ||
                             r.message == WM_MOUSEACTIVATE || r.message == WM_SETFOCUS || r.message == WM_KILLFOCUS;
         if (r.window == window && (message ? r.message == message : !housekeeping)) found.push_back(r);
@@ -78,9 +72,9 @@ protected:
         registerClass(className_, CS_DBLCLKS);
         platform::testing::setTimersFollowClock(false);
         platform::testing::resetInputState();
-        std::lock_guard<std::mutex> lock(recorder().lock);
-        recorder().received.clear();
-        recorder().hook = nullptr;
+        std::lock_guard<std::mutex> lock(recordLock);
+        records.clear();
+        messageHook = nullptr;
     }
 
     void TearDown() override {
@@ -109,8 +103,8 @@ protected:
     }
 
     static void setHook(MessageHook hook) {
-        std::lock_guard<std::mutex> lock(recorder().lock);
-        recorder().hook = std::move(hook);
+        std::lock_guard<std::mutex> lock(recordLock);
+        messageHook = std::move(hook);
     }
 
     std::wstring className_;
