@@ -4,68 +4,51 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-
 namespace {
 
 DWORD WINAPI waitForEvent(LPVOID event) { return WaitForSingleObject(static_cast<HANDLE>(event), INFINITE); }
 
-struct Waiter {
-    HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    std::atomic<DWORD> id{0};
-};
-
-DWORD WINAPI recordIdAndWait(LPVOID parameter) {
-    auto* waiter = static_cast<Waiter*>(parameter);
-    waiter->id = GetCurrentThreadId();
-    return waitForEvent(waiter->event);
-}
-
-TEST(ThreadSync, ThreadHandleSignalsWhenTheRoutineEndsAndMayBeClosedEarly) {
-    Waiter waiter;
-    DWORD reportedId = 0;
-    HANDLE thread = CreateThread(nullptr, 0, recordIdAndWait, &waiter, 0, &reportedId);
-    ASSERT_NE(thread, nullptr);
-    EXPECT_EQ(WaitForSingleObject(thread, 5), WAIT_TIMEOUT);
-    EXPECT_TRUE(CloseHandle(CreateThread(nullptr, 0, waitForEvent, waiter.event, 0, nullptr)));  // runs on
-    SetEvent(waiter.event);
-    EXPECT_EQ(WaitForSingleObject(thread, INFINITE), WAIT_OBJECT_0);
-    EXPECT_EQ(waiter.id.load(), reportedId);
-    EXPECT_NE(reportedId, GetCurrentThreadId());
-    EXPECT_TRUE(CloseHandle(thread));
-    EXPECT_TRUE(CloseHandle(waiter.event));
-    EXPECT_EQ(CreateThread(nullptr, 0, waitForEvent, nullptr, CREATE_SUSPENDED, nullptr), nullptr);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
-}
-
-struct Counter {
+struct Shared {
+    HANDLE start = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     CRITICAL_SECTION section;
-    long value = 0;
+    long counter = 0;
+    DWORD lastId = 0;
 };
 
 DWORD WINAPI addUnderNestedLock(LPVOID parameter) {
-    auto* counter = static_cast<Counter*>(parameter);
+    auto* shared = static_cast<Shared*>(parameter);
+    waitForEvent(shared->start);
     for (int i = 0; i < 10000; ++i) {
-        EnterCriticalSection(&counter->section);
-        EnterCriticalSection(&counter->section);  // the owner may enter again
-        ++counter->value;
-        LeaveCriticalSection(&counter->section);
-        LeaveCriticalSection(&counter->section);
+        EnterCriticalSection(&shared->section);
+        EnterCriticalSection(&shared->section);  // the owner may enter again
+        ++shared->counter;
+        shared->lastId = GetCurrentThreadId();
+        LeaveCriticalSection(&shared->section);
+        LeaveCriticalSection(&shared->section);
     }
     return 0;
 }
 
-TEST(ThreadSync, CriticalSectionIsRecursiveAndExcludesOtherThreads) {
-    Counter counter;
-    InitializeCriticalSection(&counter.section);
+TEST(ThreadSync, ThreadsShareARecursiveCriticalSectionAndTheirHandlesSignalWhenTheyEnd) {
+    Shared shared;
+    InitializeCriticalSection(&shared.section);
     HANDLE threads[3];
-    for (HANDLE& thread : threads) thread = CreateThread(nullptr, 0, addUnderNestedLock, &counter, 0, nullptr);
+    DWORD ids[3];
+    for (int i = 0; i < 3; ++i) threads[i] = CreateThread(nullptr, 0, addUnderNestedLock, &shared, 0, &ids[i]);
+    EXPECT_EQ(WaitForSingleObject(threads[0], 5), WAIT_TIMEOUT);
+    EXPECT_TRUE(CloseHandle(CreateThread(nullptr, 0, waitForEvent, shared.start, 0, nullptr)));  // runs on
+    SetEvent(shared.start);
     for (HANDLE thread : threads) {
         EXPECT_EQ(WaitForSingleObject(thread, INFINITE), WAIT_OBJECT_0);
-        CloseHandle(thread);
+        EXPECT_TRUE(CloseHandle(thread));
     }
-    EXPECT_EQ(counter.value, 30000);
-    DeleteCriticalSection(&counter.section);
+    EXPECT_EQ(shared.counter, 30000);
+    EXPECT_TRUE(shared.lastId == ids[0] || shared.lastId == ids[1] || shared.lastId == ids[2]);
+    EXPECT_NE(shared.lastId, GetCurrentThreadId());
+    DeleteCriticalSection(&shared.section);
+    CloseHandle(shared.start);
+    EXPECT_EQ(CreateThread(nullptr, 0, waitForEvent, nullptr, CREATE_SUSPENDED, nullptr), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
 }
 
 TEST(ThreadSync, EventsAndSemaphoresSignalAsTheirKindSaysTimeOutAndTheirClosedHandlesAreNeverReused) {
