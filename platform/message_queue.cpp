@@ -16,7 +16,7 @@ bool inRange(UINT message, UINT filterMin, UINT filterMax) {
 }
 
 MSG makeMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    MSG made{window, message, wParam, lParam, GetTickCount(), windowSystem().cursor};
+    MSG made{window, message, wParam, lParam, GetTickCount(), windowSystem().input.cursor};
     return made;
 }
 
@@ -66,7 +66,8 @@ bool isButtonDown(UINT message) {
 // inside it (a procedure may have taken it in WM_MOUSEACTIVATE).
 void announceInputLocked(std::unique_lock<std::mutex>& lock, const MSG& input) {
     auto window = findWindowLocked(input.hwnd);
-    if (!window || window->messageOnly) return;
+    bool mouse = input.message >= WM_MOUSEMOVE && input.message <= WM_MOUSEWHEEL;
+    if (!window || window->messageOnly || !mouse) return;
     LPARAM hit = MAKELPARAM(HTCLIENT, input.message);
     if (isButtonDown(input.message)) {
         HWND topLevel = topLevelAncestorLocked(input.hwnd);
@@ -100,10 +101,13 @@ bool takePostedLocked(std::unique_lock<std::mutex>& lock, ThreadQueue& queue, co
     for (auto it = queue.posted.begin(); it != queue.posted.end(); ++it) {
         if (!filter.matches(it->message.hwnd, it->message.message)) continue;
         *out = it->message;
-        bool input = it->input;
         if (remove) {
+            std::shared_ptr<const InputState> input = std::move(it->input);
             queue.posted.erase(it);
-            if (input) announceInputLocked(lock, *out);
+            if (input) {
+                windowSystem().input = *input;
+                announceInputLocked(lock, *out);
+            }
         }
         return true;
     }
@@ -190,7 +194,8 @@ void sendNotify(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void postLocked(Window& window, const MSG& message, bool input) {
-    window.queue->posted.push_back(PostedMessage{message, input});
+    auto state = input ? std::make_shared<const InputState>(windowSystem().input) : nullptr;
+    window.queue->posted.push_back(PostedMessage{message, std::move(state)});
     window.queue->wake.notify_all();
 }
 
@@ -201,7 +206,7 @@ BOOL WINAPI PostMessageW(HWND handle, UINT message, WPARAM wParam, LPARAM lParam
     WindowSystem& system = windowSystem();
     std::lock_guard<std::mutex> lock(system.lock);
     if (!handle) {  // a message for the calling thread itself
-        queue->posted.push_back(PostedMessage{makeMessage(nullptr, message, wParam, lParam), false});
+        queue->posted.push_back(PostedMessage{makeMessage(nullptr, message, wParam, lParam), nullptr});
         queue->wake.notify_all();
         return TRUE;
     }

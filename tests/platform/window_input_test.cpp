@@ -53,10 +53,20 @@ TEST_F(WindowInput, MouseMessagesCarryFlagsAndPositionAndKeepKeyStateCursorAndFo
     GetCursorPos(&cursor);
     EXPECT_EQ(cursor.x, 215);
     EXPECT_EQ(cursor.y, 109);
+    POINT cursorInProcedure{};
+    SHORT shiftInProcedure = 0;
+    setHook([&](HWND, UINT message, WPARAM, LPARAM, LRESULT&) {
+        if (message == WM_LBUTTONDOWN) shiftInProcedure = GetKeyState(VK_SHIFT);
+        if (message == WM_LBUTTONDOWN) GetCursorPos(&cursorInProcedure);
+        return false;
+    });
     platform::testing::keyUp(VK_SHIFT);
     platform::testing::mouseUp(child, MouseButton::Left, 7, 8);
     EXPECT_GE(GetKeyState(VK_LBUTTON), 0);
     platform::testing::pumpPendingMessages();
+    EXPECT_LT(shiftInProcedure, 0);  // the state of the press, not of the input injected after it
+    EXPECT_EQ(cursorInProcedure.x, 215);
+    EXPECT_GE(GetKeyState(VK_SHIFT), 0);
     auto down = receivedOf(child, WM_LBUTTONDOWN).at(0);
     EXPECT_EQ(down.wParam, static_cast<WPARAM>(MK_LBUTTON | MK_SHIFT));
     EXPECT_EQ(GET_X_LPARAM(down.lParam), 5);
