@@ -46,7 +46,8 @@ TEST_F(WindowMessages, PostedMessagesComeInOrderBeforeOnePaintAndOneTimerTick) {
 }
 
 TEST_F(WindowMessages, ThreadTimerGetsANewIdAndReachesNoWindowProcedure) {
-    static int procedureCalls = 0;
+    static int procedureCalls;
+    procedureCalls = 0;
     HWND window = create(0);
     UINT_PTR plain = SetTimer(nullptr, 0, 100, nullptr);
     UINT_PTR withProcedure = SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR, DWORD) { ++procedureCalls; });

@@ -5,6 +5,8 @@
 
 #include <png.h>
 
+#include <algorithm>
+
 using namespace windowtest;
 using platform::testing::readSurface;
 
