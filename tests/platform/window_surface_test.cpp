@@ -1,5 +1,6 @@
 #include "platform/win_gdi.h"
 #include "platform/win_surface_testing.h"
+#include "tests/support/allocation_counter.h"
 #include "tests/support/scoped_machine_folders.h"
 #include "window_test_support.h"
 
@@ -38,7 +39,7 @@ RECT inkBox(const platform::testing::SurfacePixels& surface) {
     return box;
 }
 
-TEST_F(WindowSurface, FirstPaintErasesWithTheClassBackgroundAndFillRectKeepsToItsClippedRectangle) {
+TEST_F(WindowSurface, FirstPaintErasesTheBackgroundFillRectKeepsToItsRectangleAndContextsAreReused) {
     registerClass(className_ + L"White", 0, recordingProc, nullptr, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
     HWND window = create(WS_VISIBLE, nullptr, RECT{0, 0, 8, 6}, className_ + L"White");
     EXPECT_EQ(platform::testing::pumpPendingMessages(), 1);  // one WM_PAINT, then validated
@@ -49,6 +50,12 @@ TEST_F(WindowSurface, FirstPaintErasesWithTheClassBackgroundAndFillRectKeepsToIt
     EXPECT_EQ(surface.at(7, 2), 0xFFFF0000u);
     EXPECT_EQ(surface.at(1, 1), kWhite);
     EXPECT_EQ(surface.at(2, 3), kWhite);  // the bottom edge is outside
+
+    ReleaseDC(window, GetDC(window));
+    long before = FB::testing::allocationCount();
+    HDC again = GetDC(window);  // as a renderer does for every frame
+    EXPECT_EQ(ReleaseDC(window, again), 1);
+    EXPECT_EQ(FB::testing::allocationCount(), before);
 }
 
 TEST_F(WindowSurface, TextOutDrawsCentredOnTheBaselineAndThePngReadsBackAsTheSurface) {
