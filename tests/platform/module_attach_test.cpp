@@ -22,6 +22,9 @@ TEST(ModuleAttach, LoadedLibraryGetsItsHandleAndFullPathAfterStaticInitialisatio
     std::filesystem::path probe = std::filesystem::path(build ? build : ".") / "lib" / "module_probe.so";
     void* library = dlopen(probe.c_str(), RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(library, nullptr) << dlerror();
+    for (const char* name : {"probeAttachCalls", "probeAttachOrder", "probeAttachedInstance", "probeAttachedPath"}) {
+        ASSERT_NE(dlsym(library, name), nullptr) << name;  // the code with DllMain was linked
+    }
     EXPECT_EQ(callProbe<int>(library, "probeAttachCalls"), 1);
     EXPECT_STREQ(callProbe<const char*>(library, "probeAttachOrder"), "initialised");
     Dl_info info{};
