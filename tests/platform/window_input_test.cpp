@@ -42,7 +42,7 @@ TEST_F(WindowInput, SecondPressBecomesDoubleClickOnlyWithClassStyleInTimeNearbyA
     EXPECT_THAT(mouseMessagesOf(plain), ElementsAre(WM_RBUTTONDOWN, WM_RBUTTONUP, WM_RBUTTONDOWN, WM_RBUTTONUP));
 }
 
-TEST_F(WindowInput, MouseMessagesCarryFlagsAndPositionAndKeepKeyStateCursorAndFocus) {
+TEST_F(WindowInput, MouseInputCarriesFlagsPositionKeyStateAndCursorOfItsOwnMomentAndActivates) {
     HWND top = create(WS_VISIBLE, nullptr, RECT{200, 100, 400, 300});
     HWND child = create(WS_CHILD | WS_VISIBLE, top, RECT{10, 10, 110, 60});
     platform::testing::keyDown(VK_SHIFT);
