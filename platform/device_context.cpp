@@ -6,15 +6,23 @@
 #include "platform/win_window.h"
 
 #include <unordered_map>
+#include <vector>
 
 using namespace platform::detail;
 
 namespace {
 
+using ContextMap = std::unordered_map<HDC, std::shared_ptr<DeviceContext>>;
+
+// Renderers take and release a context for every frame; released entries are kept and reused so
+// that this allocates nothing once warm. Handles are still new each time.
 struct ContextTable {
     std::mutex lock;
-    std::unordered_map<HDC, std::shared_ptr<DeviceContext>> contexts;
+    ContextMap contexts;
+    std::vector<ContextMap::node_type> released;
 };
+
+constexpr size_t kKeptReleasedContexts = 16;
 
 ContextTable& contextTable() {
     static ContextTable* table = new ContextTable;
@@ -41,26 +49,41 @@ std::shared_ptr<Surface> windowSurface(HWND handle) {
 }  // namespace platform::detail
 
 HDC WINAPI GetDC(HWND window) {
-    auto context = std::make_shared<DeviceContext>();
-    if (window) {
-        context->surface = windowSurface(window);
-        if (!context->surface) {
-            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-            return nullptr;
-        }
-        context->window = window;
+    std::shared_ptr<Surface> surface;
+    if (window && !(surface = windowSurface(window))) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return nullptr;
     }
     HDC handle = reinterpret_cast<HDC>(nextHandleValue());
     ContextTable& table = contextTable();
     std::lock_guard<std::mutex> lock(table.lock);
-    table.contexts.emplace(handle, std::move(context));
+    std::shared_ptr<DeviceContext>* context = nullptr;
+    if (table.released.empty()) {
+        context = &table.contexts.emplace(handle, std::make_shared<DeviceContext>()).first->second;
+    } else {
+        ContextMap::node_type entry = std::move(table.released.back());
+        table.released.pop_back();
+        entry.key() = handle;
+        context = &table.contexts.insert(std::move(entry)).position->second;
+    }
+    (*context)->window = window;
+    (*context)->surface = std::move(surface);
+    (*context)->textAlign = 0;
     return handle;
 }
 
 int WINAPI ReleaseDC(HWND, HDC deviceContext) {
     ContextTable& table = contextTable();
     std::lock_guard<std::mutex> lock(table.lock);
-    return table.contexts.erase(deviceContext) ? 1 : 0;
+    ContextMap::node_type entry = table.contexts.extract(deviceContext);
+    if (!entry) return 0;
+    // Kept only when no drawing call still holds the context (they take their share under this
+    // lock); a kept one lets its surface go at once, as the window may be gone.
+    if (entry.mapped().use_count() == 1 && table.released.size() < kKeptReleasedContexts) {
+        entry.mapped()->surface.reset();
+        table.released.push_back(std::move(entry));
+    }
+    return 1;
 }
 
 HDC WINAPI BeginPaint(HWND handle, LPPAINTSTRUCT paint) {

@@ -19,10 +19,10 @@ constexpr LONG kDoubleClickReach = 2;
 
 DWORD inputTimeLocked() { return GetTickCount() + windowSystem().inputClockOffset; }
 
-bool isDownLocked(int virtualKey) { return (windowSystem().keyState[virtualKey & 0xFF] & 0x80) != 0; }
+bool isDownLocked(int virtualKey) { return (windowSystem().input.keyState[virtualKey & 0xFF] & 0x80) != 0; }
 
 void setKeyLocked(int virtualKey, bool down) {
-    BYTE& state = windowSystem().keyState[virtualKey & 0xFF];
+    BYTE& state = windowSystem().input.keyState[virtualKey & 0xFF];
     if (down && !(state & 0x80)) state ^= 0x01;  // each press toggles
     state = down ? static_cast<BYTE>(state | 0x80) : static_cast<BYTE>(state & ~0x80);
 }
@@ -77,13 +77,13 @@ void injectMouse(HWND handle, int x, int y, int buttonKeyChanged, bool buttonDow
     if (!window) return;
     if (buttonKeyChanged) setKeyLocked(buttonKeyChanged, buttonDown);
     POINT origin = screenOriginLocked(*window);
-    system.cursor = POINT{origin.x + x, origin.y + y};
+    system.input.cursor = POINT{origin.x + x, origin.y + y};
     DWORD time = inputTimeLocked();
     if (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN) {
-        message = pressMessageLocked(*window, message, system.cursor, time);
+        message = pressMessageLocked(*window, message, system.input.cursor, time);
     }
     LPARAM position = MAKELPARAM(static_cast<WORD>(static_cast<SHORT>(x)), static_cast<WORD>(static_cast<SHORT>(y)));
-    postLocked(*window, MSG{handle, message, mouseFlagsLocked(), position, time, system.cursor}, true);
+    postLocked(*window, MSG{handle, message, mouseFlagsLocked(), position, time, system.input.cursor}, true);
 }
 
 // The character a key-down types, 0 for keys that type none.
@@ -107,14 +107,14 @@ WCHAR typedCharacter(WPARAM virtualKey) {
 
 SHORT WINAPI GetKeyState(int virtualKey) {
     std::lock_guard<std::mutex> lock(windowSystem().lock);
-    BYTE state = windowSystem().keyState[virtualKey & 0xFF];
+    BYTE state = windowSystem().input.keyState[virtualKey & 0xFF];
     return static_cast<SHORT>(((state & 0x80) ? 0x8000 : 0) | (state & 0x01));
 }
 
 BOOL WINAPI GetCursorPos(LPPOINT point) {
     if (!point) return FALSE;
     std::lock_guard<std::mutex> lock(windowSystem().lock);
-    *point = windowSystem().cursor;
+    *point = windowSystem().input.cursor;
     return TRUE;
 }
 
@@ -176,8 +176,8 @@ void WINAPI keybd_event(BYTE virtualKey, BYTE scanCode, DWORD flags, ULONG_PTR) 
     DWORD keyData = 1u | (static_cast<DWORD>(scanCode) << 16) | ((flags & KEYEVENTF_EXTENDEDKEY) ? 1u << 24 : 0u) |
                     (wasDown ? 1u << 30 : 0u) | (up ? 1u << 31 : 0u);
     MSG message{window->handle, up ? static_cast<UINT>(WM_KEYUP) : static_cast<UINT>(WM_KEYDOWN), virtualKey,
-                static_cast<LPARAM>(keyData), inputTimeLocked(), system.cursor};
-    postLocked(*window, message, false);
+                static_cast<LPARAM>(keyData), inputTimeLocked(), system.input.cursor};
+    postLocked(*window, message, true);
 }
 
 BOOL WINAPI TranslateMessage(const MSG* message) {
@@ -221,8 +221,7 @@ void advanceInputClock(DWORD milliseconds) {
 void resetInputState() {
     std::lock_guard<std::mutex> lock(windowSystem().lock);
     WindowSystem& system = windowSystem();
-    std::fill(std::begin(system.keyState), std::end(system.keyState), BYTE{0});
-    system.cursor = POINT{0, 0};
+    system.input = InputState{};
     system.lastPress = {};
 }
 

@@ -16,7 +16,7 @@ bool inRange(UINT message, UINT filterMin, UINT filterMax) {
 }
 
 MSG makeMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    MSG made{window, message, wParam, lParam, GetTickCount(), windowSystem().cursor};
+    MSG made{window, message, wParam, lParam, GetTickCount(), windowSystem().input.cursor};
     return made;
 }
 
@@ -66,7 +66,8 @@ bool isButtonDown(UINT message) {
 // inside it (a procedure may have taken it in WM_MOUSEACTIVATE).
 void announceInputLocked(std::unique_lock<std::mutex>& lock, const MSG& input) {
     auto window = findWindowLocked(input.hwnd);
-    if (!window || window->messageOnly) return;
+    bool mouse = input.message >= WM_MOUSEMOVE && input.message <= WM_MOUSEWHEEL;
+    if (!window || window->messageOnly || !mouse) return;
     LPARAM hit = MAKELPARAM(HTCLIENT, input.message);
     if (isButtonDown(input.message)) {
         HWND topLevel = topLevelAncestorLocked(input.hwnd);
@@ -100,10 +101,13 @@ bool takePostedLocked(std::unique_lock<std::mutex>& lock, ThreadQueue& queue, co
     for (auto it = queue.posted.begin(); it != queue.posted.end(); ++it) {
         if (!filter.matches(it->message.hwnd, it->message.message)) continue;
         *out = it->message;
-        bool input = it->input;
         if (remove) {
+            std::shared_ptr<const InputState> input = std::move(it->input);
             queue.posted.erase(it);
-            if (input) announceInputLocked(lock, *out);
+            if (input) {
+                windowSystem().input = *input;
+                announceInputLocked(lock, *out);
+            }
         }
         return true;
     }
@@ -155,10 +159,12 @@ bool retrieveLocked(std::unique_lock<std::mutex>& lock, ThreadQueue& queue, cons
     return takePaintLocked(queue, filter, out) || takeTimerLocked(queue, filter, out, remove);
 }
 
-std::optional<Clock::time_point> nextTimerDueLocked(const ThreadQueue& queue) {
+// When the next timer the filter lets through falls due; the others must not cut the wait short.
+std::optional<Clock::time_point> nextTimerDueLocked(const ThreadQueue& queue, const Filter& filter) {
     if (!windowSystem().timersFollowClock) return std::nullopt;
     std::optional<Clock::time_point> next;
     for (const Timer& timer : queue.timers) {
+        if (!filter.matches(timer.window, WM_TIMER)) continue;
         if (!next || timer.due < *next) next = timer.due;
     }
     return next;
@@ -188,7 +194,8 @@ void sendNotify(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void postLocked(Window& window, const MSG& message, bool input) {
-    window.queue->posted.push_back(PostedMessage{message, input});
+    auto state = input ? std::make_shared<const InputState>(windowSystem().input) : nullptr;
+    window.queue->posted.push_back(PostedMessage{message, std::move(state)});
     window.queue->wake.notify_all();
 }
 
@@ -199,7 +206,7 @@ BOOL WINAPI PostMessageW(HWND handle, UINT message, WPARAM wParam, LPARAM lParam
     WindowSystem& system = windowSystem();
     std::lock_guard<std::mutex> lock(system.lock);
     if (!handle) {  // a message for the calling thread itself
-        queue->posted.push_back(PostedMessage{makeMessage(nullptr, message, wParam, lParam), false});
+        queue->posted.push_back(PostedMessage{makeMessage(nullptr, message, wParam, lParam), nullptr});
         queue->wake.notify_all();
         return TRUE;
     }
@@ -243,7 +250,7 @@ BOOL WINAPI GetMessageW(LPMSG message, HWND window, UINT filterMin, UINT filterM
     if (!validFilterWindowLocked(window)) return -1;
     Filter filter{window, filterMin, filterMax};
     while (!retrieveLocked(lock, *queue, filter, message, true)) {
-        if (auto due = nextTimerDueLocked(*queue)) {
+        if (auto due = nextTimerDueLocked(*queue, filter)) {
             queue->wake.wait_until(lock, *due);
         } else {
             queue->wake.wait(lock);

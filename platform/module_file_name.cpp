@@ -1,10 +1,10 @@
+#include "platform/ansi_code_page.h"
 #include "platform/module_handle.h"
 #include "platform/utf_text.h"
 #include "platform/win_error.h"
 #include "platform/win_module.h"
 
 #include <dlfcn.h>
-#include <iconv.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -24,22 +24,6 @@ std::string modulePath(HMODULE module) {
     }
     std::filesystem::path path = std::filesystem::absolute(info.dli_fname, error);
     return path.lexically_normal().string();
-}
-
-// UTF-8 to the ANSI code page (GBK); text that GBK cannot hold stays UTF-8.
-std::string toAnsi(const std::string& utf8) {
-    iconv_t converter = iconv_open("GBK", "UTF-8");
-    if (converter == reinterpret_cast<iconv_t>(-1)) return utf8;
-    std::string out(utf8.size() * 2 + 4, '\0');
-    char* input = const_cast<char*>(utf8.data());
-    size_t inputLeft = utf8.size();
-    char* output = out.data();
-    size_t outputLeft = out.size();
-    size_t result = iconv(converter, &input, &inputLeft, &output, &outputLeft);
-    iconv_close(converter);
-    if (result == static_cast<size_t>(-1)) return utf8;
-    out.resize(out.size() - outputLeft);
-    return out;
 }
 
 template <typename Char, typename Text>
@@ -83,5 +67,5 @@ DWORD WINAPI GetModuleFileNameW(HMODULE module, LPWSTR fileName, DWORD size) {
 
 DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
     std::string path = modulePath(module);
-    return copyFileName(path.empty() ? path : toAnsi(path), fileName, size);
+    return copyFileName(path.empty() ? path : platform::wideToAnsiText(platform::utf8ToWideText(path)), fileName, size);
 }

@@ -32,7 +32,8 @@
 #define IDC_CROSS MAKEINTRESOURCEW(32515)
 #define IDC_HAND MAKEINTRESOURCEW(32649)
 
-// High bit (negative value) while the key or button is down; low bit toggled by each press.
+// High bit (negative value) while the key or button is down; low bit toggled by each press. Input
+// messages carry the state they were made in: retrieving one brings that state back.
 SHORT WINAPI GetKeyState(int virtualKey);
 BOOL WINAPI GetCursorPos(LPPOINT point);
 

@@ -1,7 +1,9 @@
 // Input injection for tests. Each call updates the key state and cursor position the way real
 // input does and posts the WM_* message through the window's queue, with the MK_* flags in wParam
 // and the client position packed in lParam (x low, y high, 16-bit signed). When the message is
-// retrieved the window first hears WM_SETCURSOR and, for a press, WM_MOUSEACTIVATE.
+// retrieved, GetKeyState and GetCursorPos answer again as they did right after it was injected, so
+// a procedure sees the state of its own message even when more input was injected before the pump
+// ran; a mouse message's window then first hears WM_SETCURSOR and, for a press, WM_MOUSEACTIVATE.
 //
 // A press on a window whose class has CS_DBLCLKS becomes a double click when it follows a press of
 // the same button on the same window within GetDoubleClickTime() and within half the

@@ -3,10 +3,10 @@
 //
 // A shared library that defines
 //     extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved);
-// and links the start-up object of the target `platform_dll_startup` gets DllMain(its handle,
-// DLL_PROCESS_ATTACH, NULL) when it is loaded, after its static initialisers have run (the start-up
-// object must come last on the link line), and DLL_PROCESS_DETACH when it is unloaded. Thread
-// attach and detach calls are not made. A module's handle is its load address.
+// and links the start-up code (CMake: veltrin_link_dll_startup(<target>), which puts it last on
+// the link line) gets DllMain(its handle, DLL_PROCESS_ATTACH, NULL) when it is loaded, after its
+// static initialisers have run, and DLL_PROCESS_DETACH when it is unloaded. Thread attach and
+// detach calls are not made. A module's handle is its load address.
 #pragma once
 
 #include "platform/win_types.h"

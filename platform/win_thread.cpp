@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <system_error>
 #include <thread>
 
 namespace {
@@ -61,7 +62,13 @@ HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE
     auto thread = std::make_shared<ThreadObject>(id);
     HANDLE handle = platform::detail::registerKernelObject(thread);
     if (threadId) *threadId = id;
-    thread->start(thread, startAddress, parameter);
+    try {
+        thread->start(thread, startAddress, parameter);
+    } catch (const std::system_error&) {  // no thread could be made: fail as the original does
+        platform::detail::closeKernelObject(handle);
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
     return handle;
 }
 

@@ -199,7 +199,8 @@ UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR timerId, UINT elapse, TIMERPROC t
 BOOL WINAPI KillTimer(HWND window, UINT_PTR timerId);
 
 // Geometry. The client area is the whole window (no frame); a child's position is relative to
-// its parent's client area, a top-level window's to the screen.
+// its parent's client area, a top-level window's to the screen. Widths and heights are held to
+// 0..8192 and positions to -32768..32767, here and in CreateWindowExW.
 BOOL WINAPI GetClientRect(HWND window, LPRECT rect);
 BOOL WINAPI GetWindowRect(HWND window, LPRECT rect);
 BOOL WINAPI ClientToScreen(HWND window, LPPOINT point);

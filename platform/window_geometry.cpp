@@ -34,12 +34,12 @@ BOOL placeWindow(HWND handle, const Placement& placement) {
     auto window = requireWindowLocked(handle);
     if (!window) return FALSE;
     RECT& rect = window->rect;
-    int width = placement.size ? std::max(placement.width, 0) : widthOf(rect);
-    int height = placement.size ? std::max(placement.height, 0) : heightOf(rect);
+    int width = placement.size ? clampWindowSide(placement.width) : widthOf(rect);
+    int height = placement.size ? clampWindowSide(placement.height) : heightOf(rect);
     bool resized = width != widthOf(rect) || height != heightOf(rect);
     if (placement.move) {
-        rect.left = placement.x;
-        rect.top = placement.y;
+        rect.left = clampWindowPosition(placement.x);
+        rect.top = clampWindowPosition(placement.y);
     }
     rect.right = rect.left + width;
     rect.bottom = rect.top + height;

@@ -8,9 +8,9 @@ using namespace platform::detail;
 
 namespace {
 
-int usedOrZero(int value) { return value == CW_USEDEFAULT ? 0 : value; }
+int usedOrZero(int value) { return value == CW_USEDEFAULT ? 0 : clampWindowPosition(value); }
 
-int sizeOrZero(int value) { return value == CW_USEDEFAULT || value < 0 ? 0 : value; }
+int sizeOrZero(int value) { return value == CW_USEDEFAULT ? 0 : clampWindowSide(value); }
 
 // Links a new window to its parent (WS_CHILD) or owner. False when the given window is unknown.
 bool linkWindowLocked(Window& window, HWND parent, HMENU menu) {

@@ -32,6 +32,13 @@ struct Surface {
     void resizeLocked(int newWidth, int newHeight);
 };
 
+// The largest width or height a window takes. Sizes come from pages (the plug-in's element) and
+// every window carries a surface of 4 bytes a pixel, so they are bounded before any allocation.
+// Positions keep to the 16-bit range that window messages pack them in.
+constexpr int kMaxWindowSide = 8192;
+inline int clampWindowSide(int side) { return side < 0 ? 0 : side > kMaxWindowSide ? kMaxWindowSide : side; }
+inline int clampWindowPosition(int at) { return at < -32768 ? -32768 : at > 32767 ? 32767 : at; }
+
 struct WindowClass {
     std::wstring name;
     UINT style = 0;
@@ -87,9 +94,18 @@ struct Timer {
     bool firedByHand = false;
 };
 
+// The key states and cursor position that GetKeyState and GetCursorPos report.
+struct InputState {
+    BYTE keyState[256] = {};  // 0x80 down, 0x01 toggled
+    POINT cursor{};
+};
+
 struct PostedMessage {
     MSG message;
-    bool input = false;  // injected mouse input: activation and cursor messages come first
+    // Injected input carries the input state it left behind; handing the message out restores
+    // that state, so a procedure sees the keys and cursor of its own message even when a test
+    // injected more input before pumping, as GetKeyState answers on the original.
+    std::shared_ptr<const InputState> input;
 };
 
 struct ThreadQueue {
@@ -113,9 +129,7 @@ struct WindowSystem {
     int screenHeight = 1080;
     bool timersFollowClock = true;
 
-    // Input state, as GetKeyState, GetCursorPos and GetCursor report it.
-    BYTE keyState[256] = {};  // 0x80 down, 0x01 toggled
-    POINT cursor{};
+    InputState input;
     HCURSOR cursorShape = nullptr;
     DWORD inputClockOffset = 0;
     struct Press {
@@ -143,7 +157,8 @@ std::shared_ptr<Window> requireWindowLocked(HWND window);
 LRESULT callProcedureUnlocked(std::unique_lock<std::mutex>& lock, WNDPROC procedure, HWND window,
                               UINT message, WPARAM wParam, LPARAM lParam);
 
-// Queues a posted message for the window's thread and wakes its pump. The caller holds the lock.
+// Queues a posted message for the window's thread and wakes its pump; injected input keeps the
+// input state it leaves. The caller holds the lock.
 void postLocked(Window& window, const MSG& message, bool input);
 
 // The top-left corner of the window's client area on the screen. The caller holds the lock.

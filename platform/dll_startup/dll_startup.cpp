@@ -1,6 +1,7 @@
 // The start-up code linked into a shared library: calls the library's DllMain with its module
-// handle when the library is loaded and when it is unloaded. This object must come last on the
-// library's link line so that the library's static initialisers have run before DllMain.
+// handle when the library is loaded and when it is unloaded. It must come last on the library's
+// link line (veltrin_link_dll_startup) so that the library's static initialisers have run before
+// DllMain: constructors run in link order.
 #include "platform/module_handle.h"
 #include "platform/win_module.h"
 

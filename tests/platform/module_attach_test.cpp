@@ -12,31 +12,27 @@
 
 namespace {
 
-std::filesystem::path probeLibrary() {
-    const char* build = std::getenv("VELTRIN_BUILD_DIR");
-    return std::filesystem::path(build ? build : ".") / "lib" / "module_probe.so";
-}
-
-template <typename Function>
-Function probeFunction(void* library, const char* name) {
-    return reinterpret_cast<Function>(dlsym(library, name));
+template <typename Result>
+Result callProbe(void* library, const char* name) {
+    return reinterpret_cast<Result (*)()>(dlsym(library, name))();
 }
 
 TEST(ModuleAttach, LoadedLibraryGetsItsHandleAndFullPathAfterStaticInitialisation) {
-    void* library = dlopen(probeLibrary().c_str(), RTLD_NOW | RTLD_LOCAL);
+    const char* build = std::getenv("VELTRIN_BUILD_DIR");
+    std::filesystem::path probe = std::filesystem::path(build ? build : ".") / "lib" / "module_probe.so";
+    void* library = dlopen(probe.c_str(), RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(library, nullptr) << dlerror();
-    auto instance = probeFunction<HINSTANCE (*)()>(library, "probeAttachedInstance")();
-    auto path = probeFunction<const wchar_t* (*)()>(library, "probeAttachedPath")();
-    EXPECT_EQ(probeFunction<int (*)()>(library, "probeAttachCalls")(), 1);
-    EXPECT_STREQ(probeFunction<const char* (*)()>(library, "probeAttachOrder")(), "initialised");
-
-    ASSERT_NE(instance, nullptr);
+    for (const char* name : {"probeAttachCalls", "probeAttachOrder", "probeAttachedInstance", "probeAttachedPath"}) {
+        ASSERT_NE(dlsym(library, name), nullptr) << name;  // the code with DllMain was linked
+    }
+    EXPECT_EQ(callProbe<int>(library, "probeAttachCalls"), 1);
+    EXPECT_STREQ(callProbe<const char*>(library, "probeAttachOrder"), "initialised");
     Dl_info info{};
-    ASSERT_NE(dladdr(probeFunction<void*>(library, "probeAttachCalls"), &info), 0);
-    EXPECT_EQ(static_cast<void*>(instance), info.dli_fbase);
-    std::filesystem::path attached = platform::wideToUtf8Text(path);
+    ASSERT_NE(dladdr(dlsym(library, "probeAttachCalls"), &info), 0);
+    EXPECT_EQ(static_cast<void*>(callProbe<HINSTANCE>(library, "probeAttachedInstance")), info.dli_fbase);
+    std::filesystem::path attached = platform::wideToUtf8Text(callProbe<const wchar_t*>(library, "probeAttachedPath"));
     EXPECT_TRUE(attached.is_absolute());
-    EXPECT_TRUE(std::filesystem::equivalent(attached, probeLibrary()));
+    EXPECT_TRUE(std::filesystem::equivalent(attached, probe));
     dlclose(library);
 }
 

@@ -4,34 +4,57 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-
 namespace {
 
-DWORD WINAPI setEventAndRecordId(LPVOID parameter) {
-    auto* state = static_cast<std::pair<HANDLE, std::atomic<DWORD>>*>(parameter);
-    state->second = GetCurrentThreadId();
-    SetEvent(state->first);
+DWORD WINAPI waitForEvent(LPVOID event) { return WaitForSingleObject(static_cast<HANDLE>(event), INFINITE); }
+
+struct Shared {
+    HANDLE start = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    CRITICAL_SECTION section;
+    long counter = 0;
+    DWORD lastId = 0;
+};
+
+DWORD WINAPI addUnderNestedLock(LPVOID parameter) {
+    auto* shared = static_cast<Shared*>(parameter);
+    waitForEvent(shared->start);
+    for (int i = 0; i < 10000; ++i) {
+        EnterCriticalSection(&shared->section);
+        EnterCriticalSection(&shared->section);  // the owner may enter again
+        ++shared->counter;
+        shared->lastId = GetCurrentThreadId();
+        LeaveCriticalSection(&shared->section);
+        LeaveCriticalSection(&shared->section);
+    }
     return 0;
 }
 
-TEST(ThreadSync, ThreadHandleIsSignalledWhenRoutineReturnsAndReportsItsId) {
-    std::pair<HANDLE, std::atomic<DWORD>> state{CreateEventW(nullptr, TRUE, FALSE, nullptr), 0};
-    DWORD reportedId = 0;
-    HANDLE thread = CreateThread(nullptr, 0, setEventAndRecordId, &state, 0, &reportedId);
-    ASSERT_NE(thread, nullptr);
-    EXPECT_EQ(WaitForSingleObject(thread, INFINITE), WAIT_OBJECT_0);
-    EXPECT_EQ(state.second.load(), reportedId);
-    EXPECT_NE(reportedId, GetCurrentThreadId());
-    EXPECT_TRUE(CloseHandle(thread));
-    EXPECT_TRUE(CloseHandle(state.first));
+TEST(ThreadSync, ThreadsShareARecursiveCriticalSectionAndTheirHandlesSignalWhenTheyEnd) {
+    Shared shared;
+    InitializeCriticalSection(&shared.section);
+    HANDLE threads[3];
+    DWORD ids[3];
+    for (int i = 0; i < 3; ++i) threads[i] = CreateThread(nullptr, 0, addUnderNestedLock, &shared, 0, &ids[i]);
+    EXPECT_EQ(WaitForSingleObject(threads[0], 5), WAIT_TIMEOUT);
+    EXPECT_TRUE(CloseHandle(CreateThread(nullptr, 0, waitForEvent, shared.start, 0, nullptr)));  // runs on
+    SetEvent(shared.start);
+    for (HANDLE thread : threads) {
+        EXPECT_EQ(WaitForSingleObject(thread, INFINITE), WAIT_OBJECT_0);
+        EXPECT_TRUE(CloseHandle(thread));
+    }
+    EXPECT_EQ(shared.counter, 30000);
+    EXPECT_TRUE(shared.lastId == ids[0] || shared.lastId == ids[1] || shared.lastId == ids[2]);
+    EXPECT_NE(shared.lastId, GetCurrentThreadId());
+    DeleteCriticalSection(&shared.section);
+    CloseHandle(shared.start);
+    EXPECT_EQ(CreateThread(nullptr, 0, waitForEvent, nullptr, CREATE_SUSPENDED, nullptr), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
 }
 
-TEST(ThreadSync, AutoResetEventReleasesOneWaitAndManualResetStaysSignalled) {
+TEST(ThreadSync, EventsAndSemaphoresSignalAsTheirKindSaysTimeOutAndTheirClosedHandlesAreNeverReused) {
     HANDLE autoEvent = CreateEventW(nullptr, FALSE, TRUE, nullptr);
     EXPECT_EQ(WaitForSingleObject(autoEvent, 0), WAIT_OBJECT_0);
-    EXPECT_EQ(WaitForSingleObject(autoEvent, 0), WAIT_TIMEOUT);
-
+    EXPECT_EQ(WaitForSingleObject(autoEvent, 5), WAIT_TIMEOUT);  // one wait took the signal
     HANDLE manualEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     EXPECT_EQ(WaitForSingleObject(manualEvent, 5), WAIT_TIMEOUT);
     SetEvent(manualEvent);
@@ -39,11 +62,7 @@ TEST(ThreadSync, AutoResetEventReleasesOneWaitAndManualResetStaysSignalled) {
     EXPECT_EQ(WaitForSingleObject(manualEvent, 0), WAIT_OBJECT_0);
     ResetEvent(manualEvent);
     EXPECT_EQ(WaitForSingleObject(manualEvent, 0), WAIT_TIMEOUT);
-    CloseHandle(autoEvent);
-    CloseHandle(manualEvent);
-}
 
-TEST(ThreadSync, SemaphoreCountsAndRefusesReleaseBeyondItsMaximum) {
     HANDLE semaphore = CreateSemaphoreW(nullptr, 1, 2, nullptr);
     LONG previous = -1;
     EXPECT_TRUE(ReleaseSemaphore(semaphore, 1, &previous));
@@ -52,71 +71,14 @@ TEST(ThreadSync, SemaphoreCountsAndRefusesReleaseBeyondItsMaximum) {
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_TOO_MANY_POSTS));
     EXPECT_EQ(WaitForSingleObject(semaphore, 0), WAIT_OBJECT_0);
     EXPECT_EQ(WaitForSingleObject(semaphore, 0), WAIT_OBJECT_0);
-    EXPECT_EQ(WaitForSingleObject(semaphore, 1), WAIT_TIMEOUT);
-    CloseHandle(semaphore);
-}
-
-TEST(ThreadSync, ClosedHandlesFailAndAreNeverReused) {
-    HANDLE first = CreateEventW(nullptr, TRUE, TRUE, nullptr);
-    EXPECT_TRUE(CloseHandle(first));
-    HANDLE second = CreateEventW(nullptr, TRUE, TRUE, nullptr);
-    EXPECT_NE(first, second);
-    EXPECT_EQ(WaitForSingleObject(first, 0), WAIT_FAILED);
+    EXPECT_EQ(WaitForSingleObject(semaphore, 5), WAIT_TIMEOUT);
+    for (HANDLE handle : {autoEvent, manualEvent, semaphore}) EXPECT_TRUE(CloseHandle(handle));
+    EXPECT_EQ(WaitForSingleObject(semaphore, 0), WAIT_FAILED);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
-    EXPECT_FALSE(CloseHandle(first));
-    EXPECT_FALSE(SetEvent(first));
-    CloseHandle(second);
-}
-
-struct Counter {
-    CRITICAL_SECTION section;
-    long value = 0;
-};
-
-DWORD WINAPI addUnderNestedLock(LPVOID parameter) {
-    auto* counter = static_cast<Counter*>(parameter);
-    for (int i = 0; i < 10000; ++i) {
-        EnterCriticalSection(&counter->section);
-        EnterCriticalSection(&counter->section);  // recursive entry by the owner
-        ++counter->value;
-        LeaveCriticalSection(&counter->section);
-        LeaveCriticalSection(&counter->section);
-    }
-    return 0;
-}
-
-TEST(ThreadSync, CriticalSectionIsRecursiveAndExcludesOtherThreads) {
-    Counter counter;
-    InitializeCriticalSection(&counter.section);
-    HANDLE threads[3];
-    for (HANDLE& thread : threads) thread = CreateThread(nullptr, 0, addUnderNestedLock, &counter, 0, nullptr);
-    for (HANDLE thread : threads) {
-        EXPECT_EQ(WaitForSingleObject(thread, INFINITE), WAIT_OBJECT_0);
-        CloseHandle(thread);
-    }
-    EXPECT_EQ(counter.value, 30000);
-    DeleteCriticalSection(&counter.section);
-}
-
-DWORD WINAPI waitForEvent(LPVOID parameter) {
-    return WaitForSingleObject(static_cast<HANDLE>(parameter), INFINITE) == WAIT_OBJECT_0 ? 0 : 1;
-}
-
-TEST(ThreadSync, ThreadWaitTimesOutWhileRunningAndClosingEarlyIsSafe) {
-    HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    HANDLE thread = CreateThread(nullptr, 0, waitForEvent, event, 0, nullptr);
-    EXPECT_EQ(WaitForSingleObject(thread, 1), WAIT_TIMEOUT);
-    HANDLE second = CreateThread(nullptr, 0, waitForEvent, event, 0, nullptr);
-    EXPECT_TRUE(CloseHandle(second));  // the thread keeps running without its handle
-    SetEvent(event);
-    EXPECT_EQ(WaitForSingleObject(thread, INFINITE), WAIT_OBJECT_0);
-    CloseHandle(thread);
-    CloseHandle(event);
-}
-
-TEST(ThreadSync, SuspendedCreationIsRefused) {
-    EXPECT_EQ(CreateThread(nullptr, 0, waitForEvent, nullptr, CREATE_SUSPENDED, nullptr), nullptr);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    EXPECT_FALSE(CloseHandle(semaphore) || SetEvent(autoEvent));
+    HANDLE later = CreateEventW(nullptr, TRUE, TRUE, nullptr);
+    EXPECT_TRUE(later != autoEvent && later != manualEvent && later != semaphore);  // never reused
+    CloseHandle(later);
 }
 
 }  // namespace

@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -28,51 +27,43 @@ struct Received {
 // Answers a message itself by returning true and setting the result.
 using MessageHook = std::function<bool(HWND, UINT, WPARAM, LPARAM, LRESULT&)>;
 
-struct Recorder {
-    std::mutex lock;
-    std::vector<Received> received;
-    MessageHook hook;
-};
-
-inline Recorder& recorder() {
-    static Recorder instance;
-    return instance;
-}
+// What every window of the class received, and the hook; shared by the threads of a test.
+inline std::mutex recordLock;
+inline std::vector<Received> records;
+inline MessageHook messageHook;
 
 inline LRESULT CALLBACK recordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     MessageHook hook;
     {
-        std::lock_guard<std::mutex> lock(recorder().lock);
-        recorder().received.push_back({window, message, wParam, lParam, GetCurrentThreadId()});
-        hook = recorder().hook;
+        std::lock_guard<std::mutex> lock(recordLock);
+        records.push_back({window, message, wParam, lParam, GetCurrentThreadId()});
+        hook = messageHook;
     }
     LRESULT result = 0;
     if (hook && hook(window, message, wParam, lParam, result)) return result;
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-// Messages a window received, in order, leaving out those the window system sends around
-// creation, focus and input so tests see what they caused.
-inline std::vector<UINT> messagesOf(HWND window) {
-    std::lock_guard<std::mutex> lock(recorder().lock);
-    std::vector<UINT> messages;
-    for (const Received& r : recorder().received) {
+// What a window received, in order; with no message given, all but what the window system sends
+// around creation, focus and input, so that tests see what they caused.
+inline std::vector<Received> receivedOf(HWND window, UINT message = WM_NULL) {
+    std::lock_guard<std::mutex> lock(recordLock);
+    std::vector<Received> found;
+    for (const Received& r : records) {
         bool housekeeping = r.message == WM_NCCREATE || r.message == WM_CREATE || r.message == WM_SETCURSOR ||
                             r.message == WM_MOUSEACTIVATE || r.message == WM_SETFOCUS || r.message == WM_KILLFOCUS;
-        if (r.window == window && !housekeeping) messages.push_back(r.message);
-    }
-    return messages;
-}
-
-inline std::vector<Received> receivedOf(HWND window, UINT message) {
-    std::lock_guard<std::mutex> lock(recorder().lock);
-    std::vector<Received> found;
-    for (const Received& r : recorder().received) {
-        if (r.window == window && r.message == message) found.push_back(r);
+        if (r.window == window && (message ? r.message == message : !housekeeping)) found.push_back(r);
     }
     return found;
 }
 
+inline std::vector<UINT> messagesOf(HWND window) {
+    std::vector<UINT> messages;
+    for (const Received& r : receivedOf(window)) messages.push_back(r.message);
+    return messages;
+}
+
+// Each test registers its own class (names are not reused), and destroys its windows at the end.
 class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -81,31 +72,24 @@ protected:
         registerClass(className_, CS_DBLCLKS);
         platform::testing::setTimersFollowClock(false);
         platform::testing::resetInputState();
-        std::lock_guard<std::mutex> lock(recorder().lock);
-        recorder().received.clear();
-        recorder().hook = nullptr;
+        std::lock_guard<std::mutex> lock(recordLock);
+        records.clear();
+        messageHook = nullptr;
     }
 
     void TearDown() override {
-        for (HWND window : created_) {
-            if (IsWindow(window)) DestroyWindow(window);
-        }
+        setHook(nullptr);
+        for (HWND window : created_) DestroyWindow(window);
         platform::testing::pumpPendingMessages();
-        for (const std::wstring& name : classes_) UnregisterClassW(name.c_str(), nullptr);
         platform::testing::setTimersFollowClock(true);
         SetFocus(nullptr);
-        std::lock_guard<std::mutex> lock(recorder().lock);
-        recorder().hook = nullptr;
     }
 
-    void registerClass(const std::wstring& name, UINT style) {
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof(windowClass);
-        windowClass.style = style;
-        windowClass.lpfnWndProc = recordingProc;
-        windowClass.lpszClassName = name.c_str();
+    static void registerClass(const std::wstring& name, UINT style, WNDPROC procedure = recordingProc,
+                              HCURSOR cursor = nullptr, HBRUSH background = nullptr) {
+        WNDCLASSEXW windowClass{sizeof(WNDCLASSEXW), style, procedure, 0, 0, nullptr, nullptr, cursor,
+                                background, nullptr, name.c_str(), nullptr};
         ASSERT_NE(RegisterClassExW(&windowClass), 0);
-        classes_.push_back(name);
     }
 
     HWND create(DWORD style = WS_VISIBLE, HWND parent = nullptr, RECT rect = {0, 0, 100, 50},
@@ -119,12 +103,11 @@ protected:
     }
 
     static void setHook(MessageHook hook) {
-        std::lock_guard<std::mutex> lock(recorder().lock);
-        recorder().hook = std::move(hook);
+        std::lock_guard<std::mutex> lock(recordLock);
+        messageHook = std::move(hook);
     }
 
     std::wstring className_;
-    std::vector<std::wstring> classes_;
     std::vector<HWND> created_;
 };
 

@@ -1,30 +1,31 @@
-// A library that records the attach and detach calls its DllMain receives.
+// A library that records the attach call its DllMain receives.
 #include "platform/win_module.h"
 
 #include <string>
 
 namespace {
 
-// Set by static initialisation; DllMain must see it already made.
-std::string initialisedFirst = "initialised";
-HINSTANCE attachedInstance = nullptr;
-std::string attachOrder;
-int attachCalls = 0;
-wchar_t attachedPath[MAX_PATH] = {};
+std::string initialisedFirst = "initialised";  // made by static initialisation, before DllMain
+struct Attach {
+    int calls = 0;
+    HINSTANCE instance = nullptr;
+    std::string order;
+    wchar_t path[MAX_PATH] = {};
+} attach;
 
 }  // namespace
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH) {
-        ++attachCalls;
-        attachedInstance = instance;
-        attachOrder = initialisedFirst;
-        GetModuleFileNameW(instance, attachedPath, MAX_PATH);
+        attach.calls += 1;
+        attach.instance = instance;
+        attach.order = initialisedFirst;
+        GetModuleFileNameW(instance, attach.path, MAX_PATH);
     }
     return TRUE;
 }
 
-extern "C" __attribute__((visibility("default"))) HINSTANCE probeAttachedInstance() { return attachedInstance; }
-extern "C" __attribute__((visibility("default"))) const wchar_t* probeAttachedPath() { return attachedPath; }
-extern "C" __attribute__((visibility("default"))) int probeAttachCalls() { return attachCalls; }
-extern "C" __attribute__((visibility("default"))) const char* probeAttachOrder() { return attachOrder.c_str(); }
+extern "C" __attribute__((visibility("default"))) int probeAttachCalls() { return attach.calls; }
+extern "C" __attribute__((visibility("default"))) HINSTANCE probeAttachedInstance() { return attach.instance; }
+extern "C" __attribute__((visibility("default"))) const char* probeAttachOrder() { return attach.order.c_str(); }
+extern "C" __attribute__((visibility("default"))) const wchar_t* probeAttachedPath() { return attach.path; }
