@@ -41,6 +41,22 @@ struct FirstUnitWaiter {
     }
 };
 
+// Opens and plays the camera's stream and waits for the waiter's first unit: the playing source, or
+// null after marking the benchmark failed.
+rtsp_source* PlayUntilFirstUnit(benchmark::State& state, const std::string& url, FirstUnitWaiter& waiter)
+{
+    rtsp_source* source = rtsp_source_new(&FirstUnitWaiter::OnData, &waiter);
+    if (rtsp_source_open(source, url.c_str(), 0, 2000) != 0 || rtsp_source_play(source) != 0) {
+        state.SkipWithError("the loopback camera cannot be played");
+    } else if (!waiter.Wait()) {
+        state.SkipWithError("nothing arrived from the loopback camera");
+    } else {
+        return source;
+    }
+    rtsp_source_free(source);
+    return nullptr;
+}
+
 void OpenAndWait(benchmark::State& state, bool wantPicture)
 {
     test_support::LoopbackRtspCameraOptions options;
@@ -52,17 +68,8 @@ void OpenAndWait(benchmark::State& state, bool wantPicture)
     for (auto _ : state) {
         FirstUnitWaiter waiter;
         waiter.wantPicture = wantPicture;
-        rtsp_source* source = rtsp_source_new(&FirstUnitWaiter::OnData, &waiter);
-        if (rtsp_source_open(source, url.c_str(), 0, 2000) != 0 || rtsp_source_play(source) != 0) {
-            state.SkipWithError("the loopback camera cannot be played");
-            rtsp_source_free(source);
-            break;
-        }
-        if (!waiter.Wait()) {
-            state.SkipWithError("no NAL unit from the loopback camera");
-            rtsp_source_free(source);
-            break;
-        }
+        rtsp_source* source = PlayUntilFirstUnit(state, url, waiter);
+        if (!source) break;
         state.PauseTiming();
         rtsp_source_close(source);
         rtsp_source_free(source);
@@ -92,17 +99,8 @@ void BM_RtspCloseWhileServerSilent(benchmark::State& state)
         camera.SetStalled(false);
         FirstUnitWaiter waiter;
         waiter.wantPicture = true;
-        rtsp_source* source = rtsp_source_new(&FirstUnitWaiter::OnData, &waiter);
-        if (rtsp_source_open(source, url.c_str(), 0, 2000) != 0 || rtsp_source_play(source) != 0) {
-            state.SkipWithError("the loopback camera cannot be played");
-            rtsp_source_free(source);
-            break;
-        }
-        if (!waiter.Wait()) {
-            state.SkipWithError("no picture from the loopback camera");
-            rtsp_source_free(source);
-            break;
-        }
+        rtsp_source* source = PlayUntilFirstUnit(state, url, waiter);
+        if (!source) break;
         camera.SetStalled(true);
         std::this_thread::sleep_for(std::chrono::milliseconds(50));  // the source now waits on a silent socket
         state.ResumeTiming();
