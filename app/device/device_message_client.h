@@ -14,7 +14,7 @@
 
 class DeviceMessageClient {
 public:
-    // The port is the camera's device port; another one only serves a local stand-in camera.
+    // The port is the camera's device port; another one only serves a local test camera.
     explicit DeviceMessageClient(uint16_t devicePort = kDeviceMessagePort);
     ~DeviceMessageClient();
     DeviceMessageClient(const DeviceMessageClient&) = delete;
