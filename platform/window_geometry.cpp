@@ -74,25 +74,24 @@ BOOL WINAPI GetWindowRect(HWND handle, LPRECT rect) {
     return TRUE;
 }
 
-BOOL WINAPI ClientToScreen(HWND handle, LPPOINT point) {
+namespace {
+
+// Moves the point by the window's screen origin: +1 from client to screen, -1 back.
+BOOL shiftByScreenOrigin(HWND handle, LPPOINT point, int direction) {
     std::lock_guard<std::mutex> lock(windowSystem().lock);
     auto window = requireWindowLocked(handle);
     if (!window || !point) return FALSE;
     POINT origin = screenOriginLocked(*window);
-    point->x += origin.x;
-    point->y += origin.y;
+    point->x += direction * origin.x;
+    point->y += direction * origin.y;
     return TRUE;
 }
 
-BOOL WINAPI ScreenToClient(HWND handle, LPPOINT point) {
-    std::lock_guard<std::mutex> lock(windowSystem().lock);
-    auto window = requireWindowLocked(handle);
-    if (!window || !point) return FALSE;
-    POINT origin = screenOriginLocked(*window);
-    point->x -= origin.x;
-    point->y -= origin.y;
-    return TRUE;
-}
+}  // namespace
+
+BOOL WINAPI ClientToScreen(HWND handle, LPPOINT point) { return shiftByScreenOrigin(handle, point, 1); }
+
+BOOL WINAPI ScreenToClient(HWND handle, LPPOINT point) { return shiftByScreenOrigin(handle, point, -1); }
 
 BOOL WINAPI MoveWindow(HWND handle, int x, int y, int width, int height, BOOL repaint) {
     return placeWindow(handle, Placement{true, true, x, y, width, height, repaint != FALSE});
