@@ -78,10 +78,19 @@ TEST(Variant, SameTypeAssignmentReusesStorageOtherTypesReplaceIt) {
     EXPECT_EQ(target.cast<int>(), 3);
 }
 
-TEST(Variant, AssigningAnElementOfTheHeldListKeepsIt) {
-    FB::variant value(FB::VariantList{FB::variant(std::string("inner text"))});
+// The source lives inside the value it replaces, whether the types differ or not.
+TEST(Variant, AssigningAValueHeldInsideTheTargetKeepsIt) {
+    FB::variant value(FB::VariantList{FB::variant("inner text")});
     value = value.cast<FB::VariantList>()[0];
     EXPECT_EQ(value.cast<std::string>(), "inner text");
+
+    value = FB::VariantList{FB::VariantList{1, 2}, 3};
+    value = value.cast<FB::VariantList>()[0];
+    EXPECT_EQ(value.cast<FB::VariantList>().at(1).cast<int>(), 2);
+
+    value = FB::VariantMap{{"a", FB::VariantMap{{"b", 1}}}};
+    value = value.cast<FB::VariantMap>().at("a");
+    EXPECT_EQ(value.cast<FB::VariantMap>().at("b").cast<int>(), 1);
 }
 
 TEST(Variant, ValuesOrderByTheirOwnLessOrElseByTypeNameNeverContents) {
