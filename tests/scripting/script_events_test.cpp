@@ -111,11 +111,21 @@ TEST(ScriptEvents, ProxiesSeeThemselvesWhereverTheFiringObjectWasPassed) {
     EXPECT_EQ(args[0].cast<JSAPIPtr>(), asProxy);
     EXPECT_EQ(args[1].cast<VariantList>().at(0).cast<JSAPIPtr>(), asProxy);
     EXPECT_EQ(args[2].cast<VariantMap>().at("who").cast<JSAPIPtr>(), asProxy);
+}
 
-    api->invalidate();  // an invalidated object fires nothing, not even to its proxies
-    api->fireNamedEvent("onclickArea", {});
-    api->dispatchEventObject("onclickArea", VariantList{});
-    EXPECT_TRUE(handler->takeCalls().empty());
+TEST(ScriptEvents, InvalidatedObjectCallsNoHandlerProxyOrAttributeFunction) {
+    auto api = std::make_shared<TestApi>(), proxy = std::make_shared<TestApi>();
+    auto handler = PageObject::make(&contextA), proxyHandler = PageObject::make(&contextA, false);
+    auto attributeFunction = PageObject::make(&contextA);
+    api->addEventHandler("onalarm", handler);
+    proxy->addEventHandler("onalarm", proxyHandler);
+    api->addEventProxy(proxy);
+    api->SetProperty("onalarm", JSObjectPtr(attributeFunction));
+
+    api->invalidate();
+    api->fireNamedEvent("onalarm", {});
+    api->dispatchEventObject("onalarm", VariantList{});
+    for (const Page& page : {handler, proxyHandler, attributeFunction}) EXPECT_TRUE(page->takeCalls().empty());
 }
 
 TEST(ScriptEvents, EventObjectKeepsItsFixedMembersAndCarriesTheArguments) {
