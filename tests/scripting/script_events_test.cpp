@@ -53,9 +53,14 @@ TEST(ScriptEvents, BrowserHandlersOfOneContextGoInOneBatchWithTheirSinks) {
     EXPECT_EQ(only(other, "invokeLater").name, "");
 
     api->removeEventHandler("onalarm", first);
-    api->fireNamedEvent("onalarm", {});
-    EXPECT_EQ(only(second, "callHandlers").handlers, (Pages{second}));
+    api->removeEventSink(sink);
+    api->removeEventSink(sink);  // no longer attached: nothing changes
+    api->fireNamedEvent(std::wstring(L"onalarm"), {});
+    const RecordedCall rest = only(second, "callHandlers");
+    EXPECT_EQ(rest.handlers, (Pages{second}));
+    EXPECT_TRUE(rest.sinks.empty());
     EXPECT_EQ(errorText<invalid_arguments>([&] { api->addEventHandler("onalarm", nullptr); }), "Invalid Arguments");
+    EXPECT_EQ(errorText<invalid_arguments>([&] { api->removeEventHandler("onalarm", nullptr); }), "Invalid Arguments");
 }
 
 TEST(ScriptEvents, WithoutABatchEveryHandlerAndSinkIsCalledOnItsOwn) {
@@ -111,6 +116,33 @@ TEST(ScriptEvents, ProxiesSeeThemselvesWhereverTheFiringObjectWasPassed) {
     EXPECT_EQ(args[0].cast<JSAPIPtr>(), asProxy);
     EXPECT_EQ(args[1].cast<VariantList>().at(0).cast<JSAPIPtr>(), asProxy);
     EXPECT_EQ(args[2].cast<VariantMap>().at("who").cast<JSAPIPtr>(), asProxy);
+}
+
+// A mirror that notes the order in which the firing object reaches it.
+class OrderedProxy : public TestApi {
+public:
+    OrderedProxy(std::vector<int>& log, int id) : log_(log), id_(id) {}
+    using TestApi::fireNamedEvent;
+    void fireNamedEvent(const std::string&, const VariantList&) override { log_.push_back(id_); }
+
+private:
+    std::vector<int>& log_;
+    const int id_;
+};
+
+TEST(ScriptEvents, RemovingAProxyDropsItAndTheGoneOnesAndKeepsTheOrderOfTheRest) {
+    std::vector<int> log;
+    auto api = std::make_shared<TestApi>();
+    auto first = std::make_shared<OrderedProxy>(log, 1), second = std::make_shared<OrderedProxy>(log, 2);
+    auto third = std::make_shared<OrderedProxy>(log, 3), gone = std::make_shared<OrderedProxy>(log, 4);
+    for (const JSAPIImplPtr& proxy : {JSAPIImplPtr(first), JSAPIImplPtr(gone), JSAPIImplPtr(second),
+                                      JSAPIImplPtr(third), JSAPIImplPtr(second), JSAPIImplPtr(first)}) {
+        api->addEventProxy(proxy);
+    }
+    gone.reset();
+    api->removeEventProxy(second);
+    api->fireNamedEvent("onalarm", {});
+    EXPECT_EQ(log, (std::vector<int>{1, 3, 1}));
 }
 
 TEST(ScriptEvents, InvalidatedObjectCallsNoHandlerProxyOrAttributeFunction) {

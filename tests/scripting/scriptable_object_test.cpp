@@ -5,6 +5,7 @@
 #include <typeinfo>
 #include <vector>
 
+#include "scripting/utf8_tools.h"
 #include "tests/scripting/error_expectations.h"
 #include "tests/scripting/page_object.h"
 #include "tests/scripting/test_api.h"
@@ -41,6 +42,42 @@ TEST(ScriptableObject, MembersAboveTheCurrentScopeAreHidden) {
     api->popScope();
     EXPECT_EQ(api->getScope(), 0);
     EXPECT_FALSE(api->HasMethod("Secret"));
+}
+
+TEST(ScriptableObject, DefaultScopeIsTheBottomOfTheScopeStack) {
+    auto api = std::make_shared<TestApi>();
+    api->setDefaultScope(TestApi::kSecretScope);
+    EXPECT_EQ(api->getDefaultScope(), TestApi::kSecretScope);
+    EXPECT_TRUE(api->HasMethod("Secret"));
+    api->pushScope(0);
+    EXPECT_FALSE(api->HasMethod("Secret"));
+    EXPECT_EQ(api->getDefaultScope(), TestApi::kSecretScope);
+    api->popScope();
+    EXPECT_EQ(api->getScope(), TestApi::kSecretScope);
+}
+
+TEST(ScriptableObject, DroppedMethodsAndPropertiesAreGoneFromEveryLookup) {
+    auto api = std::make_shared<TestApi>();
+    const std::vector<std::string> before = members(*api);
+    api->dropMethod("Add");
+    api->dropProperty(std::wstring(L"Version"));
+    api->dropMethod("NoSuchMethod");
+    EXPECT_EQ(members(*api).size(), before.size() - 2);
+    EXPECT_FALSE(api->HasMethod("Add"));
+    EXPECT_THROW(api->Invoke("Add", {1, 2}), invalid_member);
+    EXPECT_TRUE(api->GetProperty("Version").isEmpty());  // now free for a dynamic attribute
+
+}
+
+TEST(ScriptableObject, WideMemberListHasTheNarrowListsNamesInItsOrder) {
+    auto api = std::make_shared<TestApi>();
+    api->addAttribute("\xE4\xB8\xAD", 1, false);
+    std::vector<std::wstring> wide;
+    api->listMemberNames(&wide);
+    std::vector<std::string> narrow;
+    for (const std::wstring& name : wide) narrow.push_back(wideToUtf8(name));
+    EXPECT_EQ(narrow, members(*api));
+    EXPECT_EQ(wide.back(), L"\x4E2D");
 }
 
 TEST(ScriptableObject, LookupTakesPropertiesThenMethodObjectsThenAttributes) {
@@ -90,6 +127,18 @@ TEST(ScriptableObject, UnknownMembersAreRefusedWithoutDynamicAttributes) {
     EXPECT_EQ(errorText<invalid_member>([&] { api->SetProperty("nope", 1); }), "The specified member does not exist: nope");
     EXPECT_EQ(errorText<invalid_member>([&] { api->GetProperty(4); }), "The specified member does not exist: 4");
     EXPECT_FALSE(api->HasProperty("nope"));
+    EXPECT_FALSE(api->HasProperty(4));
+    api->addAttribute("4", "four", false);
+    EXPECT_TRUE(api->HasProperty(4));
+}
+
+TEST(ScriptableObject, RemovingAnAbsentOrReadOnlyIndexIsRefused) {
+    auto api = std::make_shared<TestApi>();
+    EXPECT_TRUE(api->HasProperty(9));  // dynamic attributes: any index may be written
+    EXPECT_EQ(errorText<invalid_member>([&] { api->RemoveProperty(9); }), "The specified member does not exist: 9");
+    api->addAttribute("9", "fixed", true);
+    EXPECT_EQ(errorText<invalid_member>([&] { api->RemoveProperty(9); }), "The specified member does not exist: 9");
+    EXPECT_EQ(api->GetProperty(9).cast<std::string>(), "fixed");
 }
 
 TEST(ScriptableObject, InvalidatedObjectRefusesScriptAccess) {
@@ -102,6 +151,7 @@ TEST(ScriptableObject, InvalidatedObjectRefusesScriptAccess) {
     EXPECT_EQ(errorText<object_invalidated>([&] { api->fetchMethodObject("Add"); }), gone);
     EXPECT_FALSE(api->HasMethod("Add"));
     EXPECT_FALSE(api->HasProperty("Version"));
+    EXPECT_FALSE(api->HasProperty(0));
 }
 
 TEST(ScriptableObject, InterfaceDefaultsRefuseEventsAndOfferNoMethodObjects) {
