@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include "scripting/cast_pointer.h"
 #include "scripting/jsapi_auto.h"
 #include "scripting/variant.h"
 #include "tests/scripting/error_expectations.h"
@@ -110,15 +109,6 @@ TEST(VariantObjectConversion, WeakReferenceIsLockedOrEmpty) {
     EXPECT_EQ(value.convertTo<FB::JSAPIPtr>(), plugin);
     plugin.reset();
     EXPECT_EQ(value.convertTo<FB::JSAPIPtr>(), nullptr);
-}
-
-TEST(CastPointer, SameOrDerivedClassSharesOwnershipOtherwiseEmpty) {
-    const FB::JSAPIPtr page = PageObject::make(), plugin = std::make_shared<FB::JSAPIAuto>("plugin");
-    EXPECT_EQ(FB::castPointer<FB::JSObject>(page), page);
-    EXPECT_EQ(FB::castPointer<FB::JSAPI>(plugin), plugin);
-    EXPECT_EQ(FB::castPointer<FB::JSObject>(plugin), nullptr);
-    EXPECT_EQ(plugin.use_count(), 1);
-    EXPECT_EQ(FB::castPointer<FB::JSAPI>(FB::JSAPIPtr()), nullptr);
 }
 
 }  // namespace

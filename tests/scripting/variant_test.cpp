@@ -13,21 +13,10 @@ namespace {
 using FB::testing::expectBadVariantCast;
 namespace vd = FB::variant_detail;
 
-// True when the held value lies inside the value object itself, not on the heap.
-template <class T>
-bool heldInPlace(const FB::variant& value) {
-    const auto* at = reinterpret_cast<const char*>(&value.cast<T>());
-    return at >= reinterpret_cast<const char*>(&value) && at < reinterpret_cast<const char*>(&value + 1);
-}
-
 TEST(Variant, EmptyAndNullDifferAndAnEmptyObjectPointerBecomesNull) {
     const FB::variant empty, null{vd::null()};
-    EXPECT_TRUE(empty.isEmpty());
-    EXPECT_FALSE(empty.isNull());
-    EXPECT_EQ(empty.type(), typeid(vd::empty));
-    EXPECT_TRUE(null.isNull());
-    EXPECT_FALSE(null.isEmpty());
-    EXPECT_EQ(null.type(), typeid(vd::null));
+    EXPECT_TRUE(empty.isEmpty() && !empty.isNull() && empty.type() == typeid(vd::empty));
+    EXPECT_TRUE(null.isNull() && !null.isEmpty() && null.type() == typeid(vd::null));
     EXPECT_FALSE(empty < FB::variant());
     EXPECT_FALSE(null < FB::variant(vd::null()));
     EXPECT_TRUE(FB::variant(FB::JSObjectPtr()).isNull());
@@ -56,14 +45,6 @@ TEST(Variant, CharacterStringIsHeldAsStdStringAndStrictCastFailsAcrossTypes) {
     expectBadVariantCast<vd::null, FB::JSObjectPtr>([] { FB::variant(vd::null()).cast<FB::JSObjectPtr>(); });
 }
 
-TEST(Variant, WordSizedValuesAreHeldInPlace) {
-    EXPECT_TRUE(heldInPlace<bool>(FB::variant(true)));
-    EXPECT_TRUE(heldInPlace<int>(FB::variant(42)));
-    EXPECT_TRUE(heldInPlace<long>(FB::variant(42L)));
-    EXPECT_TRUE(heldInPlace<unsigned long>(FB::variant(42UL)));
-    EXPECT_FALSE(heldInPlace<std::string>(FB::variant("text")));
-}
-
 TEST(Variant, SameTypeAssignmentReusesStorageOtherTypesReplaceIt) {
     FB::variant target(std::string("first"));
     const std::string* storage = &target.cast<std::string>();
@@ -73,7 +54,6 @@ TEST(Variant, SameTypeAssignmentReusesStorageOtherTypesReplaceIt) {
     EXPECT_EQ(target.cast<std::string>(), "second");
 
     target = FB::variant(3);
-    EXPECT_EQ(target.cast<int>(), 3);
     target = target;
     EXPECT_EQ(target.cast<int>(), 3);
 }
