@@ -248,12 +248,14 @@ void JSAPIAuto::fireEventLater(const std::string& name, const VariantList& args)
 
 void JSAPIAuto::dispatchEventObject(const std::string& name, const VariantMap& members,
                                     const VariantList& args) {
+    // An invalidated object, or one already being destroyed, delivers nothing.
+    JSAPIPtr self = weak_from_this().lock();
+    if (!isObjectValid() || !self) return;
     JSAPIImpl::dispatchEventObject(name, members, args);
     Attribute attribute;
     if (!findAttribute(name, &attribute) || attribute.value.type() != typeid(JSObjectPtr)) return;
     try {
-        const VariantList eventArgs{
-            variant(buildEventObject(weak_from_this().lock(), name, members, args))};
+        const VariantList eventArgs{variant(buildEventObject(self, name, members, args))};
         attribute.value.cast<JSObjectPtr>()->invokeLater(std::string(), eventArgs);
     } catch (const std::exception&) {
     }

@@ -4,6 +4,7 @@
 // bad_variant_cast naming the stored and the requested type.
 #include <algorithm>
 #include <cmath>
+#include <istream>
 #include <sstream>
 #include <string>
 #include <type_traits>
@@ -52,14 +53,34 @@ bool convertFromAnyNumber(const variant& value, Target& result) {
            convertNumberFrom<Target, double>(value, result);
 }
 
+template <typename Number>
+bool extractNumber(const std::string& text, Number& result) {
+    std::istringstream stream(text);
+    stream >> result;
+    return !stream.fail() && !stream.bad();
+}
+
+bool startsWithMinus(const std::string& text) {
+    std::istringstream stream(text);
+    stream >> std::ws;
+    return stream.peek() == '-';
+}
+
 // Reads a number from the start of the text: leading blanks are skipped and whatever follows the
-// number is ignored; no number, or one outside Target's range, fails.
+// number is ignored; no number, or one outside Target's range, fails. Stream extraction takes a
+// minus sign for an unsigned type and wraps the number around ("-1" would become the type's
+// highest value), so negative text is read as a signed number: only a negative zero fits.
 template <typename Target>
 Target parseNumber(const std::string& text, const std::type_info& stored) {
-    std::istringstream stream(text);
+    if constexpr (std::is_unsigned_v<Target>) {
+        if (startsWithMinus(text)) {
+            long long number = 0;
+            if (!extractNumber(text, number) || number != 0) throw bad_variant_cast(stored, typeid(Target));
+            return 0;
+        }
+    }
     Target result{};
-    stream >> result;
-    if (stream.fail() || stream.bad()) throw bad_variant_cast(stored, typeid(Target));
+    if (!extractNumber(text, result)) throw bad_variant_cast(stored, typeid(Target));
     return result;
 }
 

@@ -6,8 +6,10 @@
 #include <concepts>
 #include <cstring>
 #include <new>
+#include <string>
 #include <type_traits>
 #include <typeinfo>
+#include <utility>
 
 namespace FB::variant_detail {
 
@@ -32,6 +34,9 @@ struct TypeTable {
 template <typename T>
 inline constexpr bool storedInWord = sizeof(T) <= sizeof(void*) && alignof(T) <= alignof(void*) &&
                                      std::is_trivially_copyable_v<T>;
+
+template <typename T>
+inline constexpr bool isText = std::is_same_v<T, std::string> || std::is_same_v<T, std::wstring>;
 
 template <typename T>
 const T& valueIn(const Word& storage) {
@@ -80,8 +85,16 @@ struct Row {
         }
     }
 
+    // The source may live inside the value it replaces (a list held in an element of the list it
+    // is assigned to): a type that can contain values is copied whole before the old content goes.
+    // Text cannot contain values, so strings keep copying straight into their storage.
     static void assign(const Word& source, Word& destination) {
-        valueIn<T>(destination) = valueIn<T>(source);
+        if constexpr (storedInWord<T> || isText<T>) {
+            valueIn<T>(destination) = valueIn<T>(source);
+        } else {
+            T copy(valueIn<T>(source));
+            valueIn<T>(destination) = std::move(copy);
+        }
     }
 
     static bool less(const Word& a, const Word& b) { return lessOf(valueIn<T>(a), valueIn<T>(b)); }

@@ -44,7 +44,8 @@ public:
     std::map<std::string, variant> named;
     std::map<int, variant> indexed;
     std::vector<std::string> memberOrder;
-    std::optional<int> failingIndex;  // reading this index raises invalid_member
+    std::optional<int> failingIndex;           // reading this index raises invalid_member
+    std::optional<std::string> failingName;    // and so does reading this member
     JSAPIPtr wrapped;                 // the plug-in object this page object wraps
 
     // Hands over the calls received since the last look, as a browser drains its queue.
@@ -71,7 +72,10 @@ public:
         if (failingIndex == index) throw invalid_member(std::to_string(index));
         return indexed[index];
     }
-    variant GetProperty(const std::string& name) override { return named[name]; }
+    variant GetProperty(const std::string& name) override {
+        if (failingName == name) throw invalid_member(name);
+        return named[name];
+    }
     void listMemberNames(std::vector<std::string>& names) override { names = memberOrder; }
 
     void invalidate() override {}

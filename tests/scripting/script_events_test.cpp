@@ -53,9 +53,14 @@ TEST(ScriptEvents, BrowserHandlersOfOneContextGoInOneBatchWithTheirSinks) {
     EXPECT_EQ(only(other, "invokeLater").name, "");
 
     api->removeEventHandler("onalarm", first);
-    api->fireNamedEvent("onalarm", {});
-    EXPECT_EQ(only(second, "callHandlers").handlers, (Pages{second}));
+    api->removeEventSink(sink);
+    api->removeEventSink(sink);  // no longer attached: nothing changes
+    api->fireNamedEvent(std::wstring(L"onalarm"), {});
+    const RecordedCall rest = only(second, "callHandlers");
+    EXPECT_EQ(rest.handlers, (Pages{second}));
+    EXPECT_TRUE(rest.sinks.empty());
     EXPECT_EQ(errorText<invalid_arguments>([&] { api->addEventHandler("onalarm", nullptr); }), "Invalid Arguments");
+    EXPECT_EQ(errorText<invalid_arguments>([&] { api->removeEventHandler("onalarm", nullptr); }), "Invalid Arguments");
 }
 
 TEST(ScriptEvents, WithoutABatchEveryHandlerAndSinkIsCalledOnItsOwn) {
@@ -98,32 +103,51 @@ TEST(ScriptEvents, AFailingOrVanishedReceiverDoesNotStopTheOthers) {
     EXPECT_TRUE(goneSink->takeCalls().empty());
 }
 
-TEST(ScriptEvents, ProxiesSeeThemselvesWhereverTheFiringObjectWasPassed) {
-    auto api = std::make_shared<TestApi>(), proxy = std::make_shared<TestApi>();
+TEST(ScriptEvents, ProxiesFireInOrderAndSeeThemselvesWhereverTheFiringObjectWasPassed) {
+    auto api = std::make_shared<TestApi>();
     auto handler = PageObject::make(&contextA, false);
-    proxy->addEventHandler("onclickArea", handler);
-    api->addEventProxy(proxy);
-    const JSAPIPtr self = api, asProxy = proxy;
-
+    std::vector<std::shared_ptr<TestApi>> proxies(4);
+    for (auto& proxy : proxies) {
+        proxy = std::make_shared<TestApi>();
+        proxy->addEventHandler("onclickArea", handler);
+    }
+    for (int i : {0, 3, 1, 2, 1, 0}) api->addEventProxy(proxies[i]);
+    proxies[3].reset();
+    api->removeEventProxy(proxies[1]);  // with the ones that are gone; the rest keep their order
+    const JSAPIPtr self = api;
     api->fireNamedEvent("onclickArea", {self, VariantList{self}, VariantMap{{"who", self}}, 5});
-    const VariantList args = only(handler, "invokeLater").args;
-    ASSERT_EQ(args.size(), 4u);
-    EXPECT_EQ(args[0].cast<JSAPIPtr>(), asProxy);
-    EXPECT_EQ(args[1].cast<VariantList>().at(0).cast<JSAPIPtr>(), asProxy);
-    EXPECT_EQ(args[2].cast<VariantMap>().at("who").cast<JSAPIPtr>(), asProxy);
 
-    api->invalidate();  // an invalidated object fires nothing, not even to its proxies
-    api->fireNamedEvent("onclickArea", {});
-    api->dispatchEventObject("onclickArea", VariantList{});
-    EXPECT_TRUE(handler->takeCalls().empty());
+    const std::vector<RecordedCall> calls = handler->takeCalls();
+    ASSERT_EQ(calls.size(), 3u);
+    const JSAPIPtr reached[] = {proxies[0], proxies[2], proxies[0]};
+    for (std::size_t i = 0; i < calls.size(); ++i) EXPECT_EQ(calls[i].args.at(0).cast<JSAPIPtr>(), reached[i]);
+    EXPECT_EQ(calls[0].args.at(1).cast<VariantList>().at(0).cast<JSAPIPtr>(), reached[0]);
+    EXPECT_EQ(calls[0].args.at(2).cast<VariantMap>().at("who").cast<JSAPIPtr>(), reached[0]);
+}
+
+TEST(ScriptEvents, InvalidatedObjectCallsNoHandlerProxyOrAttributeFunction) {
+    auto api = std::make_shared<TestApi>(), proxy = std::make_shared<TestApi>();
+    auto handler = PageObject::make(&contextA), proxyHandler = PageObject::make(&contextA, false);
+    auto attributeFunction = PageObject::make(&contextA);
+    api->addEventHandler("onalarm", handler);
+    proxy->addEventHandler("onalarm", proxyHandler);
+    api->addEventProxy(proxy);
+    api->SetProperty("onalarm", JSObjectPtr(attributeFunction));
+
+    api->invalidate();
+    api->fireNamedEvent("onalarm", {});
+    api->dispatchEventObject("onalarm", VariantList{});
+    for (const Page& page : {handler, proxyHandler, attributeFunction}) EXPECT_TRUE(page->takeCalls().empty());
 }
 
 TEST(ScriptEvents, EventObjectKeepsItsFixedMembersAndCarriesTheArguments) {
     auto api = std::make_shared<TestApi>();
-    auto handler = PageObject::make(&contextA);
+    auto handler = PageObject::make(&contextA), attributeFunction = PageObject::make(&contextA);
     api->addEventHandler("onalarm", handler);
+    api->SetProperty("onalarm", JSObjectPtr(attributeFunction));
     api->dispatchEventObject("onalarm", VariantMap{{"type", "forged"}, {"level", 3}}, {7});
     const VariantMap event = only(handler, "invokeLater").args.at(0).cast<VariantMap>();
+    EXPECT_EQ(only(attributeFunction, "invokeLater").args.at(0).cast<VariantMap>().size(), event.size());
     EXPECT_EQ(event.at("type").cast<std::string>() + event.at("namespaceURI").cast<std::string>(), "onalarmonalarm");
     EXPECT_EQ(event.at("eventPhase").cast<int>(), 2);
     EXPECT_FALSE(event.at("bubbles").cast<bool>() || event.at("cancelable").cast<bool>());

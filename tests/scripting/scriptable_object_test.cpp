@@ -5,6 +5,7 @@
 #include <typeinfo>
 #include <vector>
 
+#include "scripting/utf8_tools.h"
 #include "tests/scripting/error_expectations.h"
 #include "tests/scripting/page_object.h"
 #include "tests/scripting/test_api.h"
@@ -18,29 +19,52 @@ std::vector<std::string> members(JSAPI& object) {
     return names;
 }
 
-TEST(ScriptableObject, ReservedMembersAreListedInByteOrder) {
+TEST(ScriptableObject, ReservedMembersAreListedInByteOrderNarrowAndWide) {
     auto plain = std::make_shared<JSAPIAuto>("plain");
     EXPECT_EQ(members(*plain), (std::vector<std::string>{"getAttribute", "setAttribute", "toString", "valid", "value"}));
     plain->addProperty("Version", make_getter(plain.get(), &JSAPIAuto::ToString));
+    plain->addAttribute("\xE4\xB8\xAD", 1, false);
     EXPECT_EQ(members(*plain).front(), "Version");  // upper case sorts before lower case
-    EXPECT_EQ(plain->countMembers(), 6u);
+    EXPECT_EQ(plain->countMembers(), 7u);
+    std::vector<std::wstring> wide;
+    plain->listMemberNames(&wide);
+    std::vector<std::string> narrow;
+    for (const std::wstring& name : wide) narrow.push_back(wideToUtf8(name));
+    EXPECT_EQ(narrow, members(*plain));
 
     EXPECT_EQ(plain->Invoke("toString", {1, 2}).cast<std::string>(), "plain");
     EXPECT_EQ(plain->GetProperty("value").cast<std::string>(), "plain");
     EXPECT_TRUE(plain->GetProperty(std::wstring(L"valid")).cast<bool>());
 }
 
-TEST(ScriptableObject, MembersAboveTheCurrentScopeAreHidden) {
+TEST(ScriptableObject, MembersAboveTheCurrentScopeAreHiddenAndTheDefaultScopeIsTheBottom) {
     auto api = std::make_shared<TestApi>();
-    EXPECT_FALSE(api->HasMethod("Secret"));
     EXPECT_EQ(errorText<invalid_member>([&] { api->Invoke("Secret", {}); }), "The specified member does not exist: Secret");
     const std::size_t visible = api->countMembers();
     api->pushScope(TestApi::kSecretScope);
     EXPECT_EQ(api->Invoke("Secret", {}).cast<int>(), 42);
     EXPECT_EQ(api->countMembers(), visible + 1);
     api->popScope();
-    EXPECT_EQ(api->getScope(), 0);
     EXPECT_FALSE(api->HasMethod("Secret"));
+
+    api->setDefaultScope(TestApi::kSecretScope);
+    EXPECT_TRUE(api->HasMethod("Secret"));
+    api->pushScope(0);
+    EXPECT_FALSE(api->HasMethod("Secret"));
+    EXPECT_EQ(api->getDefaultScope(), TestApi::kSecretScope);
+    api->popScope();
+    EXPECT_EQ(api->getScope(), TestApi::kSecretScope);
+}
+
+TEST(ScriptableObject, DroppedMethodsAndPropertiesAreGoneFromEveryLookup) {
+    auto api = std::make_shared<TestApi>();
+    const std::size_t before = members(*api).size();
+    api->dropMethod("Add");
+    api->dropProperty(std::wstring(L"Version"));
+    api->dropMethod("NoSuchMethod");
+    EXPECT_EQ(members(*api).size(), before - 2);
+    EXPECT_THROW(api->Invoke("Add", {1, 2}), invalid_member);
+    EXPECT_TRUE(api->GetProperty("Version").isEmpty());  // now free for a dynamic attribute
 }
 
 TEST(ScriptableObject, LookupTakesPropertiesThenMethodObjectsThenAttributes) {
@@ -54,13 +78,18 @@ TEST(ScriptableObject, LookupTakesPropertiesThenMethodObjectsThenAttributes) {
     EXPECT_TRUE(api->GetProperty("nothingHere").isEmpty());
     EXPECT_TRUE(api->GetProperty("width").isEmpty());
     EXPECT_FALSE(api->HasProperty("width"));  // reserved: never claimed as a dynamic attribute
-    EXPECT_TRUE(api->HasProperty("anythingElse"));
+    EXPECT_TRUE(api->HasProperty("anythingElse") && api->HasProperty(9));
     api->SetProperty(3, "third");  // an index names the attribute of its decimal text
     EXPECT_EQ(api->GetProperty("3").cast<std::string>(), "third");
     EXPECT_EQ(members(*api).size(), before + 2);
     api->RemoveProperty("Camera");
     api->RemoveProperty(3);
     EXPECT_EQ(members(*api).size(), before);
+    // An index that names no attribute, or a read-only one, cannot be removed.
+    EXPECT_EQ(errorText<invalid_member>([&] { api->RemoveProperty(9); }), "The specified member does not exist: 9");
+    api->addAttribute("9", "fixed", true);
+    EXPECT_EQ(errorText<invalid_member>([&] { api->RemoveProperty(9); }), "The specified member does not exist: 9");
+    EXPECT_EQ(api->GetProperty(9).cast<std::string>(), "fixed");
 }
 
 TEST(ScriptableObject, ReadOnlyWriteOnlyAndUnconvertibleWritesRaiseScriptErrors) {
@@ -90,6 +119,9 @@ TEST(ScriptableObject, UnknownMembersAreRefusedWithoutDynamicAttributes) {
     EXPECT_EQ(errorText<invalid_member>([&] { api->SetProperty("nope", 1); }), "The specified member does not exist: nope");
     EXPECT_EQ(errorText<invalid_member>([&] { api->GetProperty(4); }), "The specified member does not exist: 4");
     EXPECT_FALSE(api->HasProperty("nope"));
+    EXPECT_FALSE(api->HasProperty(4));
+    api->addAttribute("4", "four", false);
+    EXPECT_TRUE(api->HasProperty(4));
 }
 
 TEST(ScriptableObject, InvalidatedObjectRefusesScriptAccess) {
@@ -102,6 +134,7 @@ TEST(ScriptableObject, InvalidatedObjectRefusesScriptAccess) {
     EXPECT_EQ(errorText<object_invalidated>([&] { api->fetchMethodObject("Add"); }), gone);
     EXPECT_FALSE(api->HasMethod("Add"));
     EXPECT_FALSE(api->HasProperty("Version"));
+    EXPECT_FALSE(api->HasProperty(0));
 }
 
 TEST(ScriptableObject, InterfaceDefaultsRefuseEventsAndOfferNoMethodObjects) {
