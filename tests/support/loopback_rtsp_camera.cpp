@@ -1,11 +1,58 @@
 #include "tests/support/loopback_rtsp_camera.h"
 
+#include "tests/support/avc_parameter_set_probe.h"
+
 #include <gst/gst.h>
 #include <gst/rtsp-server/rtsp-server.h>
 
+#include <algorithm>
+#include <mutex>
 #include <stdexcept>
+#include <vector>
 
 namespace test_support {
+
+// The stall valve of every session alive, each held by one reference until its session goes.
+class StallValves {
+public:
+    // Takes over the reference and sets the valve as the camera is now.
+    void Add(GstElement* valve)
+    {
+        std::lock_guard lock(mutex_);
+        g_object_set(valve, "drop", stalled_ ? TRUE : FALSE, nullptr);
+        valves_.push_back(valve);
+    }
+
+    void Remove(GstElement* valve)
+    {
+        {
+            std::lock_guard lock(mutex_);
+            valves_.erase(std::remove(valves_.begin(), valves_.end(), valve), valves_.end());
+        }
+        gst_object_unref(valve);
+    }
+
+    void SetStalled(bool stalled)
+    {
+        std::lock_guard lock(mutex_);
+        stalled_ = stalled;
+        for (GstElement* valve : valves_) {
+            g_object_set(valve, "drop", stalled ? TRUE : FALSE, nullptr);
+        }
+    }
+
+    size_t Count() const
+    {
+        std::lock_guard lock(mutex_);
+        return valves_.size();
+    }
+
+private:
+    mutable std::mutex mutex_;
+    std::vector<GstElement*> valves_;
+    bool stalled_ = false;
+};
+
 namespace {
 
 void InitGstreamerOnce()
@@ -64,6 +111,39 @@ void OnClientConnected(GstRTSPServer*, GstRTSPClient* client, gpointer)
     g_signal_connect(client, "send-message", G_CALLBACK(StripParameterSetsFromDescription), nullptr);
 }
 
+// What every session's pipeline is set up with as the factory makes it.
+struct SessionSetup {
+    std::shared_ptr<StallValves> valves;
+    bool parameterSetsInBand;
+};
+
+// A session's stall valve, registered until the session's media goes.
+struct SessionValve {
+    std::shared_ptr<StallValves> valves;
+    GstElement* valve;
+};
+
+void ReleaseSessionValve(gpointer data, GObject*)
+{
+    const std::unique_ptr<SessionValve> session(static_cast<SessionValve*>(data));
+    session->valves->Remove(session->valve);
+}
+
+// "media-configure" of the factory, for each session's new pipeline.
+void ConfigureSession(GstRTSPMediaFactory*, GstRTSPMedia* media, gpointer data)
+{
+    const auto* setup = static_cast<const SessionSetup*>(data);
+    std::unique_ptr<GstElement, decltype(&gst_object_unref)> bin(gst_rtsp_media_get_element(media), &gst_object_unref);
+    GstElement* valve = gst_bin_get_by_name(GST_BIN(bin.get()), "stall");
+    setup->valves->Add(valve);
+    g_object_weak_ref(G_OBJECT(media), ReleaseSessionValve, new SessionValve{setup->valves, valve});
+    if (!setup->parameterSetsInBand) {
+        std::unique_ptr<GstPad, decltype(&gst_object_unref)> into(gst_element_get_static_pad(valve, "src"),
+                                                                  &gst_object_unref);
+        gst_pad_add_probe(into.get(), GST_PAD_PROBE_TYPE_BUFFER, DropAvcParameterSets, nullptr, nullptr);
+    }
+}
+
 // Runs on the server's thread: closes every connection, ends every session (their pipelines stop),
 // stops listening and ends the loop.
 gboolean ShutDownOnServerThread(gpointer data)
@@ -81,7 +161,10 @@ gboolean ShutDownOnServerThread(gpointer data)
 
 }  // namespace
 
-LoopbackRtspCamera::LoopbackRtspCamera(LoopbackRtspCameraOptions options) : options_(std::move(options)) {}
+LoopbackRtspCamera::LoopbackRtspCamera(LoopbackRtspCameraOptions options)
+    : options_(std::move(options)), valves_(std::make_shared<StallValves>())
+{
+}
 
 LoopbackRtspCamera::~LoopbackRtspCamera()
 {
@@ -95,6 +178,8 @@ std::string LoopbackRtspCamera::Url() const
 
 std::string LoopbackRtspCamera::LaunchDescription() const
 {
+    // Without parameter sets in band the stream is avc: its codec data gives the payloader the
+    // sets for the session description, and a probe on the valve takes them out of the stream.
     const bool inBand = options_.parameterSetsInBand;
     const std::string h264Caps = std::string("video/x-h264,stream-format=") + (inBand ? "byte-stream" : "avc") +
                                  ",alignment=au";
@@ -107,8 +192,8 @@ std::string LoopbackRtspCamera::LaunchDescription() const
         return "( filesrc location=\"" + file + "\" ! qtdemux ! h264parse config-interval=" + (inBand ? "-1" : "0") +
                tail;
     }
-    // One thread, so that x264 cuts a picture into slices only when asked to; x264 repeats the
-    // parameter sets before each key frame of a byte stream and keeps them out of an avc stream.
+    // One thread, so that x264 cuts a picture into slices only when asked to. x264 repeats the
+    // parameter sets before each key frame, in either stream format.
     std::string encoder = "x264enc tune=zerolatency speed-preset=ultrafast threads=1 aud=false key-int-max=" +
                           std::to_string(options_.keyFrameInterval);
     if (options_.slicesPerPicture > 1) {
@@ -143,17 +228,10 @@ void LoopbackRtspCamera::Start()
     GstRTSPMediaFactory* factory = gst_rtsp_media_factory_new();
     gst_rtsp_media_factory_set_launch(factory, launch.c_str());
     gst_rtsp_media_factory_set_shared(factory, FALSE);
-    // Every session's pipeline has its own stall valve, set as the camera is now.
-    g_signal_connect(factory, "media-configure",
-                     G_CALLBACK(+[](GstRTSPMediaFactory*, GstRTSPMedia* media, gpointer data) {
-                         auto* self = static_cast<LoopbackRtspCamera*>(data);
-                         GstElement* bin = gst_rtsp_media_get_element(media);
-                         std::lock_guard lock(self->valvesMutex_);
-                         self->valves_.push_back(gst_bin_get_by_name(GST_BIN(bin), "stall"));  // keeps that ref
-                         g_object_set(self->valves_.back(), "drop", self->stalled_ ? TRUE : FALSE, nullptr);
-                         gst_object_unref(bin);
-                     }),
-                     this);
+    g_signal_connect_data(factory, "media-configure", G_CALLBACK(ConfigureSession),
+                          new SessionSetup{valves_, options_.parameterSetsInBand},
+                          [](gpointer setup, GClosure*) { delete static_cast<SessionSetup*>(setup); },
+                          GConnectFlags{});
     GstRTSPMountPoints* mounts = gst_rtsp_server_get_mount_points(server_);
     gst_rtsp_mount_points_add_factory(mounts, options_.path.c_str(), factory);
     g_object_unref(mounts);
@@ -195,13 +273,6 @@ void LoopbackRtspCamera::Stop()
         }
         serverSource_ = 0;
     }
-    {
-        std::lock_guard lock(valvesMutex_);
-        for (GstElement* valve : valves_) {
-            gst_object_unref(valve);
-        }
-        valves_.clear();
-    }
     g_object_unref(server_);
     server_ = nullptr;
     g_main_loop_unref(loop_);
@@ -213,11 +284,12 @@ void LoopbackRtspCamera::Stop()
 
 void LoopbackRtspCamera::SetStalled(bool stalled)
 {
-    std::lock_guard lock(valvesMutex_);
-    stalled_ = stalled;
-    for (GstElement* valve : valves_) {
-        g_object_set(valve, "drop", stalled ? TRUE : FALSE, nullptr);
-    }
+    valves_->SetStalled(stalled);
+}
+
+size_t LoopbackRtspCamera::LiveSessions() const
+{
+    return valves_->Count();
 }
 
 }  // namespace test_support

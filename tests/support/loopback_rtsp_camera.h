@@ -5,22 +5,23 @@
 // parameter sets missing from the session description or from the stream, several slices per
 // picture, a stream that stalls while the connection stays up.
 
+#include <cstddef>
 #include <filesystem>
-#include <mutex>
+#include <memory>
 #include <string>
 #include <thread>
-#include <vector>
 
 typedef struct _GMainContext GMainContext;
 typedef struct _GMainLoop GMainLoop;
 typedef struct _GstRTSPServer GstRTSPServer;
-typedef struct _GstElement GstElement;
 
 namespace test_support {
 
+class StallValves;
+
 struct LoopbackRtspCameraOptions {
     std::string path = "/live";  // mount point, beginning with '/'
-    int port = 0;                // 0: a free port
+    int port = 0;                // 0: a free port, which Url() then names
     int width = 320;
     int height = 240;
     int framesPerSecond = 25;
@@ -51,6 +52,10 @@ public:
 
     std::string Url() const;
 
+    // Sessions whose pipeline still exists. A session's pipeline goes shortly after its client
+    // tears it down or disconnects.
+    size_t LiveSessions() const;
+
 private:
     std::string LaunchDescription() const;
 
@@ -61,10 +66,8 @@ private:
     GstRTSPServer* server_ = nullptr;
     unsigned serverSource_ = 0;
     std::thread thread_;
-
-    std::mutex valvesMutex_;
-    std::vector<GstElement*> valves_;  // the stall valve of every session's pipeline
-    bool stalled_ = false;
+    // Shared with every session's pipeline, which may end after the camera has stopped.
+    const std::shared_ptr<StallValves> valves_;
 };
 
 }  // namespace test_support

@@ -2,7 +2,8 @@
 // file) and answers the plug-in's device link on the device port (8081 unless told otherwise),
 // prints its URL and runs until Ctrl-C (or SIGTERM). SIGUSR1 stalls the stream (sessions stay
 // connected, nothing is sent) and resumes it on the next SIGUSR1. With both parameter-set options
-// the stream carries no SPS at all.
+// the stream carries no SPS at all. Without --port, or with --port 0, the stream is served on a
+// free port, which the printed URL names.
 //
 //   loopback_camera [--port N] [--path /live] [--size WxH] [--fps N] [--key-interval N]
 //                   [--slices N] [--file movie.mp4] [--no-sdp-parameter-sets]
@@ -40,6 +41,12 @@ int PositiveNumber(const std::string& text)
     return static_cast<int>(value);
 }
 
+// A TCP port to listen on; 0 asks the system for a free one.
+int PortOrZero(const std::string& text)
+{
+    return text == "0" ? 0 : PositiveNumber(text);
+}
+
 struct ProgramOptions {
     test_support::LoopbackRtspCameraOptions camera;
     int devicePort = 8081;
@@ -59,7 +66,7 @@ ProgramOptions ParseOptions(int argc, char** argv)
             return argv[++i];
         };
         if (arg == "--port") {
-            options.port = PositiveNumber(value());
+            options.port = PortOrZero(value());
         } else if (arg == "--path") {
             options.path = value();
             if (options.path.empty() || options.path.front() != '/') {

@@ -1,0 +1,312 @@
+// The loopback camera as a client sees it, read with libavformat's RTSP client (which, unlike the
+// RTSP source library, passes on only what the server sends): where the parameter sets travel,
+// how long a session's pipeline lives, and the program's choice of a free port.
+#include "tests/support/annexb_splitter.h"
+#include "tests/support/h264_mp4_file.h"
+#include "tests/support/loopback_rtsp_camera.h"
+#include "tests/support/reference_h264_decode.h"
+#include "tests/support/scoped_machine_folders.h"
+
+#include <gtest/gtest.h>
+
+extern "C" {
+#include <libavformat/avformat.h>
+}
+
+#include <netinet/in.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <regex>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+using test_support::LoopbackRtspCamera;
+using test_support::LoopbackRtspCameraOptions;
+using test_support::NalType;
+using test_support::NalUnit;
+
+constexpr auto kBound = 10s;  // a bound against hanging, not an expected duration
+
+bool StartsKeyPicture(const NalUnit& unit)
+{
+    return NalType(unit) == 5 && unit.size() > 1 && (unit[1] & 0x80) != 0;  // first_mb_in_slice 0
+}
+
+bool StartsPicture(const NalUnit& unit)
+{
+    return (NalType(unit) == 1 || NalType(unit) == 5) && unit.size() > 1 && (unit[1] & 0x80) != 0;
+}
+
+long CountOfType(const std::vector<NalUnit>& units, int type)
+{
+    return std::count_if(units.begin(), units.end(), [type](const NalUnit& unit) { return NalType(unit) == type; });
+}
+
+// One RTSP session over TCP, read with libavformat. Every network wait ends at the deadline.
+class RtspClient {
+public:
+    explicit RtspClient(const std::string& url)
+    {
+        AVFormatContext* format = avformat_alloc_context();
+        format->interrupt_callback = {&RtspClient::DeadlinePassed, this};
+        AVDictionary* options = nullptr;
+        av_dict_set(&options, "rtsp_transport", "tcp", 0);
+        deadline_ = Clock::now() + kBound;
+        if (avformat_open_input(&format, url.c_str(), nullptr, &options) == 0) {  // frees it on failure
+            format_.reset(format);
+        }
+        av_dict_free(&options);
+    }
+
+    ~RtspClient()
+    {
+        deadline_ = Clock::now() + 2s;  // time for the TEARDOWN
+    }
+
+    bool IsOpen() const { return format_ != nullptr && format_->nb_streams > 0; }
+
+    // The parameter sets of the session description (sprop-parameter-sets).
+    std::vector<NalUnit> SessionDescriptionSets() const
+    {
+        const AVCodecParameters* codec = format_->streams[0]->codecpar;
+        return test_support::SplitAnnexB(std::vector<uint8_t>(codec->extradata, codec->extradata + codec->extradata_size));
+    }
+
+    // The units of the stream up to and including the first slice of its keyFrames-th key picture.
+    std::vector<NalUnit> ReadUntilKeyPicture(int keyFrames)
+    {
+        std::vector<NalUnit> units;
+        std::unique_ptr<AVPacket, void (*)(AVPacket*)> packet(av_packet_alloc(), [](AVPacket* p) { av_packet_free(&p); });
+        while (keyFrames > 0 && av_read_frame(format_.get(), packet.get()) >= 0) {
+            for (NalUnit& unit : test_support::SplitAnnexB(std::vector<uint8_t>(packet->data, packet->data + packet->size))) {
+                keyFrames -= StartsKeyPicture(unit) ? 1 : 0;
+                units.push_back(std::move(unit));
+            }
+            av_packet_unref(packet.get());
+        }
+        return units;
+    }
+
+private:
+    static int DeadlinePassed(void* self) { return Clock::now() > static_cast<RtspClient*>(self)->deadline_ ? 1 : 0; }
+
+    struct CloseInput {
+        void operator()(AVFormatContext* format) const { avformat_close_input(&format); }
+    };
+
+    Clock::time_point deadline_;
+    std::unique_ptr<AVFormatContext, CloseInput> format_;  // last: closed while the deadline lives
+};
+
+std::vector<uint8_t> ToAnnexB(const std::vector<NalUnit>& units)
+{
+    std::vector<uint8_t> stream;
+    for (const NalUnit& unit : units) {
+        stream.insert(stream.end(), {0, 0, 0, 1});
+        stream.insert(stream.end(), unit.begin(), unit.end());
+    }
+    return stream;
+}
+
+// Each switch keeps the sets out of its own place only, whether the camera encodes its pattern or
+// serves a file; and a stream without its in-band sets still decodes with those of the description.
+TEST(LoopbackCameraParameterSets, EachSwitchWithholdsTheSetsFromItsOwnPlaceOnlyForPatternAndFile)
+{
+    test_support::ScopedTempDir dir;
+    const std::filesystem::path file = dir.path() / "gop5.mp4";
+    test_support::WriteH264Mp4File(file, 320, 240, 20, 5);
+    for (const bool fromFile : {false, true}) {
+        for (const bool inDescription : {true, false}) {
+            for (const bool inBand : {true, false}) {
+                SCOPED_TRACE(testing::Message() << (fromFile ? "file" : "pattern") << ", sets in description "
+                                                << inDescription << ", in band " << inBand);
+                LoopbackRtspCameraOptions options;
+                options.keyFrameInterval = 5;
+                options.file = fromFile ? file : std::filesystem::path();
+                options.parameterSetsInSessionDescription = inDescription;
+                options.parameterSetsInBand = inBand;
+                LoopbackRtspCamera camera(options);
+                camera.Start();
+                RtspClient client(camera.Url());
+                ASSERT_TRUE(client.IsOpen());
+
+                const std::vector<NalUnit> described = client.SessionDescriptionSets();
+                EXPECT_EQ(CountOfType(described, 7), inDescription ? 1 : 0);
+                EXPECT_EQ(CountOfType(described, 8), inDescription ? 1 : 0);
+
+                const std::vector<NalUnit> units = client.ReadUntilKeyPicture(2);
+                ASSERT_EQ(std::count_if(units.begin(), units.end(), StartsKeyPicture), 2);
+                EXPECT_EQ(CountOfType(units, 7), inBand ? 2 : 0) << "one SPS before each key frame, or none";
+                EXPECT_EQ(CountOfType(units, 8), inBand ? 2 : 0);
+
+                if (inDescription || inBand) {
+                    std::vector<NalUnit> stream = described;
+                    stream.insert(stream.end(), units.begin(), units.end());
+                    EXPECT_EQ(static_cast<long>(test_support::DecodeH264Reference(ToAnnexB(stream)).pictures.size()),
+                              std::count_if(units.begin(), units.end(), StartsPicture));
+                }
+            }
+        }
+    }
+}
+
+// Polls until the camera has no session left, within the bound.
+bool WaitUntilNoSessionLeft(const LoopbackRtspCamera& camera)
+{
+    const auto until = Clock::now() + kBound;
+    while (camera.LiveSessions() != 0 && Clock::now() < until) {
+        std::this_thread::sleep_for(10ms);
+    }
+    return camera.LiveSessions() == 0;
+}
+
+TEST(LoopbackCameraSessions, EverySessionReleasesItsPipelineWhenItEnds)
+{
+    LoopbackRtspCamera camera;
+    camera.Start();
+    for (int session = 0; session < 10; ++session) {
+        SCOPED_TRACE(session);
+        {
+            RtspClient client(camera.Url());
+            ASSERT_TRUE(client.IsOpen());
+            EXPECT_EQ(camera.LiveSessions(), 1u);
+            ASSERT_FALSE(client.ReadUntilKeyPicture(1).empty());
+        }
+        ASSERT_TRUE(WaitUntilNoSessionLeft(camera)) << camera.LiveSessions() << " sessions left";
+    }
+}
+
+struct FileDescriptor {
+    int fd = -1;
+    ~FileDescriptor()
+    {
+        if (fd >= 0) {
+            close(fd);
+        }
+    }
+};
+
+// A port the system has just handed out and that nothing listens on now.
+int UnusedPort()
+{
+    const FileDescriptor socket{::socket(AF_INET, SOCK_STREAM, 0)};
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    const bool bound = bind(socket.fd, reinterpret_cast<sockaddr*>(&address), size) == 0 &&
+                       getsockname(socket.fd, reinterpret_cast<sockaddr*>(&address), &size) == 0;
+    return bound ? ntohs(address.sin_port) : 0;
+}
+
+// The loopback_camera program, its standard output read through a pipe; killed and reaped if
+// still running when the object goes.
+class CameraProgram {
+public:
+    explicit CameraProgram(std::vector<std::string> arguments)
+    {
+        // The build puts every program in one folder.
+        arguments.insert(arguments.begin(), std::filesystem::read_symlink("/proc/self/exe").parent_path() / "loopback_camera");
+        std::vector<char*> argv;
+        for (std::string& argument : arguments) {
+            argv.push_back(argument.data());
+        }
+        argv.push_back(nullptr);
+        int out[2];
+        if (pipe(out) != 0) {
+            return;
+        }
+        output_.fd = out[0];
+        const FileDescriptor input{out[1]};
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, input.fd, STDOUT_FILENO);
+        posix_spawn_file_actions_addclose(&actions, output_.fd);
+        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
+            pid_ = -1;
+        }
+        posix_spawn_file_actions_destroy(&actions);
+    }
+
+    ~CameraProgram()
+    {
+        if (pid_ > 0) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+
+    bool IsRunning() const { return pid_ > 0; }
+
+    // The next line of its standard output, without the line end; empty at the end or the bound.
+    std::string ReadLine()
+    {
+        std::string line;
+        const auto until = Clock::now() + kBound;
+        pollfd ready{output_.fd, POLLIN, 0};
+        char c = 0;
+        while (Clock::now() < until && poll(&ready, 1, 100) >= 0) {
+            if ((ready.revents & (POLLIN | POLLHUP)) == 0) {
+                continue;
+            }
+            if (read(output_.fd, &c, 1) != 1 || c == '\n') {
+                break;
+            }
+            line += c;
+        }
+        return line;
+    }
+
+    // Sends SIGTERM and waits for the exit: its status, or -1 when it did not end within the bound.
+    int Terminate()
+    {
+        kill(pid_, SIGTERM);
+        int status = 0;
+        for (const auto until = Clock::now() + kBound; Clock::now() < until; std::this_thread::sleep_for(10ms)) {
+            if (waitpid(pid_, &status, WNOHANG) == pid_) {
+                pid_ = -1;
+                return status;
+            }
+        }
+        return -1;
+    }
+
+private:
+    FileDescriptor output_;
+    pid_t pid_ = -1;
+};
+
+TEST(LoopbackCameraProgram, PortZeroServesOnAFreePortAndPrintsItsUrl)
+{
+    CameraProgram program({"--port", "0", "--device-port", std::to_string(UnusedPort())});
+    ASSERT_TRUE(program.IsRunning());
+    const std::string url = program.ReadLine();
+    std::smatch match;
+    ASSERT_TRUE(std::regex_match(url, match, std::regex(R"(rtsp://127\.0\.0\.1:(\d+)/live)"))) << url;
+    EXPECT_NE(std::stoi(match[1]), 0);
+    {
+        RtspClient client(url);
+        ASSERT_TRUE(client.IsOpen());
+        EXPECT_FALSE(client.ReadUntilKeyPicture(1).empty());
+    }
+    const int status = program.Terminate();
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+}
+
+}  // namespace
