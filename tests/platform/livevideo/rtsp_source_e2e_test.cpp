@@ -219,6 +219,42 @@ TEST(RtspSourceLifecycle, CloseFromAnotherThreadReturnsPromptlyAndNoCallbackFoll
     EXPECT_EQ(receiver.callbacksAfterClose, 0);
 }
 
+// A view may stop while its start still runs: close on another thread meets play at any point.
+// A stream that has ended by itself must not look as if it were playing.
+TEST(RtspSourceLifecycle, CloseMayRacePlayAndPlayAnswersFailureOnceTheStreamHasEnded)
+{
+    LoopbackRtspCamera camera;
+    camera.Start();
+    Receiver receiver;
+    rtsp_source* source = receiver.source.get();
+    for (int round = 0; round < 10; ++round) {
+        receiver.closed = false;
+        ASSERT_EQ(rtsp_source_open(source, camera.Url().c_str(), 0, kOpenTimeoutMs), RTSP_SOURCE_OK);
+        auto playing = std::async(std::launch::async, [source] { return rtsp_source_play(source); });
+        std::this_thread::sleep_for(round * 2ms);  // early rounds close first, late ones after the play
+        rtsp_source_close(source);
+        receiver.closed = true;
+        const int played = playing.get();  // a play that came second finds the source closed
+        EXPECT_TRUE(played == RTSP_SOURCE_OK || played == RTSP_SOURCE_ERROR_SERVER ||
+                    played == RTSP_SOURCE_ERROR_ARGUMENT) << played;
+    }
+    std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(receiver.callbacksAfterClose, 0);
+
+    receiver.closed = false;
+    receiver.Play(camera.Url());
+    ASSERT_TRUE(receiver.WaitFor(StartsPicture, 1));
+    EXPECT_EQ(rtsp_source_play(source), RTSP_SOURCE_OK);  // still playing
+    camera.Stop();  // the connection drops and the reader ends
+    int played = RTSP_SOURCE_OK;
+    for (auto giveUp = std::chrono::steady_clock::now() + kStreamWait;
+         played == RTSP_SOURCE_OK && std::chrono::steady_clock::now() < giveUp;) {
+        std::this_thread::sleep_for(10ms);
+        played = rtsp_source_play(source);
+    }
+    EXPECT_EQ(played, RTSP_SOURCE_ERROR_SERVER);
+}
+
 TEST(RtspSourceOpen, FailsWithANegativeResultOnBadUrlsUnknownStreamsSilentServersAndClosedPorts)
 {
     LoopbackRtspCamera camera;
