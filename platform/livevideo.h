@@ -3,7 +3,8 @@
 //
 // Use: rtsp_source_new, rtsp_source_open, rtsp_source_play; then rtsp_source_close and
 // rtsp_source_free. Calls on one source are made from one thread at a time, never from inside
-// the callback.
+// the callback; only rtsp_source_close may also come from another thread, to end an open or a
+// play that is still waiting on the network.
 #pragma once
 
 #ifdef __cplusplus
@@ -16,7 +17,7 @@ extern "C" {
 // Results of rtsp_source_open and rtsp_source_play.
 #define RTSP_SOURCE_OK 0
 #define RTSP_SOURCE_ERROR_ARGUMENT (-1)  // bad argument, or a call the source's state does not allow
-#define RTSP_SOURCE_ERROR_SERVER (-2)    // unreachable, refused, timed out or answered with an error
+#define RTSP_SOURCE_ERROR_SERVER (-2)    // unreachable, refused, timed out, answered with an error or ended
 #define RTSP_SOURCE_ERROR_NO_VIDEO (-3)  // the session has no H.264 video stream
 
 // Called on the source's own thread with (kind, bytes, byte count, the user data given to
@@ -38,7 +39,8 @@ int rtsp_source_open(rtsp_source* source, const char* url, int options, int time
 // Starts the stream. From then on the callback receives, on the source's thread, the sequence and
 // picture parameter sets of the session description, then every NAL unit of the stream; parameter
 // sets are sent again in front of any key frame that arrives without them. Returns 0, or a negative
-// value when the source is not open or the server refuses.
+// value when the source is not open, the server refuses, or the stream has already ended (its end,
+// or a network error): such a source delivers nothing more until it is closed and opened again.
 int rtsp_source_play(rtsp_source* source);
 
 // Stops the stream and disconnects; returns promptly even while the server is silent. Once it has

@@ -42,12 +42,17 @@ std::optional<RegistryKey> readHive(const std::filesystem::path& file) {
     const std::optional<std::string> text = readWholeFile(file, kMaxHiveBytes);
     if (!text) return std::nullopt;
     if (text->empty()) return RegistryKey{};
-    Json::Value json;
-    Json::CharReaderBuilder builder;
-    std::string errors;
-    const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    if (!reader->parse(text->data(), text->data() + text->size(), &json, &errors)) return std::nullopt;
-    return RegistryKey::fromJson(json);
+    // The reader throws rather than answers for some damaged files (nesting past its depth limit).
+    try {
+        Json::Value json;
+        Json::CharReaderBuilder builder;
+        std::string errors;
+        const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+        if (!reader->parse(text->data(), text->data() + text->size(), &json, &errors)) return std::nullopt;
+        return RegistryKey::fromJson(json);
+    } catch (const Json::Exception&) {
+        return std::nullopt;
+    }
 }
 
 bool writeHive(const std::filesystem::path& file, const RegistryKey& root) {

@@ -57,6 +57,7 @@ int64_t FirstMbInSlice(const uint8_t* payload, size_t payloadLength) {
 AccessUnitAssembler::AccessUnitAssembler(size_t maxPictureBytes) : maxPictureBytes_(maxPictureBytes) {}
 
 bool AccessUnitAssembler::Add(const uint8_t* unit, size_t length) {
+    readySize_ = 0;  // the last picture is readable only until the next call
     const size_t prefix = StartCodeLength(unit, length);
     if (length <= prefix) {
         return false;
@@ -65,7 +66,6 @@ bool AccessUnitAssembler::Add(const uint8_t* unit, size_t length) {
     const size_t payloadLength = length - prefix - 1;
     const int nalType = unit[prefix] & 0x1F;
 
-    readySize_ = 0;
     bool completed = false;
     if (StartsNewPicture(nalType, payload, payloadLength)) {
         CompletePicture();

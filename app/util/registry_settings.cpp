@@ -2,12 +2,14 @@
 
 #include "platform/win_registry.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
 
 constexpr const wchar_t* kSettingsKey = L"Software\\ZelkPlugin";
-constexpr DWORD kValueBufferSize = 1024;
+// A value holds at most this many bytes of text; its stored data are one zero byte more.
+constexpr DWORD kMaxTextBytes = 1023;
 
 // Closes the key on every way out.
 class OpenKey {
@@ -30,13 +32,15 @@ private:
 int RegistrySettings::GetString(const wchar_t* name, std::string& value) {
     OpenKey key;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, key.receive()) != ERROR_SUCCESS) return -1;
-    // The last byte stays zero, so the text always ends inside the buffer.
-    char buffer[kValueBufferSize] = {};
-    DWORD size = kValueBufferSize - 1;
+    // Room for the longest text and its zero; data stored by another tool need not end in one.
+    char buffer[kMaxTextBytes + 1] = {};
+    DWORD size = sizeof(buffer);
     if (RegQueryValueExW(key.get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS) {
         return -1;
     }
-    value.assign(buffer, std::strlen(buffer));
+    const auto length = static_cast<size_t>(std::find(buffer, buffer + size, '\0') - buffer);
+    if (length > kMaxTextBytes) return -1;
+    value.assign(buffer, length);
     return 0;
 }
 

@@ -34,7 +34,7 @@ SpsBitReader MakeSpsBitReader(const uint8_t* data, int length) {
     SpsBitReader reader;
     reader.start = data;
     reader.current = data;
-    reader.end = data + (length > 0 ? length : 0);
+    reader.end = data != nullptr && length > 0 ? data + length : data;  // no offset on null
     return reader;
 }
 

@@ -132,14 +132,16 @@ int ParseSps(SpsBitReader* reader, int* width, int* height) {
 }
 
 void GetFrameSizeFromSps(const uint8_t* sps, int length, int* width, int* height) {
+    *width = kFallbackWidth;
+    *height = kFallbackHeight;
+    if (sps == nullptr) {
+        return;
+    }
     SpsBitReader reader = MakeSpsBitReader(sps, length);
     int parsedWidth = 0;
     int parsedHeight = 0;
-    if (sps != nullptr && ParseSps(&reader, &parsedWidth, &parsedHeight) >= 0) {
+    if (ParseSps(&reader, &parsedWidth, &parsedHeight) >= 0) {
         *width = parsedWidth;
         *height = parsedHeight;
-    } else {
-        *width = kFallbackWidth;
-        *height = kFallbackHeight;
     }
 }

@@ -27,6 +27,10 @@ struct PacketDeleter {
     void operator()(AVPacket* packet) const { av_packet_free(&packet); }
 };
 
+// The source whose reader runs on this thread, if any: close from inside the callback must not
+// wait for the thread it runs on.
+thread_local const RtspSource* readingSource = nullptr;
+
 }  // namespace
 
 RtspSource::RtspSource(rtsp_source_callback callback, void* userData) : callback_(callback), userData_(userData)
@@ -116,7 +120,8 @@ int RtspSource::play()
         return RTSP_SOURCE_ERROR_ARGUMENT;
     }
     if (reader_.joinable()) {
-        return RTSP_SOURCE_OK;
+        // Playing already, unless the stream has ended by itself: then nothing more will come.
+        return readerEnded_ ? RTSP_SOURCE_ERROR_SERVER : RTSP_SOURCE_OK;
     }
     setDeadline(timeoutMs_);
     const int played = av_read_play(format_);
@@ -134,14 +139,15 @@ int RtspSource::play()
 
 void RtspSource::close()
 {
-    abort_ = true;  // ends a blocked read, or an open on another thread, at once
-    if (reader_.get_id() == std::this_thread::get_id()) {
+    abort_ = true;  // ends a blocked read, or an open or play on another thread, at once
+    if (readingSource == this) {
         return;  // called from inside the callback: the reader stops after it; free joins it
     }
     std::lock_guard lock(mutex_);
     if (reader_.joinable()) {
         reader_.join();
     }
+    readerEnded_ = false;
     if (format_ != nullptr) {
         closeInput();
     }
@@ -169,12 +175,14 @@ void RtspSource::deliver(const uint8_t* nal, size_t size)
 
 void RtspSource::readLoop()
 {
+    readingSource = this;
     // Nothing may escape the thread: running out of memory for a NAL unit ends the stream, as a
     // network error does.
     try {
         readStream();
     } catch (...) {
     }
+    readerEnded_ = true;
 }
 
 void RtspSource::readStream()

@@ -43,10 +43,11 @@ private:
     std::mutex mutex_;                 // serialises open, play and close
     std::atomic<bool> abort_{false};   // close wants every wait to end now
     std::atomic<int64_t> deadlineUs_{0};  // a wait past this (av_gettime_relative) fails; 0: none
+    std::atomic<bool> readerEnded_{false};  // the stream ended or failed: the reader has returned
     AVFormatContext* format_ = nullptr;
     int videoStream_ = -1;
     int timeoutMs_ = 0;
-    std::thread reader_;
+    std::thread reader_;  // written and read under mutex_
 
     // Used by the reader thread only while it runs.
     NalAssembler assembler_;

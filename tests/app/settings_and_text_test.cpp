@@ -43,12 +43,17 @@ TEST_F(RegistrySettingsTest, MissingOversizedOrUnopenableValuesAnswerFailureAndK
     EXPECT_EQ(RegistrySettings::GetString(L"RecSavePath", value), -1);  // no value
     EXPECT_EQ(value, "default");
 
-    // 1,023 stored bytes (1,022 characters and the zero) fit the reader's buffer; one more does not.
-    const std::string fits(1022, 'a');
+    // 1,023 bytes of text read back whole; one more, with or without its zero, reads as missing.
+    const std::string fits(1023, 'a');
     RegistrySettings::SetString(L"Long", fits.c_str());
     EXPECT_EQ(RegistrySettings::GetString(L"Long", value), 0);
     EXPECT_EQ(value, fits);
-    RegistrySettings::SetString(L"Long", std::string(1023, 'b').c_str());
+    RegistrySettings::SetString(L"Long", std::string(1024, 'b').c_str());
+    EXPECT_EQ(RegistrySettings::GetString(L"Long", value), -1);
+    HKEY key = nullptr;
+    RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\ZelkPlugin", 0, KEY_ALL_ACCESS, &key);
+    RegSetValueExW(key, L"Long", 0, REG_SZ, reinterpret_cast<const BYTE*>(std::string(1024, 'c').data()), 1024);
+    RegCloseKey(key);
     EXPECT_EQ(RegistrySettings::GetString(L"Long", value), -1);
     EXPECT_EQ(value, fits);
 

@@ -91,10 +91,24 @@ TEST_F(TextRendererTest, GlyphBitsPaintColourUpLeftAndBlackInPlaceSkippingWrites
 }
 
 TEST_F(TextRendererTest, TextAtTheEdgesOrBeyondTheLayoutLimitStaysInsideThePicture) {
-    auto small = blankPicture(40, 30);
-    renderer->DrawText(small.data(), std::string(3000, 'W').c_str(), 40, 30, 0, 0, 8, kWhite);
-    renderer->DrawText(small.data(), "AB", 40, 30, 39, 29, 24, kWhite);
-    renderer->DrawText(small.data(), "AB", 40, 30, -5, -20, 24, kWhite);
+    const auto drawn = [&](const std::string& text, int width, int height, int x, int y, int size) {
+        auto picture = blankPicture(width, height);
+        renderer->DrawText(picture.data(), text.c_str(), width, height, x, y, size, kWhite);
+        return picture;
+    };
+    // The layout holds 1,024 characters: the rest of a longer text is left out.
+    const auto layoutFull = drawn(std::string(1024, 'W'), 640, 480, 0, 0, 8);
+    EXPECT_EQ(drawn(std::string(3000, 'W'), 640, 480, 0, 0, 8), layoutFull);
+    EXPECT_NE(drawn(std::string(1023, 'W'), 640, 480, 0, 0, 8), layoutFull);
+    // No room for a glyph before the bottom right corner: nothing is drawn.
+    EXPECT_EQ(drawn("AB", 40, 30, 39, 29, 24), blankPicture(40, 30));
+    // Text starting above and left of the picture shows exactly its part inside.
+    const auto clipped = drawn("AB", 40, 30, -5, -20, 24);
+    const auto whole = drawn("AB", 45, 50, 0, 0, 24);
+    EXPECT_NE(clipped, blankPicture(40, 30));
+    for (int y = 0; y < 30; ++y) {
+        for (int x = 0; x < 40; ++x) ASSERT_EQ(clipped[y * 40 + x], whole[(y + 20) * 45 + x + 5]) << x << ", " << y;
+    }
     EXPECT_EQ(draw("A", kWidth + 1, 10), blankPicture());  // starting beyond the width draws nothing
     EXPECT_EQ(draw("A", 10, kHeight + 1), blankPicture());
     EXPECT_EQ(draw("A", 10, 10, 0), blankPicture());

@@ -113,12 +113,12 @@ TEST_F(Registry, DeletedKeysAndValuesAndClosedOrReadOnlyHandlesAreRefused) {
     EXPECT_EQ(setText(readOnly, L"Debug", "1"), ERROR_INVALID_HANDLE);
 }
 
-TEST_F(Registry, HiveThatDoesNotParseOrIsTooLargeIsReportedAndNeverOverwritten) {
+TEST_F(Registry, HiveThatDoesNotParseIsTooDeepOrTooLargeIsReportedAndNeverOverwritten) {
     const auto hive = machine.registryFolder() / "HKEY_CURRENT_USER.json";
     std::string tooLarge(17 * 1024 * 1024, ' ');  // an empty JSON object, but no hive of ours
     tooLarge.front() = '{';
     tooLarge.back() = '}';
-    for (const std::string& text : {std::string("{ not json"), tooLarge}) {
+    for (const std::string& text : {std::string("{ not json"), std::string(1000, '['), tooLarge}) {
         std::ofstream(hive, std::ios::binary | std::ios::trunc) << text;
         HKEY key = nullptr;
         EXPECT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\X", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,

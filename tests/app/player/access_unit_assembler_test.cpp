@@ -37,4 +37,17 @@ TEST(AccessUnitAssembler, DropsAnOversizedPictureWholeAndKeepsTheNext) {
               (Pictures{{slice, nextSlice}, {{0x41, 0x80, 0x33}}}));
 }
 
+// After an empty unit or a bare start code no picture is reported, so none may keep its size.
+TEST(AccessUnitAssembler, AnEmptyUnitOrBareStartCodeLeavesNoPictureSizeBehind) {
+    const NalUnit slice = {0x41, 0x80, 0x11};
+    AccessUnitAssembler assembler(256);
+    assembler.Add(slice.data(), slice.size());
+    ASSERT_TRUE(assembler.Add(slice.data(), slice.size()));
+    ASSERT_GT(assembler.PictureSize(), 0u);
+    for (const NalUnit& unit : {NalUnit{}, NalUnit{0, 0, 1}, NalUnit{0, 0, 0, 1}}) {
+        EXPECT_FALSE(assembler.Add(unit.data(), unit.size()));
+        EXPECT_EQ(assembler.PictureSize(), 0u) << unit.size() << " bytes";
+    }
+}
+
 }  // namespace

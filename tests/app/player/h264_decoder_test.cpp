@@ -10,6 +10,8 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
+#include <future>
+#include <memory>
 #include <mutex>
 #include <numeric>
 #include <random>
@@ -144,25 +146,32 @@ TEST(H264Decoder, QueueKeepsOnlyTheNewest26PacketsWhileTheConsumerStalls) {
     sink.SetStalled(false);
 }
 
-TEST(H264Decoder, OpenCloseAndDestructionAreSafeInAnyOrderAndLeakNothing) {
-    const auto units = test_support::SplitAnnexB(test_support::MakeH264Stream(StreamOptions(160, 128, 4, "baseline")));
+// Closed, the decoder takes no packet; closing twice or before opening is harmless; reopened, it
+// decodes a stream from its start again; destroyed while its thread is inside the frame callback,
+// it waits for that callback to return.
+TEST(H264Decoder, ReopenedItDecodesAgainAndDestructionWaitsForTheCallbackInProgress) {
+    const std::vector<uint8_t> stream = test_support::MakeH264Stream(StreamOptions(160, 128, 4, "baseline"));
+    const auto units = test_support::SplitAnnexB(stream);
     PictureSink sink;
-    {
-        H264Decoder decoder;
-        decoder.Close();          // never opened
-        PushAll(decoder, units);  // closed: released, never queued
-        EXPECT_EQ(decoder.PopPacket(), nullptr);
-        ASSERT_EQ(decoder.Open(&PictureSink::OnPicture, nullptr), 0);  // no user data: pictures released
-        PushAll(decoder, units);
-        decoder.Close();
-        decoder.Close();
-        ASSERT_EQ(decoder.Open(&PictureSink::OnPicture, &sink), 0);  // reopened, it starts afresh
-        sink.SetStalled(true);
-        PushAll(decoder, units);
-        ASSERT_TRUE(sink.WaitForCount(1));
-        sink.SetStalled(false);
-    }  // destroyed while open with packets waiting: the thread is joined and the packets freed
-    EXPECT_GE(sink.pictures.size(), 1u);
+    auto decoder = std::make_unique<H264Decoder>();
+    decoder->Close();
+    PushAll(*decoder, units);
+    EXPECT_EQ(decoder->PopPacket(), nullptr);
+    ASSERT_EQ(decoder->Open(&PictureSink::OnPicture, &sink), 0);
+    PushAll(*decoder, units);
+    decoder->Close();
+    decoder->Close();
+
+    const size_t before = sink.pictures.size();
+    sink.SetStalled(true);
+    ASSERT_EQ(decoder->Open(&PictureSink::OnPicture, &sink), 0);
+    PushAll(*decoder, units);
+    ASSERT_TRUE(sink.WaitForCount(before + 1));
+    EXPECT_EQ(sink.pictures[before], test_support::DecodeH264Reference(stream).pictures[0]);
+    auto destroying = std::async(std::launch::async, [&decoder] { decoder.reset(); });
+    EXPECT_EQ(destroying.wait_for(std::chrono::milliseconds(100)), std::future_status::timeout);
+    sink.SetStalled(false);
+    destroying.get();
 }
 
 }  // namespace
