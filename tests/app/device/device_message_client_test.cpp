@@ -48,12 +48,12 @@ protected:
     // The link greets on a new connection.
     void ExpectReconnect() {
         ASSERT_TRUE(peer.acceptLink());
-        ASSERT_TRUE(peer.expectGreeting());
+        ASSERT_TRUE(peer.link().expectGreeting());
     }
     // The link closes its end after sending these bytes.
     void ExpectClose(const std::string& lastBytes) {
         bool closed = false;
-        EXPECT_EQ(peer.receiveUntilClosed(closed), lastBytes);
+        EXPECT_EQ(peer.link().receiveUntilClosed(closed), lastBytes);
         EXPECT_TRUE(closed);
     }
     static std::string Pattern(size_t size) {
@@ -70,7 +70,7 @@ protected:
 TEST_F(DeviceLink, GreetsWithTwoWordsAndSendsStopWordOnStopOrRestart) {
     ASSERT_EQ(client.Start("127.0.0.1", &MessageSink::Receive, &sink), 0);
     ASSERT_TRUE(peer.acceptLink());
-    EXPECT_EQ(peer.receiveBytes(8), std::string("\x7b\0\0\0\0\0\0\0", 8));
+    EXPECT_EQ(peer.link().receiveBytes(8), std::string("\x7b\0\0\0\0\0\0\0", 8));
     ASSERT_EQ(client.Start("127.0.0.1", &MessageSink::Receive, &sink), 0);  // a restart stops the old link
     ExpectClose(kStopWord);
     ExpectReconnect();
@@ -83,11 +83,11 @@ TEST_F(DeviceLink, ReassemblesSplitMessagesAndDeliversPackedOnesInOrder) {
     const std::string alarm = "\xb1\xa8\xbe\xaf: intrusion";
     const std::string osd = Pattern(kOsdRecordSize);
     const std::string figures = Pattern(kDeviceFigureSetSize);
-    ASSERT_TRUE(peer.sendInSegments(LoopbackDevicePeer::encodeMessage(kDeviceAlarmText, alarm), 3));
-    ASSERT_TRUE(peer.sendInSegments(LoopbackDevicePeer::encodeMessage(kDeviceOsdRecord, osd), 100));
-    ASSERT_TRUE(peer.sendRaw(LoopbackDevicePeer::encodeMessage(kDeviceAlarmTextOther, "a") +
-                             LoopbackDevicePeer::encodeMessage(kDeviceFigureSet, figures) +
-                             LoopbackDevicePeer::encodeMessage(kDeviceLineSetBall, "bc")));
+    ASSERT_TRUE(peer.link().sendInSegments(test_support::encodeDeviceMessage(kDeviceAlarmText, alarm), 3));
+    ASSERT_TRUE(peer.link().sendInSegments(test_support::encodeDeviceMessage(kDeviceOsdRecord, osd), 100));
+    ASSERT_TRUE(peer.link().sendRaw(test_support::encodeDeviceMessage(kDeviceAlarmTextOther, "a") +
+                             test_support::encodeDeviceMessage(kDeviceFigureSet, figures) +
+                             test_support::encodeDeviceMessage(kDeviceLineSetBall, "bc")));
     EXPECT_EQ(sink.waitFor(5), (Messages{{kDeviceAlarmText, alarm}, {kDeviceOsdRecord, osd},
                                          {kDeviceAlarmTextOther, "a"}, {kDeviceFigureSet, figures},
                                          {kDeviceLineSetBall, "bc"}}));
@@ -96,14 +96,14 @@ TEST_F(DeviceLink, ReassemblesSplitMessagesAndDeliversPackedOnesInOrder) {
 TEST_F(DeviceLink, OversizedBodyIsCutItsExcessSkippedAndAHugeLengthAllocatesNothing) {
     Connect();
     const std::string body = Pattern(kMaxDeviceMessageBody + 3000);
-    ASSERT_TRUE(peer.sendMessage(7, body));
-    ASSERT_TRUE(peer.sendMessage(kDeviceAlarmText, "next"));
+    ASSERT_TRUE(peer.link().sendMessage(7, body));
+    ASSERT_TRUE(peer.link().sendMessage(kDeviceAlarmText, "next"));
     const std::string first = body.substr(0, kMaxDeviceMessageBody);
-    ASSERT_TRUE(peer.sendRaw(LoopbackDevicePeer::encodeFrame(3, 0x7fffffff, first + "more")));
+    ASSERT_TRUE(peer.link().sendRaw(test_support::encodeDeviceFrame(3, 0x7fffffff, first + "more")));
     ASSERT_EQ(sink.waitFor(3).size(), 3u);
     peer.dropConnection();  // the rest of the huge body never comes
     ExpectReconnect();
-    ASSERT_TRUE(peer.sendMessage(kDeviceAlarmText, "after"));
+    ASSERT_TRUE(peer.link().sendMessage(kDeviceAlarmText, "after"));
     EXPECT_EQ(sink.waitFor(4),
               (Messages{{7, first}, {kDeviceAlarmText, "next"}, {3, first}, {kDeviceAlarmText, "after"}}));
 }
@@ -111,14 +111,14 @@ TEST_F(DeviceLink, OversizedBodyIsCutItsExcessSkippedAndAHugeLengthAllocatesNoth
 TEST_F(DeviceLink, LengthBelowOneOrPeerCloseDropsTheMessageAndReconnects) {
     Connect();
     for (int length : {0, -4}) {
-        ASSERT_TRUE(peer.sendRaw(LoopbackDevicePeer::encodeFrame(kDeviceOsdRecord, length, "")));
+        ASSERT_TRUE(peer.link().sendRaw(test_support::encodeDeviceFrame(kDeviceOsdRecord, length, "")));
         ExpectClose("");
         ExpectReconnect();
     }
-    ASSERT_TRUE(peer.sendRaw(LoopbackDevicePeer::encodeFrame(kDeviceOsdRecord, kOsdRecordSize, "partial")));
+    ASSERT_TRUE(peer.link().sendRaw(test_support::encodeDeviceFrame(kDeviceOsdRecord, kOsdRecordSize, "partial")));
     peer.dropConnection();
     ExpectReconnect();
-    ASSERT_TRUE(peer.sendMessage(kDeviceAlarmText, "whole"));
+    ASSERT_TRUE(peer.link().sendMessage(kDeviceAlarmText, "whole"));
     EXPECT_EQ(sink.waitFor(1), (Messages{{kDeviceAlarmText, "whole"}}));
     EXPECT_EQ(peer.acceptedCount(), 4);
 }
