@@ -1,4 +1,5 @@
 #include "platform/win_sockets.h"
+#include "platform/socket_descriptor.h"
 #include "platform/win_sockets_testing.h"
 
 #include <cerrno>
@@ -13,16 +14,6 @@ constexpr WORD kHighestVersion = MAKEWORD(2, 2);
 
 std::mutex usersLock;
 int users = 0;
-
-// POSIX descriptors are ints; a SOCKET outside that range (INVALID_SOCKET among them) names none.
-bool toDescriptor(SOCKET s, int& fd) {
-    if (s > static_cast<SOCKET>(INT_MAX)) {
-        errno = EBADF;
-        return false;
-    }
-    fd = static_cast<int>(s);
-    return true;
-}
 
 void describe(WSADATA& data, WORD version) {
     std::memset(&data, 0, sizeof data);
@@ -40,6 +31,21 @@ WORD agreedVersion(WORD requested) {
 }
 
 }  // namespace
+
+namespace platform::detail {
+
+bool toDescriptor(SOCKET s, int& fd) {
+    if (s > static_cast<SOCKET>(INT_MAX)) {
+        errno = EBADF;
+        return false;
+    }
+    fd = static_cast<int>(s);
+    return true;
+}
+
+}  // namespace platform::detail
+
+using platform::detail::toDescriptor;
 
 int WSAAPI WSAStartup(WORD versionRequested, LPWSADATA data) {
     if (LOBYTE(versionRequested) == 0)
@@ -68,6 +74,7 @@ int WSAAPI closesocket(SOCKET s) {
     if (!toDescriptor(s, fd))
         return SOCKET_ERROR;
     ::shutdown(fd, SHUT_RDWR);
+    platform::detail::forgetSocketEvents(fd);
     return ::close(fd) == 0 ? 0 : SOCKET_ERROR;
 }
 
@@ -84,8 +91,24 @@ int WSAAPI send(SOCKET s, const char* buf, int len, int flags) {
     return sent < 0 ? SOCKET_ERROR : static_cast<int>(sent);
 }
 
-int WSAAPI WSAGetLastError() {
-    switch (errno) {
+int WSAAPI ioctlsocket(SOCKET s, long cmd, u_long* argp) {
+    int fd = -1;
+    if (!toDescriptor(s, fd))
+        return SOCKET_ERROR;
+    if (cmd != static_cast<long>(FIONBIO) || argp == nullptr) {
+        errno = EINVAL;
+        return SOCKET_ERROR;
+    }
+    int nonBlocking = *argp != 0 ? 1 : 0;
+    return ::ioctl(fd, FIONBIO, &nonBlocking) == 0 ? 0 : SOCKET_ERROR;
+}
+
+int WSAAPI WSAGetLastError() { return platform::detail::winsockError(errno); }
+
+namespace platform::detail {
+
+int winsockError(int posixError) {
+    switch (posixError) {
     case 0: return 0;
     case EINTR: return WSAEINTR;
     case EBADF: return WSAENOTSOCK;
@@ -95,7 +118,8 @@ int WSAAPI WSAGetLastError() {
     case EINVAL: return WSAEINVAL;
     case EMFILE: return WSAEMFILE;
     case EWOULDBLOCK: return WSAEWOULDBLOCK;
-    case EINPROGRESS: return WSAEINPROGRESS;
+    // A connect begun on a non-blocking socket: Winsock says the call would have blocked.
+    case EINPROGRESS: return WSAEWOULDBLOCK;
     case EALREADY: return WSAEALREADY;
     case EDESTADDRREQ: return WSAEDESTADDRREQ;
     case EMSGSIZE: return WSAEMSGSIZE;
@@ -122,6 +146,8 @@ int WSAAPI WSAGetLastError() {
     default: return WSAEINVAL;
     }
 }
+
+}  // namespace platform::detail
 
 namespace platform {
 

@@ -3,7 +3,8 @@
 // The calls that Winsock shares with POSIX (socket, connect, recv, shutdown, inet_addr, htons,
 // setsockopt, sockaddr_in ...) are the system's own and are used as they are. This header adds what
 // Winsock has on top of them: the SOCKET handle type and its sentinels, WSAStartup/WSACleanup,
-// closesocket, WSAGetLastError and the SD_* shutdown codes.
+// closesocket, WSAGetLastError, the SD_* shutdown codes, ioctlsocket and the socket events that
+// let a thread wait for a connection and for a wake-up signal at once.
 //
 // send: Winsock's send takes (SOCKET, const char*, int, int) and never raises a signal. POSIX send
 // raises SIGPIPE on a connection the peer has closed, which would kill the whole host process. The
@@ -17,6 +18,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 
 #define WSAAPI
@@ -98,3 +100,46 @@ int WSAAPI closesocket(SOCKET s);
 int WSAAPI WSAGetLastError();
 // Winsock's send: like POSIX send, but a closed connection is an error, never a signal.
 int WSAAPI send(SOCKET s, const char* buf, int len, int flags);
+
+// ioctlsocket: FIONBIO only (*argp non-zero: non-blocking, zero: blocking).
+int WSAAPI ioctlsocket(SOCKET s, long cmd, u_long* argp);
+
+// Socket events. A WSAEVENT is a manual-reset event that WSASetEvent signals and that a socket's
+// network events can signal too (WSAEventSelect); WSAWaitForMultipleEvents waits for any of several.
+// Unlike the original, the stand-in reports a network event while the socket's state lasts rather
+// than recording it once, and supports FD_CONNECT only: the completion (or failure) of a connect
+// begun on a non-blocking socket. Only the WSA* calls take these handles.
+typedef HANDLE WSAEVENT;
+#define WSA_INVALID_EVENT ((WSAEVENT) nullptr)
+#define WSA_MAXIMUM_WAIT_EVENTS 64
+#define WSA_INFINITE 0xFFFFFFFFu
+#define WSA_WAIT_EVENT_0 0x00000000u
+#define WSA_WAIT_TIMEOUT 0x00000102u
+#define WSA_WAIT_FAILED 0xFFFFFFFFu
+
+#define FD_CONNECT_BIT 4
+#define FD_CONNECT (1 << FD_CONNECT_BIT)
+#define FD_MAX_EVENTS 10
+
+typedef struct _WSANETWORKEVENTS {
+    long lNetworkEvents;
+    int iErrorCode[FD_MAX_EVENTS];
+} WSANETWORKEVENTS, *LPWSANETWORKEVENTS;
+
+// A new event, not signalled; WSA_INVALID_EVENT when none can be made.
+WSAEVENT WSAAPI WSACreateEvent();
+BOOL WSAAPI WSASetEvent(WSAEVENT event);
+BOOL WSAAPI WSAResetEvent(WSAEVENT event);
+BOOL WSAAPI WSACloseEvent(WSAEVENT event);
+// Lets the socket's network events in the mask signal the event, replacing the socket's earlier
+// choice, and makes the socket non-blocking. A mask of 0 cancels the choice (the event is then
+// ignored); the socket stays non-blocking until ioctlsocket makes it blocking again.
+int WSAAPI WSAEventSelect(SOCKET s, WSAEVENT event, long networkEvents);
+// Waits until one of the events is signalled: WSA_WAIT_EVENT_0 + the lowest such index,
+// WSA_WAIT_TIMEOUT, or WSA_WAIT_FAILED (unknown event, a count of 0 or above
+// WSA_MAXIMUM_WAIT_EVENTS, or waitAll, which is not supported). Signals do not end the wait early.
+DWORD WSAAPI WSAWaitForMultipleEvents(DWORD count, const WSAEVENT* events, BOOL waitAll, DWORD timeout,
+                                      BOOL alertable);
+// Which of the selected network events have happened on the socket, each with its Winsock error
+// code (FD_CONNECT: 0 once connected, the reason when the connect failed); resets the event.
+int WSAAPI WSAEnumNetworkEvents(SOCKET s, WSAEVENT event, LPWSANETWORKEVENTS networkEvents);

@@ -3,13 +3,15 @@
 #include "app/util/file_logger.h"
 
 #include <algorithm>
-#include <chrono>
+#include <cassert>
 #include <system_error>
 
 namespace {
 
 constexpr int kConnectAttempts = 5;
-constexpr auto kReconnectPause = std::chrono::milliseconds(40);
+constexpr DWORD kReconnectPauseMs = 40;
+// An unreachable camera answers nothing; a reachable one answers within milliseconds.
+constexpr DWORD kConnectTimeoutMs = 3000;
 constexpr int kWordSize = 4;
 
 void PutWord(char* at, uint32_t value) {
@@ -24,9 +26,14 @@ int32_t GetWord(const char* at) {
     return static_cast<int32_t>(value);
 }
 
+// A call interrupted by a signal has done nothing and is simply made again.
+bool Interrupted(int result) { return result == SOCKET_ERROR && WSAGetLastError() == WSAEINTR; }
+
 bool SendAll(SOCKET s, const char* data, int length) {
     while (length > 0) {
         const int sent = send(s, data, length, 0);
+        if (Interrupted(sent))
+            continue;
         if (sent <= 0)
             return false;
         data += sent;
@@ -39,6 +46,8 @@ bool SendAll(SOCKET s, const char* data, int length) {
 bool ReceiveAll(SOCKET s, char* data, int length) {
     while (length > 0) {
         const int got = static_cast<int>(recv(s, data, length, 0));
+        if (Interrupted(got))
+            continue;
         if (got <= 0)
             return false;
         data += got;
@@ -77,6 +86,10 @@ int DeviceMessageClient::Start(const std::string& address, DeviceMessageCallback
     callback_ = callback;
     port_ = devicePort_;
     user_ = user;
+    if (!stopRequested_.valid() || !WSAResetEvent(stopRequested_.get())) {
+        Stop();
+        return -1;
+    }
     {
         std::lock_guard<std::mutex> hold(socketLock_);
         running_ = true;
@@ -95,6 +108,7 @@ int DeviceMessageClient::Start(const std::string& address, DeviceMessageCallback
 }
 
 void DeviceMessageClient::Stop() {
+    assert(!reader_.joinable() || reader_.get_id() != std::this_thread::get_id());  // never from the callback
     WakeAndSignalStop();
     if (reader_.joinable())
         reader_.join();
@@ -105,11 +119,14 @@ void DeviceMessageClient::Stop() {
     user_ = nullptr;
 }
 
-// A blocked recv or connect does not return when its socket is closed under it; shutting the
-// socket down does wake it. The stop word goes out first, ahead of the end of the stream.
+// A blocked recv does not return when its socket is closed under it; shutting the socket down does
+// wake it. A connection attempt or the pause before one waits for the stop event. The stop word goes
+// out first, ahead of the end of the stream.
 void DeviceMessageClient::WakeAndSignalStop() {
     std::lock_guard<std::mutex> hold(socketLock_);
     running_ = false;
+    if (stopRequested_.valid())
+        WSASetEvent(stopRequested_.get());
     if (socket_ != INVALID_SOCKET) {
         if (greeted_) {
             char stopWord[kWordSize];
@@ -118,7 +135,6 @@ void DeviceMessageClient::WakeAndSignalStop() {
         }
         shutdown(socket_, SD_BOTH);
     }
-    stopRequested_.notify_all();
 }
 
 // Runs after the reader has ended, so nobody uses the socket any more.
@@ -145,16 +161,48 @@ SOCKET DeviceMessageClient::Connect(const std::string& address, uint16_t port) {
         closesocket(s);
         return INVALID_SOCKET;
     }
-    if (connect(s, reinterpret_cast<const sockaddr*>(&camera), sizeof camera) == SOCKET_ERROR)
+    if (!ConnectInTime(s, camera) || !Greet(s)) {
+        FileLogger::Write("connect device %s:%u failed.", address.c_str(), static_cast<unsigned>(port));
         return Abandon(s);
+    }
+    return s;
+}
 
+// Connects without blocking and waits for the outcome, a stop or the time-out, whichever comes
+// first, so that neither an unreachable camera nor a stop leaves the caller waiting. The socket is
+// blocking again once connected.
+bool DeviceMessageClient::ConnectInTime(SOCKET s, const sockaddr_in& camera) {
+    SocketEvent connected;
+    if (!connected.valid() || !stopRequested_.valid() || WSAEventSelect(s, connected.get(), FD_CONNECT) != 0)
+        return false;
+    if (connect(s, reinterpret_cast<const sockaddr*>(&camera), sizeof camera) == SOCKET_ERROR) {
+        // An interrupted connect goes on by itself, as a non-blocking one does.
+        const int error = WSAGetLastError();
+        if (error != WSAEWOULDBLOCK && error != WSAEINTR)
+            return false;
+        const WSAEVENT events[] = {stopRequested_.get(), connected.get()};
+        if (WSAWaitForMultipleEvents(2, events, FALSE, kConnectTimeoutMs, FALSE) != WSA_WAIT_EVENT_0 + 1)
+            return false;
+        WSANETWORKEVENTS outcome;
+        if (WSAEnumNetworkEvents(s, connected.get(), &outcome) != 0 || (outcome.lNetworkEvents & FD_CONNECT) == 0 ||
+            outcome.iErrorCode[FD_CONNECT_BIT] != 0)
+            return false;
+    }
+    u_long blocking = 0;
+    return WSAEventSelect(s, connected.get(), 0) == 0 && ioctlsocket(s, FIONBIO, &blocking) == 0;
+}
+
+// Sends the greeting and records that it went out in one step under the lock, so that a stop finds
+// either a greeted link, which gets the stop word, or one that will never be greeted.
+bool DeviceMessageClient::Greet(SOCKET s) {
+    std::lock_guard<std::mutex> hold(socketLock_);
+    if (!running_ || socket_ != s)
+        return false;
     char greeting[2 * kWordSize];
     PutWord(greeting, kDeviceGreetingWord);
     PutWord(greeting + kWordSize, 0);
-    if (!SendAll(s, greeting, sizeof greeting))
-        return Abandon(s);
-    MarkGreeted();
-    return s;
+    greeted_ = SendAll(s, greeting, sizeof greeting);
+    return greeted_;
 }
 
 bool DeviceMessageClient::IsRunning() {
@@ -172,11 +220,6 @@ bool DeviceMessageClient::Publish(SOCKET s) {
     return true;
 }
 
-void DeviceMessageClient::MarkGreeted() {
-    std::lock_guard<std::mutex> hold(socketLock_);
-    greeted_ = true;
-}
-
 // Gives up a broken socket. While running the reader closes it itself; once a stop has begun the
 // socket is left to the stop, which closes it after the reader has ended.
 SOCKET DeviceMessageClient::Abandon(SOCKET s) {
@@ -189,9 +232,11 @@ SOCKET DeviceMessageClient::Abandon(SOCKET s) {
     return INVALID_SOCKET;
 }
 
-void DeviceMessageClient::WaitBeforeReconnect() {
-    std::unique_lock<std::mutex> hold(socketLock_);
-    stopRequested_.wait_for(hold, kReconnectPause, [this] { return !running_; });
+// The pause before every reconnect, also after a connection that broke at once, so that a camera
+// that accepts and closes cannot make the link spin. False when a stop came meanwhile.
+bool DeviceMessageClient::PauseBeforeReconnect() {
+    const WSAEVENT stop = stopRequested_.get();
+    return WSAWaitForMultipleEvents(1, &stop, FALSE, kReconnectPauseMs, FALSE) == WSA_WAIT_TIMEOUT;
 }
 
 void DeviceMessageClient::ReceiveLoop() {
@@ -204,11 +249,14 @@ void DeviceMessageClient::ReceiveLoop() {
     }
     while (IsRunning()) {
         if (s == INVALID_SOCKET) {
+            if (!PauseBeforeReconnect())
+                return;
             s = Connect(address_, port_);
             if (s == INVALID_SOCKET) {
-                if (++failures >= kConnectAttempts)
-                    return;  // given up until the next start
-                WaitBeforeReconnect();
+                if (++failures >= kConnectAttempts && IsRunning()) {
+                    FileLogger::Write("reconnect failed %d times, device link given up.", failures);
+                    return;  // until the next start
+                }
                 continue;
             }
             failures = 0;

@@ -1,13 +1,15 @@
 // The TCP link to the camera: one connection to the camera's device port, greeted on every connect,
 // read by a thread of its own that turns the byte stream into messages and hands each to a callback.
-// A broken connection is re-established (40 ms apart) until five attempts in a row fail.
+// A broken connection is re-established after a pause of 40 ms, and again 40 ms after each failed
+// attempt, until five attempts in a row fail. No connection attempt lasts longer than a few
+// seconds, and a stop ends one at once.
 #pragma once
 
 #include "app/device/device_message.h"
+#include "app/device/socket_event.h"
 #include "platform/win_sockets.h"
 
 #include <array>
-#include <condition_variable>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -31,22 +33,24 @@ private:
     typedef std::array<char, kMaxDeviceMessageBody + 1> MessageBuffer;
 
     SOCKET Connect(const std::string& address, uint16_t port);
+    bool ConnectInTime(SOCKET s, const sockaddr_in& camera);
+    bool Greet(SOCKET s);
     void ReceiveLoop();
+    bool PauseBeforeReconnect();
     bool ReceiveMessage(SOCKET s, MessageBuffer& buffer);
     void Deliver(int type, const char* body, int length);
 
     bool IsRunning();
     bool Publish(SOCKET s);
-    void MarkGreeted();
     SOCKET Abandon(SOCKET s);
-    void WaitBeforeReconnect();
     void WakeAndSignalStop();
     void CloseAfterStop();
 
     // Guards the socket and the running flag, so that a stop and a reconnect never race: only the
-    // holder of this lock publishes, shuts down or closes the socket.
+    // holder of this lock publishes, greets on, shuts down or closes the socket.
     std::mutex socketLock_;
-    std::condition_variable stopRequested_;
+    // Signalled by a stop: ends a connection attempt or a pause before one.
+    SocketEvent stopRequested_;
     SOCKET socket_ = INVALID_SOCKET;
     bool greeted_ = false;  // the greeting went out on socket_, so a stop word may follow it
     std::string address_;

@@ -1,5 +1,5 @@
 // The loopback test camera: serves H.264 over RTSP on 127.0.0.1 (a live test pattern or an MP4
-// file) and answers the plug-in's device link on the device port (8081 unless told otherwise),
+// file) and answers the plug-in's device links on the device port (8081 unless told otherwise),
 // prints its URL and runs until Ctrl-C (or SIGTERM). SIGUSR1 stalls the stream (sessions stay
 // connected, nothing is sent) and resumes it on the next SIGUSR1. With both parameter-set options
 // the stream carries no SPS at all. Without --port, or with --port 0, the stream is served on a
@@ -8,9 +8,10 @@
 //   loopback_camera [--port N] [--path /live] [--size WxH] [--fps N] [--key-interval N]
 //                   [--slices N] [--file movie.mp4] [--no-sdp-parameter-sets]
 //                   [--no-inband-parameter-sets] [--device-port N] [--alarm-interval S]
+//                   [--line TYPE:R,G,B:X,Y/X,Y...] [--label R,G,B:X,Y:TEXT]
 
 #include "tests/support/loopback_rtsp_camera.h"
-#include "tools/loopback_camera/device_peer_service.h"
+#include "tools/loopback_camera/device_peer_options.h"
 
 #include <chrono>
 #include <memory>
@@ -28,7 +29,14 @@ void PrintUsage()
     std::fprintf(stderr,
                  "usage: loopback_camera [--port N] [--path /live] [--size WxH] [--fps N] [--key-interval N]\n"
                  "                       [--slices N] [--file movie.mp4] [--no-sdp-parameter-sets]\n"
-                 "                       [--no-inband-parameter-sets] [--device-port N] [--alarm-interval S]\n");
+                 "                       [--no-inband-parameter-sets]\n%s",
+                 DevicePeerOptions::Usage());
+}
+
+void PrintLine(const std::string& line)
+{
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
 }
 
 int PositiveNumber(const std::string& text)
@@ -49,8 +57,7 @@ int PortOrZero(const std::string& text)
 
 struct ProgramOptions {
     test_support::LoopbackRtspCameraOptions camera;
-    int devicePort = 8081;
-    int alarmInterval = 10;
+    DevicePeerOptions device;
 };
 
 ProgramOptions ParseOptions(int argc, char** argv)
@@ -92,10 +99,7 @@ ProgramOptions ParseOptions(int argc, char** argv)
             options.parameterSetsInSessionDescription = false;
         } else if (arg == "--no-inband-parameter-sets") {
             options.parameterSetsInBand = false;
-        } else if (arg == "--device-port") {
-            program.devicePort = PositiveNumber(value());
-        } else if (arg == "--alarm-interval") {
-            program.alarmInterval = PositiveNumber(value());
+        } else if (program.device.Parse(arg, value)) {
         } else {
             throw std::invalid_argument("unknown option " + arg);
         }
@@ -132,12 +136,11 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "loopback_camera: %s\n", error.what());
         return 1;
     }
-    std::unique_ptr<DevicePeerService> device;
+    std::unique_ptr<test_support::LoopbackDeviceService> device;
     try {
-        device = std::make_unique<DevicePeerService>(static_cast<uint16_t>(options.devicePort),
-                                                     std::chrono::seconds(options.alarmInterval));
+        device = std::make_unique<test_support::LoopbackDeviceService>(options.device.ServiceOptions(), PrintLine);
     } catch (const std::exception& error) {
-        std::fprintf(stderr, "loopback_camera: device port %d: %s\n", options.devicePort, error.what());
+        std::fprintf(stderr, "loopback_camera: device link: %s\n", error.what());
         camera.Stop();
         return 1;
     }

@@ -1,0 +1,172 @@
+// The loopback camera program's device side, driven as a user drives it: status records given on
+// its command line reach every device link that connects, two at once among them.
+#include "app/device/device_message_client.h"
+
+#include <gtest/gtest.h>
+
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// The loopback_camera program, run with the given options; ended with SIGTERM on destruction.
+class CameraProgram {
+public:
+    explicit CameraProgram(std::vector<std::string> options) {
+        const char* build = std::getenv("VELTRIN_BUILD_DIR");
+        const auto program = std::filesystem::path(build ? build : ".") / "bin" / "loopback_camera";
+        options.insert(options.begin(), program.string());
+        std::vector<char*> argv;
+        for (std::string& option : options) argv.push_back(option.data());
+        argv.push_back(nullptr);
+        int out[2];
+        if (pipe(out) != 0) return;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+        posix_spawn_file_actions_addclose(&actions, out[0]);
+        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
+        posix_spawn_file_actions_destroy(&actions);
+        close(out[1]);
+        output_ = out[0];
+    }
+    ~CameraProgram() {
+        exitStatus();
+        if (output_ >= 0) close(output_);
+    }
+    // The first line of output that starts with prefix, without it; empty when none came in time.
+    std::string lineAfter(const std::string& prefix) {
+        const auto deadline = std::chrono::steady_clock::now() + 10s;
+        while (std::chrono::steady_clock::now() < deadline) {
+            for (size_t end; (end = pending_.find('\n')) != std::string::npos;) {
+                const std::string line = pending_.substr(0, end);
+                pending_.erase(0, end + 1);
+                if (line.rfind(prefix, 0) == 0) return line.substr(prefix.size());
+            }
+            pollfd watch = {output_, POLLIN, 0};
+            char chunk[512];
+            ssize_t got = 0;
+            if (poll(&watch, 1, 100) > 0 && (got = read(output_, chunk, sizeof chunk)) <= 0) break;
+            pending_.append(chunk, static_cast<size_t>(std::max<ssize_t>(got, 0)));
+        }
+        return {};
+    }
+    // Ends the program as Ctrl-C would and answers how it exited.
+    int exitStatus() {
+        if (pid_ > 0) {
+            kill(pid_, SIGTERM);
+            waitpid(pid_, &status_, 0);
+            pid_ = -1;
+        }
+        return status_;
+    }
+
+private:
+    pid_t pid_ = -1;
+    int output_ = -1;
+    int status_ = -1;
+    std::string pending_;
+};
+
+// The first body of each type that a link received.
+struct RecordSink {
+    static void Receive(int type, const char* body, int length, void* user) {
+        auto* sink = static_cast<RecordSink*>(user);
+        std::lock_guard<std::mutex> hold(sink->lock);
+        sink->bodies.emplace(type, std::string(body, length));
+        sink->arrived.notify_all();
+    }
+    std::map<int, std::string> waitForTypes(size_t count) {
+        std::unique_lock<std::mutex> hold(lock);
+        arrived.wait_for(hold, 10s, [&] { return bodies.size() >= count; });
+        return bodies;
+    }
+    std::mutex lock;
+    std::condition_variable arrived;
+    std::map<int, std::string> bodies;
+};
+
+int32_t Word(const std::string& body, size_t offset) {
+    uint32_t value = 0;
+    for (int i = 3; i >= 0; --i) value = (value << 8) | static_cast<unsigned char>(body.at(offset + i));
+    return static_cast<int32_t>(value);
+}
+
+// Red, green, blue.
+std::vector<int> Colour(const std::string& body, size_t offset) {
+    return {static_cast<unsigned char>(body.at(offset)), static_cast<unsigned char>(body.at(offset + 1)),
+            static_cast<unsigned char>(body.at(offset + 2))};
+}
+
+TEST(LoopbackCameraProgram, SendsTheStatusRecordsOfItsOptionsToEveryDeviceLink) {
+    CameraProgram camera({"--device-port", "0", "--line", "2:255,0,0:10,20/30,40", "--line", "3:1,2,3:5,6/7,8/9,10",
+                          "--line", "3:4,5,6:11,12/13,14", "--line", "10:7,8,9:-1,-2/3,4", "--line",
+                          "4:0,0,255:100,200/300,400", "--label", "0,255,0:50,60:\xe8\xbd\xa6\xe9\x81\x93 1"});
+    const std::string port = camera.lineAfter("device link on 127.0.0.1:");
+    ASSERT_FALSE(port.empty());
+    DeviceMessageClient first(static_cast<uint16_t>(std::stoi(port)));
+    DeviceMessageClient second(static_cast<uint16_t>(std::stoi(port)));
+    RecordSink firstSink;
+    RecordSink secondSink;
+    ASSERT_EQ(first.Start("127.0.0.1", &RecordSink::Receive, &firstSink), 0);
+    ASSERT_EQ(second.Start("127.0.0.1", &RecordSink::Receive, &secondSink), 0);
+    const auto records = firstSink.waitForTypes(5);  // 2, 3, 10 and 4, then the clock's record (1)
+    EXPECT_EQ(secondSink.waitForTypes(5), records);
+
+    const std::string shortSet = records.at(kDeviceLineSetShort);
+    ASSERT_EQ(shortSet.size(), 443u);
+    EXPECT_EQ(Word(shortSet, 4), 1);  // entries
+    EXPECT_EQ(Word(shortSet, 8), 2);  // points of entry 0
+    EXPECT_EQ(Colour(shortSet, 12), (std::vector<int>{255, 0, 0}));
+    EXPECT_EQ((std::vector<int32_t>{Word(shortSet, 15), Word(shortSet, 19), Word(shortSet, 23), Word(shortSet, 27)}),
+              (std::vector<int32_t>{10, 20, 30, 40}));
+
+    const std::string lineSet = records.at(kDeviceLineSet);
+    ASSERT_EQ(lineSet.size(), 2792u);
+    EXPECT_EQ(Word(lineSet, 4), 2);
+    EXPECT_EQ(Word(lineSet, 8 + 87), 2);  // entry 1
+    EXPECT_EQ(Colour(lineSet, 8 + 87 + 4), (std::vector<int>{4, 5, 6}));
+    EXPECT_EQ(Word(lineSet, 8 + 87 + 7 + 8 + 4), 14);  // y of its second point
+
+    const std::string ballSet = records.at(kDeviceLineSetBall);
+    ASSERT_EQ(ballSet.size(), 2792u);
+    EXPECT_EQ(Word(ballSet, 15), -1);
+
+    const std::string figures = records.at(kDeviceFigureSet);
+    ASSERT_EQ(figures.size(), 3714u);
+    EXPECT_EQ(Word(figures, 4), 1);  // lines
+    EXPECT_EQ(Colour(figures, 8), (std::vector<int>{0, 0, 255}));
+    EXPECT_EQ(Word(figures, 8 + 7), 2);
+    EXPECT_EQ(Word(figures, 8 + 11 + 12), 400);
+    EXPECT_EQ(Word(figures, 2920), 1);  // labels
+    EXPECT_EQ(Colour(figures, 2924), (std::vector<int>{0, 255, 0}));
+    EXPECT_EQ(Word(figures, 2924 + 7), 50);
+    EXPECT_EQ(Word(figures, 2924 + 11), 60);
+    EXPECT_STREQ(figures.c_str() + 2924 + 15, "\xb3\xb5\xb5\xc0 1");  // GBK, as the views read it
+
+    EXPECT_EQ(records.at(kDeviceOsdRecord).size(), static_cast<size_t>(kOsdRecordSize));
+    first.Stop();
+    EXPECT_EQ(camera.lineAfter("device link: stop word"), " received");
+    second.Stop();
+    EXPECT_EQ(camera.lineAfter("device link: stop word"), " received");
+    const int status = camera.exitStatus();
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+}
+
+}  // namespace
