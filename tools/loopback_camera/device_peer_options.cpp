@@ -1,4 +1,5 @@
 #include "tools/loopback_camera/device_peer_options.h"
+#include "tools/loopback_camera/option_number.h"
 
 #include "platform/utf_text.h"
 #include "platform/win_code_page.h"
@@ -11,16 +12,6 @@ namespace {
 using test_support::StatusLabel;
 using test_support::StatusLine;
 using test_support::StatusPoint;
-
-long Number(const std::string& text, long lowest, long highest) {
-    char* end = nullptr;
-    const long value = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || value < lowest || value > highest) {
-        throw std::invalid_argument("not a number from " + std::to_string(lowest) + " to " + std::to_string(highest) +
-                                    ": " + text);
-    }
-    return value;
-}
 
 std::vector<std::string> Split(const std::string& text, char separator, size_t maxParts = std::string::npos) {
     std::vector<std::string> parts;
@@ -40,17 +31,17 @@ void ParseColour(const std::string& text, Coloured& target) {
     const auto parts = Split(text, ',');
     if (parts.size() != 3)
         throw std::invalid_argument("colour must be R,G,B: " + text);
-    target.red = static_cast<uint8_t>(Number(parts[0], 0, 255));
-    target.green = static_cast<uint8_t>(Number(parts[1], 0, 255));
-    target.blue = static_cast<uint8_t>(Number(parts[2], 0, 255));
+    target.red = static_cast<uint8_t>(OptionNumber(parts[0], 0, 255));
+    target.green = static_cast<uint8_t>(OptionNumber(parts[1], 0, 255));
+    target.blue = static_cast<uint8_t>(OptionNumber(parts[2], 0, 255));
 }
 
 StatusPoint ParsePoint(const std::string& text) {
     const auto parts = Split(text, ',');
     if (parts.size() != 2)
         throw std::invalid_argument("point must be X,Y: " + text);
-    return {static_cast<int32_t>(Number(parts[0], -100000, 100000)),
-            static_cast<int32_t>(Number(parts[1], -100000, 100000))};
+    return {static_cast<int32_t>(OptionNumber(parts[0], -100000, 100000)),
+            static_cast<int32_t>(OptionNumber(parts[1], -100000, 100000))};
 }
 
 // The views read label texts in the ANSI code page; the command line gives UTF-8.
@@ -71,15 +62,15 @@ std::string AnsiText(const std::string& utf8) {
 
 bool DevicePeerOptions::Parse(const std::string& arg, const NextValue& next) {
     if (arg == "--device-port") {
-        port_ = static_cast<int>(Number(next(), 0, 65535));
+        port_ = static_cast<int>(OptionNumber(next(), 0, 65535));
     } else if (arg == "--alarm-interval") {
-        alarmSeconds_ = static_cast<int>(Number(next(), 1, 65535));
+        alarmSeconds_ = static_cast<int>(OptionNumber(next(), 1, 65535));
     } else if (arg == "--line") {
         const std::string value = next();
         const auto parts = Split(value, ':');
         if (parts.size() != 3)
             throw std::invalid_argument("line must be TYPE:R,G,B:X,Y/X,Y...: " + value);
-        const int32_t type = static_cast<int32_t>(Number(parts[0], 2, 10));
+        const int32_t type = static_cast<int32_t>(OptionNumber(parts[0], 2, 10));
         if (type != test_support::kLineSetShortType && type != test_support::kLineSetType &&
             type != test_support::kFigureSetType && type != test_support::kLineSetBallType)
             throw std::invalid_argument("status record type must be 2, 3, 4 or 10: " + parts[0]);

@@ -11,6 +11,7 @@
 //                   [--line TYPE:R,G,B:X,Y/X,Y...] [--label R,G,B:X,Y:TEXT]
 
 #include "tests/support/loopback_rtsp_camera.h"
+#include "tools/loopback_camera/option_number.h"
 #include "tools/loopback_camera/device_peer_options.h"
 
 #include <chrono>
@@ -41,18 +42,7 @@ void PrintLine(const std::string& line)
 
 int PositiveNumber(const std::string& text)
 {
-    char* end = nullptr;
-    const long value = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || value <= 0 || value > 65535) {
-        throw std::invalid_argument("not a number from 1 to 65535: " + text);
-    }
-    return static_cast<int>(value);
-}
-
-// A TCP port to listen on; 0 asks the system for a free one.
-int PortOrZero(const std::string& text)
-{
-    return text == "0" ? 0 : PositiveNumber(text);
+    return static_cast<int>(OptionNumber(text, 1, 65535));
 }
 
 struct ProgramOptions {
@@ -73,7 +63,7 @@ ProgramOptions ParseOptions(int argc, char** argv)
             return argv[++i];
         };
         if (arg == "--port") {
-            options.port = PortOrZero(value());
+            options.port = static_cast<int>(OptionNumber(value(), 0, 65535));  // 0: a free port
         } else if (arg == "--path") {
             options.path = value();
             if (options.path.empty() || options.path.front() != '/') {

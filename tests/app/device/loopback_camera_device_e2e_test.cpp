@@ -1,88 +1,22 @@
 // The loopback camera program's device side, driven as a user drives it: status records given on
 // its command line reach every device link that connects, two at once among them.
 #include "app/device/device_message_client.h"
+#include "tests/support/loopback_camera_program.h"
 
 #include <gtest/gtest.h>
 
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <condition_variable>
-#include <cstdlib>
-#include <filesystem>
 #include <map>
 #include <mutex>
 #include <string>
 #include <vector>
 
-extern char** environ;
-
 namespace {
 
 using namespace std::chrono_literals;
-
-// The loopback_camera program, run with the given options; ended with SIGTERM on destruction.
-class CameraProgram {
-public:
-    explicit CameraProgram(std::vector<std::string> options) {
-        const char* build = std::getenv("VELTRIN_BUILD_DIR");
-        const auto program = std::filesystem::path(build ? build : ".") / "bin" / "loopback_camera";
-        options.insert(options.begin(), program.string());
-        std::vector<char*> argv;
-        for (std::string& option : options) argv.push_back(option.data());
-        argv.push_back(nullptr);
-        int out[2];
-        if (pipe(out) != 0) return;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-        posix_spawn_file_actions_addclose(&actions, out[0]);
-        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
-        close(out[1]);
-        output_ = out[0];
-    }
-    ~CameraProgram() {
-        exitStatus();
-        if (output_ >= 0) close(output_);
-    }
-    // The first line of output that starts with prefix, without it; empty when none came in time.
-    std::string lineAfter(const std::string& prefix) {
-        const auto deadline = std::chrono::steady_clock::now() + 10s;
-        while (std::chrono::steady_clock::now() < deadline) {
-            for (size_t end; (end = pending_.find('\n')) != std::string::npos;) {
-                const std::string line = pending_.substr(0, end);
-                pending_.erase(0, end + 1);
-                if (line.rfind(prefix, 0) == 0) return line.substr(prefix.size());
-            }
-            pollfd watch = {output_, POLLIN, 0};
-            char chunk[512];
-            ssize_t got = 0;
-            if (poll(&watch, 1, 100) > 0 && (got = read(output_, chunk, sizeof chunk)) <= 0) break;
-            pending_.append(chunk, static_cast<size_t>(std::max<ssize_t>(got, 0)));
-        }
-        return {};
-    }
-    // Ends the program as Ctrl-C would and answers how it exited.
-    int exitStatus() {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, &status_, 0);
-            pid_ = -1;
-        }
-        return status_;
-    }
-
-private:
-    pid_t pid_ = -1;
-    int output_ = -1;
-    int status_ = -1;
-    std::string pending_;
-};
 
 // The first body of each type that a link received.
 struct RecordSink {
@@ -115,10 +49,10 @@ std::vector<int> Colour(const std::string& body, size_t offset) {
 }
 
 TEST(LoopbackCameraProgram, SendsTheStatusRecordsOfItsOptionsToEveryDeviceLink) {
-    CameraProgram camera({"--device-port", "0", "--line", "2:255,0,0:10,20/30,40", "--line", "3:1,2,3:5,6/7,8/9,10",
+    test_support::LoopbackCameraProgram camera({"--device-port", "0", "--line", "2:255,0,0:10,20/30,40", "--line", "3:1,2,3:5,6/7,8/9,10",
                           "--line", "3:4,5,6:11,12/13,14", "--line", "10:7,8,9:-1,-2/3,4", "--line",
                           "4:0,0,255:100,200/300,400", "--label", "0,255,0:50,60:\xe8\xbd\xa6\xe9\x81\x93 1"});
-    const std::string port = camera.lineAfter("device link on 127.0.0.1:");
+    const std::string port = camera.LineAfter("device link on 127.0.0.1:");
     ASSERT_FALSE(port.empty());
     DeviceMessageClient first(static_cast<uint16_t>(std::stoi(port)));
     DeviceMessageClient second(static_cast<uint16_t>(std::stoi(port)));
@@ -162,10 +96,10 @@ TEST(LoopbackCameraProgram, SendsTheStatusRecordsOfItsOptionsToEveryDeviceLink) 
 
     EXPECT_EQ(records.at(kDeviceOsdRecord).size(), static_cast<size_t>(kOsdRecordSize));
     first.Stop();
-    EXPECT_EQ(camera.lineAfter("device link: stop word"), " received");
+    EXPECT_EQ(camera.LineAfter("device link: stop word"), " received");
     second.Stop();
-    EXPECT_EQ(camera.lineAfter("device link: stop word"), " received");
-    const int status = camera.exitStatus();
+    EXPECT_EQ(camera.LineAfter("device link: stop word"), " received");
+    const int status = camera.Terminate();
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 

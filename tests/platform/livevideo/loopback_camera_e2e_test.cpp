@@ -3,6 +3,7 @@
 // how long a session's pipeline lives, and the program's choice of a free port.
 #include "tests/support/annexb_splitter.h"
 #include "tests/support/h264_mp4_file.h"
+#include "tests/support/loopback_camera_program.h"
 #include "tests/support/loopback_rtsp_camera.h"
 #include "tests/support/reference_h264_decode.h"
 #include "tests/support/scoped_machine_folders.h"
@@ -13,13 +14,7 @@ extern "C" {
 #include <libavformat/avformat.h>
 }
 
-#include <netinet/in.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -29,8 +24,6 @@ extern "C" {
 #include <string>
 #include <thread>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -192,109 +185,9 @@ TEST(LoopbackCameraSessions, EverySessionReleasesItsPipelineWhenItEnds)
     }
 }
 
-struct FileDescriptor {
-    int fd = -1;
-    ~FileDescriptor()
-    {
-        if (fd >= 0) {
-            close(fd);
-        }
-    }
-};
-
-// A port the system has just handed out and that nothing listens on now.
-int UnusedPort()
-{
-    const FileDescriptor socket{::socket(AF_INET, SOCK_STREAM, 0)};
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    const bool bound = bind(socket.fd, reinterpret_cast<sockaddr*>(&address), size) == 0 &&
-                       getsockname(socket.fd, reinterpret_cast<sockaddr*>(&address), &size) == 0;
-    return bound ? ntohs(address.sin_port) : 0;
-}
-
-// The loopback_camera program, its standard output read through a pipe; killed and reaped if
-// still running when the object goes.
-class CameraProgram {
-public:
-    explicit CameraProgram(std::vector<std::string> arguments)
-    {
-        // The build puts every program in one folder.
-        arguments.insert(arguments.begin(), std::filesystem::read_symlink("/proc/self/exe").parent_path() / "loopback_camera");
-        std::vector<char*> argv;
-        for (std::string& argument : arguments) {
-            argv.push_back(argument.data());
-        }
-        argv.push_back(nullptr);
-        int out[2];
-        if (pipe(out) != 0) {
-            return;
-        }
-        output_.fd = out[0];
-        const FileDescriptor input{out[1]};
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, input.fd, STDOUT_FILENO);
-        posix_spawn_file_actions_addclose(&actions, output_.fd);
-        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
-            pid_ = -1;
-        }
-        posix_spawn_file_actions_destroy(&actions);
-    }
-
-    ~CameraProgram()
-    {
-        if (pid_ > 0) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-        }
-    }
-
-    bool IsRunning() const { return pid_ > 0; }
-
-    // The next line of its standard output, without the line end; empty at the end or the bound.
-    std::string ReadLine()
-    {
-        std::string line;
-        const auto until = Clock::now() + kBound;
-        pollfd ready{output_.fd, POLLIN, 0};
-        char c = 0;
-        while (Clock::now() < until && poll(&ready, 1, 100) >= 0) {
-            if ((ready.revents & (POLLIN | POLLHUP)) == 0) {
-                continue;
-            }
-            if (read(output_.fd, &c, 1) != 1 || c == '\n') {
-                break;
-            }
-            line += c;
-        }
-        return line;
-    }
-
-    // Sends SIGTERM and waits for the exit: its status, or -1 when it did not end within the bound.
-    int Terminate()
-    {
-        kill(pid_, SIGTERM);
-        int status = 0;
-        for (const auto until = Clock::now() + kBound; Clock::now() < until; std::this_thread::sleep_for(10ms)) {
-            if (waitpid(pid_, &status, WNOHANG) == pid_) {
-                pid_ = -1;
-                return status;
-            }
-        }
-        return -1;
-    }
-
-private:
-    FileDescriptor output_;
-    pid_t pid_ = -1;
-};
-
 TEST(LoopbackCameraProgram, PortZeroServesOnAFreePortAndPrintsItsUrl)
 {
-    CameraProgram program({"--port", "0", "--device-port", std::to_string(UnusedPort())});
+    test_support::LoopbackCameraProgram program({"--port", "0", "--device-port", "0"});
     ASSERT_TRUE(program.IsRunning());
     const std::string url = program.ReadLine();
     std::smatch match;
