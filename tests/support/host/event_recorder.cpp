@@ -44,10 +44,6 @@ std::string describeEvent(FB::PluginEvent* event) {
     if (auto* e = dynamic_cast<FB::WindowsEvent*>(event)) return join({"msg", to_string(e->uMsg)});
     if (dynamic_cast<FB::StreamCreatedEvent*>(event)) return "created";
     if (dynamic_cast<FB::StreamOpenedEvent*>(event)) return "opened";
-    if (auto* e = dynamic_cast<FB::StreamDataArrivedEvent*>(event)) {
-        return join({"data", to_string(e->offset), to_string(e->length), to_string(static_cast<int>(e->progress))});
-    }
-    if (dynamic_cast<FB::StreamFailedOpenEvent*>(event)) return "failedopen";
     if (auto* e = dynamic_cast<FB::StreamCompletedEvent*>(event)) return e->success ? "completed ok" : "completed failed";
     if (dynamic_cast<FB::StreamDestroyedEvent*>(event)) return "destroyed";
     return "other";
