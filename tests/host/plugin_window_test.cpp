@@ -121,7 +121,6 @@ TEST_F(PluginWindows, DialogCodeMouseActivateTimerAndGeometry) {
     EXPECT_EQ(window->clipRect(), (FB::Rect{20, 10, 120, 210}));
     EXPECT_EQ(window->getWindowWidth(), 200);
     EXPECT_EQ(window->getWindowHeight(), 100);
-    EXPECT_EQ(static_cast<FB::PluginWindow&>(*window).getHWND(), hwnd);
 }
 
 TEST_F(PluginWindows, HandledPaintAndUnhandledMessagesGoToTheReplacedProcedureOnlyWhenAsked) {

@@ -30,7 +30,6 @@ std::string describeEvent(FB::PluginEvent* event) {
     if (dynamic_cast<FB::DetachedEvent*>(event)) return "detached";
     if (auto* e = dynamic_cast<FB::MouseDownEvent*>(event)) return buttonLine("down", *e);
     if (auto* e = dynamic_cast<FB::MouseUpEvent*>(event)) return buttonLine("up", *e);
-    if (auto* e = dynamic_cast<FB::MouseDoubleClickEvent*>(event)) return buttonLine("dblclick", *e);
     if (auto* e = dynamic_cast<FB::MouseMoveEvent*>(event)) return join({"move", to_string(e->m_x), to_string(e->m_y)});
     if (auto* e = dynamic_cast<FB::MouseScrollEvent*>(event)) {
         return join({"scroll", to_string(e->m_x), to_string(e->m_y), to_string(static_cast<int>(e->m_dx)),
