@@ -67,8 +67,13 @@ void BrowserHost::installCallHelper(const void* key) {
     runScriptText(replaceAll(kCallHelperScript, "%1%", id));
 }
 
-JSObjectPtr BrowserHost::getCallHelper() {
+DOM::WindowPtr BrowserHost::pageWindow() {
     DOM::WindowPtr window = windowObject();
+    return window && window->getJSObject() ? window : DOM::WindowPtr();
+}
+
+JSObjectPtr BrowserHost::getCallHelper() {
+    DOM::WindowPtr window = pageWindow();
     if (!window) return {};
     if (m_callHelperName.empty()) installCallHelper(this);
     JSObjectPtr helper = window->getProperty<JSObjectPtr>(m_callHelperName);
@@ -99,7 +104,7 @@ void BrowserHost::logToPage(const std::string& message) {
 void BrowserHost::logToConsole(void* userData) {
     std::unique_ptr<ConsoleLogRequest> request(static_cast<ConsoleLogRequest*>(userData));
     try {
-        DOM::WindowPtr window = request->host->windowObject();
+        DOM::WindowPtr window = request->host->pageWindow();
         if (!window || !window->getJSObject()->HasProperty("console")) return;
         std::printf("Logging: %s\n", request->message.c_str());
         JSObjectPtr console = window->getProperty<JSObjectPtr>("console");
@@ -143,7 +148,19 @@ void BrowserHost::shutdown() {
     boost::upgrade_lock<boost::upgrade_mutex> guard(m_callLock);
     m_isShutDown = true;
     m_asyncCallManager->shutdown();
-    m_streamManager.reset();
+    std::shared_ptr<BrowserStreamManager> released;
+    {
+        std::lock_guard<std::mutex> streamGuard(m_streamManagerLock);
+        released.swap(m_streamManager);
+    }
+    // The manager closes the streams it still holds as it goes, outside the lock: closing sends
+    // events to the plug-in.
+    released.reset();
+}
+
+std::shared_ptr<BrowserStreamManager> BrowserHost::streamManager() const {
+    std::lock_guard<std::mutex> guard(m_streamManagerLock);
+    return m_streamManager;
 }
 
 bool BrowserHost::detectProxySettings(std::map<std::string, std::string>& settings,
@@ -151,10 +168,17 @@ bool BrowserHost::detectProxySettings(std::map<std::string, std::string>& settin
     return SystemProxyDetector::get()->detectProxy(settings, url);
 }
 
+void BrowserHost::retainStream(const BrowserStreamPtr& stream) {
+    // After shutdown there is no manager: the stream is the plug-in's alone.
+    if (std::shared_ptr<BrowserStreamManager> manager = streamManager(); stream && manager) {
+        manager->retainStream(stream);
+    }
+}
+
 BrowserStreamPtr BrowserHost::openStream(const std::string& url, const PluginEventSinkPtr& sink,
                                          bool cache, bool seekable, uint32_t internalBufferSize) {
     BrowserStreamPtr stream = createStreamImpl(url, sink, cache, seekable, internalBufferSize);
-    if (stream && m_streamManager) m_streamManager->retainStream(stream);
+    retainStream(stream);
     return stream;
 }
 
@@ -163,24 +187,34 @@ BrowserStreamPtr BrowserHost::createPostStream(const std::string& url, const Plu
                                                bool seekable, uint32_t internalBufferSize) {
     BrowserStreamPtr stream =
         createPostStreamImpl(url, sink, postData, cache, seekable, internalBufferSize);
-    if (stream && m_streamManager) m_streamManager->retainStream(stream);
+    retainStream(stream);
     return stream;
 }
 
+namespace {
+
+// A wrapper of the kind around a page object; none around a missing one.
+template <typename Wrapper>
+std::shared_ptr<Wrapper> wrapPageObject(const JSObjectPtr& object) {
+    return object ? std::make_shared<Wrapper>(object) : nullptr;
+}
+
+}  // namespace
+
 DOM::WindowPtr BrowserHost::createDOMWindow(const JSObjectPtr& object) {
-    return std::make_shared<DOM::Window>(object);
+    return wrapPageObject<DOM::Window>(object);
 }
 
 DOM::DocumentPtr BrowserHost::createDOMDocument(const JSObjectPtr& object) {
-    return std::make_shared<DOM::Document>(object);
+    return wrapPageObject<DOM::Document>(object);
 }
 
 DOM::ElementPtr BrowserHost::createDOMElement(const JSObjectPtr& object) {
-    return std::make_shared<DOM::Element>(object);
+    return wrapPageObject<DOM::Element>(object);
 }
 
 DOM::NodePtr BrowserHost::createDOMNode(const JSObjectPtr& object) {
-    return std::make_shared<DOM::Node>(object);
+    return wrapPageObject<DOM::Node>(object);
 }
 
 }  // namespace FB

@@ -62,6 +62,7 @@ public:
     virtual void releaseDeferredObjects() = 0;
     virtual bool detectProxySettings(std::map<std::string, std::string>& settings,
                                      const std::string& url);
+    // The four wrap a page object; a null object gives an empty wrapper pointer.
     virtual DOM::WindowPtr createDOMWindow(const JSObjectPtr& object);
     virtual DOM::DocumentPtr createDOMDocument(const JSObjectPtr& object);
     virtual DOM::ElementPtr createDOMElement(const JSObjectPtr& object);
@@ -95,6 +96,8 @@ public:
     int InvokeDelayed(int delay, const JSObjectPtr& func, const VariantList& args,
                       const std::string& fname);
     JSObjectPtr getCallHelper();
+    // The page's window, or empty when the page has none (no wrapper, or one holding no object).
+    DOM::WindowPtr pageWindow();
 
     void keepObject(const JSAPIPtr& object);
     void dropObject(const JSAPIPtr& object);
@@ -107,17 +110,24 @@ public:
     static uint32_t callHelperIdFor(const void* key);
 
 protected:
-    std::shared_ptr<BrowserStreamManager> streamManager() const { return m_streamManager; }
+    // Empty once the host has shut down. Any thread.
+    std::shared_ptr<BrowserStreamManager> streamManager() const;
     mutable boost::upgrade_mutex m_callLock;
 
 private:
+    // Hands a stream the binding made to the manager, which keeps it until it completes.
+    void retainStream(const BrowserStreamPtr& stream);
+
     std::shared_ptr<AsyncCallManager> m_asyncCallManager;
     std::thread::id m_mainThreadId;
     std::atomic<bool> m_isShutDown{false};
     std::recursive_mutex m_retainLock;
     std::list<JSAPIPtr> m_retainedObjects;
+    // Streams are opened from any thread while the main thread's shutdown releases the manager.
+    mutable std::mutex m_streamManagerLock;
     std::shared_ptr<BrowserStreamManager> m_streamManager;
-    bool m_htmlLogEnabled = true;
+    // Switched on one thread, read by logToPage on any.
+    std::atomic<bool> m_htmlLogEnabled{true};
     std::string m_callHelperId;
     std::string m_callHelperName;
 };

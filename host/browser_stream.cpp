@@ -1,6 +1,10 @@
 #include "host/browser_stream.h"
 
+#include "host/framework_log.h"
 #include "host/stream_events.h"
+
+#include <exception>
+#include <string>
 
 namespace FB {
 
@@ -10,8 +14,15 @@ BrowserStream::BrowserStream(const std::string& url, bool cache, bool seekable,
       m_internalBufferSize(internalBufferSize) {}
 
 BrowserStream::~BrowserStream() {
-    StreamDestroyedEvent destroyed(this);
-    broadcastEvent(&destroyed);
+    // A destructor must not throw: a sink failing here would end the process.
+    try {
+        StreamDestroyedEvent destroyed(this);
+        broadcastEvent(&destroyed);
+    } catch (const std::exception& e) {
+        frameworkLog("BrowserStream", std::string("Exception sending the destroyed event: ") + e.what());
+    } catch (...) {
+        frameworkLog("BrowserStream", "Exception sending the destroyed event");
+    }
 }
 
 std::shared_ptr<BrowserStream> BrowserStream::selfPointer() {

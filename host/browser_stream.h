@@ -22,7 +22,7 @@ public:
     };
 
     BrowserStream(const std::string& url, bool cache, bool seekable, uint32_t internalBufferSize);
-    // Tells every observer that the stream is going away.
+    // Tells every observer that the stream is going away; a sink's exception is logged and dropped.
     ~BrowserStream() override;
 
     std::shared_ptr<BrowserStream> selfPointer();

@@ -49,8 +49,11 @@ public:
     virtual HRESULT updateRegistry(bool install);
 
     static std::string pluginNameText(const std::string& mimetype);
-    // The description registered for the MIME type; "Unknown Description" if the lookup fails.
+    // The description registered for the MIME type; an unknown type is added with an empty one.
+    // "Unknown Description" if the lookup fails. Any thread.
     static std::string pluginDescriptionText(const std::string& mimetype);
+    // From MIME type to description, filled from the MIME list on first use. Read it directly
+    // only while no other thread looks a description up.
     static std::map<std::string, std::string>& mimeDescriptionMap();
 };
 

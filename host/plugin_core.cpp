@@ -94,7 +94,7 @@ std::string PluginCore::getPluginPath() const { return m_pluginPath; }
 variant PluginCore::resolveEventHandler(const std::string& name, const variant& value) {
     try {
         const std::string functionName = value.convertTo<std::string>();
-        DOM::WindowPtr window = m_host ? m_host->windowObject() : DOM::WindowPtr();
+        DOM::WindowPtr window = m_host ? m_host->pageWindow() : DOM::WindowPtr();
         JSObjectPtr handler = window ? window->getProperty<JSObjectPtr>(functionName) : JSObjectPtr();
         frameworkLog("PluginCore", "Found <param> event handler: " + name);
         return variant(handler);

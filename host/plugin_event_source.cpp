@@ -6,9 +6,14 @@
 
 namespace FB {
 
+PluginEventSource::~PluginEventSource() {
+    std::lock_guard<std::recursive_mutex> guard(m_observers->lock);
+    m_observers->sourceDestroyed = true;
+}
+
 void PluginEventSource::addObserver(const PluginEventSinkPtr& sink) {
-    std::lock_guard<std::recursive_mutex> guard(m_observerLock);
-    m_observers.push_back(sink);
+    std::lock_guard<std::recursive_mutex> guard(m_observers->lock);
+    m_observers->sinks.push_back(sink);
     AttachedEvent attached;
     sink->handleEvent(&attached, this);
 }
@@ -18,13 +23,14 @@ void PluginEventSource::addObserver(PluginEventSink* sink) {
 }
 
 void PluginEventSource::removeObserver(const PluginEventSinkPtr& sink) {
-    std::lock_guard<std::recursive_mutex> guard(m_observerLock);
+    std::lock_guard<std::recursive_mutex> guard(m_observers->lock);
     std::vector<PluginEventSinkPtr> removed;
-    for (auto it = m_observers.begin(); it != m_observers.end();) {
+    auto& sinks = m_observers->sinks;
+    for (auto it = sinks.begin(); it != sinks.end();) {
         PluginEventSinkPtr live = it->lock();
         if (!live || live == sink) {
             if (live) removed.push_back(std::move(live));
-            it = m_observers.erase(it);
+            it = sinks.erase(it);
         } else {
             ++it;
         }
@@ -43,9 +49,11 @@ bool PluginEventSource::broadcastEvent(PluginEvent* event) {
     // A sink may drop the last owner of this source (a stream completing releases the manager's
     // hold); keep the source alive until the walk is over.
     std::shared_ptr<PluginEventSource> keepAlive = weak_from_this().lock();
-    std::lock_guard<std::recursive_mutex> guard(m_observerLock);
-    const std::list<std::weak_ptr<PluginEventSink>> snapshot = m_observers;
+    const std::shared_ptr<Observers> observers = m_observers;
+    std::lock_guard<std::recursive_mutex> guard(observers->lock);
+    const std::list<std::weak_ptr<PluginEventSink>> snapshot = observers->sinks;
     for (const auto& entry : snapshot) {
+        if (observers->sourceDestroyed) return false;
         PluginEventSinkPtr sink = entry.lock();
         if (sink && sink->handleEvent(event, this)) return true;
     }

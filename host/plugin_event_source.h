@@ -5,6 +5,7 @@
 
 #include "host/plugin_event_sink.h"
 
+#include <atomic>
 #include <list>
 #include <memory>
 #include <mutex>
@@ -16,7 +17,7 @@ public:
     PluginEventSource() = default;
     PluginEventSource(const PluginEventSource&) = delete;
     PluginEventSource& operator=(const PluginEventSource&) = delete;
-    virtual ~PluginEventSource() = default;
+    virtual ~PluginEventSource();
 
     // Appends the sink (duplicates allowed) and sends it an AttachedEvent.
     virtual void addObserver(const PluginEventSinkPtr& sink);
@@ -26,12 +27,35 @@ public:
     // DetachedEvent.
     virtual void removeObserver(const PluginEventSinkPtr& sink);
     virtual void removeObserver(PluginEventSink* sink);
-    // Offers the event to each live sink in order until one handles it.
+    // Offers the event to each live sink in order until one handles it. A sink may destroy the
+    // source meanwhile (a page removing the plug-in from an event handler): a source owned by a
+    // shared pointer lives until the walk is over; one owned otherwise ends the walk, unhandled.
     virtual bool broadcastEvent(PluginEvent* event);
 
 protected:
-    std::list<std::weak_ptr<PluginEventSink>> m_observers;
-    std::recursive_mutex m_observerLock;
+    // The list and its lock, kept apart from the source so that a walk over the sinks outlives a
+    // source destroyed by one of them.
+    struct Observers {
+        std::recursive_mutex lock;
+        std::list<std::weak_ptr<PluginEventSink>> sinks;
+        std::atomic<bool> sourceDestroyed{false};
+    };
+
+    // Tells code that goes on after calling the sinks whether one of them destroyed the source:
+    // taken before the call, asked afterwards, when the source itself may no longer be touched.
+    class DestructionWatch {
+    public:
+        explicit DestructionWatch(std::shared_ptr<const Observers> observers)
+            : m_observers(std::move(observers)) {}
+        bool sourceDestroyed() const { return m_observers->sourceDestroyed; }
+
+    private:
+        std::shared_ptr<const Observers> m_observers;
+    };
+    DestructionWatch watchDestruction() const { return DestructionWatch(m_observers); }
+
+private:
+    std::shared_ptr<Observers> m_observers = std::make_shared<Observers>();
 };
 
 using PluginEventSourcePtr = std::shared_ptr<PluginEventSource>;

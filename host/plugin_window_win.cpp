@@ -64,6 +64,9 @@ LRESULT CALLBACK PluginWindowWin::windowProc(HWND hwnd, UINT message, WPARAM wPa
     auto entry = windowMap.find(hwnd);
     if (entry == windowMap.end()) return DefWindowProcW(hwnd, message, wParam, lParam);
     PluginWindowWin* window = entry->second;
+    // An observer may destroy the wrapper while it handles the message (a page removing the
+    // plug-in from an event handler): what is needed afterwards is taken now.
+    const WNDPROC unhandledGoesTo = window->callPreviousProc ? window->m_previousProc : nullptr;
     LRESULT result = 0;
     // An exception must not unwind through the system's message dispatch: a message whose
     // observer threw is treated as unhandled.
@@ -74,18 +77,20 @@ LRESULT CALLBACK PluginWindowWin::windowProc(HWND hwnd, UINT message, WPARAM wPa
     } catch (...) {
         frameworkLog("PluginWindow", "Exception handling window message");
     }
-    if (window->callPreviousProc && window->m_previousProc) {
-        return CallWindowProcW(window->m_previousProc, hwnd, message, wParam, lParam);
-    }
+    if (unhandledGoesTo) return CallWindowProcW(unhandledGoesTo, hwnd, message, wParam, lParam);
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 bool PluginWindowWin::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                                     LRESULT& result) {
     result = 0;
+    const DestructionWatch watch = watchDestruction();
     if (customWindowProc(hwnd, message, wParam, lParam, result)) return true;
+    if (watch.sourceDestroyed()) return false;
     WindowsEvent raw(hwnd, message, wParam, lParam, result);
     if (broadcastEvent(&raw)) return true;
+    // Nothing more of a wrapper that an observer destroyed: the message goes on unhandled.
+    if (watch.sourceDestroyed()) return false;
     return translateMessage(hwnd, message, wParam, lParam, result);
 }
 

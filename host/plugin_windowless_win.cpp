@@ -41,8 +41,10 @@ void PluginWindowlessWin::setClipRect(int32_t top, int32_t left, int32_t bottom,
 
 bool PluginWindowlessWin::handleDraw(HDC dc, const Rect& bounds) {
     if (dc != m_hdc) m_hdc = dc;
+    const DestructionWatch watch = watchDestruction();
     RefreshEvent refresh(bounds);
     if (broadcastEvent(&refresh)) return true;
+    if (watch.sourceDestroyed()) return false;  // an observer destroyed this window meanwhile
     Rect area = windowRect();
     static const wchar_t kFallbackText[] = L"Web Camera Plugin";
     SetTextAlign(m_hdc, TA_CENTER | TA_BASELINE);
@@ -53,11 +55,13 @@ bool PluginWindowlessWin::handleDraw(HDC dc, const Rect& bounds) {
 
 bool PluginWindowlessWin::HandleEvent(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     LRESULT local = 0;
+    const DestructionWatch watch = watchDestruction();
     WindowsEvent raw(nullptr, message, wParam, lParam, local);
     if (broadcastEvent(&raw)) {
         result = local;
         return true;
     }
+    if (watch.sourceDestroyed()) return false;  // an observer destroyed this window meanwhile
     const unsigned modifiers = currentModifierState();
     const int x = GET_X_LPARAM(lParam) - m_x;
     const int y = GET_Y_LPARAM(lParam) - m_y;

@@ -15,6 +15,9 @@ namespace {
 
 std::atomic<uint32_t> g_windowCounter{0};
 
+// Asks the owner thread to destroy a window whose object went on another thread.
+constexpr UINT kCloseWindowMessage = WM_USER + 2;
+
 std::recursive_mutex& mapLock() {
     static std::recursive_mutex lock;
     return lock;
@@ -25,10 +28,28 @@ std::map<HWND, WinMessageWindow*>& windowMap() {
     return map;
 }
 
-WinMessageWindow* findWindow(HWND hwnd) {
-    std::lock_guard<std::recursive_mutex> guard(mapLock());
-    auto found = windowMap().find(hwnd);
-    return found == windowMap().end() ? nullptr : found->second;
+// Frees the calls still queued for the window, unrun, and destroys it. On the owner thread.
+void closeWindow(HWND hwnd) {
+    MSG message{};
+    while (PeekMessageW(&message, hwnd, kAsyncCallMessage, kAsyncCallMessage, PM_REMOVE)) {
+        delete reinterpret_cast<AsyncCallRecord*>(message.lParam);
+    }
+    DestroyWindow(hwnd);
+}
+
+// A message for a window whose object is gone, the window waiting for its owner thread to
+// destroy it: a call that still arrives is freed unrun, and the close request is carried out.
+LRESULT closingWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case kAsyncCallMessage:
+        delete reinterpret_cast<AsyncCallRecord*>(lParam);
+        return 0;
+    case kCloseWindowMessage:
+        closeWindow(hwnd);
+        return 0;
+    default:
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
 }
 
 }  // namespace
@@ -60,14 +81,15 @@ WinMessageWindow::~WinMessageWindow() {
     {
         std::lock_guard<std::recursive_mutex> guard(mapLock());
         windowMap().erase(m_hwnd);
-        // Calls still queued for this window will never be delivered: free their records.
-        MSG message{};
-        while (PeekMessageW(&message, m_hwnd, kAsyncCallMessage, kAsyncCallMessage, PM_REMOVE)) {
-            delete reinterpret_cast<AsyncCallRecord*>(message.lParam);
-        }
-        DestroyWindow(m_hwnd);
     }
-    m_handler = nullptr;
+    // From here on nothing reaches this object: the window procedure frees the calls that still
+    // arrive, and only the owner thread may destroy the window.
+    if (std::this_thread::get_id() == m_ownerThread) {
+        closeWindow(m_hwnd);
+    } else {
+        // Refused only when the owner thread has ended, which took its windows with it.
+        PostMessageW(m_hwnd, kCloseWindowMessage, 0, 0);
+    }
 }
 
 bool WinMessageWindow::postCall(void (*fn)(void*), void* userData) {
@@ -78,13 +100,17 @@ bool WinMessageWindow::postCall(void (*fn)(void*), void* userData) {
 }
 
 LRESULT CALLBACK WinMessageWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    // The lock is not held while a handler runs: a posted call may make or destroy windows.
-    if (WinMessageWindow* window = findWindow(hwnd)) {
-        // A copy: the call may destroy this window, and with it the handler.
-        Handler handler = window->m_handler;
-        LRESULT result = 0;
-        if (handler && handler(hwnd, message, wParam, lParam, result)) return result;
+    Handler handler;
+    {
+        // Copied under the lock, which the destructor takes before the object goes; the lock is
+        // not held while the handler runs, as a posted call may make or destroy windows.
+        std::lock_guard<std::recursive_mutex> guard(mapLock());
+        auto found = windowMap().find(hwnd);
+        if (found != windowMap().end()) handler = found->second->m_handler;
     }
+    if (!handler) return closingWindowProc(hwnd, message, wParam, lParam);
+    LRESULT result = 0;
+    if (handler(hwnd, message, wParam, lParam, result)) return result;
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 

@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <thread>
 
 namespace FB {
 
@@ -17,10 +18,13 @@ class WinMessageWindow {
 public:
     using Handler = std::function<bool(HWND, UINT, WPARAM, LPARAM, LRESULT&)>;
 
-    // Throws std::runtime_error "Could not register window class" or "Could not create Message
-    // Window".
+    // Made on the thread that is to run the posted calls (the browser's main thread), which owns
+    // the window. Throws std::runtime_error "Could not register window class" or "Could not
+    // create Message Window".
     WinMessageWindow();
-    // Records still queued for the window are freed without being run.
+    // May run on any thread: the last reference to a host can go on a worker. Records still
+    // queued for the window are freed without being run. The window itself is destroyed on its
+    // owner thread: at once when this runs there, otherwise by that thread's message loop.
     ~WinMessageWindow();
     WinMessageWindow(const WinMessageWindow&) = delete;
     WinMessageWindow& operator=(const WinMessageWindow&) = delete;
@@ -37,6 +41,7 @@ public:
 private:
     HWND m_hwnd = nullptr;
     Handler m_handler;
+    std::thread::id m_ownerThread = std::this_thread::get_id();
 };
 
 }  // namespace FB

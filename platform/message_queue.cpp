@@ -114,12 +114,9 @@ bool takePostedLocked(std::unique_lock<std::mutex>& lock, ThreadQueue& queue, co
     return false;
 }
 
-// Message-only and hidden windows are never painted.
-bool paintable(const Window& window) { return (window.style & WS_VISIBLE) && !window.messageOnly; }
-
 bool takePaintLocked(ThreadQueue& queue, const Filter& filter, MSG* out) {
     for (auto& [handle, window] : windowSystem().windows) {
-        if (window->queue.get() != &queue || !window->needsPaint || !paintable(*window)) continue;
+        if (window->queue.get() != &queue || !window->needsPaint || !isShownLocked(*window)) continue;
         if (!filter.matches(handle, WM_PAINT)) continue;
         *out = makeMessage(handle, WM_PAINT, 0, 0);
         return true;  // stays until the window is validated (BeginPaint)

@@ -169,8 +169,10 @@ BOOL WINAPI UnregisterClassW(LPCWSTR className, HINSTANCE instance);
 // returns; -1 from WM_CREATE destroys the window and yields NULL.
 HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y,
                             int width, int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
-// Destroys the windows this one owns first, then sends WM_DESTROY to it, destroys its children and
-// sends WM_NCDESTROY. Only the owner thread may destroy a window (ERROR_ACCESS_DENIED otherwise).
+// Destroys the windows this one owns first; takes the focus away when it is in this window or one
+// of its children (the focused window hears WM_KILLFOCUS); then sends WM_DESTROY to it, destroys
+// its children and sends WM_NCDESTROY. Only the owner thread may destroy a window
+// (ERROR_ACCESS_DENIED otherwise).
 BOOL WINAPI DestroyWindow(HWND window);
 BOOL WINAPI IsWindow(HWND window);
 HWND WINAPI GetParent(HWND window);
@@ -178,6 +180,9 @@ LRESULT WINAPI DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM l
 LRESULT WINAPI CallWindowProcW(WNDPROC procedure, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LONG_PTR WINAPI GetWindowLongPtrW(HWND window, int index);
 LONG_PTR WINAPI SetWindowLongPtrW(HWND window, int index, LONG_PTR value);
+// Copies the window's text (the name it was created with) into the buffer, truncated to
+// maxCount - 1 characters and terminated; answers the characters copied, 0 for an unknown window.
+int WINAPI GetWindowTextW(HWND window, LPWSTR text, int maxCount);
 
 // Messages. PostMessageW fails (FALSE, ERROR_INVALID_WINDOW_HANDLE) for an unknown or destroyed
 // window; a NULL window posts to the calling thread. SendMessageW to a window that is gone, or
@@ -205,15 +210,16 @@ BOOL WINAPI GetClientRect(HWND window, LPRECT rect);
 BOOL WINAPI GetWindowRect(HWND window, LPRECT rect);
 BOOL WINAPI ClientToScreen(HWND window, LPPOINT point);
 BOOL WINAPI ScreenToClient(HWND window, LPPOINT point);
-// A size change resizes the surface and sends WM_SIZE (SIZE_RESTORED, width | height << 16).
+// A size change resizes the surface and sends WM_SIZE (SIZE_RESTORED, width | height << 16); a
+// change of position then sends WM_MOVE (x | y << 16, the new client position, as 16-bit values).
 BOOL WINAPI MoveWindow(HWND window, int x, int y, int width, int height, BOOL repaint);
 BOOL WINAPI SetWindowPos(HWND window, HWND insertAfter, int x, int y, int width, int height, UINT flags);
 // Showing a top-level window (not a child, not message-only) gives it the focus.
 BOOL WINAPI ShowWindow(HWND window, int command);
 // Sends WM_PAINT at once when the window is visible and needs painting.
 BOOL WINAPI UpdateWindow(HWND window);
-// Marks the window for one WM_PAINT (only visible windows are painted); the rectangle is taken as
-// the whole client area.
+// Marks the window for one WM_PAINT; the rectangle is taken as the whole client area. A window is
+// painted only while it and every parent above it are visible.
 BOOL WINAPI InvalidateRect(HWND window, const RECT* rect, BOOL erase);
 
 int WINAPI GetSystemMetrics(int index);

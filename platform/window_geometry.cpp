@@ -21,6 +21,15 @@ void markForPaintLocked(Window& window, bool erase) {
     window.queue->wake.notify_all();
 }
 
+// A window coming into view needs painting, and so do the children it shows with it.
+void markTreeForPaintLocked(Window& window) {
+    markForPaintLocked(window, true);
+    for (HWND child : window.children) {
+        auto childWindow = findWindowLocked(child);
+        if (childWindow && (childWindow->style & WS_VISIBLE)) markTreeForPaintLocked(*childWindow);
+    }
+}
+
 struct Placement {
     bool move;
     bool size;
@@ -28,7 +37,8 @@ struct Placement {
     bool redraw;
 };
 
-// Moves and sizes a window; a size change resizes its surface and sends WM_SIZE.
+// Moves and sizes a window; a size change resizes its surface and sends WM_SIZE, a change of
+// position sends WM_MOVE.
 BOOL placeWindow(HWND handle, const Placement& placement) {
     std::unique_lock<std::mutex> lock(windowSystem().lock);
     auto window = requireWindowLocked(handle);
@@ -37,10 +47,15 @@ BOOL placeWindow(HWND handle, const Placement& placement) {
     int width = placement.size ? clampWindowSide(placement.width) : widthOf(rect);
     int height = placement.size ? clampWindowSide(placement.height) : heightOf(rect);
     bool resized = width != widthOf(rect) || height != heightOf(rect);
+    bool moved = false;
     if (placement.move) {
-        rect.left = clampWindowPosition(placement.x);
-        rect.top = clampWindowPosition(placement.y);
+        const LONG x = clampWindowPosition(placement.x);
+        const LONG y = clampWindowPosition(placement.y);
+        moved = x != rect.left || y != rect.top;
+        rect.left = x;
+        rect.top = y;
     }
+    const LPARAM position = MAKELPARAM(static_cast<WORD>(rect.left), static_cast<WORD>(rect.top));
     rect.right = rect.left + width;
     rect.bottom = rect.top + height;
     if (resized) {
@@ -52,6 +67,7 @@ BOOL placeWindow(HWND handle, const Placement& placement) {
     }
     lock.unlock();
     if (resized) SendMessageW(handle, WM_SIZE, SIZE_RESTORED, MAKELPARAM(width, height));
+    if (moved) SendMessageW(handle, WM_MOVE, 0, position);
     return TRUE;
 }
 
@@ -125,7 +141,7 @@ BOOL WINAPI ShowWindow(HWND handle, int command) {
         return wasVisible;
     }
     window->style |= WS_VISIBLE;
-    if (!wasVisible && !window->messageOnly) markForPaintLocked(*window, true);
+    if (!wasVisible && !window->messageOnly) markTreeForPaintLocked(*window);
     bool activates = command != SW_SHOWNA && !window->parent && !window->messageOnly;
     lock.unlock();
     if (activates) SetFocus(handle);
@@ -136,7 +152,7 @@ BOOL WINAPI UpdateWindow(HWND handle) {
     std::unique_lock<std::mutex> lock(windowSystem().lock);
     auto window = requireWindowLocked(handle);
     if (!window) return FALSE;
-    bool paintNow = window->needsPaint && (window->style & WS_VISIBLE) && !window->messageOnly;
+    bool paintNow = window->needsPaint && isShownLocked(*window);
     lock.unlock();
     if (paintNow) SendMessageW(handle, WM_PAINT, 0, 0);
     return TRUE;

@@ -49,6 +49,20 @@ std::vector<HWND> ownedWindowsLocked(HWND owner, const std::shared_ptr<ThreadQue
     return owned;
 }
 
+// When the focus is in the window that goes (itself or one of its children), the focus goes too,
+// and the window that had it hears WM_KILLFOCUS before anything is destroyed.
+void takeFocusFromLocked(std::unique_lock<std::mutex>& lock, HWND going) {
+    WindowSystem& system = windowSystem();
+    HWND focus = system.focus;
+    auto inside = findWindowLocked(focus);
+    while (inside && inside->handle != going) inside = findWindowLocked(inside->parent);
+    if (!inside) return;
+    system.focus = nullptr;
+    lock.unlock();
+    sendNotify(focus, WM_KILLFOCUS, 0, 0);
+    lock.lock();
+}
+
 // Takes its own copy: the lists it comes from change as each window goes.
 void destroyEachUnlocked(std::unique_lock<std::mutex>& lock, std::vector<HWND> windows) {
     lock.unlock();
@@ -127,7 +141,7 @@ BOOL WINAPI DestroyWindow(HWND handle) {
     window->destroying = true;
 
     destroyEachUnlocked(lock, ownedWindowsLocked(handle, queue));
-    if (system.focus == handle) system.focus = nullptr;
+    takeFocusFromLocked(lock, handle);
     callProcedureUnlocked(lock, window->procedure, handle, WM_DESTROY, 0, 0);
     destroyEachUnlocked(lock, window->children);
     callProcedureUnlocked(lock, window->procedure, handle, WM_NCDESTROY, 0, 0);
@@ -151,6 +165,19 @@ HWND WINAPI GetParent(HWND handle) {
 
 LRESULT WINAPI CallWindowProcW(WNDPROC procedure, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return procedure ? procedure(window, message, wParam, lParam) : 0;
+}
+
+int WINAPI GetWindowTextW(HWND handle, LPWSTR text, int maxCount) {
+    if (!text || maxCount <= 0) return 0;
+    text[0] = L'\0';
+    WindowSystem& system = windowSystem();
+    std::lock_guard<std::mutex> lock(system.lock);
+    auto window = requireWindowLocked(handle);
+    if (!window) return 0;
+    const size_t copied = std::min(window->title.size(), static_cast<size_t>(maxCount) - 1);
+    std::copy_n(window->title.begin(), copied, text);
+    text[copied] = L'\0';
+    return static_cast<int>(copied);
 }
 
 LONG_PTR WINAPI GetWindowLongPtrW(HWND handle, int index) {

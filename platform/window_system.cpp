@@ -94,6 +94,16 @@ LRESULT callProcedureUnlocked(std::unique_lock<std::mutex>& lock, WNDPROC proced
     return procedure(window, message, wParam, lParam);
 }
 
+bool isShownLocked(const Window& window) {
+    if (window.messageOnly) return false;
+    for (const Window* at = &window; at;) {
+        if (!(at->style & WS_VISIBLE)) return false;
+        std::shared_ptr<Window> parent = findWindowLocked(at->parent);
+        at = parent.get();  // a window stays in the map while it is someone's parent
+    }
+    return true;
+}
+
 POINT screenOriginLocked(const Window& window) {
     POINT origin{window.rect.left, window.rect.top};
     for (HWND parent = window.parent; parent;) {

@@ -161,6 +161,10 @@ LRESULT callProcedureUnlocked(std::unique_lock<std::mutex>& lock, WNDPROC proced
 // input state it leaves. The caller holds the lock.
 void postLocked(Window& window, const MSG& message, bool input);
 
+// Whether the window can be seen, and so painted: it and every parent above it are visible, and it
+// is not message-only. The caller holds the lock.
+bool isShownLocked(const Window& window);
+
 // The top-left corner of the window's client area on the screen. The caller holds the lock.
 POINT screenOriginLocked(const Window& window);
 

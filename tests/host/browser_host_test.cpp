@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <functional>
 #include <stdexcept>
 #include <thread>
 
@@ -73,6 +75,19 @@ TEST_F(BrowserHostTest, LogToPageReachesTheConsoleFromTheMainThreadQueueWhenEnab
     EXPECT_NO_THROW(TestBrowserHost::pump());
 }
 
+TEST_F(BrowserHostTest, PageWithoutAWindowGetsNoWrapperNoHelperAndNoConsole) {
+    EXPECT_EQ(host->createDOMWindow(nullptr), nullptr);
+    EXPECT_EQ(host->createDOMDocument(nullptr), nullptr);
+    EXPECT_EQ(host->createDOMElement(nullptr), nullptr);
+    EXPECT_EQ(host->createDOMNode(nullptr), nullptr);
+    host->page.window.reset();
+    EXPECT_EQ(host->getCallHelper(), nullptr);
+    EXPECT_EQ(host->InvokeDelayed(0, host->page.makeFunction(noting("f")), {}, ""), -1);
+    host->logToPage("nowhere");
+    EXPECT_EQ(TestBrowserHost::pump(), 1);
+    EXPECT_TRUE(host->page.scripts.empty());
+}
+
 TEST_F(BrowserHostTest, RetainedObjectsAreDroppedAndShutDownWithTheHost) {
     auto api = std::make_shared<ShutdownCountingApi>();
     auto dropped = std::make_shared<ShutdownCountingApi>();
@@ -116,4 +131,43 @@ TEST(DeferredPageCalls, ObjectWhoseHostIsGoneCannotInvokeAsynchronously) {
     }
     EXPECT_THROW(orphan->setPropertyLater("x", FB::variant(1)), std::runtime_error);
     EXPECT_THROW(orphan->InvokeDelayed({}, "f"), std::bad_weak_ptr);
+}
+
+TEST(BrowserHostLifetime, LastReferenceDroppedOnAWorkerTakesTheMessageWindowDownOnTheMainThread) {
+    auto host = TestBrowserHost::create();
+    const HWND window = host->messageWindow();
+    std::atomic<int> runs{0};
+    auto count = [](void* slot) { ++*static_cast<std::atomic<int>*>(slot); };
+    ASSERT_TRUE(host->postToMainThread(count, &runs));
+    ASSERT_TRUE(host->postToMainThread(count, &runs));
+    host->shutdown();  // runs both here; their messages are still queued
+    std::thread([dropped = std::move(host)]() mutable { dropped.reset(); }).join();
+    TestBrowserHost::pump();
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(runs, 2);
+}
+
+TEST(BrowserHostThreads, WorkersOpenStreamsAndLogToThePageWhileTheMainThreadShutsDown) {
+    auto host = TestBrowserHost::create();
+    std::atomic<bool> stop{false};
+    std::atomic<int> started{0};
+    auto repeat = [&](std::function<void(int)> work) {
+        return std::thread([&, work] {
+            for (int i = 0; !stop; ++i) {
+                work(i);
+                if (i == 0) ++started;
+            }
+        });
+    };
+    std::thread workers[] = {
+        repeat([&](int i) { host->setHtmlLogEnabled(i % 2 == 0); }),
+        repeat([&](int) { host->logToPage("from a worker"); }),
+        repeat([&](int) { host->openStream("http://camera/", nullptr); }),
+    };
+    while (started < 3) std::this_thread::yield();
+    host->shutdown();
+    stop = true;
+    for (std::thread& worker : workers) worker.join();
+    EXPECT_EQ(host->retainedStreams(), 0u);
+    EXPECT_FALSE(host->postToMainThread([](void*) {}, nullptr));
 }

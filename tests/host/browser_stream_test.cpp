@@ -1,9 +1,10 @@
-#include "host/browser_stream_manager.h"
 #include "host/stream_events.h"
 #include "tests/support/host/event_recorder.h"
 #include "tests/support/host/test_browser_host.h"
 
 #include <gtest/gtest.h>
+
+#include <stdexcept>
 
 using testsupport::TestStream;
 using Lines = std::vector<std::string>;
@@ -12,9 +13,8 @@ namespace {
 
 class BrowserStreams : public ::testing::Test {
 protected:
-    std::shared_ptr<TestStream> open(bool seekable = false) {
-        return std::static_pointer_cast<TestStream>(
-            host->openStream("http://camera/config.json", sink, true, seekable, 4));
+    std::shared_ptr<TestStream> open() {
+        return std::static_pointer_cast<TestStream>(host->openStream("http://camera/config.json", sink));
     }
     std::shared_ptr<testsupport::TestBrowserHost> host = testsupport::TestBrowserHost::create();
     std::shared_ptr<testsupport::EventRecorder> sink = std::make_shared<testsupport::EventRecorder>();
@@ -22,46 +22,48 @@ protected:
 
 }  // namespace
 
-TEST_F(BrowserStreams, LifecycleEventsArriveInOrderAndTheManagerLetsCompletedStreamsGo) {
-    for (uint32_t length : {10u, 0u}) {  // 0: unknown length, progress 0
-        sink->log.clear();
-        std::weak_ptr<TestStream> watch = open();
-        ASSERT_FALSE(watch.expired());  // the plug-in dropped it; the manager keeps it
-        watch.lock()->open("application/json", length, false);
-        watch.lock()->deliver("0123456789", 0);
-        watch.lock()->complete(length != 0);
-        EXPECT_TRUE(watch.expired());
-        const int p = length ? 40 : 0;
-        EXPECT_EQ(sink->log, (Lines{"attached", "created", "opened", "data 0 4 " + std::to_string(p),
-                                    "data 4 4 " + std::to_string(2 * p), "data 8 2 " + std::to_string(p * 5 / 2),
-                                    length ? "completed ok" : "completed failed", "destroyed"}));
-    }
+TEST_F(BrowserStreams, HostKeepsAStreamThePluginDroppedUntilItCompletesAndTheSinkHearsItGo) {
+    std::weak_ptr<TestStream> watch = open();
+    ASSERT_FALSE(watch.expired());
+    EXPECT_EQ(host->retainedStreams(), 1u);
+    watch.lock()->open();
+    watch.lock()->complete(true);
+    EXPECT_TRUE(watch.expired());
+    EXPECT_EQ(host->retainedStreams(), 0u);
+    // The manager leaves the completion unhandled, so the plug-in's sink still hears it.
+    EXPECT_EQ(sink->log, (Lines{"attached", "created", "opened", "completed ok", "destroyed"}));
 }
 
-TEST_F(BrowserStreams, SeekableRequestOpensOnlyWhenTheServerCanSeek) {
-    auto refused = open(true);
-    refused->open("video/mp4", 100, false);
-    refused->deliver("ignored", 0);
-    EXPECT_EQ(sink->log, (Lines{"attached", "created", "failedopen"}));
-    EXPECT_TRUE(refused->isSeekable());
-    EXPECT_FALSE(refused->canSeek());
-
-    auto seekable = open(true);
-    seekable->open("video/mp4", 100, true);
-    EXPECT_TRUE(seekable->canSeek());
-    EXPECT_TRUE(seekable->readRange(10, 20));
-    ASSERT_EQ(seekable->ranges.size(), 1u);
-    EXPECT_EQ(seekable->ranges[0].start, 10u);
-    EXPECT_EQ(seekable->ranges[0].end, 20u);
-}
-
-TEST_F(BrowserStreams, RefusedStreamYieldsNothingAndShutdownClosesStreamsStillOpen) {
-    auto stream = open();
-    stream->open("text/plain", 3, false);
+TEST_F(BrowserStreams, RefusedStreamRetainsNothingAndPostDataReachesTheBindingUnchanged) {
+    auto posted = host->createPostStream("http://camera/set", sink, "a=1&b=%20");
+    EXPECT_EQ(host->lastPostData, "a=1&b=%20");
+    EXPECT_EQ(host->retainedStreams(), 1u);
     host->refuseStreams = true;
     EXPECT_EQ(host->openStream("http://x/", sink), nullptr);
-    EXPECT_EQ(host->createPostStream("http://x/", sink, "a=1"), nullptr);
+    EXPECT_EQ(host->createPostStream("http://x/", sink, "c=3"), nullptr);
+    EXPECT_EQ(host->lastPostData, "c=3");
+    EXPECT_EQ(host->retainedStreams(), 1u);
+}
+
+TEST_F(BrowserStreams, ShutdownClosesStreamsStillOpenAndLetsThemGo) {
+    std::weak_ptr<TestStream> watch = open();
+    auto kept = open();
+    watch.lock()->open();
+    kept->open();
     host->shutdown();
-    EXPECT_FALSE(stream->isOpen());
-    EXPECT_EQ(stream->closeCount, 1);
+    EXPECT_TRUE(watch.expired());
+    EXPECT_FALSE(kept->isOpen());
+    EXPECT_EQ(kept->closeCount, 1);
+    EXPECT_NE(host->openStream("http://late/", nullptr), nullptr);  // nothing left to keep it
+}
+
+TEST_F(BrowserStreams, SinkFailingOnTheDestroyedEventDoesNotEndTheProcess) {
+    sink->handles = [](FB::PluginEvent* event) -> bool {
+        if (dynamic_cast<FB::StreamDestroyedEvent*>(event)) throw std::runtime_error("sink failed");
+        return false;
+    };
+    auto stream = open();
+    stream->complete(false);
+    EXPECT_NO_THROW(stream.reset());
+    EXPECT_EQ(sink->log.back(), "destroyed");
 }

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -38,12 +40,26 @@ TEST(MessageWindow, RunsEveryPostedRecordExactlyOnceWhateverThreadPostedIt) {
     for (const auto& count : runs) EXPECT_EQ(count.load(), 1);
 }
 
-TEST(MessageWindow, EachWindowGetsTheNextNumberedClass) {
+std::wstring windowText(HWND window) {
+    wchar_t text[64] = {};
+    GetWindowTextW(window, text, 64);
+    return text;
+}
+
+TEST(MessageWindow, EachWindowGetsTheNextNumberedClassAndName) {
     const uint32_t next = FB::WinMessageWindow::windowCounter();
     FB::WinMessageWindow first, second;
     EXPECT_EQ(FB::WinMessageWindow::windowCounter(), next + 2);
     EXPECT_TRUE(classExists(L"FBEventWindow" + std::to_wstring(next)));
     EXPECT_TRUE(classExists(L"FBEventWindow" + std::to_wstring(next + 1)));
+    EXPECT_EQ(windowText(first.getHWND()), L"PluginEventWindow" + std::to_wstring(next));
+    EXPECT_EQ(windowText(second.getHWND()), L"PluginEventWindow" + std::to_wstring(next + 1));
+}
+
+TEST(MessageWindow, MessagesOtherThanPostedCallsGetTheDefaultProcessing) {
+    FB::WinMessageWindow window;
+    EXPECT_EQ(SendMessageW(window.getHWND(), WM_MOUSEACTIVATE, 0, 0), MA_ACTIVATE);
+    EXPECT_EQ(SendMessageW(window.getHWND(), WM_NCCREATE, 0, 0), TRUE);
 }
 
 TEST(MessageWindow, RecordsQueuedWhenTheWindowGoesAreFreedUnrunAndACallMayDestroyItsWindow) {
@@ -64,4 +80,26 @@ TEST(MessageWindow, RecordsQueuedWhenTheWindowGoesAreFreedUnrunAndACallMayDestro
     ASSERT_TRUE(doomed->postCall([](void* slot) { countRun(slot), delete doomed; }, &runs));
     platform::testing::pumpPendingMessages();
     EXPECT_EQ(runs.load(), 1);
+}
+
+// The last reference to a host can go on a worker while the main thread is delivering its calls:
+// the window goes on the main thread, and what had not run by then is freed without running.
+TEST(MessageWindow, DestroyedOnAWorkerWhileItsCallsAreDeliveredItGoesOnItsOwnThread) {
+    for (int round = 0; round < 20; ++round) {
+        auto window = std::make_unique<FB::WinMessageWindow>();
+        const HWND hwnd = window->getHWND();
+        std::atomic<int> runs{0};
+        for (int i = 0; i < 50; ++i) ASSERT_TRUE(window->postCall(&countRun, &runs));
+        std::thread worker([&] {
+            while (runs == 0) std::this_thread::yield();
+            window.reset();
+        });
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (IsWindow(hwnd) && std::chrono::steady_clock::now() < deadline) {
+            platform::testing::pumpPendingMessages();
+        }
+        worker.join();
+        ASSERT_FALSE(IsWindow(hwnd));
+        EXPECT_LE(runs.load(), 50);
+    }
 }

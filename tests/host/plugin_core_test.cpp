@@ -78,6 +78,14 @@ TEST_F(PluginCoreTest, ParamsStartingWithOnAreResolvedOnThePageWindow) {
     EXPECT_EQ(core->paramValue("absent"), std::nullopt);
 }
 
+TEST_F(PluginCoreTest, PageWithoutAWindowResolvesNoHandlerAndReadyCallsNothing) {
+    host->page.window.reset();
+    core->takeParamList({{"onload", FB::variant("pageLoaded")}});
+    EXPECT_EQ(core->objectParam("onload"), nullptr);
+    EXPECT_FALSE(core->markReady());
+    EXPECT_EQ(core->readyHooks, 1);
+}
+
 TEST_F(PluginCoreTest, WindowlessIsDecidedOnceFromItsParam) {
     core->takeParamList({{"windowless", FB::variant("true")}});
     EXPECT_TRUE(core->answersWindowless());

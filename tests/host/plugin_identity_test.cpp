@@ -4,6 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
 using FB::FactoryBase;
 
 TEST(PluginIdentity, NameIsFixedAndDescriptionComesFromTheMimeList) {
@@ -14,6 +19,25 @@ TEST(PluginIdentity, NameIsFixedAndDescriptionComesFromTheMimeList) {
     EXPECT_EQ(FactoryBase::pluginDescriptionText("text/other"), "");
     EXPECT_EQ(FactoryBase::mimeDescriptionMap().count("text/other"), 1u);
     EXPECT_EQ(FactoryBase::mimeDescriptionMap().count(""), 0u);
+}
+
+TEST(PluginIdentity, DescriptionsMayBeAskedFromManyThreadsFromTheFirstUseOn) {
+    auto unknownType = [](int t, int i) { return "text/t" + std::to_string(t) + "-" + std::to_string(i); };
+    std::atomic<int> wrong{0};
+    std::vector<std::thread> askers;
+    for (int t = 0; t < 8; ++t) {
+        askers.emplace_back([t, &wrong, unknownType] {
+            for (int i = 0; i < 200; ++i) {
+                if (FactoryBase::pluginDescriptionText("application/x-veltrin") != "NOTFOUND") ++wrong;
+                if (!FactoryBase::pluginDescriptionText(unknownType(t, i)).empty()) ++wrong;
+            }
+        });
+    }
+    for (std::thread& asker : askers) asker.join();
+    EXPECT_EQ(wrong, 0);
+    for (int t = 0; t < 8; ++t) {
+        for (int i = 0; i < 200; ++i) EXPECT_EQ(FactoryBase::mimeDescriptionMap().count(unknownType(t, i)), 1u);
+    }
 }
 
 TEST(ModuleAttach, FirstCallKeepsHandleAndPathAndOnlyAFailedComModuleFailsTheAttach) {

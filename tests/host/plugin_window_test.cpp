@@ -4,9 +4,12 @@
 #include "host/plugin_windowless_win.h"
 #include "host/window_events.h"
 #include "host/windows_event.h"
+#include "platform/win_gdi.h"
 #include "platform/win_input_testing.h"
+#include "platform/win_surface_testing.h"
 #include "platform/win_window_testing.h"
 #include "tests/support/host/event_recorder.h"
+#include "tests/support/scoped_machine_folders.h"
 
 #include <gtest/gtest.h>
 
@@ -118,7 +121,6 @@ TEST_F(PluginWindows, DialogCodeMouseActivateTimerAndGeometry) {
     EXPECT_EQ(window->clipRect(), (FB::Rect{20, 10, 120, 210}));
     EXPECT_EQ(window->getWindowWidth(), 200);
     EXPECT_EQ(window->getWindowHeight(), 100);
-    EXPECT_EQ(static_cast<FB::PluginWindow&>(*window).getHWND(), hwnd);
 }
 
 TEST_F(PluginWindows, HandledPaintAndUnhandledMessagesGoToTheReplacedProcedureOnlyWhenAsked) {
@@ -150,6 +152,46 @@ TEST_F(PluginWindows, ObserverThatHandlesTheRawMessageStopsTranslationAndSetsThe
     };
     EXPECT_EQ(SendMessageW(hwnd, WM_LBUTTONDOWN, 0, MAKELPARAM(1, 1)), 77);
     EXPECT_EQ(recorder->log, (Lines{"msg 513"}));
+}
+
+TEST_F(PluginWindows, ResizingBecomesAResizedEventAndTheCursorMessageSetsTheArrowUnhandled) {
+    MoveWindow(hwnd, 10, 20, 300, 80, FALSE);
+    EXPECT_EQ(pumpedEvents(), (Lines{"resized"}));
+    window->callPreviousProc = true;
+    SetCursor(nullptr);
+    SendMessageW(hwnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(hwnd), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_ARROW));
+    EXPECT_EQ(g_originalProcCalls, 1);
+}
+
+// A page removing the plug-in from inside an event handler destroys the wrapper while it
+// dispatches; the message then goes on unhandled, and nothing of the wrapper is touched. Its
+// owner may hold it shared (it then goes when the observers have been told) or plainly.
+TEST_F(PluginWindows, ObserverMayDestroyTheWindowWhileItHandlesAMessage) {
+    window->callPreviousProc = true;
+    auto second = std::make_shared<EventRecorder>();
+    window->addObserver(second);
+    recorder->handles = [&](FB::PluginEvent* event) {
+        if (dynamic_cast<FB::WindowsEvent*>(event)) window.reset();
+        return false;
+    };
+    SendMessageW(hwnd, WM_LBUTTONDOWN, 0, MAKELPARAM(1, 2));
+    EXPECT_EQ(second->log, (Lines{"attached", "msg 513"}));  // no translated event after it
+    EXPECT_EQ(g_originalProcCalls, 1);
+    EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd, GWLP_WNDPROC)), &browserWindowProc);
+
+    FB::PluginWindowWin* plain = factory.makeWindowedWrapper(FB::WindowContextWindowed(hwnd));
+    plain->callPreviousProc = true;
+    plain->addObserver(recorder);
+    plain->addObserver(second);
+    recorder->handles = [&](FB::PluginEvent* event) {
+        if (dynamic_cast<FB::WindowsEvent*>(event)) delete plain;
+        return false;
+    };
+    second->log.clear();
+    SendMessageW(hwnd, WM_KEYDOWN, 'A', 0);
+    EXPECT_EQ(second->log, Lines{});  // the walk ends with the source
+    EXPECT_EQ(g_originalProcCalls, 2);
 }
 
 TEST_F(PluginWindows, SubclassingIsUndoneOnlyWhenNobodySubclassedAfterUs) {
@@ -184,7 +226,7 @@ TEST_F(PluginWindows, ObserversAddedAndRemovedDuringABroadcastTakeEffectAfterIt)
     EXPECT_EQ(late->translated(), (Lines{"attached", "move 5 6"}));
 }
 
-TEST(WindowlessPluginWindow, PositionChangesSendOneResizeAndShiftMouseCoordinates) {
+TEST(WindowlessPluginWindow, PositionChangesSendOneResizeAndInputBecomesPluginRelativeEvents) {
     std::unique_ptr<FB::PluginWindowlessWin> window(
         TestFactory().makeWindowlessWrapper(FB::WindowContextWindowless(nullptr)));
     auto recorder = std::make_shared<EventRecorder>();
@@ -195,13 +237,79 @@ TEST(WindowlessPluginWindow, PositionChangesSendOneResizeAndShiftMouseCoordinate
     LRESULT result = 0;
     window->HandleEvent(WM_LBUTTONDOWN, 0, MAKELPARAM(15, 30), result);
     window->HandleEvent(WM_MOUSEMOVE, 0, MAKELPARAM(11, 21), result);
+    window->HandleEvent(WM_KEYDOWN, 'A', 0, result);
+    window->HandleEvent(WM_KEYUP, 107, 0, result);
     EXPECT_FALSE(window->HandleEvent(WM_MOUSEWHEEL, 0, 0, result));
     EXPECT_FALSE(window->HandleEvent(WM_LBUTTONDBLCLK, 0, 0, result));
-    EXPECT_EQ(recorder->translated(), (Lines{"attached", "resized", "down 0 5 10 0", "move 1 1"}));
+    EXPECT_EQ(recorder->translated(),
+              (Lines{"attached", "resized", "down 0 5 10 0", "move 1 1", "key 84 65", "keyup 0 107"}));
+
+    recorder->handles = [](FB::PluginEvent* event) {
+        auto* raw = dynamic_cast<FB::WindowsEvent*>(event);
+        if (raw) raw->lRes = 77;
+        return raw != nullptr;
+    };
+    result = 5;
+    EXPECT_TRUE(window->HandleEvent(WM_USER, 0, 0, result));
+    EXPECT_EQ(result, 77);
 
     std::vector<int> repaints;
     window->repaintWindow();
     window->setInvalidateWindowFunc([&](int a, int b, int c, int d) { repaints.insert(repaints.end(), {a, b, c, d}); });
     window->repaintWindow();
     EXPECT_EQ(repaints, (std::vector<int>{0, 0, 100, 50}));
+}
+
+// The browser's window, white, with a device context to draw into.
+struct BrowserCanvas {
+    BrowserCanvas() {
+        WNDCLASSEXW windowClass{};
+        windowClass.cbSize = sizeof(windowClass);
+        windowClass.lpfnWndProc = &DefWindowProcW;
+        windowClass.lpszClassName = L"TestBrowserCanvas";
+        RegisterClassExW(&windowClass);  // fails harmlessly when already registered
+        hwnd = CreateWindowExW(0, L"TestBrowserCanvas", L"", WS_POPUP, 0, 0, 200, 100, nullptr, nullptr, nullptr,
+                               nullptr);
+        dc = GetDC(hwnd);
+        clear();
+    }
+    ~BrowserCanvas() {
+        ReleaseDC(hwnd, dc);
+        DestroyWindow(hwnd);
+    }
+    void clear() {
+        RECT all{0, 0, 200, 100};
+        HBRUSH white = CreateSolidBrush(RGB(255, 255, 255));
+        FillRect(dc, &all, white);
+        DeleteObject(white);
+    }
+    std::vector<uint32_t> pixels() const { return platform::testing::readSurface(hwnd).pixels; }
+
+    HWND hwnd;
+    HDC dc;
+};
+
+TEST(WindowlessPluginWindow, DrawWithoutAHandlingObserverCentresTheFallbackTextOnThePluginArea) {
+    test_support::ScopedMachineFolders folders;
+    folders.linkChineseFont();
+    BrowserCanvas drawn;
+    BrowserCanvas expected;
+    const std::vector<uint32_t> blank = drawn.pixels();
+    SetTextAlign(expected.dc, TA_CENTER | TA_BASELINE);
+    ASSERT_TRUE(TextOutW(expected.dc, 60, 45, L"Web Camera Plugin", 17));
+    ASSERT_NE(expected.pixels(), blank);
+
+    FB::PluginWindowlessWin window{FB::WindowContextWindowless(nullptr)};
+    window.setWindowPosition(10, 20, 100, 50);
+    auto recorder = std::make_shared<EventRecorder>();
+    window.addObserver(recorder);
+    EXPECT_TRUE(window.handleDraw(drawn.dc, FB::Rect{20, 10, 70, 110}));
+    EXPECT_EQ(drawn.pixels(), expected.pixels());
+    EXPECT_EQ(window.getHDC(), drawn.dc);
+
+    drawn.clear();
+    recorder->handles = [](FB::PluginEvent* event) { return dynamic_cast<FB::RefreshEvent*>(event) != nullptr; };
+    EXPECT_TRUE(window.handleDraw(drawn.dc, FB::Rect{20, 10, 70, 110}));
+    EXPECT_EQ(drawn.pixels(), blank);  // the observer drew instead
+    EXPECT_EQ(recorder->translated(), (Lines{"attached", "refresh", "refresh"}));
 }

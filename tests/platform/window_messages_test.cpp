@@ -4,6 +4,7 @@
 
 #include <gmock/gmock.h>
 
+#include <algorithm>
 #include <cwctype>
 #include <thread>
 
@@ -147,6 +148,19 @@ TEST_F(WindowMessages, DestroyFromInsideAMessageTakesOwnedWindowsThenItselfThenI
     EXPECT_EQ(receivedOf(survivor, WM_USER + 4).size(), 1u);
 }
 
+TEST_F(WindowMessages, WindowTextIsTheNameTheWindowWasMadeWithTruncatedToTheBuffer) {
+    HWND window = create(0);  // named "test"
+    wchar_t text[8] = L"xxxxxxx";
+    EXPECT_EQ(GetWindowTextW(window, text, 8), 4);
+    EXPECT_STREQ(text, L"test");
+    EXPECT_EQ(GetWindowTextW(window, text, 3), 2);
+    EXPECT_STREQ(text, L"te");
+    EXPECT_EQ(GetWindowTextW(window, text, 0), 0);
+    DestroyWindow(window);
+    EXPECT_EQ(GetWindowTextW(window, text, 8), 0);
+    EXPECT_STREQ(text, L"");
+}
+
 TEST_F(WindowMessages, SecondRegistrationOfAClassNameFailsWith1410InAnyCase) {
     std::wstring upper = className_;
     for (wchar_t& c : upper) c = static_cast<wchar_t>(std::towupper(c));
@@ -205,6 +219,50 @@ TEST_F(WindowMessages, ResizingSendsWmSizeAndResizesTheSurfaceWithinBounds) {
     GetClientRect(create(0, nullptr, RECT{0, 0, 1 << 30, -5}), &rect);
     EXPECT_EQ(rect.right, 8192);
     EXPECT_EQ(rect.bottom, 0);
+}
+
+TEST_F(WindowMessages, MovingSendsWmMoveWithTheNewPositionOnlyWhenItChanges) {
+    HWND top = create(WS_VISIBLE, nullptr, RECT{100, 50, 300, 150});
+    HWND child = create(WS_CHILD | WS_VISIBLE, top, RECT{10, 20, 50, 40});
+    MoveWindow(child, 10, 20, 60, 20, FALSE);                             // resized, not moved
+    SetWindowPos(child, nullptr, 5, 7, 0, 0, SWP_NOSIZE | SWP_NOZORDER);  // moved, not resized
+    SetWindowPos(child, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
+    MoveWindow(top, -3, 40, 200, 100, FALSE);
+    ASSERT_EQ(receivedOf(child, WM_MOVE).size(), 1u);
+    EXPECT_EQ(receivedOf(child, WM_MOVE)[0].lParam, MAKELPARAM(5, 7));  // within the parent
+    ASSERT_EQ(receivedOf(top, WM_MOVE).size(), 1u);
+    EXPECT_EQ(receivedOf(top, WM_MOVE)[0].lParam, MAKELPARAM(static_cast<WORD>(-3), 40));
+}
+
+TEST_F(WindowMessages, ChildOfAHiddenParentIsPaintedOnlyOnceTheParentShows) {
+    HWND parent = create(0);
+    HWND child = create(WS_CHILD | WS_VISIBLE, parent, RECT{0, 0, 10, 10});
+    InvalidateRect(child, nullptr, TRUE);
+    UpdateWindow(child);
+    platform::testing::pumpPendingMessages();
+    EXPECT_TRUE(receivedOf(child, WM_PAINT).empty());
+    ShowWindow(parent, SW_SHOWNA);
+    platform::testing::pumpPendingMessages();
+    EXPECT_EQ(receivedOf(child, WM_PAINT).size(), 1u);
+}
+
+TEST_F(WindowMessages, DestroyingTheWindowWithTheFocusTellsTheFocusedOneFirst) {
+    auto position = [](HWND window, UINT message) {
+        std::lock_guard<std::mutex> lock(recordLock);
+        auto found = std::find_if(records.begin(), records.end(),
+                                  [&](const Received& r) { return r.window == window && r.message == message; });
+        return found - records.begin();
+    };
+    HWND alone = create(WS_VISIBLE);
+    HWND top = create(WS_VISIBLE);
+    HWND child = create(WS_CHILD | WS_VISIBLE, top);
+    for (auto [going, focused] : {std::pair{alone, alone}, std::pair{top, child}}) {
+        SetFocus(focused);
+        ASSERT_TRUE(DestroyWindow(going));
+        EXPECT_EQ(GetFocus(), nullptr);
+        EXPECT_EQ(receivedOf(focused, WM_KILLFOCUS).size(), 1u);
+        EXPECT_LT(position(focused, WM_KILLFOCUS), position(going, WM_DESTROY));
+    }
 }
 
 TEST_F(WindowMessages, ShowingATopLevelWindowFocusesItAndUpdatePaintsItOnce) {

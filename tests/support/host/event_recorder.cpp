@@ -30,7 +30,6 @@ std::string describeEvent(FB::PluginEvent* event) {
     if (dynamic_cast<FB::DetachedEvent*>(event)) return "detached";
     if (auto* e = dynamic_cast<FB::MouseDownEvent*>(event)) return buttonLine("down", *e);
     if (auto* e = dynamic_cast<FB::MouseUpEvent*>(event)) return buttonLine("up", *e);
-    if (auto* e = dynamic_cast<FB::MouseDoubleClickEvent*>(event)) return buttonLine("dblclick", *e);
     if (auto* e = dynamic_cast<FB::MouseMoveEvent*>(event)) return join({"move", to_string(e->m_x), to_string(e->m_y)});
     if (auto* e = dynamic_cast<FB::MouseScrollEvent*>(event)) {
         return join({"scroll", to_string(e->m_x), to_string(e->m_y), to_string(static_cast<int>(e->m_dx)),
@@ -44,10 +43,6 @@ std::string describeEvent(FB::PluginEvent* event) {
     if (auto* e = dynamic_cast<FB::WindowsEvent*>(event)) return join({"msg", to_string(e->uMsg)});
     if (dynamic_cast<FB::StreamCreatedEvent*>(event)) return "created";
     if (dynamic_cast<FB::StreamOpenedEvent*>(event)) return "opened";
-    if (auto* e = dynamic_cast<FB::StreamDataArrivedEvent*>(event)) {
-        return join({"data", to_string(e->offset), to_string(e->length), to_string(static_cast<int>(e->progress))});
-    }
-    if (dynamic_cast<FB::StreamFailedOpenEvent*>(event)) return "failedopen";
     if (auto* e = dynamic_cast<FB::StreamCompletedEvent*>(event)) return e->success ? "completed ok" : "completed failed";
     if (dynamic_cast<FB::StreamDestroyedEvent*>(event)) return "destroyed";
     return "other";

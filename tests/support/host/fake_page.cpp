@@ -9,18 +9,13 @@ namespace testsupport {
 
 namespace {
 
-// What the host's helper installer reads for a given id; anything else is not understood.
-std::string helperScriptFor(const std::string& id) {
-    return "window.__FB_CALL_" + id +
-           " = function(delay, f, args, fname) {   if (arguments.length == 3)       "
-           "return setTimeout(function() { f.apply(null, args); }, delay);   else       "
-           "return setTimeout(function() { f[fname].apply(f, args); }, delay);};";
-}
-
+// The id in the host's helper installer "window.__FB_CALL_<id> = function(...", or "". The
+// script itself is run by a real script engine in its own test.
 std::string helperIdIn(const std::string& text) {
-    const size_t start = std::string("window.__FB_CALL_").size();
-    std::string id = text.size() > start ? text.substr(start, text.find(' ') - start) : std::string();
-    return text == helperScriptFor(id) ? id : std::string();
+    static const std::string prefix = "window.__FB_CALL_";
+    if (text.compare(0, prefix.size(), prefix) != 0) return {};
+    const size_t end = text.find(" = function(delay, f, args, fname)", prefix.size());
+    return end == std::string::npos ? std::string() : text.substr(prefix.size(), end - prefix.size());
 }
 
 }  // namespace
@@ -47,7 +42,7 @@ FakePageObjectPtr FakePage::makeObject() { return std::make_shared<FakePageObjec
 void FakePage::runScript(const std::string& text) {
     scripts.push_back(text);
     std::string id = helperIdIn(text);
-    if (id.empty()) throw FB::script_error("Error executing JavaScript code");
+    if (id.empty() || !window) throw FB::script_error("Error executing JavaScript code");
     // f.apply(null, args) with three arguments, f[fname].apply(f, args) with four.
     auto helper = makeFunction([this](const FB::VariantList& args) -> FB::variant {
         int delay = args.at(0).convertTo<int>();

@@ -1,6 +1,7 @@
 // The stand-in page of the host tests: a window and a document made of fake page objects, page
 // timers on a clock the test moves by hand, and the one script the host evaluates (the installer
-// of its delayed-call helper), which installs a native helper that behaves as that script does.
+// of its delayed-call helper), recognised by its start, which installs a native helper that
+// behaves as that script does.
 #pragma once
 
 #include "tests/support/host/fake_page_object.h"
@@ -26,8 +27,8 @@ public:
     FakePageObjectPtr makeFunction(PageFunctionBody body);
     FakePageObjectPtr makeObject();
 
-    // Evaluates script text; only the host's helper installer is understood, anything else throws
-    // a script error.
+    // Evaluates script text; only the host's helper installer is understood, anything else (or any
+    // script on a page without a window) throws a script error.
     void runScript(const std::string& text);
 
     // window.setTimeout: runs `action` once the clock has advanced by `delay` ms.

@@ -14,15 +14,13 @@ std::shared_ptr<TestBrowserHost> TestBrowserHost::create() {
 
 bool TestBrowserHost::postAsyncCall(FB::AsyncCallFunction fn, void* userData) {
     if (beforePost) beforePost();
-    std::lock_guard<std::mutex> guard(m_windowLock);
-    if (refusePosts || !m_window) return false;
+    if (refusePosts) return false;
     return m_window->postCall(fn, userData);
 }
 
-FB::BrowserStreamPtr TestBrowserHost::createPostStreamImpl(const std::string& url,
-                                                           const FB::PluginEventSinkPtr& sink,
-                                                           const std::string&, bool cache,
-                                                           bool seekable, uint32_t bufferSize) {
+FB::BrowserStreamPtr TestBrowserHost::createStreamImpl(const std::string& url,
+                                                       const FB::PluginEventSinkPtr& sink, bool cache,
+                                                       bool seekable, uint32_t bufferSize) {
     if (refuseStreams) return {};
     auto stream = std::make_shared<TestStream>(url, cache, seekable, bufferSize);
     if (sink) stream->addObserver(sink);
@@ -31,10 +29,12 @@ FB::BrowserStreamPtr TestBrowserHost::createPostStreamImpl(const std::string& ur
     return stream;
 }
 
-void TestBrowserHost::shutdown() {
-    FB::BrowserHost::shutdown();
-    std::lock_guard<std::mutex> guard(m_windowLock);
-    m_window.reset();
+FB::BrowserStreamPtr TestBrowserHost::createPostStreamImpl(const std::string& url,
+                                                           const FB::PluginEventSinkPtr& sink,
+                                                           const std::string& postData, bool cache,
+                                                           bool seekable, uint32_t bufferSize) {
+    lastPostData = postData;
+    return createStreamImpl(url, sink, cache, seekable, bufferSize);
 }
 
 }  // namespace testsupport

@@ -1,6 +1,7 @@
 // The browser host of the host tests: the thread that makes it is the main thread, which the test
-// pumps by hand; main-thread calls travel as message 1025 to its own hidden message window, as in
-// the Windows bindings. Its page is the stand-in page, its streams are driven by the test.
+// pumps by hand; main-thread calls travel as message 1025 to its own hidden message window, which
+// lives as long as the host, as in the NPAPI binding. Its page is the stand-in page, its streams
+// are driven by the test.
 #pragma once
 
 #include "host/browser_host.h"
@@ -12,14 +13,14 @@
 #include <atomic>
 #include <functional>
 #include <memory>
-#include <mutex>
+#include <string>
 
 namespace testsupport {
 
 class TestBrowserHost : public FB::BrowserHost {
 public:
     static std::shared_ptr<TestBrowserHost> create();
-    // A host the test left running is shut down on the main thread as it goes.
+    // A host the test left running is shut down as it goes.
     ~TestBrowserHost() override {
         if (!isShutDown()) shutdown();
     }
@@ -33,15 +34,17 @@ public:
     void releaseDeferredObjects() override { ++releaseDeferredCount; }
     bool postAsyncCall(FB::AsyncCallFunction fn, void* userData) override;
     FB::BrowserStreamPtr createStreamImpl(const std::string& url, const FB::PluginEventSinkPtr& sink,
-                                          bool cache, bool seekable, uint32_t bufferSize) override {
-        return createPostStreamImpl(url, sink, std::string(), cache, seekable, bufferSize);
-    }
+                                          bool cache, bool seekable, uint32_t bufferSize) override;
     FB::BrowserStreamPtr createPostStreamImpl(const std::string& url,
                                               const FB::PluginEventSinkPtr& sink,
                                               const std::string& postData, bool cache, bool seekable,
                                               uint32_t bufferSize) override;
-    // Shuts down, then destroys the message window (main thread only).
-    void shutdown() override;
+    HWND messageWindow() const { return m_window->getHWND(); }
+    // Streams the host's manager keeps until they complete.
+    size_t retainedStreams() const {
+        auto manager = streamManager();
+        return manager ? manager->retainedCount() : 0;
+    }
 
     // Runs on this (main) thread every message waiting now; answers how many ran.
     static int pump() { return platform::testing::pumpPendingMessages(); }
@@ -53,11 +56,11 @@ public:
     std::function<void()> beforePost;
     std::atomic<int> releaseDeferredCount{0};
     bool refuseStreams = false;
+    std::string lastPostData;  // what the binding was given to send with the last stream
 
 private:
     TestBrowserHost() = default;
 
-    std::mutex m_windowLock;
     std::unique_ptr<FB::WinMessageWindow> m_window;
 };
 
