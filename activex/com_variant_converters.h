@@ -6,7 +6,7 @@
 #include <memory>
 #include <typeindex>
 
-#include "platform/oleauto.h"
+#include "platform/com/oleauto.h"
 #include "scripting/variant.h"
 
 namespace FB::ActiveX {

@@ -1,7 +1,7 @@
 // Time from rtsp_source_open to the first NAL unit, and to the first picture, on loopback: the
 // part of a camera view's start that the RTSP source decides. Also the time rtsp_source_close
 // takes while the server sends nothing (a stalled camera), which a view's stop waits for.
-#include "platform/livevideo.h"
+#include "platform/livevideo/livevideo.h"
 #include "tests/support/loopback_rtsp_camera.h"
 
 #include <benchmark/benchmark.h>

@@ -3,7 +3,7 @@
 // browser first initialises it, and the factory's operations call them.
 #pragma once
 
-#include "platform/win_types.h"
+#include "platform/base/win_types.h"
 
 #include <functional>
 #include <memory>

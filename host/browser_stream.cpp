@@ -1,7 +1,7 @@
 #include "host/browser_stream.h"
 
 #include "host/framework_log.h"
-#include "host/stream_events.h"
+#include "host/events/stream_events.h"
 
 #include <exception>
 #include <string>

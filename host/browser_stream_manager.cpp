@@ -1,6 +1,6 @@
 #include "host/browser_stream_manager.h"
 
-#include "host/stream_events.h"
+#include "host/events/stream_events.h"
 
 #include <vector>
 

@@ -3,7 +3,7 @@
 // wrappers and the COM scripting object. The application derives its factory from it.
 #pragma once
 
-#include "platform/win_types.h"
+#include "platform/base/win_types.h"
 
 #include <map>
 #include <memory>

@@ -1,7 +1,7 @@
 #include "host/module_attach.h"
 
 #include "host/binding_factory_hooks.h"
-#include "platform/win_module.h"
+#include "platform/module/win_module.h"
 #include "scripting/utf8_tools.h"
 
 namespace FB {

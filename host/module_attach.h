@@ -2,7 +2,7 @@
 // (UTF-8), which the bindings hand to every plug-in core.
 #pragma once
 
-#include "platform/win_user_types.h"
+#include "platform/base/win_user_types.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
 #include "host/plugin_event_source.h"
 
-#include "host/lifecycle_events.h"
+#include "host/events/lifecycle_events.h"
 
 #include <vector>
 

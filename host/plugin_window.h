@@ -3,7 +3,7 @@
 
 #include "host/plugin_event_source.h"
 #include "host/rect.h"
-#include "platform/win_user_types.h"
+#include "platform/base/win_user_types.h"
 
 namespace FB {
 

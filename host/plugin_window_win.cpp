@@ -1,14 +1,14 @@
 #include "host/plugin_window_win.h"
 
 #include "host/framework_log.h"
-#include "host/key_codes.h"
-#include "host/key_events.h"
-#include "host/modifier_keys.h"
-#include "host/mouse_events.h"
-#include "host/window_events.h"
-#include "host/windows_event.h"
-#include "platform/win_gdi.h"
-#include "platform/win_input.h"
+#include "host/events/key_codes.h"
+#include "host/events/key_events.h"
+#include "host/events/modifier_keys.h"
+#include "host/events/mouse_events.h"
+#include "host/events/window_events.h"
+#include "host/events/windows_event.h"
+#include "platform/window/win_gdi.h"
+#include "platform/window/win_input.h"
 
 #include <exception>
 #include <string>

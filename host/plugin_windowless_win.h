@@ -4,7 +4,7 @@
 
 #include "host/plugin_window.h"
 #include "host/window_context.h"
-#include "platform/win_window.h"
+#include "platform/window/win_window.h"
 
 #include <functional>
 

@@ -2,9 +2,9 @@
 
 #include "host/framework_log.h"
 #include "host/uri.h"
-#include "platform/win_error.h"
-#include "platform/win_inet.h"
-#include "platform/win_message_text.h"
+#include "platform/base/win_error.h"
+#include "platform/net/win_inet.h"
+#include "platform/base/win_message_text.h"
 #include "scripting/utf8_tools.h"
 
 #include <boost/algorithm/string/split.hpp>

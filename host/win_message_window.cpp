@@ -2,7 +2,7 @@
 
 #include "host/framework_log.h"
 #include "host/module_attach.h"
-#include "platform/win_error.h"
+#include "platform/base/win_error.h"
 
 #include <atomic>
 #include <memory>

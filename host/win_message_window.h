@@ -4,7 +4,7 @@
 #pragma once
 
 #include "host/async_call_record.h"
-#include "platform/win_window.h"
+#include "platform/window/win_window.h"
 
 #include <cstdint>
 #include <functional>

@@ -2,7 +2,7 @@
 // matching plug-in window wrapper.
 #pragma once
 
-#include "platform/win_user_types.h"
+#include "platform/base/win_user_types.h"
 
 namespace FB {
 

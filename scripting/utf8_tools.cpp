@@ -1,6 +1,6 @@
 #include "scripting/utf8_tools.h"
 
-#include "platform/win_code_page.h"
+#include "platform/text/win_code_page.h"
 
 #include <algorithm>
 #include <climits>

@@ -7,7 +7,7 @@
 
 #include "app/device/device_message.h"
 #include "app/device/socket_event.h"
-#include "platform/win_sockets.h"
+#include "platform/net/win_sockets.h"
 
 #include <array>
 #include <mutex>

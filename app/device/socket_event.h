@@ -1,7 +1,7 @@
 // Owner of one socket event (WSAEVENT): made on construction, closed on destruction.
 #pragma once
 
-#include "platform/win_sockets.h"
+#include "platform/net/win_sockets.h"
 
 class SocketEvent {
 public:

@@ -1,6 +1,6 @@
 #include "app/render/font_file.h"
 
-#include "platform/win_file.h"
+#include "platform/files/win_file.h"
 
 #include <cstdio>
 

@@ -2,8 +2,8 @@
 
 #include "app/render/font_file.h"
 #include "app/render/i420_picture.h"
-#include "platform/win_code_page.h"
-#include "platform/win_shell_folders.h"
+#include "platform/text/win_code_page.h"
+#include "platform/files/win_shell_folders.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "app/util/code_page_text.h"
 
-#include "platform/win_code_page.h"
+#include "platform/text/win_code_page.h"
 
 #include <cstring>
 #include <string>

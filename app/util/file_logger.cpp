@@ -1,9 +1,9 @@
 #include "app/util/file_logger.h"
 
 #include "app/util/registry_settings.h"
-#include "platform/win_code_page.h"
-#include "platform/win_file.h"
-#include "platform/win_local_time.h"
+#include "platform/text/win_code_page.h"
+#include "platform/files/win_file.h"
+#include "platform/time/win_local_time.h"
 
 #include <atomic>
 #include <cstdarg>

@@ -1,6 +1,6 @@
 #include "app/util/registry_settings.h"
 
-#include "platform/win_registry.h"
+#include "platform/registry/win_registry.h"
 
 #include <algorithm>
 #include <cstring>

@@ -2,7 +2,7 @@
 // H.264 NAL units. The C entry points of livevideo.h drive it.
 #pragma once
 
-#include "platform/livevideo.h"
+#include "platform/livevideo/livevideo.h"
 #include "platform/livevideo/nal_assembler.h"
 #include "platform/livevideo/parameter_set_repeater.h"
 

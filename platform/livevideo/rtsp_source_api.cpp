@@ -1,5 +1,5 @@
 // The library's C entry points: the only symbols it exports (see livevideo.map).
-#include "platform/livevideo.h"
+#include "platform/livevideo/livevideo.h"
 #include "platform/livevideo/rtsp_source.h"
 
 #include <new>

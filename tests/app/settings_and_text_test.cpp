@@ -1,8 +1,8 @@
 #include "app/util/code_page_text.h"
 #include "app/util/path_directory.h"
 #include "app/util/registry_settings.h"
-#include "platform/win_registry.h"
-#include "platform/win_registry_testing.h"
+#include "platform/registry/win_registry.h"
+#include "platform/registry/win_registry_testing.h"
 
 #include "tests/support/scoped_machine_folders.h"
 

@@ -1,4 +1,4 @@
-#include "host/stream_events.h"
+#include "host/events/stream_events.h"
 #include "tests/support/host/event_recorder.h"
 #include "tests/support/host/test_browser_host.h"
 

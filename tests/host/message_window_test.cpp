@@ -1,6 +1,6 @@
 #include "host/win_message_window.h"
-#include "platform/win_error.h"
-#include "platform/win_window_testing.h"
+#include "platform/base/win_error.h"
+#include "platform/window/win_window_testing.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "host/key_codes.h"
-#include "host/mouse_events.h"
+#include "host/events/key_codes.h"
+#include "host/events/mouse_events.h"
 #include "host/plugin_event_source.h"
 #include "tests/support/host/event_recorder.h"
 

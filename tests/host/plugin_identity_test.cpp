@@ -1,6 +1,6 @@
 #include "host/factory_base.h"
 #include "host/module_attach.h"
-#include "platform/win_module.h"
+#include "platform/module/win_module.h"
 
 #include <gtest/gtest.h>
 

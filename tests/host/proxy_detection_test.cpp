@@ -1,5 +1,5 @@
 #include "host/system_proxy_detector_win.h"
-#include "platform/win_inet_testing.h"
+#include "platform/net/win_inet_testing.h"
 #include "tests/support/host/test_browser_host.h"
 #include "tests/support/internet_settings.h"
 #include "tests/support/scoped_machine_folders.h"

@@ -1,7 +1,7 @@
 // Writes the current user's Internet Settings proxy values, as the system's control panel would.
 #pragma once
 
-#include "platform/win_registry.h"
+#include "platform/registry/win_registry.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "tools/loopback_camera/device_peer_options.h"
 #include "tools/loopback_camera/option_number.h"
 
-#include "platform/utf_text.h"
-#include "platform/win_code_page.h"
+#include "platform/text/utf_text.h"
+#include "platform/text/win_code_page.h"
 
 #include <cstdlib>
 #include <stdexcept>

@@ -1,7 +1,7 @@
 #include "app/device/device_message_client.h"
 #include "app/util/file_logger.h"
 #include "app/util/registry_settings.h"
-#include "platform/win_sockets_testing.h"
+#include "platform/net/win_sockets_testing.h"
 #include "tests/support/loopback_device_peer.h"
 #include "tests/support/scoped_machine_folders.h"
 

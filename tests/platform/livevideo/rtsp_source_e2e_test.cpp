@@ -1,7 +1,7 @@
 // The RTSP source library against the loopback camera: what arrives through the callback, and how
 // opening, closing and failing behave.
 #include "app/util/sps_parser.h"
-#include "platform/livevideo.h"
+#include "platform/livevideo/livevideo.h"
 #include "tests/support/h264_mp4_file.h"
 #include "tests/support/h264_stream_generator.h"
 #include "tests/support/loopback_device_peer.h"

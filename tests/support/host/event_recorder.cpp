@@ -1,11 +1,11 @@
 #include "tests/support/host/event_recorder.h"
 
-#include "host/key_events.h"
-#include "host/lifecycle_events.h"
-#include "host/mouse_events.h"
-#include "host/stream_events.h"
-#include "host/window_events.h"
-#include "host/windows_event.h"
+#include "host/events/key_events.h"
+#include "host/events/lifecycle_events.h"
+#include "host/events/mouse_events.h"
+#include "host/events/stream_events.h"
+#include "host/events/window_events.h"
+#include "host/events/windows_event.h"
 
 namespace testsupport {
 

@@ -2,7 +2,7 @@
 // "key 84 65", "msg 15", "attached", ...) and handles the events a test chooses.
 #pragma once
 
-#include "host/plugin_event.h"
+#include "host/events/plugin_event.h"
 #include "host/plugin_event_sink.h"
 
 #include <functional>

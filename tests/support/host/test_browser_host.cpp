@@ -1,6 +1,6 @@
 #include "tests/support/host/test_browser_host.h"
 
-#include "host/stream_events.h"
+#include "host/events/stream_events.h"
 
 namespace testsupport {
 

@@ -6,7 +6,7 @@
 
 #include "host/browser_host.h"
 #include "host/win_message_window.h"
-#include "platform/win_window_testing.h"
+#include "platform/window/win_window_testing.h"
 #include "tests/support/host/fake_page.h"
 #include "tests/support/host/test_stream.h"
 

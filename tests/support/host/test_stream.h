@@ -3,7 +3,7 @@
 #pragma once
 
 #include "host/browser_stream.h"
-#include "host/stream_events.h"
+#include "host/events/stream_events.h"
 
 #include <string>
 #include <vector>
