@@ -7,6 +7,7 @@ extern "C" {
 #include <libavutil/time.h>
 }
 
+#include <cassert>
 #include <new>
 #include <system_error>
 
@@ -35,6 +36,8 @@ RtspSource::RtspSource(rtsp_source_callback callback, void* userData) : callback
 
 RtspSource::~RtspSource()
 {
+    // The reader cannot join itself.
+    assert(readingSource != this && "rtsp_source_free called from inside the source's callback");
     close();
 }
 
@@ -55,6 +58,8 @@ void RtspSource::setDeadline(int timeoutMs)
 
 int RtspSource::open(const char* url, int options, int timeoutMs)
 {
+    // A close on another thread holds the lock while it waits for the reader.
+    assert(readingSource != this && "rtsp_source_open called from inside the source's callback");
     std::lock_guard lock(mutex_);
     if (format_ || url == nullptr || options != 0 || !isRtspUrl(url)) {
         return RTSP_SOURCE_ERROR_ARGUMENT;
@@ -111,6 +116,7 @@ int RtspSource::open(const char* url, int options, int timeoutMs)
 
 int RtspSource::play()
 {
+    assert(readingSource != this && "rtsp_source_play called from inside the source's callback");
     std::lock_guard lock(mutex_);
     if (!format_) {
         return RTSP_SOURCE_ERROR_ARGUMENT;
