@@ -146,23 +146,21 @@ void JSAPIImpl::fireNamedEvent(const std::wstring& name, const VariantList& args
     fireNamedEvent(wideToUtf8(name), args);
 }
 
+JSAPIImpl::Listeners JSAPIImpl::snapshotListeners() {
+    std::lock_guard<std::recursive_mutex> lock(eventLock_);
+    return Listeners{handlers_, sinks_};
+}
+
 void JSAPIImpl::fireEventLater(const std::string& name, const VariantList& args) {
-    HandlerTable handlers;
-    SinkTable sinks;
-    {
-        // Attaching and detaching while the event is handed out affect later events only.
-        std::lock_guard<std::recursive_mutex> lock(eventLock_);
-        handlers = handlers_;
-        sinks = sinks_;
-    }
-    deliverToHandlers(name, args, handlers, sinks);
+    deliverToHandlers(name, args, snapshotListeners());
 }
 
 void JSAPIImpl::deliverToHandlers(const std::string& name, const VariantList& args,
-                                  const HandlerTable& handlers, const SinkTable& sinks) {
+                                  const Listeners& listeners) {
+    const SinkTable& sinks = listeners.sinks;
     // Contexts whose sinks went along with a batched handler call.
     std::set<void*> sinksServed;
-    for (const auto& [context, list] : handlers) {
+    for (const auto& [context, list] : listeners.handlers) {
         auto range = list.equal_range(name);
         bool first = true;
         for (auto it = range.first; it != range.second; ++it) {
@@ -224,14 +222,8 @@ void JSAPIImpl::dispatchEventObject(const std::string& name, const VariantMap& m
                                    proxyTranslateList(args, self, proxy));
     });
     const VariantList eventArgs{variant(buildEventObject(self, name, members, args))};
-    HandlerTable handlers;
-    SinkTable sinks;
-    {
-        std::lock_guard<std::recursive_mutex> lock(eventLock_);
-        handlers = handlers_;
-        sinks = sinks_;
-    }
-    for (const auto& entry : handlers) {
+    const Listeners listeners = snapshotListeners();
+    for (const auto& entry : listeners.handlers) {
         auto range = entry.second.equal_range(name);
         for (auto it = range.first; it != range.second; ++it) {
             const JSObjectPtr& handler = it->second;
@@ -240,7 +232,7 @@ void JSAPIImpl::dispatchEventObject(const std::string& name, const VariantMap& m
             });
         }
     }
-    for (const auto& entry : sinks) {
+    for (const auto& entry : listeners.sinks) {
         for (const auto& sinkEntry : entry.second) {
             const JSObjectPtr& sink = sinkEntry.second;
             deliverSafely([&] {

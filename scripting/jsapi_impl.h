@@ -77,11 +77,19 @@ private:
     using SinkList = std::map<void*, JSObjectPtr>;
     using SinkTable = std::map<void*, SinkList>;
 
-    // Calls fire(proxy, self) for each live proxy in order, dropping the ones that are gone.
+    // The handlers and sinks an event is handed to.
+    struct Listeners {
+        HandlerTable handlers;
+        SinkTable sinks;
+    };
+
+    // Calls fire(proxy) for each live proxy in order, dropping the ones that are gone.
     template <class Fire>
     void forEachLiveProxy(const Fire& fire);
-    void deliverToHandlers(const std::string& name, const VariantList& args,
-                           const HandlerTable& handlers, const SinkTable& sinks);
+    // A copy of the tables taken under the event lock: attaching and detaching while an event is
+    // handed out affect later events only, and page calls are never made under the lock.
+    Listeners snapshotListeners();
+    void deliverToHandlers(const std::string& name, const VariantList& args, const Listeners& listeners);
 
     HandlerTable handlers_;
     SinkTable sinks_;
