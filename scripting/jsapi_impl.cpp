@@ -38,6 +38,15 @@ std::vector<JSObjectPtr> sinkList(const std::map<void*, JSObjectPtr>& sinks) {
 
 }  // namespace
 
+JSAPIImpl::HandlerList::iterator JSAPIImpl::findHandler(HandlerList& list, const std::string& name,
+                                                       void* identity) {
+    auto range = list.equal_range(name);
+    for (auto it = range.first; it != range.second; ++it) {
+        if (it->second->getNativeObject() == identity) return it;
+    }
+    return list.end();
+}
+
 JSAPIImpl::JSAPIImpl(const int& initialScope) { scopes_.push_back(initialScope); }
 
 JSAPIImpl::~JSAPIImpl() = default;
@@ -76,10 +85,7 @@ void JSAPIImpl::addEventHandler(const std::string& name, const JSObjectPtr& hand
     void* identity = handler->getNativeObject();
     std::lock_guard<std::recursive_mutex> lock(eventLock_);
     HandlerList& list = handlers_[context];
-    auto range = list.equal_range(name);
-    for (auto it = range.first; it != range.second; ++it) {
-        if (it->second->getNativeObject() == identity) return;
-    }
+    if (findHandler(list, name, identity) != list.end()) return;
     list.emplace(name, handler);  // goes after the entries already under this name
 }
 
@@ -90,13 +96,8 @@ void JSAPIImpl::removeEventHandler(const std::string& name, const JSObjectPtr& h
     std::lock_guard<std::recursive_mutex> lock(eventLock_);
     auto found = handlers_.find(context);
     if (found == handlers_.end()) return;
-    auto range = found->second.equal_range(name);
-    for (auto it = range.first; it != range.second; ++it) {
-        if (it->second->getNativeObject() == identity) {
-            found->second.erase(it);
-            return;
-        }
-    }
+    auto entry = findHandler(found->second, name, identity);
+    if (entry != found->second.end()) found->second.erase(entry);
 }
 
 void JSAPIImpl::addEventSink(const JSObjectPtr& sink) {

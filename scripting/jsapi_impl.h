@@ -83,6 +83,9 @@ private:
         SinkTable sinks;
     };
 
+    // The entry under `name` of the page function `identity` (a handler's native object, which
+    // says whether two handlers are the same function), or list.end().
+    static HandlerList::iterator findHandler(HandlerList& list, const std::string& name, void* identity);
     // Calls fire(proxy) for each live proxy in order, dropping the ones that are gone.
     template <class Fire>
     void forEachLiveProxy(const Fire& fire);
