@@ -5,6 +5,7 @@
 #include "scripting/utf8_tools.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace FB {
 
@@ -215,6 +216,10 @@ DOM::ElementPtr BrowserHost::createDOMElement(const JSObjectPtr& object) {
 
 DOM::NodePtr BrowserHost::createDOMNode(const JSObjectPtr& object) {
     return wrapPageObject<DOM::Node>(object);
+}
+
+void BrowserHost::queueCallOnMainThread(const JSObjectPtr& reference, std::function<void()> call) {
+    queueOnMainThread(reference, std::move(call));
 }
 
 }  // namespace FB
