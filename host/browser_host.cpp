@@ -6,6 +6,7 @@
 #include "scripting/utf8_tools.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace FB {
 
@@ -219,6 +220,10 @@ DOM::ElementPtr BrowserHost::createDOMElement(const JSObjectPtr& object) {
 
 DOM::NodePtr BrowserHost::createDOMNode(const JSObjectPtr& object) {
     return wrapPageObject<DOM::Node>(object);
+}
+
+void BrowserHost::queueCallOnMainThread(const JSObjectPtr& reference, std::function<void()> call) {
+    queueOnMainThread(reference, std::move(call));
 }
 
 }  // namespace FB

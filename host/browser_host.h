@@ -2,7 +2,8 @@
 // thread (the thread that constructed it), keeps plug-in objects alive while the page refers to
 // them, evaluates script and calls page functions later through a page-side helper, logs to the
 // page's console, opens browser streams, reports the system proxy and wraps page objects as DOM
-// objects. Each browser binding derives from it and supplies what needs the real browser.
+// objects. Each browser binding derives from it and supplies what needs the real browser. Page
+// objects and DOM wrappers reach it as their PageObjectHost.
 #pragma once
 
 #include "host/async_call_manager.h"
@@ -15,12 +16,14 @@
 #include "scripting/dom_element.h"
 #include "scripting/dom_node.h"
 #include "scripting/dom_window.h"
+#include "scripting/page_object_host.h"
 
 #include <boost/thread/locks.hpp>
 #include <boost/thread/shared_mutex.hpp>
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <list>
 #include <map>
 #include <memory>
@@ -34,13 +37,13 @@ namespace FB {
 
 struct ConsoleLogRequest;
 
-class BrowserHost : public std::enable_shared_from_this<BrowserHost> {
+class BrowserHost : public PageObjectHost, public std::enable_shared_from_this<BrowserHost> {
 public:
     BrowserHost();
     BrowserHost(const BrowserHost&) = delete;
     BrowserHost& operator=(const BrowserHost&) = delete;
     // Does not shut down: the bindings and the plug-in core do that first.
-    virtual ~BrowserHost();
+    ~BrowserHost() override;
 
     virtual void* getBrowserContext() = 0;
     virtual BrowserStreamPtr openStream(const std::string& url, const PluginEventSinkPtr& sink,
@@ -65,10 +68,10 @@ public:
     virtual bool detectProxySettings(std::map<std::string, std::string>& settings,
                                      const std::string& url);
     // The four wrap a page object; a null object gives an empty wrapper pointer.
-    virtual DOM::WindowPtr createDOMWindow(const JSObjectPtr& object);
-    virtual DOM::DocumentPtr createDOMDocument(const JSObjectPtr& object);
-    virtual DOM::ElementPtr createDOMElement(const JSObjectPtr& object);
-    virtual DOM::NodePtr createDOMNode(const JSObjectPtr& object);
+    DOM::WindowPtr createDOMWindow(const JSObjectPtr& object) override;
+    DOM::DocumentPtr createDOMDocument(const JSObjectPtr& object) override;
+    DOM::ElementPtr createDOMElement(const JSObjectPtr& object) override;
+    DOM::NodePtr createDOMNode(const JSObjectPtr& object) override;
     // Hand (fn, userData) to the browser so that fn(userData) runs once on the main thread.
     virtual bool postAsyncCall(AsyncCallFunction fn, void* userData) = 0;
     virtual BrowserStreamPtr createStreamImpl(const std::string& url, const PluginEventSinkPtr& sink,
@@ -94,11 +97,13 @@ public:
     void queueOnMainThread(const std::shared_ptr<K>& reference, F boundCall);
     template <typename F>
     void queueOnMainThread(F boundCall);
+    // The page objects' deferred calls: queueOnMainThread with the page object kept.
+    void queueCallOnMainThread(const JSObjectPtr& reference, std::function<void()> call) override;
 
     // Calls func (or its member fname) through the page helper after `delay` ms; -1 without a
     // window or helper.
     int InvokeDelayed(int delay, const JSObjectPtr& func, const VariantList& args,
-                      const std::string& fname);
+                      const std::string& fname) override;
     JSObjectPtr getCallHelper();
     // The page's window, or empty when the page has none (no wrapper, or one holding no object).
     DOM::WindowPtr pageWindow();

@@ -1,12 +1,10 @@
 #include "host/plugin_window_win.h"
 
 #include "host/framework_log.h"
-#include "host/events/key_codes.h"
-#include "host/events/key_events.h"
-#include "host/events/modifier_keys.h"
 #include "host/events/mouse_events.h"
 #include "host/events/window_events.h"
 #include "host/events/windows_event.h"
+#include "host/window_message_translator.h"
 #include "platform/window/win_gdi.h"
 #include "platform/window/win_input.h"
 
@@ -20,6 +18,17 @@ std::map<HWND, PluginWindowWin*> PluginWindowWin::windowMap;
 namespace {
 
 WNDPROC ourProcedure() { return &PluginWindowWin::windowProc; }
+
+// The bits of a WM_GETDLGCODE answer (the window system's DLGC_WANT* values).
+enum DialogCode : LRESULT {
+    DialogCode_WantArrows = 0x0001,
+    DialogCode_WantTab = 0x0002,
+    DialogCode_WantAllKeys = 0x0004,
+    DialogCode_WantChars = 0x0080,
+};
+// The plug-in keeps every key a dialog would otherwise take for its own navigation.
+constexpr LRESULT kWantsEveryKey =
+    DialogCode_WantArrows | DialogCode_WantTab | DialogCode_WantAllKeys | DialogCode_WantChars;
 
 }  // namespace
 
@@ -96,71 +105,47 @@ bool PluginWindowWin::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPAR
 
 bool PluginWindowWin::translateMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                                        LRESULT& result) {
-    const unsigned modifiers = currentModifierState();
-    const int x = GET_X_LPARAM(lParam);
-    const int y = GET_Y_LPARAM(lParam);
-    auto button = [&](int which, bool down) {
-        if (down) {
-            MouseDownEvent event(which, x, y, modifiers);
-            return broadcastEvent(&event);
-        }
-        MouseUpEvent event(which, x, y, modifiers);
-        return broadcastEvent(&event);
-    };
     switch (message) {
     case WM_SIZE: {
         ResizedEvent event;
         return broadcastEvent(&event);
     }
-    case WM_PAINT: {
-        RECT client{};
-        GetClientRect(hwnd, &client);
-        RefreshEvent event(Rect{client.top, client.left, client.bottom, client.right});
-        if (broadcastEvent(&event)) return false;
-        PAINTSTRUCT paint{};
-        BeginPaint(hwnd, &paint);
-        EndPaint(hwnd, &paint);
-        return true;
-    }
+    case WM_PAINT: return paint(hwnd);
     case WM_SETCURSOR:
         SetCursor(LoadCursorW(nullptr, IDC_ARROW));
         return false;
     case WM_MOUSEACTIVATE:
         SetFocus(hwnd);
-        result = 1;
+        result = MA_ACTIVATE;
         return true;
     case WM_GETDLGCODE:
-        result = 135;  // all keys, arrows, tab and characters
+        result = kWantsEveryKey;
         return true;
-    case WM_KEYDOWN: {
-        KeyDownEvent event(windowsKeyToFBKey(static_cast<unsigned>(wParam)), static_cast<unsigned>(wParam), 0);
-        return broadcastEvent(&event);
-    }
-    case WM_KEYUP: {
-        KeyUpEvent event(windowsKeyToFBKey(static_cast<unsigned>(wParam)), static_cast<unsigned>(wParam), 0);
-        return broadcastEvent(&event);
-    }
     case WM_TIMER: {
         TimerEvent event(static_cast<unsigned>(wParam), lParam);
         return broadcastEvent(&event);
     }
-    case WM_MOUSEMOVE: {
-        MouseMoveEvent event(x, y);
-        return broadcastEvent(&event);
-    }
-    case WM_LBUTTONDOWN: return button(MouseButtonEvent::MouseButton_Left, true);
-    case WM_LBUTTONUP: return button(MouseButtonEvent::MouseButton_Left, false);
-    case WM_RBUTTONDOWN: return button(MouseButtonEvent::MouseButton_Right, true);
-    case WM_RBUTTONUP: return button(MouseButtonEvent::MouseButton_Right, false);
-    case WM_MBUTTONDOWN: return button(MouseButtonEvent::MouseButton_Middle, true);
-    case WM_MBUTTONUP: return button(MouseButtonEvent::MouseButton_Middle, false);
     case WM_MOUSEWHEEL: {
-        MouseScrollEvent event(x, y, 0.0, static_cast<double>(static_cast<short>(HIWORD(wParam))));
+        // The position of a wheel message is in screen coordinates; it is passed on as it is.
+        const auto delta = static_cast<short>(HIWORD(wParam));
+        MouseScrollEvent event(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), 0.0, static_cast<double>(delta));
         return broadcastEvent(&event);
     }
     default:
-        return false;
+        return translateInputMessage(*this, message, wParam, lParam);
     }
+}
+
+bool PluginWindowWin::paint(HWND hwnd) {
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    RefreshEvent event(Rect{client.top, client.left, client.bottom, client.right});
+    // An observer that drew leaves the message to the procedure this one replaced.
+    if (broadcastEvent(&event)) return false;
+    PAINTSTRUCT paint{};
+    BeginPaint(hwnd, &paint);
+    EndPaint(hwnd, &paint);
+    return true;
 }
 
 }  // namespace FB

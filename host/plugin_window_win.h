@@ -41,6 +41,8 @@ public:
 
 private:
     bool translateMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    // Offers a RefreshEvent; without a handling observer validates the window itself.
+    bool paint(HWND hwnd);
 
     WNDPROC m_previousProc = nullptr;
     HWND m_hwnd;

@@ -1,12 +1,11 @@
 #include "host/plugin_windowless_win.h"
 
-#include "host/events/key_codes.h"
-#include "host/events/key_events.h"
-#include "host/events/modifier_keys.h"
-#include "host/events/mouse_events.h"
 #include "host/events/window_events.h"
 #include "host/events/windows_event.h"
+#include "host/window_message_translator.h"
 #include "platform/window/win_gdi.h"
+
+#include <iterator>
 
 namespace FB {
 
@@ -49,7 +48,7 @@ bool PluginWindowlessWin::handleDraw(HDC dc, const Rect& bounds) {
     static const wchar_t kFallbackText[] = L"Web Camera Plugin";
     SetTextAlign(m_hdc, TA_CENTER | TA_BASELINE);
     TextOutW(m_hdc, area.left + (area.right - area.left) / 2, area.top + (area.bottom - area.top) / 2,
-             kFallbackText, 17);
+             kFallbackText, static_cast<int>(std::size(kFallbackText) - 1));
     return true;
 }
 
@@ -62,40 +61,9 @@ bool PluginWindowlessWin::HandleEvent(UINT message, WPARAM wParam, LPARAM lParam
         return true;
     }
     if (watch.sourceDestroyed()) return false;  // an observer destroyed this window meanwhile
-    const unsigned modifiers = currentModifierState();
-    const int x = GET_X_LPARAM(lParam) - m_x;
-    const int y = GET_Y_LPARAM(lParam) - m_y;
-    auto key = static_cast<unsigned>(wParam);
-    switch (message) {
-    case WM_KEYDOWN: {
-        KeyDownEvent event(windowsKeyToFBKey(key), key, 0);
-        return broadcastEvent(&event);
-    }
-    case WM_KEYUP: {
-        KeyUpEvent event(windowsKeyToFBKey(key), key, 0);
-        return broadcastEvent(&event);
-    }
-    case WM_MOUSEMOVE: {
-        MouseMoveEvent event(x, y);
-        return broadcastEvent(&event);
-    }
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN: {
-        int button = message == WM_LBUTTONDOWN ? 0 : message == WM_RBUTTONDOWN ? 1 : 2;
-        MouseDownEvent event(button, x, y, modifiers);
-        return broadcastEvent(&event);
-    }
-    case WM_LBUTTONUP:
-    case WM_RBUTTONUP:
-    case WM_MBUTTONUP: {
-        int button = message == WM_LBUTTONUP ? 0 : message == WM_RBUTTONUP ? 1 : 2;
-        MouseUpEvent event(button, x, y, modifiers);
-        return broadcastEvent(&event);
-    }
-    default:
-        return false;
-    }
+    // Of the browser's messages only input is translated: a windowless plug-in learns of its size
+    // and of paints through setWindowPosition and handleDraw.
+    return translateInputMessage(*this, message, wParam, lParam, POINT{m_x, m_y});
 }
 
 }  // namespace FB

@@ -1,6 +1,5 @@
 #include "scripting/dom_document.h"
 
-#include "host/browser_host.h"
 #include "scripting/dom_window.h"
 
 namespace FB::DOM {

@@ -1,6 +1,5 @@
 #include "scripting/dom_node.h"
 
-#include "host/browser_host.h"
 #include "scripting/utf8_tools.h"
 
 namespace FB::DOM {

@@ -1,6 +1,5 @@
 #include "scripting/dom_window.h"
 
-#include "host/browser_host.h"
 #include "scripting/dom_document.h"
 #include "scripting/utf8_tools.h"
 

@@ -1,6 +1,7 @@
 // A page object held by the plug-in: a page function, window, DOM node or event sink. Each browser
 // binding implements it as a proxy over its own object type; the proxy knows the browser host that
-// made it only weakly, so a page object never keeps a shut-down host alive.
+// made it only weakly, so a page object never keeps a shut-down host alive, and only through the
+// services page objects need of it.
 #pragma once
 
 #include <memory>
@@ -8,15 +9,13 @@
 #include <vector>
 
 #include "scripting/jsapi.h"
+#include "scripting/page_object_host.h"
 
 namespace FB {
 
-class BrowserHost;
-using BrowserHostPtr = std::shared_ptr<BrowserHost>;
-
 class JSObject : public JSAPI {
 public:
-    explicit JSObject(const BrowserHostPtr& host);
+    explicit JSObject(const PageObjectHostPtr& host);
     ~JSObject() override;
 
     // The browser's own handle of the object; the identity of a handler or sink.
@@ -44,7 +43,7 @@ public:
     virtual JSAPIPtr scriptingObject() = 0;
 
     // The owning host; throws std::bad_weak_ptr when it is gone.
-    BrowserHostPtr browserHost() const;
+    PageObjectHostPtr browserHost() const;
 
     // Read a page array (through "length" and indices) or a page object's members.
     static void readArrayValues(const JSObjectPtr& src, VariantList& dst);
@@ -52,7 +51,7 @@ public:
     static void readObjectValues(const JSObjectPtr& src, VariantMap& dst);
 
 protected:
-    std::weak_ptr<BrowserHost> host_;
+    std::weak_ptr<PageObjectHost> host_;
 };
 
 }  // namespace FB

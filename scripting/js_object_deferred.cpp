@@ -2,7 +2,6 @@
 // or a page property written, on the browser's thread without waiting. The page function itself
 // runs later still, from a zero-delay page timer, so page handlers never run inside the plug-in's
 // own call stack. A deferred call keeps its page object alive until it has run.
-#include "host/browser_host.h"
 #include "scripting/js_object.h"
 
 #include <stdexcept>
@@ -11,8 +10,8 @@ namespace FB {
 
 namespace {
 
-BrowserHostPtr hostForDeferredCall(const std::weak_ptr<BrowserHost>& host) {
-    BrowserHostPtr locked = host.lock();
+PageObjectHostPtr hostForDeferredCall(const std::weak_ptr<PageObjectHost>& host) {
+    PageObjectHostPtr locked = host.lock();
     if (!locked) throw std::runtime_error("Cannot invoke asynchronously");
     return locked;
 }
@@ -20,10 +19,10 @@ BrowserHostPtr hostForDeferredCall(const std::weak_ptr<BrowserHost>& host) {
 }  // namespace
 
 void JSObject::invokeLater(const std::string& methodName, const VariantList& args) {
-    BrowserHostPtr host = hostForDeferredCall(host_);
+    PageObjectHostPtr host = hostForDeferredCall(host_);
     auto self = std::static_pointer_cast<JSObject>(shared_from_this());
     JSObject* target = self.get();
-    host->queueOnMainThread(self, [target, args, methodName] { target->InvokeDelayed(args, methodName); });
+    host->queueCallOnMainThread(self, [target, args, methodName] { target->InvokeDelayed(args, methodName); });
 }
 
 void JSObject::InvokeDelayed(const VariantList& args, const std::string& methodName) {
@@ -32,10 +31,10 @@ void JSObject::InvokeDelayed(const VariantList& args, const std::string& methodN
 }
 
 void JSObject::setPropertyLater(const std::string& name, const variant& value) {
-    BrowserHostPtr host = hostForDeferredCall(host_);
+    PageObjectHostPtr host = hostForDeferredCall(host_);
     auto self = std::static_pointer_cast<JSObject>(shared_from_this());
     JSObject* target = self.get();
-    host->queueOnMainThread(self, [target, name, value] { target->SetProperty(name, value); });
+    host->queueCallOnMainThread(self, [target, name, value] { target->SetProperty(name, value); });
 }
 
 }  // namespace FB

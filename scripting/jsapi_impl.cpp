@@ -38,6 +38,15 @@ std::vector<JSObjectPtr> sinkList(const std::map<void*, JSObjectPtr>& sinks) {
 
 }  // namespace
 
+JSAPIImpl::HandlerList::iterator JSAPIImpl::findHandler(HandlerList& list, const std::string& name,
+                                                       void* identity) {
+    auto range = list.equal_range(name);
+    for (auto it = range.first; it != range.second; ++it) {
+        if (it->second->getNativeObject() == identity) return it;
+    }
+    return list.end();
+}
+
 JSAPIImpl::JSAPIImpl(const int& initialScope) { scopes_.push_back(initialScope); }
 
 JSAPIImpl::~JSAPIImpl() = default;
@@ -76,10 +85,7 @@ void JSAPIImpl::addEventHandler(const std::string& name, const JSObjectPtr& hand
     void* identity = handler->getNativeObject();
     std::lock_guard<std::recursive_mutex> lock(eventLock_);
     HandlerList& list = handlers_[context];
-    auto range = list.equal_range(name);
-    for (auto it = range.first; it != range.second; ++it) {
-        if (it->second->getNativeObject() == identity) return;
-    }
+    if (findHandler(list, name, identity) != list.end()) return;
     list.emplace(name, handler);  // goes after the entries already under this name
 }
 
@@ -90,13 +96,8 @@ void JSAPIImpl::removeEventHandler(const std::string& name, const JSObjectPtr& h
     std::lock_guard<std::recursive_mutex> lock(eventLock_);
     auto found = handlers_.find(context);
     if (found == handlers_.end()) return;
-    auto range = found->second.equal_range(name);
-    for (auto it = range.first; it != range.second; ++it) {
-        if (it->second->getNativeObject() == identity) {
-            found->second.erase(it);
-            return;
-        }
-    }
+    auto entry = findHandler(found->second, name, identity);
+    if (entry != found->second.end()) found->second.erase(entry);
 }
 
 void JSAPIImpl::addEventSink(const JSObjectPtr& sink) {
@@ -146,23 +147,21 @@ void JSAPIImpl::fireNamedEvent(const std::wstring& name, const VariantList& args
     fireNamedEvent(wideToUtf8(name), args);
 }
 
+JSAPIImpl::Listeners JSAPIImpl::snapshotListeners() {
+    std::lock_guard<std::recursive_mutex> lock(eventLock_);
+    return Listeners{handlers_, sinks_};
+}
+
 void JSAPIImpl::fireEventLater(const std::string& name, const VariantList& args) {
-    HandlerTable handlers;
-    SinkTable sinks;
-    {
-        // Attaching and detaching while the event is handed out affect later events only.
-        std::lock_guard<std::recursive_mutex> lock(eventLock_);
-        handlers = handlers_;
-        sinks = sinks_;
-    }
-    deliverToHandlers(name, args, handlers, sinks);
+    deliverToHandlers(name, args, snapshotListeners());
 }
 
 void JSAPIImpl::deliverToHandlers(const std::string& name, const VariantList& args,
-                                  const HandlerTable& handlers, const SinkTable& sinks) {
+                                  const Listeners& listeners) {
+    const SinkTable& sinks = listeners.sinks;
     // Contexts whose sinks went along with a batched handler call.
     std::set<void*> sinksServed;
-    for (const auto& [context, list] : handlers) {
+    for (const auto& [context, list] : listeners.handlers) {
         auto range = list.equal_range(name);
         bool first = true;
         for (auto it = range.first; it != range.second; ++it) {
@@ -224,14 +223,8 @@ void JSAPIImpl::dispatchEventObject(const std::string& name, const VariantMap& m
                                    proxyTranslateList(args, self, proxy));
     });
     const VariantList eventArgs{variant(buildEventObject(self, name, members, args))};
-    HandlerTable handlers;
-    SinkTable sinks;
-    {
-        std::lock_guard<std::recursive_mutex> lock(eventLock_);
-        handlers = handlers_;
-        sinks = sinks_;
-    }
-    for (const auto& entry : handlers) {
+    const Listeners listeners = snapshotListeners();
+    for (const auto& entry : listeners.handlers) {
         auto range = entry.second.equal_range(name);
         for (auto it = range.first; it != range.second; ++it) {
             const JSObjectPtr& handler = it->second;
@@ -240,7 +233,7 @@ void JSAPIImpl::dispatchEventObject(const std::string& name, const VariantMap& m
             });
         }
     }
-    for (const auto& entry : sinks) {
+    for (const auto& entry : listeners.sinks) {
         for (const auto& sinkEntry : entry.second) {
             const JSObjectPtr& sink = sinkEntry.second;
             deliverSafely([&] {

@@ -77,11 +77,22 @@ private:
     using SinkList = std::map<void*, JSObjectPtr>;
     using SinkTable = std::map<void*, SinkList>;
 
-    // Calls fire(proxy, self) for each live proxy in order, dropping the ones that are gone.
+    // The handlers and sinks an event is handed to.
+    struct Listeners {
+        HandlerTable handlers;
+        SinkTable sinks;
+    };
+
+    // The entry under `name` of the page function `identity` (a handler's native object, which
+    // says whether two handlers are the same function), or list.end().
+    static HandlerList::iterator findHandler(HandlerList& list, const std::string& name, void* identity);
+    // Calls fire(proxy) for each live proxy in order, dropping the ones that are gone.
     template <class Fire>
     void forEachLiveProxy(const Fire& fire);
-    void deliverToHandlers(const std::string& name, const VariantList& args,
-                           const HandlerTable& handlers, const SinkTable& sinks);
+    // A copy of the tables taken under the event lock: attaching and detaching while an event is
+    // handed out affect later events only, and page calls are never made under the lock.
+    Listeners snapshotListeners();
+    void deliverToHandlers(const std::string& name, const VariantList& args, const Listeners& listeners);
 
     HandlerTable handlers_;
     SinkTable sinks_;

@@ -227,6 +227,7 @@ TEST_F(PluginWindows, ObserversAddedAndRemovedDuringABroadcastTakeEffectAfterIt)
 }
 
 TEST(WindowlessPluginWindow, PositionChangesSendOneResizeAndInputBecomesPluginRelativeEvents) {
+    ptest::resetInputState();
     std::unique_ptr<FB::PluginWindowlessWin> window(
         TestFactory().makeWindowlessWrapper(FB::WindowContextWindowless(nullptr)));
     auto recorder = std::make_shared<EventRecorder>();
@@ -239,10 +240,15 @@ TEST(WindowlessPluginWindow, PositionChangesSendOneResizeAndInputBecomesPluginRe
     window->HandleEvent(WM_MOUSEMOVE, 0, MAKELPARAM(11, 21), result);
     window->HandleEvent(WM_KEYDOWN, 'A', 0, result);
     window->HandleEvent(WM_KEYUP, 107, 0, result);
-    EXPECT_FALSE(window->HandleEvent(WM_MOUSEWHEEL, 0, 0, result));
-    EXPECT_FALSE(window->HandleEvent(WM_LBUTTONDBLCLK, 0, 0, result));
-    EXPECT_EQ(recorder->translated(),
-              (Lines{"attached", "resized", "down 0 5 10 0", "move 1 1", "key 84 65", "keyup 0 107"}));
+    ptest::keyDown(17);  // control, read when the button messages are handled
+    window->HandleEvent(WM_RBUTTONUP, 0, MAKELPARAM(9, 18), result);
+    window->HandleEvent(WM_MBUTTONDOWN, 0, MAKELPARAM(10, 20), result);
+    ptest::keyUp(17);
+    for (UINT unhandled : {WM_MOUSEWHEEL, WM_LBUTTONDBLCLK, WM_RBUTTONDBLCLK, WM_MBUTTONDBLCLK, WM_TIMER, WM_SIZE}) {
+        EXPECT_FALSE(window->HandleEvent(unhandled, 0, 0, result)) << unhandled;
+    }
+    EXPECT_EQ(recorder->translated(), (Lines{"attached", "resized", "down 0 5 10 0", "move 1 1", "key 84 65",
+                                             "keyup 0 107", "up 1 -1 -2 2", "down 2 0 0 2"}));
 
     recorder->handles = [](FB::PluginEvent* event) {
         auto* raw = dynamic_cast<FB::WindowsEvent*>(event);

@@ -26,7 +26,7 @@ struct RecordedCall {
 class PageObject : public JSObject {
 public:
     explicit PageObject(void* context = nullptr, bool browserObject = true)
-        : JSObject(BrowserHostPtr()), browserObject(browserObject), context_(context) {}
+        : JSObject(nullptr), browserObject(browserObject), context_(context) {}
 
     static std::shared_ptr<PageObject> make(void* context = nullptr, bool browserObject = true) {
         return std::make_shared<PageObject>(context, browserObject);

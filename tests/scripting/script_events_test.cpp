@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <future>
 #include <memory>
 #include <string>
@@ -101,6 +102,49 @@ TEST(ScriptEvents, AFailingOrVanishedReceiverDoesNotStopTheOthers) {
     EXPECT_EQ(working->takeCalls().size(), 2u);
     EXPECT_EQ(liveSink->takeCalls().size(), 2u);
     EXPECT_TRUE(goneSink->takeCalls().empty());
+}
+
+// A page function whose call runs page script that changes the object's listeners.
+struct ReattachingHandler : PageObject {
+    using PageObject::PageObject;
+    void invokeLater(const std::string& name, const VariantList& args) override {
+        PageObject::invokeLater(name, args);
+        if (onCall) onCall();
+    }
+    std::function<void()> onCall;
+};
+
+TEST(ScriptEvents, ListenersChangedWhileAnEventIsHandedOutTakePartFromTheNextEventOn) {
+    using Fire = std::function<void(TestApi&)>;
+    const Fire firings[] = {[](TestApi& api) { api.fireNamedEvent("onalarm", {}); },
+                            [](TestApi& api) { api.dispatchEventObject("onalarm", VariantList{}); }};
+    for (const Fire& fire : firings) {
+        auto api = std::make_shared<TestApi>();
+        auto reattaching = std::make_shared<ReattachingHandler>(&contextA, false);
+        auto detached = PageObject::make(&contextA, false), attached = PageObject::make(&contextA, false);
+        auto detachedSink = PageObject::make(&contextB, false), attachedSink = PageObject::make(&contextB, false);
+        api->addEventHandler("onalarm", reattaching);
+        api->addEventHandler("onalarm", detached);
+        api->addEventSink(detachedSink);
+        reattaching->onCall = [&] {
+            api->removeEventHandler("onalarm", detached);
+            api->addEventHandler("onalarm", attached);
+            api->removeEventSink(detachedSink);
+            api->addEventSink(attachedSink);
+        };
+
+        fire(*api);
+        EXPECT_EQ(detached->takeCalls().size(), 1u);
+        EXPECT_EQ(detachedSink->takeCalls().size(), 1u);
+        EXPECT_TRUE(attached->takeCalls().empty());
+        EXPECT_TRUE(attachedSink->takeCalls().empty());
+        fire(*api);
+        EXPECT_TRUE(detached->takeCalls().empty());
+        EXPECT_TRUE(detachedSink->takeCalls().empty());
+        EXPECT_EQ(attached->takeCalls().size(), 1u);
+        EXPECT_EQ(attachedSink->takeCalls().size(), 1u);
+        EXPECT_EQ(reattaching->takeCalls().size(), 2u);
+    }
 }
 
 TEST(ScriptEvents, ProxiesFireInOrderAndSeeThemselvesWhereverTheFiringObjectWasPassed) {

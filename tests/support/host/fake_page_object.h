@@ -23,7 +23,7 @@ using PageFunctionBody = std::function<FB::variant(const FB::VariantList&)>;
 class FakePageObject : public FB::JSObject {
 public:
     explicit FakePageObject(const FB::BrowserHostPtr& host, PageFunctionBody body = {})
-        : JSObject(host), body(std::move(body)) {}
+        : JSObject(host), body(std::move(body)), m_host(host) {}
 
     std::map<std::string, FB::variant> properties;
     std::map<std::string, PageFunctionBody> methods;
@@ -77,7 +77,7 @@ public:
 
     void* getNativeObject() override { return this; }
     void* getHostContext() override {
-        FB::BrowserHostPtr host = host_.lock();
+        FB::BrowserHostPtr host = m_host.lock();
         return host ? host->getBrowserContext() : nullptr;
     }
     bool isBrowserObject() override { return true; }
@@ -93,6 +93,8 @@ private:
     }
 
     std::thread::id m_ownerThread = std::this_thread::get_id();
+    // The page objects' view of the host has no browser context: that is the stand-in host's.
+    std::weak_ptr<FB::BrowserHost> m_host;
 };
 
 using FakePageObjectPtr = std::shared_ptr<FakePageObject>;

@@ -1,3 +1,4 @@
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <typeindex>
@@ -29,6 +30,9 @@ TEST(ComNumericVariant, ConverterMapGivesEachNativeTypeItsTypeCodeAndPayload) {
     EXPECT_EQ(numericToVARIANT<unsigned long long>(noHost, FB::variant(~0ULL)).ullVal, ~0ULL);
     EXPECT_EQ(numericToVARIANT<float>(noHost, FB::variant(0.5)).fltVal, 0.5f);
     EXPECT_EQ(numericToVARIANT<double>(noHost, FB::variant(true)).dblVal, 1.0);
+    // Only a narrowing store is range checked: infinities and NaN travel as they are.
+    EXPECT_EQ(numericToVARIANT<double>(noHost, FB::variant(-HUGE_VAL)).dblVal, -HUGE_VAL);
+    EXPECT_TRUE(std::isnan(numericToVARIANT<float>(noHost, FB::variant(std::nanf(""))).fltVal));
 }
 
 TEST(ComNumericVariant, ConversionFailureIsBadCastAndLongIsNeverCutToThirtyTwoBits) {

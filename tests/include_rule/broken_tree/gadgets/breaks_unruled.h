@@ -1,0 +1,2 @@
+// Code in a folder that has no include rule.
+#pragma once
