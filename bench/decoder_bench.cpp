@@ -3,15 +3,12 @@
 // The decoder benchmarks report "ratio_to_ffmpeg": FFmpeg's time per pass over the decoder's (1.0 is
 // parity, below 1 is slower).
 
+#include "app/player/ffmpeg_owners.h"
 #include "app/player/h264_decoder.h"
 
 #include "tests/support/annexb_splitter.h"
 #include "tests/support/h264_stream_generator.h"
 #include "tests/support/reference_h264_decode.h"
-
-extern "C" {
-#include <libavcodec/avcodec.h>
-}
 
 #include <benchmark/benchmark.h>
 
@@ -51,28 +48,25 @@ const BenchStream& StreamWithSlices(int slices) {
 // FFmpeg alone: one context, one thread, whole pictures, no copy-out. Returns the pictures decoded.
 int DecodeWithFfmpeg(const BenchStream& stream) {
     const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_H264);
-    AVCodecContext* context = avcodec_alloc_context3(codec);
+    CodecContextPtr context(avcodec_alloc_context3(codec));
     context->thread_count = 1;
-    avcodec_open2(context, codec, nullptr);
-    AVPacket* packet = av_packet_alloc();
-    AVFrame* frame = av_frame_alloc();
+    avcodec_open2(context.get(), codec, nullptr);
+    PacketPtr packet(av_packet_alloc());
+    FramePtr frame(av_frame_alloc());
     int decoded = 0;
     for (const std::vector<uint8_t>& picture : stream.pictures) {
-        av_new_packet(packet, static_cast<int>(picture.size()));
+        av_new_packet(packet.get(), static_cast<int>(picture.size()));
         std::memcpy(packet->data, picture.data(), picture.size());
-        avcodec_send_packet(context, packet);
-        av_packet_unref(packet);
-        while (avcodec_receive_frame(context, frame) == 0) {
+        avcodec_send_packet(context.get(), packet.get());
+        av_packet_unref(packet.get());
+        while (avcodec_receive_frame(context.get(), frame.get()) == 0) {
             ++decoded;
         }
     }
-    avcodec_send_packet(context, nullptr);
-    while (avcodec_receive_frame(context, frame) == 0) {
+    avcodec_send_packet(context.get(), nullptr);
+    while (avcodec_receive_frame(context.get(), frame.get()) == 0) {
         ++decoded;
     }
-    av_frame_free(&frame);
-    av_packet_free(&packet);
-    avcodec_free_context(&context);
     return decoded;
 }
 
@@ -161,6 +155,57 @@ void BM_H264Decoder1080p(benchmark::State& state) {
     state.counters["ratio_to_ffmpeg"] = ffmpegSeconds / (seconds / static_cast<double>(state.iterations()));
 }
 
+// Holds the decode thread inside the frame callback from the first picture on, until released.
+class StallingSink {
+public:
+    static void OnPicture(DataBuffer* picture, int, int, void* user) {
+        ReleaseDataBuffer(picture);
+        auto* sink = static_cast<StallingSink*>(user);
+        std::unique_lock<std::mutex> guard(sink->mutex_);
+        sink->stalled_ = true;
+        sink->changed_.notify_all();
+        sink->changed_.wait(guard, [sink] { return sink->released_; });
+    }
+    void WaitUntilStalled() {
+        std::unique_lock<std::mutex> guard(mutex_);
+        changed_.wait(guard, [this] { return stalled_; });
+    }
+    void Release() {
+        std::lock_guard<std::mutex> guard(mutex_);
+        released_ = true;
+        changed_.notify_all();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool stalled_ = false;
+    bool released_ = false;
+};
+
+// The RTSP thread's side of a decoder that has fallen behind: every push finds the queue full and
+// drops the oldest packet. Counts the packet's own allocation, as the camera view makes one per
+// NAL unit.
+void BM_PushPacketWhileDecodeStalls(benchmark::State& state) {
+    const test_support::H264StreamOptions options = test_support::StreamOptions(160, 128, 2, "baseline");
+    const std::vector<test_support::NalUnit> units = test_support::SplitAnnexB(test_support::MakeH264Stream(options));
+    StallingSink sink;
+    H264Decoder decoder;
+    decoder.Open(&StallingSink::OnPicture, &sink);
+    for (const test_support::NalUnit& unit : units) {
+        decoder.PushPacket(PacketOf(unit));
+    }
+    decoder.PushPacket(PacketOf({0x0B}));
+    sink.WaitUntilStalled();
+    const test_support::NalUnit filler(64, 0x0C);
+    for (auto _ : state) {
+        decoder.PushPacket(PacketOf(filler));
+    }
+    sink.Release();
+    decoder.Close();
+}
+
+BENCHMARK(BM_PushPacketWhileDecodeStalls);
 BENCHMARK(BM_FfmpegSingleThreadDecode1080p)->Arg(1)->Arg(4)->ArgName("slices")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_H264Decoder1080p)->Arg(1)->Arg(4)->ArgName("slices")->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -15,6 +15,8 @@
 
 namespace {
 
+using SourcePtr = std::unique_ptr<rtsp_source, decltype(&rtsp_source_free)>;
+
 struct FirstUnitWaiter {
     std::mutex mutex;
     std::condition_variable arrived;
@@ -43,18 +45,17 @@ struct FirstUnitWaiter {
 
 // Opens and plays the camera's stream and waits for the waiter's first unit: the playing source, or
 // null after marking the benchmark failed.
-rtsp_source* PlayUntilFirstUnit(benchmark::State& state, const std::string& url, FirstUnitWaiter& waiter)
+SourcePtr PlayUntilFirstUnit(benchmark::State& state, const std::string& url, FirstUnitWaiter& waiter)
 {
-    rtsp_source* source = rtsp_source_new(&FirstUnitWaiter::OnData, &waiter);
-    if (rtsp_source_open(source, url.c_str(), 0, 2000) != 0 || rtsp_source_play(source) != 0) {
+    SourcePtr source(rtsp_source_new(&FirstUnitWaiter::OnData, &waiter), &rtsp_source_free);
+    if (rtsp_source_open(source.get(), url.c_str(), 0, 2000) != 0 || rtsp_source_play(source.get()) != 0) {
         state.SkipWithError("the loopback camera cannot be played");
     } else if (!waiter.Wait()) {
         state.SkipWithError("nothing arrived from the loopback camera");
     } else {
         return source;
     }
-    rtsp_source_free(source);
-    return nullptr;
+    return SourcePtr(nullptr, &rtsp_source_free);
 }
 
 void OpenAndWait(benchmark::State& state, bool wantPicture)
@@ -68,11 +69,10 @@ void OpenAndWait(benchmark::State& state, bool wantPicture)
     for (auto _ : state) {
         FirstUnitWaiter waiter;
         waiter.wantPicture = wantPicture;
-        rtsp_source* source = PlayUntilFirstUnit(state, url, waiter);
+        SourcePtr source = PlayUntilFirstUnit(state, url, waiter);
         if (!source) break;
         state.PauseTiming();
-        rtsp_source_close(source);
-        rtsp_source_free(source);
+        source.reset();  // closes and frees
         state.ResumeTiming();
     }
 }
@@ -99,14 +99,14 @@ void BM_RtspCloseWhileServerSilent(benchmark::State& state)
         camera.SetStalled(false);
         FirstUnitWaiter waiter;
         waiter.wantPicture = true;
-        rtsp_source* source = PlayUntilFirstUnit(state, url, waiter);
+        SourcePtr source = PlayUntilFirstUnit(state, url, waiter);
         if (!source) break;
         camera.SetStalled(true);
         std::this_thread::sleep_for(std::chrono::milliseconds(50));  // the source now waits on a silent socket
         state.ResumeTiming();
-        rtsp_source_close(source);
+        rtsp_source_close(source.get());
         state.PauseTiming();
-        rtsp_source_free(source);
+        source.reset();
         state.ResumeTiming();
     }
 }

@@ -49,18 +49,29 @@ void runRecord(const AsyncCallDataPtr& record) {
     fn(record->userData);
 }
 
+// A call that will never run: its user data goes, when the record owns it.
+void discardRecord(const AsyncCallDataPtr& record) {
+    if (!record->fn) return;
+    record->fn = nullptr;
+    if (record->discard) record->discard(record->userData);
+}
+
 }  // namespace
 
 AsyncCallManager::~AsyncCallManager() {
-    for (const auto& entry : m_pending) tokens().remove(entry.first);
+    for (const auto& entry : m_pending) {
+        tokens().remove(entry.first);
+        discardRecord(entry.second);
+    }
 }
 
-AsyncCallDataPtr AsyncCallManager::registerCall(AsyncCallFunction fn, void* userData) {
+AsyncCallDataPtr AsyncCallManager::registerCall(AsyncCallFunction fn, void* userData, AsyncCallFunction discard) {
     std::lock_guard<std::recursive_mutex> guard(m_lock);
     if (m_shutDown) return {};
     auto record = std::make_shared<AsyncCallData>();
     record->fn = fn;
     record->userData = userData;
+    record->discard = discard;
     record->id = ++m_callCounter;
     record->manager = weak_from_this();
     record->token = tokens().add(weak_from_this());
@@ -70,9 +81,14 @@ AsyncCallDataPtr AsyncCallManager::registerCall(AsyncCallFunction fn, void* user
 
 bool AsyncCallManager::unregisterCall(const AsyncCallDataPtr& record) {
     if (!record) return false;
-    std::lock_guard<std::recursive_mutex> guard(m_lock);
-    tokens().remove(record->token);
-    return m_pending.erase(record->token) != 0;
+    {
+        std::lock_guard<std::recursive_mutex> guard(m_lock);
+        tokens().remove(record->token);
+        if (m_pending.erase(record->token) == 0) return false;
+    }
+    // Outside the lock: freeing the user data may release objects that post again.
+    discardRecord(record);
+    return true;
 }
 
 AsyncCallDataPtr AsyncCallManager::takePending(uintptr_t token) {

@@ -1,6 +1,7 @@
 #include "host/browser_host.h"
 
 #include "host/framework_log.h"
+#include "host/posted_record.h"
 #include "host/system_proxy_detector.h"
 #include "scripting/utf8_tools.h"
 
@@ -25,12 +26,12 @@ std::string replaceAll(std::string text, const std::string& from, const std::str
     return text;
 }
 
+}  // namespace
+
 struct ConsoleLogRequest {
     BrowserHostPtr host;
     std::string message;
 };
-
-}  // namespace
 
 BrowserHost::BrowserHost()
     : m_asyncCallManager(std::make_shared<AsyncCallManager>()),
@@ -39,14 +40,17 @@ BrowserHost::BrowserHost()
 
 BrowserHost::~BrowserHost() = default;
 
-bool BrowserHost::postToMainThread(AsyncCallFunction fn, void* userData) {
+bool BrowserHost::postToMainThread(AsyncCallFunction fn, void* userData, AsyncCallFunction discard) {
+    // User data that comes with a discard function is freed here until the manager holds it.
+    std::unique_ptr<void, AsyncCallFunction> unqueued(discard ? userData : nullptr, discard);
     if (isShutDown()) return false;
-    AsyncCallDataPtr record = m_asyncCallManager->registerCall(fn, userData);
+    AsyncCallDataPtr record = m_asyncCallManager->registerCall(fn, userData, discard);
     if (!record) return false;
+    unqueued.release();
     if (postAsyncCall(&AsyncCallManager::runCall, AsyncCallManager::tokenOf(record))) return true;
     // A binding that refuses because the host has just shut down may do so after the shutdown
     // took the record: the call then runs (or ran) there, once, and its user data is no longer
-    // the caller's to free.
+    // the caller's to free. Otherwise the manager withdraws it, discarding what it owns.
     return !m_asyncCallManager->unregisterCall(record);
 }
 
@@ -98,18 +102,18 @@ int BrowserHost::InvokeDelayed(int delay, const JSObjectPtr& func, const Variant
 void BrowserHost::logToPage(const std::string& message) {
     frameworkLog("BrowserHost", "Logging to HTML: " + message);
     if (!m_htmlLogEnabled) return;
-    auto* request = new ConsoleLogRequest{shared_from_this(), message};
-    if (!postToMainThread(&BrowserHost::logToConsole, request)) delete request;
+    // A refused post drops the message.
+    postRecordToMainThread<&BrowserHost::logToConsole>(
+        *this, std::make_unique<ConsoleLogRequest>(ConsoleLogRequest{shared_from_this(), message}));
 }
 
-void BrowserHost::logToConsole(void* userData) {
-    std::unique_ptr<ConsoleLogRequest> request(static_cast<ConsoleLogRequest*>(userData));
+void BrowserHost::logToConsole(ConsoleLogRequest& request) {
     try {
-        DOM::WindowPtr window = request->host->pageWindow();
+        DOM::WindowPtr window = request.host->pageWindow();
         if (!window || !window->getJSObject()->HasProperty("console")) return;
-        std::printf("Logging: %s\n", request->message.c_str());
+        std::printf("Logging: %s\n", request.message.c_str());
         JSObjectPtr console = window->getProperty<JSObjectPtr>("console");
-        if (console) console->Invoke("log", VariantList{variant(request->message)});
+        if (console) console->Invoke("log", VariantList{variant(request.message)});
     } catch (...) {
         frameworkLog("BrowserHost", "Logging to browser console failed");
     }

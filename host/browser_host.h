@@ -35,6 +35,8 @@
 
 namespace FB {
 
+struct ConsoleLogRequest;
+
 class BrowserHost : public PageObjectHost, public std::enable_shared_from_this<BrowserHost> {
 public:
     BrowserHost();
@@ -83,8 +85,10 @@ public:
     bool onMainThread() const { return std::this_thread::get_id() == m_mainThreadId; }
     bool isShutDown() const { return m_isShutDown.load(); }
     // False, with nothing queued, once the host is shut down or when the binding cannot post.
-    // True means fn(userData) runs exactly once: from its message, or during shutdown.
-    bool postToMainThread(AsyncCallFunction fn, void* userData);
+    // True means fn(userData) runs exactly once: from its message, or during shutdown. Given a
+    // discard function, the host owns userData from the call on and frees it with that function
+    // whenever fn will not run; posted_record.h wraps this for typed records.
+    bool postToMainThread(AsyncCallFunction fn, void* userData, AsyncCallFunction discard = nullptr);
 
     // Cross-thread front ends; defined in cross_thread_call.h.
     template <typename F>
@@ -108,8 +112,8 @@ public:
     void dropObject(const JSAPIPtr& object);
     void freeRetainedObjects();
 
-    // The main-thread half of logToPage; takes ownership of the request.
-    static void logToConsole(void* request);
+    // The main-thread half of logToPage.
+    static void logToConsole(ConsoleLogRequest& request);
 
     // The id and helper name the page helper gets for a key (its 32-bit address value).
     static uint32_t callHelperIdFor(const void* key);

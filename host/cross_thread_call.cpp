@@ -1,5 +1,6 @@
 #include "host/cross_thread_call.h"
 
+#include "host/posted_record.h"
 #include "scripting/script_error.h"
 
 #include <chrono>
@@ -7,8 +8,6 @@
 namespace FB {
 
 namespace {
-
-using CallRef = std::weak_ptr<CrossThreadCall>;
 
 std::shared_ptr<script_error> errorOf(const variant& result) {
     if (result.isEmpty()) return {};
@@ -18,11 +17,11 @@ std::shared_ptr<script_error> errorOf(const variant& result) {
 }  // namespace
 
 void CrossThreadCall::postAndWait(const std::shared_ptr<CrossThreadCall>& call, BrowserHost& host) {
-    auto* userData = new CallRef(call);
     std::unique_lock<std::mutex> guard(call->m_mutex);
-    // Holding the mutex across the post keeps the callback from publishing before we wait.
-    if (host.isShutDown() || !host.postToMainThread(&CrossThreadCall::syncCallCallback, userData)) {
-        delete userData;
+    // Holding the mutex across the post keeps the callback from publishing before we wait. The
+    // main thread gets a weak reference: a caller that has left is not kept alive by its message.
+    if (host.isShutDown() || !postRecordToMainThread<&CrossThreadCall::syncCallCallback>(
+                                 host, std::make_unique<std::weak_ptr<CrossThreadCall>>(call))) {
         throw script_error("Could not marshal to main thread");
     }
     bool sawShutdown = false;
@@ -44,9 +43,8 @@ void CrossThreadCall::postAndWait(const std::shared_ptr<CrossThreadCall>& call, 
     if (error) throw script_error(error->what());
 }
 
-void CrossThreadCall::syncCallCallback(void* userData) {
-    std::unique_ptr<CallRef> reference(static_cast<CallRef*>(userData));
-    std::shared_ptr<CrossThreadCall> call = reference->lock();
+void CrossThreadCall::syncCallCallback(std::weak_ptr<CrossThreadCall>& waiting) {
+    std::shared_ptr<CrossThreadCall> call = waiting.lock();
     if (!call) return;  // the caller has already left
     {
         std::lock_guard<std::mutex> guard(call->m_mutex);
@@ -74,14 +72,13 @@ void CrossThreadCall::syncCallCallback(void* userData) {
 }
 
 void CrossThreadCall::post(BrowserHost& host, std::shared_ptr<FunctorCall> functor) {
-    auto* call = new CrossThreadCall(std::move(functor));
-    if (!host.postToMainThread(&CrossThreadCall::postCallCallback, call)) delete call;
+    std::unique_ptr<CrossThreadCall> call(new CrossThreadCall(std::move(functor)));
+    postRecordToMainThread<&CrossThreadCall::postCallCallback>(host, std::move(call));
 }
 
-void CrossThreadCall::postCallCallback(void* userData) {
-    std::unique_ptr<CrossThreadCall> call(static_cast<CrossThreadCall*>(userData));
+void CrossThreadCall::postCallCallback(CrossThreadCall& call) {
     try {
-        call->m_functor->call();
+        call.m_functor->call();
     } catch (...) {
         // Fire-and-forget: the poster has gone on and learns nothing of a failure.
     }

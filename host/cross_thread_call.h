@@ -34,15 +34,17 @@ public:
     template <typename F>
     static void postCall(const BrowserHostPtr& host, F boundCall);
 
-    static void syncCallCallback(void* userData);
-    static void postCallCallback(void* userData);
+    // The main-thread halves, receiving the record posted: the waiting caller's call, if it is
+    // still there, or the queued call itself.
+    static void syncCallCallback(std::weak_ptr<CrossThreadCall>& waiting);
+    static void postCallCallback(CrossThreadCall& call);
 
 private:
     explicit CrossThreadCall(std::shared_ptr<FunctorCall> functor) : m_functor(std::move(functor)) {}
 
     // Posts the call and waits for it; throws the caller's script_error.
     static void postAndWait(const std::shared_ptr<CrossThreadCall>& call, BrowserHost& host);
-    // Posts a fire-and-forget call; deletes it when the host refuses it.
+    // Posts a fire-and-forget call; the host frees it when it refuses it.
     static void post(BrowserHost& host, std::shared_ptr<FunctorCall> functor);
 
     std::shared_ptr<FunctorCall> m_functor;

@@ -28,11 +28,17 @@ std::map<HWND, WinMessageWindow*>& windowMap() {
     return map;
 }
 
+// The record a message 1025 carries, back with an owner: run by the window's handler, or freed
+// unrun by the closing paths.
+std::unique_ptr<AsyncCallRecord> takeRecord(LPARAM lParam) {
+    return std::unique_ptr<AsyncCallRecord>(reinterpret_cast<AsyncCallRecord*>(lParam));
+}
+
 // Frees the calls still queued for the window, unrun, and destroys it. On the owner thread.
 void closeWindow(HWND hwnd) {
     MSG message{};
     while (PeekMessageW(&message, hwnd, kAsyncCallMessage, kAsyncCallMessage, PM_REMOVE)) {
-        delete reinterpret_cast<AsyncCallRecord*>(message.lParam);
+        takeRecord(message.lParam);
     }
     DestroyWindow(hwnd);
 }
@@ -42,7 +48,7 @@ void closeWindow(HWND hwnd) {
 LRESULT closingWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case kAsyncCallMessage:
-        delete reinterpret_cast<AsyncCallRecord*>(lParam);
+        takeRecord(lParam);
         return 0;
     case kCloseWindowMessage:
         closeWindow(hwnd);
@@ -93,10 +99,10 @@ WinMessageWindow::~WinMessageWindow() {
 }
 
 bool WinMessageWindow::postCall(void (*fn)(void*), void* userData) {
-    auto* record = new AsyncCallRecord{fn, userData};
-    if (PostMessageW(m_hwnd, kAsyncCallMessage, 0, reinterpret_cast<LPARAM>(record))) return true;
-    delete record;
-    return false;
+    auto record = std::make_unique<AsyncCallRecord>(AsyncCallRecord{fn, userData});
+    if (!PostMessageW(m_hwnd, kAsyncCallMessage, 0, reinterpret_cast<LPARAM>(record.get()))) return false;
+    record.release();  // the message carries it now; takeRecord gives it its next owner
+    return true;
 }
 
 LRESULT CALLBACK WinMessageWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -117,7 +123,7 @@ LRESULT CALLBACK WinMessageWindow::windowProc(HWND hwnd, UINT message, WPARAM wP
 bool WinMessageWindow::defaultHandler(HWND, UINT message, WPARAM, LPARAM lParam, LRESULT& result) {
     if (message != kAsyncCallMessage) return false;
     frameworkLog("PluginWindow", "Running async function call");
-    std::unique_ptr<AsyncCallRecord> record(reinterpret_cast<AsyncCallRecord*>(lParam));
+    const std::unique_ptr<AsyncCallRecord> record = takeRecord(lParam);
     if (record && record->fn) record->fn(record->userData);
     result = 0;
     return true;

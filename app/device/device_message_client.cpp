@@ -127,22 +127,20 @@ void DeviceMessageClient::WakeAndSignalStop() {
     running_ = false;
     if (stopRequested_.valid())
         WSASetEvent(stopRequested_.get());
-    if (socket_ != INVALID_SOCKET) {
+    if (socket_) {
         if (greeted_) {
             char stopWord[kWordSize];
             PutWord(stopWord, kDeviceGreetingWord);
-            SendAll(socket_, stopWord, kWordSize);
+            SendAll(socket_.get(), stopWord, kWordSize);
         }
-        shutdown(socket_, SD_BOTH);
+        shutdown(socket_.get(), SD_BOTH);
     }
 }
 
 // Runs after the reader has ended, so nobody uses the socket any more.
 void DeviceMessageClient::CloseAfterStop() {
     std::lock_guard<std::mutex> hold(socketLock_);
-    if (socket_ != INVALID_SOCKET)
-        closesocket(socket_);
-    socket_ = INVALID_SOCKET;
+    socket_.reset();
     greeted_ = false;
 }
 
@@ -154,13 +152,13 @@ SOCKET DeviceMessageClient::Connect(const std::string& address, uint16_t port) {
     if (camera.sin_addr.s_addr == INADDR_NONE)
         return INVALID_SOCKET;
 
-    const SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
-    if (s == INVALID_SOCKET)
+    OwnedSocket made(socket(AF_INET, SOCK_STREAM, 0));
+    if (!made)
         return INVALID_SOCKET;
-    if (!Publish(s)) {
-        closesocket(s);
+    // The link owns the socket from here; this thread goes on using it until it abandons it.
+    const SOCKET s = made.get();
+    if (!Publish(std::move(made)))
         return INVALID_SOCKET;
-    }
     if (!ConnectInTime(s, camera) || !Greet(s)) {
         FileLogger::Write("connect device %s:%u failed.", address.c_str(), static_cast<unsigned>(port));
         return Abandon(s);
@@ -196,7 +194,7 @@ bool DeviceMessageClient::ConnectInTime(SOCKET s, const sockaddr_in& camera) {
 // either a greeted link, which gets the stop word, or one that will never be greeted.
 bool DeviceMessageClient::Greet(SOCKET s) {
     std::lock_guard<std::mutex> hold(socketLock_);
-    if (!running_ || socket_ != s)
+    if (!running_ || socket_.get() != s)
         return false;
     char greeting[2 * kWordSize];
     PutWord(greeting, kDeviceGreetingWord);
@@ -210,12 +208,13 @@ bool DeviceMessageClient::IsRunning() {
     return running_;
 }
 
-// Makes s the link's socket so that a stop can wake whatever blocks on it; refused once stopping.
-bool DeviceMessageClient::Publish(SOCKET s) {
+// Makes s the link's socket so that a stop can wake whatever blocks on it; refused (and s closed)
+// once stopping.
+bool DeviceMessageClient::Publish(OwnedSocket s) {
     std::lock_guard<std::mutex> hold(socketLock_);
     if (!running_)
         return false;
-    socket_ = s;
+    socket_ = std::move(s);
     greeted_ = false;
     return true;
 }
@@ -224,9 +223,8 @@ bool DeviceMessageClient::Publish(SOCKET s) {
 // socket is left to the stop, which closes it after the reader has ended.
 SOCKET DeviceMessageClient::Abandon(SOCKET s) {
     std::lock_guard<std::mutex> hold(socketLock_);
-    if (running_ && socket_ == s) {
-        closesocket(s);
-        socket_ = INVALID_SOCKET;
+    if (running_ && socket_.get() == s) {
+        socket_.reset();
         greeted_ = false;
     }
     return INVALID_SOCKET;
@@ -245,7 +243,7 @@ void DeviceMessageClient::ReceiveLoop() {
     SOCKET s;
     {
         std::lock_guard<std::mutex> hold(socketLock_);
-        s = socket_;
+        s = socket_.get();
     }
     while (IsRunning()) {
         if (s == INVALID_SOCKET) {

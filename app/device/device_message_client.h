@@ -6,6 +6,7 @@
 #pragma once
 
 #include "app/device/device_message.h"
+#include "app/device/owned_socket.h"
 #include "app/device/socket_event.h"
 #include "platform/net/win_sockets.h"
 
@@ -41,7 +42,7 @@ private:
     void Deliver(int type, const char* body, int length);
 
     bool IsRunning();
-    bool Publish(SOCKET s);
+    bool Publish(OwnedSocket s);
     SOCKET Abandon(SOCKET s);
     void WakeAndSignalStop();
     void CloseAfterStop();
@@ -51,7 +52,7 @@ private:
     std::mutex socketLock_;
     // Signalled by a stop: ends a connection attempt or a pause before one.
     SocketEvent stopRequested_;
-    SOCKET socket_ = INVALID_SOCKET;
+    OwnedSocket socket_;
     bool greeted_ = false;  // the greeting went out on socket_, so a stop word may follow it
     std::string address_;
     uint16_t port_ = 0;

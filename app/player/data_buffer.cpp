@@ -6,17 +6,16 @@ DataBuffer* AllocDataBuffer(int32_t length) {
     if (length < 0) {
         return nullptr;
     }
-    DataBuffer* buffer = new (std::nothrow) DataBuffer;
-    if (buffer == nullptr) {
+    OwnedDataBuffer buffer(new (std::nothrow) DataBuffer);
+    if (!buffer) {
         return nullptr;
     }
     buffer->data = new (std::nothrow) uint8_t[length > 0 ? length : 1];
     if (buffer->data == nullptr) {
-        delete buffer;
         return nullptr;
     }
     buffer->length = length;
-    return buffer;
+    return buffer.release();
 }
 
 void ReleaseDataBuffer(DataBuffer* buffer) {

@@ -6,6 +6,7 @@ extern "C" {
 #include <libavutil/pixfmt.h>
 }
 
+#include <cassert>
 #include <chrono>
 #include <cstring>
 #include <new>
@@ -13,8 +14,6 @@ extern "C" {
 
 namespace {
 
-// More waiting packets than this and the oldest is dropped: decoding has fallen behind the camera.
-constexpr size_t kMaxWaitingPackets = 25;
 // An idle decode thread looks at its running flag at least this often.
 constexpr auto kIdleWait = std::chrono::milliseconds(40);
 // Bounds on what the network can make the decoder allocate.
@@ -36,6 +35,9 @@ uint8_t* CopyPlane(uint8_t* out, const uint8_t* plane, int stride, int width, in
     return out;
 }
 
+// The decoder whose decode thread this is, if any: that thread must never wait for itself.
+thread_local const H264Decoder* decodingFor = nullptr;
+
 }  // namespace
 
 H264Decoder::H264Decoder() : assembler_(kMaxPictureBytes) {}
@@ -46,24 +48,24 @@ H264Decoder::~H264Decoder() {
 }
 
 int H264Decoder::Open(FrameCallback callback, void* userData) {
-    if (thread_.joinable() || codecContext_ != nullptr) {
+    if (thread_.joinable() || codecContext_) {
         Close();  // a second open starts afresh rather than leaking the running thread
     }
     codec_ = avcodec_find_decoder(AV_CODEC_ID_H264);
     if (codec_ == nullptr) {
         return -1;
     }
-    codecContext_ = avcodec_alloc_context3(codec_);
-    packet_ = av_packet_alloc();
-    frame_ = av_frame_alloc();
-    if (codecContext_ == nullptr || packet_ == nullptr || frame_ == nullptr) {
+    codecContext_.reset(avcodec_alloc_context3(codec_));
+    packet_.reset(av_packet_alloc());
+    frame_.reset(av_frame_alloc());
+    if (!codecContext_ || !packet_ || !frame_) {
         ReleaseCodec();
         return -1;
     }
     // One thread per decoder: frame threading would hold back every picture by a frame per thread.
     codecContext_->thread_count = 1;
     codecContext_->max_pixels = kMaxCodecPixels;
-    if (avcodec_open2(codecContext_, codec_, nullptr) < 0) {
+    if (avcodec_open2(codecContext_.get(), codec_, nullptr) < 0) {
         ReleaseCodec();
         return -2;
     }
@@ -85,6 +87,7 @@ int H264Decoder::Open(FrameCallback callback, void* userData) {
 }
 
 void H264Decoder::Close() {
+    assert(decodingFor != this && "H264Decoder closed from its own frame callback");
     {
         // Under the lock, so that no push can slip a packet in after the queue is cleared.
         std::lock_guard<std::mutex> guard(lock_);
@@ -99,79 +102,65 @@ void H264Decoder::Close() {
 }
 
 void H264Decoder::PushPacket(DataBuffer* packet) {
-    if (packet == nullptr) {
+    OwnedDataBuffer pushed(packet);
+    if (!pushed) {
         return;
     }
-    DataBuffer* dropped = nullptr;
+    // Released after the lock: the RTSP thread should not hold it for a free.
+    OwnedDataBuffer dropped;
     {
         std::lock_guard<std::mutex> guard(lock_);
         if (!running_) {
-            dropped = packet;
+            dropped = std::move(pushed);
         } else {
-            if (packets_.size() > kMaxWaitingPackets) {
-                dropped = packets_.front();
-                packets_.pop_front();
-            }
-            packets_.push_back(packet);
+            dropped = packets_.Push(std::move(pushed));
         }
     }
-    ReleaseDataBuffer(dropped);  // outside the lock: the RTSP thread should not hold it for a free
     packetArrived_.notify_one();
 }
 
 void H264Decoder::ClearQueue() {
-    std::list<DataBuffer*> released;
-    {
-        std::lock_guard<std::mutex> guard(lock_);
-        released.swap(packets_);
-    }
-    for (DataBuffer* packet : released) {
-        ReleaseDataBuffer(packet);
-    }
+    PacketRing<kMaxWaitingPackets + 1> released;  // freed after the lock is given back
+    std::lock_guard<std::mutex> guard(lock_);
+    packets_.Swap(released);
 }
 
 DataBuffer* H264Decoder::PopPacket() {
     std::lock_guard<std::mutex> guard(lock_);
-    if (packets_.empty()) {
-        return nullptr;
-    }
-    DataBuffer* packet = packets_.front();
-    packets_.pop_front();
-    return packet;
+    return packets_.Pop().release();
 }
 
 void H264Decoder::DecodeThread() {
+    decodingFor = this;
     while (running_) {
-        DataBuffer* packet = WaitForPacket();
-        if (packet == nullptr) {
+        OwnedDataBuffer packet = WaitForPacket();
+        if (!packet) {
             continue;
         }
         try {
-            DecodePacket(packet);
+            DecodePacket(packet.get());
         } catch (const std::bad_alloc&) {
             assembler_.Reset();  // the picture being gathered is lost; the thread goes on
         }
-        ReleaseDataBuffer(packet);
     }
+    decodingFor = nullptr;
 }
 
-// The oldest packet, waiting up to the idle time for one to come; null when none came or the
+// The oldest packet, waiting up to the idle time for one to come; empty when none came or the
 // decoder is closing.
-DataBuffer* H264Decoder::WaitForPacket() {
+OwnedDataBuffer H264Decoder::WaitForPacket() {
     std::unique_lock<std::mutex> guard(lock_);
-    if (packets_.empty()) {
-        packetArrived_.wait_for(guard, kIdleWait, [this] { return !packets_.empty() || !running_; });
+    if (packets_.Empty()) {
+        packetArrived_.wait_for(guard, kIdleWait, [this] { return !packets_.Empty() || !running_; });
     }
-    if (packets_.empty() || !running_) {
+    if (!running_) {
         return nullptr;
     }
-    DataBuffer* packet = packets_.front();
-    packets_.pop_front();
-    return packet;
+    return packets_.Pop();
 }
 
 void H264Decoder::DecodePacket(const DataBuffer* packet) {
-    if (codecContext_ == nullptr || codec_ == nullptr || packet->data == nullptr || packet->length <= 0) {
+    if (!codecContext_ || codec_ == nullptr || packet->data == nullptr || packet->length <= 0) {
         return;
     }
     if (assembler_.Add(packet->data, static_cast<size_t>(packet->length))) {
@@ -184,9 +173,9 @@ void H264Decoder::DecodePicture(const uint8_t* data, size_t size) {
     // the bytes it keeps, since the packet holds no reference-counted buffer.
     packet_->data = const_cast<uint8_t*>(data);
     packet_->size = static_cast<int>(size);
-    if (avcodec_send_packet(codecContext_, packet_) == AVERROR(EAGAIN)) {
+    if (avcodec_send_packet(codecContext_.get(), packet_.get()) == AVERROR(EAGAIN)) {
         DeliverDecodedPictures();
-        avcodec_send_packet(codecContext_, packet_);
+        avcodec_send_packet(codecContext_.get(), packet_.get());
     }
     packet_->data = nullptr;
     packet_->size = 0;
@@ -195,9 +184,9 @@ void H264Decoder::DecodePicture(const uint8_t* data, size_t size) {
 }
 
 void H264Decoder::DeliverDecodedPictures() {
-    while (avcodec_receive_frame(codecContext_, frame_) == 0) {
-        DeliverPicture(frame_);
-        av_frame_unref(frame_);
+    while (avcodec_receive_frame(codecContext_.get(), frame_.get()) == 0) {
+        DeliverPicture(frame_.get());
+        av_frame_unref(frame_.get());
     }
 }
 
@@ -214,20 +203,20 @@ void H264Decoder::DeliverPicture(const AVFrame* frame) {
         return;  // nobody would take the picture
     }
     const int64_t length = static_cast<int64_t>(width) * height * 3 / 2;
-    DataBuffer* picture = AllocDataBuffer(static_cast<int32_t>(length));
-    if (picture == nullptr) {
+    OwnedDataBuffer picture(AllocDataBuffer(static_cast<int32_t>(length)));
+    if (!picture) {
         return;
     }
     uint8_t* out = CopyPlane(picture->data, frame->data[0], frame->linesize[0], width, height);
     out = CopyPlane(out, frame->data[1], frame->linesize[1], width / 2, height / 2);
     CopyPlane(out, frame->data[2], frame->linesize[2], width / 2, height / 2);
-    callback_(picture, width, height, userData_);
+    callback_(picture.release(), width, height, userData_);  // the callback owns it now
 }
 
 void H264Decoder::ReleaseCodec() {
-    avcodec_free_context(&codecContext_);
-    av_packet_free(&packet_);
-    av_frame_free(&frame_);
+    codecContext_.reset();
+    packet_.reset();
+    frame_.reset();
     codec_ = nullptr;
     assembler_.Reset();
 }

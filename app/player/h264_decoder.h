@@ -6,18 +6,14 @@
 
 #include "app/player/access_unit_assembler.h"
 #include "app/player/data_buffer.h"
+#include "app/player/ffmpeg_owners.h"
+#include "app/player/packet_ring.h"
 
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
-#include <list>
 #include <mutex>
 #include <thread>
-
-struct AVCodec;
-struct AVCodecContext;
-struct AVFrame;
-struct AVPacket;
 
 class H264Decoder {
 public:
@@ -32,10 +28,12 @@ public:
 
     // Opens the codec and starts the decode thread. 0 on success; -1 when there is no H.264
     // decoder or no codec context; -2 when the codec refuses to open; -3 when the thread cannot start.
+    // An open decoder is closed first, so this too is never called from the frame callback.
     int Open(FrameCallback callback, void* userData);
 
     // Stops and joins the decode thread, frees the queued packets and releases the codec. Safe to
-    // call when not open and more than once.
+    // call when not open and more than once. Never from the frame callback: the decode thread
+    // cannot wait for itself.
     void Close();
 
     // Queues one compressed NAL unit; ownership passes to the decoder. While closed the packet is
@@ -48,20 +46,24 @@ public:
     // Removes and returns the oldest queued packet, or null when none waits.
     DataBuffer* PopPacket();
 
+    // More packets waiting than this and a push drops the oldest first: decoding has fallen behind.
+    static constexpr size_t kMaxWaitingPackets = 25;
+
 private:
     void DecodeThread();
-    DataBuffer* WaitForPacket();
+    OwnedDataBuffer WaitForPacket();
     void DecodePacket(const DataBuffer* packet);
     void DecodePicture(const uint8_t* data, size_t size);
     void DeliverDecodedPictures();
     void DeliverPicture(const AVFrame* frame);
     void ReleaseCodec();
 
-    AVCodecContext* codecContext_ = nullptr;
+    CodecContextPtr codecContext_;
     const AVCodec* codec_ = nullptr;
-    std::mutex lock_;  // guards the packet list and running_ transitions
+    std::mutex lock_;  // guards the packet queue and running_ transitions
     std::condition_variable packetArrived_;
-    std::list<DataBuffer*> packets_;  // oldest first
+    // Holds one packet more than kMaxWaitingPackets: a full ring is one with more than that waiting.
+    PacketRing<kMaxWaitingPackets + 1> packets_;
     std::thread thread_;
     std::atomic<bool> running_{false};
     FrameCallback callback_ = nullptr;
@@ -69,6 +71,6 @@ private:
 
     // Used by the decode thread alone between Open and Close.
     AccessUnitAssembler assembler_;
-    AVPacket* packet_ = nullptr;
-    AVFrame* frame_ = nullptr;
+    PacketPtr packet_;
+    FramePtr frame_;
 };

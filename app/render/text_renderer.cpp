@@ -31,22 +31,18 @@ TextRenderer::TextRenderer()
     LoadFont(kDefaultPixelSize);
 }
 
-TextRenderer::~TextRenderer() { releaseFont(); }
+// The members' order frees the glyphs, then the face, then the library.
+TextRenderer::~TextRenderer() = default;
 
 void TextRenderer::clearGlyphCache() {
-    for (auto& entry : *glyphs_) {
-        if (entry.glyph) FT_Done_Glyph(entry.glyph);
-        entry = CachedGlyph{};
-    }
+    for (auto& entry : *glyphs_) entry = CachedGlyph{};
 }
 
 // Glyphs belong to the library's memory, so they go before the library does.
 void TextRenderer::releaseFont() {
     clearGlyphCache();
-    if (face_) FT_Done_Face(face_);
-    if (library_) FT_Done_FreeType(library_);
-    face_ = nullptr;
-    library_ = nullptr;
+    face_.reset();
+    library_.reset();
     loaded_ = false;
 }
 
@@ -54,17 +50,17 @@ void TextRenderer::LoadFont(int pixelSize) {
     releaseFont();
     fontSize_ = pixelSize;
     if (!validPixelSize(pixelSize) || fontPath_.empty()) return;
-    if (FT_Init_FreeType(&library_) != 0) {
-        library_ = nullptr;
-        return;
-    }
-    if (OpenFontFile(library_, fontPath_.c_str(), 0, &face_) != 0) {
-        face_ = nullptr;
+    FT_Library library = nullptr;
+    if (FT_Init_FreeType(&library) != 0) return;
+    library_.reset(library);
+    FT_Face face = nullptr;
+    if (OpenFontFile(library_.get(), fontPath_.c_str(), 0, &face) != 0) {
         releaseFont();
         return;
     }
-    if (FT_Select_Charmap(face_, FT_ENCODING_UNICODE) != 0 ||
-        FT_Set_Pixel_Sizes(face_, 0, static_cast<FT_UInt>(pixelSize)) != 0) {
+    face_.reset(face);
+    if (FT_Select_Charmap(face_.get(), FT_ENCODING_UNICODE) != 0 ||
+        FT_Set_Pixel_Sizes(face_.get(), 0, static_cast<FT_UInt>(pixelSize)) != 0) {
         releaseFont();
         return;
     }
@@ -80,18 +76,16 @@ bool TextRenderer::LoadGlyph(unsigned int codeUnit) {
     if (!loaded_ || codeUnit > 0xFFFF) return false;
     CachedGlyph& entry = (*glyphs_)[codeUnit];
     if (entry.loaded) return true;
-    if (FT_Load_Char(face_, codeUnit, FT_LOAD_RENDER | FT_LOAD_MONOCHROME) != 0) return false;
-    FT_Glyph glyph = nullptr;
-    if (FT_Get_Glyph(face_->glyph, &glyph) != 0) return false;
-    if (glyph->format != FT_GLYPH_FORMAT_BITMAP) {
-        FT_Done_Glyph(glyph);
-        return false;
-    }
-    entry.glyph = glyph;  // its bitmap is a copy that later loads cannot change
+    if (FT_Load_Char(face_.get(), codeUnit, FT_LOAD_RENDER | FT_LOAD_MONOCHROME) != 0) return false;
+    FT_Glyph copy = nullptr;
+    if (FT_Get_Glyph(face_->glyph, &copy) != 0) return false;
+    FreeTypeGlyphPtr glyph(copy);
+    if (glyph->format != FT_GLYPH_FORMAT_BITMAP) return false;
+    entry.glyph = std::move(glyph);  // its bitmap is a copy that later loads cannot change
     entry.advance = static_cast<int>(face_->glyph->advance.x / 64);
     entry.left = face_->glyph->bitmap_left;
     entry.top = face_->glyph->bitmap_top;
-    entry.index = FT_Get_Char_Index(face_, codeUnit);
+    entry.index = FT_Get_Char_Index(face_.get(), codeUnit);
     entry.loaded = true;
     return true;
 }
@@ -116,7 +110,7 @@ size_t TextRenderer::layout(int x, int y, int width, int height) {
             penY += fontSize_;
             if (penY >= height) break;
         }
-        const auto* bitmap = &reinterpret_cast<FT_BitmapGlyph>(glyph.glyph)->bitmap;
+        const auto* bitmap = &reinterpret_cast<FT_BitmapGlyph>(glyph.glyph.get())->bitmap;
         placements_[count++] = Placement{bitmap, unit, penX + glyph.left, penY + fontSize_ - glyph.top};
         penX += glyph.advance;
     }

@@ -3,9 +3,7 @@
 // given colour with a black copy 2 pixels right and down behind it (a drop shadow).
 #pragma once
 
-#include <ft2build.h>
-#include FT_FREETYPE_H
-#include FT_GLYPH_H
+#include "app/render/freetype_owners.h"
 
 #include <array>
 #include <cstdint>
@@ -48,7 +46,7 @@ private:
         int left = 0;
         int top = 0;
         FT_UInt index = 0;
-        FT_Glyph glyph = nullptr;  // an owned bitmap glyph: the rendered 1-bit bitmap
+        FreeTypeGlyphPtr glyph;  // a bitmap glyph: the rendered 1-bit bitmap
     };
     struct Placement {
         const FT_Bitmap* bitmap;
@@ -61,8 +59,9 @@ private:
     void releaseFont();
     size_t layout(int x, int y, int width, int height);
 
-    FT_Library library_ = nullptr;
-    FT_Face face_ = nullptr;
+    // In this order, so that glyphs go before the face and the face before the library.
+    FreeTypeLibraryPtr library_;
+    FreeTypeFacePtr face_;
     // One slot per 16-bit character code, kept on the heap so that a renderer may live anywhere.
     std::unique_ptr<std::array<CachedGlyph, 65536>> glyphs_;
     int fontSize_ = 0;

@@ -1,5 +1,6 @@
 #include "app/util/file_logger.h"
 
+#include "app/util/file_owner.h"
 #include "app/util/registry_settings.h"
 #include "platform/text/win_code_page.h"
 #include "platform/files/win_file.h"
@@ -48,12 +49,9 @@ bool toWidePath(const char* ansiPath, wchar_t (&wide)[kWidePathSize]) {
 }
 
 long fileSize(const char* path) {
-    FILE* file = nullptr;
-    if (fopen_s(&file, path, "rb") != 0) return -1;
-    long size = -1;
-    if (std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
-    std::fclose(file);
-    return size;
+    const FileOwner file = OpenAnsiFile(path, "rb");
+    if (!file || std::fseek(file.get(), 0, SEEK_END) != 0) return -1;
+    return std::ftell(file.get());
 }
 
 // Keeps one backup: a log past the limit replaces the previous backup. Failures are ignored;
@@ -68,10 +66,9 @@ void rotateIfTooLarge() {
 }
 
 void appendLine(const char* stamp, const char* message) {
-    FILE* file = nullptr;
-    if (fopen_s(&file, kLogPath, "a+") != 0) return;  // the line is lost, silently
-    std::fprintf(file, "%s%s\n", stamp, message);
-    std::fclose(file);
+    const FileOwner file = OpenAnsiFile(kLogPath, "a+");
+    if (!file) return;  // the line is lost, silently
+    std::fprintf(file.get(), "%s%s\n", stamp, message);
 }
 
 }  // namespace

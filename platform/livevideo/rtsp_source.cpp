@@ -7,7 +7,7 @@ extern "C" {
 #include <libavutil/time.h>
 }
 
-#include <memory>
+#include <cassert>
 #include <new>
 #include <system_error>
 
@@ -23,10 +23,6 @@ void initNetworkOnce()
     std::call_once(once, [] { avformat_network_init(); });
 }
 
-struct PacketDeleter {
-    void operator()(AVPacket* packet) const { av_packet_free(&packet); }
-};
-
 // The source whose reader runs on this thread, if any: close from inside the callback must not
 // wait for the thread it runs on.
 thread_local const RtspSource* readingSource = nullptr;
@@ -40,6 +36,8 @@ RtspSource::RtspSource(rtsp_source_callback callback, void* userData) : callback
 
 RtspSource::~RtspSource()
 {
+    // The reader cannot join itself.
+    assert(readingSource != this && "rtsp_source_free called from inside the source's callback");
     close();
 }
 
@@ -60,50 +58,53 @@ void RtspSource::setDeadline(int timeoutMs)
 
 int RtspSource::open(const char* url, int options, int timeoutMs)
 {
+    // A close on another thread holds the lock while it waits for the reader.
+    assert(readingSource != this && "rtsp_source_open called from inside the source's callback");
     std::lock_guard lock(mutex_);
-    if (format_ != nullptr || url == nullptr || options != 0 || !isRtspUrl(url)) {
+    if (format_ || url == nullptr || options != 0 || !isRtspUrl(url)) {
         return RTSP_SOURCE_ERROR_ARGUMENT;
     }
     abort_ = false;
     timeoutMs_ = timeoutMs;
 
-    AVFormatContext* format = avformat_alloc_context();
-    if (format == nullptr) {
+    FormatContextPtr allocated(avformat_alloc_context());
+    if (!allocated) {
         return RTSP_SOURCE_ERROR_ARGUMENT;
     }
-    format->interrupt_callback.callback = &RtspSource::interrupted;
-    format->interrupt_callback.opaque = this;
+    allocated->interrupt_callback.callback = &RtspSource::interrupted;
+    allocated->interrupt_callback.opaque = this;
     // NAL units go out as the depacketiser makes them: no parser joining them into pictures.
-    format->flags |= AVFMT_FLAG_NOPARSE;
+    allocated->flags |= AVFMT_FLAG_NOPARSE;
 
-    AVDictionary* settings = nullptr;
+    Dictionary settings;
     if (!urlChoosesTransport(url)) {
-        av_dict_set(&settings, "rtsp_transport", "tcp", 0);
+        settings.set("rtsp_transport", "tcp");
     }
-    av_dict_set(&settings, "allowed_media_types", "video", 0);
-    av_dict_set(&settings, "initial_pause", "1", 0);  // PLAY waits for rtsp_source_play
+    settings.set("allowed_media_types", "video");
+    settings.set("initial_pause", "1");  // PLAY waits for rtsp_source_play
 
+    // avformat_open_input takes the context over: it frees it when it fails.
+    AVFormatContext* format = allocated.release();
     setDeadline(timeoutMs);
-    const int opened = avformat_open_input(&format, url, av_find_input_format("rtsp"), &settings);
+    const int opened = avformat_open_input(&format, url, av_find_input_format("rtsp"), settings.address());
     clearDeadline();
-    av_dict_free(&settings);
     if (opened < 0) {
-        return RTSP_SOURCE_ERROR_SERVER;  // avformat_open_input has freed the context
+        return RTSP_SOURCE_ERROR_SERVER;
     }
+    format_.reset(format);
 
     videoStream_ = -1;
-    for (unsigned i = 0; i < format->nb_streams; ++i) {
-        if (format->streams[i]->codecpar->codec_id == AV_CODEC_ID_H264) {
+    for (unsigned i = 0; i < format_->nb_streams; ++i) {
+        if (format_->streams[i]->codecpar->codec_id == AV_CODEC_ID_H264) {
             videoStream_ = static_cast<int>(i);
             break;
         }
     }
-    format_ = format;
     if (videoStream_ < 0) {
         closeInput();
         return RTSP_SOURCE_ERROR_NO_VIDEO;
     }
-    const AVCodecParameters* codec = format->streams[videoStream_]->codecpar;
+    const AVCodecParameters* codec = format_->streams[videoStream_]->codecpar;
     try {
         parameterSets_.load(codec->extradata, codec->extradata_size > 0 ? static_cast<size_t>(codec->extradata_size) : 0);
     } catch (const std::bad_alloc&) {
@@ -115,8 +116,9 @@ int RtspSource::open(const char* url, int options, int timeoutMs)
 
 int RtspSource::play()
 {
+    assert(readingSource != this && "rtsp_source_play called from inside the source's callback");
     std::lock_guard lock(mutex_);
-    if (format_ == nullptr) {
+    if (!format_) {
         return RTSP_SOURCE_ERROR_ARGUMENT;
     }
     if (reader_.joinable()) {
@@ -124,7 +126,7 @@ int RtspSource::play()
         return readerEnded_ ? RTSP_SOURCE_ERROR_SERVER : RTSP_SOURCE_OK;
     }
     setDeadline(timeoutMs_);
-    const int played = av_read_play(format_);
+    const int played = av_read_play(format_.get());
     clearDeadline();
     if (played < 0) {
         return RTSP_SOURCE_ERROR_SERVER;
@@ -148,7 +150,7 @@ void RtspSource::close()
         reader_.join();
     }
     readerEnded_ = false;
-    if (format_ != nullptr) {
+    if (format_) {
         closeInput();
     }
     assembler_.reset();
@@ -162,7 +164,7 @@ void RtspSource::closeInput()
 {
     abort_ = false;
     setDeadline(kTeardownTimeoutMs);
-    avformat_close_input(&format_);
+    format_.reset();
     clearDeadline();
 }
 
@@ -193,12 +195,12 @@ void RtspSource::readStream()
     };
     parameterSets_.start(toCaller);
 
-    std::unique_ptr<AVPacket, PacketDeleter> packet(av_packet_alloc());
+    PacketPtr packet(av_packet_alloc());
     if (packet == nullptr) {
         return;
     }
     while (!abort_) {
-        const int read = av_read_frame(format_, packet.get());
+        const int read = av_read_frame(format_.get(), packet.get());
         if (read == AVERROR(EAGAIN)) {
             av_usleep(5000);
             continue;

@@ -2,6 +2,7 @@
 // H.264 NAL units. The C entry points of livevideo.h drive it.
 #pragma once
 
+#include "platform/livevideo/ffmpeg_owners.h"
 #include "platform/livevideo/livevideo.h"
 #include "platform/livevideo/nal_assembler.h"
 #include "platform/livevideo/parameter_set_repeater.h"
@@ -10,8 +11,6 @@
 #include <cstdint>
 #include <mutex>
 #include <thread>
-
-struct AVFormatContext;
 
 namespace livevideo {
 
@@ -44,7 +43,7 @@ private:
     std::atomic<bool> abort_{false};   // close wants every wait to end now
     std::atomic<int64_t> deadlineUs_{0};  // a wait past this (av_gettime_relative) fails; 0: none
     std::atomic<bool> readerEnded_{false};  // the stream ended or failed: the reader has returned
-    AVFormatContext* format_ = nullptr;
+    FormatContextPtr format_;
     int videoStream_ = -1;
     int timeoutMs_ = 0;
     std::thread reader_;  // written and read under mutex_

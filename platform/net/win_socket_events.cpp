@@ -2,6 +2,7 @@
 // and a wait polls it together with the socket whose network events were selected for it.
 #include "platform/base/kernel_object.h"
 #include "platform/net/socket_descriptor.h"
+#include "platform/net/unique_descriptor.h"
 #include "platform/net/win_sockets.h"
 
 #include <poll.h>
@@ -21,12 +22,10 @@
 namespace {
 
 struct SocketEvent {
-    explicit SocketEvent(int signalFd) : signal(signalFd) {}
-    ~SocketEvent() { ::close(signal); }
-    SocketEvent(const SocketEvent&) = delete;
-    SocketEvent& operator=(const SocketEvent&) = delete;
+    explicit SocketEvent(platform::detail::UniqueDescriptor signalFd) : signal(std::move(signalFd)) {}
 
-    const int signal;        // readable while WSASetEvent's signal stands
+    // An eventfd, readable while WSASetEvent's signal stands; closed with the event.
+    const platform::detail::UniqueDescriptor signal;
     int socket = -1;         // the socket whose network events also signal it; guarded by the table
     long networkEvents = 0;  // the selected ones
 };
@@ -115,19 +114,20 @@ void forgetSocketEvents(int fd) {
 }  // namespace platform::detail
 
 WSAEVENT WSAAPI WSACreateEvent() {
-    const int signal = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-    if (signal < 0)
+    platform::detail::UniqueDescriptor signal(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC));
+    if (!signal)
         return WSA_INVALID_EVENT;
+    auto event = std::make_shared<SocketEvent>(std::move(signal));
     const WSAEVENT handle = reinterpret_cast<WSAEVENT>(platform::detail::nextHandleValue());
     std::lock_guard<std::mutex> hold(eventTable().mutex);
-    eventTable().events.emplace(handle, std::make_shared<SocketEvent>(signal));
+    eventTable().events.emplace(handle, std::move(event));
     return handle;
 }
 
 BOOL WSAAPI WSASetEvent(WSAEVENT event) {
     const auto found = find(event);
     const uint64_t one = 1;
-    return found && ::write(found->signal, &one, sizeof one) == sizeof one ? TRUE : FALSE;
+    return found && ::write(found->signal.get(), &one, sizeof one) == sizeof one ? TRUE : FALSE;
 }
 
 BOOL WSAAPI WSAResetEvent(WSAEVENT event) {
@@ -135,7 +135,7 @@ BOOL WSAAPI WSAResetEvent(WSAEVENT event) {
     if (!found)
         return FALSE;
     uint64_t count = 0;
-    if (::read(found->signal, &count, sizeof count) < 0 && errno != EAGAIN)
+    if (::read(found->signal.get(), &count, sizeof count) < 0 && errno != EAGAIN)
         return FALSE;
     return TRUE;
 }
@@ -187,7 +187,7 @@ DWORD WSAAPI WSAWaitForMultipleEvents(DWORD count, const WSAEVENT* events, BOOL 
             auto event = findLocked(events[i]);
             if (!event)
                 return WSA_WAIT_FAILED;
-            fds.push_back({event->signal, POLLIN, 0});
+            fds.push_back({event->signal.get(), POLLIN, 0});
             indexOf.push_back(i);
             if (event->socket >= 0 && pollEventsFor(event->networkEvents) != 0) {
                 fds.push_back({event->socket, pollEventsFor(event->networkEvents), 0});

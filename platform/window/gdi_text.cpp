@@ -1,9 +1,7 @@
 #include "platform/window/device_context.h"
 #include "platform/files/drive_root.h"
+#include "platform/window/freetype_owners.h"
 #include "platform/window/win_gdi.h"
-
-#include <ft2build.h>
-#include FT_FREETYPE_H
 
 #include <algorithm>
 #include <filesystem>
@@ -19,8 +17,8 @@ constexpr int kPixelHeight = 16;
 // (tests point the drive root elsewhere) or the font file goes away.
 struct TextFont {
     std::mutex lock;
-    FT_Library library = nullptr;
-    FT_Face face = nullptr;
+    FreeTypeLibraryPtr library;  // before the face, which goes first
+    FreeTypeFacePtr face;
     std::string path;
 };
 
@@ -34,17 +32,17 @@ bool loadFaceLocked(TextFont& font) {
     std::error_code error;
     bool present = std::filesystem::exists(path, error);
     if (font.face && font.path == path && present) return true;
-    if (font.face) {
-        FT_Done_Face(font.face);
-        font.face = nullptr;
-    }
+    font.face.reset();
     if (!present) return false;
-    if (!font.library && FT_Init_FreeType(&font.library) != 0) return false;
-    if (FT_New_Face(font.library, path.c_str(), 0, &font.face) != 0) {
-        font.face = nullptr;
-        return false;
+    if (!font.library) {
+        FT_Library library = nullptr;
+        if (FT_Init_FreeType(&library) != 0) return false;
+        font.library.reset(library);
     }
-    FT_Set_Pixel_Sizes(font.face, 0, kPixelHeight);
+    FT_Face face = nullptr;
+    if (FT_New_Face(font.library.get(), path.c_str(), 0, &face) != 0) return false;
+    font.face.reset(face);
+    FT_Set_Pixel_Sizes(face, 0, kPixelHeight);
     font.path = path;
     return true;
 }
@@ -99,7 +97,7 @@ BOOL WINAPI TextOutW(HDC deviceContext, int x, int y, LPCWSTR text, int length) 
     if (!loadFaceLocked(font)) return FALSE;
     if (!context->surface || length == 0) return TRUE;
 
-    FT_Face face = font.face;
+    FT_Face face = font.face.get();
     int penX = 0;
     int baseline = 0;
     placeText(face, context->textAlign.load(), x, y, textWidthLocked(face, text, length), &penX, &baseline);

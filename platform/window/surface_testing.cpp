@@ -14,6 +14,25 @@ struct FileCloser {
     void operator()(FILE* file) const { std::fclose(file); }
 };
 
+// libpng's write state with its picture information, destroyed together when the owner goes.
+class PngWriteState {
+public:
+    PngWriteState()
+        : png_(png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr)),
+          info_(png_ ? png_create_info_struct(png_) : nullptr) {}
+    ~PngWriteState() { png_destroy_write_struct(&png_, &info_); }
+    PngWriteState(const PngWriteState&) = delete;
+    PngWriteState& operator=(const PngWriteState&) = delete;
+
+    bool valid() const { return info_ != nullptr; }
+    png_structp png() const { return png_; }
+    png_infop info() const { return info_; }
+
+private:
+    png_structp png_;
+    png_infop info_;
+};
+
 void fillRgbaRow(const SurfacePixels& surface, int row, png_byte* bytes) {
     for (int x = 0; x < surface.width; ++x) {
         uint32_t pixel = surface.at(x, row);
@@ -24,19 +43,13 @@ void fillRgbaRow(const SurfacePixels& surface, int row, png_byte* bytes) {
     }
 }
 
-// The row buffer is made by the caller: libpng's error jump must not skip a destructor.
-bool writePng(FILE* file, const SurfacePixels& surface, png_byte* row) {
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!info) {
-        png_destroy_write_struct(&png, nullptr);
-        return false;
-    }
+// The write state and the row buffer are made by the caller: libpng's error jump must not skip a
+// destructor.
+bool writePng(FILE* file, const SurfacePixels& surface, png_byte* row, const PngWriteState& state) {
+    png_structp png = state.png();
+    png_infop info = state.info();
     // libpng reports errors by jumping back here; nothing below owns memory across the jump.
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        return false;
-    }
+    if (setjmp(png_jmpbuf(png))) return false;
     png_init_io(png, file);
     png_set_IHDR(png, info, surface.width, surface.height, 8, PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
@@ -46,7 +59,6 @@ bool writePng(FILE* file, const SurfacePixels& surface, png_byte* row) {
         png_write_row(png, row);
     }
     png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
     return true;
 }
 
@@ -70,7 +82,8 @@ bool saveSurfacePng(HWND window, const std::filesystem::path& file) {
     std::unique_ptr<FILE, FileCloser> output(std::fopen(file.c_str(), "wb"));
     if (!output) return false;
     std::vector<png_byte> row(static_cast<size_t>(surface.width) * 4);
-    bool written = writePng(output.get(), surface, row.data());
+    const PngWriteState state;
+    bool written = state.valid() && writePng(output.get(), surface, row.data(), state);
     return std::fclose(output.release()) == 0 && written;
 }
 

@@ -29,16 +29,15 @@ protected:
     }
     // The advance of a character at 24 pixels, read with FreeType directly from the same font.
     int advance(FT_ULong c) {
-        FT_Library library = nullptr;
-        FT_Face face = nullptr;
-        FT_Init_FreeType(&library);
-        FT_New_Face(library, (machine.driveRoot() / "c/Windows/Fonts/simhei.ttf").c_str(), 0, &face);
-        FT_Set_Pixel_Sizes(face, 0, 24);
-        FT_Load_Char(face, c, FT_LOAD_RENDER | FT_LOAD_MONOCHROME);
-        const int pixels = static_cast<int>(face->glyph->advance.x / 64);
-        FT_Done_Face(face);
-        FT_Done_FreeType(library);
-        return pixels;
+        FT_Library newLibrary = nullptr;
+        FT_Init_FreeType(&newLibrary);
+        const FreeTypeLibraryPtr library(newLibrary);
+        FT_Face newFace = nullptr;
+        FT_New_Face(library.get(), (machine.driveRoot() / "c/Windows/Fonts/simhei.ttf").c_str(), 0, &newFace);
+        const FreeTypeFacePtr face(newFace);
+        FT_Set_Pixel_Sizes(face.get(), 0, 24);
+        FT_Load_Char(face.get(), c, FT_LOAD_RENDER | FT_LOAD_MONOCHROME);
+        return static_cast<int>(face->glyph->advance.x / 64);
     }
     std::vector<uint8_t> draw(const char* text, int x, int y, int size = 24, int width = kWidth,
                               std::vector<uint8_t> picture = {}) {

@@ -27,28 +27,12 @@ std::string encodeWord(uint32_t word) {
 
 }  // namespace
 
-DeviceLinkEnd::DeviceLinkEnd(int connectedFd) : fd_(connectedFd) {
+DeviceLinkEnd::DeviceLinkEnd(platform::detail::UniqueDescriptor connected) : fd_(std::move(connected)) {
     const int yes = 1;
-    ::setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
+    ::setsockopt(fd_.get(), IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
 }
 
-DeviceLinkEnd::~DeviceLinkEnd() { close(); }
-
-DeviceLinkEnd::DeviceLinkEnd(DeviceLinkEnd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-
-DeviceLinkEnd& DeviceLinkEnd::operator=(DeviceLinkEnd&& other) noexcept {
-    if (this != &other) {
-        close();
-        fd_ = std::exchange(other.fd_, -1);
-    }
-    return *this;
-}
-
-void DeviceLinkEnd::close() {
-    if (fd_ >= 0)
-        ::close(fd_);
-    fd_ = -1;
-}
+void DeviceLinkEnd::close() { fd_.reset(); }
 
 bool waitReadable(int fd, DeviceLinkEnd::Timeout timeout) {
     pollfd watch = {fd, POLLIN, 0};
@@ -77,12 +61,12 @@ std::string DeviceLinkEnd::receive(size_t count, Timeout timeout, bool& closed) 
     std::string bytes;
     closed = false;
     const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (fd_ >= 0 && bytes.size() < count) {
+    while (fd_ && bytes.size() < count) {
         const auto left = std::chrono::duration_cast<Timeout>(deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0 || !waitReadable(fd_, left))
+        if (left.count() <= 0 || !waitReadable(fd_.get(), left))
             break;
         char chunk[4096];
-        const ssize_t got = ::recv(fd_, chunk, std::min(sizeof chunk, count - bytes.size()), 0);
+        const ssize_t got = ::recv(fd_.get(), chunk, std::min(sizeof chunk, count - bytes.size()), 0);
         if (got <= 0) {
             closed = true;
             if (got == 0)
@@ -96,13 +80,13 @@ std::string DeviceLinkEnd::receive(size_t count, Timeout timeout, bool& closed) 
 
 bool DeviceLinkEnd::sendRaw(const std::string& bytes) {
     size_t done = 0;
-    while (fd_ >= 0 && done < bytes.size()) {
-        const ssize_t sent = ::send(fd_, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
+    while (fd_ && done < bytes.size()) {
+        const ssize_t sent = ::send(fd_.get(), bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
         if (sent <= 0)
             return false;
         done += static_cast<size_t>(sent);
     }
-    return fd_ >= 0;
+    return static_cast<bool>(fd_);
 }
 
 bool DeviceLinkEnd::sendMessage(int32_t type, const std::string& body) {

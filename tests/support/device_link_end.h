@@ -4,6 +4,8 @@
 // Owns the connection (closed on destruction); used by one thread at a time.
 #pragma once
 
+#include "platform/net/unique_descriptor.h"
+
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -17,13 +19,10 @@ public:
     static constexpr Timeout kDefaultTimeout{5000};
 
     DeviceLinkEnd() = default;
-    explicit DeviceLinkEnd(int connectedFd);
-    ~DeviceLinkEnd();
-    DeviceLinkEnd(DeviceLinkEnd&& other) noexcept;
-    DeviceLinkEnd& operator=(DeviceLinkEnd&& other) noexcept;
+    explicit DeviceLinkEnd(platform::detail::UniqueDescriptor connected);
 
     // True while connected (a link that closed its end is noticed by the next read).
-    bool open() const { return fd_ >= 0; }
+    bool open() const { return static_cast<bool>(fd_); }
     // Reads the 8-byte greeting; true when it holds the words 123 and 0.
     bool expectGreeting(Timeout timeout = kDefaultTimeout);
     // Reads exactly count bytes; fewer when the link closed (the connection is then dropped) or the
@@ -43,7 +42,7 @@ private:
     // Reads up to count bytes; closed tells whether the link ended the connection meanwhile.
     std::string receive(size_t count, Timeout timeout, bool& closed);
 
-    int fd_ = -1;
+    platform::detail::UniqueDescriptor fd_;
 };
 
 // True when the descriptor has something to read (or has been closed) within the time given.

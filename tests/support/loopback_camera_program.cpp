@@ -35,14 +35,14 @@ LoopbackCameraProgram::LoopbackCameraProgram(std::vector<std::string> options) {
     argv.push_back(nullptr);
     int out[2];
     if (pipe(out) != 0) return;
+    output_.reset(out[0]);
+    const platform::detail::UniqueDescriptor input(out[1]);  // the program's copy is all it needs
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
+    posix_spawn_file_actions_adddup2(&actions, input.get(), STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, output_.get());
     if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
     posix_spawn_file_actions_destroy(&actions);
-    close(out[1]);
-    output_ = out[0];
 }
 
 LoopbackCameraProgram::~LoopbackCameraProgram() {
@@ -50,17 +50,16 @@ LoopbackCameraProgram::~LoopbackCameraProgram() {
         kill(pid_, SIGKILL);
         waitpid(pid_, nullptr, 0);
     }
-    if (output_ >= 0) close(output_);
 }
 
 // Appends what the program has written by the deadline; false at the end of its output or when
 // the deadline passed with nothing new.
 bool LoopbackCameraProgram::ReadMore(long long deadlineMs) {
     while (NowMs() < deadlineMs) {
-        pollfd watch = {output_, POLLIN, 0};
+        pollfd watch = {output_.get(), POLLIN, 0};
         if (poll(&watch, 1, 100) <= 0) continue;
         char chunk[512];
-        const ssize_t got = read(output_, chunk, sizeof chunk);
+        const ssize_t got = read(output_.get(), chunk, sizeof chunk);
         if (got <= 0) return false;
         pending_.append(chunk, static_cast<size_t>(got));
         return true;

@@ -2,6 +2,8 @@
 // output read line by line. Ended with SIGTERM (as Ctrl-C would) and reaped on destruction.
 #pragma once
 
+#include "platform/net/unique_descriptor.h"
+
 #include <sys/types.h>
 
 #include <string>
@@ -29,7 +31,7 @@ private:
     bool ReadMore(long long deadlineMs);
 
     pid_t pid_ = -1;
-    int output_ = -1;
+    platform::detail::UniqueDescriptor output_;  // the read end of the program's standard output
     int status_ = -1;
     std::string pending_;
 };

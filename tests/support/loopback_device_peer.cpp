@@ -13,12 +13,6 @@ namespace {
 
 constexpr int kNormalBacklog = 8;
 
-void closeFd(int& fd) {
-    if (fd >= 0)
-        ::close(fd);
-    fd = -1;
-}
-
 sockaddr_in endpoint(const std::string& address, uint16_t port) {
     sockaddr_in where = {};
     where.sin_family = AF_INET;
@@ -35,75 +29,71 @@ LoopbackDevicePeer::LoopbackDevicePeer(uint16_t port, const std::string& address
         throw std::runtime_error("device peer cannot listen on " + address + ":" + std::to_string(port));
 }
 
-LoopbackDevicePeer::~LoopbackDevicePeer() {
-    closeFd(filler_);
-    closeFd(listener_);
-}
+LoopbackDevicePeer::~LoopbackDevicePeer() = default;
 
 bool LoopbackDevicePeer::openListener(int backlog) {
-    closeFd(listener_);
-    listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (listener_ < 0)
+    listener_.reset();
+    platform::detail::UniqueDescriptor listener(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (!listener)
         return false;
     const int yes = 1;
-    ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    ::setsockopt(listener.get(), SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
     sockaddr_in where = endpoint(address_, port_);
     socklen_t size = sizeof where;
-    if (::bind(listener_, reinterpret_cast<sockaddr*>(&where), size) != 0 || ::listen(listener_, backlog) != 0 ||
-        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&where), &size) != 0) {
-        closeFd(listener_);
+    if (::bind(listener.get(), reinterpret_cast<sockaddr*>(&where), size) != 0 || ::listen(listener.get(), backlog) != 0 ||
+        ::getsockname(listener.get(), reinterpret_cast<sockaddr*>(&where), &size) != 0) {
         return false;
     }
+    listener_ = std::move(listener);
     port_ = ntohs(where.sin_port);
     return true;
 }
 
 void LoopbackDevicePeer::stopListening() {
-    closeFd(filler_);
-    closeFd(listener_);
+    filler_.reset();
+    listener_.reset();
 }
 
 bool LoopbackDevicePeer::listenAgain() { return openListener(kNormalBacklog); }
 
 bool LoopbackDevicePeer::stallNewConnections() {
-    closeFd(filler_);
+    filler_.reset();
     if (!openListener(0))
         return false;
-    filler_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    filler_.reset(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
     const sockaddr_in where = endpoint(address_, port_);
-    return filler_ >= 0 && ::connect(filler_, reinterpret_cast<const sockaddr*>(&where), sizeof where) == 0;
+    return filler_ && ::connect(filler_.get(), reinterpret_cast<const sockaddr*>(&where), sizeof where) == 0;
 }
 
 bool LoopbackDevicePeer::releaseStalledConnections() {
-    int accepted = acceptFd(kDefaultTimeout);  // the filler's end, first in the queue
-    closeFd(accepted);
-    closeFd(filler_);
-    return listener_ >= 0;
+    accept(kDefaultTimeout);  // the filler's end, first in the queue, closed at once
+    filler_.reset();
+    return static_cast<bool>(listener_);
 }
 
-int LoopbackDevicePeer::acceptFd(Timeout timeout) {
-    if (listener_ < 0 || !waitReadable(listener_, timeout))
-        return -1;
-    return ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+platform::detail::UniqueDescriptor LoopbackDevicePeer::accept(Timeout timeout) {
+    if (!listener_ || !waitReadable(listener_.get(), timeout))
+        return {};
+    return platform::detail::UniqueDescriptor(::accept4(listener_.get(), nullptr, nullptr, SOCK_CLOEXEC));
 }
 
 bool LoopbackDevicePeer::acceptLink(Timeout timeout) {
-    const int fd = acceptFd(timeout);
-    if (fd < 0)
+    platform::detail::UniqueDescriptor accepted = accept(timeout);
+    if (!accepted)
         return false;
     lastAccept_ = Clock::now();
-    link_ = DeviceLinkEnd(fd);
+    link_ = DeviceLinkEnd(std::move(accepted));
     ++accepted_;
     return true;
 }
 
 DeviceLinkEnd LoopbackDevicePeer::acceptAnotherLink(Timeout timeout) {
-    const int fd = acceptFd(timeout);
-    return fd < 0 ? DeviceLinkEnd() : DeviceLinkEnd(fd);
+    platform::detail::UniqueDescriptor accepted = accept(timeout);
+    return accepted ? DeviceLinkEnd(std::move(accepted)) : DeviceLinkEnd();
 }
 
 bool LoopbackDevicePeer::noConnectionWithin(Timeout timeout) {
-    return listener_ >= 0 && !waitReadable(listener_, timeout);
+    return listener_ && !waitReadable(listener_.get(), timeout);
 }
 
 }  // namespace test_support

@@ -50,12 +50,12 @@ public:
 
 private:
     bool openListener(int backlog);
-    int acceptFd(Timeout timeout);
+    platform::detail::UniqueDescriptor accept(Timeout timeout);
 
     std::string address_;
     uint16_t port_ = 0;
-    int listener_ = -1;
-    int filler_ = -1;
+    platform::detail::UniqueDescriptor listener_;
+    platform::detail::UniqueDescriptor filler_;  // a connection that fills the backlog while stalling
     DeviceLinkEnd link_;
     int accepted_ = 0;
     Clock::time_point lastAccept_;

@@ -15,29 +15,32 @@ namespace test_support {
 // The stall valve of every session alive, each held by one reference until its session goes.
 class StallValves {
 public:
-    // Takes over the reference and sets the valve as the camera is now.
-    void Add(GstElement* valve)
+    // Keeps the reference and sets the valve as the camera is now.
+    void Add(GLibPtr<GstElement> valve)
     {
         std::lock_guard lock(mutex_);
-        g_object_set(valve, "drop", stalled_ ? TRUE : FALSE, nullptr);
-        valves_.push_back(valve);
+        g_object_set(valve.get(), "drop", stalled_ ? TRUE : FALSE, nullptr);
+        valves_.push_back(std::move(valve));
     }
 
     void Remove(GstElement* valve)
     {
-        {
-            std::lock_guard lock(mutex_);
-            valves_.erase(std::remove(valves_.begin(), valves_.end(), valve), valves_.end());
+        GLibPtr<GstElement> removed;  // given back outside the lock
+        std::lock_guard lock(mutex_);
+        const auto found =
+            std::find_if(valves_.begin(), valves_.end(), [valve](const auto& held) { return held.get() == valve; });
+        if (found != valves_.end()) {
+            removed = std::move(*found);
+            valves_.erase(found);
         }
-        gst_object_unref(valve);
     }
 
     void SetStalled(bool stalled)
     {
         std::lock_guard lock(mutex_);
         stalled_ = stalled;
-        for (GstElement* valve : valves_) {
-            g_object_set(valve, "drop", stalled ? TRUE : FALSE, nullptr);
+        for (const GLibPtr<GstElement>& valve : valves_) {
+            g_object_set(valve.get(), "drop", stalled ? TRUE : FALSE, nullptr);
         }
     }
 
@@ -49,7 +52,7 @@ public:
 
 private:
     mutable std::mutex mutex_;
-    std::vector<GstElement*> valves_;
+    std::vector<GLibPtr<GstElement>> valves_;
     bool stalled_ = false;
 };
 
@@ -120,7 +123,7 @@ struct SessionSetup {
 // A session's stall valve, registered until the session's media goes.
 struct SessionValve {
     std::shared_ptr<StallValves> valves;
-    GstElement* valve;
+    GstElement* valve;  // the registry holds its reference
 };
 
 void ReleaseSessionValve(gpointer data, GObject*)
@@ -133,13 +136,12 @@ void ReleaseSessionValve(gpointer data, GObject*)
 void ConfigureSession(GstRTSPMediaFactory*, GstRTSPMedia* media, gpointer data)
 {
     const auto* setup = static_cast<const SessionSetup*>(data);
-    std::unique_ptr<GstElement, decltype(&gst_object_unref)> bin(gst_rtsp_media_get_element(media), &gst_object_unref);
+    const GLibPtr<GstElement> bin(gst_rtsp_media_get_element(media));
     GstElement* valve = gst_bin_get_by_name(GST_BIN(bin.get()), "stall");
-    setup->valves->Add(valve);
+    setup->valves->Add(GLibPtr<GstElement>(valve));
     g_object_weak_ref(G_OBJECT(media), ReleaseSessionValve, new SessionValve{setup->valves, valve});
     if (!setup->parameterSetsInBand) {
-        std::unique_ptr<GstPad, decltype(&gst_object_unref)> into(gst_element_get_static_pad(valve, "src"),
-                                                                  &gst_object_unref);
+        const GLibPtr<GstPad> into(gst_element_get_static_pad(valve, "src"));
         gst_pad_add_probe(into.get(), GST_PAD_PROBE_TYPE_BUFFER, DropAvcParameterSets, nullptr, nullptr);
     }
 }
@@ -151,10 +153,9 @@ gboolean ShutDownOnServerThread(gpointer data)
     auto* server = static_cast<GstRTSPServer*>(data);
     gst_rtsp_server_client_filter(
         server, [](GstRTSPServer*, GstRTSPClient*, gpointer) { return GST_RTSP_FILTER_REMOVE; }, nullptr);
-    GstRTSPSessionPool* pool = gst_rtsp_server_get_session_pool(server);
+    const GLibPtr<GstRTSPSessionPool> pool(gst_rtsp_server_get_session_pool(server));
     gst_rtsp_session_pool_filter(
-        pool, [](GstRTSPSessionPool*, GstRTSPSession*, gpointer) { return GST_RTSP_FILTER_REMOVE; }, nullptr);
-    g_object_unref(pool);
+        pool.get(), [](GstRTSPSessionPool*, GstRTSPSession*, gpointer) { return GST_RTSP_FILTER_REMOVE; }, nullptr);
     g_main_loop_quit(static_cast<GMainLoop*>(g_object_get_data(G_OBJECT(server), "veltrin-loop")));
     return G_SOURCE_REMOVE;
 }
@@ -212,18 +213,18 @@ void LoopbackRtspCamera::Start()
     InitGstreamerOnce();
     const std::string launch = LaunchDescription();
 
-    context_ = g_main_context_new();
-    loop_ = g_main_loop_new(context_, FALSE);
-    server_ = gst_rtsp_server_new();
-    g_object_set_data(G_OBJECT(server_), "veltrin-loop", loop_);
-    gst_rtsp_server_set_address(server_, "127.0.0.1");
-    gst_rtsp_server_set_service(server_, std::to_string(options_.port).c_str());
+    context_.reset(g_main_context_new());
+    loop_.reset(g_main_loop_new(context_.get(), FALSE));
+    server_.reset(gst_rtsp_server_new());
+    GstRTSPServer* server = server_.get();
+    g_object_set_data(G_OBJECT(server), "veltrin-loop", loop_.get());
+    gst_rtsp_server_set_address(server, "127.0.0.1");
+    gst_rtsp_server_set_service(server, std::to_string(options_.port).c_str());
     // Clients are served on the server's own thread: with a client thread of their own, the
     // library races between a client's connection watch and the close of that connection and
     // can spin on the closed connection.
-    GstRTSPThreadPool* threads = gst_rtsp_server_get_thread_pool(server_);
-    gst_rtsp_thread_pool_set_max_threads(threads, 0);
-    g_object_unref(threads);
+    const GLibPtr<GstRTSPThreadPool> threads(gst_rtsp_server_get_thread_pool(server));
+    gst_rtsp_thread_pool_set_max_threads(threads.get(), 0);
 
     GstRTSPMediaFactory* factory = gst_rtsp_media_factory_new();
     gst_rtsp_media_factory_set_launch(factory, launch.c_str());
@@ -232,21 +233,20 @@ void LoopbackRtspCamera::Start()
                           new SessionSetup{valves_, options_.parameterSetsInBand},
                           [](gpointer setup, GClosure*) { delete static_cast<SessionSetup*>(setup); },
                           GConnectFlags{});
-    GstRTSPMountPoints* mounts = gst_rtsp_server_get_mount_points(server_);
-    gst_rtsp_mount_points_add_factory(mounts, options_.path.c_str(), factory);
-    g_object_unref(mounts);
+    const GLibPtr<GstRTSPMountPoints> mounts(gst_rtsp_server_get_mount_points(server));
+    gst_rtsp_mount_points_add_factory(mounts.get(), options_.path.c_str(), factory);  // takes the factory
     if (!options_.parameterSetsInSessionDescription) {
-        g_signal_connect(server_, "client-connected", G_CALLBACK(OnClientConnected), nullptr);
+        g_signal_connect(server, "client-connected", G_CALLBACK(OnClientConnected), nullptr);
     }
 
-    serverSource_ = gst_rtsp_server_attach(server_, context_);
+    serverSource_ = gst_rtsp_server_attach(server, context_.get());
     if (serverSource_ == 0) {
         Stop();
         throw std::runtime_error("loopback camera cannot listen on port " + std::to_string(options_.port));
     }
-    port_ = gst_rtsp_server_get_bound_port(server_);
+    port_ = gst_rtsp_server_get_bound_port(server);
     CountRunningCamera(+1);
-    thread_ = std::thread([context = context_, loop = loop_] {
+    thread_ = std::thread([context = context_.get(), loop = loop_.get()] {
         g_main_context_push_thread_default(context);
         g_main_loop_run(loop);
         g_main_context_pop_thread_default(context);
@@ -259,26 +259,22 @@ void LoopbackRtspCamera::Stop()
         return;
     }
     if (thread_.joinable()) {
-        GSource* shutdown = g_idle_source_new();
-        g_source_set_priority(shutdown, G_PRIORITY_HIGH);  // before any client's pending work
-        g_source_set_callback(shutdown, ShutDownOnServerThread, server_, nullptr);
-        g_source_attach(shutdown, context_);
-        g_source_unref(shutdown);
+        const GLibPtr<GSource> shutdown(g_idle_source_new());
+        g_source_set_priority(shutdown.get(), G_PRIORITY_HIGH);  // before any client's pending work
+        g_source_set_callback(shutdown.get(), ShutDownOnServerThread, server_.get(), nullptr);
+        g_source_attach(shutdown.get(), context_.get());
         thread_.join();
         CountRunningCamera(-1);
     }
     if (serverSource_ != 0) {
-        if (GSource* listening = g_main_context_find_source_by_id(context_, serverSource_)) {
+        if (GSource* listening = g_main_context_find_source_by_id(context_.get(), serverSource_)) {
             g_source_destroy(listening);
         }
         serverSource_ = 0;
     }
-    g_object_unref(server_);
-    server_ = nullptr;
-    g_main_loop_unref(loop_);
-    loop_ = nullptr;
-    g_main_context_unref(context_);
-    context_ = nullptr;
+    server_.reset();
+    loop_.reset();
+    context_.reset();
     port_ = 0;
 }
 

@@ -5,14 +5,14 @@
 // parameter sets missing from the session description or from the stream, several slices per
 // picture, a stream that stalls while the connection stays up.
 
+#include "tests/support/glib_owners.h"
+
 #include <cstddef>
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <thread>
 
-typedef struct _GMainContext GMainContext;
-typedef struct _GMainLoop GMainLoop;
 typedef struct _GstRTSPServer GstRTSPServer;
 
 namespace test_support {
@@ -61,9 +61,9 @@ private:
 
     const LoopbackRtspCameraOptions options_;
     int port_ = 0;
-    GMainContext* context_ = nullptr;
-    GMainLoop* loop_ = nullptr;
-    GstRTSPServer* server_ = nullptr;
+    GLibPtr<GMainContext> context_;
+    GLibPtr<GMainLoop> loop_;
+    GLibPtr<GstRTSPServer> server_;
     unsigned serverSource_ = 0;
     std::thread thread_;
     // Shared with every session's pipeline, which may end after the camera has stopped.

@@ -1,8 +1,6 @@
 #include "tests/support/reference_h264_decode.h"
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-}
+#include "app/player/ffmpeg_owners.h"
 
 #include <cstring>
 #include <stdexcept>
@@ -38,9 +36,9 @@ void Receive(AVCodecContext* context, AVFrame* frame, ReferenceDecode& result) {
 
 std::vector<std::vector<uint8_t>> SplitIntoPictures(const std::vector<uint8_t>& stream) {
     const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_H264);
-    AVCodecParserContext* parser = av_parser_init(AV_CODEC_ID_H264);
-    AVCodecContext* context = avcodec_alloc_context3(codec);
-    if (parser == nullptr || context == nullptr) {
+    CodecParserPtr parser(av_parser_init(AV_CODEC_ID_H264));
+    CodecContextPtr context(avcodec_alloc_context3(codec));
+    if (!parser || !context) {
         throw std::runtime_error("no H.264 parser");
     }
     std::vector<uint8_t> padded(stream);
@@ -51,7 +49,7 @@ std::vector<std::vector<uint8_t>> SplitIntoPictures(const std::vector<uint8_t>& 
     while (true) {
         uint8_t* out = nullptr;
         int outSize = 0;
-        const int used = av_parser_parse2(parser, context, &out, &outSize, data, left, AV_NOPTS_VALUE,
+        const int used = av_parser_parse2(parser.get(), context.get(), &out, &outSize, data, left, AV_NOPTS_VALUE,
                                           AV_NOPTS_VALUE, 0);
         if (used > 0) {
             data += used;
@@ -67,39 +65,34 @@ std::vector<std::vector<uint8_t>> SplitIntoPictures(const std::vector<uint8_t>& 
             data = nullptr;  // drain: the parser gives out the last picture
         }
     }
-    av_parser_close(parser);
-    avcodec_free_context(&context);
     return pictures;
 }
 
 ReferenceDecode DecodeH264Reference(const std::vector<uint8_t>& stream) {
     const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_H264);
-    AVCodecContext* context = avcodec_alloc_context3(codec);
-    AVPacket* packet = av_packet_alloc();
-    AVFrame* frame = av_frame_alloc();
-    if (context == nullptr || packet == nullptr || frame == nullptr) {
+    CodecContextPtr context(avcodec_alloc_context3(codec));
+    PacketPtr packet(av_packet_alloc());
+    FramePtr frame(av_frame_alloc());
+    if (!context || !packet || !frame) {
         throw std::runtime_error("cannot allocate the reference decoder");
     }
     context->thread_count = 1;
-    if (avcodec_open2(context, codec, nullptr) < 0) {
+    if (avcodec_open2(context.get(), codec, nullptr) < 0) {
         throw std::runtime_error("cannot open the reference decoder");
     }
     ReferenceDecode result;
     for (const std::vector<uint8_t>& picture : SplitIntoPictures(stream)) {
-        if (av_new_packet(packet, static_cast<int>(picture.size())) < 0) {
+        if (av_new_packet(packet.get(), static_cast<int>(picture.size())) < 0) {
             throw std::runtime_error("cannot allocate a packet");
         }
         std::memcpy(packet->data, picture.data(), picture.size());
-        avcodec_send_packet(context, packet);
-        av_packet_unref(packet);
-        Receive(context, frame, result);
+        avcodec_send_packet(context.get(), packet.get());
+        av_packet_unref(packet.get());
+        Receive(context.get(), frame.get(), result);
         result.reorderDelay = context->has_b_frames;
     }
-    avcodec_send_packet(context, nullptr);
-    Receive(context, frame, result);
-    av_frame_free(&frame);
-    av_packet_free(&packet);
-    avcodec_free_context(&context);
+    avcodec_send_packet(context.get(), nullptr);
+    Receive(context.get(), frame.get(), result);
     return result;
 }
 

@@ -15,6 +15,7 @@
 #include <mutex>
 #include <numeric>
 #include <random>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -175,3 +176,27 @@ TEST(H264Decoder, ReopenedItDecodesAgainAndDestructionWaitsForTheCallbackInProgr
 }
 
 }  // namespace
+
+// Closing from the frame callback would have the decode thread wait for itself: a debug build
+// stops there rather than hanging or ending somewhere less clear.
+TEST(H264DecoderDeathTest, ClosingFromTheFrameCallbackIsCaughtInDebugBuilds) {
+#ifdef NDEBUG
+    GTEST_SKIP() << "thread rules are checked in debug builds";
+#else
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const auto units = test_support::SplitAnnexB(test_support::MakeH264Stream(StreamOptions(160, 128, 2, "baseline")));
+    EXPECT_DEATH(
+        {
+            H264Decoder decoder;
+            auto closeOwnDecoder = [](DataBuffer* picture, int, int, void* user) {
+                ReleaseDataBuffer(picture);
+                static_cast<H264Decoder*>(user)->Close();
+            };
+            decoder.Open(closeOwnDecoder, &decoder);
+            PushAll(decoder, units);
+            decoder.PushPacket(PacketOf({0x0B}));
+            std::this_thread::sleep_for(std::chrono::seconds(20));  // the picture comes long before
+        },
+        "closed from its own frame callback");
+#endif
+}

@@ -1,6 +1,7 @@
 // The loopback camera as a client sees it, read with libavformat's RTSP client (which, unlike the
 // RTSP source library, passes on only what the server sends): where the parameter sets travel,
 // how long a session's pipeline lives, and the program's choice of a free port.
+#include "platform/livevideo/ffmpeg_owners.h"
 #include "tests/support/annexb_splitter.h"
 #include "tests/support/h264_mp4_file.h"
 #include "tests/support/loopback_camera_program.h"
@@ -9,10 +10,6 @@
 #include "tests/support/scoped_machine_folders.h"
 
 #include <gtest/gtest.h>
-
-extern "C" {
-#include <libavformat/avformat.h>
-}
 
 #include <sys/wait.h>
 
@@ -58,13 +55,12 @@ public:
     {
         AVFormatContext* format = avformat_alloc_context();
         format->interrupt_callback = {&RtspClient::DeadlinePassed, this};
-        AVDictionary* options = nullptr;
-        av_dict_set(&options, "rtsp_transport", "tcp", 0);
+        livevideo::Dictionary options;
+        options.set("rtsp_transport", "tcp");
         deadline_ = Clock::now() + kBound;
-        if (avformat_open_input(&format, url.c_str(), nullptr, &options) == 0) {  // frees it on failure
+        if (avformat_open_input(&format, url.c_str(), nullptr, options.address()) == 0) {  // frees it on failure
             format_.reset(format);
         }
-        av_dict_free(&options);
     }
 
     ~RtspClient()
@@ -85,7 +81,7 @@ public:
     std::vector<NalUnit> ReadUntilKeyPicture(int keyFrames)
     {
         std::vector<NalUnit> units;
-        std::unique_ptr<AVPacket, void (*)(AVPacket*)> packet(av_packet_alloc(), [](AVPacket* p) { av_packet_free(&p); });
+        livevideo::PacketPtr packet(av_packet_alloc());
         while (keyFrames > 0 && av_read_frame(format_.get(), packet.get()) >= 0) {
             for (NalUnit& unit : test_support::SplitAnnexB(std::vector<uint8_t>(packet->data, packet->data + packet->size))) {
                 keyFrames -= StartsKeyPicture(unit) ? 1 : 0;
@@ -99,12 +95,8 @@ public:
 private:
     static int DeadlinePassed(void* self) { return Clock::now() > static_cast<RtspClient*>(self)->deadline_ ? 1 : 0; }
 
-    struct CloseInput {
-        void operator()(AVFormatContext* format) const { avformat_close_input(&format); }
-    };
-
     Clock::time_point deadline_;
-    std::unique_ptr<AVFormatContext, CloseInput> format_;  // last: closed while the deadline lives
+    livevideo::FormatContextPtr format_;  // last: closed while the deadline lives
 };
 
 std::vector<uint8_t> ToAnnexB(const std::vector<NalUnit>& units)

@@ -1,5 +1,6 @@
 // The RTSP source library against the loopback camera: what arrives through the callback, and how
 // opening, closing and failing behave.
+#include "app/player/ffmpeg_owners.h"
 #include "app/util/sps_parser.h"
 #include "platform/livevideo/livevideo.h"
 #include "tests/support/h264_mp4_file.h"
@@ -9,10 +10,6 @@
 #include "tests/support/reference_h264_decode.h"
 
 #include <gtest/gtest.h>
-
-extern "C" {
-#include <libavcodec/avcodec.h>
-}
 
 #include <algorithm>
 #include <atomic>
@@ -112,24 +109,21 @@ int DecodeStrictly(const Nals& nals)
         stream.insert(stream.end(), nal.begin(), nal.end());
     }
     const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_H264);
-    AVCodecContext* context = avcodec_alloc_context3(codec);
+    CodecContextPtr context(avcodec_alloc_context3(codec));
     context->err_recognition = AV_EF_EXPLODE | AV_EF_BITSTREAM | AV_EF_BUFFER;
-    AVPacket* packet = av_packet_alloc();
-    AVFrame* frame = av_frame_alloc();
-    bool failed = avcodec_open2(context, codec, nullptr) < 0;
+    PacketPtr packet(av_packet_alloc());
+    FramePtr frame(av_frame_alloc());
+    bool failed = avcodec_open2(context.get(), codec, nullptr) < 0;
     int decoded = 0;
     for (const auto& picture : test_support::SplitIntoPictures(stream)) {
-        av_new_packet(packet, static_cast<int>(picture.size()));
+        av_new_packet(packet.get(), static_cast<int>(picture.size()));
         std::copy(picture.begin(), picture.end(), packet->data);
-        failed = failed || avcodec_send_packet(context, packet) < 0;
-        av_packet_unref(packet);
-        for (; avcodec_receive_frame(context, frame) == 0; ++decoded) {
+        failed = failed || avcodec_send_packet(context.get(), packet.get()) < 0;
+        av_packet_unref(packet.get());
+        for (; avcodec_receive_frame(context.get(), frame.get()) == 0; ++decoded) {
             failed = failed || frame->decode_error_flags != 0;
         }
     }
-    av_frame_free(&frame);
-    av_packet_free(&packet);
-    avcodec_free_context(&context);
     return failed ? -1 : decoded;
 }
 
