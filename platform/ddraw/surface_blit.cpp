@@ -31,27 +31,53 @@ const Bt601Tables& bt601() {
     return tables;
 }
 
-inline uint32_t channel(int32_t fixedPoint) {
-    int32_t value = fixedPoint >> 8;
-    return static_cast<uint32_t>(value < 0 ? 0 : value > 255 ? 255 : value);
+// Saturation by lookup, indexed by a channel's 8.8 sum shifted down: every such sum of the tables
+// above lies within it.
+struct ChannelTable {
+    static constexpr int kOffset = 384;
+    uint32_t values[1024];
+
+    ChannelTable() {
+        for (int i = 0; i < 1024; ++i) values[i] = static_cast<uint32_t>(i < kOffset ? 0 : i > kOffset + 255 ? 255 : i - kOffset);
+    }
+};
+
+const ChannelTable& channels() {
+    static const ChannelTable table;
+    return table;
 }
 
-inline uint32_t yuvPixel(const Bt601Tables& t, uint8_t y, uint8_t u, uint8_t v) {
-    int32_t luma = t.luma[y];
-    return 0xFF000000u | (channel(luma + t.redFromV[v]) << 16) |
-           (channel(luma + t.greenFromU[u] + t.greenFromV[v]) << 8) | channel(luma + t.blueFromU[u]);
+// The chroma terms of one U, V pair, shared by the pixels of a 2 x 2 block.
+struct ChromaTerms {
+    int32_t red;
+    int32_t green;
+    int32_t blue;
+};
+
+inline uint32_t yuvPixel(const uint32_t* channel, int32_t luma, const ChromaTerms& chroma) {
+    return 0xFF000000u | (channel[(luma + chroma.red) >> 8] << 16) | (channel[(luma + chroma.green) >> 8] << 8) |
+           channel[(luma + chroma.blue) >> 8];
 }
 
 void blitYv12Row(const SurfaceMemory& source, int sourceRow, const std::vector<int>& columns, uint32_t* out) {
     const Bt601Tables& t = bt601();
+    const uint32_t* channel = channels().values + ChannelTable::kOffset;
     size_t chromaPitch = static_cast<size_t>(source.pitch) / 2;
     const uint8_t* lumaRow = source.bytes + static_cast<size_t>(sourceRow) * source.pitch;
     const uint8_t* vPlane = source.bytes + static_cast<size_t>(source.pitch) * source.height;
     const uint8_t* vRow = vPlane + static_cast<size_t>(sourceRow / 2) * chromaPitch;
     const uint8_t* uRow = vRow + static_cast<size_t>(source.height / 2) * chromaPitch;
+    int termsOf = -1;
+    ChromaTerms terms{};
     for (size_t i = 0; i < columns.size(); ++i) {
         int column = columns[i];
-        out[i] = yuvPixel(t, lumaRow[column], uRow[column / 2], vRow[column / 2]);
+        if (column / 2 != termsOf) {
+            termsOf = column / 2;
+            uint8_t u = uRow[termsOf];
+            uint8_t v = vRow[termsOf];
+            terms = ChromaTerms{t.redFromV[v], t.greenFromU[u] + t.greenFromV[v], t.blueFromU[u]};
+        }
+        out[i] = yuvPixel(channel, t.luma[lumaRow[column]], terms);
     }
 }
 
