@@ -46,6 +46,14 @@ std::shared_ptr<Surface> windowSurface(HWND handle) {
     return window ? window->surface : nullptr;
 }
 
+std::shared_ptr<Surface> windowSurfaceOnScreen(HWND handle, POINT* origin) {
+    std::lock_guard<std::mutex> lock(windowSystem().lock);
+    auto window = findWindowLocked(handle);
+    if (!window) return nullptr;
+    *origin = screenOriginLocked(*window);
+    return window->surface;
+}
+
 }  // namespace platform::detail
 
 HDC WINAPI GetDC(HWND window) {
@@ -69,6 +77,7 @@ HDC WINAPI GetDC(HWND window) {
     (*context)->window = window;
     (*context)->surface = std::move(surface);
     (*context)->textAlign = 0;
+    (*context)->stretchMode = BLACKONWHITE;
     return handle;
 }
 

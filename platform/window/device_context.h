@@ -13,11 +13,15 @@ struct DeviceContext {
     HWND window = nullptr;
     std::shared_ptr<Surface> surface;  // null for the screen
     std::atomic<UINT> textAlign{0};
+    std::atomic<int> stretchMode{1};  // BLACKONWHITE
 };
 
 // The context behind a handle, or null. The surface stays valid even when its window goes.
 std::shared_ptr<DeviceContext> findDeviceContext(HDC deviceContext);
 std::shared_ptr<Surface> windowSurface(HWND window);
+// The window's surface and where its client area's top-left corner lies on the screen; null for
+// an unknown window.
+std::shared_ptr<Surface> windowSurfaceOnScreen(HWND window, POINT* origin);
 
 // A COLORREF (0x00BBGGRR) as a surface pixel (0xAARRGGBB, opaque).
 inline uint32_t surfacePixel(COLORREF color) {

@@ -1,4 +1,5 @@
-// Drawing into window surfaces: device contexts, painting, solid brushes and text. Every window
+// Drawing into window surfaces: device contexts, painting, solid brushes, text and stretched
+// device-independent bitmaps. Every window
 // has a 32-bit BGRA surface the size of its client area; a device context draws into it in client
 // coordinates, clipped to it. The screen's device context (GetDC(NULL)) has no surface: drawing
 // into it does nothing.
@@ -53,3 +54,55 @@ UINT WINAPI SetTextAlign(HDC deviceContext, UINT align);
 // Draws black text in SimHei (simhei.ttf in the fonts folder) 16 pixels high, with a transparent
 // background. Fails (FALSE), drawing nothing, when the font cannot be loaded.
 BOOL WINAPI TextOutW(HDC deviceContext, int x, int y, LPCWSTR text, int length);
+
+// Device-independent bitmaps: 24-bit BGR pixels (BI_RGB), rows padded to four bytes. A positive
+// height is a bottom-up bitmap (the first row in memory is the bottom row), a negative one a
+// top-down bitmap.
+#define BI_RGB 0u
+#define DIB_RGB_COLORS 0u
+#define SRCCOPY 0x00CC0020u
+
+typedef struct tagBITMAPINFOHEADER {
+    DWORD biSize;
+    LONG biWidth;
+    LONG biHeight;
+    WORD biPlanes;
+    WORD biBitCount;
+    DWORD biCompression;
+    DWORD biSizeImage;
+    LONG biXPelsPerMeter;
+    LONG biYPelsPerMeter;
+    DWORD biClrUsed;
+    DWORD biClrImportant;
+} BITMAPINFOHEADER, *LPBITMAPINFOHEADER;
+
+typedef struct tagRGBQUAD {
+    BYTE rgbBlue;
+    BYTE rgbGreen;
+    BYTE rgbRed;
+    BYTE rgbReserved;
+} RGBQUAD;
+
+typedef struct tagBITMAPINFO {
+    BITMAPINFOHEADER bmiHeader;
+    RGBQUAD bmiColors[1];
+} BITMAPINFO, *LPBITMAPINFO;
+
+static_assert(sizeof(BITMAPINFOHEADER) == 40);
+
+// Stretch modes; a new device context has BLACKONWHITE. Every mode stretches by nearest
+// neighbour here, which is what COLORONCOLOR does on the original.
+#define BLACKONWHITE 1
+#define COLORONCOLOR 3
+
+// The previous mode, or 0 for an unknown context or mode.
+int WINAPI SetStretchBltMode(HDC deviceContext, int mode);
+
+// Stretches the source rectangle of the bitmap onto the destination rectangle (client coordinates)
+// by nearest neighbour, clipped to the surface. The source rectangle's y counts from the bottom row
+// of a bottom-up bitmap and from the top row of a top-down one; destination pixels whose source lies
+// outside the bitmap are left as they are. Only 24-bit BI_RGB bitmaps, DIB_RGB_COLORS and SRCCOPY,
+// with positive extents. Returns the number of source rows, 0 on failure.
+int WINAPI StretchDIBits(HDC deviceContext, int xDest, int yDest, int destWidth, int destHeight, int xSrc, int ySrc,
+                         int srcWidth, int srcHeight, const void* bits, const BITMAPINFO* bitmapInfo, UINT usage,
+                         DWORD rasterOperation);

@@ -1,0 +1,121 @@
+// What the two renderers must show alike: the same colours for the same chroma planes, the picture
+// stretched to the window, and the same part of it for a zoom rectangle.
+#include "platform/ddraw/ddraw_testing.h"
+#include "render_test_pictures.h"
+#include "tests/support/pixel_window.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+using rendertest::bothRenderers;
+using rendertest::makePicture;
+using rendertest::solidPicture;
+using rendertest::Yuv;
+using test_support::blueOf;
+using test_support::greenOf;
+using test_support::PixelWindow;
+using test_support::redOf;
+
+namespace {
+
+// Four luma levels both renderers keep apart: full range (GDI) and studio range (DirectDraw)
+// both fall between the thresholds 60, 120 and 180.
+constexpr uint8_t kLevels[] = {30, 90, 150, 210};
+
+int levelIndex(uint32_t pixel) {
+    int green = greenOf(pixel);
+    return green < 60 ? 0 : green < 120 ? 1 : green < 180 ? 2 : 3;
+}
+
+std::vector<std::vector<int>> levelMap(const PixelWindow& window) {
+    auto pixels = window.pixels();
+    std::vector<std::vector<int>> map(pixels.height);
+    for (int y = 0; y < pixels.height; ++y) {
+        for (int x = 0; x < pixels.width; ++x) map[y].push_back(levelIndex(pixels.at(x, y)));
+    }
+    return map;
+}
+
+int render(VideoRenderBase& renderer, const std::vector<unsigned char>& picture, const RECT* source = nullptr) {
+    return renderer.Render(picture.data(), static_cast<int>(picture.size()), kRenderFormatI420, source);
+}
+
+TEST(Renderers, ShowBlueForHighUAndLittleRedForLowVInTheirPlaneOrder) {
+    auto picture = solidPicture(64, 48, Yuv{128, 200, 60});
+    for (const auto& kind : bothRenderers()) {
+        PixelWindow window(0, 0, 80, 60);
+        auto renderer = kind.make();
+        ASSERT_EQ(renderer->Init(window.handle(), 64, 48, kRenderFormatI420), 0) << kind.name;
+        ASSERT_EQ(render(*renderer, picture), 1) << kind.name;
+        uint32_t shown = window.pixels().at(40, 30);
+        EXPECT_GT(blueOf(shown), 240) << kind.name;
+        EXPECT_LT(redOf(shown), 40) << kind.name;
+        EXPECT_GT(greenOf(shown), 140) << kind.name;
+    }
+}
+
+TEST(Renderers, StretchOrShrinkThePictureToTheWholeWindow) {
+    auto halves = makePicture(32, 16, [](int x, int) { return Yuv{x < 16 ? kLevels[0] : kLevels[3], 128, 128}; });
+    for (const auto& kind : bothRenderers()) {
+        for (auto [width, height] : {std::pair{100, 40}, std::pair{16, 8}}) {
+            PixelWindow window(0, 0, width, height);
+            auto renderer = kind.make();
+            ASSERT_EQ(renderer->Init(window.handle(), 32, 16, kRenderFormatI420), 0);
+            ASSERT_EQ(render(*renderer, halves), 1);
+            auto map = levelMap(window);
+            for (int y = 0; y < height; ++y) {
+                for (int x = 0; x < width; ++x) {
+                    ASSERT_EQ(map[y][x], x < width / 2 ? 0 : 3) << kind.name << " " << width << " at " << x << "," << y;
+                }
+            }
+        }
+    }
+}
+
+TEST(Renderers, ShowTheSamePartOfThePictureForAZoomRectangle) {
+    // 8 x 8 blocks whose level changes down the picture differently from across it, so that a
+    // rectangle taken from the wrong rows shows a different map.
+    auto blocks = makePicture(64, 48, [](int x, int y) { return Yuv{kLevels[(x / 8 + 2 * (y / 8) + y / 16) % 4], 128, 128}; });
+    RECT zoom{12, 10, 44, 34};
+    std::vector<std::vector<int>> expected(72);
+    for (int y = 0; y < 72; ++y) {
+        for (int x = 0; x < 96; ++x) {
+            int px = 12 + (2 * x + 1) * 32 / (2 * 96);
+            int py = 10 + (2 * y + 1) * 24 / (2 * 72);
+            expected[y].push_back((px / 8 + 2 * (py / 8) + py / 16) % 4);
+        }
+    }
+    for (const auto& kind : bothRenderers()) {
+        PixelWindow window(0, 0, 96, 72);
+        auto renderer = kind.make();
+        ASSERT_EQ(renderer->Init(window.handle(), 64, 48, kRenderFormatI420), 0);
+        ASSERT_EQ(render(*renderer, blocks, &zoom), 1);
+        EXPECT_EQ(levelMap(window), expected) << kind.name;
+    }
+}
+
+TEST(Renderers, TakePicturesFromOneThreadWhileAnotherSetsThemUpAgain) {
+    auto picture = solidPicture(64, 48, Yuv{150, 128, 128});
+    for (const auto& kind : bothRenderers()) {
+        PixelWindow window(0, 0, 80, 60);
+        auto renderer = kind.make();
+        ASSERT_EQ(renderer->Init(window.handle(), 64, 48, kRenderFormatI420), 0);
+        std::atomic<bool> running{true};
+        std::thread presenter([&] {
+            while (running) render(*renderer, picture);
+        });
+        for (int round = 0; round < 50; ++round) {
+            renderer->Release();
+            renderer->Init(window.handle(), 64, 48, kRenderFormatI420);
+        }
+        running = false;
+        presenter.join();
+        EXPECT_EQ(render(*renderer, picture), 1) << kind.name;
+        EXPECT_EQ(levelIndex(window.pixels().at(40, 30)), 2) << kind.name;
+        renderer.reset();
+        EXPECT_EQ(platform::testing::liveDirectDrawObjects(), 0);
+    }
+}
+
+}  // namespace

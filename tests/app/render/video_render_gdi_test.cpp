@@ -1,0 +1,121 @@
+#include "app/render/video_render_gdi.h"
+#include "render_test_pictures.h"
+#include "tests/support/pixel_window.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using rendertest::makePicture;
+using rendertest::solidPicture;
+using rendertest::Yuv;
+using test_support::PixelWindow;
+
+namespace {
+
+constexpr uint32_t kBlack = 0xFF000000u;
+
+// The B, G, R bytes of one converted pixel.
+struct Bgr {
+    int b, g, r;
+    bool operator==(const Bgr&) const = default;
+};
+
+Bgr convertOne(Yuv colour) {
+    auto picture = solidPicture(2, 2, colour);
+    unsigned char out[12];
+    EXPECT_TRUE(VideoRenderGDI::ConvertI420ToBgr(picture.data(), out, 2, 2));
+    return Bgr{out[0], out[1], out[2]};
+}
+
+TEST(I420ToBgr, GreyKeepsItsLevelInEveryChannel) {
+    auto picture = makePicture(256, 2, [](int x, int) { return Yuv{static_cast<uint8_t>(x), 128, 128}; });
+    std::vector<unsigned char> out(256 * 2 * 3);
+    ASSERT_TRUE(VideoRenderGDI::ConvertI420ToBgr(picture.data(), out.data(), 256, 2));
+    for (int x = 0; x < 256; ++x) {
+        EXPECT_EQ((Bgr{out[x * 3], out[x * 3 + 1], out[x * 3 + 2]}), (Bgr{x, x, x})) << x;
+    }
+}
+
+TEST(I420ToBgr, UMovesBlueVMovesRedAndChannelsClampAtBothEnds) {
+    // B = 128 + floor(454 x 72 / 256), G = 128 - floor(88 x 72 / 256) - floor(183 x -68 / 256),
+    // R = 128 + floor(359 x -68 / 256).
+    EXPECT_EQ(convertOne(Yuv{128, 200, 60}), (Bgr{255, 153, 32}));
+    EXPECT_EQ(convertOne(Yuv{100, 160, 128}).b, 156);
+    EXPECT_EQ(convertOne(Yuv{255, 255, 128}).b, 255);  // 255 + 225
+    EXPECT_EQ(convertOne(Yuv{0, 128, 0}).r, 0);        // 0 - 180
+    EXPECT_EQ(convertOne(Yuv{0, 255, 255}).g, 0);
+    EXPECT_EQ(convertOne(Yuv{255, 0, 0}).g, 255);
+}
+
+TEST(I420ToBgr, RowsComeOutBottomUpAndBadArgumentsAreRefused) {
+    auto picture = makePicture(2, 2, [](int, int y) { return Yuv{static_cast<uint8_t>(y == 0 ? 10 : 200), 128, 128}; });
+    unsigned char out[12] = {};
+    ASSERT_TRUE(VideoRenderGDI::ConvertI420ToBgr(picture.data(), out, 2, 2));
+    EXPECT_EQ(out[0], 200);  // the bottom row first
+    EXPECT_EQ(out[6], 10);
+    EXPECT_FALSE(VideoRenderGDI::ConvertI420ToBgr(nullptr, out, 2, 2));
+    EXPECT_FALSE(VideoRenderGDI::ConvertI420ToBgr(picture.data(), nullptr, 2, 2));
+    EXPECT_FALSE(VideoRenderGDI::ConvertI420ToBgr(picture.data(), out, 0, 2));
+    EXPECT_FALSE(VideoRenderGDI::ConvertI420ToBgr(picture.data(), out, 2, -1));
+}
+
+TEST(I420ToBgr, OddSizesReadNothingBeyondThePicture) {
+    // Exactly sized heap buffers, so that a read past either end is caught by the sanitizer build.
+    for (auto [width, height] : {std::pair{3, 3}, std::pair{5, 1}, std::pair{1, 1}, std::pair{1, 4}}) {
+        size_t length = static_cast<size_t>(width) * height * 3 / 2;
+        auto picture = std::make_unique<unsigned char[]>(length);
+        std::fill_n(picture.get(), length, 128);
+        auto out = std::make_unique<unsigned char[]>(static_cast<size_t>(width) * height * 3);
+        ASSERT_TRUE(VideoRenderGDI::ConvertI420ToBgr(picture.get(), out.get(), width, height));
+        EXPECT_EQ(out[static_cast<size_t>(width) * height * 3 - 1], 128) << width << "x" << height;
+    }
+}
+
+TEST(VideoRenderGdi, DrawsNothingWithoutAWindowOrForAPictureOfAnotherLength) {
+    PixelWindow window(0, 0, 40, 30);
+    auto picture = solidPicture(32, 24, Yuv{200, 128, 128});
+    int length = static_cast<int>(picture.size());
+    VideoRenderGDI renderer;
+    EXPECT_EQ(renderer.Render(picture.data(), length, kRenderFormatI420, nullptr), 0);  // before Init
+    EXPECT_EQ(renderer.Init(nullptr, 32, 24, kRenderFormatI420), 0);
+    EXPECT_EQ(renderer.Render(picture.data(), length, kRenderFormatI420, nullptr), 0);
+
+    ASSERT_EQ(renderer.Init(window.handle(), 32, 24, kRenderFormatI420), 0);
+    EXPECT_EQ(renderer.Render(picture.data(), length - 1, kRenderFormatI420, nullptr), 0);
+    EXPECT_EQ(renderer.Render(picture.data(), length + 48, kRenderFormatI420, nullptr), 0);
+    EXPECT_EQ(renderer.Render(nullptr, length, kRenderFormatI420, nullptr), 0);
+    EXPECT_EQ(window.pixels().at(20, 15), kBlack);
+    EXPECT_EQ(renderer.Render(picture.data(), length, kRenderFormatI420, nullptr), 1);
+    EXPECT_EQ(window.pixels().at(20, 15), 0xFFC8C8C8u);
+    EXPECT_EQ(renderer.Close(), 1);
+    EXPECT_EQ(renderer.Release(), 1);
+}
+
+TEST(VideoRenderGdi, RefusesPictureSizesThatCannotBeRealAndForgetsTheOldBuffer) {
+    PixelWindow window(0, 0, 40, 30);
+    auto picture = solidPicture(32, 24, Yuv{200, 128, 128});
+    VideoRenderGDI renderer;
+    ASSERT_EQ(renderer.Init(window.handle(), 32, 24, kRenderFormatI420), 0);
+    EXPECT_EQ(renderer.Init(window.handle(), 0, 24, kRenderFormatI420), -1);
+    EXPECT_EQ(renderer.Init(window.handle(), 32, -24, kRenderFormatI420), -1);
+    EXPECT_EQ(renderer.Init(window.handle(), 8193, 24, kRenderFormatI420), -1);
+    EXPECT_EQ(renderer.Render(picture.data(), static_cast<int>(picture.size()), kRenderFormatI420, nullptr), 0);
+}
+
+TEST(VideoRenderGdi, APictureWidthThatLeavesRowPaddingShowsUnsheared) {
+    // 3 x 30 bytes a row are padded to 92 in the bitmap: a renderer that packed its rows would
+    // show each row shifted a little further.
+    PixelWindow window(0, 0, 30, 20);
+    auto picture = makePicture(30, 20, [](int x, int) { return Yuv{static_cast<uint8_t>(x < 15 ? 40 : 220), 128, 128}; });
+    VideoRenderGDI renderer;
+    ASSERT_EQ(renderer.Init(window.handle(), 30, 20, kRenderFormatI420), 0);
+    ASSERT_EQ(renderer.Render(picture.data(), static_cast<int>(picture.size()), kRenderFormatI420, nullptr), 1);
+    auto pixels = window.pixels();
+    for (int y = 0; y < 20; ++y) {
+        EXPECT_EQ(pixels.at(14, y), 0xFF282828u) << y;
+        EXPECT_EQ(pixels.at(15, y), 0xFFDCDCDCu) << y;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,303 @@
+#include "platform/ddraw/ddraw.h"
+#include "platform/ddraw/ddraw_testing.h"
+#include "tests/support/pixel_window.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <memory>
+
+using platform::testing::DirectDrawCall;
+using test_support::PixelWindow;
+
+namespace {
+
+constexpr uint32_t kBlack = 0xFF000000u;
+
+struct Releaser {
+    void operator()(IUnknown* object) const { object->Release(); }
+};
+template <typename Interface>
+using Owned = std::unique_ptr<Interface, Releaser>;
+
+struct Yuv {
+    BYTE y, u, v;
+};
+
+// Every test releases all it made, and leaves no switch on.
+class DirectDrawTest : public ::testing::Test {
+protected:
+    void TearDown() override {
+        platform::testing::resetDirectDrawFailures();
+        EXPECT_EQ(platform::testing::liveDirectDrawObjects(), 0);
+    }
+
+    static Owned<IDirectDraw7> createDirectDraw() {
+        void* object = nullptr;
+        EXPECT_EQ(DirectDrawCreateEx(nullptr, &object, IID_IDirectDraw7, nullptr), DD_OK);
+        return Owned<IDirectDraw7>(static_cast<IDirectDraw7*>(object));
+    }
+
+    static DDSURFACEDESC2 primaryDescription() {
+        DDSURFACEDESC2 description{};
+        description.dwSize = sizeof(description);
+        description.dwFlags = DDSD_CAPS;
+        description.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
+        return description;
+    }
+
+    static DDSURFACEDESC2 yv12Description(DWORD width, DWORD height) {
+        DDSURFACEDESC2 description{};
+        description.dwSize = sizeof(description);
+        description.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT;
+        description.dwWidth = width;
+        description.dwHeight = height;
+        description.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
+        description.ddpfPixelFormat.dwSize = sizeof(DDPIXELFORMAT);
+        description.ddpfPixelFormat.dwFlags = DDPF_FOURCC | DDPF_YUV;
+        description.ddpfPixelFormat.dwFourCC = MAKEFOURCC('Y', 'V', '1', '2');
+        return description;
+    }
+
+    static Owned<IDirectDrawSurface7> create(IDirectDraw7* directDraw, DDSURFACEDESC2 description) {
+        LPDIRECTDRAWSURFACE7 surface = nullptr;
+        EXPECT_EQ(directDraw->CreateSurface(&description, &surface, nullptr), DD_OK);
+        return Owned<IDirectDrawSurface7>(surface);
+    }
+
+    // A primary surface whose Blts show in the window.
+    static Owned<IDirectDrawSurface7> primaryFor(IDirectDraw7* directDraw, HWND window) {
+        auto primary = create(directDraw, primaryDescription());
+        LPDIRECTDRAWCLIPPER clipper = nullptr;
+        EXPECT_EQ(directDraw->CreateClipper(0, &clipper, nullptr), DD_OK);
+        EXPECT_EQ(clipper->SetHWnd(0, window), DD_OK);
+        EXPECT_EQ(primary->SetClipper(clipper), DD_OK);
+        clipper->Release();  // the surface keeps its own reference
+        return primary;
+    }
+
+    // Writes every pixel of a YV12 surface through its pitch.
+    static void fill(IDirectDrawSurface7* surface, const std::function<Yuv(int x, int y)>& colourAt) {
+        DDSURFACEDESC2 description{};
+        description.dwSize = sizeof(description);
+        ASSERT_EQ(surface->Lock(nullptr, &description, DDLOCK_WAIT | DDLOCK_WRITEONLY, nullptr), DD_OK);
+        auto bytes = static_cast<BYTE*>(description.lpSurface);
+        int width = static_cast<int>(description.dwWidth);
+        int height = static_cast<int>(description.dwHeight);
+        size_t pitch = static_cast<size_t>(description.lPitch);
+        BYTE* vPlane = bytes + pitch * height;
+        BYTE* uPlane = vPlane + pitch / 2 * (height / 2);
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                Yuv colour = colourAt(x, y);
+                bytes[y * pitch + x] = colour.y;
+                vPlane[(y / 2) * (pitch / 2) + x / 2] = colour.v;
+                uPlane[(y / 2) * (pitch / 2) + x / 2] = colour.u;
+            }
+        }
+        ASSERT_EQ(surface->Unlock(nullptr), DD_OK);
+    }
+
+    static RECT screenRectOf(HWND window) {
+        RECT rect{};
+        GetWindowRect(window, &rect);
+        return rect;
+    }
+};
+
+// The grey a studio-range luma level is shown as.
+int studioGrey(int luma) { return std::clamp((298 * (luma - 16) + 128) >> 8, 0, 255); }
+
+uint32_t grey(int level) { return kBlack | (level << 16) | (level << 8) | level; }
+
+using DirectDrawObjects = DirectDrawTest;
+
+TEST_F(DirectDrawObjects, CreationChecksItsArgumentsAndObjectsLiveUntilTheirLastRelease) {
+    void* object = &object;
+    EXPECT_EQ(DirectDrawCreateEx(nullptr, &object, IID_IUnknown, nullptr), DDERR_INVALIDPARAMS);
+    EXPECT_EQ(object, nullptr);
+
+    auto directDraw = createDirectDraw();
+    void* asUnknown = nullptr;
+    ASSERT_EQ(directDraw->QueryInterface(IID_IUnknown, &asUnknown), S_OK);
+    EXPECT_EQ(asUnknown, static_cast<IUnknown*>(directDraw.get()));
+    EXPECT_EQ(static_cast<IUnknown*>(asUnknown)->Release(), 1u);
+
+    // A surface keeps its DirectDraw object alive.
+    auto primary = create(directDraw.get(), primaryDescription());
+    directDraw.reset();
+    EXPECT_EQ(platform::testing::liveDirectDrawObjects(), 2);
+    primary.reset();
+    EXPECT_EQ(platform::testing::liveDirectDrawObjects(), 0);
+}
+
+TEST_F(DirectDrawObjects, OffscreenSurfacesAreCheckedAndLockedWholeWithAPitchWiderThanTheirWidth) {
+    auto directDraw = createDirectDraw();
+    auto yv12 = create(directDraw.get(), yv12Description(640, 360));
+    DDSURFACEDESC2 locked{};
+    locked.dwSize = sizeof(locked);
+    ASSERT_EQ(yv12->Lock(nullptr, &locked, DDLOCK_WAIT, nullptr), DD_OK);
+    EXPECT_EQ(locked.dwWidth, 640u);
+    EXPECT_EQ(locked.dwHeight, 360u);
+    EXPECT_GT(locked.lPitch, 640);
+    EXPECT_EQ(locked.lPitch % 2, 0);
+    EXPECT_NE(locked.lpSurface, nullptr);
+    EXPECT_EQ(locked.ddpfPixelFormat.dwFourCC, MAKEFOURCC('Y', 'V', '1', '2'));
+    std::memset(locked.lpSurface, 0x55, static_cast<size_t>(locked.lPitch) * 360 * 3 / 2);  // the whole memory
+    EXPECT_EQ(yv12->Lock(nullptr, &locked, DDLOCK_WAIT, nullptr), DDERR_SURFACEBUSY);
+    EXPECT_EQ(yv12->Unlock(nullptr), DD_OK);
+    EXPECT_EQ(yv12->Unlock(nullptr), DDERR_NOTLOCKED);
+    RECT part{0, 0, 2, 2};
+    EXPECT_EQ(yv12->Lock(&part, &locked, DDLOCK_WAIT, nullptr), DDERR_INVALIDPARAMS);
+
+    DDSURFACEDESC2 display = yv12Description(3, 2);
+    display.dwFlags &= ~DDSD_PIXELFORMAT;  // the display's own format
+    auto rgb = create(directDraw.get(), display);
+    ASSERT_EQ(rgb->Lock(nullptr, &locked, DDLOCK_WAIT, nullptr), DD_OK);
+    EXPECT_EQ(locked.ddpfPixelFormat.dwFlags, DDPF_RGB);
+    EXPECT_EQ(locked.ddpfPixelFormat.dwRGBBitCount, 32u);
+    EXPECT_GT(locked.lPitch, 12);
+    rgb->Unlock(nullptr);
+
+    LPDIRECTDRAWSURFACE7 refused = nullptr;
+    DDSURFACEDESC2 odd = yv12Description(641, 360);
+    EXPECT_EQ(directDraw->CreateSurface(&odd, &refused, nullptr), DDERR_INVALIDPARAMS);
+    DDSURFACEDESC2 huge = yv12Description(8194, 360);
+    EXPECT_EQ(directDraw->CreateSurface(&huge, &refused, nullptr), DDERR_OUTOFMEMORY);
+    DDSURFACEDESC2 packed = yv12Description(640, 360);
+    packed.ddpfPixelFormat.dwFourCC = MAKEFOURCC('Y', 'U', 'Y', '2');
+    EXPECT_EQ(directDraw->CreateSurface(&packed, &refused, nullptr), DDERR_INVALIDPIXELFORMAT);
+    DDSURFACEDESC2 sizedPrimary = primaryDescription();
+    sizedPrimary.dwFlags |= DDSD_WIDTH | DDSD_HEIGHT;
+    EXPECT_EQ(directDraw->CreateSurface(&sizedPrimary, &refused, nullptr), DDERR_INVALIDPARAMS);
+    EXPECT_EQ(refused, nullptr);
+    auto primary = create(directDraw.get(), primaryDescription());
+    EXPECT_EQ(primary->Lock(nullptr, &locked, DDLOCK_WAIT, nullptr), DDERR_UNSUPPORTED);
+}
+
+using DirectDrawBlt = DirectDrawTest;
+
+TEST_F(DirectDrawBlt, ConvertsYv12WithTheStudioRangeTakingVBeforeU) {
+    PixelWindow window(0, 0, 4, 2);
+    auto directDraw = createDirectDraw();
+    auto primary = primaryFor(directDraw.get(), window.handle());
+    auto picture = create(directDraw.get(), yv12Description(4, 2));
+    // Left: two greys, the lower beyond studio white; right: U (blue) high and V (red) low.
+    fill(picture.get(), [](int x, int y) {
+        return x < 2 ? Yuv{static_cast<BYTE>(y == 0 ? 50 : 240), 128, 128} : Yuv{128, 200, 60};
+    });
+    RECT screen = screenRectOf(window.handle());
+    ASSERT_EQ(primary->Blt(&screen, picture.get(), nullptr, DDBLT_WAIT, nullptr), DD_OK);
+    auto pixels = window.pixels();
+    EXPECT_EQ(pixels.at(0, 0), grey(40));
+    EXPECT_EQ(pixels.at(1, 1), grey(255));
+    EXPECT_EQ(pixels.at(3, 1), 0xFF169EFFu);  // R 22, G 158, B 255
+}
+
+TEST_F(DirectDrawBlt, StretchesTheSourceRectangleOntoTheWindowWhereverItLiesOnTheScreen) {
+    PixelWindow parent(100, 50, 300, 200);
+    PixelWindow child(10, 20, 8, 4, parent.handle());
+    auto directDraw = createDirectDraw();
+    auto primary = primaryFor(directDraw.get(), child.handle());
+    auto picture = create(directDraw.get(), yv12Description(4, 2));
+    fill(picture.get(), [](int x, int) { return Yuv{static_cast<BYTE>(40 * (x + 1)), 128, 128}; });
+    RECT screen = screenRectOf(child.handle());
+    EXPECT_EQ(screen.left, 110);
+    EXPECT_EQ(screen.top, 70);
+    ASSERT_EQ(primary->Blt(&screen, picture.get(), nullptr, DDBLT_WAIT, nullptr), DD_OK);
+    auto pixels = child.pixels();
+    for (int x = 0; x < 8; ++x) {
+        EXPECT_EQ(pixels.at(x, 0), grey(studioGrey(40 * (x / 2 + 1)))) << x;
+        EXPECT_EQ(pixels.at(x, 3), pixels.at(x, 0)) << x;
+    }
+    EXPECT_EQ(parent.pixels().at(10, 20), kBlack);  // the clipper's window only
+
+    RECT rightHalf{2, 0, 4, 2};
+    ASSERT_EQ(primary->Blt(&screen, picture.get(), &rightHalf, DDBLT_WAIT, nullptr), DD_OK);
+    pixels = child.pixels();
+    EXPECT_EQ(pixels.at(0, 0), grey(studioGrey(120)));
+    EXPECT_EQ(pixels.at(3, 0), grey(studioGrey(120)));
+    EXPECT_EQ(pixels.at(4, 0), grey(studioGrey(160)));
+}
+
+TEST_F(DirectDrawBlt, KeepsToTheClippersWindowAndTheScreen) {
+    int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    PixelWindow edge(screenWidth - 4, 0, 8, 2);  // half of it beyond the screen's right edge
+    auto directDraw = createDirectDraw();
+    auto picture = create(directDraw.get(), yv12Description(2, 2));
+    fill(picture.get(), [](int, int) { return Yuv{235, 128, 128}; });
+
+    auto unclipped = create(directDraw.get(), primaryDescription());
+    RECT screen = screenRectOf(edge.handle());
+    EXPECT_EQ(unclipped->Blt(&screen, picture.get(), nullptr, DDBLT_WAIT, nullptr), DD_OK);
+    EXPECT_EQ(edge.pixels().at(0, 0), kBlack);  // without a clipper the screen gets it, and no window
+
+    auto primary = primaryFor(directDraw.get(), edge.handle());
+    RECT beyond{screen.left - 50, screen.top - 50, screen.right + 50, screen.bottom + 50};
+    ASSERT_EQ(primary->Blt(&beyond, picture.get(), nullptr, DDBLT_WAIT, nullptr), DD_OK);
+    auto pixels = edge.pixels();
+    EXPECT_EQ(pixels.at(3, 1), grey(255));
+    EXPECT_EQ(pixels.at(4, 1), kBlack);
+}
+
+TEST_F(DirectDrawBlt, RefusesBadRectanglesBusyAndLostSurfaces) {
+    PixelWindow window(0, 0, 4, 4);
+    auto directDraw = createDirectDraw();
+    auto primary = primaryFor(directDraw.get(), window.handle());
+    auto picture = create(directDraw.get(), yv12Description(4, 4));
+    RECT screen = screenRectOf(window.handle());
+    RECT outside{2, 2, 6, 4};
+    RECT empty{1, 1, 1, 3};
+    EXPECT_EQ(primary->Blt(&screen, picture.get(), &outside, DDBLT_WAIT, nullptr), DDERR_INVALIDRECT);
+    EXPECT_EQ(primary->Blt(&empty, picture.get(), nullptr, DDBLT_WAIT, nullptr), DDERR_INVALIDRECT);
+    EXPECT_EQ(picture->Blt(&screen, primary.get(), nullptr, DDBLT_WAIT, nullptr), DDERR_UNSUPPORTED);
+
+    DDSURFACEDESC2 locked{};
+    locked.dwSize = sizeof(locked);
+    ASSERT_EQ(picture->Lock(nullptr, &locked, DDLOCK_WAIT, nullptr), DD_OK);
+    EXPECT_EQ(primary->Blt(&screen, picture.get(), nullptr, DDBLT_WAIT, nullptr), DDERR_SURFACEBUSY);
+    picture->Unlock(nullptr);
+
+    platform::testing::loseDirectDrawSurfaces();
+    EXPECT_EQ(picture->Lock(nullptr, &locked, DDLOCK_WAIT, nullptr), DDERR_SURFACELOST);
+    EXPECT_EQ(primary->Blt(&screen, picture.get(), nullptr, DDBLT_WAIT, nullptr), DDERR_SURFACELOST);
+    auto remade = create(directDraw.get(), yv12Description(4, 4));
+    EXPECT_EQ(remade->Lock(nullptr, &locked, DDLOCK_WAIT, nullptr), DD_OK);
+    remade->Unlock(nullptr);
+}
+
+using DirectDrawSwitches = DirectDrawTest;
+
+// The set-up calls' switches are seen through the renderer's codes; these are the per-picture ones.
+TEST_F(DirectDrawSwitches, PictureCallsFailWhileSwitchedAndBusyLocksAreCounted) {
+    PixelWindow window(0, 0, 2, 2);
+    RECT screen = screenRectOf(window.handle());
+    auto directDraw = createDirectDraw();
+    auto primary = primaryFor(directDraw.get(), window.handle());
+    auto picture = create(directDraw.get(), yv12Description(2, 2));
+    DDSURFACEDESC2 locked{};
+    locked.dwSize = sizeof(locked);
+
+    platform::testing::setDirectDrawCallFails(DirectDrawCall::Lock, true);
+    EXPECT_EQ(picture->Lock(nullptr, &locked, DDLOCK_WAIT, nullptr), DDERR_GENERIC);
+    platform::testing::resetDirectDrawFailures();
+    ASSERT_EQ(picture->Lock(nullptr, &locked, DDLOCK_WAIT, nullptr), DD_OK);
+    platform::testing::setDirectDrawCallFails(DirectDrawCall::Unlock, true);
+    EXPECT_EQ(picture->Unlock(nullptr), DDERR_GENERIC);
+    platform::testing::resetDirectDrawFailures();
+    EXPECT_EQ(picture->Unlock(nullptr), DD_OK);
+    platform::testing::setDirectDrawCallFails(DirectDrawCall::Blt, true);
+    EXPECT_EQ(primary->Blt(&screen, picture.get(), nullptr, DDBLT_WAIT, nullptr), DDERR_GENERIC);
+    platform::testing::resetDirectDrawFailures();
+    EXPECT_EQ(primary->Blt(&screen, picture.get(), nullptr, DDBLT_WAIT, nullptr), DD_OK);
+
+    platform::testing::setLocksStillDrawing(2);
+    EXPECT_EQ(picture->Lock(nullptr, &locked, DDLOCK_WAIT, nullptr), DDERR_WASSTILLDRAWING);
+    EXPECT_EQ(picture->Lock(nullptr, &locked, DDLOCK_WAIT, nullptr), DDERR_WASSTILLDRAWING);
+    EXPECT_EQ(picture->Lock(nullptr, &locked, DDLOCK_WAIT, nullptr), DD_OK);
+    picture->Unlock(nullptr);
+}
+
+}  // namespace

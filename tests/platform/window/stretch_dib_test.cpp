@@ -1,0 +1,164 @@
+#include "platform/window/win_gdi.h"
+#include "tests/support/pixel_window.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using test_support::PixelWindow;
+
+namespace {
+
+constexpr uint32_t kBlack = 0xFF000000u;
+
+// A 24-bit bitmap whose pixel (column, stored row) is the grey level `level(column, row)`; rows
+// padded to four bytes.
+struct Bitmap {
+    BITMAPINFO info{};
+    std::vector<BYTE> bits;
+
+    Bitmap(int width, int height, bool bottomUp) {
+        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = bottomUp ? height : -height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 24;
+        info.bmiHeader.biCompression = BI_RGB;
+        bits.assign(stride() * height, 0xEE);  // padding bytes that must never show
+    }
+    size_t stride() const { return (static_cast<size_t>(info.bmiHeader.biWidth) * 3 + 3) / 4 * 4; }
+    // Stored rows: row 0 is the first in memory.
+    void set(int column, int storedRow, BYTE blue, BYTE green, BYTE red) {
+        BYTE* pixel = bits.data() + storedRow * stride() + column * 3;
+        pixel[0] = blue;
+        pixel[1] = green;
+        pixel[2] = red;
+    }
+    void setGrey(int column, int storedRow, BYTE level) { set(column, storedRow, level, level, level); }
+};
+
+uint32_t grey(BYTE level) { return kBlack | (level << 16) | (level << 8) | level; }
+
+int stretch(HWND window, RECT destination, RECT source, const Bitmap& bitmap, DWORD rop = SRCCOPY) {
+    HDC deviceContext = GetDC(window);
+    int rows = StretchDIBits(deviceContext, destination.left, destination.top, destination.right - destination.left,
+                             destination.bottom - destination.top, source.left, source.top,
+                             source.right - source.left, source.bottom - source.top, bitmap.bits.data(),
+                             &bitmap.info, DIB_RGB_COLORS, rop);
+    ReleaseDC(window, deviceContext);
+    return rows;
+}
+
+// The grey levels of a window's pixels, row by row.
+std::vector<std::vector<int>> levels(const PixelWindow& window) {
+    auto pixels = window.pixels();
+    std::vector<std::vector<int>> rows(pixels.height);
+    for (int y = 0; y < pixels.height; ++y) {
+        for (int x = 0; x < pixels.width; ++x) rows[y].push_back(test_support::greenOf(pixels.at(x, y)));
+    }
+    return rows;
+}
+
+TEST(StretchDIBits, BottomUpBitmapsStoreTheBottomRowFirstTopDownOnesTheTopAndRowsArePadded) {
+    for (bool bottomUp : {true, false}) {
+        Bitmap bitmap(3, 2, bottomUp);  // 9 bytes a row, padded to 12
+        bitmap.set(0, 0, 1, 2, 3);
+        bitmap.set(2, 0, 4, 5, 6);
+        bitmap.set(0, 1, 7, 8, 9);
+        bitmap.set(2, 1, 10, 11, 12);
+        PixelWindow window(0, 0, 3, 2);
+        EXPECT_EQ(stretch(window.handle(), RECT{0, 0, 3, 2}, RECT{0, 0, 3, 2}, bitmap), 2);
+        auto pixels = window.pixels();
+        int firstStoredRowShownAt = bottomUp ? 1 : 0;
+        EXPECT_EQ(pixels.at(0, firstStoredRowShownAt), 0xFF030201u) << bottomUp;
+        EXPECT_EQ(pixels.at(2, firstStoredRowShownAt), 0xFF060504u) << bottomUp;
+        EXPECT_EQ(pixels.at(0, 1 - firstStoredRowShownAt), 0xFF090807u) << bottomUp;
+        EXPECT_EQ(pixels.at(2, 1 - firstStoredRowShownAt), 0xFF0C0B0Au) << bottomUp;
+    }
+}
+
+TEST(StretchDIBits, StretchesAndShrinksByNearestNeighbourAroundPixelCentres) {
+    Bitmap bitmap(4, 1, true);
+    for (int x = 0; x < 4; ++x) bitmap.setGrey(x, 0, static_cast<BYTE>(10 * (x + 1)));
+    PixelWindow wide(0, 0, 8, 2);
+    stretch(wide.handle(), RECT{0, 0, 8, 2}, RECT{0, 0, 4, 1}, bitmap);
+    std::vector<int> doubled{10, 10, 20, 20, 30, 30, 40, 40};
+    EXPECT_EQ(levels(wide), (std::vector<std::vector<int>>{doubled, doubled}));
+
+    PixelWindow narrow(0, 0, 2, 1);
+    stretch(narrow.handle(), RECT{0, 0, 2, 1}, RECT{0, 0, 4, 1}, bitmap);
+    EXPECT_EQ(levels(narrow), (std::vector<std::vector<int>>{{20, 40}}));  // centres 1 and 3
+    stretch(narrow.handle(), RECT{0, 0, 2, 1}, RECT{0, 0, 3, 1}, bitmap);
+    EXPECT_EQ(levels(narrow), (std::vector<std::vector<int>>{{10, 30}}));  // centres 0.75 and 2.25
+}
+
+TEST(StretchDIBits, SourceRowsCountFromTheBottomOfABottomUpBitmapAndFromTheTopOfATopDownOne) {
+    for (bool bottomUp : {true, false}) {
+        Bitmap bitmap(1, 4, bottomUp);
+        for (int row = 0; row < 4; ++row) bitmap.setGrey(0, row, static_cast<BYTE>(100 + row));
+        PixelWindow window(0, 0, 1, 2);
+        stretch(window.handle(), RECT{0, 0, 1, 2}, RECT{0, 1, 1, 3}, bitmap);
+        // Bottom-up: rows 1 and 2 from the bottom are stored rows 1 and 2, shown the upper first.
+        auto expected = bottomUp ? std::vector<std::vector<int>>{{102}, {101}} : std::vector<std::vector<int>>{{101}, {102}};
+        EXPECT_EQ(levels(window), expected) << bottomUp;
+    }
+}
+
+TEST(StretchDIBits, DrawsOnlyInsideTheWindowAndLeavesPixelsWithoutSourceAlone) {
+    Bitmap bitmap(2, 2, false);
+    bitmap.setGrey(0, 0, 50);
+    bitmap.setGrey(1, 0, 60);
+    bitmap.setGrey(0, 1, 70);
+    bitmap.setGrey(1, 1, 80);
+    PixelWindow window(0, 0, 4, 4);
+    // Each bitmap pixel covers 5 x 5 window pixels, starting 2 pixels above and left of the window.
+    stretch(window.handle(), RECT{-2, -2, 8, 8}, RECT{0, 0, 2, 2}, bitmap);
+    EXPECT_EQ(levels(window), (std::vector<std::vector<int>>{{50, 50, 50, 60}, {50, 50, 50, 60}, {50, 50, 50, 60},
+                                                              {70, 70, 70, 80}}));
+
+    PixelWindow half(0, 0, 2, 1);
+    Bitmap single(1, 1, false);
+    single.setGrey(0, 0, 90);
+    stretch(half.handle(), RECT{0, 0, 2, 1}, RECT{-1, 0, 1, 1}, single);  // the left half has no source
+    EXPECT_EQ(half.pixels().at(0, 0), kBlack);
+    EXPECT_EQ(half.pixels().at(1, 0), grey(90));
+}
+
+TEST(StretchDIBits, RefusesWhatItCannotDrawAndDrawsNothingOnTheScreen) {
+    PixelWindow window(0, 0, 2, 2);
+    Bitmap bitmap(2, 2, true);
+    bitmap.setGrey(0, 0, 200);
+    EXPECT_EQ(stretch(window.handle(), RECT{0, 0, 2, 2}, RECT{0, 0, 2, 2}, bitmap, 0x00EE0086u), 0);  // SRCPAINT
+    EXPECT_EQ(stretch(window.handle(), RECT{0, 0, 0, 2}, RECT{0, 0, 2, 2}, bitmap), 0);
+    EXPECT_EQ(stretch(window.handle(), RECT{0, 0, 2, 2}, RECT{0, 0, 2, 0}, bitmap), 0);
+    Bitmap deep = bitmap;
+    deep.info.bmiHeader.biBitCount = 32;
+    EXPECT_EQ(stretch(window.handle(), RECT{0, 0, 2, 2}, RECT{0, 0, 2, 2}, deep), 0);
+    Bitmap packed = bitmap;
+    packed.info.bmiHeader.biCompression = 1;  // run-length encoded
+    EXPECT_EQ(stretch(window.handle(), RECT{0, 0, 2, 2}, RECT{0, 0, 2, 2}, packed), 0);
+    HDC deviceContext = GetDC(window.handle());
+    EXPECT_EQ(StretchDIBits(deviceContext, 0, 0, 2, 2, 0, 0, 2, 2, nullptr, &bitmap.info, DIB_RGB_COLORS, SRCCOPY), 0);
+    ReleaseDC(window.handle(), deviceContext);
+    EXPECT_EQ(StretchDIBits(deviceContext, 0, 0, 2, 2, 0, 0, 2, 2, bitmap.bits.data(), &bitmap.info, DIB_RGB_COLORS,
+                            SRCCOPY),
+              0);  // a released context
+    EXPECT_EQ(levels(window), (std::vector<std::vector<int>>{{0, 0}, {0, 0}}));
+
+    HDC screen = GetDC(nullptr);
+    EXPECT_EQ(StretchDIBits(screen, 0, 0, 2, 2, 0, 0, 2, 2, bitmap.bits.data(), &bitmap.info, DIB_RGB_COLORS, SRCCOPY),
+              2);
+    ReleaseDC(nullptr, screen);
+}
+
+TEST(StretchDIBits, SetStretchBltModeAnswersTheContextsPreviousMode) {
+    PixelWindow window(0, 0, 2, 2);
+    HDC deviceContext = GetDC(window.handle());
+    EXPECT_EQ(SetStretchBltMode(deviceContext, COLORONCOLOR), BLACKONWHITE);
+    EXPECT_EQ(SetStretchBltMode(deviceContext, 0), 0);
+    EXPECT_EQ(SetStretchBltMode(deviceContext, BLACKONWHITE), COLORONCOLOR);
+    ReleaseDC(window.handle(), deviceContext);
+    EXPECT_EQ(SetStretchBltMode(deviceContext, COLORONCOLOR), 0);
+}
+
+}  // namespace
