@@ -235,11 +235,12 @@ protected:
     int32_t height_ = 0;         // coded height
     int32_t cropRows_ = 0;       // rows the decoded pictures lack: top and bottom cropping
     HINSTANCE instance_ = nullptr;
-    HWND fullScreenWindow_ = nullptr;
-    bool fullScreen_ = false;
+    // Switched on the main thread, read by the decode and render threads to find the window.
+    std::atomic<HWND> fullScreenWindow_{nullptr};
+    std::atomic<bool> fullScreen_{false};
     std::unique_ptr<VideoRenderBase> renderer2_;
-    int32_t screenWidth_ = 0;
-    int32_t screenHeight_ = 0;
+    std::atomic<int32_t> screenWidth_{0};
+    std::atomic<int32_t> screenHeight_{0};
     // The intake lock: the first SPS after a start (waited for on spsArrived_ with the predicate
     // "SPS seen"), the picture size it brings, and the NAL units held back while the start is
     // still setting up, which reach the decoder as soon as playback begins.
