@@ -21,9 +21,10 @@
 
 namespace app_test {
 
-// An event argument as the test compares it: an int as its digits, a string in double quotes,
-// anything else as its type.
+// A script value as the test compares it: an int as its digits, a string in double quotes, no
+// value as <empty>, anything else as its type.
 inline std::string Shown(const FB::variant& value) {
+    if (value.isEmpty()) return "<empty>";
     if (value.type() == typeid(int)) return std::to_string(value.cast<int>());
     if (value.type() == typeid(std::string)) return "\"" + value.cast<std::string>() + "\"";
     return std::string("<") + value.type().name() + ">";
@@ -81,7 +82,7 @@ public:
         api->addEventProxy(events);
     }
     ~PluginInstance() {
-        plugin->ClearWindow();
+        if (plugin) plugin->ClearWindow();
         api.reset();
         plugin.reset();
         window.reset();
