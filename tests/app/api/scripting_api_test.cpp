@@ -130,20 +130,6 @@ TEST_F(ScriptingApi, SetFunctionMakesOneViewOnceAndDeviceModeMakesNone) {
     EXPECT_EQ(Answer("StartPlay"), "-2");  // the view answers: no URL
 }
 
-TEST_F(ScriptingApi, EachFunctionTypeMakesItsViewOrNoneYet) {
-    for (int type : {0, 10, 11}) {
-        PluginInstance other;
-        other.api->Invoke("SetFunction", {type});
-        EXPECT_NE(other.view(), nullptr) << type;
-    }
-    for (int type : {1, 2, 3, 4, 6, 7, 8, 9}) {
-        PluginInstance other;
-        other.api->Invoke("SetFunction", {type});
-        EXPECT_EQ(other.view(), nullptr) << type;
-        EXPECT_EQ(other.api->functionType(), type);
-    }
-}
-
 TEST_F(ScriptingApi, EventsCarryTheirExactNamesAndArgumentsWithTheWindowIndexWhereTheyHaveOne) {
     page.api->Invoke("SetWndIndex", {6});
     VeltrinAPI& api = *page.api;
