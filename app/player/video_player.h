@@ -25,12 +25,16 @@
 #include "platform/livevideo/livevideo.h"
 #include "platform/thread/win_sync.h"
 
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 
 namespace FB {
 class MouseDownEvent;
@@ -58,7 +62,9 @@ struct DrawColour {
 
 class CVideoPlayer {
 public:
+    // Main thread; the view belongs to the thread that makes it.
     CVideoPlayer(VeltrinAPI* owner, FB::PluginWindow* window);
+    // Joins every thread of the view, then destroys its full-screen window (owner thread only).
     virtual ~CVideoPlayer();
     CVideoPlayer(const CVideoPlayer&) = delete;
     CVideoPlayer& operator=(const CVideoPlayer&) = delete;
@@ -68,15 +74,15 @@ public:
     // within 5 s; -6 the decoder failed; the GDI renderer's code minus 5000 when both renderers failed.
     virtual int Start();
     virtual int FindSegmentAt(const ShapePoint& point, PointList points);
-    virtual void DoManualAnalyse(int value) {}
-    virtual void SetAnalyseParams(const std::string& json) {}
+    virtual void DoManualAnalyse(int /*value*/) {}
+    virtual void SetAnalyseParams(const std::string& /*json*/) {}
     virtual std::string SaveAnalyseParams() { return std::string(); }
-    virtual void StartDraw(int kind) {}
-    virtual void StartDrawWithName(const int& kind, const std::string& name) {}
-    virtual void ModifySelectedPLName(const std::string& name) {}
-    virtual void selectObjByName(int group, const std::string& name) {}
-    virtual std::string GetPLName(int group, int index) { return std::string(); }
-    virtual void SetAreaHideFlag(int group, int hide) {}
+    virtual void StartDraw(int /*kind*/) {}
+    virtual void StartDrawWithName(const int& /*kind*/, const std::string& /*name*/) {}
+    virtual void ModifySelectedPLName(const std::string& /*name*/) {}
+    virtual void selectObjByName(int /*group*/, const std::string& /*name*/) {}
+    virtual std::string GetPLName(int /*group*/, int /*index*/) { return std::string(); }
+    virtual void SetAreaHideFlag(int /*group*/, int /*hide*/) {}
     virtual bool onMouseDown(FB::MouseDownEvent* event, FB::PluginWindow* window);
     virtual bool onMouseUp(FB::MouseUpEvent* event, FB::PluginWindow* window);
     virtual bool onMouseMove(FB::MouseMoveEvent* event, FB::PluginWindow* window);
@@ -134,6 +140,7 @@ public:
 
     // Read by the scripting object and by tests.
     bool playing() const { return playing_; }
+    bool autoRestart() const { return autoRestart_; }
     int width() const { return width_; }
     int height() const { return height_; }
     int cropRows() const { return cropRows_; }
@@ -142,24 +149,70 @@ public:
     HWND fullScreenWindow() const { return fullScreenWindow_; }
     FB::PluginWindow* window() const { return window_; }
     VeltrinAPI* owner() const { return owner_; }
+    bool regionMode() const { return dragMode_; }
+    // Pictures waiting in the render queue, under the render-queue lock.
+    size_t renderQueueLength();
 
     // The frame lock, for the scripting object's frame commands and the views' shape operations.
     void LockFrame() { EnterCriticalSection(&frameLock_); }
     void UnlockFrame() { LeaveCriticalSection(&frameLock_); }
 
 protected:
-    // Runs the render thread's loop until its run flag clears.
+    // Stops playback and the device link, joining every thread that calls into the view. A view
+    // class calls it first in its destructor, so that no thread reaches a half-destroyed view.
+    void Shutdown();
+    // On the RTSP source's thread: notes the first SPS, then hands the unit to the decoder.
+    void TakeNalUnit(const unsigned char* unit, int length);
+    // Stores a 187-byte on-screen-display record from the device link (any thread).
+    void StoreOsdRecord(const char* body);
+    // On the decode thread: a decoded picture on its way to the render queue.
+    void TakeDecodedPicture(DataBuffer* picture, int width, int height);
+    // Removes the full-screen window from the window-to-view map.
+    void ForgetFullScreenWindow();
+
+    // What the render thread remembers from one pass to the next: the picture it showed last, by
+    // identity while it stays in the queue, and how often it has shown it again since.
+    struct RenderPassState {
+        const DataBuffer* lastShown = nullptr;
+        int repeats = 0;
+    };
+
+    // One pass of the render thread: trims the queue, presents its oldest picture (re-presenting a
+    // lone picture until a newer one comes, at most 240 more times) and, with nothing to present,
+    // asks the current window to be painted black. True when a picture was presented.
+    bool RenderPass(RenderPassState& state);
     void RenderLoop();
     void StartRenderThread();
     void StopRenderThread();
+    // Sleeps up to the time given, waking early when the render thread is told to stop.
+    void RenderThreadPause(std::chrono::milliseconds time);
     VideoRenderBase* ActiveRenderer() const;
+    // The zoom rectangle in picture coordinates, or null without zoom.
+    const RECT* ZoomSource(RECT& storage) const;
+    // Posts to the current window; false when there is none or the post fails.
+    bool PostToCurrentWindow(UINT message);
+    // Asks for one restart however many wrongly sized pictures come before it is handled.
+    void RequestRestart();
+    void HandleWatchdogTick();
+    void ResetStreamFormat();
+    bool WaitForSps();
+    void BeginPlaying();
+    void DropHeldPackets();
+    int InitWindowRenderer();
+    void MoveWatchdogTimer(HWND window);
+    void FreeRenderQueue();
+    bool HasPictureSize() const;
+    bool AcceptsPointer() const;
+    void RegionPoint(int x, int y, ShapePoint* point) const;
     static void RegisterFullScreenClass();
     static LRESULT CALLBACK FullScreenWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    void HandleFullScreenMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    bool OnOwnerThread() const { return std::this_thread::get_id() == ownerThread_; }
 
     // Fields in the order of the view's data model; views add their own after these.
     std::deque<DataBuffer*> renderQueue_;      // render-queue lock
     std::deque<FrameCommand> frameCommands_;   // frame lock
-    bool playing_ = false;
+    std::atomic<bool> playing_{false};         // written on the main thread, polled by the others
     rtsp_source* rtsp_ = nullptr;
     std::string url_;
     TextRenderer textRenderer_;
@@ -172,24 +225,28 @@ protected:
     std::unique_ptr<VideoRenderBase> renderer1_;
     CRITICAL_SECTION frameLock_;
     CRITICAL_SECTION renderQueueLock_;
-    HANDLE renderThread_ = nullptr;
-    volatile int32_t renderRun_ = 0;
+    std::thread renderThread_;
+    std::atomic<int32_t> renderRun_{0};
     bool autoRestart_ = false;
-    int32_t watchdogCount_ = 0;
-    OsdRecord osd_;  // frame lock
-    bool spsSeen_ = false;
-    int32_t width_ = 0;
-    int32_t height_ = 0;
-    int32_t cropRows_ = 0;
+    int32_t watchdogCount_ = 0;  // render-queue lock
+    OsdRecord osd_{};            // frame lock
+    bool spsSeen_ = false;       // intake lock
+    int32_t width_ = 0;          // shown width: the coded width less the horizontal cropping
+    int32_t height_ = 0;         // coded height
+    int32_t cropRows_ = 0;       // rows the decoded pictures lack: top and bottom cropping
     HINSTANCE instance_ = nullptr;
-    HWND fullScreenWindow_ = nullptr;
-    bool fullScreen_ = false;
+    // Switched on the main thread, read by the decode and render threads to find the window.
+    std::atomic<HWND> fullScreenWindow_{nullptr};
+    std::atomic<bool> fullScreen_{false};
     std::unique_ptr<VideoRenderBase> renderer2_;
-    int32_t screenWidth_ = 0;
-    int32_t screenHeight_ = 0;
-    // The first SPS after a start, waited for on this condition with the predicate "SPS seen".
-    std::mutex spsLock_;
+    std::atomic<int32_t> screenWidth_{0};
+    std::atomic<int32_t> screenHeight_{0};
+    // The intake lock: the first SPS after a start (waited for on spsArrived_ with the predicate
+    // "SPS seen"), the picture size it brings, and the NAL units held back while the start is
+    // still setting up, which reach the decoder as soon as playback begins.
+    std::mutex intakeLock_;
     std::condition_variable spsArrived_;
+    std::deque<DataBuffer*> heldPackets_;  // intake lock
     PointList dragPoints_;  // frame lock; at most two
     int16_t channelNumber_ = 0;
     bool dragMode_ = false;
@@ -199,6 +256,14 @@ protected:
     int32_t zoomY_ = 0;
     int32_t zoomWidth_ = 0;
     int32_t zoomHeight_ = 0;
+    // Set when a restart request is posted, cleared by its handler: a burst of wrongly sized
+    // pictures asks once.
+    std::atomic<bool> restartPending_{false};
+    // Wakes the render thread's pauses when it is told to stop.
+    std::mutex renderWakeLock_;
+    std::condition_variable renderWake_;
+    HWND timerWindow_ = nullptr;  // the window the watchdog timer runs on
+    const std::thread::id ownerThread_ = std::this_thread::get_id();
 };
 
 // True when the point lies inside the closed polygon through the points (crossing count of a

@@ -11,10 +11,22 @@ constexpr uint32_t kMaxPocCycleLength = 256;
 constexpr int kFallbackWidth = 1920;
 constexpr int kFallbackHeight = 1088;
 
-// Only these profiles carry chroma format, bit depths and scaling matrices in their SPS.
+// The profiles whose SPS carries chroma format, bit depths and scaling matrices.
 bool HasChromaFormatFields(uint32_t profileIdc) {
-    return profileIdc == 100 || profileIdc == 110 || profileIdc == 122 || profileIdc == 144;
+    switch (profileIdc) {
+    case 100: case 110: case 122: case 244: case 44: case 83: case 86: case 118: case 128: case 134:
+    case 135: case 138: case 139: case 144:
+        return true;
+    default:
+        return false;
+    }
 }
+
+// What the chroma format means for cropping: offsets count in units of this many luma pixels.
+struct CropUnits {
+    int64_t x = 2;
+    int64_t y = 2;
+};
 
 // Positions the reader after the NAL header. Returns the header byte, or -1 when the data cannot
 // begin a NAL unit (too short, three-byte start code, a run of zero bytes).
@@ -37,20 +49,39 @@ int SkipToNalPayload(SpsBitReader& reader) {
     return header;
 }
 
-void SkipHighProfileFields(SpsBitReader& reader) {
+// Reads the chroma format and skips bit depths and scaling matrices. Returns the chroma format as
+// the cropping sees it (0 when the colour planes are coded separately), or -1 when it is invalid.
+int ReadChromaFormatFields(SpsBitReader& reader) {
     const uint32_t chromaFormatIdc = ReadUe(reader);
+    if (chromaFormatIdc > 3) {
+        return -1;
+    }
+    bool separateColourPlanes = false;
     if (chromaFormatIdc == 3) {
-        ReadBits(reader, 1);  // separate_colour_plane_flag
+        separateColourPlanes = ReadBits(reader, 1) != 0;
     }
     ReadUe(reader);       // bit_depth_luma_minus8
     ReadUe(reader);       // bit_depth_chroma_minus8
     ReadBits(reader, 1);  // qpprime_y_zero_transform_bypass_flag
     if (ReadBits(reader, 1) != 0) {  // seq_scaling_matrix_present_flag
-        for (int i = 0; i < 8; ++i) {
+        // 4:4:4 has separate 8x8 lists for its two chroma components as well.
+        const int lists = chromaFormatIdc == 3 ? 12 : 8;
+        for (int i = 0; i < lists; ++i) {
             if (ReadBits(reader, 1) != 0) {
                 SkipScalingList(reader, i < 6 ? 16 : 64);
             }
         }
+    }
+    return separateColourPlanes ? 0 : static_cast<int>(chromaFormatIdc);
+}
+
+CropUnits CropUnitsFor(int chromaArrayType, bool frameMbsOnly) {
+    const int64_t fieldFactor = frameMbsOnly ? 1 : 2;
+    switch (chromaArrayType) {
+    case 0: return {1, fieldFactor};      // monochrome or separate planes
+    case 2: return {2, fieldFactor};      // 4:2:2
+    case 3: return {1, fieldFactor};      // 4:4:4
+    default: return {2, 2 * fieldFactor};  // 4:2:0
     }
 }
 
@@ -96,7 +127,7 @@ void SkipScalingList(SpsBitReader& reader, int size) {
     }
 }
 
-int ParseSps(SpsBitReader* reader, int* width, int* height) {
+int ParseSpsPictureSize(SpsBitReader* reader, SpsPictureSize* size) {
     const int header = SkipToNalPayload(*reader);
     if (header < 0) {
         return -1;
@@ -109,8 +140,12 @@ int ParseSps(SpsBitReader* reader, int* width, int* height) {
     ReadBits(*reader, 5);  // constraint_set3..5_flag and reserved bits
     ReadBits(*reader, 8);  // level_idc
     const uint32_t spsId = ReadUe(*reader);
+    int chromaArrayType = 1;  // 4:2:0 unless the profile says otherwise
     if (HasChromaFormatFields(profileIdc)) {
-        SkipHighProfileFields(*reader);
+        chromaArrayType = ReadChromaFormatFields(*reader);
+        if (chromaArrayType < 0) {
+            return -1;
+        }
     }
     ReadUe(*reader);  // log2_max_frame_num_minus4
     if (!SkipPicOrderCountFields(*reader)) {
@@ -118,30 +153,81 @@ int ParseSps(SpsBitReader* reader, int* width, int* height) {
     }
     ReadUe(*reader);        // max_num_ref_frames
     ReadBits(*reader, 1);   // gaps_in_frame_num_value_allowed_flag
-    const int64_t codedWidth = (int64_t{ReadUe(*reader)} + 1) * 16;
-    const int64_t codedHeight = (int64_t{ReadUe(*reader)} + 1) * 16;
-    // A unit cut off before the size ends, a size out of range, or an id beyond what H.264 allows
-    // means the data is not a usable SPS.
+    const int64_t widthInMbs = int64_t{ReadUe(*reader)} + 1;
+    const int64_t heightInMapUnits = int64_t{ReadUe(*reader)} + 1;
+    const bool frameMbsOnly = ReadBits(*reader, 1) != 0;
+    if (!frameMbsOnly) {
+        ReadBits(*reader, 1);  // mb_adaptive_frame_field_flag
+    }
+    ReadBits(*reader, 1);  // direct_8x8_inference_flag
+    int64_t crop[4] = {0, 0, 0, 0};  // left, right, top, bottom in cropping units
+    if (ReadBits(*reader, 1) != 0) {  // frame_cropping_flag
+        for (int64_t& offset : crop) {
+            offset = ReadUe(*reader);
+        }
+    }
+    // A field-coded stream's map units are field macroblock rows: a frame has twice as many.
+    const int64_t codedWidth = widthInMbs * 16;
+    const int64_t codedHeight = heightInMapUnits * 16 * (frameMbsOnly ? 1 : 2);
+    // A unit cut off before the cropping ends, a size out of range, or an id beyond what H.264
+    // allows means the data is not a usable SPS.
     if (reader->exhausted || !IsPictureSideInRange(codedWidth) || !IsPictureSideInRange(codedHeight) ||
         spsId > 31) {
         return -1;
     }
-    *width = static_cast<int>(codedWidth);
-    *height = static_cast<int>(codedHeight);
+    const CropUnits units = CropUnitsFor(chromaArrayType, frameMbsOnly);
+    SpsPictureSize parsed;
+    parsed.codedWidth = static_cast<int>(codedWidth);
+    parsed.codedHeight = static_cast<int>(codedHeight);
+    // Offsets are at most 2^32 - 1 units of at most 4 pixels: the sums cannot overflow.
+    if ((crop[0] + crop[1]) * units.x < codedWidth && (crop[2] + crop[3]) * units.y < codedHeight) {
+        parsed.cropLeft = static_cast<int>(crop[0] * units.x);
+        parsed.cropRight = static_cast<int>(crop[1] * units.x);
+        parsed.cropTop = static_cast<int>(crop[2] * units.y);
+        parsed.cropBottom = static_cast<int>(crop[3] * units.y);
+    }
+    *size = parsed;
     return static_cast<int>(spsId);
 }
 
+int ParseSps(SpsBitReader* reader, int* width, int* height) {
+    SpsPictureSize size;
+    const int result = ParseSpsPictureSize(reader, &size);
+    if (result >= 0) {
+        *width = size.codedWidth;
+        *height = size.codedHeight;
+    }
+    return result;
+}
+
+void GetPictureSizeFromSps(const uint8_t* sps, int length, SpsPictureSize* size) {
+    SpsPictureSize parsed;
+    parsed.codedWidth = kFallbackWidth;
+    parsed.codedHeight = kFallbackHeight;
+    parsed.cropBottom = FallbackCropRows(kFallbackHeight);
+    if (sps != nullptr) {
+        SpsBitReader reader = MakeSpsBitReader(sps, length);
+        SpsPictureSize read;
+        if (ParseSpsPictureSize(&reader, &read) >= 0) {
+            parsed = read;
+        }
+    }
+    *size = parsed;
+}
+
 void GetFrameSizeFromSps(const uint8_t* sps, int length, int* width, int* height) {
-    *width = kFallbackWidth;
-    *height = kFallbackHeight;
-    if (sps == nullptr) {
-        return;
+    SpsPictureSize size;
+    GetPictureSizeFromSps(sps, length, &size);
+    *width = size.codedWidth;
+    *height = size.codedHeight;
+}
+
+int FallbackCropRows(int codedHeight) {
+    if (codedHeight == 1088) {
+        return 8;
     }
-    SpsBitReader reader = MakeSpsBitReader(sps, length);
-    int parsedWidth = 0;
-    int parsedHeight = 0;
-    if (ParseSps(&reader, &parsedWidth, &parsedHeight) >= 0) {
-        *width = parsedWidth;
-        *height = parsedHeight;
+    if (codedHeight == 1090) {
+        return 10;
     }
+    return 0;
 }

@@ -1,21 +1,47 @@
 #pragma once
-// Reads the coded picture size out of an H.264 sequence parameter set (NAL unit type 7). Only the
-// fields in front of the picture size are walked; everything else is skipped.
+// Reads the picture size out of an H.264 sequence parameter set (NAL unit type 7): the coded size
+// in whole macroblocks and the frame-cropping rectangle, which together give the size of the
+// pictures the decoder hands out. Everything else is skipped.
 
 #include "app/util/sps_bit_reader.h"
 
 #include <cstdint>
 
+// The picture size an SPS describes. The decoder crops the coded picture by the four offsets, so
+// its pictures are (codedWidth - cropLeft - cropRight) by (codedHeight - cropTop - cropBottom).
+struct SpsPictureSize {
+    int codedWidth = 0;   // whole macroblocks
+    int codedHeight = 0;  // whole macroblocks; twice the map units of a field-coded stream
+    int cropLeft = 0;     // luma pixels
+    int cropRight = 0;
+    int cropTop = 0;
+    int cropBottom = 0;
+
+    int shownWidth() const { return codedWidth - cropLeft - cropRight; }
+    int shownHeight() const { return codedHeight - cropTop - cropBottom; }
+};
+
 // Reads past one scaling list of 16 or 64 entries.
 void SkipScalingList(SpsBitReader& reader, int size);
 
-// Parses the SPS the reader is positioned on, with or without a leading 00 00 00 01 start code.
-// Returns the seq_parameter_set_id (0 or more) and stores the coded width and height (whole
-// macroblocks, no cropping, between 16 and 8192) on success. Returns -1 for data that cannot be an
-// SPS (too short, a three-byte start code, cut off before the size, an unsupported
-// pic_order_cnt_type, a size out of range) and -2 when the NAL unit is not an SPS. On failure width
-// and height are left untouched.
+// Parses the SPS the reader is positioned on, with or without a leading 00 00 00 01 start code,
+// through the frame-cropping fields. Returns the seq_parameter_set_id (0 or more) and stores the
+// size on success (coded sides between 16 and 8192). Cropping that would leave no picture is
+// ignored, as the decoder ignores it. Returns -1 for data that cannot be an SPS (too short, a
+// three-byte start code, cut off before the cropping fields, an unsupported pic_order_cnt_type, a
+// size out of range) and -2 when the NAL unit is not an SPS; size is then left untouched.
+int ParseSpsPictureSize(SpsBitReader* reader, SpsPictureSize* size);
+
+// The same, storing the coded width and height only.
 int ParseSps(SpsBitReader* reader, int* width, int* height);
+
+// The picture size of an SPS. One that cannot be parsed gives the size of a 1080-line camera:
+// coded 1920 x 1088 with 8 rows cropped at the bottom.
+void GetPictureSizeFromSps(const uint8_t* sps, int length, SpsPictureSize* size);
 
 // The coded picture size of an SPS, or 1920 x 1088 when it cannot be parsed.
 void GetFrameSizeFromSps(const uint8_t* sps, int length, int* width, int* height);
+
+// The rows a camera's decoder drops from a coded picture whose SPS could not be read: 8 of 1088,
+// 10 of 1090, none otherwise.
+int FallbackCropRows(int codedHeight);

@@ -31,10 +31,11 @@ std::vector<uint8_t> EncodedUnit(const test_support::H264StreamOptions& options,
     return {};
 }
 
-// Writes a Baseline SPS field by field up to the picture size, with the emulation-prevention bytes
-// an encoder would add.
+// Writes a Baseline SPS field by field through the cropping fields, with the emulation-prevention
+// bytes an encoder would add.
 struct SpsWriter {
-    SpsWriter() { Bits(0x6742001E, 32).Ue(0).Ue(0); }  // header, profile 66, level 30, id, frame num
+    // NAL header, profile 66, level 30, id 0, log2_max_frame_num_minus4 0.
+    SpsWriter() { Bits(0x6742001E, 32).Ue(0).Ue(0); }
     SpsWriter& Bits(uint64_t value, int n) {
         for (int i = n - 1; i >= 0; --i) bits_.push_back((value >> i) & 1);
         return *this;
@@ -43,8 +44,15 @@ struct SpsWriter {
         const int length = std::bit_width(value + 1) - 1;
         return Bits(0, length).Bits(value + 1, length + 1);
     }
-    std::vector<uint8_t> Finish(uint64_t widthMbsMinus1, uint64_t heightMbsMinus1) {
-        Ue(1).Bits(0, 1).Ue(widthMbsMinus1).Ue(heightMbsMinus1).Bits(3, 2);  // refs, gaps, size, stop
+    // After what the caller wrote for the picture order count: refs, gaps, size, the frame/field
+    // flags and the cropping (left, right, top, bottom) when given.
+    std::vector<uint8_t> Finish(uint64_t widthMbsMinus1, uint64_t heightMapUnitsMinus1, bool frameMbsOnly = true,
+                                std::vector<uint64_t> crop = {}) {
+        Ue(1).Bits(0, 1).Ue(widthMbsMinus1).Ue(heightMapUnitsMinus1).Bits(frameMbsOnly, 1);
+        if (!frameMbsOnly) Bits(0, 1);  // mb_adaptive_frame_field_flag
+        Bits(1, 1).Bits(!crop.empty(), 1);
+        for (uint64_t offset : crop) Ue(offset);
+        Bits(0, 1).Bits(1, 1);  // no VUI, stop bit
         std::vector<uint8_t> out;
         int zeros = 0;
         for (size_t i = 0; i < bits_.size(); i += 8) {
@@ -58,6 +66,16 @@ struct SpsWriter {
     }
     std::vector<int> bits_;
 };
+
+SpsPictureSize PictureSize(const std::vector<uint8_t>& bytes) {
+    SpsPictureSize size;
+    GetPictureSizeFromSps(bytes.data(), static_cast<int>(bytes.size()), &size);
+    return size;
+}
+
+std::vector<int> Sides(const SpsPictureSize& size) {
+    return {size.codedWidth, size.codedHeight, size.cropLeft, size.cropRight, size.cropTop, size.cropBottom};
+}
 
 TEST(SpsParser, ReadsCodedSizeOfBaselineMainAndHighStreamsWithScalingLists) {
     const struct {
@@ -80,6 +98,52 @@ TEST(SpsParser, ReadsCodedSizeOfBaselineMainAndHighStreamsWithScalingLists) {
         GetFrameSizeFromSps(sps.data(), static_cast<int>(sps.size()), &width, &height);
         EXPECT_EQ((std::vector<int>{width, height}), (std::vector<int>{c.width, c.height}));
     }
+}
+
+// The size a camera's pictures come out of the decoder with: the coded size less the cropping,
+// whatever the profile, the scan and the height's distance from a whole macroblock row.
+TEST(SpsParser, PictureSizeIsTheCodedSizeLessTheCroppingForEveryProfileAndScan) {
+    const struct {
+        test_support::H264StreamOptions options;
+        std::vector<int> sides;  // coded width, coded height, crop left, right, top, bottom
+    } cases[] = {
+        {StreamOptions(640, 360, 1, "baseline"), {640, 368, 0, 0, 0, 8}},
+        {StreamOptions(640, 360, 1, "high"), {640, 368, 0, 0, 0, 8}},
+        {StreamOptions(1920, 1080, 1, "main"), {1920, 1088, 0, 0, 0, 8}},
+        {StreamOptions(330, 250, 1, "main"), {336, 256, 0, 6, 0, 6}},
+        {StreamOptions(640, 480, 2, "high", "interlaced=1"), {640, 480, 0, 0, 0, 0}},  // field map units
+        {StreamOptions(640, 360, 2, "high", "interlaced=1"), {640, 384, 0, 0, 0, 24}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.options.profile + " " + c.options.x264Params + " " + std::to_string(c.options.height));
+        EXPECT_EQ(Sides(PictureSize(EncodedUnit(c.options))), c.sides);
+    }
+    // High 4:4:4 Predictive (profile 244) with scaling matrices: its chroma fields and its twelve
+    // lists come before the size, and its cropping counts in single pixels.
+    auto predictive = StreamOptions(640, 366, 1, "high444", "cqm=jvt");
+    predictive.pixelFormat = "yuv444p";
+    const std::vector<uint8_t> sps = EncodedUnit(predictive);
+    ASSERT_GE(sps.size(), 2u);
+    EXPECT_EQ(sps[1], 244);
+    EXPECT_EQ(Sides(PictureSize(sps)), (std::vector<int>{640, 368, 0, 0, 0, 2}));
+    EXPECT_EQ(PictureSize(sps).shownHeight(), 366);
+}
+
+TEST(SpsParser, CroppingThatLeavesNoPictureIsIgnoredAndTheFallbackCropsEightRows) {
+    EXPECT_EQ(Sides(PictureSize(SpsWriter().Ue(2).Finish(39, 22, true, {1, 2, 0, 4}))),
+              (std::vector<int>{640, 368, 2, 4, 0, 8}));
+    EXPECT_EQ(Sides(PictureSize(SpsWriter().Ue(2).Finish(39, 22, false, {0, 0, 1, 1}))),
+              (std::vector<int>{640, 736, 0, 0, 4, 4}));  // field units: 4 rows each
+    EXPECT_EQ(Sides(PictureSize(SpsWriter().Ue(2).Finish(39, 22, true, {160, 160, 0, 0}))),
+              (std::vector<int>{640, 368, 0, 0, 0, 0}));
+    EXPECT_EQ(Sides(PictureSize(SpsWriter().Ue(2).Finish(39, 22, true, {0, 0, 0xFFFFFFFEull, 0}))),
+              (std::vector<int>{640, 368, 0, 0, 0, 0}));
+    // A unit cut inside the cropping offsets is not a usable SPS.
+    std::vector<uint8_t> cut = SpsWriter().Ue(2).Finish(39, 22, true, {0, 0, 0, 0xFFFFull});
+    cut.resize(cut.size() - 3);
+    EXPECT_EQ(Sides(PictureSize(cut)), (std::vector<int>{1920, 1088, 0, 0, 0, 8}));
+    EXPECT_EQ((std::vector<int>{FallbackCropRows(1088), FallbackCropRows(1090), FallbackCropRows(1080)}),
+              (std::vector<int>{8, 10, 0}));
 }
 
 TEST(SpsParser, WalksEveryPicOrderCountTypeAndSkipsEmulationPreventionBytes) {

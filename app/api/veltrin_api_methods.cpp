@@ -1,0 +1,115 @@
+// The script methods that drive the camera view. Without a view each is harmless: the int methods
+// answer -1, the text methods "", the others do nothing.
+#include "app/api/veltrin_api.h"
+
+#include "app/player/video_player.h"
+#include "platform/window/win_input.h"
+
+namespace {
+
+constexpr int kNoView = -1;
+
+}  // namespace
+
+void VeltrinAPI::SetRtspUrl(const std::string& url) {
+    if (view_) view_->SetUrl(url);
+}
+
+void VeltrinAPI::SetServerIp(const std::string& address) {
+    if (view_ && !address.empty()) view_->SetServerIp(address);
+}
+
+void VeltrinAPI::SetAreaHideFlag(int group, int hide) {
+    if (view_) view_->SetAreaHideFlag(group, hide);
+}
+
+void VeltrinAPI::SetAnalyseParams(const std::string& json) {
+    if (view_) view_->SetAnalyseParams(json);
+}
+
+std::string VeltrinAPI::SaveAnalyseParams() { return view_ ? view_->SaveAnalyseParams() : std::string(); }
+
+// The analysis-setting view (function type 2) takes the values of "SetEventType", "SetTargetWidth",
+// "SetTargetSize" and "OpenMesh" and answers "OnCheckLine"; the on-screen-display settings view
+// (type 1) takes "SetOSDInfoParams". Neither kind of view is made yet, so none of these finds a
+// view to act on.
+void VeltrinAPI::SetEventType(int) {}
+
+void VeltrinAPI::SetTargetWidth(int) {}
+
+void VeltrinAPI::SetTargetSize(float, float, int, int) {}
+
+void VeltrinAPI::OpenMesh(int, int) {}
+
+void VeltrinAPI::SetOSDInfoParams(const std::string&) {}
+
+std::string VeltrinAPI::OnCheckLine() { return std::string(); }
+
+int VeltrinAPI::StartPlay() {
+    if (!view_) return kNoView;
+    const int result = view_->Start();
+    if (result == 0) view_->SetAutoRestart(true);
+    return result;
+}
+
+int VeltrinAPI::StopPlay() {
+    if (!view_) return kNoView;
+    view_->Stop();
+    view_->SetAutoRestart(false);
+    return 0;
+}
+
+int VeltrinAPI::pausePlay() { return view_ ? view_->Pause() : kNoView; }
+
+int VeltrinAPI::unpausePlay() { return view_ ? view_->Resume() : kNoView; }
+
+void VeltrinAPI::StartDraw(const int& kind) {
+    if (view_) view_->StartDraw(kind);
+}
+
+void VeltrinAPI::StartDrawWithName(const int& kind, const std::string& name) {
+    if (view_) view_->StartDrawWithName(kind, name);
+}
+
+void VeltrinAPI::ModifySelectedPLName(const std::string& name) {
+    if (view_) view_->ModifySelectedPLName(name);
+}
+
+void VeltrinAPI::selectObjByName(int group, const std::string& name) {
+    if (view_) view_->selectObjByName(group, name);
+}
+
+std::string VeltrinAPI::GetPLName(int group, int index) { return view_ ? view_->GetPLName(group, index) : std::string(); }
+
+// Snapshots and recordings come with the recorder; until then these answer as without a view.
+int VeltrinAPI::SnapPicture() { return kNoView; }
+
+int VeltrinAPI::StartRecord(const std::string&) { return kNoView; }
+
+int VeltrinAPI::StopRecord() { return kNoView; }
+
+// Device mode answers the four device methods; they do nothing else.
+int VeltrinAPI::StartFindingDevice() { return deviceMode() ? 0 : -1; }
+
+int VeltrinAPI::StopFindingDevice() { return deviceMode() ? 0 : -1; }
+
+int VeltrinAPI::ModifyDevice(const std::string&) { return deviceMode() ? 0 : -1; }
+
+int VeltrinAPI::DeviceAdminSendCmd(const std::string&, int) { return deviceMode() ? 0 : -1; }
+
+void VeltrinAPI::DoManualAnalyse(const int& value) {
+    if (view_) view_->DoManualAnalyse(value);
+}
+
+void VeltrinAPI::Do3DLocation() {
+    if (view_) view_->ToggleRegionMode();
+}
+
+void VeltrinAPI::OpenFullScreen() {
+    if (view_) view_->EnterFullScreen();
+}
+
+// The keystroke goes to the window of this process that has the focus.
+void VeltrinAPI::keybdEvent(int key, int scan, int flags) {
+    keybd_event(static_cast<BYTE>(key & 0xFF), static_cast<BYTE>(scan & 0xFF), static_cast<DWORD>(flags), 0);
+}

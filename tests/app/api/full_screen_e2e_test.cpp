@@ -1,0 +1,79 @@
+// Full screen over the loopback camera: the picture moves to a top-most popup window covering the
+// screen and comes back when Escape, a double click or a synthesised keystroke closes it.
+#include "app/player/video_player.h"
+#include "platform/window/win_input_testing.h"
+#include "tests/app/support/machine_test.h"
+#include "tests/app/support/plugin_instance.h"
+#include "tests/support/loopback_rtsp_camera.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+using app_test::PluginInstance;
+using app_test::PumpUntil;
+using test_support::LoopbackRtspCamera;
+
+class FullScreen : public app_test::MachineTest {
+protected:
+    FullScreen() { platform::testing::setScreenSize(640, 480); }
+    ~FullScreen() override {
+        platform::testing::resetInputState();
+        platform::testing::setScreenSize(1920, 1080);
+    }
+
+    // Opens full screen, sees the picture there, closes it the given way and sees it come back.
+    void OpenAndClose(PluginInstance& page, const std::function<void(HWND)>& close) {
+        page.Invoke("OpenFullScreen");
+        HWND popup = page.view()->fullScreenWindow();
+        ASSERT_NE(popup, nullptr);
+        page.Invoke("OpenFullScreen");
+        EXPECT_EQ(page.view()->fullScreenWindow(), popup);  // one window only
+        RECT area{};
+        GetWindowRect(popup, &area);
+        EXPECT_EQ((std::vector<LONG>{area.left, area.top, area.right, area.bottom}), (std::vector<LONG>{0, 0, 640, 480}));
+        EXPECT_TRUE(PumpUntil([&] { return app_test::ShowsCameraPicture(popup); }));
+        close(popup);
+        platform::testing::pumpPendingMessages();
+        EXPECT_FALSE(IsWindow(popup));
+        EXPECT_FALSE(page.view()->fullScreen());
+        EXPECT_EQ(page.events->take("ononCloseFullScreen"), (std::vector<app_test::Args>{{"3"}}));
+        EXPECT_TRUE(page.view()->playing());
+    }
+};
+
+TEST_F(FullScreen, ShowsThePictureAndClosesOnEscapeDoubleClickAndKeybdEventWithTheWindowIndex) {
+    LoopbackRtspCamera camera;
+    camera.Start();
+    PluginInstance page;
+    ASSERT_EQ(page.Play(camera.Url()), 0);
+    page.Invoke("SetWndIndex", 3);
+    OpenAndClose(page, [](HWND) { platform::testing::keyDown(VK_ESCAPE); });
+    platform::testing::keyUp(VK_ESCAPE);
+    OpenAndClose(page, [](HWND popup) { platform::testing::doubleClick(popup, platform::testing::MouseButton::Left, 30, 40); });
+    OpenAndClose(page, [&](HWND) { page.Invoke("keybdEvent", VK_ESCAPE, 0, 0); });
+    // Back in the plug-in window.
+    EXPECT_TRUE(PumpUntil([&] { return app_test::ShowsCameraPicture(page.pluginWindow()); }));
+}
+
+TEST_F(FullScreen, AStoppedViewShowsABlackScreenAndOtherKeysLeaveItOpen) {
+    PluginInstance page;
+    page.Invoke("SetFunction", 0);
+    page.Invoke("OpenFullScreen");
+    HWND popup = page.view()->fullScreenWindow();
+    ASSERT_NE(popup, nullptr);
+    platform::testing::pumpPendingMessages();
+    EXPECT_TRUE(app_test::ShowsBlack(popup));
+    platform::testing::keyDown(VK_SPACE);
+    platform::testing::pumpPendingMessages();
+    EXPECT_TRUE(IsWindow(popup));
+    // The browser's window owns the popup: closing it takes the full-screen window along.
+    DestroyWindow(page.windows.browser());
+    platform::testing::pumpPendingMessages();
+    EXPECT_FALSE(IsWindow(popup));
+    EXPECT_FALSE(page.view()->fullScreen());
+}
+
+}  // namespace

@@ -1,0 +1,141 @@
+// Playing the loopback camera through the scripting object, as a page does: the picture reaches
+// the plug-in window, every start code comes out, the renderer falls back, the URL can change,
+// the picture can be paused.
+#include "app/player/video_player.h"
+#include "tests/app/support/machine_test.h"
+#include "tests/app/support/plugin_instance.h"
+#include "tests/app/support/recording_renderer.h"
+#include "tests/support/loopback_rtsp_camera.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+namespace {
+
+using app_test::PluginInstance;
+using app_test::PumpUntil;
+using app_test::ScopedRecordingRenderers;
+using test_support::LoopbackRtspCamera;
+using test_support::LoopbackRtspCameraOptions;
+using namespace std::chrono_literals;
+
+class Playback : public app_test::MachineTest {};
+
+TEST_F(Playback, StartPlayShowsTheCameraPictureAndStopPlayPaintsTheWindowBlack) {
+    LoopbackRtspCamera camera;
+    camera.Start();
+    PluginInstance page;
+    EXPECT_TRUE(app_test::ShowsBlack(page.pluginWindow()));  // the new view paints its window black
+    EXPECT_EQ(page.Play(camera.Url()), 0);
+    EXPECT_TRUE(page.view()->autoRestart());
+    EXPECT_EQ((std::vector<int>{page.view()->width(), page.view()->shownHeight()}), (std::vector<int>{320, 240}));
+    EXPECT_TRUE(PumpUntil([&] { return app_test::ShowsCameraPicture(page.pluginWindow()); }));
+    EXPECT_EQ(page.Call("StartPlay"), 0);  // already playing
+
+    EXPECT_EQ(page.Call("StopPlay"), 0);
+    EXPECT_FALSE(page.view()->playing());
+    EXPECT_FALSE(page.view()->autoRestart());
+    app_test::TickWatchdog(page.pluginWindow());  // no render thread runs: the tick asks for black
+    EXPECT_TRUE(app_test::ShowsBlack(page.pluginWindow()));
+    EXPECT_EQ(Logged("use ddraw render."), 1);
+    EXPECT_EQ(Logged("api init."), 1);
+}
+
+TEST_F(Playback, StartPlayAnswersEveryCodeOfTheViewAndLeavesNothingOpenOnFailure) {
+    PluginInstance windowless(320, 240, false);
+    EXPECT_EQ(windowless.Call("StartPlay"), -1);  // no view
+    windowless.Invoke("SetFunction", 0);
+    windowless.Invoke("SetRtspUrl", "rtsp://127.0.0.1:1/live");
+    EXPECT_EQ(windowless.Call("StartPlay"), -1);  // a view without a window
+
+    PluginInstance page;
+    page.Invoke("SetFunction", 0);
+    EXPECT_EQ(page.Call("StartPlay"), -2);  // no URL
+    page.Invoke("SetRtspUrl", "rtsp://127.0.0.1:1/live");
+    EXPECT_EQ(page.Call("StartPlay"), -3);  // nothing listens there
+    EXPECT_FALSE(page.view()->autoRestart());
+
+    LoopbackRtspCameraOptions withheld;
+    withheld.parameterSetsInSessionDescription = false;
+    withheld.parameterSetsInBand = false;
+    LoopbackRtspCamera silent(withheld);
+    silent.Start();
+    page.Invoke("SetRtspUrl", silent.Url());
+    EXPECT_EQ(page.Call("StartPlay"), -4);  // no SPS within 5 s
+    EXPECT_FALSE(page.view()->playing());
+    EXPECT_TRUE(PumpUntil([&] { return silent.LiveSessions() == 0; }));  // the source was closed
+}
+
+TEST_F(Playback, AFailingDirectDrawFallsBackToGdiAndFailingGdiGivesItsCodeLess5000) {
+    ScopedRecordingRenderers renderers(true);
+    renderers.log->initResults[RendererKind::DirectDraw] = -3;
+    LoopbackRtspCamera camera;
+    camera.Start();
+    PluginInstance page;
+    EXPECT_EQ(page.Play(camera.Url()), 0);
+    EXPECT_EQ(Logged("render initialization failed, ret -3, use gdi render now."), 1);
+    const auto inits = renderers.log->initCalls();
+    ASSERT_EQ(inits.size(), 2u);
+    EXPECT_EQ(inits[0].kind, RendererKind::DirectDraw);
+    EXPECT_EQ(inits[1].kind, RendererKind::Gdi);
+    EXPECT_EQ(inits[1].window, page.pluginWindow());
+    EXPECT_EQ((std::vector<int>{inits[1].width, inits[1].height}), (std::vector<int>{320, 240}));
+    EXPECT_TRUE(PumpUntil([&] { return app_test::ShowsCameraPicture(page.pluginWindow()); }));
+
+    EXPECT_EQ(page.Call("StopPlay"), 0);
+    renderers.log->initResults[RendererKind::Gdi] = -2;
+    EXPECT_EQ(page.Call("StartPlay"), -5002);
+    EXPECT_FALSE(page.view()->playing());
+}
+
+TEST_F(Playback, TheSameUrlKeepsPlayingAndANewUrlRestartsAt640By360) {
+    ScopedRecordingRenderers renderers(true);
+    LoopbackRtspCamera first;
+    first.Start();
+    LoopbackRtspCameraOptions wide;
+    wide.width = 640;
+    wide.height = 360;  // coded 368 high
+    LoopbackRtspCamera second(wide);
+    second.Start();
+    PluginInstance page(320, 180);
+    ASSERT_EQ(page.Play(first.Url()), 0);
+    page.Invoke("SetRtspUrl", first.Url());
+    EXPECT_EQ(renderers.log->initCalls().size(), 1u);
+    EXPECT_TRUE(page.view()->playing());
+
+    page.Invoke("SetRtspUrl", second.Url());
+    EXPECT_TRUE(page.view()->playing());
+    ASSERT_EQ(renderers.log->initCalls().size(), 2u);
+    EXPECT_EQ(renderers.log->initCalls()[1].height, 360);
+    EXPECT_EQ((std::vector<int>{page.view()->width(), page.view()->height(), page.view()->cropRows()}),
+              (std::vector<int>{640, 368, 8}));
+    const int rendered = renderers.log->renders();
+    EXPECT_TRUE(PumpUntil([&] { return renderers.log->renders() > rendered + 10; }));
+    EXPECT_EQ(renderers.log->lastPicture().size(), 640u * 360 * 3 / 2);
+    EXPECT_TRUE(PumpUntil([&] { return app_test::ShowsCameraPicture(page.pluginWindow()); }));
+    EXPECT_TRUE(PumpUntil([&] { return first.LiveSessions() == 0; }));
+}
+
+TEST_F(Playback, PausePlayFreezesThePictureAndUnpausePlayReleasesIt) {
+    ScopedRecordingRenderers renderers;
+    LoopbackRtspCamera camera;
+    camera.Start();
+    PluginInstance page;
+    ASSERT_EQ(page.Play(camera.Url()), 0);
+    // The ball moves from one picture to the next.
+    auto changesWithin = [&](std::chrono::milliseconds time) {
+        const std::vector<uint8_t> before = renderers.log->lastPicture();
+        return PumpUntil([&] { return renderers.log->lastPicture() != before; }, time);
+    };
+    ASSERT_TRUE(changesWithin(5s));
+
+    EXPECT_EQ(page.Call("pausePlay"), 1);
+    std::this_thread::sleep_for(200ms);  // the pictures decoded meanwhile are copies of the kept one
+    EXPECT_FALSE(changesWithin(400ms));
+    EXPECT_EQ(page.Call("unpausePlay"), 1);
+    EXPECT_TRUE(changesWithin(5s));
+}
+
+}  // namespace

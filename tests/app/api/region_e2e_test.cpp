@@ -1,0 +1,95 @@
+// The drag rectangle over the loopback camera's picture: "Do3DLocation", then a drag with the left
+// button, draws the rectangle into the pictures and reports it as region JSON.
+#include "app/player/video_player.h"
+#include "host/events/mouse_events.h"
+#include "platform/window/win_input_testing.h"
+#include "tests/app/support/machine_test.h"
+#include "tests/app/support/plugin_instance.h"
+#include "tests/app/support/recording_renderer.h"
+#include "tests/support/loopback_rtsp_camera.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using app_test::PluginInstance;
+using app_test::PumpUntil;
+using platform::testing::MouseButton;
+using test_support::LoopbackRtspCamera;
+
+class Region : public app_test::MachineTest {
+protected:
+    ~Region() override { platform::testing::resetInputState(); }
+    app_test::ScopedRecordingRenderers renderers;
+};
+
+// Y, U and V of a pixel of the last picture rendered.
+std::vector<int> PixelOf(const std::vector<uint8_t>& picture, int width, int height, int x, int y) {
+    const size_t luma = static_cast<size_t>(width) * height;
+    const size_t chroma = static_cast<size_t>(y / 2) * (width / 2) + x / 2;
+    return {picture.at(static_cast<size_t>(y) * width + x), picture.at(luma + chroma), picture.at(luma + luma / 4 + chroma)};
+}
+
+TEST_F(Region, ADragInRegionModeDrawsTheRectangleAndFiresItsRegionJson) {
+    LoopbackRtspCamera camera;
+    camera.Start();
+    PluginInstance page(160, 120);  // the 320 x 240 picture at half size: window pixels count twice
+    ASSERT_EQ(page.Play(camera.Url()), 0);
+    page.Invoke("SetWndIndex", 2);
+    page.Invoke("Do3DLocation");
+    EXPECT_TRUE(page.view()->regionMode());
+
+    platform::testing::mouseDown(page.pluginWindow(), MouseButton::Left, 100, 50);
+    platform::testing::mouseMove(page.pluginWindow(), 20, 110);
+    platform::testing::pumpPendingMessages();
+    EXPECT_EQ(page.events->take("ononMouseDownScreen"), (std::vector<app_test::Args>{{"2", "0"}}));
+    // From picture point (200, 100) to (40, 220), in (255, 0, 0) written as Y, U and V.
+    EXPECT_TRUE(PumpUntil([&] {
+        const auto picture = renderers.log->lastPicture();
+        return picture.size() == 320u * 240 * 3 / 2 && PixelOf(picture, 320, 240, 120, 100) == std::vector<int>{255, 0, 0} &&
+               PixelOf(picture, 320, 240, 40, 160) == std::vector<int>{255, 0, 0};
+    }));
+
+    platform::testing::mouseUp(page.pluginWindow(), MouseButton::Left, 20, 110);
+    platform::testing::pumpPendingMessages();
+    EXPECT_EQ(page.events->take("onset3DLocationParams"),
+              (std::vector<app_test::Args>{{std::string("\"{\n"
+                                                         "   \"bottom\" : 220.0,\n"
+                                                         "   \"channelno\" : 0,\n"
+                                                         "   \"left\" : 200.0,\n"
+                                                         "   \"right\" : 40.0,\n"
+                                                         "   \"top\" : 100.0\n"
+                                                         "}\n\"")}}));
+    EXPECT_TRUE(page.view()->regionMode());  // the mode stays on for the next rectangle
+
+    // A right press starts no rectangle; a release then reports nothing.
+    platform::testing::mouseDown(page.pluginWindow(), MouseButton::Right, 10, 10);
+    platform::testing::mouseUp(page.pluginWindow(), MouseButton::Right, 10, 10);
+    platform::testing::pumpPendingMessages();
+    EXPECT_TRUE(page.events->take("onset3DLocationParams").empty());
+}
+
+TEST_F(Region, AButtonReleasedOutsideTheWindowAbandonsTheDragAndMouseInputOfAStoppedViewIsNotHandled) {
+    LoopbackRtspCamera camera;
+    camera.Start();
+    PluginInstance page(160, 120);
+    ASSERT_EQ(page.Play(camera.Url()), 0);
+    page.Invoke("Do3DLocation");
+    platform::testing::mouseDown(page.pluginWindow(), MouseButton::Left, 10, 10);
+    platform::testing::mouseMove(page.pluginWindow(), 30, 30);
+    platform::testing::pumpPendingMessages();
+    // The button goes up elsewhere; the next move over the plug-in finds it up.
+    platform::testing::mouseUp(page.windows.browser(), MouseButton::Left, 5, 5);
+    platform::testing::mouseMove(page.pluginWindow(), 40, 40);
+    platform::testing::pumpPendingMessages();
+    FB::MouseUpEvent up(0, 40, 40, 0);
+    EXPECT_TRUE(page.view()->onMouseUp(&up, page.window.get()));
+    EXPECT_EQ(page.events->take("onset3DLocationParams"), (std::vector<app_test::Args>{}));
+
+    page.Call("StopPlay");
+    FB::MouseDownEvent down(0, 10, 10, 0);
+    EXPECT_FALSE(page.view()->onMouseDown(&down, page.window.get()));
+    EXPECT_FALSE(page.view()->onMouseUp(&up, page.window.get()));
+}
+
+}  // namespace

@@ -1,0 +1,94 @@
+// The watchdog on the loopback camera: a stalled stream is restarted after six ticks with an empty
+// render queue when "StartPlay" set auto-restart, and left alone otherwise. Ticks are the test's.
+#include "app/player/video_player.h"
+#include "tests/app/support/machine_test.h"
+#include "tests/app/support/plugin_instance.h"
+#include "tests/app/support/recording_renderer.h"
+#include "tests/support/loopback_rtsp_camera.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using app_test::PluginInstance;
+using app_test::PumpUntil;
+using app_test::ScopedRecordingRenderers;
+using test_support::LoopbackRtspCamera;
+using namespace std::chrono_literals;
+
+class Watchdog : public app_test::MachineTest {
+protected:
+    // Stalls the camera and waits until the view has shown its last picture for the last time.
+    void StallUntilTheQueueEmpties(PluginInstance& page) {
+        ASSERT_TRUE(PumpUntil([&] { return page.view()->renderQueueLength() > 0; }));
+        camera.SetStalled(true);
+        ASSERT_TRUE(PumpUntil([&] { return page.view()->renderQueueLength() == 0; }, 15s));
+    }
+    size_t Starts() { return renderers.log->initCalls().size(); }
+
+    ScopedRecordingRenderers renderers{true};
+    LoopbackRtspCamera camera;
+};
+
+// A camera that sends nothing cannot be opened again: the restart fails and is tried again six
+// ticks later, and succeeds once the camera sends again.
+TEST_F(Watchdog, AStalledStreamIsRestartedEverySixEmptyTicksWhileStartPlaySetAutoRestart) {
+    camera.Start();
+    PluginInstance page;
+    ASSERT_EQ(page.Play(camera.Url()), 0);
+    StallUntilTheQueueEmpties(page);
+    const size_t starts = Starts();
+    for (int tick = 1; tick <= 5; ++tick) app_test::TickWatchdog(page.pluginWindow());
+    EXPECT_EQ(Logged("restart play."), 0);
+    EXPECT_TRUE(page.view()->playing());
+
+    app_test::TickWatchdog(page.pluginWindow());
+    EXPECT_EQ(Logged("restart play."), 1);
+    EXPECT_FALSE(page.view()->playing());
+    EXPECT_TRUE(page.view()->autoRestart());
+
+    camera.SetStalled(false);
+    for (int tick = 1; tick <= 5; ++tick) app_test::TickWatchdog(page.pluginWindow());
+    EXPECT_EQ(Logged("restart play."), 1);
+    app_test::TickWatchdog(page.pluginWindow());
+    EXPECT_EQ(Logged("restart play."), 2);
+    EXPECT_TRUE(page.view()->playing());
+    EXPECT_EQ(Starts(), starts + 1);
+    const int rendered = renderers.log->renders();
+    EXPECT_TRUE(PumpUntil([&] { return renderers.log->renders() > rendered; }));
+}
+
+TEST_F(Watchdog, AViewStartedByItsWindowIsNotRestartedAndItsWindowTurnsBlack) {
+    camera.Start();
+    PluginInstance page(320, 240, false);
+    page.Invoke("SetFunction", 0);
+    page.Invoke("SetRtspUrl", camera.Url());
+    page.attach();  // the view starts playing as its window arrives, without auto-restart
+    ASSERT_TRUE(page.view()->playing());
+    EXPECT_FALSE(page.view()->autoRestart());
+    StallUntilTheQueueEmpties(page);
+    const size_t starts = Starts();
+    for (int tick = 1; tick <= 13; ++tick) app_test::TickWatchdog(page.pluginWindow());
+    EXPECT_EQ(Starts(), starts);
+    EXPECT_EQ(Logged("restart play."), 0);
+    // The render thread, finding nothing to show, asks for black.
+    EXPECT_TRUE(PumpUntil([&] { return app_test::ShowsBlack(page.pluginWindow()); }));
+}
+
+TEST_F(Watchdog, AfterStopPlayEveryTickPaintsBlackAndARestartRequestChangesNothing) {
+    camera.Start();
+    PluginInstance page;
+    ASSERT_EQ(page.Play(camera.Url()), 0);
+    ASSERT_TRUE(PumpUntil([&] { return app_test::ShowsCameraPicture(page.pluginWindow()); }));
+    ASSERT_EQ(page.Call("StopPlay"), 0);
+    const int rendered = renderers.log->renders();
+    app_test::TickWatchdog(page.pluginWindow());
+    EXPECT_EQ(renderers.log->renders(), rendered + 1);  // the black picture
+    EXPECT_EQ(renderers.log->lastPicture(), app_test::BlackPicture(320, 240));
+    PostMessageW(page.pluginWindow(), kViewRestartMessage, 0, 0);
+    app_test::TickWatchdog(page.pluginWindow());
+    EXPECT_FALSE(page.view()->playing());
+    EXPECT_EQ(Starts(), 1u);
+}
+
+}  // namespace
