@@ -1,6 +1,8 @@
 // Alarm texts crossing from the device link's thread to the window's thread. The text travels as a
 // heap buffer in wParam of message 0x402 or 0x404; whoever holds the message owns the buffer: the
 // poster until the post succeeds, then the window's handler, or whoever discards the message.
+// Every buffer in flight is remembered, so that a message of the same number from anyone else
+// (its wParam no text of ours) is never taken for one.
 #pragma once
 
 #include "platform/base/win_user_types.h"
@@ -14,7 +16,8 @@ bool PostAlarmText(HWND window, UINT message, const char* body, int length);
 // True for the two messages that carry an alarm text.
 bool IsAlarmTextMessage(UINT message);
 
-// The text that a posted alarm message carries, now owned by the caller.
+// The text that a posted alarm message carries, now owned by the caller; null when wParam is no
+// text in flight.
 std::unique_ptr<char[]> TakeAlarmText(WPARAM wParam);
 
 // Frees the texts of the alarm messages still waiting for the window. Call on the window's own

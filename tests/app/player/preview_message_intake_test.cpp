@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -66,10 +67,8 @@ protected:
         std::vector<std::pair<UINT, std::string>> found;
         MSG message{};
         while (PeekMessageW(&message, window, 0, 0, PM_REMOVE)) {
-            if (IsAlarmTextMessage(message.message))
-                found.emplace_back(message.message, TakeAlarmText(message.wParam).get());
-            else
-                found.emplace_back(message.message, "");
+            std::unique_ptr<char[]> text = IsAlarmTextMessage(message.message) ? TakeAlarmText(message.wParam) : nullptr;
+            found.emplace_back(message.message, text ? text.get() : "");
         }
         return found;
     }
@@ -113,6 +112,20 @@ TEST_F(AlarmMessage, DiscardingFreesOnlyTheWaitingAlarmTexts) {
     EXPECT_EQ(left[0].first, 0x403u);
     EXPECT_EQ(left[1].first, 1025u);
     DiscardPendingAlarmTexts(nullptr);
+}
+
+TEST_F(AlarmMessage, AnAlarmNumberedMessageOfSomeoneElseCarriesNoText) {
+    char foreign[] = "not ours";
+    EXPECT_EQ(TakeAlarmText(reinterpret_cast<WPARAM>(foreign)), nullptr);
+    EXPECT_EQ(TakeAlarmText(0), nullptr);
+    EXPECT_EQ(TakeAlarmText(12345), nullptr);
+    PostAlarmText(window, kAlarmTextMessage, "ours", 4);
+    MSG message{};
+    ASSERT_TRUE(PeekMessageW(&message, window, 0, 0, PM_REMOVE));
+    std::unique_ptr<char[]> text = TakeAlarmText(message.wParam);
+    ASSERT_NE(text, nullptr);
+    EXPECT_STREQ(text.get(), "ours");
+    EXPECT_EQ(TakeAlarmText(message.wParam), nullptr);  // taken once only
 }
 
 }  // namespace
