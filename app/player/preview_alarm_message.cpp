@@ -21,6 +21,10 @@ public:
         std::lock_guard<std::mutex> hold(lock_);
         return texts_.erase(text) == 1;
     }
+    size_t count() {
+        std::lock_guard<std::mutex> hold(lock_);
+        return texts_.size();
+    }
 
 private:
     std::mutex lock_;
@@ -57,6 +61,8 @@ std::unique_ptr<char[]> TakeAlarmText(WPARAM wParam) {
     if (!text || !textsInFlight().remove(text)) return nullptr;
     return std::unique_ptr<char[]>(text);
 }
+
+size_t AlarmTextsInFlight() { return textsInFlight().count(); }
 
 void DiscardPendingAlarmTexts(HWND window) {
     if (!window) return;

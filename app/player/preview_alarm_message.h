@@ -7,6 +7,7 @@
 
 #include "platform/base/win_user_types.h"
 
+#include <cstddef>
 #include <memory>
 
 // Posts a copy of the body, length + 1 bytes ending in a zero, to the window. False, with the copy
@@ -19,6 +20,9 @@ bool IsAlarmTextMessage(UINT message);
 // The text that a posted alarm message carries, now owned by the caller; null when wParam is no
 // text in flight.
 std::unique_ptr<char[]> TakeAlarmText(WPARAM wParam);
+
+// How many texts are posted and not yet taken, in the whole process.
+size_t AlarmTextsInFlight();
 
 // Frees the texts of the alarm messages still waiting for the window. Call on the window's own
 // thread, after the posting thread has stopped, so that no text is left without an owner.

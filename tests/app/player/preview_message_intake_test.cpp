@@ -96,17 +96,22 @@ TEST_F(AlarmMessage, ATextThatCannotBePostedIsFreedByThePoster) {
     EXPECT_FALSE(PostAlarmText(window, kAlarmTextMessage, "x", -1));
     HWND gone = window;
     DestroyWindow(gone);
+    const size_t before = AlarmTextsInFlight();
     EXPECT_FALSE(PostAlarmText(gone, kAlarmTextMessage, "x", 1));
+    EXPECT_EQ(AlarmTextsInFlight(), before);
     MSG message{};
     EXPECT_FALSE(PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE));
 }
 
 TEST_F(AlarmMessage, DiscardingFreesOnlyTheWaitingAlarmTexts) {
+    const size_t before = AlarmTextsInFlight();
     PostAlarmText(window, kAlarmTextMessage, "one", 3);
     PostMessageW(window, 0x403, 7, 0);
     PostAlarmText(window, kAlarmTextOtherMessage, "two", 3);
     PostMessageW(window, 1025, 0, 0);
+    EXPECT_EQ(AlarmTextsInFlight(), before + 2);
     DiscardPendingAlarmTexts(window);
+    EXPECT_EQ(AlarmTextsInFlight(), before);
     const auto left = pending();
     ASSERT_EQ(left.size(), 2u);
     EXPECT_EQ(left[0].first, 0x403u);
