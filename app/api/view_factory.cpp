@@ -1,16 +1,19 @@
 #include "app/api/view_factory.h"
 
+#include "app/player/preview_player.h"
+#include "app/player/preview_player_old_ball.h"
+#include "app/player/preview_player_old_gun.h"
 #include "app/player/video_player.h"
 
 std::unique_ptr<CVideoPlayer> MakeView(int functionType, int /*controlType*/, VeltrinAPI* owner,
                                        FB::PluginWindow* window) {
     switch (functionType) {
-    case 0:   // live preview
+    case 0:  // live preview
+        return std::make_unique<CPreviewPlayer>(owner, window);
     case 10:  // live preview of a gun camera
+        return std::make_unique<CPreviewPlayerOldGun>(owner, window);
     case 11:  // live preview of a dome camera
-        // The preview views' status records and alarm texts come with their own classes; until
-        // then these types show the plain camera view.
-        return std::make_unique<CVideoPlayer>(owner, window);
+        return std::make_unique<CPreviewPlayerOldBall>(owner, window);
     case 1:  // on-screen-display settings
     case 2:  // analysis settings (the control type picks the variant)
     case 3:  // named-shape analysis

@@ -1,4 +1,8 @@
-// The on-screen-display text drawn into every picture from the view's OSD record.
+#include "app/player/osd_drawing.h"
 #include "app/player/video_player.h"
 
-void CVideoPlayer::DrawOsd() {}
+// Called by the overlay step with the frame lock held, so the record is never read half-copied.
+void CVideoPlayer::DrawOsd() {
+    if (!currentFrame_) return;
+    DrawOsdIntoPicture(textRenderer_, currentFrame_->data, width_, shownHeight(), osd_);
+}
