@@ -163,7 +163,9 @@ void CVideoPlayer::EnterFullScreen() {
     UpdateWindow(popup);
     const bool rendering = renderThread_.joinable();
     if (rendering) StopRenderThread();
-    if (renderer2_->Init(popup, width_, shownHeight(), kRenderFormatI420) < 0) {
+    // Without a picture size there is nothing to present yet (the black fill needs no renderer);
+    // the next Start makes the full-screen renderer for the size it learns.
+    if (HasPictureSize() && renderer2_->Init(popup, width_, shownHeight(), kRenderFormatI420) < 0) {
         DestroyWindow(popup);  // not yet in the map: its messages go to the default procedure
         if (rendering) StartRenderThread();
         return;
