@@ -3,7 +3,7 @@
 // A broken connection is re-established (40 ms apart) until five attempts in a row fail.
 #pragma once
 
-#include "app/device/device_message.h"
+#include "app/device/device_message_framing.h"
 #include "platform/win_sockets.h"
 
 #include <array>
@@ -28,7 +28,7 @@ public:
     void Stop();
 
 private:
-    typedef std::array<char, kMaxDeviceMessageBody + 1> MessageBuffer;
+    typedef DeviceMessageBuffer MessageBuffer;
 
     SOCKET Connect(const std::string& address, uint16_t port);
     void ReceiveLoop();
