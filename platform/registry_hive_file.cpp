@@ -46,7 +46,11 @@ std::optional<RegistryKey> readHive(const std::filesystem::path& file) {
     Json::CharReaderBuilder builder;
     std::string errors;
     const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    if (!reader->parse(text->data(), text->data() + text->size(), &json, &errors)) return std::nullopt;
+    try {
+        if (!reader->parse(text->data(), text->data() + text->size(), &json, &errors)) return std::nullopt;
+    } catch (const Json::Exception&) {
+        return std::nullopt;  // nesting deeper than the reader's limit is thrown, not reported
+    }
     return RegistryKey::fromJson(json);
 }
 
