@@ -4,12 +4,15 @@
 #   scripts/test.sh --sanitize  the whole suite under AddressSanitizer and UBSan, in build-asan/
 #   scripts/test.sh --tsan      the threaded suites (scripting, host, platform, app) under
 #                               ThreadSanitizer, in build-tsan/
+#   scripts/test.sh --fuzz      every fuzz target for a bounded number of runs under ASan and UBSan,
+#                               built with clang in build-fuzz/
 # Warnings in our own code are errors in every one of these builds. Exits non-zero on any failure;
 # prints CTest's summary.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 mode="${1:-}"
+source_dir=.
 build_dir=build
 cmake_args=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELTRIN_WERROR=ON)
 ctest_args=()
@@ -28,15 +31,20 @@ case "$mode" in
     export TSAN_OPTIONS="suppressions=$PWD/scripts/tsan.supp:second_deadlock_stack=1"
     ctest_args=(-L "scripting|host|platform|app")
     ;;
+  --fuzz)
+    source_dir=fuzz
+    build_dir=build-fuzz
+    cmake_args=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++)
+    ;;
   *)
-    echo "usage: scripts/test.sh [--sanitize | --tsan]" >&2
+    echo "usage: scripts/test.sh [--sanitize | --tsan | --fuzz]" >&2
     exit 2
     ;;
 esac
 
 bash scripts/setup.sh
 jobs="${VELTRIN_JOBS:-$(nproc)}"
-cmake -S . -B "$build_dir" -G Ninja "${cmake_args[@]}"
+cmake -S "$source_dir" -B "$build_dir" -G Ninja "${cmake_args[@]}"
 cmake --build "$build_dir" -j "$jobs"
 cd "$build_dir"
 ctest --output-on-failure -j "$jobs" --timeout 300 "${ctest_args[@]}"
