@@ -1,43 +1,20 @@
-// A registry hive is a JSON file any program of the user may have written. The input is the file.
+// A registry hive is a JSON file any program of the user may have written. The input is the file's
+// text, as the hive reader gets it.
 #include "platform/registry_hive_file.h"
-
-#include "fuzz_scratch.h"
 
 #include <json/value.h>
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <fstream>
-
-namespace {
-
-veltrin_fuzz::ScratchFolder* scratch;
-
-}  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    static veltrin_fuzz::ScratchFolder folder;
-    scratch = &folder;
-    setenv("VELTRIN_REGISTRY_DIR", folder.path().c_str(), 1);
-    return 0;
-}
+#include <string_view>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    {
-        std::ofstream file(scratch->path() / "HKEY_FUZZ.json", std::ios::binary | std::ios::trunc);
-        file.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    }
-    Json::Value read;
-    const platform::HiveAccess access = platform::accessHive("HKEY_FUZZ", [&](platform::RegistryKey& root) {
-        read = root.toJson();
-        return false;
-    });
-    if (access == platform::HiveAccess::Unwritable) __builtin_trap();  // nothing was written
-    if (access == platform::HiveAccess::Done) {
-        // What was read is kept as it was when the hive is written back and read again.
-        const std::optional<platform::RegistryKey> again = platform::RegistryKey::fromJson(read);
-        if (!again || again->toJson() != read) __builtin_trap();
-    }
+    const std::optional<platform::RegistryKey> hive =
+        platform::parseHive(std::string_view(reinterpret_cast<const char*>(data), size));
+    if (!hive) return 0;
+    // What was read is kept as it was when the hive is written back and read again.
+    const Json::Value written = hive->toJson();
+    const std::optional<platform::RegistryKey> again = platform::RegistryKey::fromJson(written);
+    if (!again || again->toJson() != written) __builtin_trap();
     return 0;
 }

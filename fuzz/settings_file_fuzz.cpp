@@ -2,20 +2,42 @@
 // name, a key name, the size of the caller's buffer and the file.
 #include "platform/win_profile.h"
 
-#include "fuzz_scratch.h"
-
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
 
-veltrin_fuzz::ScratchFolder* scratch;
+// The drive root of the run: in memory (/dev/shm) where there is one, removed when the process ends.
+class ScratchFolder {
+public:
+    ScratchFolder() {
+        const char* base = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : std::getenv("TMPDIR");
+        std::string pattern = std::string(base && *base ? base : "/tmp") + "/veltrin-fuzz-XXXXXX";
+        if (::mkdtemp(pattern.data()) == nullptr) std::abort();
+        path_ = pattern;
+    }
+    ~ScratchFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+ScratchFolder* scratch;
 const wchar_t kFileName[] = L"fuzz.ini";
 
 std::wstring Widened(const std::string& bytes) { return std::wstring(bytes.begin(), bytes.end()); }
@@ -34,7 +56,7 @@ bool PlainName(const std::string& name) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    static veltrin_fuzz::ScratchFolder folder;
+    static ScratchFolder folder;
     scratch = &folder;
     std::filesystem::create_directories(folder.path() / "c" / "Windows");
     setenv("VELTRIN_DRIVE_ROOT", folder.path().c_str(), 1);

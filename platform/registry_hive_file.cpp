@@ -13,6 +13,21 @@
 #include <mutex>
 
 namespace platform {
+
+std::optional<RegistryKey> parseHive(std::string_view text) {
+    if (text.empty()) return RegistryKey{};
+    Json::Value json;
+    Json::CharReaderBuilder builder;
+    std::string errors;
+    const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+    try {
+        if (!reader->parse(text.data(), text.data() + text.size(), &json, &errors)) return std::nullopt;
+    } catch (const Json::Exception&) {
+        return std::nullopt;  // nesting deeper than the reader's limit is thrown, not reported
+    }
+    return RegistryKey::fromJson(json);
+}
+
 namespace {
 
 // Holds the cross-process lock of one hive for as long as it lives.
@@ -41,17 +56,7 @@ constexpr std::uintmax_t kMaxHiveBytes = 16 * 1024 * 1024;
 std::optional<RegistryKey> readHive(const std::filesystem::path& file) {
     const std::optional<std::string> text = readWholeFile(file, kMaxHiveBytes);
     if (!text) return std::nullopt;
-    if (text->empty()) return RegistryKey{};
-    Json::Value json;
-    Json::CharReaderBuilder builder;
-    std::string errors;
-    const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    try {
-        if (!reader->parse(text->data(), text->data() + text->size(), &json, &errors)) return std::nullopt;
-    } catch (const Json::Exception&) {
-        return std::nullopt;  // nesting deeper than the reader's limit is thrown, not reported
-    }
-    return RegistryKey::fromJson(json);
+    return parseHive(*text);
 }
 
 bool writeHive(const std::filesystem::path& file, const RegistryKey& root) {
