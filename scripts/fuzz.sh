@@ -29,5 +29,9 @@ mkdir -p "$found" build-fuzz/artifacts
 max_len=$(ctest --test-dir build-fuzz -R "^Fuzz\.${target}\$" --show-only=json-v1 |
   grep -o '"-max_len=[0-9]*"' | grep -o '[0-9]*' || true)
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+# AddressSanitizer keeps the stack of every allocation; stacks unwound through uninstrumented
+# libraries (the JSON reader) are all different, and over millions of inputs they alone outgrow the
+# memory limit. Two frames keep a long run's memory flat; replay a crash for the full stacks.
+export ASAN_OPTIONS="${ASAN_OPTIONS:-malloc_context_size=2}"
 exec "$binary" -max_total_time="$seconds" -max_len="${max_len:-4096}" -timeout=10 -rss_limit_mb=2048 \
   -print_final_stats=1 -artifact_prefix="build-fuzz/artifacts/${target}-" "$@" "$found" "fuzz/corpus/$target"
