@@ -44,6 +44,10 @@ function(veltrin_test name)
     # One-time allocations of system libraries (GStreamer, glib, fontconfig) are not leaks of ours.
     string(APPEND environment ";LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/scripts/lsan.supp:print_suppressions=0")
   endif()
+  if(VELTRIN_TSAN)
+    # Reports from inside uninstrumented system libraries (GStreamer, GLib) are not races of ours.
+    string(APPEND environment ";TSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/scripts/tsan.supp:second_deadlock_stack=1")
+  endif()
   set(properties_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_properties.cmake)
   file(WRITE ${properties_file}
     "foreach(test IN LISTS ${name}_TESTS)\n"

@@ -16,7 +16,7 @@ namespace FB {
 class BrowserStream : public PluginEventSource {
 public:
     struct Range {
-        Range(uint32_t start, uint32_t end) : start(start), end(end) {}
+        Range(uint32_t first, uint32_t last) : start(first), end(last) {}
         uint32_t start;
         uint32_t end;
     };

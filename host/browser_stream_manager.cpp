@@ -6,11 +6,17 @@
 
 namespace FB {
 
+// The manager never calls into a stream while it holds m_lock: a stream broadcasts under its own
+// lock, and its completion calls back here (onStreamCompleted -> releaseStream), so holding both in
+// the other order would deadlock as soon as a stream completes on another thread.
+
 BrowserStreamManager::~BrowserStreamManager() {
-    std::lock_guard<std::recursive_mutex> guard(m_lock);
     // Closing may send events; take the set first so nothing walks it while it changes.
     std::set<BrowserStreamPtr, std::owner_less<BrowserStreamPtr>> streams;
-    streams.swap(m_streams);
+    {
+        std::lock_guard<std::recursive_mutex> guard(m_lock);
+        streams.swap(m_streams);
+    }
     for (const BrowserStreamPtr& stream : streams) stream->close();
 }
 
@@ -27,15 +33,24 @@ bool BrowserStreamManager::onStreamCompleted(StreamCompletedEvent*, BrowserStrea
 }
 
 void BrowserStreamManager::retainStream(const BrowserStreamPtr& stream) {
-    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    {
+        std::lock_guard<std::recursive_mutex> guard(m_lock);
+        m_streams.insert(stream);
+    }
     stream->addObserver(std::static_pointer_cast<PluginEventSink>(shared_from_this()));
-    m_streams.insert(stream);
 }
 
 void BrowserStreamManager::releaseStream(const BrowserStreamPtr& stream) {
-    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    BrowserStreamPtr released;  // outlives the lock: the last owner's release runs the stream's destructor
+    {
+        std::lock_guard<std::recursive_mutex> guard(m_lock);
+        auto found = m_streams.find(stream);
+        if (found != m_streams.end()) {
+            released = *found;
+            m_streams.erase(found);
+        }
+    }
     stream->removeObserver(std::static_pointer_cast<PluginEventSink>(shared_from_this()));
-    m_streams.erase(stream);
 }
 
 size_t BrowserStreamManager::retainedCount() {

@@ -7,12 +7,12 @@
 namespace FB {
 
 struct WindowContextWindowed {
-    explicit WindowContextWindowed(HWND handle) : handle(handle) {}
+    explicit WindowContextWindowed(HWND window) : handle(window) {}
     HWND handle;
 };
 
 struct WindowContextWindowless {
-    explicit WindowContextWindowless(HDC drawable) : drawable(drawable) {}
+    explicit WindowContextWindowless(HDC dc) : drawable(dc) {}
     HDC drawable;
 };
 

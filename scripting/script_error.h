@@ -11,7 +11,7 @@ namespace FB {
 
 class script_error : public std::exception {
 public:
-    explicit script_error(std::string message) : message(std::move(message)) {}
+    explicit script_error(std::string text) : message(std::move(text)) {}
     ~script_error() override = default;
     const char* what() const noexcept override { return message.c_str(); }
 
@@ -21,7 +21,7 @@ public:
 class invalid_arguments : public script_error {
 public:
     invalid_arguments() : script_error("Invalid Arguments") {}
-    explicit invalid_arguments(std::string message) : script_error(std::move(message)) {}
+    explicit invalid_arguments(std::string text) : script_error(std::move(text)) {}
 };
 
 class invalid_member : public script_error {

@@ -19,6 +19,8 @@ packages=(
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
   gstreamer1.0-plugins-ugly gstreamer1.0-libav gstreamer1.0-tools
   duktape-dev
+  # the fuzz targets: clang with libFuzzer and the sanitizer runtimes
+  clang libclang-rt-14-dev
   # the font behind "simhei.ttf"
   fonts-wqy-microhei
 )

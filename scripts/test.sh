@@ -1,24 +1,50 @@
 #!/usr/bin/env bash
-# Installs what the build needs, configures, builds and runs every test.
-#   scripts/test.sh             the normal build, in build/
-#   scripts/test.sh --sanitize  the same suite under AddressSanitizer and UBSan, in build-asan/
-# Exits non-zero on any failure; prints CTest's summary.
+# Installs what the build needs, configures, builds and runs the tests.
+#   scripts/test.sh             the whole suite, in build/
+#   scripts/test.sh --sanitize  the whole suite under AddressSanitizer and UBSan, in build-asan/
+#   scripts/test.sh --tsan      the threaded suites (scripting, host, platform, app) under
+#                               ThreadSanitizer, in build-tsan/
+#   scripts/test.sh --fuzz      every fuzz target for a bounded number of runs under ASan and UBSan,
+#                               built with clang in build-fuzz/
+# Warnings in our own code are errors in every one of these builds. Exits non-zero on any failure;
+# prints CTest's summary.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+mode="${1:-}"
+source_dir=.
 build_dir=build
-cmake_args=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
-if [ "${1:-}" = "--sanitize" ]; then
-  build_dir=build-asan
-  cmake_args=(-DCMAKE_BUILD_TYPE=Debug -DVELTRIN_SANITIZE=ON -DVELTRIN_BENCH=OFF)
-  export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:detect_stack_use_after_return=0"
-  export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0"
-  export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-fi
+cmake_args=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELTRIN_WERROR=ON)
+ctest_args=()
+case "$mode" in
+  "") ;;
+  --sanitize)
+    build_dir=build-asan
+    cmake_args=(-DCMAKE_BUILD_TYPE=Debug -DVELTRIN_WERROR=ON -DVELTRIN_SANITIZE=ON -DVELTRIN_BENCH=OFF)
+    export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:detect_stack_use_after_return=0"
+    export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0"
+    export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+    ;;
+  --tsan)
+    build_dir=build-tsan
+    cmake_args=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELTRIN_WERROR=ON -DVELTRIN_TSAN=ON -DVELTRIN_BENCH=OFF)
+    export TSAN_OPTIONS="suppressions=$PWD/scripts/tsan.supp:second_deadlock_stack=1"
+    ctest_args=(-L "scripting|host|platform|app")
+    ;;
+  --fuzz)
+    source_dir=fuzz
+    build_dir=build-fuzz
+    cmake_args=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++)
+    ;;
+  *)
+    echo "usage: scripts/test.sh [--sanitize | --tsan | --fuzz]" >&2
+    exit 2
+    ;;
+esac
 
 bash scripts/setup.sh
-jobs=$(nproc)
-cmake -S . -B "$build_dir" -G Ninja "${cmake_args[@]}"
+jobs="${VELTRIN_JOBS:-$(nproc)}"
+cmake -S "$source_dir" -B "$build_dir" -G Ninja "${cmake_args[@]}"
 cmake --build "$build_dir" -j "$jobs"
 cd "$build_dir"
-ctest --output-on-failure -j "$jobs" --timeout 300
+ctest --output-on-failure -j "$jobs" --timeout 300 "${ctest_args[@]}"

@@ -12,18 +12,11 @@ constexpr int kConnectAttempts = 5;
 constexpr DWORD kReconnectPauseMs = 40;
 // An unreachable camera answers nothing; a reachable one answers within milliseconds.
 constexpr DWORD kConnectTimeoutMs = 3000;
-constexpr int kWordSize = 4;
+constexpr int kWordSize = kDeviceWordSize;
 
 void PutWord(char* at, uint32_t value) {
     for (int i = 0; i < kWordSize; ++i)
         at[i] = static_cast<char>((value >> (8 * i)) & 0xff);
-}
-
-int32_t GetWord(const char* at) {
-    uint32_t value = 0;
-    for (int i = kWordSize - 1; i >= 0; --i)
-        value = (value << 8) | static_cast<unsigned char>(at[i]);
-    return static_cast<int32_t>(value);
 }
 
 // A call interrupted by a signal has done nothing and is simply made again.
@@ -52,17 +45,6 @@ bool ReceiveAll(SOCKET s, char* data, int length) {
             return false;
         data += got;
         length -= got;
-    }
-    return true;
-}
-
-// Reads and drops `length` bytes through the buffer.
-bool DiscardAll(SOCKET s, char* buffer, int bufferSize, int length) {
-    while (length > 0) {
-        const int chunk = std::min(length, bufferSize);
-        if (!ReceiveAll(s, buffer, chunk))
-            return false;
-        length -= chunk;
     }
     return true;
 }
@@ -238,7 +220,7 @@ bool DeviceMessageClient::PauseBeforeReconnect() {
 }
 
 void DeviceMessageClient::ReceiveLoop() {
-    MessageBuffer buffer;
+    DeviceMessageBuffer buffer;
     int failures = 0;
     SOCKET s;
     {
@@ -265,27 +247,10 @@ void DeviceMessageClient::ReceiveLoop() {
 }
 
 // Reads one message and hands it on. False when the connection broke or sent a length below 1.
-bool DeviceMessageClient::ReceiveMessage(SOCKET s, MessageBuffer& buffer) {
-    char word[kWordSize];
-    if (!ReceiveAll(s, word, kWordSize))
-        return false;
-    const int type = GetWord(word);
-    FileLogger::Write("receive msg type: %d", type);
-
-    if (!ReceiveAll(s, word, kWordSize))
-        return false;
-    const int length = GetWord(word);
-    const int kept = std::min(length, kMaxDeviceMessageBody);
-    FileLogger::Write("receive msg content len: %d", kept);
-    if (kept <= 0)
-        return false;
-
-    if (!ReceiveAll(s, buffer.data(), kept))
-        return false;
-    buffer[kept] = 0;
-    Deliver(type, buffer.data(), kept);
-    // A body beyond the buffer is skipped whole, so that the next message starts where it should.
-    return DiscardAll(s, buffer.data(), kMaxDeviceMessageBody, length - kept);
+bool DeviceMessageClient::ReceiveMessage(SOCKET s, DeviceMessageBuffer& buffer) {
+    return ReadDeviceMessage([s](char* data, int length) { return ReceiveAll(s, data, length); }, buffer,
+                             [this](int type, const char* body, int length) { Deliver(type, body, length); },
+                             &FileLogger::Write);
 }
 
 void DeviceMessageClient::Deliver(int type, const char* body, int length) {

@@ -5,12 +5,11 @@
 // seconds, and a stop ends one at once.
 #pragma once
 
-#include "app/device/device_message.h"
+#include "app/device/device_message_framing.h"
 #include "app/device/owned_socket.h"
 #include "app/device/socket_event.h"
 #include "platform/net/win_sockets.h"
 
-#include <array>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -31,14 +30,13 @@ public:
     void Stop();
 
 private:
-    typedef std::array<char, kMaxDeviceMessageBody + 1> MessageBuffer;
 
     SOCKET Connect(const std::string& address, uint16_t port);
     bool ConnectInTime(SOCKET s, const sockaddr_in& camera);
     bool Greet(SOCKET s);
     void ReceiveLoop();
     bool PauseBeforeReconnect();
-    bool ReceiveMessage(SOCKET s, MessageBuffer& buffer);
+    bool ReceiveMessage(SOCKET s, DeviceMessageBuffer& buffer);
     void Deliver(int type, const char* body, int length);
 
     bool IsRunning();

@@ -11,7 +11,7 @@ class BrowserStream;
 
 class StreamEvent : public PluginEvent {
 public:
-    explicit StreamEvent(BrowserStream* stream) : stream(stream) {}
+    explicit StreamEvent(BrowserStream* source) : stream(source) {}
     BrowserStream* stream;
 };
 
@@ -28,9 +28,9 @@ public:
 // `data` is valid only while the event is being delivered.
 class StreamDataArrivedEvent : public StreamEvent {
 public:
-    StreamDataArrivedEvent(BrowserStream* stream, const void* data, uint32_t length, uint32_t offset,
-                           float progress)
-        : StreamEvent(stream), data(data), length(length), offset(offset), progress(progress) {}
+    StreamDataArrivedEvent(BrowserStream* source, const void* bytes, uint32_t count, uint32_t at,
+                           float percent)
+        : StreamEvent(source), data(bytes), length(count), offset(at), progress(percent) {}
     const void* data;
     uint32_t length;
     uint32_t offset;
@@ -44,7 +44,7 @@ public:
 
 class StreamCompletedEvent : public StreamEvent {
 public:
-    StreamCompletedEvent(BrowserStream* stream, bool success) : StreamEvent(stream), success(success) {}
+    StreamCompletedEvent(BrowserStream* source, bool succeeded) : StreamEvent(source), success(succeeded) {}
     bool success;
 };
 

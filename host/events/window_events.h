@@ -9,14 +9,14 @@ namespace FB {
 
 class TimerEvent : public PluginEvent {
 public:
-    TimerEvent(unsigned timerId, LPARAM timerData) : timerId(timerId), timerData(timerData) {}
+    TimerEvent(unsigned id, LPARAM data) : timerId(id), timerData(data) {}
     unsigned timerId;
     LPARAM timerData;
 };
 
 class RefreshEvent : public PluginEvent {
 public:
-    explicit RefreshEvent(const Rect& bounds) : bounds(bounds) {}
+    explicit RefreshEvent(const Rect& area) : bounds(area) {}
     Rect bounds;
 };
 

@@ -9,8 +9,8 @@ namespace FB {
 
 class WindowsEvent : public PluginEvent {
 public:
-    WindowsEvent(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
-        : hWnd(hwnd), uMsg(message), wParam(wParam), lParam(lParam), lRes(result) {}
+    WindowsEvent(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result)
+        : hWnd(hwnd), uMsg(message), wParam(wparam), lParam(lparam), lRes(result) {}
 
     HWND hWnd;  // null from a windowless window
     UINT uMsg;

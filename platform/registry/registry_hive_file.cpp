@@ -13,6 +13,23 @@
 #include <mutex>
 
 namespace platform {
+
+std::optional<RegistryKey> parseHive(std::string_view text) {
+    if (text.empty()) return RegistryKey{};
+    Json::Value json;
+    Json::CharReaderBuilder builder;
+    std::string errors;
+    const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+    // The library throws rather than answers for some damaged files (nesting deeper than the
+    // reader's limit, values of an unexpected type): such a hive is unreadable too.
+    try {
+        if (!reader->parse(text.data(), text.data() + text.size(), &json, &errors)) return std::nullopt;
+        return RegistryKey::fromJson(json);
+    } catch (const Json::Exception&) {
+        return std::nullopt;
+    }
+}
+
 namespace {
 
 // Holds the cross-process lock of one hive for as long as it lives.
@@ -41,18 +58,7 @@ constexpr std::uintmax_t kMaxHiveBytes = 16 * 1024 * 1024;
 std::optional<RegistryKey> readHive(const std::filesystem::path& file) {
     const std::optional<std::string> text = readWholeFile(file, kMaxHiveBytes);
     if (!text) return std::nullopt;
-    if (text->empty()) return RegistryKey{};
-    // The reader throws rather than answers for some damaged files (nesting past its depth limit).
-    try {
-        Json::Value json;
-        Json::CharReaderBuilder builder;
-        std::string errors;
-        const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-        if (!reader->parse(text->data(), text->data() + text->size(), &json, &errors)) return std::nullopt;
-        return RegistryKey::fromJson(json);
-    } catch (const Json::Exception&) {
-        return std::nullopt;
-    }
+    return parseHive(*text);
 }
 
 bool writeHive(const std::filesystem::path& file, const RegistryKey& root) {

@@ -9,11 +9,17 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace platform {
 
 std::filesystem::path registryFolder();
+
+// The hive a hive file's text holds: an empty hive for empty text, nothing for text that does not
+// parse or is not a hive.
+std::optional<RegistryKey> parseHive(std::string_view text);
 
 enum class HiveAccess { Done, Unreadable, Unwritable };
 

@@ -25,8 +25,8 @@ struct RecordedCall {
 
 class PageObject : public JSObject {
 public:
-    explicit PageObject(void* context = nullptr, bool browserObject = true)
-        : JSObject(nullptr), browserObject(browserObject), context_(context) {}
+    explicit PageObject(void* context = nullptr, bool isBrowser = true)
+        : JSObject(nullptr), browserObject(isBrowser), context_(context) {}
 
     static std::shared_ptr<PageObject> make(void* context = nullptr, bool browserObject = true) {
         return std::make_shared<PageObject>(context, browserObject);
@@ -67,6 +67,14 @@ public:
         record({"invokeLater", name, args, {}, {}});
     }
     JSAPIPtr scriptingObject() override { return wrapped; }
+
+    using JSObject::GetProperty;
+    using JSObject::HasMethod;
+    using JSObject::HasProperty;
+    using JSObject::Invoke;
+    using JSObject::listMemberNames;
+    using JSObject::RemoveProperty;
+    using JSObject::SetProperty;
 
     variant GetProperty(int index) override {
         if (failingIndex == index) throw invalid_member(std::to_string(index));

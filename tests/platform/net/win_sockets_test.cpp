@@ -55,19 +55,22 @@ TEST(WinSockets, FailedCallsGiveWinsockCodesAndNeverASignal) {
     EXPECT_EQ(WSAGetLastError(), WSAEAFNOSUPPORT);
 }
 
-TEST(WinSockets, ClosesocketWakesAReaderBlockedOnTheSocket) {
+// A descriptor is closed only once no thread uses it any more (the number could be reused under the
+// reader): shut down, wait for the reader, then close.
+TEST(WinSockets, ShutdownWakesAReaderBlockedOnTheSocket) {
     const auto [a, b] = ConnectedPair();
     auto reader = std::async(std::launch::async, [a = a] {
         char byte;
         return recv(a, &byte, 1, 0);
     });
     std::this_thread::sleep_for(std::chrono::milliseconds(20));  // into recv
-    EXPECT_EQ(closesocket(a), 0);
+    EXPECT_EQ(shutdown(a, SD_BOTH), 0);
     if (reader.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
         send(b, "x", 1, 0);  // still blocked: release it so that the test can end
         ADD_FAILURE() << "the reader did not wake";
     }
     EXPECT_LE(reader.get(), 0);
+    EXPECT_EQ(closesocket(a), 0);
     closesocket(b);
 }
 

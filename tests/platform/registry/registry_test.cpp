@@ -118,7 +118,8 @@ TEST_F(Registry, HiveThatDoesNotParseIsTooDeepOrTooLargeIsReportedAndNeverOverwr
     std::string tooLarge(17 * 1024 * 1024, ' ');  // an empty JSON object, but no hive of ours
     tooLarge.front() = '{';
     tooLarge.back() = '}';
-    for (const std::string& text : {std::string("{ not json"), std::string(1000, '['), tooLarge}) {
+    const std::string tooDeep(5000, '[');  // deeper than the JSON reader goes
+    for (const std::string& text : {std::string("{ not json"), tooDeep, tooLarge}) {
         std::ofstream(hive, std::ios::binary | std::ios::trunc) << text;
         HKEY key = nullptr;
         EXPECT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\X", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,

@@ -22,8 +22,8 @@ using PageFunctionBody = std::function<FB::variant(const FB::VariantList&)>;
 
 class FakePageObject : public FB::JSObject {
 public:
-    explicit FakePageObject(const FB::BrowserHostPtr& host, PageFunctionBody body = {})
-        : JSObject(host), body(std::move(body)), m_host(host) {}
+    explicit FakePageObject(const FB::BrowserHostPtr& host, PageFunctionBody function = {})
+        : JSObject(host), body(std::move(function)), m_host(host) {}
 
     std::map<std::string, FB::variant> properties;
     std::map<std::string, PageFunctionBody> methods;
@@ -32,6 +32,14 @@ public:
     std::set<std::string> failingProperties;
     // Uses of the object from a thread other than the one that made it.
     std::atomic<int> offThreadUses{0};
+
+    using JSObject::GetProperty;
+    using JSObject::HasMethod;
+    using JSObject::HasProperty;
+    using JSObject::Invoke;
+    using JSObject::listMemberNames;
+    using JSObject::RemoveProperty;
+    using JSObject::SetProperty;
 
     void invalidate() override {}
     void listMemberNames(std::vector<std::string>& names) override {
