@@ -1,20 +1,23 @@
-// One RTSP session over libavformat's RTSP client, with the thread that reads it and hands on its
-// H.264 NAL units. The C entry points of livevideo.h drive it.
+// One RTSP session over GStreamer's RTSP client (see RtspPipeline) and what it hands to the caller:
+// the H.264 NAL units one by one, the parameter sets where a receiver needs them, and an access unit
+// delimiter right behind the last unit of each picture. The C entry points of livevideo.h drive it.
 #pragma once
 
-#include "platform/livevideo/ffmpeg_owners.h"
+#include "platform/livevideo/access_unit_closer.h"
 #include "platform/livevideo/livevideo.h"
-#include "platform/livevideo/nal_assembler.h"
 #include "platform/livevideo/parameter_set_repeater.h"
+#include "platform/livevideo/rtsp_pipeline.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <memory>
 #include <mutex>
-#include <thread>
+#include <string>
 
 namespace livevideo {
 
-class RtspSource {
+class RtspSource : private RtspPipeline::Events {
 public:
     RtspSource(rtsp_source_callback callback, void* userData);
     ~RtspSource();
@@ -26,30 +29,52 @@ public:
     void close();
 
 private:
-    // libavformat polls this while it waits on the network: non-zero ends the wait.
-    static int interrupted(void* self);
-    void setDeadline(int timeoutMs);
-    void clearDeadline() { deadlineUs_ = 0; }
+    // What the pipeline's threads have reported about the session.
+    struct Session {
+        bool opened = false;
+        bool playing = false;
+        bool ended = false;
+        bool offeredAny = false;       // the description offered at least one stream
+        int videoStream = -1;          // the H.264 video stream taken, by its number
+        std::string parameterSets;     // its sprop-parameter-sets
+    };
 
-    void closeInput();
-    void readLoop();
-    void readStream();
+    // RtspPipeline::Events
+    bool offered(unsigned index, const GstStructure* stream) override;
+    void opened() override;
+    void playing() override;
+    void ended() override;
+    void received(const uint8_t* data, size_t size, bool marked) override;
+
+    // Waits until reached(session) holds, the session ends, close is called or timeoutMs passes
+    // (none when 0 or less); true when reached.
+    template <typename Reached>
+    bool waitFor(Reached reached, int timeoutMs);
+    void report(void (*change)(Session&));
+    Session session();
+    void loadParameterSets(const std::string& sprop);
+    void restartDelivery();
+    void startStream();
     void deliver(const uint8_t* nal, size_t size);
 
     const rtsp_source_callback callback_;
     void* const userData_;
 
-    std::mutex mutex_;                 // serialises open, play and close
-    std::atomic<bool> abort_{false};   // close wants every wait to end now
-    std::atomic<int64_t> deadlineUs_{0};  // a wait past this (av_gettime_relative) fails; 0: none
-    std::atomic<bool> readerEnded_{false};  // the stream ended or failed: the reader has returned
-    FormatContextPtr format_;
-    int videoStream_ = -1;
-    int timeoutMs_ = 0;
-    std::thread reader_;  // written and read under mutex_
+    std::mutex mutex_;                // serialises open, play and close
+    std::atomic<bool> abort_{false};  // close wants every wait to end now
+    std::unique_ptr<RtspPipeline> pipeline_;  // under mutex_
+    bool playing_ = false;                    // under mutex_
+    int timeoutMs_ = 0;                       // under mutex_
 
-    // Used by the reader thread only while it runs.
-    NalAssembler assembler_;
+    std::mutex sessionMutex_;
+    std::condition_variable sessionChanged_;
+    Session session_;  // under sessionMutex_
+
+    // Used by the pipeline's threads while it plays (the one that hears PLAY answered, then the
+    // streaming thread), one at a time, and reset between sessions.
+    std::mutex deliveryMutex_;
+    bool started_ = false;  // the stream's first units have gone out behind the parameter sets
+    AccessUnitCloser closer_;
     ParameterSetRepeater parameterSets_;
 };
 
