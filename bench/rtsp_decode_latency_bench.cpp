@@ -7,19 +7,19 @@
 // Counters: "beyond_decode" (the latency less the decode time), "decode" (the picture's decode time,
 // measured by decoding the same pictures again on one thread afterwards) and "arrival_to_decoded"
 // (the two together), each as median and 90th percentile in milliseconds. The first second is left
-// out: the camera's first pictures come in a burst.
+// out: the camera's first pictures come in a burst. Pictures of one slice and of four.
+//
+// A benchmark of another stage (the picture presented) takes the arrivals from the same tap, the
+// times its pictures come out and the stream's decode times to bench_support::PairPictures.
 #include "app/player/data_buffer.h"
-#include "app/player/ffmpeg_owners.h"
 #include "app/player/h264_decoder.h"
-#include "bench/support/latency_summary.h"
+#include "bench/support/picture_latency.h"
 #include "bench/support/rtp_arrival_tap.h"
 #include "platform/livevideo/livevideo.h"
 #include "tests/support/loopback_rtsp_camera.h"
-#include "tests/support/reference_h264_decode.h"
 
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
@@ -29,17 +29,12 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using Clock = bench_support::LatencyClock;
 using SourcePtr = std::unique_ptr<rtsp_source, decltype(&rtsp_source_free)>;
 
 constexpr int kFramesPerSecond = 25;
 constexpr size_t kSkipped = kFramesPerSecond;    // the first second
 constexpr size_t kMeasured = 6 * kFramesPerSecond;
-
-double Milliseconds(Clock::duration duration)
-{
-    return std::chrono::duration<double, std::milli>(duration).count();
-}
 
 // The receiving end of a camera view up to its decoder: NAL units in, decoded pictures out.
 class DecodingReceiver {
@@ -71,7 +66,7 @@ public:
         return arrived_.wait_for(lock, std::chrono::seconds(30), [&] { return delivered_.size() >= count; });
     }
 
-    // Call once the source is closed and the decoder stopped.
+    // Stops the decoder; called once the source is closed, after which Stream() may be read.
     void Stop() { decoder_.Close(); }
     const std::vector<uint8_t>& Stream() const { return stream_; }
     std::vector<Clock::time_point> Delivered()
@@ -98,38 +93,16 @@ private:
     H264Decoder decoder_;
 };
 
-// The time one thread takes to decode each picture of the stream, in milliseconds.
-std::vector<double> DecodeTimes(const std::vector<uint8_t>& stream)
-{
-    const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_H264);
-    CodecContextPtr context(avcodec_alloc_context3(codec));
-    context->thread_count = 1;
-    avcodec_open2(context.get(), codec, nullptr);
-    PacketPtr packet(av_packet_alloc());
-    FramePtr frame(av_frame_alloc());
-    std::vector<double> times;
-    for (const std::vector<uint8_t>& picture : test_support::SplitIntoPictures(stream)) {
-        av_new_packet(packet.get(), static_cast<int>(picture.size()));
-        std::memcpy(packet->data, picture.data(), picture.size());
-        const Clock::time_point start = Clock::now();
-        avcodec_send_packet(context.get(), packet.get());
-        while (avcodec_receive_frame(context.get(), frame.get()) == 0) {
-            times.push_back(Milliseconds(Clock::now() - start));
-        }
-        av_packet_unref(packet.get());
-    }
-    return times;
-}
-
 void BM_RtspArrivalToDecodedPicture(benchmark::State& state)
 {
     test_support::LoopbackRtspCameraOptions options;
     options.width = 1920;
     options.height = 1080;
     options.framesPerSecond = kFramesPerSecond;
+    options.slicesPerPicture = static_cast<int>(state.range(0));
     test_support::LoopbackRtspCamera camera(options);
     camera.Start();
-    std::vector<double> beyondDecode, decode, total;
+    bench_support::PictureLatencies latencies;
     for (auto _ : state) {
         bench_support::RtpArrivalTap tap(camera.Url());
         DecodingReceiver receiver;
@@ -145,24 +118,14 @@ void BM_RtspArrivalToDecodedPicture(benchmark::State& state)
             state.SkipWithError("too few pictures arrived");
             break;
         }
-        // Pictures arrive and are decoded in order, one for one: the camera starts with a key
-        // frame and nothing is dropped at this rate.
-        const std::vector<Clock::time_point> arrivals = tap.PictureArrivals();
-        const std::vector<Clock::time_point> delivered = receiver.Delivered();
-        const std::vector<double> decodeTimes = DecodeTimes(receiver.Stream());
-        const size_t pictures = std::min({arrivals.size(), delivered.size(), decodeTimes.size()});
-        for (size_t i = kSkipped; i < pictures; ++i) {
-            const double latency = Milliseconds(delivered[i] - arrivals[i]);
-            total.push_back(latency);
-            decode.push_back(decodeTimes[i]);
-            beyondDecode.push_back(latency - decodeTimes[i]);
-        }
+        // The camera starts with a key frame and nothing is dropped at this rate: pictures arrive
+        // and are decoded in order, one for one.
+        bench_support::Append(latencies, bench_support::PairPictures(tap.PictureArrivals(), receiver.Delivered(),
+                                                                     bench_support::DecodeTimes(receiver.Stream()),
+                                                                     kSkipped));
     }
-    bench_support::ReportMilliseconds(state, "beyond_decode", beyondDecode);
-    bench_support::ReportMilliseconds(state, "decode", decode);
-    bench_support::ReportMilliseconds(state, "arrival_to_decoded", total);
-    state.counters["pictures"] = static_cast<double>(total.size());
+    bench_support::Report(state, "decoded", latencies);
 }
-BENCHMARK(BM_RtspArrivalToDecodedPicture)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_RtspArrivalToDecodedPicture)->ArgName("slices")->Arg(1)->Arg(4)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
