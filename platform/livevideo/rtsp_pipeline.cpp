@@ -224,12 +224,8 @@ GstBusSyncReply RtspPipeline::onMessage(GstBus*, GstMessage* message, gpointer s
 
 GstFlowReturn RtspPipeline::onSample(GstAppSink* sink, gpointer self)
 {
-    const GstPtr<GstSample> sample(gst_app_sink_pull_sample(sink));
-    GstBuffer* buffer = sample ? gst_sample_get_buffer(sample.get()) : nullptr;
-    const MappedBuffer bytes(buffer);
-    if (bytes) {
-        const bool marked = GST_BUFFER_FLAG_IS_SET(buffer, GST_BUFFER_FLAG_MARKER);
-        static_cast<RtspPipeline*>(self)->events_.received(bytes.data(), bytes.size(), marked);
+    if (GstPtr<GstSample> sample{gst_app_sink_pull_sample(sink)}) {
+        static_cast<RtspPipeline*>(self)->events_.received(std::move(sample));
     }
     return GST_FLOW_OK;
 }

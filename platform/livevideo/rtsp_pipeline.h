@@ -13,8 +13,6 @@
 #include <gst/app/gstappsink.h>
 
 #include <atomic>
-#include <cstddef>
-#include <cstdint>
 #include <memory>
 
 namespace livevideo {
@@ -33,9 +31,9 @@ public:
         virtual void playing() = 0;
         // The session failed or the stream ended: nothing more will come.
         virtual void ended() = 0;
-        // One buffer of the depacketiser on the streaming thread: NAL units behind start codes,
-        // marked when its last unit ends a picture.
-        virtual void received(const uint8_t* data, size_t size, bool marked) = 0;
+        // One buffer of the depacketiser, on the streaming thread: NAL units behind start codes,
+        // with the marker flag when its last unit ends a picture.
+        virtual void received(GstPtr<GstSample> sample) = 0;
 
     protected:
         ~Events() = default;
@@ -73,7 +71,7 @@ private:
     GstPtr<GstElement> depayloader_;
     GstPtr<GstBus> bus_;
     std::atomic<bool> playRequested_{false};  // a completed request is PLAY's answer from now on
-    FragmentBound fragments_;                 // the thread feeding the depacketiser only
+    FragmentBound fragments_;  // one packet at a time, under the depacketiser's stream lock
 };
 
 }  // namespace livevideo

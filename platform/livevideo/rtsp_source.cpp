@@ -6,7 +6,9 @@
 #include <cassert>
 #include <chrono>
 #include <new>
+#include <optional>
 #include <string_view>
+#include <system_error>
 #include <utility>
 
 namespace livevideo {
@@ -23,20 +25,9 @@ bool initGstreamerOnce()
     return ready;
 }
 
-// The source whose units are being delivered on this thread, if any: close from inside the
-// callback must not wait for the thread it runs on.
+// The source whose delivery thread this is, if any: close from inside the callback must not wait
+// for the thread it runs on.
 thread_local const RtspSource* readingSource = nullptr;
-
-class ReadingScope {
-public:
-    explicit ReadingScope(const RtspSource* source) : previous_(std::exchange(readingSource, source)) {}
-    ~ReadingScope() { readingSource = previous_; }
-    ReadingScope(const ReadingScope&) = delete;
-    ReadingScope& operator=(const ReadingScope&) = delete;
-
-private:
-    const RtspSource* previous_;
-};
 
 bool isH264Video(const GstStructure* stream)
 {
@@ -52,7 +43,7 @@ RtspSource::RtspSource(rtsp_source_callback callback, void* userData) : callback
 
 RtspSource::~RtspSource()
 {
-    // The streaming thread cannot stop itself.
+    // The delivery thread cannot join itself.
     assert(readingSource != this && "rtsp_source_free called from inside the source's callback");
     close();
 }
@@ -65,7 +56,8 @@ int RtspSource::open(const char* url, int options, int timeoutMs)
     if (pipeline_ || url == nullptr || options != 0 || !isRtspUrl(url) || !initGstreamerOnce()) {
         return RTSP_SOURCE_ERROR_ARGUMENT;
     }
-    abort_ = false;
+    // abort_ stays as it is: set, it belongs to a close on another thread that waits for this lock
+    // and wants this open to end too.
     playing_ = false;
     timeoutMs_ = timeoutMs;
     {
@@ -80,7 +72,7 @@ int RtspSource::open(const char* url, int options, int timeoutMs)
         const bool opened = pipeline->open() && waitFor([](const Session& s) { return s.opened; }, timeoutMs);
         const Session session = this->session();
         if (!opened || session.videoStream < 0) {
-            pipeline.reset();  // stops it before its verdict is given
+            pipeline.reset();  // stopped before open answers
             return session.offeredAny && session.videoStream < 0 ? RTSP_SOURCE_ERROR_NO_VIDEO
                                                                  : RTSP_SOURCE_ERROR_SERVER;
         }
@@ -104,9 +96,13 @@ int RtspSource::play()
         // Playing already, unless the stream has ended by itself: then nothing more will come.
         return ended ? RTSP_SOURCE_ERROR_SERVER : RTSP_SOURCE_OK;
     }
-    restartDelivery();
+    if (!startDelivery()) {
+        return RTSP_SOURCE_ERROR_ARGUMENT;  // no thread to be had
+    }
     if (!pipeline_->play() || !waitFor([](const Session& s) { return s.playing; }, timeoutMs_)) {
+        handoffs_.close();  // frees a streaming thread that waits for room
         pipeline_.reset();  // nothing arrives from a play that failed
+        stopDelivery();
         return RTSP_SOURCE_ERROR_SERVER;
     }
     playing_ = true;
@@ -115,18 +111,19 @@ int RtspSource::play()
 
 void RtspSource::close()
 {
-    abort_ = true;  // ends a wait of open or play on another thread at once
+    abort_ = true;  // ends a wait of open or play on another thread, and the deliveries, at once
     {
         std::lock_guard sessionLock(sessionMutex_);  // so that no waiter misses the change
     }
     sessionChanged_.notify_all();
+    handoffs_.close();  // a streaming thread waiting for room goes on, and the delivery thread ends
     if (readingSource == this) {
         return;  // called from inside the callback: nothing more is delivered; free stops the rest
     }
     std::lock_guard lock(mutex_);
     pipeline_.reset();
+    stopDelivery();
     playing_ = false;
-    restartDelivery();
     abort_ = false;
 }
 
@@ -184,16 +181,16 @@ void RtspSource::opened()
     report([](Session& s) { s.opened = true; });
 }
 
-// The description's parameter sets go out as soon as PLAY is answered, as the stream's first
-// units will: a receiver has the picture size before the first picture comes.
+// The description's parameter sets go out as soon as PLAY is answered, ahead of the stream: a
+// receiver has the picture size before the first picture comes.
 void RtspSource::playing()
 {
-    {
-        const ReadingScope reading(this);
-        std::lock_guard lock(deliveryMutex_);
-        startStream();
-    }
     report([](Session& s) { s.playing = true; });
+    try {
+        handoffs_.push(Handoff{});
+    } catch (const std::bad_alloc&) {
+        // They go out in front of the first buffer instead.
+    }
 }
 
 void RtspSource::ended()
@@ -204,7 +201,6 @@ void RtspSource::ended()
 // sprop-parameter-sets: the parameter sets in base64, separated by commas.
 void RtspSource::loadParameterSets(const std::string& sprop)
 {
-    std::lock_guard lock(deliveryMutex_);
     parameterSets_.reset();
     for (std::string_view rest = sprop; !rest.empty();) {
         const size_t comma = rest.find(',');
@@ -218,41 +214,81 @@ void RtspSource::loadParameterSets(const std::string& sprop)
     }
 }
 
-void RtspSource::restartDelivery()
+void RtspSource::received(GstPtr<GstSample> sample)
 {
-    std::lock_guard lock(deliveryMutex_);
-    started_ = false;
-    closer_.reset();
-}
-
-void RtspSource::received(const uint8_t* data, size_t size, bool marked)
-{
-    if (abort_) {
-        return;
-    }
-    const ReadingScope reading(this);
-    std::lock_guard lock(deliveryMutex_);
-    const auto toCaller = [this](const uint8_t* nal, size_t length) { deliver(nal, length); };
-    const auto throughParameterSets = [this, &toCaller](const uint8_t* nal, size_t length) {
-        parameterSets_.pass(nal, length, toCaller);
-    };
-    // Nothing may escape into GStreamer: without memory to keep a parameter set, the rest of the
-    // buffer is dropped.
+    // Nothing may escape into GStreamer: without memory to queue it, the buffer is lost.
     try {
-        startStream();
-        forEachNalUnit(data, size, [&](const uint8_t* nal, size_t length, bool last) {
-            closer_.pass(nal, length, marked && last, throughParameterSets);
-        });
+        handoffs_.push(std::move(sample));
     } catch (const std::bad_alloc&) {
     }
 }
 
-// Under deliveryMutex_: the description's parameter sets, once per stream.
+// Under mutex_, while no delivery thread runs.
+bool RtspSource::startDelivery()
+{
+    started_ = false;
+    closer_.reset();
+    handoffs_.open();
+    try {
+        deliverer_ = std::thread(&RtspSource::deliveryLoop, this);
+    } catch (const std::system_error&) {
+        handoffs_.close();
+        return false;
+    }
+    return true;
+}
+
+// Under mutex_, once the pipeline is gone: nothing is handed off any more.
+void RtspSource::stopDelivery()
+{
+    handoffs_.close();
+    if (deliverer_.joinable()) {
+        deliverer_.join();
+    }
+}
+
+void RtspSource::deliveryLoop()
+{
+    readingSource = this;
+    while (std::optional<Handoff> handoff = handoffs_.pop()) {
+        // Nothing may escape the thread: without memory to keep a parameter set, the rest of the
+        // buffer is dropped.
+        try {
+            startStream();
+            if (*handoff) {
+                deliverSample(handoff->get());
+            }
+        } catch (const std::bad_alloc&) {
+        }
+    }
+    readingSource = nullptr;
+}
+
+// The description's parameter sets, once per stream.
 void RtspSource::startStream()
 {
+    assert(readingSource == this && "delivery thread only");
     if (!std::exchange(started_, true)) {
         parameterSets_.start([this](const uint8_t* nal, size_t size) { deliver(nal, size); });
     }
+}
+
+void RtspSource::deliverSample(GstSample* sample)
+{
+    assert(readingSource == this && "delivery thread only");
+    GstBuffer* buffer = gst_sample_get_buffer(sample);
+    const MappedBuffer bytes(buffer);
+    if (!bytes) {
+        return;
+    }
+    const bool marked = GST_BUFFER_FLAG_IS_SET(buffer, GST_BUFFER_FLAG_MARKER);
+    const auto toCaller = [this](const uint8_t* nal, size_t size) { deliver(nal, size); };
+    const auto throughParameterSets = [this, &toCaller](const uint8_t* nal, size_t size) {
+        parameterSets_.pass(nal, size, toCaller);
+    };
+    forEachNalUnit(bytes.data(), bytes.size(), [&](const uint8_t* nal, size_t size, bool last) {
+        closer_.pass(nal, size, marked && last, throughParameterSets);
+    });
 }
 
 void RtspSource::deliver(const uint8_t* nal, size_t size)

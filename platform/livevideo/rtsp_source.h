@@ -1,9 +1,11 @@
-// One RTSP session over GStreamer's RTSP client (see RtspPipeline) and what it hands to the caller:
-// the H.264 NAL units one by one, the parameter sets where a receiver needs them, and an access unit
-// delimiter right behind the last unit of each picture. The C entry points of livevideo.h drive it.
+// One RTSP session over GStreamer's RTSP client (see RtspPipeline) and what it hands to the caller,
+// on one thread of its own: the H.264 NAL units one by one, the parameter sets where a receiver
+// needs them, and an access unit delimiter right behind the last unit of each picture. The C entry
+// points of livevideo.h drive it.
 #pragma once
 
 #include "platform/livevideo/access_unit_closer.h"
+#include "platform/livevideo/handoff_queue.h"
 #include "platform/livevideo/livevideo.h"
 #include "platform/livevideo/parameter_set_repeater.h"
 #include "platform/livevideo/rtsp_pipeline.h"
@@ -14,6 +16,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 
 namespace livevideo {
 
@@ -34,17 +37,23 @@ private:
         bool opened = false;
         bool playing = false;
         bool ended = false;
-        bool offeredAny = false;       // the description offered at least one stream
-        int videoStream = -1;          // the H.264 video stream taken, by its number
-        std::string parameterSets;     // its sprop-parameter-sets
+        bool offeredAny = false;    // the description offered at least one stream
+        int videoStream = -1;       // the H.264 video stream taken, by its number
+        std::string parameterSets;  // its sprop-parameter-sets
     };
+
+    // What the pipeline's threads hand to the delivery thread: a buffer of NAL units, or (no
+    // sample) word that PLAY was answered, so that the parameter sets go out before the stream.
+    using Handoff = GstPtr<GstSample>;
+    // Buffers waiting for the caller; a full queue holds the streaming thread back.
+    static constexpr size_t kMaxWaitingBuffers = 64;
 
     // RtspPipeline::Events
     bool offered(unsigned index, const GstStructure* stream) override;
     void opened() override;
     void playing() override;
     void ended() override;
-    void received(const uint8_t* data, size_t size, bool marked) override;
+    void received(GstPtr<GstSample> sample) override;
 
     // Waits until reached(session) holds, the session ends, close is called or timeoutMs passes
     // (none when 0 or less); true when reached.
@@ -53,16 +62,21 @@ private:
     void report(void (*change)(Session&));
     Session session();
     void loadParameterSets(const std::string& sprop);
-    void restartDelivery();
+
+    bool startDelivery();
+    void stopDelivery();
+    void deliveryLoop();
     void startStream();
+    void deliverSample(GstSample* sample);
     void deliver(const uint8_t* nal, size_t size);
 
     const rtsp_source_callback callback_;
     void* const userData_;
 
     std::mutex mutex_;                // serialises open, play and close
-    std::atomic<bool> abort_{false};  // close wants every wait to end now
+    std::atomic<bool> abort_{false};  // close wants every wait and every delivery to end now
     std::unique_ptr<RtspPipeline> pipeline_;  // under mutex_
+    std::thread deliverer_;                   // under mutex_
     bool playing_ = false;                    // under mutex_
     int timeoutMs_ = 0;                       // under mutex_
 
@@ -70,10 +84,10 @@ private:
     std::condition_variable sessionChanged_;
     Session session_;  // under sessionMutex_
 
-    // Used by the pipeline's threads while it plays (the one that hears PLAY answered, then the
-    // streaming thread), one at a time, and reset between sessions.
-    std::mutex deliveryMutex_;
-    bool started_ = false;  // the stream's first units have gone out behind the parameter sets
+    HandoffQueue<Handoff> handoffs_{kMaxWaitingBuffers};
+
+    // The delivery thread's alone while it runs; set up while it does not.
+    bool started_ = false;  // the description's parameter sets have gone out
     AccessUnitCloser closer_;
     ParameterSetRepeater parameterSets_;
 };
