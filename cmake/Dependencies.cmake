@@ -15,6 +15,8 @@ pkg_check_modules(FFMPEG REQUIRED IMPORTED_TARGET libavcodec libavformat libavut
 pkg_check_modules(FREETYPE REQUIRED IMPORTED_TARGET freetype2)
 pkg_check_modules(JSONCPP REQUIRED IMPORTED_TARGET jsoncpp)
 pkg_check_modules(PNG REQUIRED IMPORTED_TARGET libpng)
+# The RTSP source library's client (rtspsrc, rtph264depay and appsink come as plug-ins).
+pkg_check_modules(GSTREAMER REQUIRED IMPORTED_TARGET gstreamer-1.0 gstreamer-app-1.0 gstreamer-rtp-1.0)
 pkg_check_modules(GSTRTSP REQUIRED IMPORTED_TARGET gstreamer-rtsp-server-1.0 gstreamer-rtsp-1.0 gstreamer-1.0 gstreamer-app-1.0)
 pkg_check_modules(DUKTAPE IMPORTED_TARGET duktape)
 find_package(JPEG REQUIRED)

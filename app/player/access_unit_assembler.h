@@ -3,8 +3,10 @@
 // for the codec. FFmpeg's H.264 decoder needs every slice of a picture in one packet: a picture made
 // of several slices fed slice by slice decodes wrongly or slowly.
 //
-// A picture is known to be complete only when the first unit of the next one arrives (or an end of
-// sequence or end of stream unit), so each picture leaves one unit later than its last slice came in.
+// A picture is complete when a unit arrives that can only open the next one: the RTSP source closes
+// every picture with an access unit delimiter right behind its last slice, so the picture leaves as
+// soon as it is whole. Without delimiters (a camera that does not mark its pictures' ends), the next
+// picture's first unit, or an end of sequence or end of stream unit, completes it.
 
 #include <cstddef>
 #include <cstdint>

@@ -16,20 +16,28 @@ const uint8_t* findStartCode(const uint8_t* begin, const uint8_t* end);
 // of a four-byte start code, trailing_zero_8bits) are cut off.
 const uint8_t* trimTrailingZeros(const uint8_t* begin, const uint8_t* end);
 
-// Calls emit(nal, size) for every non-empty NAL unit of a byte-stream buffer; bytes before the first
-// start code are skipped.
+// Calls emit(nal, size, last) for every non-empty NAL unit of a byte-stream buffer, last telling
+// whether it is the buffer's last one; bytes before the first start code are skipped.
 template <typename Emit>
 void forEachNalUnit(const uint8_t* data, size_t size, Emit&& emit)
 {
     const uint8_t* end = data + size;
-    const uint8_t* p = findStartCode(data, end);
-    while (p != end) {
+    const uint8_t* pendingBegin = nullptr;  // the unit found last, handed on once the next is found
+    const uint8_t* pendingEnd = nullptr;
+    for (const uint8_t* p = findStartCode(data, end); p != end;) {
         const uint8_t* begin = p + 3;
         p = findStartCode(begin, end);
         const uint8_t* last = trimTrailingZeros(begin, p);
         if (last != begin) {
-            emit(begin, static_cast<size_t>(last - begin));
+            if (pendingBegin != nullptr) {
+                emit(pendingBegin, static_cast<size_t>(pendingEnd - pendingBegin), false);
+            }
+            pendingBegin = begin;
+            pendingEnd = last;
         }
+    }
+    if (pendingBegin != nullptr) {
+        emit(pendingBegin, static_cast<size_t>(pendingEnd - pendingBegin), true);
     }
 }
 

@@ -1,7 +1,7 @@
 #pragma once
-// Owners of the FFmpeg objects the RTSP source makes, each freed by its own library call when its
-// owner goes. The library keeps its own copy of these: it is a module of its own and shares no
-// header with the application.
+// Owners of FFmpeg's demuxing objects, each freed by its own library call when its owner goes, for
+// code beside the RTSP source that reads a camera with libavformat's RTSP client as a second
+// opinion (the test camera's own tests). The source itself is built on GStreamer.
 
 extern "C" {
 #include <libavcodec/packet.h>

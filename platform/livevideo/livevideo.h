@@ -1,5 +1,8 @@
 // The RTSP source library: pulls one H.264 stream from a camera and hands it to the caller one NAL
-// unit at a time, on a thread of its own.
+// unit at a time, on a thread of its own. Each picture is closed by an access unit delimiter (NAL
+// unit type 9) handed over right behind its last unit, as soon as the RTP layer shows where the
+// picture ends (the marker bit), so that a receiver never waits for the next picture to know that
+// one is complete. A camera that does not mark its pictures' ends gets no delimiters.
 //
 // Use: rtsp_source_new, rtsp_source_open, rtsp_source_play; then rtsp_source_close and
 // rtsp_source_free. Calls on one source are made from one thread at a time, never from inside
@@ -12,7 +15,7 @@ extern "C" {
 #endif
 
 // The kinds of data the callback receives.
-#define RTSP_SOURCE_DATA_H264_NAL 2  // one H.264 NAL unit, without start code
+#define RTSP_SOURCE_DATA_H264_NAL 2  // one H.264 NAL unit (or a delimiter), without start code
 
 // Results of rtsp_source_open and rtsp_source_play.
 #define RTSP_SOURCE_OK 0
@@ -37,8 +40,9 @@ rtsp_source* rtsp_source_new(rtsp_source_callback callback, void* user_data);
 int rtsp_source_open(rtsp_source* source, const char* url, int options, int timeout_ms);
 
 // Starts the stream. From then on the callback receives, on the source's thread, the sequence and
-// picture parameter sets of the session description, then every NAL unit of the stream; parameter
-// sets are sent again in front of any key frame that arrives without them. Returns 0, or a negative
+// picture parameter sets of the session description, then every NAL unit of the stream, each
+// picture followed by its delimiter; parameter sets are sent again in front of any key frame that
+// arrives without them. Returns 0, or a negative
 // value when the source is not open, the server refuses, or the stream has already ended (its end,
 // or a network error): such a source delivers nothing more until it is closed and opened again.
 int rtsp_source_play(rtsp_source* source);

@@ -1,6 +1,6 @@
 #include "platform/livevideo/parameter_set_repeater.h"
 
-#include "platform/livevideo/annexb.h"
+#include <algorithm>
 
 namespace livevideo {
 
@@ -10,14 +10,6 @@ void ParameterSetRepeater::reset()
     pps_.clear();
     spsSinceKeyFrame_ = false;
     ppsSinceKeyFrame_ = false;
-}
-
-void ParameterSetRepeater::load(const uint8_t* extradata, size_t size)
-{
-    reset();
-    if (extradata != nullptr) {
-        forEachNalUnit(extradata, size, [this](const uint8_t* nal, size_t length) { add(nal, length); });
-    }
 }
 
 void ParameterSetRepeater::add(const uint8_t* nal, size_t size)
@@ -37,6 +29,11 @@ void ParameterSetRepeater::keep(std::vector<Set>& kept, const uint8_t* nal, size
 {
     kept.resize(1);
     kept[0].assign(nal, nal + size);
+}
+
+bool ParameterSetRepeater::isKept(const std::vector<Set>& kept, const uint8_t* nal, size_t size)
+{
+    return kept.size() == 1 && std::equal(kept[0].begin(), kept[0].end(), nal, nal + size);
 }
 
 }  // namespace livevideo

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace livevideo {
@@ -16,12 +17,12 @@ public:
     static constexpr int kNalTypeSps = 7;
     static constexpr int kNalTypePps = 8;
 
-    // Takes the parameter sets of the session description, in the byte-stream form that libavformat
-    // makes of sprop-parameter-sets; replaces whatever was kept.
-    void load(const uint8_t* extradata, size_t size);
-
     // Forgets every parameter set.
     void reset();
+
+    // Keeps one parameter set of the session description (sprop-parameter-sets); other units are
+    // ignored.
+    void add(const uint8_t* nal, size_t size);
 
     // Calls deliver(nal, size) for each kept SPS, then each kept PPS: the start of a stream.
     template <typename Deliver>
@@ -33,18 +34,23 @@ public:
     }
 
     // Passes one NAL unit of the stream to deliver(nal, size), preceded by the kept parameter sets
-    // when it starts a key frame that came without them.
+    // when it starts a key frame that came without them. A parameter set the receiver has just been
+    // given for the coming key frame is not given twice.
     template <typename Deliver>
     void pass(const uint8_t* nal, size_t size, Deliver&& deliver)
     {
         switch (nal[0] & 0x1F) {
         case kNalTypeSps:
+            if (std::exchange(spsSinceKeyFrame_, true) && isKept(sps_, nal, size)) {
+                return;
+            }
             keep(sps_, nal, size);
-            spsSinceKeyFrame_ = true;
             break;
         case kNalTypePps:
+            if (std::exchange(ppsSinceKeyFrame_, true) && isKept(pps_, nal, size)) {
+                return;
+            }
             keep(pps_, nal, size);
-            ppsSinceKeyFrame_ = true;
             break;
         case kNalTypeIdr:
             if (startsPicture(nal, size)) {
@@ -80,8 +86,8 @@ private:
 
     // An in-band parameter set replaces the kept ones of its kind: it is the one the camera uses now.
     static void keep(std::vector<Set>& kept, const uint8_t* nal, size_t size);
-
-    void add(const uint8_t* nal, size_t size);
+    // The kept set of its kind is this one, and the only one.
+    static bool isKept(const std::vector<Set>& kept, const uint8_t* nal, size_t size);
 
     std::vector<Set> sps_;
     std::vector<Set> pps_;

@@ -1,114 +1,84 @@
 #include "platform/livevideo/rtsp_source.h"
 
+#include "platform/livevideo/annexb.h"
 #include "platform/livevideo/rtsp_url.h"
 
-extern "C" {
-#include <libavformat/avformat.h>
-#include <libavutil/time.h>
-}
-
 #include <cassert>
+#include <chrono>
 #include <new>
+#include <optional>
+#include <string_view>
 #include <system_error>
+#include <utility>
 
 namespace livevideo {
 namespace {
 
-// The TEARDOWN sent on close is written without waiting for an answer; this bounds the write.
-constexpr int kTeardownTimeoutMs = 200;
-
-void initNetworkOnce()
+bool initGstreamerOnce()
 {
-    static std::once_flag once;
-    std::call_once(once, [] { avformat_network_init(); });
+    static const bool ready = [] {
+        GError* error = nullptr;
+        const bool initialised = gst_init_check(nullptr, nullptr, &error);
+        const GstPtr<GError> owned(error);
+        return initialised;
+    }();
+    return ready;
 }
 
-// The source whose reader runs on this thread, if any: close from inside the callback must not
-// wait for the thread it runs on.
+// The source whose delivery thread this is, if any: close from inside the callback must not wait
+// for the thread it runs on.
 thread_local const RtspSource* readingSource = nullptr;
+
+bool isH264Video(const GstStructure* stream)
+{
+    const char* media = gst_structure_get_string(stream, "media");
+    const char* encoding = gst_structure_get_string(stream, "encoding-name");
+    return media != nullptr && encoding != nullptr && g_ascii_strcasecmp(media, "video") == 0 &&
+           g_ascii_strcasecmp(encoding, "H264") == 0;
+}
 
 }  // namespace
 
-RtspSource::RtspSource(rtsp_source_callback callback, void* userData) : callback_(callback), userData_(userData)
-{
-    initNetworkOnce();
-}
+RtspSource::RtspSource(rtsp_source_callback callback, void* userData) : callback_(callback), userData_(userData) {}
 
 RtspSource::~RtspSource()
 {
-    // The reader cannot join itself.
+    // The delivery thread cannot join itself.
     assert(readingSource != this && "rtsp_source_free called from inside the source's callback");
     close();
 }
 
-int RtspSource::interrupted(void* self)
-{
-    const auto* source = static_cast<const RtspSource*>(self);
-    if (source->abort_) {
-        return 1;
-    }
-    const int64_t deadline = source->deadlineUs_;
-    return deadline != 0 && av_gettime_relative() > deadline ? 1 : 0;
-}
-
-void RtspSource::setDeadline(int timeoutMs)
-{
-    deadlineUs_ = timeoutMs > 0 ? av_gettime_relative() + int64_t{timeoutMs} * 1000 : 0;
-}
-
 int RtspSource::open(const char* url, int options, int timeoutMs)
 {
-    // A close on another thread holds the lock while it waits for the reader.
+    // A close on another thread holds the lock while it stops the pipeline.
     assert(readingSource != this && "rtsp_source_open called from inside the source's callback");
     std::lock_guard lock(mutex_);
-    if (format_ || url == nullptr || options != 0 || !isRtspUrl(url)) {
+    if (pipeline_ || url == nullptr || options != 0 || !isRtspUrl(url) || !initGstreamerOnce()) {
         return RTSP_SOURCE_ERROR_ARGUMENT;
     }
-    abort_ = false;
+    // abort_ stays as it is: set, it belongs to a close on another thread that waits for this lock
+    // and wants this open to end too.
+    playing_ = false;
     timeoutMs_ = timeoutMs;
-
-    FormatContextPtr allocated(avformat_alloc_context());
-    if (!allocated) {
-        return RTSP_SOURCE_ERROR_ARGUMENT;
+    {
+        std::lock_guard sessionLock(sessionMutex_);
+        session_ = Session{};
     }
-    allocated->interrupt_callback.callback = &RtspSource::interrupted;
-    allocated->interrupt_callback.opaque = this;
-    // NAL units go out as the depacketiser makes them: no parser joining them into pictures.
-    allocated->flags |= AVFMT_FLAG_NOPARSE;
-
-    Dictionary settings;
-    if (!urlChoosesTransport(url)) {
-        settings.set("rtsp_transport", "tcp");
-    }
-    settings.set("allowed_media_types", "video");
-    settings.set("initial_pause", "1");  // PLAY waits for rtsp_source_play
-
-    // avformat_open_input takes the context over: it frees it when it fails.
-    AVFormatContext* format = allocated.release();
-    setDeadline(timeoutMs);
-    const int opened = avformat_open_input(&format, url, av_find_input_format("rtsp"), settings.address());
-    clearDeadline();
-    if (opened < 0) {
-        return RTSP_SOURCE_ERROR_SERVER;
-    }
-    format_.reset(format);
-
-    videoStream_ = -1;
-    for (unsigned i = 0; i < format_->nb_streams; ++i) {
-        if (format_->streams[i]->codecpar->codec_id == AV_CODEC_ID_H264) {
-            videoStream_ = static_cast<int>(i);
-            break;
-        }
-    }
-    if (videoStream_ < 0) {
-        closeInput();
-        return RTSP_SOURCE_ERROR_NO_VIDEO;
-    }
-    const AVCodecParameters* codec = format_->streams[videoStream_]->codecpar;
     try {
-        parameterSets_.load(codec->extradata, codec->extradata_size > 0 ? static_cast<size_t>(codec->extradata_size) : 0);
+        std::unique_ptr<RtspPipeline> pipeline = RtspPipeline::make(chooseTransport(url), timeoutMs, *this);
+        if (!pipeline) {
+            return RTSP_SOURCE_ERROR_ARGUMENT;
+        }
+        const bool opened = pipeline->open() && waitFor([](const Session& s) { return s.opened; }, timeoutMs);
+        const Session session = this->session();
+        if (!opened || session.videoStream < 0) {
+            pipeline.reset();  // stopped before open answers
+            return session.offeredAny && session.videoStream < 0 ? RTSP_SOURCE_ERROR_NO_VIDEO
+                                                                 : RTSP_SOURCE_ERROR_SERVER;
+        }
+        loadParameterSets(session.parameterSets);
+        pipeline_ = std::move(pipeline);
     } catch (const std::bad_alloc&) {
-        closeInput();
         return RTSP_SOURCE_ERROR_ARGUMENT;
     }
     return RTSP_SOURCE_OK;
@@ -118,103 +88,213 @@ int RtspSource::play()
 {
     assert(readingSource != this && "rtsp_source_play called from inside the source's callback");
     std::lock_guard lock(mutex_);
-    if (!format_) {
+    if (!pipeline_) {
         return RTSP_SOURCE_ERROR_ARGUMENT;
     }
-    if (reader_.joinable()) {
+    const bool ended = session().ended;
+    if (playing_ || ended) {
         // Playing already, unless the stream has ended by itself: then nothing more will come.
-        return readerEnded_ ? RTSP_SOURCE_ERROR_SERVER : RTSP_SOURCE_OK;
+        return ended ? RTSP_SOURCE_ERROR_SERVER : RTSP_SOURCE_OK;
     }
-    setDeadline(timeoutMs_);
-    const int played = av_read_play(format_.get());
-    clearDeadline();
-    if (played < 0) {
+    if (!startDelivery()) {
+        return RTSP_SOURCE_ERROR_ARGUMENT;  // no thread to be had
+    }
+    if (!pipeline_->play() || !waitFor([](const Session& s) { return s.playing; }, timeoutMs_)) {
+        handoffs_.close();  // frees a streaming thread that waits for room
+        pipeline_.reset();  // nothing arrives from a play that failed
+        stopDelivery();
         return RTSP_SOURCE_ERROR_SERVER;
     }
-    try {
-        reader_ = std::thread(&RtspSource::readLoop, this);
-    } catch (const std::system_error&) {
-        return RTSP_SOURCE_ERROR_ARGUMENT;  // no thread to be had; close tears the session down
-    }
+    playing_ = true;
     return RTSP_SOURCE_OK;
 }
 
 void RtspSource::close()
 {
-    abort_ = true;  // ends a blocked read, or an open or play on another thread, at once
+    abort_ = true;  // ends a wait of open or play on another thread, and the deliveries, at once
+    {
+        std::lock_guard sessionLock(sessionMutex_);  // so that no waiter misses the change
+    }
+    sessionChanged_.notify_all();
+    handoffs_.close();  // a streaming thread waiting for room goes on, and the delivery thread ends
     if (readingSource == this) {
-        return;  // called from inside the callback: the reader stops after it; free joins it
+        return;  // called from inside the callback: nothing more is delivered; free stops the rest
     }
     std::lock_guard lock(mutex_);
-    if (reader_.joinable()) {
-        reader_.join();
-    }
-    readerEnded_ = false;
-    if (format_) {
-        closeInput();
-    }
-    assembler_.reset();
-    parameterSets_.reset();
-    videoStream_ = -1;
+    pipeline_.reset();
+    stopDelivery();
+    playing_ = false;
     abort_ = false;
 }
 
-// Lets the TEARDOWN out, briefly, so the server ends the session now rather than at its time-out.
-void RtspSource::closeInput()
+template <typename Reached>
+bool RtspSource::waitFor(Reached reached, int timeoutMs)
 {
-    abort_ = false;
-    setDeadline(kTeardownTimeoutMs);
-    format_.reset();
-    clearDeadline();
+    std::unique_lock lock(sessionMutex_);
+    const auto settled = [&] { return abort_ || session_.ended || reached(session_); };
+    if (timeoutMs > 0) {
+        sessionChanged_.wait_for(lock, std::chrono::milliseconds(timeoutMs), settled);
+    } else {
+        sessionChanged_.wait(lock, settled);
+    }
+    return !abort_ && reached(session_);
+}
+
+void RtspSource::report(void (*change)(Session&))
+{
+    {
+        std::lock_guard lock(sessionMutex_);
+        change(session_);
+    }
+    sessionChanged_.notify_all();
+}
+
+RtspSource::Session RtspSource::session()
+{
+    std::lock_guard lock(sessionMutex_);
+    return session_;
+}
+
+bool RtspSource::offered(unsigned index, const GstStructure* stream)
+{
+    const int number = static_cast<int>(index);
+    std::lock_guard lock(sessionMutex_);
+    session_.offeredAny = true;
+    if (session_.videoStream >= 0) {
+        return session_.videoStream == number;  // offered again when the client reconnects
+    }
+    if (!isH264Video(stream)) {
+        return false;
+    }
+    const char* sets = gst_structure_get_string(stream, "sprop-parameter-sets");
+    try {
+        session_.parameterSets = sets != nullptr ? sets : "";
+    } catch (const std::bad_alloc&) {
+        session_.parameterSets.clear();  // the stream's own parameter sets will have to do
+    }
+    session_.videoStream = number;
+    return true;
+}
+
+void RtspSource::opened()
+{
+    report([](Session& s) { s.opened = true; });
+}
+
+// The description's parameter sets go out as soon as PLAY is answered, ahead of the stream: a
+// receiver has the picture size before the first picture comes.
+void RtspSource::playing()
+{
+    report([](Session& s) { s.playing = true; });
+    try {
+        handoffs_.push(Handoff{});
+    } catch (const std::bad_alloc&) {
+        // They go out in front of the first buffer instead.
+    }
+}
+
+void RtspSource::ended()
+{
+    report([](Session& s) { s.ended = true; });
+}
+
+// sprop-parameter-sets: the parameter sets in base64, separated by commas.
+void RtspSource::loadParameterSets(const std::string& sprop)
+{
+    parameterSets_.reset();
+    for (std::string_view rest = sprop; !rest.empty();) {
+        const size_t comma = rest.find(',');
+        const std::string encoded(rest.substr(0, comma));
+        rest = comma == std::string_view::npos ? std::string_view{} : rest.substr(comma + 1);
+        gsize size = 0;
+        const GstPtr<guchar> decoded(g_base64_decode(encoded.c_str(), &size));
+        if (decoded && size > 0) {
+            parameterSets_.add(decoded.get(), size);
+        }
+    }
+}
+
+void RtspSource::received(GstPtr<GstSample> sample)
+{
+    // Nothing may escape into GStreamer: without memory to queue it, the buffer is lost.
+    try {
+        handoffs_.push(std::move(sample));
+    } catch (const std::bad_alloc&) {
+    }
+}
+
+// Under mutex_, while no delivery thread runs.
+bool RtspSource::startDelivery()
+{
+    started_ = false;
+    closer_.reset();
+    handoffs_.open();
+    try {
+        deliverer_ = std::thread(&RtspSource::deliveryLoop, this);
+    } catch (const std::system_error&) {
+        handoffs_.close();
+        return false;
+    }
+    return true;
+}
+
+// Under mutex_, once the pipeline is gone: nothing is handed off any more.
+void RtspSource::stopDelivery()
+{
+    handoffs_.close();
+    if (deliverer_.joinable()) {
+        deliverer_.join();
+    }
+}
+
+void RtspSource::deliveryLoop()
+{
+    readingSource = this;
+    while (std::optional<Handoff> handoff = handoffs_.pop()) {
+        // Nothing may escape the thread: without memory to keep a parameter set, the rest of the
+        // buffer is dropped.
+        try {
+            startStream();
+            if (*handoff) {
+                deliverSample(handoff->get());
+            }
+        } catch (const std::bad_alloc&) {
+        }
+    }
+    readingSource = nullptr;
+}
+
+// The description's parameter sets, once per stream.
+void RtspSource::startStream()
+{
+    assert(readingSource == this && "delivery thread only");
+    if (!std::exchange(started_, true)) {
+        parameterSets_.start([this](const uint8_t* nal, size_t size) { deliver(nal, size); });
+    }
+}
+
+void RtspSource::deliverSample(GstSample* sample)
+{
+    assert(readingSource == this && "delivery thread only");
+    GstBuffer* buffer = gst_sample_get_buffer(sample);
+    const MappedBuffer bytes(buffer);
+    if (!bytes) {
+        return;
+    }
+    const bool marked = GST_BUFFER_FLAG_IS_SET(buffer, GST_BUFFER_FLAG_MARKER);
+    const auto toCaller = [this](const uint8_t* nal, size_t size) { deliver(nal, size); };
+    const auto throughParameterSets = [this, &toCaller](const uint8_t* nal, size_t size) {
+        parameterSets_.pass(nal, size, toCaller);
+    };
+    forEachNalUnit(bytes.data(), bytes.size(), [&](const uint8_t* nal, size_t size, bool last) {
+        closer_.pass(nal, size, marked && last, throughParameterSets);
+    });
 }
 
 void RtspSource::deliver(const uint8_t* nal, size_t size)
 {
     if (!abort_) {
         callback_(RTSP_SOURCE_DATA_H264_NAL, nal, static_cast<int>(size), userData_);
-    }
-}
-
-void RtspSource::readLoop()
-{
-    readingSource = this;
-    // Nothing may escape the thread: running out of memory for a NAL unit ends the stream, as a
-    // network error does.
-    try {
-        readStream();
-    } catch (...) {
-    }
-    readerEnded_ = true;
-}
-
-void RtspSource::readStream()
-{
-    auto toCaller = [this](const uint8_t* nal, size_t size) { deliver(nal, size); };
-    auto throughParameterSets = [this, &toCaller](const uint8_t* nal, size_t size) {
-        parameterSets_.pass(nal, size, toCaller);
-    };
-    parameterSets_.start(toCaller);
-
-    PacketPtr packet(av_packet_alloc());
-    if (packet == nullptr) {
-        return;
-    }
-    while (!abort_) {
-        const int read = av_read_frame(format_.get(), packet.get());
-        if (read == AVERROR(EAGAIN)) {
-            av_usleep(5000);
-            continue;
-        }
-        if (read < 0) {
-            break;  // end of stream, a network error, or close
-        }
-        if (packet->stream_index == videoStream_ && packet->size > 0) {
-            assembler_.push(packet->data, static_cast<size_t>(packet->size), throughParameterSets);
-        }
-        av_packet_unref(packet.get());
-    }
-    if (!abort_) {
-        assembler_.flush(throughParameterSets);  // the stream ended: its last NAL unit is whole
     }
 }
 

@@ -1,20 +1,26 @@
-// One RTSP session over libavformat's RTSP client, with the thread that reads it and hands on its
-// H.264 NAL units. The C entry points of livevideo.h drive it.
+// One RTSP session over GStreamer's RTSP client (see RtspPipeline) and what it hands to the caller,
+// on one thread of its own: the H.264 NAL units one by one, the parameter sets where a receiver
+// needs them, and an access unit delimiter right behind the last unit of each picture. The C entry
+// points of livevideo.h drive it.
 #pragma once
 
-#include "platform/livevideo/ffmpeg_owners.h"
+#include "platform/livevideo/access_unit_closer.h"
+#include "platform/livevideo/handoff_queue.h"
 #include "platform/livevideo/livevideo.h"
-#include "platform/livevideo/nal_assembler.h"
 #include "platform/livevideo/parameter_set_repeater.h"
+#include "platform/livevideo/rtsp_pipeline.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 
 namespace livevideo {
 
-class RtspSource {
+class RtspSource : private RtspPipeline::Events {
 public:
     RtspSource(rtsp_source_callback callback, void* userData);
     ~RtspSource();
@@ -26,30 +32,63 @@ public:
     void close();
 
 private:
-    // libavformat polls this while it waits on the network: non-zero ends the wait.
-    static int interrupted(void* self);
-    void setDeadline(int timeoutMs);
-    void clearDeadline() { deadlineUs_ = 0; }
+    // What the pipeline's threads have reported about the session.
+    struct Session {
+        bool opened = false;
+        bool playing = false;
+        bool ended = false;
+        bool offeredAny = false;    // the description offered at least one stream
+        int videoStream = -1;       // the H.264 video stream taken, by its number
+        std::string parameterSets;  // its sprop-parameter-sets
+    };
 
-    void closeInput();
-    void readLoop();
-    void readStream();
+    // What the pipeline's threads hand to the delivery thread: a buffer of NAL units, or (no
+    // sample) word that PLAY was answered, so that the parameter sets go out before the stream.
+    using Handoff = GstPtr<GstSample>;
+    // Buffers waiting for the caller; a full queue holds the streaming thread back.
+    static constexpr size_t kMaxWaitingBuffers = 64;
+
+    // RtspPipeline::Events
+    bool offered(unsigned index, const GstStructure* stream) override;
+    void opened() override;
+    void playing() override;
+    void ended() override;
+    void received(GstPtr<GstSample> sample) override;
+
+    // Waits until reached(session) holds, the session ends, close is called or timeoutMs passes
+    // (none when 0 or less); true when reached.
+    template <typename Reached>
+    bool waitFor(Reached reached, int timeoutMs);
+    void report(void (*change)(Session&));
+    Session session();
+    void loadParameterSets(const std::string& sprop);
+
+    bool startDelivery();
+    void stopDelivery();
+    void deliveryLoop();
+    void startStream();
+    void deliverSample(GstSample* sample);
     void deliver(const uint8_t* nal, size_t size);
 
     const rtsp_source_callback callback_;
     void* const userData_;
 
-    std::mutex mutex_;                 // serialises open, play and close
-    std::atomic<bool> abort_{false};   // close wants every wait to end now
-    std::atomic<int64_t> deadlineUs_{0};  // a wait past this (av_gettime_relative) fails; 0: none
-    std::atomic<bool> readerEnded_{false};  // the stream ended or failed: the reader has returned
-    FormatContextPtr format_;
-    int videoStream_ = -1;
-    int timeoutMs_ = 0;
-    std::thread reader_;  // written and read under mutex_
+    std::mutex mutex_;                // serialises open, play and close
+    std::atomic<bool> abort_{false};  // close wants every wait and every delivery to end now
+    std::unique_ptr<RtspPipeline> pipeline_;  // under mutex_
+    std::thread deliverer_;                   // under mutex_
+    bool playing_ = false;                    // under mutex_
+    int timeoutMs_ = 0;                       // under mutex_
 
-    // Used by the reader thread only while it runs.
-    NalAssembler assembler_;
+    std::mutex sessionMutex_;
+    std::condition_variable sessionChanged_;
+    Session session_;  // under sessionMutex_
+
+    HandoffQueue<Handoff> handoffs_{kMaxWaitingBuffers};
+
+    // The delivery thread's alone while it runs; set up while it does not.
+    bool started_ = false;  // the description's parameter sets have gone out
+    AccessUnitCloser closer_;
     ParameterSetRepeater parameterSets_;
 };
 

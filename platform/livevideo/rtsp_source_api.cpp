@@ -4,7 +4,7 @@
 
 #include <new>
 
-struct rtsp_source : livevideo::RtspSource {
+struct rtsp_source final : livevideo::RtspSource {
     using livevideo::RtspSource::RtspSource;
 };
 

@@ -18,6 +18,24 @@ bool startsWithNoCase(std::string_view text, std::string_view prefix)
     return true;
 }
 
+// Notes one option of the URL's query; false when it is not a transport option.
+bool takeTransportOption(std::string_view option, RtspTransport& transport)
+{
+    if (option == "udp") {
+        transport.udp = true;
+    } else if (option == "multicast") {
+        transport.multicast = true;
+    } else if (option == "tcp") {
+        transport.tcp = true;
+    } else if (option == "http" || option == "https") {
+        transport.tunnel = true;
+        transport.tunnelOverTls = option == "https";
+    } else {
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool isRtspUrl(std::string_view url)
@@ -31,22 +49,27 @@ bool isRtspUrl(std::string_view url)
     return false;
 }
 
-bool urlChoosesTransport(std::string_view url)
+RtspTransport chooseTransport(std::string_view url)
 {
+    RtspTransport transport;
+    transport.tcp = false;
     const size_t query = url.rfind('?');
-    if (query == std::string_view::npos) {
-        return false;
-    }
-    std::string_view options = url.substr(query + 1);
-    while (!options.empty()) {
+    transport.location = url.substr(0, query);
+    std::string kept;  // the other options, in their order
+    for (std::string_view options = query == std::string_view::npos ? std::string_view{} : url.substr(query + 1);
+         !options.empty();) {
         const size_t amp = options.find('&');
         const std::string_view option = options.substr(0, amp);
-        if (option == "udp" || option == "multicast" || option == "http" || option == "https") {
-            return true;
+        if (!takeTransportOption(option, transport) && !option.empty()) {
+            kept.append(kept.empty() ? "?" : "&").append(option);
         }
         options = amp == std::string_view::npos ? std::string_view{} : options.substr(amp + 1);
     }
-    return false;
+    transport.location += kept;
+    if (!transport.udp && !transport.multicast) {
+        transport.tcp = true;  // interleaved unless the URL asks for datagrams
+    }
+    return transport;
 }
 
 }  // namespace livevideo

@@ -1,6 +1,8 @@
-// How the RTSP source rebuilds NAL units from depacketised RTP payloads and where it puts the
-// parameter sets.
-#include "platform/livevideo/nal_assembler.h"
+// How the RTSP source cuts the depacketiser's buffers into NAL units, closes pictures, bounds
+// fragmented units, places the parameter sets and reads the transport from the URL.
+#include "platform/livevideo/access_unit_closer.h"
+#include "platform/livevideo/annexb.h"
+#include "platform/livevideo/fragment_bound.h"
 #include "platform/livevideo/parameter_set_repeater.h"
 #include "platform/livevideo/rtsp_url.h"
 
@@ -13,67 +15,138 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 using Units = std::vector<Bytes>;
 
+const Bytes kDelimiter{0x09, 0xF0};
+
 // Keeps every unit handed to it.
 struct Sink {
     Units units;
     void operator()(const uint8_t* data, size_t size) { units.emplace_back(data, data + size); }
 };
 
-struct Assembler : livevideo::NalAssembler, Sink {
-    void Push(const Bytes& packet) { push(packet.data(), packet.size(), static_cast<Sink&>(*this)); }
-    void Flush() { flush(static_cast<Sink&>(*this)); }
+TEST(NalUnits, SplitsABufferAtItsStartCodesAndTellsWhichUnitIsLast)
+{
+    const Bytes buffer{9, 0, 0, 0, 1, 0x67, 0x11, 0, 0, 1, 0x68, 0x22, 0, 0, 0, 0, 1, 0x65, 0x33, 0};
+    Units units;
+    std::vector<bool> last;
+    livevideo::forEachNalUnit(buffer.data(), buffer.size(), [&](const uint8_t* nal, size_t size, bool isLast) {
+        units.emplace_back(nal, nal + size);
+        last.push_back(isLast);
+    });
+    EXPECT_EQ(units, (Units{{0x67, 0x11}, {0x68, 0x22}, {0x65, 0x33}}));
+    EXPECT_EQ(last, (std::vector<bool>{false, false, true}));
+}
+
+struct Closer : livevideo::AccessUnitCloser, Sink {
+    void Pass(const Bytes& nal, bool marked) { pass(nal.data(), nal.size(), marked, static_cast<Sink&>(*this)); }
 };
 
-TEST(NalAssembler, JoinsFragmentsAndSplitsAggregatesIntoWholeUnits)
+TEST(AccessUnitCloser, PutsADelimiterRightBehindEachMarkedSliceAndTakesTheCamerasOwnOnlyOnce)
 {
-    Assembler a;
-    a.Push({0, 0, 0, 1, 0x65, 0xAA});  // first fragment of a key frame, then the fragments after it
-    a.Push({0xBB, 0x00, 0xCC});
-    a.Push({0x00, 0xDD});
-    EXPECT_TRUE(a.units.empty()) << "a unit is whole only once the next one begins";
-    a.Push({0, 0, 0, 1, 0x67, 0x11, 0, 0, 1, 0x68, 0x22, 0, 0, 0, 1, 0x41, 0x33});
-    EXPECT_EQ(a.units, (Units{{0x65, 0xAA, 0xBB, 0x00, 0xCC, 0x00, 0xDD}, {0x67, 0x11}, {0x68, 0x22}}));
-    a.Flush();
-    EXPECT_EQ(a.units.back(), (Bytes{0x41, 0x33}));
+    const Bytes sei{0x06, 0x05}, idr{0x65, 0x88}, p{0x41, 0x9A}, cameraDelimiter{0x09, 0x10};
+    const Bytes firstSlice{0x41, 0x9A}, secondSlice{0x41, 0x20};
+    Closer c;
+    c.Pass(sei, false);
+    c.Pass(idr, true);
+    c.Pass(cameraDelimiter, false);  // a camera that delimits its pictures itself
+    c.Pass(p, true);
+    c.Pass(firstSlice, false);  // a picture of two slices, marked on its last
+    c.Pass(secondSlice, true);
+    c.Pass(cameraDelimiter, false);
+    c.Pass(cameraDelimiter, false);
+    EXPECT_EQ(c.units, (Units{sei, idr, kDelimiter, p, kDelimiter, firstSlice, secondSlice, kDelimiter,
+                              cameraDelimiter}));
 }
 
-TEST(NalAssembler, DropsContinuationsWithoutTheirStartAndUnitsPastTheBound)
+TEST(AccessUnitCloser, IgnoresMarksOnUnitsBeforeAPictureAndDistrustsMarksThatCutAPicture)
 {
-    Assembler a;
-    a.Push({0x12, 0x34});  // joined in the middle of a fragmented unit
-    a.Push({0, 0, 1, 0x65});
-    const Bytes chunk(1024 * 1024, 0x5A);
-    for (size_t total = 0; total <= livevideo::NalAssembler::kMaxNalSize; total += chunk.size()) {
-        a.Push(chunk);
+    const Bytes sps{0x67, 0x42}, pps{0x68, 0xCE}, sei{0x06, 0x05}, idr{0x65, 0x88};
+    const Bytes firstSlice{0x41, 0x9A}, secondSlice{0x41, 0x20}, p{0x41, 0x80};
+    Closer c;
+    for (const Bytes& nal : {sps, pps, sei}) {
+        c.Pass(nal, true);  // some cameras mark their parameter sets
     }
-    a.Push({0, 0, 1, 0x41, 0x01});
-    a.Flush();
-    EXPECT_EQ(a.units, (Units{{0x41, 0x01}}));
+    c.Pass(idr, true);
+    EXPECT_EQ(c.units, (Units{sps, pps, sei, idr, kDelimiter}));
+
+    // A camera that marks every slice: once a second slice follows a delimiter, no more are made.
+    c.units.clear();
+    for (const Bytes& nal : {firstSlice, secondSlice, firstSlice, secondSlice}) {
+        c.Pass(nal, true);
+    }
+    c.Pass(p, true);
+    EXPECT_EQ(c.units, (Units{firstSlice, kDelimiter, secondSlice, firstSlice, secondSlice, p}));
+    c.reset();
+    c.Pass(p, true);
+    EXPECT_EQ(c.units.back(), kDelimiter) << "a new stream is trusted again";
 }
 
-TEST(ParameterSetRepeater, SendsKeptSetsAgainOnlyBeforeKeyFramesThatLackThem)
+// FU-A payload: indicator (type 28), then the FU header with its start and end flags.
+Bytes Fragment(bool start, bool end, size_t size)
+{
+    Bytes payload(size, 0x5A);
+    payload[0] = 0x7C;
+    payload[1] = static_cast<uint8_t>((start ? 0x80 : 0) | (end ? 0x40 : 0) | 5);
+    return payload;
+}
+
+TEST(FragmentBound, HoldsBackTheRestOfAFragmentedUnitPastTheBoundUntilItsEnd)
+{
+    livevideo::FragmentBound bound;
+    const auto admit = [&bound](const Bytes& payload) { return bound.admit(payload.data(), payload.size()); };
+    constexpr size_t kChunk = 60000;
+    EXPECT_TRUE(admit(Fragment(true, false, kChunk)));
+    EXPECT_TRUE(admit(Fragment(false, true, kChunk)));
+    EXPECT_TRUE(admit(Bytes{0x41, 0x9A}));  // a single unit
+
+    EXPECT_TRUE(admit(Fragment(true, false, kChunk)));
+    size_t admitted = kChunk;
+    while (admit(Fragment(false, false, kChunk))) {
+        admitted += kChunk;
+    }
+    EXPECT_LE(admitted, livevideo::FragmentBound::kMaxNalSize);
+    EXPECT_GT(admitted + kChunk, livevideo::FragmentBound::kMaxNalSize);
+    EXPECT_FALSE(admit(Fragment(false, false, kChunk)));
+    EXPECT_FALSE(admit(Fragment(false, true, kChunk)));  // its end, held back too
+    EXPECT_TRUE(admit(Fragment(true, true, kChunk)));    // the next unit is whole again
+    EXPECT_TRUE(admit(Bytes{0x5C}));                     // too short to read: the depacketiser decides
+}
+
+TEST(ParameterSetRepeater, SendsKeptSetsAgainOnlyBeforeKeyFramesThatLackThemAndNeverTwiceInARow)
 {
     const Bytes sps{0x67, 0x42}, pps{0x68, 0xCE}, newSps{0x67, 0x4D}, newPps{0x68, 0xEE};
     const Bytes idr{0x65, 0x88}, idrSecondSlice{0x65, 0x08}, p{0x41, 0x9A};
-    const Bytes extradata{0, 0, 0, 1, 0x67, 0x42, 0, 0, 0, 1, 0x68, 0xCE};
     livevideo::ParameterSetRepeater repeater;
-    repeater.load(extradata.data(), extradata.size());
+    repeater.add(sps.data(), sps.size());
+    repeater.add(pps.data(), pps.size());
+    repeater.add(p.data(), p.size());  // not a parameter set: ignored
     Sink sink;
     repeater.start(sink);
-    // The first key frame follows the description's sets; the third comes with the stream's own.
-    for (const Bytes& nal : {idr, p, idr, idrSecondSlice, newSps, newPps, idr, idr}) {
+    // The stream repeats the description's sets before its first key frame; its third key frame
+    // comes with new ones of its own.
+    for (const Bytes& nal : {sps, pps, idr, p, idr, idrSecondSlice, newSps, newPps, idr, idr}) {
         repeater.pass(nal.data(), nal.size(), sink);
     }
     EXPECT_EQ(sink.units, (Units{sps, pps, idr, p, sps, pps, idr, idrSecondSlice, newSps, newPps, idr, newSps,
                                  newPps, idr}));
 }
 
-TEST(RtspUrl, GoesOverTcpUnlessItsOptionsChooseATransport)
+TEST(RtspUrl, GoesOverTcpUnlessItsOptionsChooseATransportAndKeepsItsOtherOptions)
 {
-    EXPECT_FALSE(livevideo::urlChoosesTransport("rtsp://camera/live"));
-    EXPECT_FALSE(livevideo::urlChoosesTransport("rtsp://camera/live?channel=1&tcp"));
-    EXPECT_TRUE(livevideo::urlChoosesTransport("rtsp://camera/live?udp"));
-    EXPECT_TRUE(livevideo::urlChoosesTransport("rtsp://camera/live?channel=1&multicast"));
+    const livevideo::RtspTransport plain = livevideo::chooseTransport("rtsp://camera/live?channel=1");
+    EXPECT_EQ(plain.location, "rtsp://camera/live?channel=1");
+    EXPECT_TRUE(plain.tcp && !plain.udp && !plain.multicast && !plain.tunnel);
+
+    const livevideo::RtspTransport udp = livevideo::chooseTransport("rtsp://camera/live?udp&channel=1");
+    EXPECT_EQ(udp.location, "rtsp://camera/live?channel=1");
+    EXPECT_TRUE(udp.udp && !udp.tcp);
+
+    const livevideo::RtspTransport both = livevideo::chooseTransport("rtsp://camera/live?multicast&tcp");
+    EXPECT_EQ(both.location, "rtsp://camera/live");
+    EXPECT_TRUE(both.multicast && both.tcp && !both.udp);
+
+    const livevideo::RtspTransport tunnel = livevideo::chooseTransport("rtsp://camera/live?https");
+    EXPECT_TRUE(tunnel.tunnel && tunnel.tunnelOverTls && tunnel.tcp);
+    EXPECT_FALSE(livevideo::isRtspUrl("rtsp://?udp"));
 }
 
 }  // namespace

@@ -33,6 +33,7 @@ constexpr auto kStreamWait = 10s;     // a bound against hanging, not an expecte
 
 int TypeOf(const Nal& nal) { return nal[0] & 0x1F; }
 bool IsSlice(const Nal& nal) { return TypeOf(nal) == 1 || TypeOf(nal) == 5; }
+bool IsDelimiter(const Nal& nal) { return TypeOf(nal) == 9; }
 bool StartsPicture(const Nal& nal) { return IsSlice(nal) && nal.size() > 1 && (nal[1] & 0x80) != 0; }
 
 // A source and what it hands over; counts callbacks that come after close returned.
@@ -89,14 +90,28 @@ struct Receiver {
     }
 };
 
-// The units in front of the last picture's first slice: the pictures known to be complete.
+// The units in front of the last access unit delimiter: the pictures known to be complete.
 Nals CompletePictures(Nals nals)
 {
-    const auto last = std::find_if(nals.rbegin(), nals.rend(), StartsPicture);
-    if (last != nals.rend()) {
-        nals.erase(std::prev(last.base()), nals.end());
-    }
+    const auto last = std::find_if(nals.rbegin(), nals.rend(), IsDelimiter);
+    nals.erase(last == nals.rend() ? nals.begin() : std::prev(last.base()), nals.end());
     return nals;
+}
+
+// The number of slices in front of each delimiter, from the previous one on; -1 for a delimiter
+// that does not come right behind a slice.
+std::vector<int> SlicesPerDelimitedPicture(const Nals& nals)
+{
+    std::vector<int> counts;
+    int slices = 0;
+    for (size_t i = 0; i < nals.size(); ++i) {
+        if (IsDelimiter(nals[i])) {
+            counts.push_back(i > 0 && IsSlice(nals[i - 1]) ? slices : -1);
+            slices = 0;
+        }
+        slices += IsSlice(nals[i]) ? 1 : 0;
+    }
+    return counts;
 }
 
 // Decodes the units picture by picture with libavcodec's error detection on, so that a unit cut
@@ -128,9 +143,10 @@ int DecodeStrictly(const Nals& nals)
 }
 
 // A full-HD key frame spans many RTP packets and must still come as one unit; a picture cut into
-// slices comes one slice per callback; a stream that carries its parameter sets only in the session
-// description gets them again before every key frame.
-TEST(RtspSourceStream, HandsOverOneWholeNalUnitPerCallbackWithTheParameterSetsFirstAndBeforeKeyFrames)
+// slices comes one slice per callback; each picture is closed by an access unit delimiter right
+// behind its last slice; a stream that carries its parameter sets only in the session description
+// gets them again before every key frame.
+TEST(RtspSourceStream, HandsOverOneWholeNalUnitPerCallbackClosesEachPictureAndRepeatsTheParameterSets)
 {
     struct Case {
         int width, height, slicesPerPicture, spsHeight;  // the SPS codes whole macroblocks
@@ -173,7 +189,23 @@ TEST(RtspSourceStream, HandsOverOneWholeNalUnitPerCallbackWithTheParameterSetsFi
         EXPECT_GE(keyFrames, 2);
         const auto pictures = std::count_if(nals.begin(), nals.end(), StartsPicture);
         EXPECT_EQ(std::count_if(nals.begin(), nals.end(), IsSlice), c.slicesPerPicture * pictures);
+        const std::vector<int> slicesPerPicture = SlicesPerDelimitedPicture(receiver.nals);
+        EXPECT_EQ(slicesPerPicture, std::vector<int>(static_cast<size_t>(pictures), c.slicesPerPicture));
         EXPECT_EQ(DecodeStrictly(nals), pictures);
+    }
+}
+
+// The transport options leave the URL before the server sees it; the others stay.
+TEST(RtspSourceStream, PlaysOverTheTransportItsUrlAsksFor)
+{
+    LoopbackRtspCamera camera;
+    camera.Start();
+    for (const char* options : {"?udp", "?http", "?multicast&tcp", "?tcp&channel=1"}) {
+        SCOPED_TRACE(options);
+        Receiver receiver;
+        receiver.Play(camera.Url() + options);
+        EXPECT_TRUE(receiver.WaitFor(StartsPicture, 3));
+        EXPECT_TRUE(receiver.WaitFor(IsDelimiter, 3));
     }
 }
 
