@@ -137,6 +137,9 @@ typedef IDirectDrawSurface7* LPDIRECTDRAWSURFACE7;
 // Decides which part of the primary surface a Blt may change: the client area of its window.
 struct IDirectDrawClipper : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE SetHWnd(DWORD flags, HWND window) = 0;
+
+protected:
+    ~IDirectDrawClipper() = default;  // destroyed by its last Release
 };
 
 struct IDirectDrawSurface7 : IUnknown {
@@ -150,6 +153,9 @@ struct IDirectDrawSurface7 : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE Lock(LPRECT rect, LPDDSURFACEDESC2 description, DWORD flags, HANDLE event) = 0;
     virtual HRESULT STDMETHODCALLTYPE SetClipper(LPDIRECTDRAWCLIPPER clipper) = 0;
     virtual HRESULT STDMETHODCALLTYPE Unlock(LPRECT rect) = 0;
+
+protected:
+    ~IDirectDrawSurface7() = default;  // destroyed by its last Release
 };
 
 struct IDirectDraw7 : IUnknown {
@@ -159,6 +165,9 @@ struct IDirectDraw7 : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE CreateSurface(LPDDSURFACEDESC2 description, LPDIRECTDRAWSURFACE7* surface,
                                                     IUnknown* outer) = 0;
     virtual HRESULT STDMETHODCALLTYPE SetCooperativeLevel(HWND window, DWORD flags) = 0;
+
+protected:
+    ~IDirectDraw7() = default;  // destroyed by its last Release
 };
 typedef IDirectDraw7* LPDIRECTDRAW7;
 

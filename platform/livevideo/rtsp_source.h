@@ -23,7 +23,7 @@ namespace livevideo {
 class RtspSource : private RtspPipeline::Events {
 public:
     RtspSource(rtsp_source_callback callback, void* userData);
-    ~RtspSource();
+    virtual ~RtspSource();
     RtspSource(const RtspSource&) = delete;
     RtspSource& operator=(const RtspSource&) = delete;
 

@@ -15,7 +15,7 @@ namespace {
 
 // A posted record that notes when it is received and when it is freed.
 struct Note {
-    Note(Lines& lines, std::string name) : lines(lines), name(std::move(name)) {}
+    Note(Lines& log, std::string label) : lines(log), name(std::move(label)) {}
     ~Note() { lines.push_back(name + " freed"); }
     static void receive(Note& note) { note.lines.push_back(note.name + " ran"); }
 

@@ -41,6 +41,7 @@ struct FiredEvent {
 class EventLog : public FB::JSAPIAuto {
 public:
     EventLog() : FB::JSAPIAuto("<event log>") {}
+    using FB::JSAPIAuto::fireNamedEvent;
     void fireNamedEvent(const std::string& name, const FB::VariantList& args) override {
         Args shown;
         for (const FB::variant& arg : args) shown.push_back(Shown(arg));

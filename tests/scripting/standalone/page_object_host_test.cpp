@@ -22,6 +22,13 @@ namespace {
 class PropertyObject : public FB::JSObject {
 public:
     using JSObject::JSObject;
+    using JSObject::GetProperty;
+    using JSObject::HasMethod;
+    using JSObject::HasProperty;
+    using JSObject::Invoke;
+    using JSObject::listMemberNames;
+    using JSObject::RemoveProperty;
+    using JSObject::SetProperty;
 
     std::map<std::string, FB::variant> properties;
 
