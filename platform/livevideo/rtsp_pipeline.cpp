@@ -154,28 +154,37 @@ void RtspPipeline::connectSignals(GstElement* sink)
     gst_app_sink_set_callbacks(GST_APP_SINK(sink), &callbacks, this, nullptr);
 }
 
+RtspPipeline* RtspPipeline::enter(gpointer self)
+{
+    auto* pipeline = static_cast<RtspPipeline*>(self);
+    pipeline->handOffs_.load(std::memory_order_acquire);
+    return pipeline;
+}
+
 bool RtspPipeline::open()
 {
+    handOffs_.fetch_add(1, std::memory_order_release);
     return gst_element_set_state(pipeline_.get(), GST_STATE_PAUSED) != GST_STATE_CHANGE_FAILURE;
 }
 
 bool RtspPipeline::play()
 {
     playRequested_ = true;
+    handOffs_.fetch_add(1, std::memory_order_release);
     return gst_element_set_state(pipeline_.get(), GST_STATE_PLAYING) != GST_STATE_CHANGE_FAILURE;
 }
 
 gboolean RtspPipeline::onSelectStream(GstElement*, guint index, GstCaps* caps, gpointer self)
 {
     const GstStructure* stream = gst_caps_get_size(caps) > 0 ? gst_caps_get_structure(caps, 0) : nullptr;
-    return stream != nullptr && static_cast<RtspPipeline*>(self)->events_.offered(index, stream);
+    return stream != nullptr && enter(self)->events_.offered(index, stream);
 }
 
 // The RTP session makes a pad for each sender (SSRC) once its first packet arrives. A camera that
 // restarts its encoder may come back as a new sender: the newest one feeds the depacketiser.
 void RtspPipeline::onPadAdded(GstElement*, GstPad* pad, gpointer self)
 {
-    auto* pipeline = static_cast<RtspPipeline*>(self);
+    auto* pipeline = enter(self);
     const GstPtr<GstPad> into(gst_element_get_static_pad(pipeline->depayloader_.get(), "sink"));
     if (const GstPtr<GstPad> previous{gst_pad_get_peer(into.get())}) {
         gst_pad_unlink(previous.get(), into.get());
@@ -186,7 +195,7 @@ void RtspPipeline::onPadAdded(GstElement*, GstPad* pad, gpointer self)
 GstPadProbeReturn RtspPipeline::onRtpPacket(GstPad*, GstPadProbeInfo* info, gpointer self)
 {
     MappedRtpPacket packet(GST_PAD_PROBE_INFO_BUFFER(info));
-    if (packet && !static_cast<RtspPipeline*>(self)->fragments_.admit(packet.payload(), packet.payloadSize())) {
+    if (packet && !enter(self)->fragments_.admit(packet.payload(), packet.payloadSize())) {
         return GST_PAD_PROBE_DROP;
     }
     return GST_PAD_PROBE_OK;
@@ -194,7 +203,7 @@ GstPadProbeReturn RtspPipeline::onRtpPacket(GstPad*, GstPadProbeInfo* info, gpoi
 
 GstBusSyncReply RtspPipeline::onMessage(GstBus*, GstMessage* message, gpointer self)
 {
-    auto* pipeline = static_cast<RtspPipeline*>(self);
+    auto* pipeline = enter(self);
     switch (GST_MESSAGE_TYPE(message)) {
     case GST_MESSAGE_PROGRESS: {
         // rtspsrc reports each RTSP exchange: "open" completes once the session is set up, and the
@@ -225,14 +234,14 @@ GstBusSyncReply RtspPipeline::onMessage(GstBus*, GstMessage* message, gpointer s
 GstFlowReturn RtspPipeline::onSample(GstAppSink* sink, gpointer self)
 {
     if (GstPtr<GstSample> sample{gst_app_sink_pull_sample(sink)}) {
-        static_cast<RtspPipeline*>(self)->events_.received(std::move(sample));
+        enter(self)->events_.received(std::move(sample));
     }
     return GST_FLOW_OK;
 }
 
 void RtspPipeline::onEndOfStream(GstAppSink*, gpointer self)
 {
-    static_cast<RtspPipeline*>(self)->events_.ended();
+    enter(self)->events_.ended();
 }
 
 }  // namespace livevideo

@@ -58,6 +58,8 @@ private:
     RtspPipeline(Events& events, GstPtr<GstElement> pipeline, GstPtr<GstElement> source, GstPtr<GstElement> depayloader);
 
     void connectSignals(GstElement* sink);
+    // The pipeline as a callback on one of GStreamer's threads sees it, after the hand-off below.
+    static RtspPipeline* enter(gpointer self);
     static gboolean onSelectStream(GstElement*, guint index, GstCaps* caps, gpointer self);
     static void onPadAdded(GstElement*, GstPad* pad, gpointer self);
     static GstPadProbeReturn onRtpPacket(GstPad*, GstPadProbeInfo* info, gpointer self);
@@ -70,6 +72,10 @@ private:
     GstPtr<GstElement> source_;
     GstPtr<GstElement> depayloader_;
     GstPtr<GstBus> bus_;
+    // Raised (release) before every state change is requested and read (acquire) by every callback:
+    // GStreamer passes the pipeline to its streaming threads through GLib's own locks, which thread
+    // checkers cannot see; this makes the hand-off of everything set up before it visible to them.
+    std::atomic<unsigned> handOffs_{0};
     std::atomic<bool> playRequested_{false};  // a completed request is PLAY's answer from now on
     FragmentBound fragments_;  // one packet at a time, under the depacketiser's stream lock
 };
