@@ -69,6 +69,29 @@ TEST_F(Region, ADragInRegionModeDrawsTheRectangleAndFiresItsRegionJson) {
     EXPECT_TRUE(page.events->take("onset3DLocationParams").empty());
 }
 
+TEST_F(Region, AManualRectangleDraggedUpwardsFiresItsRegionJsonWithCornersOrderedOnce) {
+    LoopbackRtspCamera camera;
+    camera.Start();
+    PluginInstance page(160, 120);
+    ASSERT_EQ(page.Play(camera.Url()), 0);
+    page.Invoke("DoManualAnalyse", 3);
+    for (int drag = 0; drag < 2; ++drag) {  // the mode serves one rectangle
+        platform::testing::mouseDown(page.pluginWindow(), MouseButton::Left, 100, 110);
+        platform::testing::mouseMove(page.pluginWindow(), 20, 50);
+        platform::testing::mouseUp(page.pluginWindow(), MouseButton::Left, 20, 50);
+        platform::testing::pumpPendingMessages();
+    }
+    EXPECT_EQ(page.events->take("onsetManualAnalyseParams"),
+              (std::vector<app_test::Args>{{std::string("\"{\n"
+                                                         "   \"bottom\" : 220.0,\n"
+                                                         "   \"channelno\" : 3,\n"
+                                                         "   \"left\" : 40.0,\n"
+                                                         "   \"right\" : 200.0,\n"
+                                                         "   \"top\" : 100.0\n"
+                                                         "}\n\"")}}));
+    EXPECT_TRUE(page.events->take("onset3DLocationParams").empty());
+}
+
 TEST_F(Region, AButtonReleasedOutsideTheWindowAbandonsTheDragAndMouseInputOfAStoppedViewIsNotHandled) {
     LoopbackRtspCamera camera;
     camera.Start();
