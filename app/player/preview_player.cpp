@@ -3,7 +3,7 @@
 #include "app/api/veltrin_api.h"
 #include "app/player/device_status_records.h"
 #include "app/player/osd_text.h"
-#include "app/player/preview_alarm_message.h"
+#include "app/player/alarm_text_message.h"
 #include "app/player/preview_message_intake.h"
 #include "app/player/region_json.h"
 #include "app/util/critical_section_hold.h"

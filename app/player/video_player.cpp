@@ -2,6 +2,7 @@
 // RTSP intake and the setters.
 #include "app/player/video_player.h"
 
+#include "app/player/alarm_text_message.h"
 #include "app/player/renderer_choice.h"
 #include "app/util/code_page_text.h"
 #include "app/util/critical_section_hold.h"
@@ -243,12 +244,16 @@ void CVideoPlayer::SetUrl(const std::string& url) {
 void CVideoPlayer::SetWindow(FB::PluginWindow* window) {
     const bool start = window_ == nullptr || (window != nullptr && playing_);
     Stop();
+    HWND previous = window_ ? window_->getHWND() : nullptr;
     {
         // The device link's thread finds the window to post alarm texts to under this lock.
         CriticalSectionHold hold(frameLock_);
         window_ = window;
     }
-    MoveWatchdogTimer(window ? window->getHWND() : nullptr);
+    // Nothing is posted to the window left any more; what waits there would never be taken.
+    HWND next = window ? window->getHWND() : nullptr;
+    if (previous != next) DiscardPendingAlarmTexts(previous);
+    MoveWatchdogTimer(next);
     if (start) Start();
 }
 

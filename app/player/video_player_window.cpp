@@ -3,6 +3,7 @@
 #include "app/player/video_player.h"
 
 #include "app/api/veltrin_api.h"
+#include "app/player/alarm_text_message.h"
 #include "app/util/critical_section_hold.h"
 #include "app/util/file_logger.h"
 #include "host/events/mouse_events.h"
@@ -171,8 +172,11 @@ void CVideoPlayer::EnterFullScreen() {
         return;
     }
     // Switched before the render thread starts again, which then draws through renderer 2.
-    fullScreenWindow_ = popup;
-    fullScreen_ = true;
+    {
+        CriticalSectionHold hold(frameLock_);
+        fullScreenWindow_ = popup;
+        fullScreen_ = true;
+    }
     FullScreenViews()[popup] = this;
     if (rendering) {
         StartRenderThread();
@@ -186,8 +190,14 @@ void CVideoPlayer::LeaveFullScreen() {
     if (!fullScreen_) return;
     const bool rendering = renderThread_.joinable();
     if (rendering) StopRenderThread();
-    fullScreen_ = false;
-    fullScreenWindow_ = nullptr;
+    HWND popup = fullScreenWindow_;
+    {
+        // The device link's thread finds the window to post alarm texts to under this lock.
+        CriticalSectionHold hold(frameLock_);
+        fullScreen_ = false;
+        fullScreenWindow_ = nullptr;
+    }
+    DiscardPendingAlarmTexts(popup);  // the popup is going: what waits there would never be taken
     renderer2_->Close();
     if (rendering) StartRenderThread();
     if (owner_ != nullptr) owner_->notifyCloseFullScreen();

@@ -3,6 +3,7 @@
 // texts fired as "onalarm", and two views on two cameras each showing only their own camera's.
 // Every device link goes to the fixed device port, so each test has loopback addresses of its own.
 #include "app/device/device_message.h"
+#include "app/player/alarm_text_message.h"
 #include "app/render/frame_line.h"
 #include "app/render/text_renderer.h"
 #include "tests/app/support/machine_test.h"
@@ -17,6 +18,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -162,6 +164,21 @@ TEST_F(PreviewViews, AlarmTextsOfTheCameraBecomeOnalarmAndOversizedOnesAreLogged
     }));
     EXPECT_EQ(alarms, (std::vector<Args>{{"\"" + longest + "\""}, {"\"door open\""}, {"\"" + wrongWay + "\""}}));
     EXPECT_EQ(Logged("received alarm info is too large:5121."), 1);
+}
+
+TEST_F(PreviewViews, AlarmTextsStillWaitingForTheWindowAreFreedWhenThePageCloses) {
+    LoopbackDevicePeer peer(kDeviceMessagePort, "127.0.0.7");
+    auto page = std::make_unique<PluginInstance>();
+    Open(*page, 11, peer, "127.0.0.7");
+    const size_t before = AlarmTextsInFlight();
+    ASSERT_TRUE(peer.link().sendMessage(0, "left behind"));
+    ASSERT_TRUE(peer.link().sendMessage(5, "and another"));
+    for (int wait = 0; wait < 500 && AlarmTextsInFlight() < before + 2; ++wait) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));  // posted, not pumped
+    }
+    ASSERT_EQ(AlarmTextsInFlight(), before + 2);
+    page.reset();
+    EXPECT_EQ(AlarmTextsInFlight(), before);
 }
 
 TEST_F(PreviewViews, StatusRecordsOfTypes2_3And4AreDrawnIntoEveryPictureAndType10IsNot) {
