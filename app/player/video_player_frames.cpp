@@ -35,20 +35,32 @@ void CVideoPlayer::TakeDecodedPicture(DataBuffer* picture, int width, int height
         RequestRestart();
         return;
     }
-    CriticalSectionHold frameHold(frameLock_);
-    currentFrame_ = picture;
-    while (!frameCommands_.empty()) {
-        const FrameCommand command = frameCommands_.front();
-        frameCommands_.pop_front();
-        RunFrameCommand(command);
+    {
+        CriticalSectionHold frameHold(frameLock_);
+        currentFrame_ = picture;
+        while (!frameCommands_.empty()) {
+            const FrameCommand command = frameCommands_.front();
+            frameCommands_.pop_front();
+            RunFrameCommand(command);
+        }
+        if (keptFrame_ != nullptr && keptFrame_->length == currentFrame_->length) {
+            std::memcpy(currentFrame_->data, keptFrame_->data, static_cast<size_t>(keptFrame_->length));
+        }
+        DrawOverlay();
+        CriticalSectionHold queueHold(renderQueueLock_);
+        renderQueue_.push_back(currentFrame_);
+        currentFrame_ = nullptr;
     }
-    if (keptFrame_ != nullptr && keptFrame_->length == currentFrame_->length) {
-        std::memcpy(currentFrame_->data, keptFrame_->data, static_cast<size_t>(keptFrame_->length));
+    WakeRenderThread();
+}
+
+// A picture waiting for the render thread ends its pause: it is shown now, not after the pause.
+void CVideoPlayer::WakeRenderThread() {
+    {
+        std::lock_guard<std::mutex> hold(renderWakeLock_);
+        pictureQueued_ = true;
     }
-    DrawOverlay();
-    CriticalSectionHold queueHold(renderQueueLock_);
-    renderQueue_.push_back(currentFrame_);
-    currentFrame_ = nullptr;
+    renderWake_.notify_all();
 }
 
 bool CVideoPlayer::RunFrameCommand(const FrameCommand& command) {
@@ -180,7 +192,8 @@ void CVideoPlayer::RenderLoop() {
 
 void CVideoPlayer::RenderThreadPause(std::chrono::milliseconds time) {
     std::unique_lock<std::mutex> hold(renderWakeLock_);
-    renderWake_.wait_for(hold, time, [this] { return renderRun_ == 0; });
+    renderWake_.wait_for(hold, time, [this] { return renderRun_ == 0 || pictureQueued_; });
+    pictureQueued_ = false;
 }
 
 void CVideoPlayer::StartRenderThread() {
