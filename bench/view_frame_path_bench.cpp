@@ -8,8 +8,7 @@
 // - "StartPlay" to the first picture presented, against FFmpeg's own time from opening the same
 //   stream to its first decoded picture;
 // - the resident memory a playing 1080p view adds to the process.
-#include "app/player/ffmpeg_owners.h"
-#include "app/player/h264_decoder.h"
+#include "bench/decoding_passes.h"
 #include "app/player/preview_player.h"
 #include "app/player/renderer_choice_testing.h"
 #include "app/render/video_renderers.h"
@@ -80,11 +79,6 @@ const std::string& CameraUrl(CameraSource source = kTestPattern) {
     return urls[source];
 }
 
-bool StartsPicture(const test_support::NalUnit& unit) {
-    const int type = test_support::NalType(unit);
-    return (type == 1 || type == 5) && unit.size() > 1 && (unit[1] & 0x80) != 0;  // first_mb_in_slice 0
-}
-
 // The camera's stream as its NAL units arrive at the RTSP source, from the first SPS on.
 struct CapturedStream {
     std::vector<test_support::NalUnit> units;
@@ -100,7 +94,7 @@ struct Capture {
         test_support::NalUnit unit(data, data + length);
         std::lock_guard<std::mutex> hold(capture->lock);
         if (capture->stream.units.empty() && test_support::NalType(unit) != 7) return;
-        if (StartsPicture(unit) && ++capture->stream.pictureCount > kCapturedPictures) {
+        if (bench::StartsPicture(unit) && ++capture->stream.pictureCount > kCapturedPictures) {
             capture->done.notify_all();
             return;
         }
@@ -142,35 +136,6 @@ bool Usable(benchmark::State& state, const CapturedStream& stream) {
     if (stream.pictureCount >= kCapturedPictures / 2) return true;
     state.SkipWithError("the loopback camera's stream could not be captured");
     return false;
-}
-
-// FFmpeg alone: one context, one thread, whole pictures, nothing copied out. Answers the pictures.
-int DecodeWithFfmpeg(const CapturedStream& stream) {
-    const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_H264);
-    CodecContextPtr context(avcodec_alloc_context3(codec));
-    context->thread_count = 1;
-    avcodec_open2(context.get(), codec, nullptr);
-    PacketPtr packet(av_packet_alloc());
-    FramePtr frame(av_frame_alloc());
-    int decoded = 0;
-    for (const std::vector<uint8_t>& picture : stream.pictures) {
-        av_new_packet(packet.get(), static_cast<int>(picture.size()));
-        std::memcpy(packet->data, picture.data(), picture.size());
-        avcodec_send_packet(context.get(), packet.get());
-        av_packet_unref(packet.get());
-        while (avcodec_receive_frame(context.get(), frame.get()) == 0) ++decoded;
-    }
-    avcodec_send_packet(context.get(), nullptr);
-    while (avcodec_receive_frame(context.get(), frame.get()) == 0) ++decoded;
-    return decoded;
-}
-
-double SecondsPerFfmpegPass(const CapturedStream& stream) {
-    DecodeWithFfmpeg(stream);  // warm up
-    const auto start = Clock::now();
-    constexpr int kPasses = 5;
-    for (int pass = 0; pass < kPasses; ++pass) benchmark::DoNotOptimize(DecodeWithFfmpeg(stream));
-    return std::chrono::duration<double>(Clock::now() - start).count() / kPasses;
 }
 
 // A preview view whose frame path the benchmark starts without an RTSP source and feeds itself,
@@ -217,25 +182,16 @@ public:
         playing_ = false;
     }
 
+    // Counts the pictures on their way into the render queue.
     void DrawOverlay() override {
         CPreviewPlayer::DrawOverlay();
-        std::lock_guard<std::mutex> hold(countLock_);
-        ++queued_;
-        countChanged_.notify_all();
+        queued_.Count();
     }
-    void WaitForQueued(int count) {
-        std::unique_lock<std::mutex> hold(countLock_);
-        countChanged_.wait_for(hold, std::chrono::seconds(10), [&] { return queued_ >= count; });
-    }
-    int queued() {
-        std::lock_guard<std::mutex> hold(countLock_);
-        return queued_;
-    }
+    void WaitForAtLeast(int count) { queued_.WaitForAtLeast(count); }
+    int count() { return queued_.count(); }
 
 private:
-    std::mutex countLock_;
-    std::condition_variable countChanged_;
-    int queued_ = 0;
+    bench::CountingSink queued_;
 };
 
 struct PluginWindowFor {
@@ -244,25 +200,20 @@ struct PluginWindowFor {
     FB::PluginWindowWin window{FB::WindowContextWindowed(windows.plugin())};
 };
 
-// One pass of the whole path: every unit fed as the camera sends them, never more than a few
-// pictures ahead of the decode thread (as a live camera is), until the last picture is queued.
+// One pass of the whole path, fed as the camera sends, until the last picture is queued.
 int RunWholePath(const CapturedStream& stream, FB::PluginWindow* window) {
     PathView view(window);
     if (!view.StartWithoutSource(stream.units.front())) return 0;
-    int begun = 0;
-    for (size_t i = 1; i < stream.units.size(); ++i) {
-        if (StartsPicture(stream.units[i])) view.WaitForQueued(++begun - 4);
-        view.Feed(stream.units[i]);
-    }
-    view.Feed({0x09, 0x10});  // an access-unit delimiter closes the last picture
-    view.WaitForQueued(stream.pictureCount - 1);
-    return view.queued();
+    const std::vector<test_support::NalUnit> rest(stream.units.begin() + 1, stream.units.end());
+    bench::FeedPaced(rest, view, [&](const test_support::NalUnit& unit) { view.Feed(unit); });
+    view.WaitForAtLeast(stream.pictureCount - 1);
+    return view.count();
 }
 
 void BM_WholeFramePath1080p(benchmark::State& state) {
     const CapturedStream& stream = Camera1080p(static_cast<CameraSource>(state.range(0)));
     if (!Usable(state, stream)) return;
-    const double ffmpegSeconds = SecondsPerFfmpegPass(stream);
+    const double ffmpegSeconds = bench::SecondsPerFfmpegPass(stream.pictures);
     PluginWindowFor plugin(960, 540);
     int pictures = 0;
     const auto start = Clock::now();
@@ -280,52 +231,15 @@ BENCHMARK(BM_WholeFramePath1080p)->ArgName("grain")->Arg(kTestPattern)->Arg(kCam
 void BM_FfmpegDecodePerPicture1080p(benchmark::State& state) {
     const CapturedStream& stream = Camera1080p(static_cast<CameraSource>(state.range(0)));
     if (!Usable(state, stream)) return;
-    for (auto _ : state) benchmark::DoNotOptimize(DecodeWithFfmpeg(stream));
+    for (auto _ : state) benchmark::DoNotOptimize(bench::DecodeWithFfmpeg(stream.pictures));
     state.SetItemsProcessed(state.iterations() * stream.pictureCount);
 }
 BENCHMARK(BM_FfmpegDecodePerPicture1080p)->ArgName("grain")->Arg(kTestPattern)->Arg(kCameraGrain)->Unit(benchmark::kMillisecond);
 
-struct PictureCounter {
-    static void OnPicture(DataBuffer* picture, int, int, void* user) {
-        ReleaseDataBuffer(picture);
-        auto* counter = static_cast<PictureCounter*>(user);
-        std::lock_guard<std::mutex> hold(counter->lock);
-        ++counter->count;
-        counter->changed.notify_all();
-    }
-    void WaitFor(int count) {
-        std::unique_lock<std::mutex> hold(lock);
-        changed.wait_for(hold, std::chrono::seconds(10), [&] { return this->count >= count; });
-    }
-    std::mutex lock;
-    std::condition_variable changed;
-    int count = 0;
-};
-
-DataBuffer* PacketOf(const test_support::NalUnit& unit) {
-    DataBuffer* packet = AllocDataBuffer(static_cast<int32_t>(unit.size() + 4));
-    const uint8_t startCode[] = {0, 0, 0, 1};
-    std::memcpy(packet->data, startCode, 4);
-    std::memcpy(packet->data + 4, unit.data(), unit.size());
-    return packet;
-}
-
 void BM_DecodePerPicture1080p(benchmark::State& state) {
     const CapturedStream& stream = Camera1080p(static_cast<CameraSource>(state.range(0)));
     if (!Usable(state, stream)) return;
-    for (auto _ : state) {
-        PictureCounter counter;
-        H264Decoder decoder;
-        decoder.Open(&PictureCounter::OnPicture, &counter);
-        int begun = 0;
-        for (const auto& unit : stream.units) {
-            if (StartsPicture(unit)) counter.WaitFor(++begun - 4);
-            decoder.PushPacket(PacketOf(unit));
-        }
-        decoder.PushPacket(PacketOf({0x09, 0x10}));  // an access-unit delimiter closes the last picture
-        counter.WaitFor(stream.pictureCount - 1);
-        decoder.Close();
-    }
+    for (auto _ : state) bench::DecodeWithPlayerDecoder(stream.units, stream.pictureCount - 1);
     state.SetItemsProcessed(state.iterations() * stream.pictureCount);
 }
 BENCHMARK(BM_DecodePerPicture1080p)->ArgName("grain")->Arg(kTestPattern)->Arg(kCameraGrain)->Unit(benchmark::kMillisecond)->UseRealTime();
