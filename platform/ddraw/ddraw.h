@@ -135,8 +135,13 @@ struct IDirectDrawSurface7;
 typedef IDirectDrawSurface7* LPDIRECTDRAWSURFACE7;
 
 // Decides which part of the primary surface a Blt may change: the client area of its window.
+// Like every COM interface, these are destroyed by their last Release, never through a pointer to
+// the interface: their destructors are protected, and not virtual, as a COM vtable has no slot for one.
 struct IDirectDrawClipper : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE SetHWnd(DWORD flags, HWND window) = 0;
+
+protected:
+    ~IDirectDrawClipper() = default;
 };
 
 struct IDirectDrawSurface7 : IUnknown {
@@ -150,6 +155,9 @@ struct IDirectDrawSurface7 : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE Lock(LPRECT rect, LPDDSURFACEDESC2 description, DWORD flags, HANDLE event) = 0;
     virtual HRESULT STDMETHODCALLTYPE SetClipper(LPDIRECTDRAWCLIPPER clipper) = 0;
     virtual HRESULT STDMETHODCALLTYPE Unlock(LPRECT rect) = 0;
+
+protected:
+    ~IDirectDrawSurface7() = default;
 };
 
 struct IDirectDraw7 : IUnknown {
@@ -159,6 +167,9 @@ struct IDirectDraw7 : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE CreateSurface(LPDDSURFACEDESC2 description, LPDIRECTDRAWSURFACE7* surface,
                                                     IUnknown* outer) = 0;
     virtual HRESULT STDMETHODCALLTYPE SetCooperativeLevel(HWND window, DWORD flags) = 0;
+
+protected:
+    ~IDirectDraw7() = default;
 };
 typedef IDirectDraw7* LPDIRECTDRAW7;
 
