@@ -3,8 +3,7 @@
 // The decoder benchmarks report "ratio_to_ffmpeg": FFmpeg's time per pass over the decoder's (1.0 is
 // parity, below 1 is slower).
 
-#include "app/player/ffmpeg_owners.h"
-#include "app/player/h264_decoder.h"
+#include "bench/decoding_passes.h"
 
 #include "tests/support/annexb_splitter.h"
 #include "tests/support/h264_stream_generator.h"
@@ -45,97 +44,10 @@ const BenchStream& StreamWithSlices(int slices) {
     return found->second;
 }
 
-// FFmpeg alone: one context, one thread, whole pictures, no copy-out. Returns the pictures decoded.
-int DecodeWithFfmpeg(const BenchStream& stream) {
-    const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_H264);
-    CodecContextPtr context(avcodec_alloc_context3(codec));
-    context->thread_count = 1;
-    avcodec_open2(context.get(), codec, nullptr);
-    PacketPtr packet(av_packet_alloc());
-    FramePtr frame(av_frame_alloc());
-    int decoded = 0;
-    for (const std::vector<uint8_t>& picture : stream.pictures) {
-        av_new_packet(packet.get(), static_cast<int>(picture.size()));
-        std::memcpy(packet->data, picture.data(), picture.size());
-        avcodec_send_packet(context.get(), packet.get());
-        av_packet_unref(packet.get());
-        while (avcodec_receive_frame(context.get(), frame.get()) == 0) {
-            ++decoded;
-        }
-    }
-    avcodec_send_packet(context.get(), nullptr);
-    while (avcodec_receive_frame(context.get(), frame.get()) == 0) {
-        ++decoded;
-    }
-    return decoded;
-}
-
-double SecondsPerFfmpegPass(const BenchStream& stream) {
-    double best = 1e9;
-    for (int i = 0; i < 3; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        DecodeWithFfmpeg(stream);
-        best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-    }
-    return best;
-}
-
-class CountingSink {
-public:
-    static void OnPicture(DataBuffer* picture, int, int, void* user) {
-        ReleaseDataBuffer(picture);
-        auto* sink = static_cast<CountingSink*>(user);
-        std::lock_guard<std::mutex> guard(sink->mutex_);
-        ++sink->count_;
-        sink->changed_.notify_all();
-    }
-    void WaitForAtLeast(int count) {
-        std::unique_lock<std::mutex> guard(mutex_);
-        changed_.wait(guard, [&] { return count_ >= count; });
-    }
-    void Reset() {
-        std::lock_guard<std::mutex> guard(mutex_);
-        count_ = 0;
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    int count_ = 0;
-};
-
-DataBuffer* PacketOf(const test_support::NalUnit& unit) {
-    DataBuffer* packet = AllocDataBuffer(static_cast<int32_t>(unit.size() + 4));
-    const uint8_t startCode[] = {0, 0, 0, 1};
-    std::memcpy(packet->data, startCode, 4);
-    std::memcpy(packet->data + 4, unit.data(), unit.size());
-    return packet;
-}
-
-// One pass: open, feed every unit as a camera would (never more than a few pictures ahead, so the
-// queue bound drops nothing), wait for the last picture, close.
-void DecodeWithPlayerDecoder(const BenchStream& stream, CountingSink& sink) {
-    sink.Reset();
-    H264Decoder decoder;
-    decoder.Open(&CountingSink::OnPicture, &sink);
-    int begun = 0;
-    for (const test_support::NalUnit& unit : stream.units) {
-        const int type = test_support::NalType(unit);
-        if ((type == 1 || type == 5) && unit.size() > 1 && (unit[1] & 0x80) != 0) {
-            ++begun;
-            sink.WaitForAtLeast(begun - 4);
-        }
-        decoder.PushPacket(PacketOf(unit));
-    }
-    decoder.PushPacket(PacketOf({0x0B}));
-    sink.WaitForAtLeast(static_cast<int>(stream.pictures.size()));
-    decoder.Close();
-}
-
 void BM_FfmpegSingleThreadDecode1080p(benchmark::State& state) {
     const BenchStream& stream = StreamWithSlices(static_cast<int>(state.range(0)));
     for (auto _ : state) {
-        benchmark::DoNotOptimize(DecodeWithFfmpeg(stream));
+        benchmark::DoNotOptimize(bench::DecodeWithFfmpeg(stream.pictures));
     }
     state.counters["fps"] =
         benchmark::Counter(static_cast<double>(stream.pictures.size()), benchmark::Counter::kIsIterationInvariantRate);
@@ -143,11 +55,10 @@ void BM_FfmpegSingleThreadDecode1080p(benchmark::State& state) {
 
 void BM_H264Decoder1080p(benchmark::State& state) {
     const BenchStream& stream = StreamWithSlices(static_cast<int>(state.range(0)));
-    const double ffmpegSeconds = SecondsPerFfmpegPass(stream);
-    CountingSink sink;
+    const double ffmpegSeconds = bench::SecondsPerFfmpegPass(stream.pictures);
     const auto start = std::chrono::steady_clock::now();
     for (auto _ : state) {
-        DecodeWithPlayerDecoder(stream, sink);
+        bench::DecodeWithPlayerDecoder(stream.units, static_cast<int>(stream.pictures.size()));
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     state.counters["fps"] =
@@ -193,13 +104,13 @@ void BM_PushPacketWhileDecodeStalls(benchmark::State& state) {
     H264Decoder decoder;
     decoder.Open(&StallingSink::OnPicture, &sink);
     for (const test_support::NalUnit& unit : units) {
-        decoder.PushPacket(PacketOf(unit));
+        decoder.PushPacket(bench::PacketOf(unit));
     }
-    decoder.PushPacket(PacketOf({0x0B}));
+    decoder.PushPacket(bench::PacketOf({0x0B}));
     sink.WaitUntilStalled();
     const test_support::NalUnit filler(64, 0x0C);
     for (auto _ : state) {
-        decoder.PushPacket(PacketOf(filler));
+        decoder.PushPacket(bench::PacketOf(filler));
     }
     sink.Release();
     decoder.Close();

@@ -2,32 +2,22 @@
 
 #include "app/api/veltrin_api.h"
 #include "app/player/device_status_records.h"
-#include "app/player/manual_region_json.h"
 #include "app/player/osd_text.h"
-#include "app/player/preview_alarm_message.h"
+#include "app/player/alarm_text_message.h"
 #include "app/player/preview_message_intake.h"
+#include "app/player/region_json.h"
+#include "app/util/critical_section_hold.h"
 #include "app/util/file_logger.h"
 #include "host/events/mouse_events.h"
 #include "host/events/windows_event.h"
 #include "host/plugin_window.h"
 #include "platform/window/win_input.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
 namespace {
-
-// Holds a view's frame lock for a scope.
-class FrameLockHold {
-public:
-    explicit FrameLockHold(CVideoPlayer& view) : view_(view) { view_.LockFrame(); }
-    ~FrameLockHold() { view_.UnlockFrame(); }
-    FrameLockHold(const FrameLockHold&) = delete;
-    FrameLockHold& operator=(const FrameLockHold&) = delete;
-
-private:
-    CVideoPlayer& view_;
-};
 
 // Status records drawn into the view's current picture: segments with the line drawer (the
 // colour's bytes written as Y, U and V), labels with the text drawer (read as red, green, blue).
@@ -54,8 +44,7 @@ CPreviewPlayer::CPreviewPlayer(VeltrinAPI* owner, FB::PluginWindow* window) : CV
 CPreviewPlayer::~CPreviewPlayer() { EndViewThreads(); }
 
 void CPreviewPlayer::EndViewThreads() {
-    Stop();
-    deviceLink_.Stop();
+    Shutdown();
     DiscardPendingAlarmTexts(fullScreenWindow_);
     if (window_) DiscardPendingAlarmTexts(window_->getHWND());
 }
@@ -68,7 +57,7 @@ void CPreviewPlayer::OnDeviceMessage(int type, const char* body, int length) {
             FileLogger::Write("received alarm info is too large:%d.", length);
             return;
         case PreviewMessageAction::PostAlarm: {
-            FrameLockHold hold(*this);  // the current window does not change under the post
+            CriticalSectionHold hold(frameLock_);  // the current window does not change under the post
             PostAlarmText(GetCurrentHwnd(), route.alarmMessage, body, length);
             return;
         }
@@ -80,7 +69,7 @@ void CPreviewPlayer::OnDeviceMessage(int type, const char* body, int length) {
 void CPreviewPlayer::StoreStatusRecord(int type, const char* body, int length) {
     const StoredRecord stored = StoredRecordOf(type);
     if (!stored.bytes || !body || length < 0 || static_cast<size_t>(length) != stored.size) return;
-    FrameLockHold hold(*this);
+    CriticalSectionHold hold(frameLock_);
     std::memcpy(stored.bytes, body, stored.size);
 }
 
@@ -126,7 +115,7 @@ void CPreviewPlayer::DrawFigureSet(const uint8_t* record, size_t size) {
 }
 
 void CPreviewPlayer::DoManualAnalyse(int channel) {
-    FrameLockHold hold(*this);
+    CriticalSectionHold hold(frameLock_);
     manualAnalyse_ = true;
     dragging_ = false;
     dragPoints_.clear();
@@ -148,7 +137,7 @@ ShapePoint CPreviewPlayer::PicturePoint(int x, int y) const {
 
 bool CPreviewPlayer::onMouseDown(FB::MouseDownEvent* event, FB::PluginWindow*) {
     if (!event || !PointerOverPicture()) return false;
-    FrameLockHold hold(*this);
+    CriticalSectionHold hold(frameLock_);
     if (event->m_Btn != FB::MouseButtonEvent::MouseButton_Left || !(manualAnalyse_ || dragMode_)) return true;
     if (dragPoints_.empty()) dragPoints_.push_back(PicturePoint(event->m_x, event->m_y));
     dragging_ = true;
@@ -157,7 +146,7 @@ bool CPreviewPlayer::onMouseDown(FB::MouseDownEvent* event, FB::PluginWindow*) {
 
 bool CPreviewPlayer::onMouseMove(FB::MouseMoveEvent* event, FB::PluginWindow*) {
     if (!event || !PointerOverPicture()) return false;
-    FrameLockHold hold(*this);
+    CriticalSectionHold hold(frameLock_);
     if (!(manualAnalyse_ || dragMode_) || !dragging_) return true;
     if (GetKeyState(VK_LBUTTON) < 0) {
         const ShapePoint point = PicturePoint(event->m_x, event->m_y);
@@ -180,7 +169,7 @@ bool CPreviewPlayer::onMouseUp(FB::MouseUpEvent*, FB::PluginWindow*) {
     bool manual = false;
     bool region = false;
     {
-        FrameLockHold hold(*this);
+        CriticalSectionHold hold(frameLock_);
         manual = manualAnalyse_;
         region = !manual && dragMode_;
         manualAnalyse_ = false;
@@ -189,7 +178,7 @@ bool CPreviewPlayer::onMouseUp(FB::MouseUpEvent*, FB::PluginWindow*) {
     if (manual) ReportManualRegion();
     if (region) ReportRegion();
     if (manual || region) {
-        FrameLockHold hold(*this);
+        CriticalSectionHold hold(frameLock_);
         dragPoints_.clear();
     }
     return true;
@@ -200,11 +189,16 @@ void CPreviewPlayer::ReportManualRegion() {
     ShapePoint oppositeCorner;
     int16_t channel = 0;
     {
-        FrameLockHold hold(*this);
+        CriticalSectionHold hold(frameLock_);
         if (dragPoints_.size() != 2) return;
         corner = dragPoints_[0];
         oppositeCorner = dragPoints_[1];
         channel = channelNumber_;
     }
-    if (owner_) owner_->notifySetManualAnalyseParams(ManualRegionJson(channel, corner, oppositeCorner));
+    // The corners ordered, whichever way the rectangle was dragged.
+    if (owner_) {
+        owner_->notifySetManualAnalyseParams(RegionJsonText(
+            channel, std::min(corner.x, oppositeCorner.x), std::max(corner.x, oppositeCorner.x),
+            std::min(corner.y, oppositeCorner.y), std::max(corner.y, oppositeCorner.y)));
+    }
 }

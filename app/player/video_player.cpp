@@ -2,8 +2,10 @@
 // RTSP intake and the setters.
 #include "app/player/video_player.h"
 
+#include "app/player/alarm_text_message.h"
 #include "app/player/renderer_choice.h"
 #include "app/util/code_page_text.h"
+#include "app/util/critical_section_hold.h"
 #include "app/util/file_logger.h"
 #include "app/util/sps_parser.h"
 #include "host/plugin_window.h"
@@ -57,10 +59,8 @@ CVideoPlayer::~CVideoPlayer() {
     }
     MoveWatchdogTimer(nullptr);
     FreeRenderQueue();
-    EnterCriticalSection(&frameLock_);
-    ReleaseDataBuffer(keptFrame_);
+    ReleaseDataBuffer(keptFrame_);  // no thread is left to share it
     keptFrame_ = nullptr;
-    LeaveCriticalSection(&frameLock_);
     renderer2_.reset();
     renderer1_.reset();
     DeleteCriticalSection(&renderQueueLock_);
@@ -239,25 +239,22 @@ void CVideoPlayer::SetUrl(const std::string& url) {
     }
 }
 
+// A view without a window starts as its window comes; a playing view restarts in a new window;
+// losing the window stops it.
 void CVideoPlayer::SetWindow(FB::PluginWindow* window) {
-    if (window_ == nullptr) {
+    const bool start = window_ == nullptr || (window != nullptr && playing_);
+    Stop();
+    HWND previous = window_ ? window_->getHWND() : nullptr;
+    {
+        // The device link's thread finds the window to post alarm texts to under this lock.
+        CriticalSectionHold hold(frameLock_);
         window_ = window;
-        MoveWatchdogTimer(window ? window->getHWND() : nullptr);
-        Stop();
-        Start();
-    } else if (window == nullptr) {
-        Stop();
-        window_ = nullptr;
-        MoveWatchdogTimer(nullptr);
-    } else if (playing_) {
-        Stop();
-        window_ = window;
-        MoveWatchdogTimer(window->getHWND());
-        Start();
-    } else {
-        window_ = window;
-        MoveWatchdogTimer(window->getHWND());
     }
+    // Nothing is posted to the window left any more; what waits there would never be taken.
+    HWND next = window ? window->getHWND() : nullptr;
+    if (previous != next) DiscardPendingAlarmTexts(previous);
+    MoveWatchdogTimer(next);
+    if (start) Start();
 }
 
 void CVideoPlayer::SetServerIp(const std::string& address) {
@@ -291,7 +288,6 @@ void CVideoPlayer::StoreOsdRecord(const char* body) {
     std::memcpy(location, record.location, sizeof(record.location));
     std::memset(record.location, 0, sizeof(record.location));
     Utf8ToAnsi(record.location, location, static_cast<int>(sizeof(record.location)));
-    EnterCriticalSection(&frameLock_);
+    CriticalSectionHold hold(frameLock_);
     osd_ = record;
-    LeaveCriticalSection(&frameLock_);
 }

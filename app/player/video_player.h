@@ -184,8 +184,10 @@ protected:
     void RenderLoop();
     void StartRenderThread();
     void StopRenderThread();
-    // Sleeps up to the time given, waking early when the render thread is told to stop.
+    // Sleeps up to the time given, waking early when the render thread is told to stop or a new
+    // picture is queued (a picture never waits out a pause begun before it came).
     void RenderThreadPause(std::chrono::milliseconds time);
+    void WakeRenderThread();
     VideoRenderBase* ActiveRenderer() const;
     // The zoom rectangle in picture coordinates, or null without zoom.
     const RECT* ZoomSource(RECT& storage) const;
@@ -259,9 +261,10 @@ protected:
     // Set when a restart request is posted, cleared by its handler: a burst of wrongly sized
     // pictures asks once.
     std::atomic<bool> restartPending_{false};
-    // Wakes the render thread's pauses when it is told to stop.
+    // Wakes the render thread's pauses when it is told to stop or a picture is queued.
     std::mutex renderWakeLock_;
     std::condition_variable renderWake_;
+    bool pictureQueued_ = false;  // render-wake lock
     HWND timerWindow_ = nullptr;  // the window the watchdog timer runs on
     const std::thread::id ownerThread_ = std::this_thread::get_id();
 };

@@ -3,6 +3,8 @@
 // presents them.
 #include "app/player/video_player.h"
 
+#include "app/util/critical_section_hold.h"
+
 #include <cstring>
 #include <system_error>
 
@@ -33,22 +35,32 @@ void CVideoPlayer::TakeDecodedPicture(DataBuffer* picture, int width, int height
         RequestRestart();
         return;
     }
-    EnterCriticalSection(&frameLock_);
-    currentFrame_ = picture;
-    while (!frameCommands_.empty()) {
-        const FrameCommand command = frameCommands_.front();
-        frameCommands_.pop_front();
-        RunFrameCommand(command);
+    {
+        CriticalSectionHold frameHold(frameLock_);
+        currentFrame_ = picture;
+        while (!frameCommands_.empty()) {
+            const FrameCommand command = frameCommands_.front();
+            frameCommands_.pop_front();
+            RunFrameCommand(command);
+        }
+        if (keptFrame_ != nullptr && keptFrame_->length == currentFrame_->length) {
+            std::memcpy(currentFrame_->data, keptFrame_->data, static_cast<size_t>(keptFrame_->length));
+        }
+        DrawOverlay();
+        CriticalSectionHold queueHold(renderQueueLock_);
+        renderQueue_.push_back(currentFrame_);
+        currentFrame_ = nullptr;
     }
-    if (keptFrame_ != nullptr && keptFrame_->length == currentFrame_->length) {
-        std::memcpy(currentFrame_->data, keptFrame_->data, static_cast<size_t>(keptFrame_->length));
+    WakeRenderThread();
+}
+
+// A picture waiting for the render thread ends its pause: it is shown now, not after the pause.
+void CVideoPlayer::WakeRenderThread() {
+    {
+        std::lock_guard<std::mutex> hold(renderWakeLock_);
+        pictureQueued_ = true;
     }
-    DrawOverlay();
-    EnterCriticalSection(&renderQueueLock_);
-    renderQueue_.push_back(currentFrame_);
-    currentFrame_ = nullptr;
-    LeaveCriticalSection(&renderQueueLock_);
-    LeaveCriticalSection(&frameLock_);
+    renderWake_.notify_all();
 }
 
 bool CVideoPlayer::RunFrameCommand(const FrameCommand& command) {
@@ -78,29 +90,25 @@ void CVideoPlayer::DrawOverlay() {
 }
 
 int CVideoPlayer::Pause() {
-    LockFrame();
+    CriticalSectionHold hold(frameLock_);
     frameCommands_.push_back(FrameCommand{kFrameCommandKeep, 0});
-    UnlockFrame();
     return 1;
 }
 
 int CVideoPlayer::Resume() {
-    LockFrame();
+    CriticalSectionHold hold(frameLock_);
     frameCommands_.push_back(FrameCommand{kFrameCommandDrop, 0});
-    UnlockFrame();
     return 1;
 }
 
 void CVideoPlayer::SetZoomRect(bool on, int x, int y, int width, int height) {
-    LockFrame();
-    EnterCriticalSection(&renderQueueLock_);
+    CriticalSectionHold frameHold(frameLock_);
+    CriticalSectionHold queueHold(renderQueueLock_);
     zoomOn_ = on;
     zoomX_ = x;
     zoomY_ = y;
     zoomWidth_ = width;
     zoomHeight_ = height;
-    LeaveCriticalSection(&renderQueueLock_);
-    UnlockFrame();
 }
 
 const RECT* CVideoPlayer::ZoomSource(RECT& storage) const {
@@ -114,24 +122,23 @@ VideoRenderBase* CVideoPlayer::ActiveRenderer() const { return fullScreen_ ? ren
 void CVideoPlayer::RenderFrame(DataBuffer* picture) {
     if (picture == nullptr) return;
     RECT storage{};
-    EnterCriticalSection(&renderQueueLock_);
-    const RECT* source = ZoomSource(storage);
-    LeaveCriticalSection(&renderQueueLock_);
+    const RECT* source = nullptr;
+    {
+        CriticalSectionHold hold(renderQueueLock_);
+        source = ZoomSource(storage);
+    }
     ActiveRenderer()->Render(picture->data, picture->length, kRenderFormatI420, source);
 }
 
 size_t CVideoPlayer::renderQueueLength() {
-    EnterCriticalSection(&renderQueueLock_);
-    const size_t length = renderQueue_.size();
-    LeaveCriticalSection(&renderQueueLock_);
-    return length;
+    CriticalSectionHold hold(renderQueueLock_);
+    return renderQueue_.size();
 }
 
 void CVideoPlayer::FreeRenderQueue() {
-    EnterCriticalSection(&renderQueueLock_);
+    CriticalSectionHold hold(renderQueueLock_);
     for (DataBuffer* picture : renderQueue_) ReleaseDataBuffer(picture);
     renderQueue_.clear();
-    LeaveCriticalSection(&renderQueueLock_);
 }
 
 bool CVideoPlayer::RenderPass(RenderPassState& state) {
@@ -185,7 +192,8 @@ void CVideoPlayer::RenderLoop() {
 
 void CVideoPlayer::RenderThreadPause(std::chrono::milliseconds time) {
     std::unique_lock<std::mutex> hold(renderWakeLock_);
-    renderWake_.wait_for(hold, time, [this] { return renderRun_ == 0; });
+    renderWake_.wait_for(hold, time, [this] { return renderRun_ == 0 || pictureQueued_; });
+    pictureQueued_ = false;
 }
 
 void CVideoPlayer::StartRenderThread() {

@@ -4,6 +4,7 @@
 
 #include "app/api/veltrin_api.h"
 #include "app/player/region_json.h"
+#include "app/util/critical_section_hold.h"
 #include "host/events/mouse_events.h"
 #include "host/plugin_window.h"
 #include "platform/window/win_input.h"
@@ -39,14 +40,13 @@ bool CVideoPlayer::AcceptsPointer() const {
 bool CVideoPlayer::onMouseDown(FB::MouseDownEvent* event, FB::PluginWindow*) {
     if (!AcceptsPointer()) return false;
     if (event->m_Btn == FB::MouseButtonEvent::MouseButton_Left && dragMode_) {
-        LockFrame();
+        CriticalSectionHold hold(frameLock_);
         if (dragPoints_.empty()) {
             ShapePoint first;
             RegionPoint(event->m_x, event->m_y, &first);
             dragPoints_.push_back(first);
         }
         dragging_ = true;
-        UnlockFrame();
     }
     return true;
 }
@@ -54,7 +54,7 @@ bool CVideoPlayer::onMouseDown(FB::MouseDownEvent* event, FB::PluginWindow*) {
 bool CVideoPlayer::onMouseMove(FB::MouseMoveEvent* event, FB::PluginWindow*) {
     if (!AcceptsPointer()) return false;
     if (!dragMode_ || !dragging_) return true;
-    LockFrame();
+    CriticalSectionHold hold(frameLock_);
     if (GetKeyState(VK_LBUTTON) < 0) {
         ShapePoint corner;
         RegionPoint(event->m_x, event->m_y, &corner);
@@ -68,7 +68,6 @@ bool CVideoPlayer::onMouseMove(FB::MouseMoveEvent* event, FB::PluginWindow*) {
         dragPoints_.clear();
         dragging_ = false;
     }
-    UnlockFrame();
     return true;
 }
 
@@ -76,25 +75,25 @@ bool CVideoPlayer::onMouseUp(FB::MouseUpEvent*, FB::PluginWindow*) {
     if (!playing_) return false;
     if (dragMode_) {
         ReportRegion();
-        LockFrame();
+        CriticalSectionHold hold(frameLock_);
         dragPoints_.clear();
         dragging_ = false;
-        UnlockFrame();
     }
     return true;
 }
 
 void CVideoPlayer::ToggleRegionMode() {
-    LockFrame();
+    CriticalSectionHold hold(frameLock_);
     dragMode_ = !dragMode_;
     dragPoints_.clear();
-    UnlockFrame();
 }
 
 void CVideoPlayer::ReportRegion() {
-    LockFrame();
-    const PointList points = dragPoints_;
-    UnlockFrame();
+    PointList points;
+    {
+        CriticalSectionHold hold(frameLock_);
+        points = dragPoints_;
+    }
     if (points.empty() || points.size() > 2 || owner_ == nullptr) return;
     const ShapePoint& first = points.front();
     const ShapePoint& last = points.back();

@@ -3,6 +3,8 @@
 #include "app/player/video_player.h"
 
 #include "app/api/veltrin_api.h"
+#include "app/player/alarm_text_message.h"
+#include "app/util/critical_section_hold.h"
 #include "app/util/file_logger.h"
 #include "host/events/mouse_events.h"
 #include "host/events/windows_event.h"
@@ -101,11 +103,13 @@ bool CVideoPlayer::onWindowsEvent(FB::WindowsEvent* event, FB::PluginWindow*) {
 }
 
 void CVideoPlayer::HandleWatchdogTick() {
-    EnterCriticalSection(&renderQueueLock_);
-    watchdogCount_ = renderQueue_.empty() ? watchdogCount_ + 1 : 0;
-    const bool stalled = watchdogCount_ > kStalledTicks;
-    if (stalled) watchdogCount_ = 0;
-    LeaveCriticalSection(&renderQueueLock_);
+    bool stalled = false;
+    {
+        CriticalSectionHold hold(renderQueueLock_);
+        watchdogCount_ = renderQueue_.empty() ? watchdogCount_ + 1 : 0;
+        stalled = watchdogCount_ > kStalledTicks;
+        if (stalled) watchdogCount_ = 0;
+    }
     if (stalled) PostToCurrentWindow(kViewRestartMessage);
     if (renderRun_ == 0) PostToCurrentWindow(kViewPaintBlackMessage);
 }
@@ -115,18 +119,15 @@ void CVideoPlayer::HandleWatchdogTick() {
 void CVideoPlayer::ClearWindow() {
     const int shown = shownHeight();
     if (width_ > 0 && shown > 0 && int64_t{width_} * shown * 3 / 2 > 0) {
-        DataBuffer* black = MakeBlackPicture(width_, shown);
-        if (black == nullptr) return;
+        OwnedDataBuffer black(MakeBlackPicture(width_, shown));
+        if (!black) return;
         RECT storage{};
-        EnterCriticalSection(&frameLock_);
-        EnterCriticalSection(&renderQueueLock_);
-        currentFrame_ = black;
+        CriticalSectionHold frameHold(frameLock_);
+        CriticalSectionHold queueHold(renderQueueLock_);
+        currentFrame_ = black.get();
         if (!playing_) DrawOverlay();
         ActiveRenderer()->Render(black->data, black->length, kRenderFormatI420, ZoomSource(storage));
         currentFrame_ = nullptr;
-        LeaveCriticalSection(&renderQueueLock_);
-        LeaveCriticalSection(&frameLock_);
-        ReleaseDataBuffer(black);
         return;
     }
     HWND window = GetCurrentHwnd();
@@ -171,8 +172,11 @@ void CVideoPlayer::EnterFullScreen() {
         return;
     }
     // Switched before the render thread starts again, which then draws through renderer 2.
-    fullScreenWindow_ = popup;
-    fullScreen_ = true;
+    {
+        CriticalSectionHold hold(frameLock_);
+        fullScreenWindow_ = popup;
+        fullScreen_ = true;
+    }
     FullScreenViews()[popup] = this;
     if (rendering) {
         StartRenderThread();
@@ -186,8 +190,14 @@ void CVideoPlayer::LeaveFullScreen() {
     if (!fullScreen_) return;
     const bool rendering = renderThread_.joinable();
     if (rendering) StopRenderThread();
-    fullScreen_ = false;
-    fullScreenWindow_ = nullptr;
+    HWND popup = fullScreenWindow_;
+    {
+        // The device link's thread finds the window to post alarm texts to under this lock.
+        CriticalSectionHold hold(frameLock_);
+        fullScreen_ = false;
+        fullScreenWindow_ = nullptr;
+    }
+    DiscardPendingAlarmTexts(popup);  // the popup is going: what waits there would never be taken
     renderer2_->Close();
     if (rendering) StartRenderThread();
     if (owner_ != nullptr) owner_->notifyCloseFullScreen();

@@ -135,11 +135,13 @@ struct IDirectDrawSurface7;
 typedef IDirectDrawSurface7* LPDIRECTDRAWSURFACE7;
 
 // Decides which part of the primary surface a Blt may change: the client area of its window.
+// Like every COM interface, these are destroyed by their last Release, never through a pointer to
+// the interface: their destructors are protected, and not virtual, as a COM vtable has no slot for one.
 struct IDirectDrawClipper : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE SetHWnd(DWORD flags, HWND window) = 0;
 
 protected:
-    ~IDirectDrawClipper() = default;  // destroyed by its last Release
+    ~IDirectDrawClipper() = default;
 };
 
 struct IDirectDrawSurface7 : IUnknown {
@@ -155,7 +157,7 @@ struct IDirectDrawSurface7 : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE Unlock(LPRECT rect) = 0;
 
 protected:
-    ~IDirectDrawSurface7() = default;  // destroyed by its last Release
+    ~IDirectDrawSurface7() = default;
 };
 
 struct IDirectDraw7 : IUnknown {
@@ -167,7 +169,7 @@ struct IDirectDraw7 : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE SetCooperativeLevel(HWND window, DWORD flags) = 0;
 
 protected:
-    ~IDirectDraw7() = default;  // destroyed by its last Release
+    ~IDirectDraw7() = default;
 };
 typedef IDirectDraw7* LPDIRECTDRAW7;
 

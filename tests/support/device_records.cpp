@@ -42,23 +42,29 @@ void putPoints(std::string& record, size_t countAt, size_t pointsAt, const std::
 
 }  // namespace
 
-std::string encodeOsdRecord(const std::string& location) {
+std::string encodeOsdRecord(const OsdRecordFields& fields) {
+    const std::tm& clock = fields.clock;
     std::string record(kOsdRecordSize, '\0');
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    put(record, 0, static_cast<uint32_t>(local.tm_wday), 2);
-    put(record, 2, static_cast<uint32_t>(local.tm_year + 1900), 2);
-    record[4] = static_cast<char>(local.tm_mon + 1);
-    record[5] = static_cast<char>(local.tm_mday);
-    record[6] = static_cast<char>(local.tm_hour);
-    record[7] = static_cast<char>(local.tm_min);
-    record[8] = static_cast<char>(local.tm_sec);
-    std::memcpy(&record[9], location.data(), std::min<size_t>(location.size(), 127));
-    put(record, 137, 1, 4);     // date format "%02d-%02d-%d"
-    put(record, 141, 0x1f, 4);  // date, time, weekday, channel and location shown
-    put(record, 145, 0, 2);     // channel one
+    put(record, 0, static_cast<uint32_t>(clock.tm_wday), 2);
+    put(record, 2, static_cast<uint32_t>(clock.tm_year + 1900), 2);
+    record[4] = static_cast<char>(clock.tm_mon + 1);
+    record[5] = static_cast<char>(clock.tm_mday);
+    record[6] = static_cast<char>(clock.tm_hour);
+    record[7] = static_cast<char>(clock.tm_min);
+    record[8] = static_cast<char>(clock.tm_sec);
+    std::memcpy(&record[9], fields.location.data(), std::min<size_t>(fields.location.size(), 127));
+    put(record, 137, fields.dateFormat, 4);
+    put(record, 141, fields.showFlags, 4);
+    put(record, 145, fields.channel, 2);
     return record;
+}
+
+std::string encodeOsdRecord(const std::string& location) {
+    OsdRecordFields fields;
+    const std::time_t now = std::time(nullptr);
+    localtime_r(&now, &fields.clock);
+    fields.location = location;
+    return encodeOsdRecord(fields);
 }
 
 std::string encodeLineSet(int32_t type, const std::vector<StatusLine>& lines) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -37,8 +38,18 @@ constexpr int32_t kLineSetType = 3;
 constexpr int32_t kFigureSetType = 4;
 constexpr int32_t kLineSetBallType = 10;
 
-// The 187-byte on-screen-display record of the local time now: date, time, weekday, channel one and
-// the location text shown, date format 1.
+// The 187-byte on-screen-display record of the camera's clock (date, time and weekday of the moment
+// given) with the location text (UTF-8, as on the wire), the date-format code, the show flags and
+// the channel index.
+struct OsdRecordFields {
+    std::tm clock{};
+    std::string location;
+    uint32_t dateFormat = 1;  // "%02d-%02d-%d"
+    uint32_t showFlags = 0x1f;  // date, time, weekday, channel and location
+    uint16_t channel = 0;       // channel one
+};
+std::string encodeOsdRecord(const OsdRecordFields& fields);
+// The same for the local time now, everything shown, date format 1, channel one.
 std::string encodeOsdRecord(const std::string& location);
 
 // Each count written is the size given (so a test can claim more entries or points than the record

@@ -2,6 +2,7 @@
 // the plug-in window, every start code comes out, the renderer falls back, the URL can change,
 // the picture can be paused.
 #include "app/player/video_player.h"
+#include "platform/ddraw/ddraw_testing.h"
 #include "tests/app/support/machine_test.h"
 #include "tests/app/support/plugin_instance.h"
 #include "tests/app/support/recording_renderer.h"
@@ -69,25 +70,23 @@ TEST_F(Playback, StartPlayAnswersEveryCodeOfTheViewAndLeavesNothingOpenOnFailure
 }
 
 TEST_F(Playback, AFailingDirectDrawFallsBackToGdiAndFailingGdiGivesItsCodeLess5000) {
-    ScopedRecordingRenderers renderers(true);
-    renderers.log->initResults[RendererKind::DirectDraw] = -3;
     LoopbackRtspCamera camera;
     camera.Start();
-    PluginInstance page;
-    EXPECT_EQ(page.Play(camera.Url()), 0);
-    EXPECT_EQ(Logged("render initialization failed, ret -3, use gdi render now."), 1);
-    const auto inits = renderers.log->initCalls();
-    ASSERT_EQ(inits.size(), 2u);
-    EXPECT_EQ(inits[0].kind, RendererKind::DirectDraw);
-    EXPECT_EQ(inits[1].kind, RendererKind::Gdi);
-    EXPECT_EQ(inits[1].window, page.pluginWindow());
-    EXPECT_EQ((std::vector<int>{inits[1].width, inits[1].height}), (std::vector<int>{320, 240}));
-    EXPECT_TRUE(PumpUntil([&] { return app_test::ShowsCameraPicture(page.pluginWindow()); }));
-
-    EXPECT_EQ(page.Call("StopPlay"), 0);
+    {
+        platform::testing::setDirectDrawCallFails(platform::testing::DirectDrawCall::Create, true);
+        PluginInstance page;
+        EXPECT_EQ(page.Play(camera.Url()), 0);
+        platform::testing::resetDirectDrawFailures();
+        EXPECT_EQ(Logged("render initialization failed, ret -2, use gdi render now."), 1);
+        EXPECT_TRUE(PumpUntil([&] { return app_test::ShowsCameraPicture(page.pluginWindow()); }));
+    }
+    ScopedRecordingRenderers renderers;
+    renderers.log->initResults[RendererKind::DirectDraw] = -3;
     renderers.log->initResults[RendererKind::Gdi] = -2;
-    EXPECT_EQ(page.Call("StartPlay"), -5002);
+    PluginInstance page;
+    EXPECT_EQ(page.Play(camera.Url()), -5002);
     EXPECT_FALSE(page.view()->playing());
+    EXPECT_TRUE(PumpUntil([&] { return camera.LiveSessions() == 0; }));  // the source was closed
 }
 
 TEST_F(Playback, TheSameUrlKeepsPlayingAndANewUrlRestartsAt640By360) {

@@ -23,6 +23,13 @@ protected:
     app_test::ScopedRecordingRenderers renderers;
 };
 
+// The region JSON as the page receives it: the styled text, one member a line, as a string value.
+app_test::Args RegionArgument(const std::string& bottom, int channel, const std::string& left, const std::string& right,
+                              const std::string& top) {
+    return {"\"{\n   \"bottom\" : " + bottom + ",\n   \"channelno\" : " + std::to_string(channel) +
+            ",\n   \"left\" : " + left + ",\n   \"right\" : " + right + ",\n   \"top\" : " + top + "\n}\n\""};
+}
+
 // Y, U and V of a pixel of the last picture rendered.
 std::vector<int> PixelOf(const std::vector<uint8_t>& picture, int width, int height, int x, int y) {
     const size_t luma = static_cast<size_t>(width) * height;
@@ -53,19 +60,30 @@ TEST_F(Region, ADragInRegionModeDrawsTheRectangleAndFiresItsRegionJson) {
     platform::testing::mouseUp(page.pluginWindow(), MouseButton::Left, 20, 110);
     platform::testing::pumpPendingMessages();
     EXPECT_EQ(page.events->take("onset3DLocationParams"),
-              (std::vector<app_test::Args>{{std::string("\"{\n"
-                                                         "   \"bottom\" : 220.0,\n"
-                                                         "   \"channelno\" : 0,\n"
-                                                         "   \"left\" : 200.0,\n"
-                                                         "   \"right\" : 40.0,\n"
-                                                         "   \"top\" : 100.0\n"
-                                                         "}\n\"")}}));
+              (std::vector<app_test::Args>{RegionArgument("220.0", 0, "200.0", "40.0", "100.0")}));
     EXPECT_TRUE(page.view()->regionMode());  // the mode stays on for the next rectangle
 
     // A right press starts no rectangle; a release then reports nothing.
     platform::testing::mouseDown(page.pluginWindow(), MouseButton::Right, 10, 10);
     platform::testing::mouseUp(page.pluginWindow(), MouseButton::Right, 10, 10);
     platform::testing::pumpPendingMessages();
+    EXPECT_TRUE(page.events->take("onset3DLocationParams").empty());
+}
+
+TEST_F(Region, AManualRectangleDraggedUpwardsFiresItsRegionJsonWithCornersOrderedOnce) {
+    LoopbackRtspCamera camera;
+    camera.Start();
+    PluginInstance page(160, 120);
+    ASSERT_EQ(page.Play(camera.Url()), 0);
+    page.Invoke("DoManualAnalyse", 3);
+    for (int drag = 0; drag < 2; ++drag) {  // the mode serves one rectangle
+        platform::testing::mouseDown(page.pluginWindow(), MouseButton::Left, 100, 110);
+        platform::testing::mouseMove(page.pluginWindow(), 20, 50);
+        platform::testing::mouseUp(page.pluginWindow(), MouseButton::Left, 20, 50);
+        platform::testing::pumpPendingMessages();
+    }
+    EXPECT_EQ(page.events->take("onsetManualAnalyseParams"),
+              (std::vector<app_test::Args>{RegionArgument("220.0", 3, "40.0", "200.0", "100.0")}));
     EXPECT_TRUE(page.events->take("onset3DLocationParams").empty());
 }
 

@@ -1,5 +1,5 @@
-// What the two renderers must show alike: the same colours for the same chroma planes, the picture
-// stretched to the window, and the same part of it for a zoom rectangle.
+// What the two renderers must show alike: the same colours for the same chroma planes and the same
+// part of the picture, stretched to the window, for a zoom rectangle; and each keeps its own lock.
 #include "platform/ddraw/ddraw_testing.h"
 #include "render_test_pictures.h"
 #include "tests/support/pixel_window.h"
@@ -52,24 +52,6 @@ TEST(Renderers, ShowBlueForHighUAndLittleRedForLowVInTheirPlaneOrder) {
         EXPECT_GT(blueOf(shown), 240) << kind.name;
         EXPECT_LT(redOf(shown), 40) << kind.name;
         EXPECT_GT(greenOf(shown), 140) << kind.name;
-    }
-}
-
-TEST(Renderers, StretchOrShrinkThePictureToTheWholeWindow) {
-    auto halves = makePicture(32, 16, [](int x, int) { return Yuv{x < 16 ? kLevels[0] : kLevels[3], 128, 128}; });
-    for (const auto& kind : bothRenderers()) {
-        for (auto [width, height] : {std::pair{100, 40}, std::pair{16, 8}}) {
-            PixelWindow window(0, 0, width, height);
-            auto renderer = kind.make();
-            ASSERT_EQ(renderer->Init(window.handle(), 32, 16, kRenderFormatI420), 0);
-            ASSERT_EQ(render(*renderer, halves), 1);
-            auto map = levelMap(window);
-            for (int y = 0; y < height; ++y) {
-                for (int x = 0; x < width; ++x) {
-                    ASSERT_EQ(map[y][x], x < width / 2 ? 0 : 3) << kind.name << " " << width << " at " << x << "," << y;
-                }
-            }
-        }
     }
 }
 

@@ -35,14 +35,6 @@ protected:
 
 using VideoRenderDDrawInit = VideoRenderDDrawTest;
 
-TEST_F(VideoRenderDDrawInit, WithoutAWindowAnswersMinusOneAndMakesNoDirectDrawObject) {
-    VideoRenderDDraw renderer;
-    EXPECT_EQ(renderer.Init(nullptr, kWidth, kHeight, kRenderFormatI420), -1);
-    EXPECT_EQ(liveDirectDrawObjects(), 0);
-    auto picture = solidPicture(kWidth, kHeight, Yuv{128, 128, 128});
-    EXPECT_EQ(renderer.Render(picture.data(), kPictureBytes, kRenderFormatI420, nullptr), 0);
-}
-
 TEST_F(VideoRenderDDrawInit, EachFailingStepHasItsCodeAndLeavesNothingBehind) {
     const std::pair<DirectDrawCall, int> steps[] = {
         {DirectDrawCall::Create, -2},         {DirectDrawCall::SetCooperativeLevel, -3},
@@ -52,6 +44,8 @@ TEST_F(VideoRenderDDrawInit, EachFailingStepHasItsCodeAndLeavesNothingBehind) {
     };
     auto picture = solidPicture(kWidth, kHeight, Yuv{128, 128, 128});
     VideoRenderDDraw renderer;
+    EXPECT_EQ(renderer.Init(nullptr, kWidth, kHeight, kRenderFormatI420), -1);  // no window
+    EXPECT_EQ(liveDirectDrawObjects(), 0);
     for (auto [call, code] : steps) {
         platform::testing::setDirectDrawCallFails(call, true);
         EXPECT_EQ(renderer.Init(window_.handle(), kWidth, kHeight, kRenderFormatI420), code);
@@ -63,24 +57,11 @@ TEST_F(VideoRenderDDrawInit, EachFailingStepHasItsCodeAndLeavesNothingBehind) {
     EXPECT_EQ(renderer.Init(window_.handle(), kWidth + 1, kHeight, kRenderFormatI420), -8);
     EXPECT_EQ(renderer.Init(window_.handle(), kWidth, kHeight, 2), -8);  // no such format
     EXPECT_EQ(renderer.Init(window_.handle(), kWidth, kHeight, kRenderFormatI420), 0);
+    EXPECT_EQ(renderer.Init(window_.handle(), kWidth, kHeight, kRenderFormatI420), 0);  // again: made afresh
     EXPECT_EQ(liveDirectDrawObjects(), kObjectsOfOneRenderer);
-}
-
-TEST_F(VideoRenderDDrawInit, AgainReleaseAndDestructionLetEveryObjectGo) {
-    auto picture = solidPicture(kWidth, kHeight, Yuv{128, 128, 128});
-    {
-        VideoRenderDDraw renderer;
-        ASSERT_EQ(renderer.Init(window_.handle(), kWidth, kHeight, kRenderFormatI420), 0);
-        ASSERT_EQ(renderer.Init(window_.handle(), kWidth, kHeight, kRenderFormatI420), 0);
-        EXPECT_EQ(liveDirectDrawObjects(), kObjectsOfOneRenderer);
-        EXPECT_EQ(renderer.Release(), 1);
-        EXPECT_EQ(liveDirectDrawObjects(), 0);
-        EXPECT_EQ(renderer.Render(picture.data(), kPictureBytes, kRenderFormatI420, nullptr), 0);
-        ASSERT_EQ(renderer.Init(window_.handle(), kWidth, kHeight, kRenderFormatI420), 0);
-        EXPECT_EQ(renderer.Close(), 1);
-        EXPECT_EQ(renderer.Render(picture.data(), kPictureBytes, kRenderFormatI420, nullptr), 1);
-    }
+    EXPECT_EQ(renderer.Release(), 1);
     EXPECT_EQ(liveDirectDrawObjects(), 0);
+    EXPECT_EQ(renderer.Render(picture.data(), kPictureBytes, kRenderFormatI420, nullptr), 0);
 }
 
 using VideoRenderDDrawRender = VideoRenderDDrawTest;
@@ -90,9 +71,7 @@ TEST_F(VideoRenderDDrawRender, RefusesAPictureOfAnotherLengthOrFormat) {
     ASSERT_EQ(renderer.Init(window_.handle(), kWidth, kHeight, kRenderFormatI420), 0);
     auto picture = solidPicture(kWidth, kHeight + 2, Yuv{180, 128, 128});
     EXPECT_EQ(renderer.Render(picture.data(), kPictureBytes - 1, kRenderFormatI420, nullptr), 0);
-    EXPECT_EQ(renderer.Render(picture.data(), kPictureBytes + kWidth * 3, kRenderFormatI420, nullptr), 0);
     EXPECT_EQ(renderer.Render(picture.data(), -kPictureBytes, kRenderFormatI420, nullptr), 0);
-    EXPECT_EQ(renderer.Render(picture.data(), kPictureBytes, VideoRenderDDraw::kFormatDisplay, nullptr), 0);
     EXPECT_EQ(renderer.Render(nullptr, kPictureBytes, kRenderFormatI420, nullptr), 0);
     EXPECT_EQ(window_.pixels().at(40, 30), 0xFF000000u);
     EXPECT_EQ(renderer.Render(picture.data(), kPictureBytes, kRenderFormatI420, nullptr), 1);
@@ -130,21 +109,6 @@ TEST_F(VideoRenderDDrawRender, AFailedRemakeAfterALostSurfaceLeavesItWithoutDire
     platform::testing::resetDirectDrawFailures();
     EXPECT_EQ(renderer.Render(picture.data(), kPictureBytes, kRenderFormatI420, nullptr), 0);
     EXPECT_EQ(window_.pixels().at(40, 30), 0xFF000000u);
-}
-
-TEST_F(VideoRenderDDrawRender, TheDisplayFormatTakesAStraightCopyThatMustFitTheSurface) {
-    VideoRenderDDraw renderer;
-    ASSERT_EQ(renderer.Init(window_.handle(), 2, 1, VideoRenderDDraw::kFormatDisplay), 0);
-    const unsigned char pixels[] = {0x10, 0x20, 0x30, 0, 0x40, 0x50, 0x60, 0};  // B, G, R, unused
-    EXPECT_EQ(renderer.Render(pixels, sizeof pixels, VideoRenderDDraw::kFormatDisplay, nullptr), 1);
-    auto shown = window_.pixels();
-    EXPECT_EQ(shown.at(0, 0), 0xFF302010u);
-    EXPECT_EQ(shown.at(79, 59), 0xFF605040u);
-    std::vector<unsigned char> tooLong(1 << 16, 0xFF);
-    EXPECT_EQ(renderer.Render(tooLong.data(), static_cast<int>(tooLong.size()), VideoRenderDDraw::kFormatDisplay,
-                              nullptr),
-              0);
-    EXPECT_EQ(window_.pixels().at(0, 0), 0xFF302010u);
 }
 
 }  // namespace

@@ -37,6 +37,12 @@ struct RendererLog {
         std::lock_guard<std::mutex> hold(lock);
         return picture;
     }
+    // The last picture rendered into the window (by the renderer that was initialised for it).
+    std::vector<uint8_t> lastPictureIn(HWND window) {
+        std::lock_guard<std::mutex> hold(lock);
+        auto found = pictureIn.find(window);
+        return found == pictureIn.end() ? std::vector<uint8_t>() : found->second;
+    }
     std::optional<RECT> lastSource() {
         std::lock_guard<std::mutex> hold(lock);
         return source;
@@ -46,6 +52,7 @@ struct RendererLog {
     std::vector<InitCall> inits;
     int renderCount = 0;
     std::vector<uint8_t> picture;  // the bytes of the last picture rendered
+    std::map<HWND, std::vector<uint8_t>> pictureIn;
     std::optional<RECT> source;    // its source rectangle
     std::map<RendererKind, int> initResults;  // a kind listed here fails its Init with this code
     bool forwardToRealRenderers = false;
@@ -62,6 +69,7 @@ public:
         {
             std::lock_guard<std::mutex> hold(log_->lock);
             log_->inits.push_back({kind_, window, width, height});
+            window_ = window;
             auto found = log_->initResults.find(kind_);
             if (found != log_->initResults.end()) failure = found->second;
         }
@@ -73,6 +81,7 @@ public:
             std::lock_guard<std::mutex> hold(log_->lock);
             ++log_->renderCount;
             log_->picture.assign(data, data + length);
+            log_->pictureIn[window_] = log_->picture;
             log_->source = source ? std::optional<RECT>(*source) : std::nullopt;
         }
         return real_ ? real_->Render(data, length, format, source) : 1;
@@ -83,6 +92,7 @@ public:
 private:
     std::shared_ptr<RendererLog> log_;
     RendererKind kind_;
+    HWND window_ = nullptr;
     std::unique_ptr<VideoRenderBase> real_;
 };
 

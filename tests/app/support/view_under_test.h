@@ -21,9 +21,6 @@ public:
         height_ = codedHeight;
         cropRows_ = cropRows;
     }
-    // Mouse input and overlays count only while playing; no stream is needed for them.
-    void SetPlaying(bool on) { playing_ = on; }
-
     // A decoded picture of the given size with every byte set to fill, as the decoder hands it on.
     void Decoded(int width, int height, uint8_t fill) {
         DataBuffer* picture = AllocDataBuffer(width * height * 3 / 2);

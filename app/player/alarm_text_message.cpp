@@ -1,4 +1,4 @@
-#include "app/player/preview_alarm_message.h"
+#include "app/player/alarm_text_message.h"
 
 #include "app/player/preview_message_intake.h"
 #include "platform/window/win_window.h"
