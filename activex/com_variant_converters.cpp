@@ -12,8 +12,8 @@ void addNumeric(ComVariantConverterMap& converters) {
 
 ComVariantConverterMap buildVariantConverterMap() {
     ComVariantConverterMap converters;
-    addNumeric<short, unsigned short, int, long, unsigned int, unsigned long, long long, unsigned long long,
-               float, double>(converters);
+    addNumeric<short, unsigned short, int, long, unsigned int, unsigned long, long long, unsigned long long, float,
+               double>(converters);
     return converters;
 }
 

@@ -34,16 +34,26 @@ struct ComNumberSlot {
 // The slot of each native number that has a converter.
 template <typename T>
 struct ComNumber;
-template <> struct ComNumber<short> : ComNumberSlot<VT_I2, &VARIANT::iVal> {};
-template <> struct ComNumber<unsigned short> : ComNumberSlot<VT_UI2, &VARIANT::uiVal> {};
-template <> struct ComNumber<int> : ComNumberSlot<VT_I4, &VARIANT::lVal> {};
-template <> struct ComNumber<long> : ComNumberSlot<VT_I4, &VARIANT::lVal> {};
-template <> struct ComNumber<unsigned int> : ComNumberSlot<VT_UI4, &VARIANT::ulVal> {};
-template <> struct ComNumber<unsigned long> : ComNumberSlot<VT_UI4, &VARIANT::ulVal> {};
-template <> struct ComNumber<long long> : ComNumberSlot<VT_I8, &VARIANT::llVal> {};
-template <> struct ComNumber<unsigned long long> : ComNumberSlot<VT_UI8, &VARIANT::ullVal> {};
-template <> struct ComNumber<float> : ComNumberSlot<VT_R4, &VARIANT::fltVal> {};
-template <> struct ComNumber<double> : ComNumberSlot<VT_R8, &VARIANT::dblVal> {};
+template <>
+struct ComNumber<short> : ComNumberSlot<VT_I2, &VARIANT::iVal> {};
+template <>
+struct ComNumber<unsigned short> : ComNumberSlot<VT_UI2, &VARIANT::uiVal> {};
+template <>
+struct ComNumber<int> : ComNumberSlot<VT_I4, &VARIANT::lVal> {};
+template <>
+struct ComNumber<long> : ComNumberSlot<VT_I4, &VARIANT::lVal> {};
+template <>
+struct ComNumber<unsigned int> : ComNumberSlot<VT_UI4, &VARIANT::ulVal> {};
+template <>
+struct ComNumber<unsigned long> : ComNumberSlot<VT_UI4, &VARIANT::ulVal> {};
+template <>
+struct ComNumber<long long> : ComNumberSlot<VT_I8, &VARIANT::llVal> {};
+template <>
+struct ComNumber<unsigned long long> : ComNumberSlot<VT_UI8, &VARIANT::ullVal> {};
+template <>
+struct ComNumber<float> : ComNumberSlot<VT_R4, &VARIANT::fltVal> {};
+template <>
+struct ComNumber<double> : ComNumberSlot<VT_R8, &VARIANT::dblVal> {};
 
 // Exists for each native number with a ComNumber slot.
 template <typename T>

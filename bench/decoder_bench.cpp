@@ -117,7 +117,12 @@ void BM_PushPacketWhileDecodeStalls(benchmark::State& state) {
 }
 
 BENCHMARK(BM_PushPacketWhileDecodeStalls);
-BENCHMARK(BM_FfmpegSingleThreadDecode1080p)->Arg(1)->Arg(4)->ArgName("slices")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_FfmpegSingleThreadDecode1080p)
+    ->Arg(1)
+    ->Arg(4)
+    ->ArgName("slices")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK(BM_H264Decoder1080p)->Arg(1)->Arg(4)->ArgName("slices")->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

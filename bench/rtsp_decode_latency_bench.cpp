@@ -33,7 +33,7 @@ using Clock = bench_support::LatencyClock;
 using SourcePtr = std::unique_ptr<rtsp_source, decltype(&rtsp_source_free)>;
 
 constexpr int kFramesPerSecond = 25;
-constexpr size_t kSkipped = kFramesPerSecond;    // the first second
+constexpr size_t kSkipped = kFramesPerSecond;  // the first second
 constexpr size_t kMeasured = 6 * kFramesPerSecond;
 
 // The receiving end of a camera view up to its decoder: NAL units in, decoded pictures out.
@@ -42,8 +42,7 @@ public:
     DecodingReceiver() { decoder_.Open(&DecodingReceiver::OnPicture, this); }
     ~DecodingReceiver() { decoder_.Close(); }
 
-    static void OnNalUnit(int type, const unsigned char* data, int length, void* self)
-    {
+    static void OnNalUnit(int type, const unsigned char* data, int length, void* self) {
         auto* receiver = static_cast<DecodingReceiver*>(self);
         if (type != RTSP_SOURCE_DATA_H264_NAL || length <= 0) {
             return;
@@ -60,8 +59,7 @@ public:
     }
 
     // False when fewer pictures came within a bound far above the expected time.
-    bool WaitForPictures(size_t count)
-    {
+    bool WaitForPictures(size_t count) {
         std::unique_lock lock(mutex_);
         return arrived_.wait_for(lock, std::chrono::seconds(30), [&] { return delivered_.size() >= count; });
     }
@@ -69,15 +67,13 @@ public:
     // Stops the decoder; called once the source is closed, after which Stream() may be read.
     void Stop() { decoder_.Close(); }
     const std::vector<uint8_t>& Stream() const { return stream_; }
-    std::vector<Clock::time_point> Delivered()
-    {
+    std::vector<Clock::time_point> Delivered() {
         std::lock_guard lock(mutex_);
         return delivered_;
     }
 
 private:
-    static void OnPicture(DataBuffer* picture, int, int, void* self)
-    {
+    static void OnPicture(DataBuffer* picture, int, int, void* self) {
         const Clock::time_point now = Clock::now();
         ReleaseDataBuffer(picture);
         auto* receiver = static_cast<DecodingReceiver*>(self);
@@ -93,8 +89,7 @@ private:
     H264Decoder decoder_;
 };
 
-void BM_RtspArrivalToDecodedPicture(benchmark::State& state)
-{
+void BM_RtspArrivalToDecodedPicture(benchmark::State& state) {
     test_support::LoopbackRtspCameraOptions options;
     options.width = 1920;
     options.height = 1080;
@@ -120,12 +115,18 @@ void BM_RtspArrivalToDecodedPicture(benchmark::State& state)
         }
         // The camera starts with a key frame and nothing is dropped at this rate: pictures arrive
         // and are decoded in order, one for one.
-        bench_support::Append(latencies, bench_support::PairPictures(tap.PictureArrivals(), receiver.Delivered(),
-                                                                     bench_support::DecodeTimes(receiver.Stream()),
-                                                                     kSkipped));
+        bench_support::Append(latencies,
+                              bench_support::PairPictures(tap.PictureArrivals(), receiver.Delivered(),
+                                                          bench_support::DecodeTimes(receiver.Stream()), kSkipped));
     }
     bench_support::Report(state, "decoded", latencies);
 }
-BENCHMARK(BM_RtspArrivalToDecodedPicture)->ArgName("slices")->Arg(1)->Arg(4)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_RtspArrivalToDecodedPicture)
+    ->ArgName("slices")
+    ->Arg(1)
+    ->Arg(4)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 }  // namespace

@@ -23,8 +23,7 @@ struct FirstUnitWaiter {
     bool wantPicture = false;
     bool done = false;
 
-    static void OnData(int, const unsigned char* data, int length, void* self)
-    {
+    static void OnData(int, const unsigned char* data, int length, void* self) {
         auto* waiter = static_cast<FirstUnitWaiter*>(self);
         const int type = length > 0 ? (data[0] & 0x1F) : 0;
         if (waiter->wantPicture && type != 1 && type != 5) {
@@ -36,8 +35,7 @@ struct FirstUnitWaiter {
     }
 
     // False when nothing came within a bound far above any expected time.
-    bool Wait()
-    {
+    bool Wait() {
         std::unique_lock lock(mutex);
         return arrived.wait_for(lock, std::chrono::seconds(10), [&] { return done; });
     }
@@ -45,8 +43,7 @@ struct FirstUnitWaiter {
 
 // Opens and plays the camera's stream and waits for the waiter's first unit: the playing source, or
 // null after marking the benchmark failed.
-SourcePtr PlayUntilFirstUnit(benchmark::State& state, const std::string& url, FirstUnitWaiter& waiter)
-{
+SourcePtr PlayUntilFirstUnit(benchmark::State& state, const std::string& url, FirstUnitWaiter& waiter) {
     SourcePtr source(rtsp_source_new(&FirstUnitWaiter::OnData, &waiter), &rtsp_source_free);
     if (rtsp_source_open(source.get(), url.c_str(), 0, 2000) != 0 || rtsp_source_play(source.get()) != 0) {
         state.SkipWithError("the loopback camera cannot be played");
@@ -58,8 +55,7 @@ SourcePtr PlayUntilFirstUnit(benchmark::State& state, const std::string& url, Fi
     return SourcePtr(nullptr, &rtsp_source_free);
 }
 
-void OpenAndWait(benchmark::State& state, bool wantPicture)
-{
+void OpenAndWait(benchmark::State& state, bool wantPicture) {
     test_support::LoopbackRtspCameraOptions options;
     options.width = 1920;
     options.height = 1080;
@@ -77,20 +73,13 @@ void OpenAndWait(benchmark::State& state, bool wantPicture)
     }
 }
 
-void BM_RtspOpenToFirstNalUnit(benchmark::State& state)
-{
-    OpenAndWait(state, false);
-}
+void BM_RtspOpenToFirstNalUnit(benchmark::State& state) { OpenAndWait(state, false); }
 BENCHMARK(BM_RtspOpenToFirstNalUnit)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-void BM_RtspOpenToFirstPictureSlice(benchmark::State& state)
-{
-    OpenAndWait(state, true);
-}
+void BM_RtspOpenToFirstPictureSlice(benchmark::State& state) { OpenAndWait(state, true); }
 BENCHMARK(BM_RtspOpenToFirstPictureSlice)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-void BM_RtspCloseWhileServerSilent(benchmark::State& state)
-{
+void BM_RtspCloseWhileServerSilent(benchmark::State& state) {
     test_support::LoopbackRtspCamera camera;
     camera.Start();
     const std::string url = camera.Url();

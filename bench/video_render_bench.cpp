@@ -20,7 +20,8 @@ constexpr int kHeight = 1080;
 std::vector<unsigned char> TestPicture() {
     std::vector<unsigned char> picture(kWidth * kHeight * 3 / 2);
     for (int y = 0; y < kHeight; ++y) {
-        for (int x = 0; x < kWidth; ++x) picture[static_cast<size_t>(y) * kWidth + x] = static_cast<unsigned char>(x + y);
+        for (int x = 0; x < kWidth; ++x)
+            picture[static_cast<size_t>(y) * kWidth + x] = static_cast<unsigned char>(x + y);
     }
     for (size_t i = static_cast<size_t>(kWidth) * kHeight; i < picture.size(); ++i) {
         picture[i] = static_cast<unsigned char>(i / 977);
@@ -39,8 +40,8 @@ void Present(benchmark::State& state, std::unique_ptr<VideoRenderBase> (*make)()
         benchmark::DoNotOptimize(
             renderer->Render(picture.data(), static_cast<int>(picture.size()), kRenderFormatI420, nullptr));
     }
-    state.counters["pictures/s"] = benchmark::Counter(static_cast<double>(state.iterations()),
-                                                      benchmark::Counter::kIsRate);
+    state.counters["pictures/s"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 BENCHMARK_CAPTURE(Present, DirectDraw, MakeDDrawRenderer)
     ->Args({960, 540})

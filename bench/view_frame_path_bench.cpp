@@ -61,7 +61,8 @@ std::filesystem::path GrainFile() {
     const std::string command =
         "ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc=size=1920x1080:rate=25 -frames:v 250 "
         "-vf noise=alls=12:allf=t -pix_fmt yuv420p -c:v libx264 -preset veryfast -profile:v main "
-        "-x264-params bframes=0:keyint=25:bitrate=6000:vbv-maxrate=6000:vbv-bufsize=6000 '" + file.string() + "'";
+        "-x264-params bframes=0:keyint=25:bitrate=6000:vbv-maxrate=6000:vbv-bufsize=6000 '" +
+        file.string() + "'";
     return std::system(command.c_str()) == 0 ? file : std::filesystem::path();
 }
 
@@ -224,7 +225,12 @@ void BM_WholeFramePath1080p(benchmark::State& state) {
     state.counters["ffmpeg_fps"] = stream.pictureCount / ffmpegSeconds;
     state.counters["ratio_to_ffmpeg"] = (ffmpegSeconds / stream.pictureCount) / (seconds / pictures);
 }
-BENCHMARK(BM_WholeFramePath1080p)->ArgName("grain")->Arg(kTestPattern)->Arg(kCameraGrain)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_WholeFramePath1080p)
+    ->ArgName("grain")
+    ->Arg(kTestPattern)
+    ->Arg(kCameraGrain)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
 
 // Time per picture: FFmpeg decoding alone, and the view's decoder (queue, decode thread, picture
 // assembly, packed copy-out), each over the captured pictures.
@@ -234,7 +240,11 @@ void BM_FfmpegDecodePerPicture1080p(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(bench::DecodeWithFfmpeg(stream.pictures));
     state.SetItemsProcessed(state.iterations() * stream.pictureCount);
 }
-BENCHMARK(BM_FfmpegDecodePerPicture1080p)->ArgName("grain")->Arg(kTestPattern)->Arg(kCameraGrain)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FfmpegDecodePerPicture1080p)
+    ->ArgName("grain")
+    ->Arg(kTestPattern)
+    ->Arg(kCameraGrain)
+    ->Unit(benchmark::kMillisecond);
 
 void BM_DecodePerPicture1080p(benchmark::State& state) {
     const CapturedStream& stream = Camera1080p(static_cast<CameraSource>(state.range(0)));
@@ -242,7 +252,12 @@ void BM_DecodePerPicture1080p(benchmark::State& state) {
     for (auto _ : state) bench::DecodeWithPlayerDecoder(stream.units, stream.pictureCount - 1);
     state.SetItemsProcessed(state.iterations() * stream.pictureCount);
 }
-BENCHMARK(BM_DecodePerPicture1080p)->ArgName("grain")->Arg(kTestPattern)->Arg(kCameraGrain)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_DecodePerPicture1080p)
+    ->ArgName("grain")
+    ->Arg(kTestPattern)
+    ->Arg(kCameraGrain)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 // One decoded picture of the camera, packed I420.
 std::vector<uint8_t> CameraPicture() {

@@ -24,7 +24,8 @@ void CheckBufferUnit(const uint8_t* nal, size_t size, const uint8_t* first, cons
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    livevideo::forEachNalUnit(data, size, [&](const uint8_t* nal, size_t n) { CheckBufferUnit(nal, n, data, data + size); });
+    livevideo::forEachNalUnit(data, size,
+                              [&](const uint8_t* nal, size_t n) { CheckBufferUnit(nal, n, data, data + size); });
 
     livevideo::NalAssembler assembler;
     const auto emit = [](const uint8_t* nal, size_t n) { CheckUnit(nal, n); };

@@ -46,8 +46,8 @@ std::wstring Widened(const std::string& bytes) { return std::wstring(bytes.begin
 bool PlainName(const std::string& name) {
     if (name.empty() || name.front() == ' ' || name.back() == ' ') return false;
     for (char c : name) {
-        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                           c == '_' || c == '.' || c == ' ' || c == '-';
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+                           c == '.' || c == ' ' || c == '-';
         if (!plain) return false;
     }
     return true;

@@ -12,8 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     GetFrameSizeFromSps(data, static_cast<int>(size), &width, &height);
     // Either the fallback size or whole macroblocks within the bounds the parser promises.
     const bool fallback = width == 1920 && height == 1088;
-    const bool parsed = width >= 16 && width <= 8192 && height >= 16 && height <= 8192 && width % 16 == 0 &&
-                        height % 16 == 0;
+    const bool parsed =
+        width >= 16 && width <= 8192 && height >= 16 && height <= 8192 && width % 16 == 0 && height % 16 == 0;
     if (!fallback && !parsed) __builtin_trap();
     return 0;
 }

@@ -30,17 +30,28 @@ void ReadNumber(const FB::variant& text) {
 // a failed conversion throws).
 void ReadAs(uint8_t selector, const FB::variant& text) {
     switch (selector % 11) {
-    case 0: return ReadNumber<short>(text);
-    case 1: return ReadNumber<unsigned short>(text);
-    case 2: return ReadNumber<int>(text);
-    case 3: return ReadNumber<unsigned int>(text);
-    case 4: return ReadNumber<long>(text);
-    case 5: return ReadNumber<unsigned long>(text);
-    case 6: return ReadNumber<long long>(text);
-    case 7: return ReadNumber<unsigned long long>(text);
-    case 8: return ReadNumber<float>(text);
-    case 9: return ReadNumber<double>(text);
-    default: (void)text.convertTo<bool>();
+        case 0:
+            return ReadNumber<short>(text);
+        case 1:
+            return ReadNumber<unsigned short>(text);
+        case 2:
+            return ReadNumber<int>(text);
+        case 3:
+            return ReadNumber<unsigned int>(text);
+        case 4:
+            return ReadNumber<long>(text);
+        case 5:
+            return ReadNumber<unsigned long>(text);
+        case 6:
+            return ReadNumber<long long>(text);
+        case 7:
+            return ReadNumber<unsigned long long>(text);
+        case 8:
+            return ReadNumber<float>(text);
+        case 9:
+            return ReadNumber<double>(text);
+        default:
+            (void)text.convertTo<bool>();
     }
 }
 

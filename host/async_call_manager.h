@@ -52,9 +52,7 @@ public:
 
     // What the host posts: runCall with the record's token as its user data.
     static void runCall(void* token);
-    static void* tokenOf(const AsyncCallDataPtr& record) {
-        return reinterpret_cast<void*>(record->token);
-    }
+    static void* tokenOf(const AsyncCallDataPtr& record) { return reinterpret_cast<void*>(record->token); }
 
 private:
     AsyncCallDataPtr takePending(uintptr_t token);

@@ -20,11 +20,9 @@ class NpapiPlugin;
 }
 
 struct BindingFactoryHooks {
-    std::function<std::shared_ptr<Npapi::NpapiPlugin>(const std::shared_ptr<BrowserHost>&,
-                                                      const std::string& mimetype)>
+    std::function<std::shared_ptr<Npapi::NpapiPlugin>(const std::shared_ptr<BrowserHost>&, const std::string& mimetype)>
         makeNpapiPlugin;
-    std::function<IDispatchEx*(const std::shared_ptr<BrowserHost>&, const std::weak_ptr<JSAPI>&,
-                               bool autoRelease)>
+    std::function<IDispatchEx*(const std::shared_ptr<BrowserHost>&, const std::weak_ptr<JSAPI>&, bool autoRelease)>
         createCOMJSObject;
     std::function<HRESULT(bool install)> updateRegistry;
     // Whether the COM module object failed to initialise; set from the COM binding's static

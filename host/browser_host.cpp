@@ -56,9 +56,7 @@ bool BrowserHost::postToMainThread(AsyncCallFunction fn, void* userData, AsyncCa
 
 void BrowserHost::navigate(const std::string&, const std::string&) {}
 
-void BrowserHost::runScriptText(const std::wstring& script) {
-    runScriptText(wideToUtf8(script));
-}
+void BrowserHost::runScriptText(const std::wstring& script) { runScriptText(wideToUtf8(script)); }
 
 uint32_t BrowserHost::callHelperIdFor(const void* key) {
     auto address = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(key));
@@ -90,8 +88,7 @@ JSObjectPtr BrowserHost::getCallHelper() {
     return helper;
 }
 
-int BrowserHost::InvokeDelayed(int delay, const JSObjectPtr& func, const VariantList& args,
-                               const std::string& fname) {
+int BrowserHost::InvokeDelayed(int delay, const JSObjectPtr& func, const VariantList& args, const std::string& fname) {
     JSObjectPtr helper = getCallHelper();
     if (!helper) return -1;
     VariantList helperArgs{variant(delay), variant(func), variant(args)};
@@ -168,8 +165,7 @@ std::shared_ptr<BrowserStreamManager> BrowserHost::streamManager() const {
     return m_streamManager;
 }
 
-bool BrowserHost::detectProxySettings(std::map<std::string, std::string>& settings,
-                                      const std::string& url) {
+bool BrowserHost::detectProxySettings(std::map<std::string, std::string>& settings, const std::string& url) {
     return SystemProxyDetector::get()->detectProxy(settings, url);
 }
 
@@ -180,18 +176,17 @@ void BrowserHost::retainStream(const BrowserStreamPtr& stream) {
     }
 }
 
-BrowserStreamPtr BrowserHost::openStream(const std::string& url, const PluginEventSinkPtr& sink,
-                                         bool cache, bool seekable, uint32_t internalBufferSize) {
+BrowserStreamPtr BrowserHost::openStream(const std::string& url, const PluginEventSinkPtr& sink, bool cache,
+                                         bool seekable, uint32_t internalBufferSize) {
     BrowserStreamPtr stream = createStreamImpl(url, sink, cache, seekable, internalBufferSize);
     retainStream(stream);
     return stream;
 }
 
 BrowserStreamPtr BrowserHost::createPostStream(const std::string& url, const PluginEventSinkPtr& sink,
-                                               const std::string& postData, bool cache,
-                                               bool seekable, uint32_t internalBufferSize) {
-    BrowserStreamPtr stream =
-        createPostStreamImpl(url, sink, postData, cache, seekable, internalBufferSize);
+                                               const std::string& postData, bool cache, bool seekable,
+                                               uint32_t internalBufferSize) {
+    BrowserStreamPtr stream = createPostStreamImpl(url, sink, postData, cache, seekable, internalBufferSize);
     retainStream(stream);
     return stream;
 }
@@ -206,9 +201,7 @@ std::shared_ptr<Wrapper> wrapPageObject(const JSObjectPtr& object) {
 
 }  // namespace
 
-DOM::WindowPtr BrowserHost::createDOMWindow(const JSObjectPtr& object) {
-    return wrapPageObject<DOM::Window>(object);
-}
+DOM::WindowPtr BrowserHost::createDOMWindow(const JSObjectPtr& object) { return wrapPageObject<DOM::Window>(object); }
 
 DOM::DocumentPtr BrowserHost::createDOMDocument(const JSObjectPtr& object) {
     return wrapPageObject<DOM::Document>(object);
@@ -218,9 +211,7 @@ DOM::ElementPtr BrowserHost::createDOMElement(const JSObjectPtr& object) {
     return wrapPageObject<DOM::Element>(object);
 }
 
-DOM::NodePtr BrowserHost::createDOMNode(const JSObjectPtr& object) {
-    return wrapPageObject<DOM::Node>(object);
-}
+DOM::NodePtr BrowserHost::createDOMNode(const JSObjectPtr& object) { return wrapPageObject<DOM::Node>(object); }
 
 void BrowserHost::queueCallOnMainThread(const JSObjectPtr& reference, std::function<void()> call) {
     queueOnMainThread(reference, std::move(call));

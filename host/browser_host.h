@@ -46,12 +46,10 @@ public:
     ~BrowserHost() override;
 
     virtual void* getBrowserContext() = 0;
-    virtual BrowserStreamPtr openStream(const std::string& url, const PluginEventSinkPtr& sink,
-                                        bool cache = true, bool seekable = false,
-                                        uint32_t internalBufferSize = 128 * 1024);
+    virtual BrowserStreamPtr openStream(const std::string& url, const PluginEventSinkPtr& sink, bool cache = true,
+                                        bool seekable = false, uint32_t internalBufferSize = 128 * 1024);
     virtual BrowserStreamPtr createPostStream(const std::string& url, const PluginEventSinkPtr& sink,
-                                              const std::string& postData, bool cache = true,
-                                              bool seekable = false,
+                                              const std::string& postData, bool cache = true, bool seekable = false,
                                               uint32_t internalBufferSize = 128 * 1024);
     virtual DOM::DocumentPtr documentObject() = 0;
     virtual DOM::WindowPtr windowObject() = 0;
@@ -65,8 +63,7 @@ public:
     virtual void setHtmlLogEnabled(bool enabled);
     virtual void shutdown();
     virtual void releaseDeferredObjects() = 0;
-    virtual bool detectProxySettings(std::map<std::string, std::string>& settings,
-                                     const std::string& url);
+    virtual bool detectProxySettings(std::map<std::string, std::string>& settings, const std::string& url);
     // The four wrap a page object; a null object gives an empty wrapper pointer.
     DOM::WindowPtr createDOMWindow(const JSObjectPtr& object) override;
     DOM::DocumentPtr createDOMDocument(const JSObjectPtr& object) override;
@@ -74,13 +71,11 @@ public:
     DOM::NodePtr createDOMNode(const JSObjectPtr& object) override;
     // Hand (fn, userData) to the browser so that fn(userData) runs once on the main thread.
     virtual bool postAsyncCall(AsyncCallFunction fn, void* userData) = 0;
-    virtual BrowserStreamPtr createStreamImpl(const std::string& url, const PluginEventSinkPtr& sink,
-                                              bool cache, bool seekable,
-                                              uint32_t internalBufferSize) = 0;
-    virtual BrowserStreamPtr createPostStreamImpl(const std::string& url,
-                                                  const PluginEventSinkPtr& sink,
-                                                  const std::string& postData, bool cache,
-                                                  bool seekable, uint32_t internalBufferSize) = 0;
+    virtual BrowserStreamPtr createStreamImpl(const std::string& url, const PluginEventSinkPtr& sink, bool cache,
+                                              bool seekable, uint32_t internalBufferSize) = 0;
+    virtual BrowserStreamPtr createPostStreamImpl(const std::string& url, const PluginEventSinkPtr& sink,
+                                                  const std::string& postData, bool cache, bool seekable,
+                                                  uint32_t internalBufferSize) = 0;
 
     bool onMainThread() const { return std::this_thread::get_id() == m_mainThreadId; }
     bool isShutDown() const { return m_isShutDown.load(); }
@@ -102,8 +97,7 @@ public:
 
     // Calls func (or its member fname) through the page helper after `delay` ms; -1 without a
     // window or helper.
-    int InvokeDelayed(int delay, const JSObjectPtr& func, const VariantList& args,
-                      const std::string& fname) override;
+    int InvokeDelayed(int delay, const JSObjectPtr& func, const VariantList& args, const std::string& fname) override;
     JSObjectPtr getCallHelper();
     // The page's window, or empty when the page has none (no wrapper, or one holding no object).
     DOM::WindowPtr pageWindow();

@@ -5,8 +5,7 @@
 
 namespace FB {
 
-BrowserPlugin::BrowserPlugin(const std::string& mimetype)
-    : m_pluginCore(sharedFactory()->makePluginObject(mimetype)) {}
+BrowserPlugin::BrowserPlugin(const std::string& mimetype) : m_pluginCore(sharedFactory()->makePluginObject(mimetype)) {}
 
 // The plug-in object goes before the path, as they were taken.
 BrowserPlugin::~BrowserPlugin() { m_pluginCore.reset(); }

@@ -8,10 +8,8 @@
 
 namespace FB {
 
-BrowserStream::BrowserStream(const std::string& url, bool cache, bool seekable,
-                             uint32_t internalBufferSize)
-    : m_url(url), m_seekableRequested(seekable), m_cached(cache),
-      m_internalBufferSize(internalBufferSize) {}
+BrowserStream::BrowserStream(const std::string& url, bool cache, bool seekable, uint32_t internalBufferSize)
+    : m_url(url), m_seekableRequested(seekable), m_cached(cache), m_internalBufferSize(internalBufferSize) {}
 
 BrowserStream::~BrowserStream() {
     // A destructor must not throw: a sink failing here would end the process.
@@ -29,8 +27,6 @@ std::shared_ptr<BrowserStream> BrowserStream::selfPointer() {
     return std::static_pointer_cast<BrowserStream>(shared_from_this());
 }
 
-bool BrowserStream::readRange(uint32_t start, uint32_t end) {
-    return readRanges({Range(start, end)});
-}
+bool BrowserStream::readRange(uint32_t start, uint32_t end) { return readRanges({Range(start, end)}); }
 
 }  // namespace FB

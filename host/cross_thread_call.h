@@ -73,8 +73,7 @@ std::invoke_result_t<F&> CrossThreadCall::syncCall(const BrowserHostPtr& host, F
 }
 
 template <typename K, typename F>
-void CrossThreadCall::postCall(const BrowserHostPtr& host, const std::shared_ptr<K>& reference,
-                               F boundCall) {
+void CrossThreadCall::postCall(const BrowserHostPtr& host, const std::shared_ptr<K>& reference, F boundCall) {
     post(*host, std::make_shared<FunctorCallImpl<F, K, void>>(reference, std::move(boundCall)));
 }
 

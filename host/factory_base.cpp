@@ -6,15 +6,15 @@
 
 namespace FB {
 
-std::shared_ptr<Npapi::NpapiPlugin> FactoryBase::makeNpapiPluginObject(
-    const std::shared_ptr<BrowserHost>& host, const std::string& mimetype) {
+std::shared_ptr<Npapi::NpapiPlugin> FactoryBase::makeNpapiPluginObject(const std::shared_ptr<BrowserHost>& host,
+                                                                       const std::string& mimetype) {
     const auto& make = bindingFactoryHooks().makeNpapiPlugin;
     if (!make) throw std::runtime_error("No NPAPI binding available");
     return make(host, mimetype);
 }
 
-IDispatchEx* FactoryBase::createCOMJSObject(const std::shared_ptr<BrowserHost>& host,
-                                            const std::weak_ptr<JSAPI>& api, bool autoRelease) {
+IDispatchEx* FactoryBase::createCOMJSObject(const std::shared_ptr<BrowserHost>& host, const std::weak_ptr<JSAPI>& api,
+                                            bool autoRelease) {
     const auto& create = bindingFactoryHooks().createCOMJSObject;
     return create ? create(host, api, autoRelease) : nullptr;
 }

@@ -35,16 +35,16 @@ public:
     virtual void processStartHook() {}
     virtual void processEndHook() {}
     // Throws std::runtime_error when no NPAPI binding is linked in.
-    virtual std::shared_ptr<Npapi::NpapiPlugin> makeNpapiPluginObject(
-        const std::shared_ptr<BrowserHost>& host, const std::string& mimetype);
+    virtual std::shared_ptr<Npapi::NpapiPlugin> makeNpapiPluginObject(const std::shared_ptr<BrowserHost>& host,
+                                                                      const std::string& mimetype);
     virtual void listHook(std::string&) {}
     virtual int levelHook() { return 4; }
     // Both wrappers are owned by the caller.
     virtual PluginWindowWin* makeWindowedWrapper(const WindowContextWindowed& context);
     virtual PluginWindowlessWin* makeWindowlessWrapper(const WindowContextWindowless& context);
     // One reference is added for the caller; null when no COM binding is linked in.
-    virtual IDispatchEx* createCOMJSObject(const std::shared_ptr<BrowserHost>& host,
-                                           const std::weak_ptr<JSAPI>& api, bool autoRelease);
+    virtual IDispatchEx* createCOMJSObject(const std::shared_ptr<BrowserHost>& host, const std::weak_ptr<JSAPI>& api,
+                                           bool autoRelease);
     // Registers with true, unregisters with false; E_NOTIMPL when no COM binding is linked in.
     virtual HRESULT updateRegistry(bool install);
 

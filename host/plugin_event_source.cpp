@@ -18,9 +18,7 @@ void PluginEventSource::addObserver(const PluginEventSinkPtr& sink) {
     sink->handleEvent(&attached, this);
 }
 
-void PluginEventSource::addObserver(PluginEventSink* sink) {
-    addObserver(sink->shared_from_this());
-}
+void PluginEventSource::addObserver(PluginEventSink* sink) { addObserver(sink->shared_from_this()); }
 
 void PluginEventSource::removeObserver(const PluginEventSinkPtr& sink) {
     std::lock_guard<std::recursive_mutex> guard(m_observers->lock);
@@ -41,9 +39,7 @@ void PluginEventSource::removeObserver(const PluginEventSinkPtr& sink) {
     }
 }
 
-void PluginEventSource::removeObserver(PluginEventSink* sink) {
-    removeObserver(sink->shared_from_this());
-}
+void PluginEventSource::removeObserver(PluginEventSink* sink) { removeObserver(sink->shared_from_this()); }
 
 bool PluginEventSource::broadcastEvent(PluginEvent* event) {
     // A sink may drop the last owner of this source (a stream completing releases the manager's

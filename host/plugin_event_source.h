@@ -45,8 +45,7 @@ protected:
     // taken before the call, asked afterwards, when the source itself may no longer be touched.
     class DestructionWatch {
     public:
-        explicit DestructionWatch(std::shared_ptr<const Observers> observers)
-            : m_observers(std::move(observers)) {}
+        explicit DestructionWatch(std::shared_ptr<const Observers> observers) : m_observers(std::move(observers)) {}
         bool sourceDestroyed() const { return m_observers->sourceDestroyed; }
 
     private:

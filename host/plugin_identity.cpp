@@ -36,9 +36,7 @@ std::map<std::string, std::string>& FactoryBase::mimeDescriptionMap() {
     return map;
 }
 
-std::string FactoryBase::pluginNameText(const std::string&) {
-    return kPluginName;
-}
+std::string FactoryBase::pluginNameText(const std::string&) { return kPluginName; }
 
 std::string FactoryBase::pluginDescriptionText(const std::string& mimetype) {
     try {

@@ -33,8 +33,8 @@ constexpr LRESULT kWantsEveryKey =
 }  // namespace
 
 PluginWindowWin::PluginWindowWin(const WindowContextWindowed& context) : m_hwnd(context.handle) {
-    m_previousProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(m_hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ourProcedure())));
+    m_previousProc =
+        reinterpret_cast<WNDPROC>(SetWindowLongPtrW(m_hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ourProcedure())));
     windowMap[m_hwnd] = this;
 }
 
@@ -90,8 +90,7 @@ LRESULT CALLBACK PluginWindowWin::windowProc(HWND hwnd, UINT message, WPARAM wPa
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-bool PluginWindowWin::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                    LRESULT& result) {
+bool PluginWindowWin::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     result = 0;
     const DestructionWatch watch = watchDestruction();
     if (customWindowProc(hwnd, message, wParam, lParam, result)) return true;
@@ -103,36 +102,36 @@ bool PluginWindowWin::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPAR
     return translateMessage(hwnd, message, wParam, lParam, result);
 }
 
-bool PluginWindowWin::translateMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                       LRESULT& result) {
+bool PluginWindowWin::translateMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (message) {
-    case WM_SIZE: {
-        ResizedEvent event;
-        return broadcastEvent(&event);
-    }
-    case WM_PAINT: return paint(hwnd);
-    case WM_SETCURSOR:
-        SetCursor(LoadCursorW(nullptr, IDC_ARROW));
-        return false;
-    case WM_MOUSEACTIVATE:
-        SetFocus(hwnd);
-        result = MA_ACTIVATE;
-        return true;
-    case WM_GETDLGCODE:
-        result = kWantsEveryKey;
-        return true;
-    case WM_TIMER: {
-        TimerEvent event(static_cast<unsigned>(wParam), lParam);
-        return broadcastEvent(&event);
-    }
-    case WM_MOUSEWHEEL: {
-        // The position of a wheel message is in screen coordinates; it is passed on as it is.
-        const auto delta = static_cast<short>(HIWORD(wParam));
-        MouseScrollEvent event(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), 0.0, static_cast<double>(delta));
-        return broadcastEvent(&event);
-    }
-    default:
-        return translateInputMessage(*this, message, wParam, lParam);
+        case WM_SIZE: {
+            ResizedEvent event;
+            return broadcastEvent(&event);
+        }
+        case WM_PAINT:
+            return paint(hwnd);
+        case WM_SETCURSOR:
+            SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+            return false;
+        case WM_MOUSEACTIVATE:
+            SetFocus(hwnd);
+            result = MA_ACTIVATE;
+            return true;
+        case WM_GETDLGCODE:
+            result = kWantsEveryKey;
+            return true;
+        case WM_TIMER: {
+            TimerEvent event(static_cast<unsigned>(wParam), lParam);
+            return broadcastEvent(&event);
+        }
+        case WM_MOUSEWHEEL: {
+            // The position of a wheel message is in screen coordinates; it is passed on as it is.
+            const auto delta = static_cast<short>(HIWORD(wParam));
+            MouseScrollEvent event(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), 0.0, static_cast<double>(delta));
+            return broadcastEvent(&event);
+        }
+        default:
+            return translateInputMessage(*this, message, wParam, lParam);
     }
 }
 

@@ -23,8 +23,7 @@ public:
     Rect clipRect() override;
 
     // A hook for subclasses; true means the message is handled with `result`.
-    virtual bool customWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                  LRESULT& result);
+    virtual bool customWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     bool handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);

@@ -9,8 +9,7 @@
 
 namespace FB {
 
-PluginWindowlessWin::PluginWindowlessWin(const WindowContextWindowless& context)
-    : m_hdc(context.drawable) {}
+PluginWindowlessWin::PluginWindowlessWin(const WindowContextWindowless& context) : m_hdc(context.drawable) {}
 
 PluginWindowlessWin::~PluginWindowlessWin() { m_invalidate = nullptr; }
 
@@ -18,9 +17,7 @@ void PluginWindowlessWin::repaintWindow() {
     if (m_invalidate) m_invalidate(0, 0, m_width, m_height);
 }
 
-Rect PluginWindowlessWin::windowRect() {
-    return Rect{m_y, m_x, m_y + m_height, m_x + m_width};
-}
+Rect PluginWindowlessWin::windowRect() { return Rect{m_y, m_x, m_y + m_height, m_x + m_width}; }
 
 void PluginWindowlessWin::setWindowPosition(int32_t x, int32_t y, int32_t width, int32_t height) {
     bool changed = x != m_x || y != m_y || width != m_width || height != m_height;
@@ -47,8 +44,8 @@ bool PluginWindowlessWin::handleDraw(HDC dc, const Rect& bounds) {
     Rect area = windowRect();
     static const wchar_t kFallbackText[] = L"Web Camera Plugin";
     SetTextAlign(m_hdc, TA_CENTER | TA_BASELINE);
-    TextOutW(m_hdc, area.left + (area.right - area.left) / 2, area.top + (area.bottom - area.top) / 2,
-             kFallbackText, static_cast<int>(std::size(kFallbackText) - 1));
+    TextOutW(m_hdc, area.left + (area.right - area.left) / 2, area.top + (area.bottom - area.top) / 2, kFallbackText,
+             static_cast<int>(std::size(kFallbackText) - 1));
     return true;
 }
 

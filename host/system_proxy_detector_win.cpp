@@ -26,9 +26,8 @@ std::vector<std::string> splitAt(const std::string& text, char separator) {
 std::string systemMessage(DWORD code) {
     LPSTR buffer = nullptr;
     DWORD length = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPSTR>(&buffer), 0,
-        nullptr);
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+        MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPSTR>(&buffer), 0, nullptr);
     std::string text = (length != 0 && buffer) ? std::string(buffer, length) : std::string();
     if (buffer) LocalFree(buffer);
     return text;
@@ -49,8 +48,7 @@ std::unique_ptr<BYTE[]> queryProxyInfo() {
 
 }  // namespace
 
-void SystemProxyDetectorWin::applyProxyList(std::map<std::string, std::string>& settings,
-                                            const std::string& proxyList,
+void SystemProxyDetectorWin::applyProxyList(std::map<std::string, std::string>& settings, const std::string& proxyList,
                                             const std::string& protocol) {
     for (const std::string& entry : splitAt(proxyList, ' ')) {
         std::vector<std::string> parts = splitAt(entry, '=');
@@ -65,8 +63,7 @@ void SystemProxyDetectorWin::applyProxyList(std::map<std::string, std::string>& 
     }
 }
 
-bool SystemProxyDetectorWin::detectProxy(std::map<std::string, std::string>& settings,
-                                         const std::string& url) {
+bool SystemProxyDetectorWin::detectProxy(std::map<std::string, std::string>& settings, const std::string& url) {
     try {
         settings.clear();
         std::unique_ptr<BYTE[]> buffer = queryProxyInfo();

@@ -10,13 +10,13 @@ namespace FB {
 
 class URI {
 public:
-    std::string protocol;                            // scheme, lower case; empty without "://"
-    std::string login;                               // text before "@" in the authority, as written
-    std::string domain;                              // host, lower case
-    uint16_t port = 0;                               // 0 when absent
-    std::string path;                                // percent-decoded
-    std::map<std::string, std::string> query_data;   // decoded query pairs
-    std::string fragment;                            // text after "#", as written
+    std::string protocol;                           // scheme, lower case; empty without "://"
+    std::string login;                              // text before "@" in the authority, as written
+    std::string domain;                             // host, lower case
+    uint16_t port = 0;                              // 0 when absent
+    std::string path;                               // percent-decoded
+    std::map<std::string, std::string> query_data;  // decoded query pairs
+    std::string fragment;                           // text after "#", as written
 
     // Throws std::runtime_error for a bad scheme and boost::bad_lexical_cast for a bad port.
     static URI fromString(const std::string& text);

@@ -47,14 +47,14 @@ void closeWindow(HWND hwnd) {
 // destroy it: a call that still arrives is freed unrun, and the close request is carried out.
 LRESULT closingWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case kAsyncCallMessage:
-        takeRecord(lParam);
-        return 0;
-    case kCloseWindowMessage:
-        closeWindow(hwnd);
-        return 0;
-    default:
-        return DefWindowProcW(hwnd, message, wParam, lParam);
+        case kAsyncCallMessage:
+            takeRecord(lParam);
+            return 0;
+        case kCloseWindowMessage:
+            closeWindow(hwnd);
+            return 0;
+        default:
+            return DefWindowProcW(hwnd, message, wParam, lParam);
     }
 }
 
@@ -75,8 +75,8 @@ WinMessageWindow::WinMessageWindow() {
     if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
         throw std::runtime_error("Could not register window class");
     }
-    m_hwnd = CreateWindowExW(0, className.c_str(), windowName.c_str(), 0, 0, 0, 0, 0, HWND_MESSAGE,
-                             nullptr, moduleHandle, nullptr);
+    m_hwnd = CreateWindowExW(0, className.c_str(), windowName.c_str(), 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                             moduleHandle, nullptr);
     if (!m_hwnd) throw std::runtime_error("Could not create Message Window");
     std::lock_guard<std::recursive_mutex> guard(mapLock());
     windowMap()[m_hwnd] = this;

@@ -47,17 +47,20 @@ bool broadcastButton(PluginEventSource& window, const ButtonMessage& press, int 
 
 }  // namespace
 
-bool translateInputMessage(PluginEventSource& window, UINT message, WPARAM wParam, LPARAM lParam,
-                           POINT origin) {
+bool translateInputMessage(PluginEventSource& window, UINT message, WPARAM wParam, LPARAM lParam, POINT origin) {
     const auto key = static_cast<unsigned>(wParam);
     // Signed 16-bit halves: a position left of or above the window arrives negative.
     const int x = GET_X_LPARAM(lParam) - origin.x;
     const int y = GET_Y_LPARAM(lParam) - origin.y;
     switch (message) {
-    case WM_KEYDOWN: return broadcast<KeyDownEvent>(window, windowsKeyToFBKey(key), key, 0u);
-    case WM_KEYUP: return broadcast<KeyUpEvent>(window, windowsKeyToFBKey(key), key, 0u);
-    case WM_MOUSEMOVE: return broadcast<MouseMoveEvent>(window, x, y);
-    default: break;
+        case WM_KEYDOWN:
+            return broadcast<KeyDownEvent>(window, windowsKeyToFBKey(key), key, 0u);
+        case WM_KEYUP:
+            return broadcast<KeyUpEvent>(window, windowsKeyToFBKey(key), key, 0u);
+        case WM_MOUSEMOVE:
+            return broadcast<MouseMoveEvent>(window, x, y);
+        default:
+            break;
     }
     const ButtonMessage* press = findButtonMessage(message);
     return press != nullptr && broadcastButton(window, *press, x, y);

@@ -17,8 +17,8 @@ T convertArgument(const variant& argument, std::size_t position) {
     try {
         return argument.convertTo<T>();
     } catch (const bad_variant_cast& error) {
-        throw invalid_arguments(std::string("Invalid argument conversion ") + "from " + error.from + " to " +
-                                error.to + " at index " + std::to_string(position));
+        throw invalid_arguments(std::string("Invalid argument conversion ") + "from " + error.from + " to " + error.to +
+                                " at index " + std::to_string(position));
     }
 }
 

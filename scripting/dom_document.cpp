@@ -4,13 +4,9 @@
 
 namespace FB::DOM {
 
-WindowPtr Document::getWindow() {
-    return Window::fromJSObject(getProperty<JSObjectPtr>("window"));
-}
+WindowPtr Document::getWindow() { return Window::fromJSObject(getProperty<JSObjectPtr>("window")); }
 
-ElementPtr Document::getBody() {
-    return Element::fromJSObject(getProperty<JSObjectPtr>("body"));
-}
+ElementPtr Document::getBody() { return Element::fromJSObject(getProperty<JSObjectPtr>("body")); }
 
 ElementPtr Document::createElement(const std::string& tagName) {
     return Element::fromJSObject(callMethod<JSObjectPtr>("createElement", VariantList{variant(tagName)}));

@@ -6,9 +6,7 @@ namespace FB::DOM {
 
 namespace {
 
-ElementPtr wrapElement(const JSObjectPtr& object) {
-    return object ? std::make_shared<Element>(object) : ElementPtr();
-}
+ElementPtr wrapElement(const JSObjectPtr& object) { return object ? std::make_shared<Element>(object) : ElementPtr(); }
 
 }  // namespace
 
@@ -35,9 +33,7 @@ ElementPtr Element::getParentNode() { return getElement("parentNode"); }
 
 ElementPtr Element::getElement(int index) { return wrapElement(getProperty<JSObjectPtr>(index)); }
 
-ElementPtr Element::getElement(const std::string& name) {
-    return wrapElement(getProperty<JSObjectPtr>(name));
-}
+ElementPtr Element::getElement(const std::string& name) { return wrapElement(getProperty<JSObjectPtr>(name)); }
 
 std::string Element::getStringAttribute(const std::string& name) {
     return callMethod<std::string>("getAttribute", VariantList{variant(name)});

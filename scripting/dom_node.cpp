@@ -4,29 +4,17 @@
 
 namespace FB::DOM {
 
-NodePtr Node::getNode(int index) {
-    return fromJSObject(getProperty<JSObjectPtr>(index));
-}
+NodePtr Node::getNode(int index) { return fromJSObject(getProperty<JSObjectPtr>(index)); }
 
-NodePtr Node::getNode(const std::string& name) {
-    return fromJSObject(getProperty<JSObjectPtr>(name));
-}
+NodePtr Node::getNode(const std::string& name) { return fromJSObject(getProperty<JSObjectPtr>(name)); }
 
-NodePtr Node::getNode(const std::wstring& name) {
-    return getNode(wideToUtf8(name));
-}
+NodePtr Node::getNode(const std::wstring& name) { return getNode(wideToUtf8(name)); }
 
-void Node::setProperty(int index, const variant& value) {
-    m_object->SetProperty(index, value);
-}
+void Node::setProperty(int index, const variant& value) { m_object->SetProperty(index, value); }
 
-void Node::setProperty(const std::string& name, const variant& value) {
-    m_object->SetProperty(name, value);
-}
+void Node::setProperty(const std::string& name, const variant& value) { m_object->SetProperty(name, value); }
 
-void Node::setProperty(const std::wstring& name, const variant& value) {
-    setProperty(wideToUtf8(name), value);
-}
+void Node::setProperty(const std::wstring& name, const variant& value) { setProperty(wideToUtf8(name), value); }
 
 NodePtr Node::appendChild(const NodePtr& node) {
     VariantList args{variant(node ? node->getJSObject() : JSObjectPtr())};

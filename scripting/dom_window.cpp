@@ -5,15 +5,11 @@
 
 namespace FB::DOM {
 
-DocumentPtr Window::getDocument() {
-    return Document::fromJSObject(getProperty<JSObjectPtr>("document"));
-}
+DocumentPtr Window::getDocument() { return Document::fromJSObject(getProperty<JSObjectPtr>("document")); }
 
 void Window::alert(const std::wstring& text) { alert(wideToUtf8(text)); }
 
-void Window::alert(const std::string& text) {
-    callMethod<variant>("alert", VariantList{variant(text)});
-}
+void Window::alert(const std::string& text) { callMethod<variant>("alert", VariantList{variant(text)}); }
 
 JSObjectPtr Window::createArray() { return callMethod<JSObjectPtr>("Array", VariantList()); }
 

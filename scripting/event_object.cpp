@@ -2,8 +2,8 @@
 
 namespace FB {
 
-VariantMap buildEventObject(const JSAPIPtr& target, const std::string& name,
-                            const VariantMap& members, const VariantList& args) {
+VariantMap buildEventObject(const JSAPIPtr& target, const std::string& name, const VariantMap& members,
+                            const VariantList& args) {
     VariantMap event;
     event["type"] = name;
     event["target"] = target;

@@ -28,8 +28,7 @@ public:
     // On the browser's thread: calls every handler with the arguments and every sink's member
     // named like the event.
     virtual void callHandlers(const std::string& eventName, const VariantList& args,
-                              const std::vector<JSObjectPtr>& handlers,
-                              const std::vector<JSObjectPtr>& sinks);
+                              const std::vector<JSObjectPtr>& handlers, const std::vector<JSObjectPtr>& sinks);
     // The page object and its host are still usable.
     virtual bool isValid() = 0;
 

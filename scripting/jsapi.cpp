@@ -17,17 +17,13 @@ void JSAPI::addEventHandler(const std::wstring& name, const JSObjectPtr& handler
     addEventHandler(wideToUtf8(name), handler);
 }
 
-void JSAPI::addEventHandler(const std::string&, const JSObjectPtr&) {
-    throw script_error("Not implemented");
-}
+void JSAPI::addEventHandler(const std::string&, const JSObjectPtr&) { throw script_error("Not implemented"); }
 
 void JSAPI::removeEventHandler(const std::wstring& name, const JSObjectPtr& handler) {
     removeEventHandler(wideToUtf8(name), handler);
 }
 
-void JSAPI::removeEventHandler(const std::string&, const JSObjectPtr&) {
-    throw script_error("Not implemented");
-}
+void JSAPI::removeEventHandler(const std::string&, const JSObjectPtr&) { throw script_error("Not implemented"); }
 
 void JSAPI::addEventSink(const JSObjectPtr&) { throw script_error("Not implemented"); }
 void JSAPI::removeEventSink(const JSObjectPtr&) { throw script_error("Not implemented"); }
@@ -49,20 +45,14 @@ bool JSAPI::canFetchMethod(const std::wstring& name) { return canFetchMethod(wid
 bool JSAPI::HasProperty(const std::wstring& name) { return HasProperty(wideToUtf8(name)); }
 
 JSAPIPtr JSAPI::fetchMethodObject(const std::string&) { return JSAPIPtr(); }
-JSAPIPtr JSAPI::fetchMethodObject(const std::wstring& name) {
-    return fetchMethodObject(wideToUtf8(name));
-}
+JSAPIPtr JSAPI::fetchMethodObject(const std::wstring& name) { return fetchMethodObject(wideToUtf8(name)); }
 
 variant JSAPI::GetProperty(const std::wstring& name) { return GetProperty(wideToUtf8(name)); }
 
-void JSAPI::SetProperty(const std::wstring& name, const variant& value) {
-    SetProperty(wideToUtf8(name), value);
-}
+void JSAPI::SetProperty(const std::wstring& name, const variant& value) { SetProperty(wideToUtf8(name), value); }
 
 void JSAPI::RemoveProperty(const std::wstring& name) { RemoveProperty(wideToUtf8(name)); }
 
-variant JSAPI::Invoke(const std::wstring& name, const VariantList& args) {
-    return Invoke(wideToUtf8(name), args);
-}
+variant JSAPI::Invoke(const std::wstring& name, const VariantList& args) { return Invoke(wideToUtf8(name), args); }
 
 }  // namespace FB

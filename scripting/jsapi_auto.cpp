@@ -19,8 +19,7 @@ constexpr bool kAllowRemovePropertiesByDefault = false;
 using ScopeLock = std::lock_guard<std::recursive_mutex>;
 
 invalid_arguments conversionError(const bad_variant_cast& error) {
-    return invalid_arguments(std::string("Could not convert from ") + error.from + " to " +
-                             error.to);
+    return invalid_arguments(std::string("Could not convert from ") + error.from + " to " + error.to);
 }
 
 }  // namespace
@@ -28,9 +27,7 @@ invalid_arguments conversionError(const bad_variant_cast& error) {
 JSAPIAuto::JSAPIAuto(const std::string& description) : JSAPIAuto(0, description) {}
 
 JSAPIAuto::JSAPIAuto(const int& scope, const std::string& description)
-    : JSAPIImpl(scope),
-      allowRemoveProperties(kAllowRemovePropertiesByDefault),
-      description_(description) {
+    : JSAPIImpl(scope), allowRemoveProperties(kAllowRemovePropertiesByDefault), description_(description) {
     registerReservedMembers();
 }
 
@@ -53,9 +50,8 @@ void JSAPIAuto::registerReservedMembers() {
     addProperty("value", PropertyFunctors(make_getter(this, &JSAPIAuto::ToString)));
     addProperty("valid", PropertyFunctors(make_getter(this, &JSAPIAuto::getValid)));
     popScope();
-    for (const char* name : {"offsetWidth", "offsetHeight", "width", "height", "attributes",
-                             "nodeType", "namespaceURI", "localName", "wrappedJSObject",
-                             "prototype", "style", "id", "constructor"}) {
+    for (const char* name : {"offsetWidth", "offsetHeight", "width", "height", "attributes", "nodeType", "namespaceURI",
+                             "localName", "wrappedJSObject", "prototype", "style", "id", "constructor"}) {
         addReservedName(name);
     }
 }
@@ -242,12 +238,10 @@ void JSAPIAuto::fireEventLater(const std::string& name, const VariantList& args)
     if (!findAttribute(name, &attribute) || attribute.value.type() != typeid(JSObjectPtr)) return;
     try {
         attribute.value.cast<JSObjectPtr>()->invokeLater(std::string(), args);
-    } catch (const std::exception&) {
-    }
+    } catch (const std::exception&) {}
 }
 
-void JSAPIAuto::dispatchEventObject(const std::string& name, const VariantMap& members,
-                                    const VariantList& args) {
+void JSAPIAuto::dispatchEventObject(const std::string& name, const VariantMap& members, const VariantList& args) {
     // An invalidated object, or one already being destroyed, delivers nothing.
     JSAPIPtr self = weak_from_this().lock();
     if (!isObjectValid() || !self) return;
@@ -257,8 +251,7 @@ void JSAPIAuto::dispatchEventObject(const std::string& name, const VariantMap& m
     try {
         const VariantList eventArgs{variant(buildEventObject(self, name, members, args))};
         attribute.value.cast<JSObjectPtr>()->invokeLater(std::string(), eventArgs);
-    } catch (const std::exception&) {
-    }
+    } catch (const std::exception&) {}
 }
 
 void JSAPIAuto::addAttribute(const std::string& name, const variant& value, bool readOnly) {

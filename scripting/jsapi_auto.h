@@ -24,6 +24,7 @@ public:
     JSAPIAuto(const int& scope, const std::string& description);
     ~JSAPIAuto() override;
 
+    using JSAPI::canFetchMethod;
     using JSAPI::fetchMethodObject;
     using JSAPI::GetProperty;
     using JSAPI::HasMethod;
@@ -32,7 +33,6 @@ public:
     using JSAPI::listMemberNames;
     using JSAPI::RemoveProperty;
     using JSAPI::SetProperty;
-    using JSAPI::canFetchMethod;
     using JSAPIImpl::dispatchEventObject;
 
     // Script operations: each holds the scope lock for its whole run, including the call of the
@@ -55,8 +55,7 @@ public:
 
     // Events also reach a page function stored as an attribute named like the event.
     void fireEventLater(const std::string& name, const VariantList& args) override;
-    void dispatchEventObject(const std::string& name, const VariantMap& members,
-                             const VariantList& args) override;
+    void dispatchEventObject(const std::string& name, const VariantMap& members, const VariantList& args) override;
 
     // Registration; the member becomes visible from the current scope upwards.
     virtual void addAttribute(const std::string& name, const variant& value, bool readOnly);

@@ -19,8 +19,7 @@ template <class Deliver>
 void deliverSafely(const Deliver& deliver) {
     try {
         deliver();
-    } catch (const std::exception&) {
-    }
+    } catch (const std::exception&) {}
 }
 
 template <class Table>
@@ -38,8 +37,7 @@ std::vector<JSObjectPtr> sinkList(const std::map<void*, JSObjectPtr>& sinks) {
 
 }  // namespace
 
-JSAPIImpl::HandlerList::iterator JSAPIImpl::findHandler(HandlerList& list, const std::string& name,
-                                                       void* identity) {
+JSAPIImpl::HandlerList::iterator JSAPIImpl::findHandler(HandlerList& list, const std::string& name, void* identity) {
     auto range = list.equal_range(name);
     for (auto it = range.first; it != range.second; ++it) {
         if (it->second->getNativeObject() == identity) return it;
@@ -134,13 +132,11 @@ void JSAPIImpl::fireNamedEvent(const std::string& name, const VariantList& args)
     // Keeps the object alive while it fires; an object already being destroyed fires nothing.
     JSAPIPtr self = weak_from_this().lock();
     if (!self) return;
-    forEachLiveProxy([&](const JSAPIImplPtr& proxy) {
-        proxy->fireNamedEvent(name, proxyTranslateList(args, self, proxy));
-    });
+    forEachLiveProxy(
+        [&](const JSAPIImplPtr& proxy) { proxy->fireNamedEvent(name, proxyTranslateList(args, self, proxy)); });
     try {
         fireEventLater(name, args);
-    } catch (const script_error&) {
-    }
+    } catch (const script_error&) {}
 }
 
 void JSAPIImpl::fireNamedEvent(const std::wstring& name, const VariantList& args) {
@@ -156,8 +152,7 @@ void JSAPIImpl::fireEventLater(const std::string& name, const VariantList& args)
     deliverToHandlers(name, args, snapshotListeners());
 }
 
-void JSAPIImpl::deliverToHandlers(const std::string& name, const VariantList& args,
-                                  const Listeners& listeners) {
+void JSAPIImpl::deliverToHandlers(const std::string& name, const VariantList& args, const Listeners& listeners) {
     const SinkTable& sinks = listeners.sinks;
     // Contexts whose sinks went along with a batched handler call.
     std::set<void*> sinksServed;
@@ -213,8 +208,7 @@ void JSAPIImpl::dispatchEventObject(const std::string& name, const VariantMap& m
     dispatchEventObject(name, members, VariantList());
 }
 
-void JSAPIImpl::dispatchEventObject(const std::string& name, const VariantMap& members,
-                                    const VariantList& args) {
+void JSAPIImpl::dispatchEventObject(const std::string& name, const VariantMap& members, const VariantList& args) {
     if (!isObjectValid()) return;
     JSAPIPtr self = weak_from_this().lock();
     if (!self) return;
@@ -262,8 +256,7 @@ void JSAPIImpl::removeEventProxy(const JSAPIImplPtr& proxy) {
                    proxies_.end());
 }
 
-VariantList JSAPIImpl::proxyTranslateList(const VariantList& list, const JSAPIPtr& self,
-                                          const JSAPIPtr& proxy) {
+VariantList JSAPIImpl::proxyTranslateList(const VariantList& list, const JSAPIPtr& self, const JSAPIPtr& proxy) {
     VariantList translated;
     translated.reserve(list.size());
     for (const variant& value : list) {
@@ -280,8 +273,7 @@ VariantList JSAPIImpl::proxyTranslateList(const VariantList& list, const JSAPIPt
     return translated;
 }
 
-VariantMap JSAPIImpl::proxyTranslateMap(const VariantMap& map, const JSAPIPtr& self,
-                                        const JSAPIPtr& proxy) {
+VariantMap JSAPIImpl::proxyTranslateMap(const VariantMap& map, const JSAPIPtr& self, const JSAPIPtr& proxy) {
     VariantMap translated;
     for (const auto& [key, value] : map) {
         VariantList one = proxyTranslateList(VariantList{value}, self, proxy);

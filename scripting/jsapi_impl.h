@@ -52,8 +52,7 @@ public:
     // Delivers one DOM-style event object (see buildEventObject) to every handler and sink.
     virtual void dispatchEventObject(const std::string& name, const VariantList& args);
     virtual void dispatchEventObject(const std::string& name, const VariantMap& members);
-    virtual void dispatchEventObject(const std::string& name, const VariantMap& members,
-                                     const VariantList& args);
+    virtual void dispatchEventObject(const std::string& name, const VariantMap& members, const VariantList& args);
 
     virtual void nameHook(const std::wstring& name);
     virtual void nameHook(const std::string& name);
@@ -63,10 +62,8 @@ public:
 
 protected:
     // Copies of a list or map in which every reference to `self` becomes `proxy`, nested too.
-    static VariantList proxyTranslateList(const VariantList& list, const JSAPIPtr& self,
-                                          const JSAPIPtr& proxy);
-    static VariantMap proxyTranslateMap(const VariantMap& map, const JSAPIPtr& self,
-                                        const JSAPIPtr& proxy);
+    static VariantList proxyTranslateList(const VariantList& list, const JSAPIPtr& self, const JSAPIPtr& proxy);
+    static VariantMap proxyTranslateMap(const VariantMap& map, const JSAPIPtr& self, const JSAPIPtr& proxy);
 
     bool isObjectValid() const { return valid_.load(std::memory_order_acquire); }
     std::recursive_mutex& scopeLock() { return scopeLock_; }

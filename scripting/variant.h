@@ -50,9 +50,8 @@ public:
     // scriptable-object classes are held as references to those base classes, so that every object
     // reference converts the same way whatever class the code that built it knew.
     template <typename T>
-        requires(!std::is_same_v<std::remove_cvref_t<T>, variant> &&
-                 !std::is_convertible_v<const T&, const char*>)
-    variant(const T& value) {
+    requires(!std::is_same_v<std::remove_cvref_t<T>, variant> && !std::is_convertible_v<const T&, const char*>)
+        variant(const T& value) {
         if constexpr (variant_detail::isSharedPtr<T>) {
             using Pointee = typename T::element_type;
             if constexpr (std::is_base_of_v<JSObject, Pointee>) {
@@ -143,24 +142,42 @@ private:
 
 // The lenient conversions. Numbers, truth values and text: any numeric, bool or text value that
 // fits; objects, lists and maps: see the object conversions.
-template <> double variant::convertTo<double>() const;
-template <> float variant::convertTo<float>() const;
-template <> int variant::convertTo<int>() const;
-template <> long variant::convertTo<long>() const;
-template <> short variant::convertTo<short>() const;
-template <> unsigned short variant::convertTo<unsigned short>() const;
-template <> unsigned int variant::convertTo<unsigned int>() const;
-template <> unsigned long variant::convertTo<unsigned long>() const;
-template <> long long variant::convertTo<long long>() const;
-template <> unsigned long long variant::convertTo<unsigned long long>() const;
-template <> bool variant::convertTo<bool>() const;
-template <> std::string variant::convertTo<std::string>() const;
-template <> std::wstring variant::convertTo<std::wstring>() const;
-template <> std::shared_ptr<JSObject> variant::convertTo<std::shared_ptr<JSObject>>() const;
-template <> std::shared_ptr<JSAPI> variant::convertTo<std::shared_ptr<JSAPI>>() const;
-template <> VariantList variant::convertTo<VariantList>() const;
-template <> VariantMap variant::convertTo<VariantMap>() const;
-template <> std::vector<std::shared_ptr<JSObject>> variant::convertTo<std::vector<std::shared_ptr<JSObject>>>() const;
+template <>
+double variant::convertTo<double>() const;
+template <>
+float variant::convertTo<float>() const;
+template <>
+int variant::convertTo<int>() const;
+template <>
+long variant::convertTo<long>() const;
+template <>
+short variant::convertTo<short>() const;
+template <>
+unsigned short variant::convertTo<unsigned short>() const;
+template <>
+unsigned int variant::convertTo<unsigned int>() const;
+template <>
+unsigned long variant::convertTo<unsigned long>() const;
+template <>
+long long variant::convertTo<long long>() const;
+template <>
+unsigned long long variant::convertTo<unsigned long long>() const;
+template <>
+bool variant::convertTo<bool>() const;
+template <>
+std::string variant::convertTo<std::string>() const;
+template <>
+std::wstring variant::convertTo<std::wstring>() const;
+template <>
+std::shared_ptr<JSObject> variant::convertTo<std::shared_ptr<JSObject>>() const;
+template <>
+std::shared_ptr<JSAPI> variant::convertTo<std::shared_ptr<JSAPI>>() const;
+template <>
+VariantList variant::convertTo<VariantList>() const;
+template <>
+VariantMap variant::convertTo<VariantMap>() const;
+template <>
+std::vector<std::shared_ptr<JSObject>> variant::convertTo<std::vector<std::shared_ptr<JSObject>>>() const;
 
 template <>
 inline variant variant::convertTo<variant>() const {

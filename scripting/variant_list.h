@@ -6,9 +6,7 @@
 namespace FB {
 
 // A list holding exactly one value: a single event or call argument.
-inline VariantList makeVariantList(const variant& value) {
-    return VariantList{value};
-}
+inline VariantList makeVariantList(const variant& value) { return VariantList{value}; }
 
 namespace detail::methods {
 

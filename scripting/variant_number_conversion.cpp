@@ -39,18 +39,14 @@ bool convertNumberFrom(const variant& value, Target& result) {
 
 template <typename Target>
 bool convertFromAnyNumber(const variant& value, Target& result) {
-    return convertNumberFrom<Target, char>(value, result) ||
-           convertNumberFrom<Target, unsigned char>(value, result) ||
+    return convertNumberFrom<Target, char>(value, result) || convertNumberFrom<Target, unsigned char>(value, result) ||
            convertNumberFrom<Target, short>(value, result) ||
-           convertNumberFrom<Target, unsigned short>(value, result) ||
-           convertNumberFrom<Target, int>(value, result) ||
-           convertNumberFrom<Target, unsigned int>(value, result) ||
-           convertNumberFrom<Target, long>(value, result) ||
+           convertNumberFrom<Target, unsigned short>(value, result) || convertNumberFrom<Target, int>(value, result) ||
+           convertNumberFrom<Target, unsigned int>(value, result) || convertNumberFrom<Target, long>(value, result) ||
            convertNumberFrom<Target, unsigned long>(value, result) ||
            convertNumberFrom<Target, long long>(value, result) ||
            convertNumberFrom<Target, unsigned long long>(value, result) ||
-           convertNumberFrom<Target, float>(value, result) ||
-           convertNumberFrom<Target, double>(value, result);
+           convertNumberFrom<Target, float>(value, result) || convertNumberFrom<Target, double>(value, result);
 }
 
 template <typename Number>
@@ -116,21 +112,50 @@ bool isTrueWord(std::basic_string<Char> text) {
 
 }  // namespace
 
-template <> double variant::convertTo<double>() const { return toNumber<double>(*this); }
-template <> float variant::convertTo<float>() const { return toNumber<float>(*this); }
-template <> int variant::convertTo<int>() const { return toNumber<int>(*this); }
-template <> long variant::convertTo<long>() const { return toNumber<long>(*this); }
-template <> short variant::convertTo<short>() const { return toNumber<short>(*this); }
-template <> unsigned short variant::convertTo<unsigned short>() const { return toNumber<unsigned short>(*this); }
-template <> unsigned int variant::convertTo<unsigned int>() const { return toNumber<unsigned int>(*this); }
-template <> unsigned long variant::convertTo<unsigned long>() const { return toNumber<unsigned long>(*this); }
-template <> long long variant::convertTo<long long>() const { return toNumber<long long>(*this); }
-template <> unsigned long long variant::convertTo<unsigned long long>() const {
+template <>
+double variant::convertTo<double>() const {
+    return toNumber<double>(*this);
+}
+template <>
+float variant::convertTo<float>() const {
+    return toNumber<float>(*this);
+}
+template <>
+int variant::convertTo<int>() const {
+    return toNumber<int>(*this);
+}
+template <>
+long variant::convertTo<long>() const {
+    return toNumber<long>(*this);
+}
+template <>
+short variant::convertTo<short>() const {
+    return toNumber<short>(*this);
+}
+template <>
+unsigned short variant::convertTo<unsigned short>() const {
+    return toNumber<unsigned short>(*this);
+}
+template <>
+unsigned int variant::convertTo<unsigned int>() const {
+    return toNumber<unsigned int>(*this);
+}
+template <>
+unsigned long variant::convertTo<unsigned long>() const {
+    return toNumber<unsigned long>(*this);
+}
+template <>
+long long variant::convertTo<long long>() const {
+    return toNumber<long long>(*this);
+}
+template <>
+unsigned long long variant::convertTo<unsigned long long>() const {
     return toNumber<unsigned long long>(*this);
 }
 
 // Texts are read as truth words; every other value goes through long, so a failure names long.
-template <> bool variant::convertTo<bool>() const {
+template <>
+bool variant::convertTo<bool>() const {
     const std::type_info& stored = type();
     if (stored == typeid(bool)) return cast<bool>();
     if (stored == typeid(std::string)) return isTrueWord(cast<std::string>());

@@ -46,23 +46,28 @@ Container readContainer(const variant& value, void (*read)(const JSObjectPtr&, C
 
 }  // namespace
 
-template <> JSObjectPtr variant::convertTo<JSObjectPtr>() const {
+template <>
+JSObjectPtr variant::convertTo<JSObjectPtr>() const {
     return toObject<JSObject>(*this);
 }
 
-template <> JSAPIPtr variant::convertTo<JSAPIPtr>() const {
+template <>
+JSAPIPtr variant::convertTo<JSAPIPtr>() const {
     return toObject<JSAPI>(*this);
 }
 
-template <> VariantList variant::convertTo<VariantList>() const {
+template <>
+VariantList variant::convertTo<VariantList>() const {
     return readContainer<VariantList>(*this, &JSObject::readArrayValues);
 }
 
-template <> VariantMap variant::convertTo<VariantMap>() const {
+template <>
+VariantMap variant::convertTo<VariantMap>() const {
     return readContainer<VariantMap>(*this, &JSObject::readObjectValues);
 }
 
-template <> std::vector<JSObjectPtr> variant::convertTo<std::vector<JSObjectPtr>>() const {
+template <>
+std::vector<JSObjectPtr> variant::convertTo<std::vector<JSObjectPtr>>() const {
     return readContainer<std::vector<JSObjectPtr>>(*this, &JSObject::readArrayObjects);
 }
 

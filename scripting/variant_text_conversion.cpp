@@ -21,7 +21,8 @@ std::basic_string<Char> writeFloating(Number number, const std::type_info& store
 
 }  // namespace
 
-template <> std::string variant::convertTo<std::string>() const {
+template <>
+std::string variant::convertTo<std::string>() const {
     if (holds<std::string>()) return cast<std::string>();
     if (holds<double>()) return writeFloating<char>(cast<double>(), type());
     if (holds<float>()) return writeFloating<char>(cast<float>(), type());
@@ -40,7 +41,8 @@ template <> std::string variant::convertTo<std::string>() const {
     throw bad_variant_cast(type(), typeid(std::string));
 }
 
-template <> std::wstring variant::convertTo<std::wstring>() const {
+template <>
+std::wstring variant::convertTo<std::wstring>() const {
     if (holds<std::wstring>()) return cast<std::wstring>();
     if (holds<double>()) return writeFloating<wchar_t>(cast<double>(), type());
     if (holds<float>()) return writeFloating<wchar_t>(cast<float>(), type());

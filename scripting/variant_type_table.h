@@ -26,14 +26,14 @@ union Word {
 struct TypeTable {
     const std::type_info& (*type)();
     void (*destroy)(Word& storage);
-    void (*clone)(const Word& source, Word& destination);    // destination holds nothing yet
-    void (*assign)(const Word& source, Word& destination);   // destination holds the same type
+    void (*clone)(const Word& source, Word& destination);   // destination holds nothing yet
+    void (*assign)(const Word& source, Word& destination);  // destination holds the same type
     bool (*less)(const Word& a, const Word& b);
 };
 
 template <typename T>
-inline constexpr bool storedInWord = sizeof(T) <= sizeof(void*) && alignof(T) <= alignof(void*) &&
-                                     std::is_trivially_copyable_v<T>;
+inline constexpr bool storedInWord = sizeof(T) <= sizeof(void*) &&
+                                     alignof(T) <= alignof(void*) && std::is_trivially_copyable_v<T>;
 
 template <typename T>
 inline constexpr bool isText = std::is_same_v<T, std::string> || std::is_same_v<T, std::wstring>;
@@ -56,9 +56,13 @@ T& valueIn(Word& storage) {
 // less-than otherwise; a type without either has all its values equivalent.
 template <typename T>
 bool lessOf(const T& a, const T& b) {
-    if constexpr (requires { { a.owner_before(b) } -> std::convertible_to<bool>; }) {
+    if constexpr (requires {
+                      { a.owner_before(b) } -> std::convertible_to<bool>;
+                  }) {
         return a.owner_before(b);
-    } else if constexpr (requires { { a < b } -> std::convertible_to<bool>; }) {
+    } else if constexpr (requires {
+                             { a < b } -> std::convertible_to<bool>;
+                         }) {
         return a < b;
     } else {
         return false;

@@ -126,7 +126,7 @@ private:
     std::unique_ptr<unsigned char[]> deviceModeMarker_;  // 16 bytes; present in device mode (type 5)
     int32_t functionType_ = 0;
     FB::PluginWindow* pluginWindow_ = nullptr;  // not owned
-    char snapDirectory_[256] = {};    // ANSI code page
-    char recordDirectory_[256] = {};  // ANSI code page
+    char snapDirectory_[256] = {};              // ANSI code page
+    char recordDirectory_[256] = {};            // ANSI code page
     int32_t windowIndex_ = 0;
 };

@@ -17,9 +17,7 @@ void VeltrinAPI::fireSaveAreaWithName3(int windowIndex, int group, const FB::var
     fireNamedEvent("onsaveAreaWithName3", FB::VariantList{windowIndex, group, name});
 }
 
-void VeltrinAPI::fireDeleteArea(int kind, int index) {
-    fireNamedEvent("ondeleteArea", FB::VariantList{kind, index});
-}
+void VeltrinAPI::fireDeleteArea(int kind, int index) { fireNamedEvent("ondeleteArea", FB::VariantList{kind, index}); }
 
 void VeltrinAPI::fireDeleteAreaWithName3(int windowIndex, int group, const FB::variant& name) {
     fireNamedEvent("ondeleteAreaWithName3", FB::VariantList{windowIndex, group, name});

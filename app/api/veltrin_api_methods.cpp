@@ -79,7 +79,9 @@ void VeltrinAPI::selectObjByName(int group, const std::string& name) {
     if (view_) view_->selectObjByName(group, name);
 }
 
-std::string VeltrinAPI::GetPLName(int group, int index) { return view_ ? view_->GetPLName(group, index) : std::string(); }
+std::string VeltrinAPI::GetPLName(int group, int index) {
+    return view_ ? view_->GetPLName(group, index) : std::string();
+}
 
 // Snapshots and recordings come with the recorder; until then these answer as without a view.
 int VeltrinAPI::SnapPicture() { return kNoView; }

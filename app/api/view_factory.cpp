@@ -8,21 +8,21 @@
 std::unique_ptr<CVideoPlayer> MakeView(int functionType, int /*controlType*/, VeltrinAPI* owner,
                                        FB::PluginWindow* window) {
     switch (functionType) {
-    case 0:  // live preview
-        return std::make_unique<CPreviewPlayer>(owner, window);
-    case 10:  // live preview of a gun camera
-        return std::make_unique<CPreviewPlayerOldGun>(owner, window);
-    case 11:  // live preview of a dome camera
-        return std::make_unique<CPreviewPlayerOldBall>(owner, window);
-    case 1:  // on-screen-display settings
-    case 2:  // analysis settings (the control type picks the variant)
-    case 3:  // named-shape analysis
-    case 4:  // lane analysis
-    case 6:  // view with an on-picture control bar
-    case 7:  // named-shape analysis of a gun camera
-    case 8:  // named-shape analysis with cross marks
-    case 9:  // named-shape analysis settings of a gun camera
-    default:
-        return nullptr;
+        case 0:  // live preview
+            return std::make_unique<CPreviewPlayer>(owner, window);
+        case 10:  // live preview of a gun camera
+            return std::make_unique<CPreviewPlayerOldGun>(owner, window);
+        case 11:  // live preview of a dome camera
+            return std::make_unique<CPreviewPlayerOldBall>(owner, window);
+        case 1:  // on-screen-display settings
+        case 2:  // analysis settings (the control type picks the variant)
+        case 3:  // named-shape analysis
+        case 4:  // lane analysis
+        case 6:  // view with an on-picture control bar
+        case 7:  // named-shape analysis of a gun camera
+        case 8:  // named-shape analysis with cross marks
+        case 9:  // named-shape analysis settings of a gun camera
+        default:
+            return nullptr;
     }
 }

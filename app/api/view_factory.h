@@ -17,5 +17,4 @@ constexpr int kHighestFunction = 11;
 
 // A new view of the function type (with the control type choosing between the analysis views), or
 // null for a type that makes no view. The view's window may still be null.
-std::unique_ptr<CVideoPlayer> MakeView(int functionType, int controlType, VeltrinAPI* owner,
-                                       FB::PluginWindow* window);
+std::unique_ptr<CVideoPlayer> MakeView(int functionType, int controlType, VeltrinAPI* owner, FB::PluginWindow* window);

@@ -22,13 +22,13 @@ constexpr uint32_t kDeviceGreetingWord = 123;
 
 // The message types the camera views understand.
 enum DeviceMessageType : int {
-    kDeviceAlarmText = 0,        // zero-terminated alarm text
-    kDeviceOsdRecord = 1,        // the 187-byte on-screen-display record
-    kDeviceLineSetShort = 2,     // line set of 5 entries, 443 bytes
-    kDeviceLineSet = 3,          // line set of 32 entries, 2792 bytes
-    kDeviceFigureSet = 4,        // lines and labels, 3714 bytes
-    kDeviceAlarmTextOther = 5,   // zero-terminated alarm text of the second kind
-    kDeviceLineSetBall = 10,     // line set of 32 entries, 2792 bytes, for dome cameras
+    kDeviceAlarmText = 0,       // zero-terminated alarm text
+    kDeviceOsdRecord = 1,       // the 187-byte on-screen-display record
+    kDeviceLineSetShort = 2,    // line set of 5 entries, 443 bytes
+    kDeviceLineSet = 3,         // line set of 32 entries, 2792 bytes
+    kDeviceFigureSet = 4,       // lines and labels, 3714 bytes
+    kDeviceAlarmTextOther = 5,  // zero-terminated alarm text of the second kind
+    kDeviceLineSetBall = 10,    // line set of 32 entries, 2792 bytes, for dome cameras
 };
 
 constexpr int kOsdRecordSize = 187;

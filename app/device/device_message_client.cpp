@@ -15,8 +15,7 @@ constexpr DWORD kConnectTimeoutMs = 3000;
 constexpr int kWordSize = kDeviceWordSize;
 
 void PutWord(char* at, uint32_t value) {
-    for (int i = 0; i < kWordSize; ++i)
-        at[i] = static_cast<char>((value >> (8 * i)) & 0xff);
+    for (int i = 0; i < kWordSize; ++i) at[i] = static_cast<char>((value >> (8 * i)) & 0xff);
 }
 
 // A call interrupted by a signal has done nothing and is simply made again.
@@ -25,10 +24,8 @@ bool Interrupted(int result) { return result == SOCKET_ERROR && WSAGetLastError(
 bool SendAll(SOCKET s, const char* data, int length) {
     while (length > 0) {
         const int sent = send(s, data, length, 0);
-        if (Interrupted(sent))
-            continue;
-        if (sent <= 0)
-            return false;
+        if (Interrupted(sent)) continue;
+        if (sent <= 0) return false;
         data += sent;
         length -= sent;
     }
@@ -39,10 +36,8 @@ bool SendAll(SOCKET s, const char* data, int length) {
 bool ReceiveAll(SOCKET s, char* data, int length) {
     while (length > 0) {
         const int got = static_cast<int>(recv(s, data, length, 0));
-        if (Interrupted(got))
-            continue;
-        if (got <= 0)
-            return false;
+        if (Interrupted(got)) continue;
+        if (got <= 0) return false;
         data += got;
         length -= got;
     }
@@ -58,8 +53,7 @@ DeviceMessageClient::DeviceMessageClient(uint16_t devicePort) : devicePort_(devi
 
 DeviceMessageClient::~DeviceMessageClient() {
     Stop();
-    if (socketsStarted_)
-        WSACleanup();
+    if (socketsStarted_) WSACleanup();
 }
 
 int DeviceMessageClient::Start(const std::string& address, DeviceMessageCallback callback, void* user) {
@@ -92,8 +86,7 @@ int DeviceMessageClient::Start(const std::string& address, DeviceMessageCallback
 void DeviceMessageClient::Stop() {
     assert(!reader_.joinable() || reader_.get_id() != std::this_thread::get_id());  // never from the callback
     WakeAndSignalStop();
-    if (reader_.joinable())
-        reader_.join();
+    if (reader_.joinable()) reader_.join();
     CloseAfterStop();
     address_.clear();
     port_ = 0;
@@ -107,8 +100,7 @@ void DeviceMessageClient::Stop() {
 void DeviceMessageClient::WakeAndSignalStop() {
     std::lock_guard<std::mutex> hold(socketLock_);
     running_ = false;
-    if (stopRequested_.valid())
-        WSASetEvent(stopRequested_.get());
+    if (stopRequested_.valid()) WSASetEvent(stopRequested_.get());
     if (socket_) {
         if (greeted_) {
             char stopWord[kWordSize];
@@ -131,16 +123,13 @@ SOCKET DeviceMessageClient::Connect(const std::string& address, uint16_t port) {
     camera.sin_family = AF_INET;
     camera.sin_addr.s_addr = inet_addr(address.c_str());
     camera.sin_port = htons(port);
-    if (camera.sin_addr.s_addr == INADDR_NONE)
-        return INVALID_SOCKET;
+    if (camera.sin_addr.s_addr == INADDR_NONE) return INVALID_SOCKET;
 
     OwnedSocket made(socket(AF_INET, SOCK_STREAM, 0));
-    if (!made)
-        return INVALID_SOCKET;
+    if (!made) return INVALID_SOCKET;
     // The link owns the socket from here; this thread goes on using it until it abandons it.
     const SOCKET s = made.get();
-    if (!Publish(std::move(made)))
-        return INVALID_SOCKET;
+    if (!Publish(std::move(made))) return INVALID_SOCKET;
     if (!ConnectInTime(s, camera) || !Greet(s)) {
         FileLogger::Write("connect device %s:%u failed.", address.c_str(), static_cast<unsigned>(port));
         return Abandon(s);
@@ -158,11 +147,9 @@ bool DeviceMessageClient::ConnectInTime(SOCKET s, const sockaddr_in& camera) {
     if (connect(s, reinterpret_cast<const sockaddr*>(&camera), sizeof camera) == SOCKET_ERROR) {
         // An interrupted connect goes on by itself, as a non-blocking one does.
         const int error = WSAGetLastError();
-        if (error != WSAEWOULDBLOCK && error != WSAEINTR)
-            return false;
+        if (error != WSAEWOULDBLOCK && error != WSAEINTR) return false;
         const WSAEVENT events[] = {stopRequested_.get(), connected.get()};
-        if (WSAWaitForMultipleEvents(2, events, FALSE, kConnectTimeoutMs, FALSE) != WSA_WAIT_EVENT_0 + 1)
-            return false;
+        if (WSAWaitForMultipleEvents(2, events, FALSE, kConnectTimeoutMs, FALSE) != WSA_WAIT_EVENT_0 + 1) return false;
         WSANETWORKEVENTS outcome;
         if (WSAEnumNetworkEvents(s, connected.get(), &outcome) != 0 || (outcome.lNetworkEvents & FD_CONNECT) == 0 ||
             outcome.iErrorCode[FD_CONNECT_BIT] != 0)
@@ -176,8 +163,7 @@ bool DeviceMessageClient::ConnectInTime(SOCKET s, const sockaddr_in& camera) {
 // either a greeted link, which gets the stop word, or one that will never be greeted.
 bool DeviceMessageClient::Greet(SOCKET s) {
     std::lock_guard<std::mutex> hold(socketLock_);
-    if (!running_ || socket_.get() != s)
-        return false;
+    if (!running_ || socket_.get() != s) return false;
     char greeting[2 * kWordSize];
     PutWord(greeting, kDeviceGreetingWord);
     PutWord(greeting + kWordSize, 0);
@@ -194,8 +180,7 @@ bool DeviceMessageClient::IsRunning() {
 // once stopping.
 bool DeviceMessageClient::Publish(OwnedSocket s) {
     std::lock_guard<std::mutex> hold(socketLock_);
-    if (!running_)
-        return false;
+    if (!running_) return false;
     socket_ = std::move(s);
     greeted_ = false;
     return true;
@@ -229,8 +214,7 @@ void DeviceMessageClient::ReceiveLoop() {
     }
     while (IsRunning()) {
         if (s == INVALID_SOCKET) {
-            if (!PauseBeforeReconnect())
-                return;
+            if (!PauseBeforeReconnect()) return;
             s = Connect(address_, port_);
             if (s == INVALID_SOCKET) {
                 if (++failures >= kConnectAttempts && IsRunning()) {
@@ -241,8 +225,7 @@ void DeviceMessageClient::ReceiveLoop() {
             }
             failures = 0;
         }
-        if (!ReceiveMessage(s, buffer))
-            s = Abandon(s);  // the half-read message is dropped; the next pass reconnects
+        if (!ReceiveMessage(s, buffer)) s = Abandon(s);  // the half-read message is dropped; the next pass reconnects
     }
 }
 
@@ -254,8 +237,7 @@ bool DeviceMessageClient::ReceiveMessage(SOCKET s, DeviceMessageBuffer& buffer) 
 }
 
 void DeviceMessageClient::Deliver(int type, const char* body, int length) {
-    if (callback_ == nullptr)
-        return;
+    if (callback_ == nullptr) return;
     FileLogger::Write("receive msg callback, cmd: %d, len: %d in...", type, length);
     callback_(type, body, length, user_);
     FileLogger::Write("receive msg callback, cmd: %d, len: %d out.", type, length);

@@ -30,7 +30,6 @@ public:
     void Stop();
 
 private:
-
     SOCKET Connect(const std::string& address, uint16_t port);
     bool ConnectInTime(SOCKET s, const sockaddr_in& camera);
     bool Greet(SOCKET s);

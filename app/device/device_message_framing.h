@@ -18,8 +18,7 @@ constexpr int kDeviceWordSize = 4;
 
 inline int32_t GetDeviceWord(const char* at) {
     uint32_t value = 0;
-    for (int i = kDeviceWordSize - 1; i >= 0; --i)
-        value = (value << 8) | static_cast<unsigned char>(at[i]);
+    for (int i = kDeviceWordSize - 1; i >= 0; --i) value = (value << 8) | static_cast<unsigned char>(at[i]);
     return static_cast<int32_t>(value);
 }
 
@@ -31,27 +30,22 @@ inline int32_t GetDeviceWord(const char* at) {
 template <typename Receive, typename Deliver>
 bool ReadDeviceMessage(Receive&& receive, DeviceMessageBuffer& buffer, Deliver&& deliver, DeviceLinkLog log) {
     char word[kDeviceWordSize];
-    if (!receive(word, kDeviceWordSize))
-        return false;
+    if (!receive(word, kDeviceWordSize)) return false;
     const int type = GetDeviceWord(word);
     log("receive msg type: %d", type);
 
-    if (!receive(word, kDeviceWordSize))
-        return false;
+    if (!receive(word, kDeviceWordSize)) return false;
     const int length = GetDeviceWord(word);
     const int kept = std::min(length, kMaxDeviceMessageBody);
     log("receive msg content len: %d", kept);
-    if (kept <= 0)
-        return false;
+    if (kept <= 0) return false;
 
-    if (!receive(buffer.data(), kept))
-        return false;
+    if (!receive(buffer.data(), kept)) return false;
     buffer[kept] = 0;
     deliver(type, buffer.data(), kept);
     for (int rest = length - kept; rest > 0;) {
         const int chunk = std::min(rest, kMaxDeviceMessageBody);
-        if (!receive(buffer.data(), chunk))
-            return false;
+        if (!receive(buffer.data(), chunk)) return false;
         rest -= chunk;
     }
     return true;

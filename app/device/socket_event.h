@@ -7,8 +7,7 @@ class SocketEvent {
 public:
     SocketEvent() : event_(WSACreateEvent()) {}
     ~SocketEvent() {
-        if (event_ != WSA_INVALID_EVENT)
-            WSACloseEvent(event_);
+        if (event_ != WSA_INVALID_EVENT) WSACloseEvent(event_);
     }
     SocketEvent(const SocketEvent&) = delete;
     SocketEvent& operator=(const SocketEvent&) = delete;

@@ -37,14 +37,12 @@ size_t StartCodeLength(const uint8_t* unit, size_t length) {
     return 0;
 }
 
-bool IsSlice(int nalType) {
-    return nalType == kNalSlice || nalType == kNalPartitionA || nalType == kNalIdrSlice;
-}
+bool IsSlice(int nalType) { return nalType == kNalSlice || nalType == kNalPartitionA || nalType == kNalIdrSlice; }
 
 // Units that, once a slice has been gathered, can only belong to the next picture.
 bool OpensAccessUnit(int nalType) {
-    return nalType == kNalSei || nalType == kNalSps || nalType == kNalPps ||
-           nalType == kNalAccessUnitDelimiter || (nalType >= kNalPrefix && nalType <= kNalReservedLast);
+    return nalType == kNalSei || nalType == kNalSps || nalType == kNalPps || nalType == kNalAccessUnitDelimiter ||
+           (nalType >= kNalPrefix && nalType <= kNalReservedLast);
 }
 
 int64_t FirstMbInSlice(const uint8_t* payload, size_t payloadLength) {

@@ -38,7 +38,7 @@ private:
     std::vector<uint8_t> gathering_;  // Annex B bytes of the picture being gathered
     std::vector<uint8_t> ready_;      // the completed picture plus padding
     size_t readySize_ = 0;
-    bool hasSlice_ = false;           // the gathered picture holds at least one slice
-    bool overflowed_ = false;         // the gathered picture was too large and is being skipped
-    int64_t lastFirstMb_ = -1;        // first_mb_in_slice of the last slice gathered
+    bool hasSlice_ = false;     // the gathered picture holds at least one slice
+    bool overflowed_ = false;   // the gathered picture was too large and is being skipped
+    int64_t lastFirstMb_ = -1;  // first_mb_in_slice of the last slice gathered
 };

@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr size_t kCountAt = 4;      // after 4 bytes the views do not read
+constexpr size_t kCountAt = 4;  // after 4 bytes the views do not read
 constexpr size_t kEntriesAt = 8;
 constexpr int kMaxPoints = 10;
 
@@ -17,7 +17,7 @@ constexpr size_t kLineEntryPointsAt = 7;
 
 constexpr int kFigureLines = 32;
 constexpr size_t kFigureLineSize = 91;
-constexpr size_t kFigureLineCountAt = 7;   // after the colour and 4 unread bytes
+constexpr size_t kFigureLineCountAt = 7;  // after the colour and 4 unread bytes
 constexpr size_t kFigureLinePointsAt = 11;
 constexpr size_t kLabelCountAt = kEntriesAt + kFigureLines * kFigureLineSize;
 constexpr int kLabels = 10;

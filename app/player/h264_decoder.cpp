@@ -22,9 +22,7 @@ constexpr int kMaxPictureSide = 8192;
 // The codec allocates its reference pictures from the stream's own size: allow up to 8K pictures.
 constexpr int64_t kMaxCodecPixels = int64_t{7680} * 4352;
 
-bool IsPlanar420(int format) {
-    return format == AV_PIX_FMT_YUV420P || format == AV_PIX_FMT_YUVJ420P;
-}
+bool IsPlanar420(int format) { return format == AV_PIX_FMT_YUV420P || format == AV_PIX_FMT_YUVJ420P; }
 
 // Copies rows of width bytes from a plane with its own line stride into packed rows.
 uint8_t* CopyPlane(uint8_t* out, const uint8_t* plane, int stride, int width, int rows) {

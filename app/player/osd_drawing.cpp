@@ -2,8 +2,7 @@
 
 #include "app/player/osd_text.h"
 
-void DrawOsdIntoPicture(TextRenderer& renderer, uint8_t* picture, int width, int shownHeight,
-                        const OsdRecord& record) {
+void DrawOsdIntoPicture(TextRenderer& renderer, uint8_t* picture, int width, int shownHeight, const OsdRecord& record) {
     if (!picture || width <= 0 || shownHeight <= 0) return;
     static const int32_t kWhite[3] = {255, 255, 255};
     OsdText text;

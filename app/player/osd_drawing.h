@@ -9,5 +9,4 @@
 
 // Nothing without a picture or with a zero width or shown height; an empty line or location draws
 // nothing.
-void DrawOsdIntoPicture(TextRenderer& renderer, uint8_t* picture, int width, int shownHeight,
-                        const OsdRecord& record);
+void DrawOsdIntoPicture(TextRenderer& renderer, uint8_t* picture, int width, int shownHeight, const OsdRecord& record);

@@ -6,7 +6,7 @@
 
 #pragma pack(push, 1)
 struct OsdRecord {
-    int16_t weekday;      // 0 Sunday .. 6 Saturday
+    int16_t weekday;  // 0 Sunday .. 6 Saturday
     int16_t year;
     int8_t month;
     int8_t day;

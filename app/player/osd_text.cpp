@@ -78,9 +78,15 @@ void appendDate(const OsdRecord& record, LineWriter& line) {
     const int month = record.month;
     const int day = record.day;
     switch (date.order) {
-        case DateOrder::YearMonthDay: line.append(date.pattern, year, month, day); break;
-        case DateOrder::MonthDayYear: line.append(date.pattern, month, day, year); break;
-        case DateOrder::DayMonthYear: line.append(date.pattern, day, month, year); break;
+        case DateOrder::YearMonthDay:
+            line.append(date.pattern, year, month, day);
+            break;
+        case DateOrder::MonthDayYear:
+            line.append(date.pattern, month, day, year);
+            break;
+        case DateOrder::DayMonthYear:
+            line.append(date.pattern, day, month, year);
+            break;
     }
 }
 

@@ -12,7 +12,7 @@ constexpr size_t kOsdLineSize = 1024;  // at most 1023 bytes and the terminator
 constexpr size_t kOsdLocationSize = sizeof(OsdRecord::location);
 
 struct OsdText {
-    int size = 0;  // pixel size of both texts
+    int size = 0;                  // pixel size of both texts
     char line[kOsdLineSize] = {};  // empty when no item of the line is shown
     int lineX = 0;
     int lineY = 0;

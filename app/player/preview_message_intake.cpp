@@ -18,14 +18,20 @@ PreviewMessageRoute exactly(int length, int size, PreviewMessageAction action) {
 
 PreviewMessageRoute RoutePreviewMessage(int type, int length) {
     switch (type) {
-        case kDeviceAlarmText: return alarm(length, kAlarmTextMessage);
-        case kDeviceAlarmTextOther: return alarm(length, kAlarmTextOtherMessage);
-        case kDeviceOsdRecord: return exactly(length, kOsdRecordSize, PreviewMessageAction::TakeOsdRecord);
+        case kDeviceAlarmText:
+            return alarm(length, kAlarmTextMessage);
+        case kDeviceAlarmTextOther:
+            return alarm(length, kAlarmTextOtherMessage);
+        case kDeviceOsdRecord:
+            return exactly(length, kOsdRecordSize, PreviewMessageAction::TakeOsdRecord);
         case kDeviceLineSetShort:
             return exactly(length, kDeviceLineSetShortSize, PreviewMessageAction::StoreStatusRecord);
         case kDeviceLineSet:
-        case kDeviceLineSetBall: return exactly(length, kDeviceLineSetSize, PreviewMessageAction::StoreStatusRecord);
-        case kDeviceFigureSet: return exactly(length, kDeviceFigureSetSize, PreviewMessageAction::StoreStatusRecord);
-        default: return {};
+        case kDeviceLineSetBall:
+            return exactly(length, kDeviceLineSetSize, PreviewMessageAction::StoreStatusRecord);
+        case kDeviceFigureSet:
+            return exactly(length, kDeviceFigureSetSize, PreviewMessageAction::StoreStatusRecord);
+        default:
+            return {};
     }
 }

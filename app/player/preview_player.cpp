@@ -52,7 +52,8 @@ void CPreviewPlayer::EndViewThreads() {
 void CPreviewPlayer::OnDeviceMessage(int type, const char* body, int length) {
     const PreviewMessageRoute route = RoutePreviewMessage(type, length);
     switch (route.action) {
-        case PreviewMessageAction::Ignore: return;
+        case PreviewMessageAction::Ignore:
+            return;
         case PreviewMessageAction::DropOversizedAlarm:
             FileLogger::Write("received alarm info is too large:%d.", length);
             return;
@@ -61,8 +62,12 @@ void CPreviewPlayer::OnDeviceMessage(int type, const char* body, int length) {
             PostAlarmText(GetCurrentHwnd(), route.alarmMessage, body, length);
             return;
         }
-        case PreviewMessageAction::TakeOsdRecord: CVideoPlayer::OnDeviceMessage(type, body, length); return;
-        case PreviewMessageAction::StoreStatusRecord: StoreStatusRecord(type, body, length); return;
+        case PreviewMessageAction::TakeOsdRecord:
+            CVideoPlayer::OnDeviceMessage(type, body, length);
+            return;
+        case PreviewMessageAction::StoreStatusRecord:
+            StoreStatusRecord(type, body, length);
+            return;
     }
 }
 
@@ -75,11 +80,16 @@ void CPreviewPlayer::StoreStatusRecord(int type, const char* body, int length) {
 
 CPreviewPlayer::StoredRecord CPreviewPlayer::StoredRecordOf(int type) {
     switch (type) {
-        case kDeviceLineSetShort: return {lineSetShort_, sizeof(lineSetShort_)};
-        case kDeviceLineSet: return {lineSet_, sizeof(lineSet_)};
-        case kDeviceLineSetBall: return {lineSetBall_, sizeof(lineSetBall_)};
-        case kDeviceFigureSet: return {figureSet_, sizeof(figureSet_)};
-        default: return {nullptr, 0};
+        case kDeviceLineSetShort:
+            return {lineSetShort_, sizeof(lineSetShort_)};
+        case kDeviceLineSet:
+            return {lineSet_, sizeof(lineSet_)};
+        case kDeviceLineSetBall:
+            return {lineSetBall_, sizeof(lineSetBall_)};
+        case kDeviceFigureSet:
+            return {figureSet_, sizeof(figureSet_)};
+        default:
+            return {nullptr, 0};
     }
 }
 
@@ -197,8 +207,8 @@ void CPreviewPlayer::ReportManualRegion() {
     }
     // The corners ordered, whichever way the rectangle was dragged.
     if (owner_) {
-        owner_->notifySetManualAnalyseParams(RegionJsonText(
-            channel, std::min(corner.x, oppositeCorner.x), std::max(corner.x, oppositeCorner.x),
-            std::min(corner.y, oppositeCorner.y), std::max(corner.y, oppositeCorner.y)));
+        owner_->notifySetManualAnalyseParams(
+            RegionJsonText(channel, std::min(corner.x, oppositeCorner.x), std::max(corner.x, oppositeCorner.x),
+                           std::min(corner.y, oppositeCorner.y), std::max(corner.y, oppositeCorner.y)));
     }
 }

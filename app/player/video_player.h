@@ -212,9 +212,9 @@ protected:
     bool OnOwnerThread() const { return std::this_thread::get_id() == ownerThread_; }
 
     // Fields in the order of the view's data model; views add their own after these.
-    std::deque<DataBuffer*> renderQueue_;      // render-queue lock
-    std::deque<FrameCommand> frameCommands_;   // frame lock
-    std::atomic<bool> playing_{false};         // written on the main thread, polled by the others
+    std::deque<DataBuffer*> renderQueue_;     // render-queue lock
+    std::deque<FrameCommand> frameCommands_;  // frame lock
+    std::atomic<bool> playing_{false};        // written on the main thread, polled by the others
     rtsp_source* rtsp_ = nullptr;
     std::string url_;
     TextRenderer textRenderer_;
@@ -249,7 +249,7 @@ protected:
     std::mutex intakeLock_;
     std::condition_variable spsArrived_;
     std::deque<DataBuffer*> heldPackets_;  // intake lock
-    PointList dragPoints_;  // frame lock; at most two
+    PointList dragPoints_;                 // frame lock; at most two
     int16_t channelNumber_ = 0;
     bool dragMode_ = false;
     bool dragging_ = false;

@@ -65,22 +65,22 @@ void CVideoPlayer::WakeRenderThread() {
 
 bool CVideoPlayer::RunFrameCommand(const FrameCommand& command) {
     switch (command.code) {
-    case kFrameCommandKeep: {
-        ReleaseDataBuffer(keptFrame_);
-        keptFrame_ = nullptr;
-        if (currentFrame_ == nullptr) return true;
-        keptFrame_ = AllocDataBuffer(currentFrame_->length);
-        if (keptFrame_ != nullptr) {
-            std::memcpy(keptFrame_->data, currentFrame_->data, static_cast<size_t>(currentFrame_->length));
+        case kFrameCommandKeep: {
+            ReleaseDataBuffer(keptFrame_);
+            keptFrame_ = nullptr;
+            if (currentFrame_ == nullptr) return true;
+            keptFrame_ = AllocDataBuffer(currentFrame_->length);
+            if (keptFrame_ != nullptr) {
+                std::memcpy(keptFrame_->data, currentFrame_->data, static_cast<size_t>(currentFrame_->length));
+            }
+            return true;
         }
-        return true;
-    }
-    case kFrameCommandDrop:
-        ReleaseDataBuffer(keptFrame_);
-        keptFrame_ = nullptr;
-        return true;
-    default:
-        return false;
+        case kFrameCommandDrop:
+            ReleaseDataBuffer(keptFrame_);
+            keptFrame_ = nullptr;
+            return true;
+        default:
+            return false;
     }
 }
 

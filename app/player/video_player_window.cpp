@@ -84,21 +84,21 @@ void CVideoPlayer::MoveWatchdogTimer(HWND window) {
 bool CVideoPlayer::onWindowsEvent(FB::WindowsEvent* event, FB::PluginWindow*) {
     assert(OnOwnerThread());
     switch (event->uMsg) {
-    case WM_TIMER:
-        HandleWatchdogTick();
-        return false;
-    case kViewRestartMessage:
-        restartPending_ = false;
-        if (!autoRestart_) return false;
-        FileLogger::Write("restart play.");
-        Stop();
-        Start();
-        return true;
-    case kViewPaintBlackMessage:
-        ClearWindow();
-        return false;
-    default:
-        return false;
+        case WM_TIMER:
+            HandleWatchdogTick();
+            return false;
+        case kViewRestartMessage:
+            restartPending_ = false;
+            if (!autoRestart_) return false;
+            FileLogger::Write("restart play.");
+            Stop();
+            Start();
+            return true;
+        case kViewPaintBlackMessage:
+            ClearWindow();
+            return false;
+        default:
+            return false;
     }
 }
 
@@ -225,38 +225,38 @@ void CVideoPlayer::HandleFullScreenMessage(HWND window, UINT message, WPARAM wPa
     const int x = static_cast<int>(cursor.x);
     const int y = static_cast<int>(cursor.y);
     switch (message) {
-    case WM_MOUSEMOVE: {
-        FB::MouseMoveEvent event(x, y);
-        onMouseMove(&event, nullptr);
-        break;
-    }
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN: {
-        FB::MouseDownEvent event(message == WM_LBUTTONDOWN ? 0 : 1, x, y, 0);
-        onMouseDown(&event, nullptr);
-        break;
-    }
-    case WM_LBUTTONUP:
-    case WM_RBUTTONUP: {
-        FB::MouseUpEvent event(message == WM_LBUTTONUP ? 0 : 1, x, y, 0);
-        onMouseUp(&event, nullptr);
-        break;
-    }
-    case WM_LBUTTONDBLCLK:
-        DestroyWindow(window);
-        break;
-    case WM_KEYDOWN:
-        if (wParam == VK_ESCAPE) DestroyWindow(window);
-        break;
-    case WM_DESTROY:
-        ForgetFullScreenWindow();
-        LeaveFullScreen();
-        break;
-    default: {
-        LRESULT result = 0;
-        FB::WindowsEvent event(window, message, wParam, lParam, result);
-        onWindowsEvent(&event, nullptr);
-        break;
-    }
+        case WM_MOUSEMOVE: {
+            FB::MouseMoveEvent event(x, y);
+            onMouseMove(&event, nullptr);
+            break;
+        }
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN: {
+            FB::MouseDownEvent event(message == WM_LBUTTONDOWN ? 0 : 1, x, y, 0);
+            onMouseDown(&event, nullptr);
+            break;
+        }
+        case WM_LBUTTONUP:
+        case WM_RBUTTONUP: {
+            FB::MouseUpEvent event(message == WM_LBUTTONUP ? 0 : 1, x, y, 0);
+            onMouseUp(&event, nullptr);
+            break;
+        }
+        case WM_LBUTTONDBLCLK:
+            DestroyWindow(window);
+            break;
+        case WM_KEYDOWN:
+            if (wParam == VK_ESCAPE) DestroyWindow(window);
+            break;
+        case WM_DESTROY:
+            ForgetFullScreenWindow();
+            LeaveFullScreen();
+            break;
+        default: {
+            LRESULT result = 0;
+            FB::WindowsEvent event(window, message, wParam, lParam, result);
+            onWindowsEvent(&event, nullptr);
+            break;
+        }
     }
 }

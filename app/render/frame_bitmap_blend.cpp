@@ -10,8 +10,8 @@ constexpr int kTransparentSum = 511;  // near white
 
 }  // namespace
 
-void BlendBitmapIntoFrame(uint8_t* picture, int width, int height, int x, int y, const uint8_t* bitmap,
-                          int bitmapWidth, int bitmapHeight, int stride) {
+void BlendBitmapIntoFrame(uint8_t* picture, int width, int height, int x, int y, const uint8_t* bitmap, int bitmapWidth,
+                          int bitmapHeight, int stride) {
     I420Picture frame(picture, width, height);
     if (!frame.valid() || !bitmap || bitmapWidth <= 0 || bitmapHeight <= 0 || stride < int64_t{bitmapWidth} * 3) return;
     for (int row = 0; row < bitmapHeight; ++row) {

@@ -24,8 +24,8 @@ void paintBrush(I420Picture& picture, int cx, int cy, int first, int last, YuvCo
 
 }  // namespace
 
-void DrawLineIntoFrame(uint8_t* picture, int width, int height, float x0, float y0, float x1, float y1,
-                       int thickness, const int32_t colour[3]) {
+void DrawLineIntoFrame(uint8_t* picture, int width, int height, float x0, float y0, float x1, float y1, int thickness,
+                       const int32_t colour[3]) {
     if (!picture || !colour || width < 0 || height < 0) return;
     if (!within(x0, width) || !within(x1, width) || !within(y0, height) || !within(y1, height)) return;
     I420Picture frame(picture, width, height);

@@ -7,5 +7,5 @@
 // 3: 5 x 5 ...), writing colour[0], colour[1] and colour[2] unchanged as the Y, U and V samples.
 // Both ends must lie within 0..width and 0..height (ends included), or nothing is drawn; the brush
 // is clipped at the picture's edges. The last point of the line is not painted.
-void DrawLineIntoFrame(uint8_t* picture, int width, int height, float x0, float y0, float x1, float y1,
-                       int thickness, const int32_t colour[3]);
+void DrawLineIntoFrame(uint8_t* picture, int width, int height, float x0, float y0, float x1, float y1, int thickness,
+                       const int32_t colour[3]);

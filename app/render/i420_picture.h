@@ -18,7 +18,9 @@ YuvColour RgbToYuv(int r, int g, int b);
 class I420Picture {
 public:
     I420Picture(uint8_t* data, int width, int height)
-        : data_(data), width_(width), height_(height),
+        : data_(data),
+          width_(width),
+          height_(height),
           lumaSize_(static_cast<size_t>(width > 0 ? width : 0) * static_cast<size_t>(height > 0 ? height : 0)),
           chromaSize_(lumaSize_ / 4) {}
 

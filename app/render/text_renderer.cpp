@@ -26,8 +26,7 @@ std::string simheiPath() {
 
 }  // namespace
 
-TextRenderer::TextRenderer()
-    : glyphs_(std::make_unique<std::array<CachedGlyph, 65536>>()), fontPath_(simheiPath()) {
+TextRenderer::TextRenderer() : glyphs_(std::make_unique<std::array<CachedGlyph, 65536>>()), fontPath_(simheiPath()) {
     LoadFont(kDefaultPixelSize);
 }
 

@@ -35,8 +35,8 @@ int VideoRenderDDraw::InitLocked(HWND window, int width, int height, int format)
 }
 
 int VideoRenderDDraw::CreateObjects() {
-    if (FAILED(DirectDrawCreateEx(nullptr, reinterpret_cast<LPVOID*>(directDraw_.receive()), IID_IDirectDraw7,
-                                  nullptr))) {
+    if (FAILED(
+            DirectDrawCreateEx(nullptr, reinterpret_cast<LPVOID*>(directDraw_.receive()), IID_IDirectDraw7, nullptr))) {
         return -2;
     }
     if (FAILED(directDraw_->SetCooperativeLevel(window_, DDSCL_NORMAL | DDSCL_NOWINDOWCHANGES))) return -3;

@@ -38,7 +38,8 @@ int VideoRenderGDI::Render(const unsigned char* data, int length, int, const REC
         return 0;
     }
     RECT windowRect{};
-    if (!GetWindowRect(window_, &windowRect) || !ConvertI420ToBgrRows(data, pixels_.data(), width_, height_, RowBytes())) {
+    if (!GetWindowRect(window_, &windowRect) ||
+        !ConvertI420ToBgrRows(data, pixels_.data(), width_, height_, RowBytes())) {
         return 0;
     }
     HDC deviceContext = GetDC(window_);

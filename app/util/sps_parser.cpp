@@ -14,11 +14,23 @@ constexpr int kFallbackHeight = 1088;
 // The profiles whose SPS carries chroma format, bit depths and scaling matrices.
 bool HasChromaFormatFields(uint32_t profileIdc) {
     switch (profileIdc) {
-    case 100: case 110: case 122: case 244: case 44: case 83: case 86: case 118: case 128: case 134:
-    case 135: case 138: case 139: case 144:
-        return true;
-    default:
-        return false;
+        case 100:
+        case 110:
+        case 122:
+        case 244:
+        case 44:
+        case 83:
+        case 86:
+        case 118:
+        case 128:
+        case 134:
+        case 135:
+        case 138:
+        case 139:
+        case 144:
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -60,9 +72,9 @@ int ReadChromaFormatFields(SpsBitReader& reader) {
     if (chromaFormatIdc == 3) {
         separateColourPlanes = ReadBits(reader, 1) != 0;
     }
-    ReadUe(reader);       // bit_depth_luma_minus8
-    ReadUe(reader);       // bit_depth_chroma_minus8
-    ReadBits(reader, 1);  // qpprime_y_zero_transform_bypass_flag
+    ReadUe(reader);                  // bit_depth_luma_minus8
+    ReadUe(reader);                  // bit_depth_chroma_minus8
+    ReadBits(reader, 1);             // qpprime_y_zero_transform_bypass_flag
     if (ReadBits(reader, 1) != 0) {  // seq_scaling_matrix_present_flag
         // 4:4:4 has separate 8x8 lists for its two chroma components as well.
         const int lists = chromaFormatIdc == 3 ? 12 : 8;
@@ -78,10 +90,14 @@ int ReadChromaFormatFields(SpsBitReader& reader) {
 CropUnits CropUnitsFor(int chromaArrayType, bool frameMbsOnly) {
     const int64_t fieldFactor = frameMbsOnly ? 1 : 2;
     switch (chromaArrayType) {
-    case 0: return {1, fieldFactor};      // monochrome or separate planes
-    case 2: return {2, fieldFactor};      // 4:2:2
-    case 3: return {1, fieldFactor};      // 4:4:4
-    default: return {2, 2 * fieldFactor};  // 4:2:0
+        case 0:
+            return {1, fieldFactor};  // monochrome or separate planes
+        case 2:
+            return {2, fieldFactor};  // 4:2:2
+        case 3:
+            return {1, fieldFactor};  // 4:4:4
+        default:
+            return {2, 2 * fieldFactor};  // 4:2:0
     }
 }
 
@@ -107,9 +123,7 @@ bool SkipPicOrderCountFields(SpsBitReader& reader) {
     return true;
 }
 
-bool IsPictureSideInRange(int64_t side) {
-    return side >= kMinPictureSide && side <= kMaxPictureSide;
-}
+bool IsPictureSideInRange(int64_t side) { return side >= kMinPictureSide && side <= kMaxPictureSide; }
 
 }  // namespace
 
@@ -151,16 +165,16 @@ int ParseSpsPictureSize(SpsBitReader* reader, SpsPictureSize* size) {
     if (!SkipPicOrderCountFields(*reader)) {
         return -1;
     }
-    ReadUe(*reader);        // max_num_ref_frames
-    ReadBits(*reader, 1);   // gaps_in_frame_num_value_allowed_flag
+    ReadUe(*reader);       // max_num_ref_frames
+    ReadBits(*reader, 1);  // gaps_in_frame_num_value_allowed_flag
     const int64_t widthInMbs = int64_t{ReadUe(*reader)} + 1;
     const int64_t heightInMapUnits = int64_t{ReadUe(*reader)} + 1;
     const bool frameMbsOnly = ReadBits(*reader, 1) != 0;
     if (!frameMbsOnly) {
         ReadBits(*reader, 1);  // mb_adaptive_frame_field_flag
     }
-    ReadBits(*reader, 1);  // direct_8x8_inference_flag
-    int64_t crop[4] = {0, 0, 0, 0};  // left, right, top, bottom in cropping units
+    ReadBits(*reader, 1);             // direct_8x8_inference_flag
+    int64_t crop[4] = {0, 0, 0, 0};   // left, right, top, bottom in cropping units
     if (ReadBits(*reader, 1) != 0) {  // frame_cropping_flag
         for (int64_t& offset : crop) {
             offset = ReadUe(*reader);
@@ -171,8 +185,7 @@ int ParseSpsPictureSize(SpsBitReader* reader, SpsPictureSize* size) {
     const int64_t codedHeight = heightInMapUnits * 16 * (frameMbsOnly ? 1 : 2);
     // A unit cut off before the cropping ends, a size out of range, or an id beyond what H.264
     // allows means the data is not a usable SPS.
-    if (reader->exhausted || !IsPictureSideInRange(codedWidth) || !IsPictureSideInRange(codedHeight) ||
-        spsId > 31) {
+    if (reader->exhausted || !IsPictureSideInRange(codedWidth) || !IsPictureSideInRange(codedHeight) || spsId > 31) {
         return -1;
     }
     const CropUnits units = CropUnitsFor(chromaArrayType, frameMbsOnly);

@@ -9,21 +9,18 @@
 namespace bench_support {
 namespace {
 
-double Milliseconds(LatencyClock::duration duration)
-{
+double Milliseconds(LatencyClock::duration duration) {
     return std::chrono::duration<double, std::milli>(duration).count();
 }
 
-void ReportMilliseconds(benchmark::State& state, const std::string& name, const std::vector<double>& samples)
-{
+void ReportMilliseconds(benchmark::State& state, const std::string& name, const std::vector<double>& samples) {
     state.counters[name + "_median_ms"] = Percentile(samples, 0.5);
     state.counters[name + "_p90_ms"] = Percentile(samples, 0.9);
 }
 
 }  // namespace
 
-std::vector<double> DecodeTimes(const std::vector<uint8_t>& stream)
-{
+std::vector<double> DecodeTimes(const std::vector<uint8_t>& stream) {
     const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_H264);
     CodecContextPtr context(avcodec_alloc_context3(codec));
     PacketPtr packet(av_packet_alloc());
@@ -49,8 +46,7 @@ std::vector<double> DecodeTimes(const std::vector<uint8_t>& stream)
 
 PictureLatencies PairPictures(const std::vector<LatencyClock::time_point>& arrivals,
                               const std::vector<LatencyClock::time_point>& out, const std::vector<double>& decodeMs,
-                              size_t skipped)
-{
+                              size_t skipped) {
     PictureLatencies latencies;
     const size_t pictures = std::min({arrivals.size(), out.size(), decodeMs.size()});
     for (size_t i = skipped; i < pictures; ++i) {
@@ -62,15 +58,13 @@ PictureLatencies PairPictures(const std::vector<LatencyClock::time_point>& arriv
     return latencies;
 }
 
-void Append(PictureLatencies& to, const PictureLatencies& run)
-{
+void Append(PictureLatencies& to, const PictureLatencies& run) {
     to.total.insert(to.total.end(), run.total.begin(), run.total.end());
     to.decode.insert(to.decode.end(), run.decode.begin(), run.decode.end());
     to.beyondDecode.insert(to.beyondDecode.end(), run.beyondDecode.begin(), run.beyondDecode.end());
 }
 
-double Percentile(std::vector<double> samples, double fraction)
-{
+double Percentile(std::vector<double> samples, double fraction) {
     if (samples.empty()) {
         return 0;
     }
@@ -79,8 +73,7 @@ double Percentile(std::vector<double> samples, double fraction)
     return samples[rank];
 }
 
-void Report(benchmark::State& state, const std::string& outName, const PictureLatencies& latencies)
-{
+void Report(benchmark::State& state, const std::string& outName, const PictureLatencies& latencies) {
     ReportMilliseconds(state, "arrival_to_" + outName, latencies.total);
     ReportMilliseconds(state, "decode", latencies.decode);
     ReportMilliseconds(state, "beyond_decode", latencies.beyondDecode);

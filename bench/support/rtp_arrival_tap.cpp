@@ -23,8 +23,7 @@ using platform::detail::UniqueDescriptor;
 class InterleavedScanner {
 public:
     // Returns how many marker packets ended inside the bytes.
-    int Feed(const uint8_t* data, size_t size)
-    {
+    int Feed(const uint8_t* data, size_t size) {
         int markers = 0;
         for (size_t i = 0; i < size;) {
             i += Step(data + i, size - i, markers);
@@ -35,55 +34,53 @@ public:
 private:
     enum class State { kStart, kFrameHeader, kFrameBody, kTextHeader, kTextBody };
 
-    size_t Step(const uint8_t* data, size_t size, int& markers)
-    {
+    size_t Step(const uint8_t* data, size_t size, int& markers) {
         switch (state_) {
-        case State::kStart:
-            state_ = data[0] == '$' ? State::kFrameHeader : State::kTextHeader;
-            header_.clear();
-            return 0;
-        case State::kFrameHeader:
-            header_.push_back(static_cast<char>(data[0]));
-            if (header_.size() == 4) {
-                channel_ = static_cast<uint8_t>(header_[1]);
-                left_ = (static_cast<uint8_t>(header_[2]) << 8) | static_cast<uint8_t>(header_[3]);
-                seen_ = 0;
-                marker_ = false;
-                state_ = left_ > 0 ? State::kFrameBody : State::kStart;
+            case State::kStart:
+                state_ = data[0] == '$' ? State::kFrameHeader : State::kTextHeader;
+                header_.clear();
+                return 0;
+            case State::kFrameHeader:
+                header_.push_back(static_cast<char>(data[0]));
+                if (header_.size() == 4) {
+                    channel_ = static_cast<uint8_t>(header_[1]);
+                    left_ = (static_cast<uint8_t>(header_[2]) << 8) | static_cast<uint8_t>(header_[3]);
+                    seen_ = 0;
+                    marker_ = false;
+                    state_ = left_ > 0 ? State::kFrameBody : State::kStart;
+                }
+                return 1;
+            case State::kFrameBody: {
+                const size_t take = std::min(size, left_);
+                if (seen_ < 2 && seen_ + take >= 2) {
+                    marker_ = (data[1 - seen_] & 0x80) != 0;  // second byte of the RTP header
+                }
+                seen_ += take;
+                left_ -= take;
+                if (left_ == 0) {
+                    markers += channel_ == 0 && marker_ ? 1 : 0;
+                    state_ = State::kStart;
+                }
+                return take;
             }
-            return 1;
-        case State::kFrameBody: {
-            const size_t take = std::min(size, left_);
-            if (seen_ < 2 && seen_ + take >= 2) {
-                marker_ = (data[1 - seen_] & 0x80) != 0;  // second byte of the RTP header
+            case State::kTextHeader:
+                header_.push_back(static_cast<char>(data[0]));
+                if (header_.size() >= 4 && header_.compare(header_.size() - 4, 4, "\r\n\r\n") == 0) {
+                    left_ = ContentLength(header_);
+                    state_ = left_ > 0 ? State::kTextBody : State::kStart;
+                }
+                return 1;
+            case State::kTextBody: {
+                const size_t take = std::min(size, left_);
+                left_ -= take;
+                state_ = left_ == 0 ? State::kStart : State::kTextBody;
+                return take;
             }
-            seen_ += take;
-            left_ -= take;
-            if (left_ == 0) {
-                markers += channel_ == 0 && marker_ ? 1 : 0;
-                state_ = State::kStart;
-            }
-            return take;
-        }
-        case State::kTextHeader:
-            header_.push_back(static_cast<char>(data[0]));
-            if (header_.size() >= 4 && header_.compare(header_.size() - 4, 4, "\r\n\r\n") == 0) {
-                left_ = ContentLength(header_);
-                state_ = left_ > 0 ? State::kTextBody : State::kStart;
-            }
-            return 1;
-        case State::kTextBody: {
-            const size_t take = std::min(size, left_);
-            left_ -= take;
-            state_ = left_ == 0 ? State::kStart : State::kTextBody;
-            return take;
-        }
         }
         return size;
     }
 
-    static size_t ContentLength(std::string header)
-    {
+    static size_t ContentLength(std::string header) {
         std::transform(header.begin(), header.end(), header.begin(), [](unsigned char c) { return std::tolower(c); });
         const size_t at = header.find("\ncontent-length:");
         return at == std::string::npos ? 0 : std::strtoul(header.c_str() + at + 16, nullptr, 10);
@@ -97,8 +94,7 @@ private:
     bool marker_ = false;
 };
 
-uint16_t PortOf(const std::string& url)
-{
+uint16_t PortOf(const std::string& url) {
     const size_t host = url.find("://");
     const size_t colon = host == std::string::npos ? host : url.find(':', host + 3);
     if (colon == std::string::npos) {
@@ -107,8 +103,7 @@ uint16_t PortOf(const std::string& url)
     return static_cast<uint16_t>(std::stoi(url.substr(colon + 1)));
 }
 
-sockaddr_in Loopback(uint16_t port)
-{
+sockaddr_in Loopback(uint16_t port) {
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
@@ -116,8 +111,7 @@ sockaddr_in Loopback(uint16_t port)
     return address;
 }
 
-UniqueDescriptor ConnectTo(uint16_t port)
-{
+UniqueDescriptor ConnectTo(uint16_t port) {
     UniqueDescriptor socket(::socket(AF_INET, SOCK_STREAM, 0));
     const sockaddr_in address = Loopback(port);
     if (!socket || ::connect(socket.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
@@ -128,8 +122,7 @@ UniqueDescriptor ConnectTo(uint16_t port)
     return socket;
 }
 
-bool SendAll(int fd, const uint8_t* data, size_t size)
-{
+bool SendAll(int fd, const uint8_t* data, size_t size) {
     while (size > 0) {
         const ssize_t sent = ::send(fd, data, size, MSG_NOSIGNAL);
         if (sent <= 0) {
@@ -143,8 +136,7 @@ bool SendAll(int fd, const uint8_t* data, size_t size)
 
 }  // namespace
 
-RtpArrivalTap::RtpArrivalTap(const std::string& cameraUrl) : cameraPort_(PortOf(cameraUrl))
-{
+RtpArrivalTap::RtpArrivalTap(const std::string& cameraUrl) : cameraPort_(PortOf(cameraUrl)) {
     listener_.reset(::socket(AF_INET, SOCK_STREAM, 0));
     stop_.reset(eventfd(0, 0));
     sockaddr_in address = Loopback(0);
@@ -160,21 +152,18 @@ RtpArrivalTap::RtpArrivalTap(const std::string& cameraUrl) : cameraPort_(PortOf(
     thread_ = std::thread(&RtpArrivalTap::Run, this);
 }
 
-RtpArrivalTap::~RtpArrivalTap()
-{
+RtpArrivalTap::~RtpArrivalTap() {
     const uint64_t one = 1;
     [[maybe_unused]] const ssize_t written = ::write(stop_.get(), &one, sizeof one);
     thread_.join();
 }
 
-std::vector<RtpArrivalTap::Clock::time_point> RtpArrivalTap::PictureArrivals() const
-{
+std::vector<RtpArrivalTap::Clock::time_point> RtpArrivalTap::PictureArrivals() const {
     std::lock_guard lock(mutex_);
     return arrivals_;
 }
 
-void RtpArrivalTap::Run()
-{
+void RtpArrivalTap::Run() {
     while (true) {
         pollfd waits[2] = {{listener_.get(), POLLIN, 0}, {stop_.get(), POLLIN, 0}};
         if (::poll(waits, 2, -1) < 0 || waits[1].revents != 0) {
@@ -189,8 +178,7 @@ void RtpArrivalTap::Run()
 
 // Copies both ways until either side closes or the tap stops; notes the time right after the last
 // byte of each marker packet went to the client.
-void RtpArrivalTap::Relay(UniqueDescriptor client)
-{
+void RtpArrivalTap::Relay(UniqueDescriptor client) {
     const UniqueDescriptor camera = ConnectTo(cameraPort_);
     if (!camera) {
         return;

@@ -8,8 +8,7 @@ namespace FB {
 
 class KeyEvent : public PluginEvent {
 public:
-    KeyEvent(int key, unsigned osKey, unsigned modifiers)
-        : m_key(key), m_os_key_code(osKey), m_modifiers(modifiers) {}
+    KeyEvent(int key, unsigned osKey, unsigned modifiers) : m_key(key), m_os_key_code(osKey), m_modifiers(modifiers) {}
     int m_key;
     unsigned m_os_key_code;
     unsigned m_modifiers;

@@ -49,8 +49,7 @@ public:
 
 class MouseScrollEvent : public PluginEvent {
 public:
-    MouseScrollEvent(int x, int y, double deltaX, double deltaY)
-        : m_x(x), m_y(y), m_dx(deltaX), m_dy(deltaY) {}
+    MouseScrollEvent(int x, int y, double deltaX, double deltaY) : m_x(x), m_y(y), m_dx(deltaX), m_dy(deltaY) {}
     int m_x;
     int m_y;
     double m_dx;

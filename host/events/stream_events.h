@@ -28,8 +28,7 @@ public:
 // `data` is valid only while the event is being delivered.
 class StreamDataArrivedEvent : public StreamEvent {
 public:
-    StreamDataArrivedEvent(BrowserStream* source, const void* bytes, uint32_t count, uint32_t at,
-                           float percent)
+    StreamDataArrivedEvent(BrowserStream* source, const void* bytes, uint32_t count, uint32_t at, float percent)
         : StreamEvent(source), data(bytes), length(count), offset(at), progress(percent) {}
     const void* data;
     uint32_t length;

@@ -33,8 +33,7 @@ const char* systemText(DWORD code) {
 
 }  // namespace
 
-DWORD WINAPI FormatMessageA(DWORD dwFlags, LPCVOID, DWORD dwMessageId, DWORD, LPSTR lpBuffer,
-                            DWORD nSize, va_list*) {
+DWORD WINAPI FormatMessageA(DWORD dwFlags, LPCVOID, DWORD dwMessageId, DWORD, LPSTR lpBuffer, DWORD nSize, va_list*) {
     const char* text = (dwFlags & FORMAT_MESSAGE_FROM_SYSTEM) ? systemText(dwMessageId) : nullptr;
     if (text == nullptr || lpBuffer == nullptr) {
         SetLastError(text == nullptr ? ERROR_MR_MID_NOT_FOUND : ERROR_INVALID_PARAMETER);

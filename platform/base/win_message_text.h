@@ -20,6 +20,6 @@ typedef HANDLE HLOCAL;
 // Only FORMAT_MESSAGE_FROM_SYSTEM is supported. With FORMAT_MESSAGE_ALLOCATE_BUFFER, lpBuffer
 // receives (as an LPSTR*) a buffer the caller frees with LocalFree. Answers the text's length, or 0
 // with ERROR_MR_MID_NOT_FOUND for a code the system has no text for.
-DWORD WINAPI FormatMessageA(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId, DWORD dwLanguageId,
-                            LPSTR lpBuffer, DWORD nSize, va_list* Arguments);
+DWORD WINAPI FormatMessageA(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId, DWORD dwLanguageId, LPSTR lpBuffer,
+                            DWORD nSize, va_list* Arguments);
 HLOCAL WINAPI LocalFree(HLOCAL hMem);

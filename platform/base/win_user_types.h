@@ -42,7 +42,8 @@ typedef POINT* LPPOINT;
 #define HIWORD(value) ((WORD)((((DWORD_PTR)(value)) >> 16) & 0xffff))
 #endif
 #ifndef MAKELONG
-#define MAKELONG(low, high) ((LONG)(((WORD)(((DWORD_PTR)(low)) & 0xffff)) | ((DWORD)((WORD)(((DWORD_PTR)(high)) & 0xffff))) << 16))
+#define MAKELONG(low, high) \
+    ((LONG)(((WORD)(((DWORD_PTR)(low)) & 0xffff)) | ((DWORD)((WORD)(((DWORD_PTR)(high)) & 0xffff))) << 16))
 #endif
 #ifndef MAKEWPARAM
 #define MAKEWPARAM(low, high) ((WPARAM)(DWORD)MAKELONG(low, high))

@@ -88,14 +88,19 @@ HRESULT DirectDrawSurface::Create(IDirectDraw7* owner, const DDSURFACEDESC2& des
     SurfaceFormat format;
     if (HRESULT result = offscreenFormat(description, &format); FAILED(result)) return result;
     int width = static_cast<int>(description.dwWidth);
-    *surface = new DirectDrawSurface(owner, format, width, static_cast<int>(description.dwHeight),
-                                     pitchFor(format, width));
+    *surface =
+        new DirectDrawSurface(owner, format, width, static_cast<int>(description.dwHeight), pitchFor(format, width));
     return DD_OK;
 }
 
 DirectDrawSurface::DirectDrawSurface(IDirectDraw7* owner, SurfaceFormat format, int width, int height, int pitch)
-    : owner_(owner), format_(format), width_(width), height_(height), pitch_(pitch),
-      generation_(displayGeneration()), memory_(memorySize(format, pitch, height)) {
+    : owner_(owner),
+      format_(format),
+      width_(width),
+      height_(height),
+      pitch_(pitch),
+      generation_(displayGeneration()),
+      memory_(memorySize(format, pitch, height)) {
     owner_->AddRef();
 }
 
@@ -192,7 +197,10 @@ HRESULT DirectDrawSurface::drawOnto(HWND window, const RECT& destination, const 
                                   sourceRect.left, sourceRect.right - sourceRect.left},
                       StretchAxis{int64_t{destination.top} - origin.y, int64_t{destination.bottom} - destination.top,
                                   sourceRect.top, sourceRect.bottom - sourceRect.top},
-                      0, 0, 0, 0};
+                      0,
+                      0,
+                      0,
+                      0};
     target.firstX = std::max(target.columns.firstVisible(pixels->width), -origin.x);
     target.endX = std::min(target.columns.endVisible(pixels->width), screenWidth - origin.x);
     target.firstY = std::max(target.rows.firstVisible(pixels->height), -origin.y);

@@ -38,7 +38,8 @@ struct ChannelTable {
     uint32_t values[1024];
 
     ChannelTable() {
-        for (int i = 0; i < 1024; ++i) values[i] = static_cast<uint32_t>(i < kOffset ? 0 : i > kOffset + 255 ? 255 : i - kOffset);
+        for (int i = 0; i < 1024; ++i)
+            values[i] = static_cast<uint32_t>(i < kOffset ? 0 : i > kOffset + 255 ? 255 : i - kOffset);
     }
 };
 

@@ -142,8 +142,8 @@ bool applyWrite(Lines& lines, LPCWSTR section, LPCWSTR key, LPCWSTR value) {
 
 }  // namespace
 
-DWORD WINAPI GetPrivateProfileStringW(LPCWSTR lpAppName, LPCWSTR lpKeyName, LPCWSTR lpDefault,
-                                      LPWSTR lpReturnedString, DWORD nSize, LPCWSTR lpFileName) {
+DWORD WINAPI GetPrivateProfileStringW(LPCWSTR lpAppName, LPCWSTR lpKeyName, LPCWSTR lpDefault, LPWSTR lpReturnedString,
+                                      DWORD nSize, LPCWSTR lpFileName) {
     if (!lpReturnedString || nSize == 0) return 0;
     std::wstring result(trimmed(lpDefault ? lpDefault : L""));
     if (lpAppName && lpKeyName && lpFileName) {

@@ -9,8 +9,8 @@
 // cut to nSize - 1 characters and terminated; answers the number of characters copied without the
 // terminator. Blanks around names and values are ignored and one pair of enclosing quotes is
 // removed from a value. A null section or key name reads as absent here.
-DWORD WINAPI GetPrivateProfileStringW(LPCWSTR lpAppName, LPCWSTR lpKeyName, LPCWSTR lpDefault,
-                                      LPWSTR lpReturnedString, DWORD nSize, LPCWSTR lpFileName);
+DWORD WINAPI GetPrivateProfileStringW(LPCWSTR lpAppName, LPCWSTR lpKeyName, LPCWSTR lpDefault, LPWSTR lpReturnedString,
+                                      DWORD nSize, LPCWSTR lpFileName);
 
 // Sets [lpAppName] lpKeyName = lpString; a null lpString removes the key, a null lpKeyName the
 // whole section. The file is replaced atomically (temporary file, then rename). A file that is

@@ -24,8 +24,7 @@ public:
     // marked as the last of its picture. A camera's own delimiter right behind one of ours is
     // dropped: it opens the same access unit.
     template <typename Deliver>
-    void pass(const uint8_t* nal, size_t size, bool marked, Deliver&& deliver)
-    {
+    void pass(const uint8_t* nal, size_t size, bool marked, Deliver&& deliver) {
         const int type = nal[0] & 0x1F;
         if (closed_ && type == kNalTypeAccessUnitDelimiter) {
             closed_ = false;
@@ -42,8 +41,7 @@ public:
     }
 
     // A new stream: nothing closed yet, and its marks are trusted.
-    void reset()
-    {
+    void reset() {
         closed_ = false;
         trusted_ = true;
     }
@@ -56,13 +54,12 @@ private:
 
     // A slice (or slice data partition A) other than its picture's first: first_mb_in_slice, the
     // first Exp-Golomb code after the NAL header, is 0 (the single bit 1) only in the first.
-    static bool continuesPicture(int type, const uint8_t* nal, size_t size)
-    {
+    static bool continuesPicture(int type, const uint8_t* nal, size_t size) {
         return (type == 1 || type == 2 || type == 5) && size >= 2 && (nal[1] & 0x80) == 0;
     }
 
-    bool closed_ = false;   // the last unit handed on was a delimiter of ours
-    bool trusted_ = true;   // the camera's marks have only ever fallen on a picture's end
+    bool closed_ = false;  // the last unit handed on was a delimiter of ours
+    bool trusted_ = true;  // the camera's marks have only ever fallen on a picture's end
 };
 
 }  // namespace livevideo

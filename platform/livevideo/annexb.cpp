@@ -4,8 +4,7 @@
 
 namespace livevideo {
 
-size_t startCodeLength(const uint8_t* data, size_t size)
-{
+size_t startCodeLength(const uint8_t* data, size_t size) {
     if (size >= 3 && data[0] == 0 && data[1] == 0 && data[2] == 1) {
         return 3;
     }
@@ -15,8 +14,7 @@ size_t startCodeLength(const uint8_t* data, size_t size)
     return 0;
 }
 
-const uint8_t* findStartCode(const uint8_t* begin, const uint8_t* end)
-{
+const uint8_t* findStartCode(const uint8_t* begin, const uint8_t* end) {
     if (end - begin < 3) {
         return end;
     }
@@ -36,8 +34,7 @@ const uint8_t* findStartCode(const uint8_t* begin, const uint8_t* end)
     return end;
 }
 
-const uint8_t* trimTrailingZeros(const uint8_t* begin, const uint8_t* end)
-{
+const uint8_t* trimTrailingZeros(const uint8_t* begin, const uint8_t* end) {
     while (end != begin && end[-1] == 0) {
         --end;
     }

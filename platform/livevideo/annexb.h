@@ -19,8 +19,7 @@ const uint8_t* trimTrailingZeros(const uint8_t* begin, const uint8_t* end);
 // Calls emit(nal, size, last) for every non-empty NAL unit of a byte-stream buffer, last telling
 // whether it is the buffer's last one; bytes before the first start code are skipped.
 template <typename Emit>
-void forEachNalUnit(const uint8_t* data, size_t size, Emit&& emit)
-{
+void forEachNalUnit(const uint8_t* data, size_t size, Emit&& emit) {
     const uint8_t* end = data + size;
     const uint8_t* pendingBegin = nullptr;  // the unit found last, handed on once the next is found
     const uint8_t* pendingEnd = nullptr;

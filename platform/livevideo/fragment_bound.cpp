@@ -10,8 +10,7 @@ constexpr uint8_t kEndFlag = 0x40;
 
 }  // namespace
 
-bool FragmentBound::admit(const uint8_t* payload, size_t size)
-{
+bool FragmentBound::admit(const uint8_t* payload, size_t size) {
     const int type = size >= 2 ? payload[0] & 0x1F : 0;
     if (type != kFuA && type != kFuB) {
         gathered_ = 0;  // any other packet ends a fragmented unit, whole or not

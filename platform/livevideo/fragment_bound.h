@@ -19,7 +19,7 @@ public:
     bool admit(const uint8_t* payload, size_t size);
 
 private:
-    size_t gathered_ = 0;   // payload bytes of the fragmented unit in progress
+    size_t gathered_ = 0;    // payload bytes of the fragmented unit in progress
     bool dropping_ = false;  // that unit outgrew the bound: its fragments up to its end are held back
 };
 

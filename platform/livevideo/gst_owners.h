@@ -17,8 +17,7 @@ struct GstUnref {
     void operator()(GError* error) const { g_error_free(error); }
     // Every other type held this way is a GstObject (elements, pads, buses).
     template <typename T>
-    void operator()(T* object) const
-    {
+    void operator()(T* object) const {
         gst_object_unref(object);
     }
 };
@@ -29,12 +28,10 @@ using GstPtr = std::unique_ptr<T, GstUnref>;
 // A buffer's bytes, readable while the mapping lives.
 class MappedBuffer {
 public:
-    explicit MappedBuffer(GstBuffer* buffer) : buffer_(buffer)
-    {
+    explicit MappedBuffer(GstBuffer* buffer) : buffer_(buffer) {
         mapped_ = buffer != nullptr && gst_buffer_map(buffer, &info_, GST_MAP_READ);
     }
-    ~MappedBuffer()
-    {
+    ~MappedBuffer() {
         if (mapped_) {
             gst_buffer_unmap(buffer_, &info_);
         }

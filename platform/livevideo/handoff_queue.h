@@ -18,16 +18,14 @@ public:
     explicit HandoffQueue(size_t capacity) : capacity_(capacity) {}
 
     // Empty, and taking items again.
-    void open()
-    {
+    void open() {
         std::lock_guard lock(mutex_);
         items_.clear();
         closed_ = false;
     }
 
     // Drops what waits; push and pop return at once from now on.
-    void close()
-    {
+    void close() {
         std::deque<T> dropped;  // released outside the lock
         {
             std::lock_guard lock(mutex_);
@@ -38,8 +36,7 @@ public:
     }
 
     // Appends the item once there is room; false (the item dropped) when the queue is closed.
-    bool push(T item)
-    {
+    bool push(T item) {
         std::unique_lock lock(mutex_);
         changed_.wait(lock, [this] { return closed_ || items_.size() < capacity_; });
         if (closed_) {
@@ -52,8 +49,7 @@ public:
     }
 
     // The oldest item once there is one; nothing when the queue is closed.
-    std::optional<T> pop()
-    {
+    std::optional<T> pop() {
         std::unique_lock lock(mutex_);
         changed_.wait(lock, [this] { return closed_ || !items_.empty(); });
         if (closed_) {

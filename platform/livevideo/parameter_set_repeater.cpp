@@ -4,16 +4,14 @@
 
 namespace livevideo {
 
-void ParameterSetRepeater::reset()
-{
+void ParameterSetRepeater::reset() {
     sps_.clear();
     pps_.clear();
     spsSinceKeyFrame_ = false;
     ppsSinceKeyFrame_ = false;
 }
 
-void ParameterSetRepeater::add(const uint8_t* nal, size_t size)
-{
+void ParameterSetRepeater::add(const uint8_t* nal, size_t size) {
     if (size == 0) {
         return;
     }
@@ -25,14 +23,12 @@ void ParameterSetRepeater::add(const uint8_t* nal, size_t size)
     }
 }
 
-void ParameterSetRepeater::keep(std::vector<Set>& kept, const uint8_t* nal, size_t size)
-{
+void ParameterSetRepeater::keep(std::vector<Set>& kept, const uint8_t* nal, size_t size) {
     kept.resize(1);
     kept[0].assign(nal, nal + size);
 }
 
-bool ParameterSetRepeater::isKept(const std::vector<Set>& kept, const uint8_t* nal, size_t size)
-{
+bool ParameterSetRepeater::isKept(const std::vector<Set>& kept, const uint8_t* nal, size_t size) {
     return kept.size() == 1 && std::equal(kept[0].begin(), kept[0].end(), nal, nal + size);
 }
 

@@ -26,8 +26,7 @@ public:
 
     // Calls deliver(nal, size) for each kept SPS, then each kept PPS: the start of a stream.
     template <typename Deliver>
-    void start(Deliver&& deliver)
-    {
+    void start(Deliver&& deliver) {
         deliverKept(deliver);
         spsSinceKeyFrame_ = !sps_.empty();
         ppsSinceKeyFrame_ = !pps_.empty();
@@ -37,32 +36,31 @@ public:
     // when it starts a key frame that came without them. A parameter set the receiver has just been
     // given for the coming key frame is not given twice.
     template <typename Deliver>
-    void pass(const uint8_t* nal, size_t size, Deliver&& deliver)
-    {
+    void pass(const uint8_t* nal, size_t size, Deliver&& deliver) {
         switch (nal[0] & 0x1F) {
-        case kNalTypeSps:
-            if (std::exchange(spsSinceKeyFrame_, true) && isKept(sps_, nal, size)) {
-                return;
-            }
-            keep(sps_, nal, size);
-            break;
-        case kNalTypePps:
-            if (std::exchange(ppsSinceKeyFrame_, true) && isKept(pps_, nal, size)) {
-                return;
-            }
-            keep(pps_, nal, size);
-            break;
-        case kNalTypeIdr:
-            if (startsPicture(nal, size)) {
-                if (!spsSinceKeyFrame_ || !ppsSinceKeyFrame_) {
-                    deliverKept(deliver);
+            case kNalTypeSps:
+                if (std::exchange(spsSinceKeyFrame_, true) && isKept(sps_, nal, size)) {
+                    return;
                 }
-                spsSinceKeyFrame_ = false;
-                ppsSinceKeyFrame_ = false;
-            }
-            break;
-        default:
-            break;
+                keep(sps_, nal, size);
+                break;
+            case kNalTypePps:
+                if (std::exchange(ppsSinceKeyFrame_, true) && isKept(pps_, nal, size)) {
+                    return;
+                }
+                keep(pps_, nal, size);
+                break;
+            case kNalTypeIdr:
+                if (startsPicture(nal, size)) {
+                    if (!spsSinceKeyFrame_ || !ppsSinceKeyFrame_) {
+                        deliverKept(deliver);
+                    }
+                    spsSinceKeyFrame_ = false;
+                    ppsSinceKeyFrame_ = false;
+                }
+                break;
+            default:
+                break;
         }
         deliver(nal, size);
     }
@@ -71,8 +69,7 @@ private:
     using Set = std::vector<uint8_t>;
 
     template <typename Deliver>
-    void deliverKept(Deliver& deliver) const
-    {
+    void deliverKept(Deliver& deliver) const {
         for (const Set& set : sps_) {
             deliver(set.data(), set.size());
         }

@@ -14,21 +14,18 @@ constexpr guint64 kTeardownTimeoutNs = 200 * GST_MSECOND;
 
 const char* const kNalUnitCaps = "video/x-h264,stream-format=byte-stream,alignment=nal";
 
-GstPtr<GstElement> makeElement(const char* factory)
-{
+GstPtr<GstElement> makeElement(const char* factory) {
     GstElement* element = gst_element_factory_make(factory, nullptr);
     // Owned here until the bin holds it too.
     return GstPtr<GstElement>(element != nullptr ? GST_ELEMENT(gst_object_ref_sink(element)) : nullptr);
 }
 
-bool hasScheme(const std::string& url, const char* scheme)
-{
+bool hasScheme(const std::string& url, const char* scheme) {
     return g_ascii_strncasecmp(url.c_str(), scheme, strlen(scheme)) == 0;
 }
 
 // rtspsrc takes a tunnel through HTTP from the URL's scheme.
-std::string clientLocation(const RtspTransport& transport)
-{
+std::string clientLocation(const RtspTransport& transport) {
     const std::string& url = transport.location;
     if (!transport.tunnel) {
         return url;
@@ -38,8 +35,7 @@ std::string clientLocation(const RtspTransport& transport)
 }
 
 // The lower transports rtspsrc may use, by the names of its "protocols" flags.
-std::string protocols(const RtspTransport& transport)
-{
+std::string protocols(const RtspTransport& transport) {
     std::string names;
     auto add = [&names](const char* name) { names.append(names.empty() ? "" : "+").append(name); };
     if (transport.udp) {
@@ -60,8 +56,7 @@ std::string protocols(const RtspTransport& transport)
     return names;
 }
 
-void configureSource(GstElement* source, const RtspTransport& transport, int timeoutMs)
-{
+void configureSource(GstElement* source, const RtspTransport& transport, int timeoutMs) {
     const std::string location = clientLocation(transport);
     g_object_set(source, "location", location.c_str(), nullptr);
     gst_util_set_object_arg(G_OBJECT(source), "protocols", protocols(transport).c_str());
@@ -77,8 +72,7 @@ void configureSource(GstElement* source, const RtspTransport& transport, int tim
 class MappedRtpPacket {
 public:
     explicit MappedRtpPacket(GstBuffer* buffer) { mapped_ = gst_rtp_buffer_map(buffer, GST_MAP_READ, &rtp_); }
-    ~MappedRtpPacket()
-    {
+    ~MappedRtpPacket() {
         if (mapped_) {
             gst_rtp_buffer_unmap(&rtp_);
         }
@@ -97,8 +91,7 @@ private:
 
 }  // namespace
 
-std::unique_ptr<RtspPipeline> RtspPipeline::make(const RtspTransport& transport, int timeoutMs, Events& events)
-{
+std::unique_ptr<RtspPipeline> RtspPipeline::make(const RtspTransport& transport, int timeoutMs, Events& events) {
     GstPtr<GstElement> pipeline(GST_ELEMENT(gst_object_ref_sink(gst_pipeline_new(nullptr))));
     GstPtr<GstElement> source = makeElement("rtspsrc");
     GstPtr<GstElement> depayloader = makeElement("rtph264depay");
@@ -129,19 +122,15 @@ RtspPipeline::RtspPipeline(Events& events, GstPtr<GstElement> pipeline, GstPtr<G
       pipeline_(std::move(pipeline)),
       source_(std::move(source)),
       depayloader_(std::move(depayloader)),
-      bus_(gst_element_get_bus(pipeline_.get()))
-{
-}
+      bus_(gst_element_get_bus(pipeline_.get())) {}
 
-RtspPipeline::~RtspPipeline()
-{
+RtspPipeline::~RtspPipeline() {
     // Waits for the streaming threads, so no event comes once it returns.
     gst_element_set_state(pipeline_.get(), GST_STATE_NULL);
     gst_bus_set_sync_handler(bus_.get(), nullptr, nullptr, nullptr);
 }
 
-void RtspPipeline::connectSignals(GstElement* sink)
-{
+void RtspPipeline::connectSignals(GstElement* sink) {
     g_signal_connect(source_.get(), "select-stream", G_CALLBACK(&RtspPipeline::onSelectStream), this);
     g_signal_connect(source_.get(), "pad-added", G_CALLBACK(&RtspPipeline::onPadAdded), this);
     const GstPtr<GstPad> into(gst_element_get_static_pad(depayloader_.get(), "sink"));
@@ -154,36 +143,31 @@ void RtspPipeline::connectSignals(GstElement* sink)
     gst_app_sink_set_callbacks(GST_APP_SINK(sink), &callbacks, this, nullptr);
 }
 
-RtspPipeline* RtspPipeline::enter(gpointer self)
-{
+RtspPipeline* RtspPipeline::enter(gpointer self) {
     auto* pipeline = static_cast<RtspPipeline*>(self);
     pipeline->handOffs_.load(std::memory_order_acquire);
     return pipeline;
 }
 
-bool RtspPipeline::open()
-{
+bool RtspPipeline::open() {
     handOffs_.fetch_add(1, std::memory_order_release);
     return gst_element_set_state(pipeline_.get(), GST_STATE_PAUSED) != GST_STATE_CHANGE_FAILURE;
 }
 
-bool RtspPipeline::play()
-{
+bool RtspPipeline::play() {
     playRequested_ = true;
     handOffs_.fetch_add(1, std::memory_order_release);
     return gst_element_set_state(pipeline_.get(), GST_STATE_PLAYING) != GST_STATE_CHANGE_FAILURE;
 }
 
-gboolean RtspPipeline::onSelectStream(GstElement*, guint index, GstCaps* caps, gpointer self)
-{
+gboolean RtspPipeline::onSelectStream(GstElement*, guint index, GstCaps* caps, gpointer self) {
     const GstStructure* stream = gst_caps_get_size(caps) > 0 ? gst_caps_get_structure(caps, 0) : nullptr;
     return stream != nullptr && enter(self)->events_.offered(index, stream);
 }
 
 // The RTP session makes a pad for each sender (SSRC) once its first packet arrives. A camera that
 // restarts its encoder may come back as a new sender: the newest one feeds the depacketiser.
-void RtspPipeline::onPadAdded(GstElement*, GstPad* pad, gpointer self)
-{
+void RtspPipeline::onPadAdded(GstElement*, GstPad* pad, gpointer self) {
     auto* pipeline = enter(self);
     const GstPtr<GstPad> into(gst_element_get_static_pad(pipeline->depayloader_.get(), "sink"));
     if (const GstPtr<GstPad> previous{gst_pad_get_peer(into.get())}) {
@@ -192,8 +176,7 @@ void RtspPipeline::onPadAdded(GstElement*, GstPad* pad, gpointer self)
     gst_pad_link(pad, into.get());
 }
 
-GstPadProbeReturn RtspPipeline::onRtpPacket(GstPad*, GstPadProbeInfo* info, gpointer self)
-{
+GstPadProbeReturn RtspPipeline::onRtpPacket(GstPad*, GstPadProbeInfo* info, gpointer self) {
     MappedRtpPacket packet(GST_PAD_PROBE_INFO_BUFFER(info));
     if (packet && !enter(self)->fragments_.admit(packet.payload(), packet.payloadSize())) {
         return GST_PAD_PROBE_DROP;
@@ -201,47 +184,42 @@ GstPadProbeReturn RtspPipeline::onRtpPacket(GstPad*, GstPadProbeInfo* info, gpoi
     return GST_PAD_PROBE_OK;
 }
 
-GstBusSyncReply RtspPipeline::onMessage(GstBus*, GstMessage* message, gpointer self)
-{
+GstBusSyncReply RtspPipeline::onMessage(GstBus*, GstMessage* message, gpointer self) {
     auto* pipeline = enter(self);
     switch (GST_MESSAGE_TYPE(message)) {
-    case GST_MESSAGE_PROGRESS: {
-        // rtspsrc reports each RTSP exchange: "open" completes once the session is set up, and the
-        // "request" that completes after the play is the answer to PLAY.
-        GstProgressType type;
-        gchar* code = nullptr;
-        gst_message_parse_progress(message, &type, &code, nullptr);
-        const GstPtr<gchar> owned(code);
-        if (type == GST_PROGRESS_TYPE_COMPLETE && code != nullptr) {
-            if (g_str_equal(code, "open")) {
-                pipeline->events_.opened();
-            } else if (g_str_equal(code, "request") && pipeline->playRequested_) {
-                pipeline->events_.playing();
+        case GST_MESSAGE_PROGRESS: {
+            // rtspsrc reports each RTSP exchange: "open" completes once the session is set up, and the
+            // "request" that completes after the play is the answer to PLAY.
+            GstProgressType type;
+            gchar* code = nullptr;
+            gst_message_parse_progress(message, &type, &code, nullptr);
+            const GstPtr<gchar> owned(code);
+            if (type == GST_PROGRESS_TYPE_COMPLETE && code != nullptr) {
+                if (g_str_equal(code, "open")) {
+                    pipeline->events_.opened();
+                } else if (g_str_equal(code, "request") && pipeline->playRequested_) {
+                    pipeline->events_.playing();
+                }
             }
+            break;
         }
-        break;
-    }
-    case GST_MESSAGE_ERROR:
-    case GST_MESSAGE_EOS:
-        pipeline->events_.ended();
-        break;
-    default:
-        break;
+        case GST_MESSAGE_ERROR:
+        case GST_MESSAGE_EOS:
+            pipeline->events_.ended();
+            break;
+        default:
+            break;
     }
     return GST_BUS_DROP;
 }
 
-GstFlowReturn RtspPipeline::onSample(GstAppSink* sink, gpointer self)
-{
+GstFlowReturn RtspPipeline::onSample(GstAppSink* sink, gpointer self) {
     if (GstPtr<GstSample> sample{gst_app_sink_pull_sample(sink)}) {
         enter(self)->events_.received(std::move(sample));
     }
     return GST_FLOW_OK;
 }
 
-void RtspPipeline::onEndOfStream(GstAppSink*, gpointer self)
-{
-    enter(self)->events_.ended();
-}
+void RtspPipeline::onEndOfStream(GstAppSink*, gpointer self) { enter(self)->events_.ended(); }
 
 }  // namespace livevideo

@@ -55,7 +55,8 @@ public:
     bool play();
 
 private:
-    RtspPipeline(Events& events, GstPtr<GstElement> pipeline, GstPtr<GstElement> source, GstPtr<GstElement> depayloader);
+    RtspPipeline(Events& events, GstPtr<GstElement> pipeline, GstPtr<GstElement> source,
+                 GstPtr<GstElement> depayloader);
 
     void connectSignals(GstElement* sink);
     // The pipeline as a callback on one of GStreamer's threads sees it, after the hand-off below.
@@ -77,7 +78,7 @@ private:
     // checkers cannot see; this makes the hand-off of everything set up before it visible to them.
     std::atomic<unsigned> handOffs_{0};
     std::atomic<bool> playRequested_{false};  // a completed request is PLAY's answer from now on
-    FragmentBound fragments_;  // one packet at a time, under the depacketiser's stream lock
+    FragmentBound fragments_;                 // one packet at a time, under the depacketiser's stream lock
 };
 
 }  // namespace livevideo

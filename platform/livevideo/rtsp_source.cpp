@@ -14,8 +14,7 @@
 namespace livevideo {
 namespace {
 
-bool initGstreamerOnce()
-{
+bool initGstreamerOnce() {
     static const bool ready = [] {
         GError* error = nullptr;
         const bool initialised = gst_init_check(nullptr, nullptr, &error);
@@ -29,8 +28,7 @@ bool initGstreamerOnce()
 // for the thread it runs on.
 thread_local const RtspSource* readingSource = nullptr;
 
-bool isH264Video(const GstStructure* stream)
-{
+bool isH264Video(const GstStructure* stream) {
     const char* media = gst_structure_get_string(stream, "media");
     const char* encoding = gst_structure_get_string(stream, "encoding-name");
     return media != nullptr && encoding != nullptr && g_ascii_strcasecmp(media, "video") == 0 &&
@@ -41,15 +39,13 @@ bool isH264Video(const GstStructure* stream)
 
 RtspSource::RtspSource(rtsp_source_callback callback, void* userData) : callback_(callback), userData_(userData) {}
 
-RtspSource::~RtspSource()
-{
+RtspSource::~RtspSource() {
     // The delivery thread cannot join itself.
     assert(readingSource != this && "rtsp_source_free called from inside the source's callback");
     close();
 }
 
-int RtspSource::open(const char* url, int options, int timeoutMs)
-{
+int RtspSource::open(const char* url, int options, int timeoutMs) {
     // A close on another thread holds the lock while it stops the pipeline.
     assert(readingSource != this && "rtsp_source_open called from inside the source's callback");
     std::lock_guard lock(mutex_);
@@ -84,8 +80,7 @@ int RtspSource::open(const char* url, int options, int timeoutMs)
     return RTSP_SOURCE_OK;
 }
 
-int RtspSource::play()
-{
+int RtspSource::play() {
     assert(readingSource != this && "rtsp_source_play called from inside the source's callback");
     std::lock_guard lock(mutex_);
     if (!pipeline_) {
@@ -109,8 +104,7 @@ int RtspSource::play()
     return RTSP_SOURCE_OK;
 }
 
-void RtspSource::close()
-{
+void RtspSource::close() {
     abort_ = true;  // ends a wait of open or play on another thread, and the deliveries, at once
     {
         std::lock_guard sessionLock(sessionMutex_);  // so that no waiter misses the change
@@ -128,8 +122,7 @@ void RtspSource::close()
 }
 
 template <typename Reached>
-bool RtspSource::waitFor(Reached reached, int timeoutMs)
-{
+bool RtspSource::waitFor(Reached reached, int timeoutMs) {
     std::unique_lock lock(sessionMutex_);
     const auto settled = [&] { return abort_ || session_.ended || reached(session_); };
     if (timeoutMs > 0) {
@@ -140,8 +133,7 @@ bool RtspSource::waitFor(Reached reached, int timeoutMs)
     return !abort_ && reached(session_);
 }
 
-void RtspSource::report(void (*change)(Session&))
-{
+void RtspSource::report(void (*change)(Session&)) {
     {
         std::lock_guard lock(sessionMutex_);
         change(session_);
@@ -149,14 +141,12 @@ void RtspSource::report(void (*change)(Session&))
     sessionChanged_.notify_all();
 }
 
-RtspSource::Session RtspSource::session()
-{
+RtspSource::Session RtspSource::session() {
     std::lock_guard lock(sessionMutex_);
     return session_;
 }
 
-bool RtspSource::offered(unsigned index, const GstStructure* stream)
-{
+bool RtspSource::offered(unsigned index, const GstStructure* stream) {
     const int number = static_cast<int>(index);
     std::lock_guard lock(sessionMutex_);
     session_.offeredAny = true;
@@ -176,15 +166,13 @@ bool RtspSource::offered(unsigned index, const GstStructure* stream)
     return true;
 }
 
-void RtspSource::opened()
-{
+void RtspSource::opened() {
     report([](Session& s) { s.opened = true; });
 }
 
 // The description's parameter sets go out as soon as PLAY is answered, ahead of the stream: a
 // receiver has the picture size before the first picture comes.
-void RtspSource::playing()
-{
+void RtspSource::playing() {
     report([](Session& s) { s.playing = true; });
     try {
         handoffs_.push(Handoff{});
@@ -193,14 +181,12 @@ void RtspSource::playing()
     }
 }
 
-void RtspSource::ended()
-{
+void RtspSource::ended() {
     report([](Session& s) { s.ended = true; });
 }
 
 // sprop-parameter-sets: the parameter sets in base64, separated by commas.
-void RtspSource::loadParameterSets(const std::string& sprop)
-{
+void RtspSource::loadParameterSets(const std::string& sprop) {
     parameterSets_.reset();
     for (std::string_view rest = sprop; !rest.empty();) {
         const size_t comma = rest.find(',');
@@ -214,18 +200,15 @@ void RtspSource::loadParameterSets(const std::string& sprop)
     }
 }
 
-void RtspSource::received(GstPtr<GstSample> sample)
-{
+void RtspSource::received(GstPtr<GstSample> sample) {
     // Nothing may escape into GStreamer: without memory to queue it, the buffer is lost.
     try {
         handoffs_.push(std::move(sample));
-    } catch (const std::bad_alloc&) {
-    }
+    } catch (const std::bad_alloc&) {}
 }
 
 // Under mutex_, while no delivery thread runs.
-bool RtspSource::startDelivery()
-{
+bool RtspSource::startDelivery() {
     started_ = false;
     closer_.reset();
     handoffs_.open();
@@ -239,16 +222,14 @@ bool RtspSource::startDelivery()
 }
 
 // Under mutex_, once the pipeline is gone: nothing is handed off any more.
-void RtspSource::stopDelivery()
-{
+void RtspSource::stopDelivery() {
     handoffs_.close();
     if (deliverer_.joinable()) {
         deliverer_.join();
     }
 }
 
-void RtspSource::deliveryLoop()
-{
+void RtspSource::deliveryLoop() {
     readingSource = this;
     while (std::optional<Handoff> handoff = handoffs_.pop()) {
         // Nothing may escape the thread: without memory to keep a parameter set, the rest of the
@@ -258,23 +239,20 @@ void RtspSource::deliveryLoop()
             if (*handoff) {
                 deliverSample(handoff->get());
             }
-        } catch (const std::bad_alloc&) {
-        }
+        } catch (const std::bad_alloc&) {}
     }
     readingSource = nullptr;
 }
 
 // The description's parameter sets, once per stream.
-void RtspSource::startStream()
-{
+void RtspSource::startStream() {
     assert(readingSource == this && "delivery thread only");
     if (!std::exchange(started_, true)) {
         parameterSets_.start([this](const uint8_t* nal, size_t size) { deliver(nal, size); });
     }
 }
 
-void RtspSource::deliverSample(GstSample* sample)
-{
+void RtspSource::deliverSample(GstSample* sample) {
     assert(readingSource == this && "delivery thread only");
     GstBuffer* buffer = gst_sample_get_buffer(sample);
     const MappedBuffer bytes(buffer);
@@ -291,8 +269,7 @@ void RtspSource::deliverSample(GstSample* sample)
     });
 }
 
-void RtspSource::deliver(const uint8_t* nal, size_t size)
-{
+void RtspSource::deliver(const uint8_t* nal, size_t size) {
     if (!abort_) {
         callback_(RTSP_SOURCE_DATA_H264_NAL, nal, static_cast<int>(size), userData_);
     }

@@ -73,8 +73,8 @@ private:
     const rtsp_source_callback callback_;
     void* const userData_;
 
-    std::mutex mutex_;                // serialises open, play and close
-    std::atomic<bool> abort_{false};  // close wants every wait and every delivery to end now
+    std::mutex mutex_;                        // serialises open, play and close
+    std::atomic<bool> abort_{false};          // close wants every wait and every delivery to end now
     std::unique_ptr<RtspPipeline> pipeline_;  // under mutex_
     std::thread deliverer_;                   // under mutex_
     bool playing_ = false;                    // under mutex_

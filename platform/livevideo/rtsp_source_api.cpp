@@ -12,34 +12,27 @@ struct rtsp_source final : livevideo::RtspSource {
 
 extern "C" {
 
-LIVEVIDEO_EXPORT rtsp_source* rtsp_source_new(rtsp_source_callback callback, void* user_data)
-{
+LIVEVIDEO_EXPORT rtsp_source* rtsp_source_new(rtsp_source_callback callback, void* user_data) {
     if (callback == nullptr) {
         return nullptr;
     }
     return new (std::nothrow) rtsp_source(callback, user_data);
 }
 
-LIVEVIDEO_EXPORT int rtsp_source_open(rtsp_source* source, const char* url, int options, int timeout_ms)
-{
+LIVEVIDEO_EXPORT int rtsp_source_open(rtsp_source* source, const char* url, int options, int timeout_ms) {
     return source != nullptr ? source->open(url, options, timeout_ms) : RTSP_SOURCE_ERROR_ARGUMENT;
 }
 
-LIVEVIDEO_EXPORT int rtsp_source_play(rtsp_source* source)
-{
+LIVEVIDEO_EXPORT int rtsp_source_play(rtsp_source* source) {
     return source != nullptr ? source->play() : RTSP_SOURCE_ERROR_ARGUMENT;
 }
 
-LIVEVIDEO_EXPORT void rtsp_source_close(rtsp_source* source)
-{
+LIVEVIDEO_EXPORT void rtsp_source_close(rtsp_source* source) {
     if (source != nullptr) {
         source->close();
     }
 }
 
-LIVEVIDEO_EXPORT void rtsp_source_free(rtsp_source* source)
-{
-    delete source;
-}
+LIVEVIDEO_EXPORT void rtsp_source_free(rtsp_source* source) { delete source; }
 
 }  // extern "C"

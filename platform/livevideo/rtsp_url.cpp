@@ -5,8 +5,7 @@
 namespace livevideo {
 namespace {
 
-bool startsWithNoCase(std::string_view text, std::string_view prefix)
-{
+bool startsWithNoCase(std::string_view text, std::string_view prefix) {
     if (text.size() < prefix.size()) {
         return false;
     }
@@ -19,8 +18,7 @@ bool startsWithNoCase(std::string_view text, std::string_view prefix)
 }
 
 // Notes one option of the URL's query; false when it is not a transport option.
-bool takeTransportOption(std::string_view option, RtspTransport& transport)
-{
+bool takeTransportOption(std::string_view option, RtspTransport& transport) {
     if (option == "udp") {
         transport.udp = true;
     } else if (option == "multicast") {
@@ -38,8 +36,7 @@ bool takeTransportOption(std::string_view option, RtspTransport& transport)
 
 }  // namespace
 
-bool isRtspUrl(std::string_view url)
-{
+bool isRtspUrl(std::string_view url) {
     for (std::string_view scheme : {"rtsp://", "rtsps://"}) {
         if (startsWithNoCase(url, scheme)) {
             const std::string_view rest = url.substr(scheme.size());
@@ -49,8 +46,7 @@ bool isRtspUrl(std::string_view url)
     return false;
 }
 
-RtspTransport chooseTransport(std::string_view url)
-{
+RtspTransport chooseTransport(std::string_view url) {
     RtspTransport transport;
     transport.tcp = false;
     const size_t query = url.rfind('?');

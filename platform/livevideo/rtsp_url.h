@@ -16,7 +16,7 @@ struct RtspTransport {
     bool udp = false;
     bool multicast = false;
     bool tcp = true;
-    bool tunnel = false;        // RTSP and the stream tunnelled through HTTP
+    bool tunnel = false;         // RTSP and the stream tunnelled through HTTP
     bool tunnelOverTls = false;  // ... through HTTPS
 };
 

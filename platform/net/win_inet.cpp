@@ -22,8 +22,7 @@ std::wstring readString(HKEY key, const wchar_t* name) {
         return {};
     }
     std::vector<wchar_t> text(size / sizeof(wchar_t) + 1, L'\0');
-    if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<LPBYTE>(text.data()), &size) !=
-        ERROR_SUCCESS) {
+    if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<LPBYTE>(text.data()), &size) != ERROR_SUCCESS) {
         return {};
     }
     text[size / sizeof(wchar_t)] = L'\0';
@@ -34,8 +33,7 @@ DWORD readDword(HKEY key, const wchar_t* name) {
     DWORD type = 0;
     DWORD value = 0;
     DWORD size = sizeof(value);
-    if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<LPBYTE>(&value), &size) !=
-            ERROR_SUCCESS ||
+    if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<LPBYTE>(&value), &size) != ERROR_SUCCESS ||
         type != REG_DWORD) {
         return 0;
     }
@@ -84,8 +82,7 @@ void setInternetQueryOptionError(DWORD error) { g_forcedError = error; }
 
 }  // namespace platform::testing
 
-BOOL WINAPI InternetQueryOptionW(HINTERNET hInternet, DWORD dwOption, LPVOID lpBuffer,
-                                 LPDWORD lpdwBufferLength) {
+BOOL WINAPI InternetQueryOptionW(HINTERNET hInternet, DWORD dwOption, LPVOID lpBuffer, LPDWORD lpdwBufferLength) {
     if (DWORD forced = g_forcedError.load()) {
         SetLastError(forced);
         return FALSE;
@@ -95,8 +92,8 @@ BOOL WINAPI InternetQueryOptionW(HINTERNET hInternet, DWORD dwOption, LPVOID lpB
         return FALSE;
     }
     ProxyConfiguration config = readConfiguration();
-    size_t needed = sizeof(INTERNET_PROXY_INFO) +
-                    (config.proxy.size() + 1 + config.bypass.size() + 1) * sizeof(wchar_t);
+    size_t needed =
+        sizeof(INTERNET_PROXY_INFO) + (config.proxy.size() + 1 + config.bypass.size() + 1) * sizeof(wchar_t);
     if (lpBuffer == nullptr || *lpdwBufferLength < needed) {
         *lpdwBufferLength = static_cast<DWORD>(needed);
         SetLastError(ERROR_INSUFFICIENT_BUFFER);

@@ -23,5 +23,4 @@ typedef struct {
 
 // With a null buffer (or one too small) answers FALSE, ERROR_INSUFFICIENT_BUFFER, and the needed
 // size in *lpdwBufferLength. The strings of INTERNET_PROXY_INFO live inside the same buffer.
-BOOL WINAPI InternetQueryOptionW(HINTERNET hInternet, DWORD dwOption, LPVOID lpBuffer,
-                                 LPDWORD lpdwBufferLength);
+BOOL WINAPI InternetQueryOptionW(HINTERNET hInternet, DWORD dwOption, LPVOID lpBuffer, LPDWORD lpdwBufferLength);

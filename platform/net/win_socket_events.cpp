@@ -77,10 +77,8 @@ bool connectEnded(short revents) { return (revents & (POLLOUT | POLLERR | POLLHU
 int connectOutcome(int fd) {
     int error = 0;
     socklen_t size = sizeof error;
-    if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) != 0)
-        return errno;
-    if (error != 0)
-        return error;
+    if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) != 0) return errno;
+    if (error != 0) return error;
     sockaddr_storage peer;
     socklen_t peerSize = sizeof peer;
     return ::getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &peerSize) == 0 ? 0 : ENOTCONN;
@@ -97,8 +95,7 @@ int pollRetried(std::vector<pollfd>& fds, DWORD timeout) {
             wait = static_cast<int>(std::max<int64_t>(left.count(), 0));
         }
         const int ready = ::poll(fds.data(), fds.size(), wait);
-        if (ready >= 0 || errno != EINTR)
-            return ready;
+        if (ready >= 0 || errno != EINTR) return ready;
     }
 }
 
@@ -115,8 +112,7 @@ void forgetSocketEvents(int fd) {
 
 WSAEVENT WSAAPI WSACreateEvent() {
     platform::detail::UniqueDescriptor signal(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC));
-    if (!signal)
-        return WSA_INVALID_EVENT;
+    if (!signal) return WSA_INVALID_EVENT;
     auto event = std::make_shared<SocketEvent>(std::move(signal));
     const WSAEVENT handle = reinterpret_cast<WSAEVENT>(platform::detail::nextHandleValue());
     std::lock_guard<std::mutex> hold(eventTable().mutex);
@@ -132,11 +128,9 @@ BOOL WSAAPI WSASetEvent(WSAEVENT event) {
 
 BOOL WSAAPI WSAResetEvent(WSAEVENT event) {
     const auto found = find(event);
-    if (!found)
-        return FALSE;
+    if (!found) return FALSE;
     uint64_t count = 0;
-    if (::read(found->signal.get(), &count, sizeof count) < 0 && errno != EAGAIN)
-        return FALSE;
+    if (::read(found->signal.get(), &count, sizeof count) < 0 && errno != EAGAIN) return FALSE;
     return TRUE;
 }
 
@@ -151,19 +145,16 @@ BOOL WSAAPI WSACloseEvent(WSAEVENT event) {
 
 int WSAAPI WSAEventSelect(SOCKET s, WSAEVENT event, long networkEvents) {
     int fd = -1;
-    if (!platform::detail::toDescriptor(s, fd))
-        return SOCKET_ERROR;
+    if (!platform::detail::toDescriptor(s, fd)) return SOCKET_ERROR;
     if ((networkEvents & ~static_cast<long>(FD_CONNECT)) != 0) {
         errno = EINVAL;
         return SOCKET_ERROR;
     }
     {
         std::lock_guard<std::mutex> hold(eventTable().mutex);
-        if (networkEvents != 0 && !findLocked(event))
-            return SOCKET_ERROR;
+        if (networkEvents != 0 && !findLocked(event)) return SOCKET_ERROR;
         forgetSocketLocked(fd);
-        if (networkEvents == 0)
-            return 0;
+        if (networkEvents == 0) return 0;
         const auto chosen = findLocked(event);
         chosen->socket = fd;
         chosen->networkEvents = networkEvents;
@@ -185,8 +176,7 @@ DWORD WSAAPI WSAWaitForMultipleEvents(DWORD count, const WSAEVENT* events, BOOL 
         std::lock_guard<std::mutex> hold(eventTable().mutex);
         for (DWORD i = 0; i < count; ++i) {
             auto event = findLocked(events[i]);
-            if (!event)
-                return WSA_WAIT_FAILED;
+            if (!event) return WSA_WAIT_FAILED;
             fds.push_back({event->signal.get(), POLLIN, 0});
             indexOf.push_back(i);
             if (event->socket >= 0 && pollEventsFor(event->networkEvents) != 0) {
@@ -197,8 +187,7 @@ DWORD WSAAPI WSAWaitForMultipleEvents(DWORD count, const WSAEVENT* events, BOOL 
         }
     }
     const int ready = pollRetried(fds, timeout);
-    if (ready < 0)
-        return WSA_WAIT_FAILED;
+    if (ready < 0) return WSA_WAIT_FAILED;
     for (size_t k = 0; k < fds.size(); ++k) {
         if (fds[k].revents != 0)
             return WSA_WAIT_EVENT_0 + indexOf[k];  // pollfds are in event order: the lowest index wins
@@ -208,8 +197,7 @@ DWORD WSAAPI WSAWaitForMultipleEvents(DWORD count, const WSAEVENT* events, BOOL 
 
 int WSAAPI WSAEnumNetworkEvents(SOCKET s, WSAEVENT event, LPWSANETWORKEVENTS networkEvents) {
     int fd = -1;
-    if (!platform::detail::toDescriptor(s, fd))
-        return SOCKET_ERROR;
+    if (!platform::detail::toDescriptor(s, fd)) return SOCKET_ERROR;
     if (networkEvents == nullptr) {
         errno = EFAULT;
         return SOCKET_ERROR;
@@ -217,11 +205,9 @@ int WSAAPI WSAEnumNetworkEvents(SOCKET s, WSAEVENT event, LPWSANETWORKEVENTS net
     long selected = 0;
     {
         std::lock_guard<std::mutex> hold(eventTable().mutex);
-        if (event != WSA_INVALID_EVENT && !findLocked(event))
-            return SOCKET_ERROR;
+        if (event != WSA_INVALID_EVENT && !findLocked(event)) return SOCKET_ERROR;
         for (const auto& entry : eventTable().events) {
-            if (entry.second->socket == fd)
-                selected = entry.second->networkEvents;
+            if (entry.second->socket == fd) selected = entry.second->networkEvents;
         }
     }
     std::memset(networkEvents, 0, sizeof *networkEvents);
@@ -233,7 +219,6 @@ int WSAAPI WSAEnumNetworkEvents(SOCKET s, WSAEVENT event, LPWSANETWORKEVENTS net
             networkEvents->iErrorCode[FD_CONNECT_BIT] = outcome == 0 ? 0 : platform::detail::winsockError(outcome);
         }
     }
-    if (event != WSA_INVALID_EVENT)
-        WSAResetEvent(event);
+    if (event != WSA_INVALID_EVENT) WSAResetEvent(event);
     return 0;
 }

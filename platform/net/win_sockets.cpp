@@ -25,8 +25,7 @@ void describe(WSADATA& data, WORD version) {
 
 // The version both sides speak: the requested one, capped at the highest one offered.
 WORD agreedVersion(WORD requested) {
-    if (LOBYTE(requested) > 2 || (LOBYTE(requested) == 2 && HIBYTE(requested) > 2))
-        return kHighestVersion;
+    if (LOBYTE(requested) > 2 || (LOBYTE(requested) == 2 && HIBYTE(requested) > 2)) return kHighestVersion;
     return requested;
 }
 
@@ -48,10 +47,8 @@ bool toDescriptor(SOCKET s, int& fd) {
 using platform::detail::toDescriptor;
 
 int WSAAPI WSAStartup(WORD versionRequested, LPWSADATA data) {
-    if (LOBYTE(versionRequested) == 0)
-        return WSAVERNOTSUPPORTED;
-    if (data == nullptr)
-        return WSAEFAULT;
+    if (LOBYTE(versionRequested) == 0) return WSAVERNOTSUPPORTED;
+    if (data == nullptr) return WSAEFAULT;
     describe(*data, agreedVersion(versionRequested));
     std::lock_guard<std::mutex> hold(usersLock);
     ++users;
@@ -60,8 +57,7 @@ int WSAAPI WSAStartup(WORD versionRequested, LPWSADATA data) {
 
 int WSAAPI WSACleanup() {
     std::lock_guard<std::mutex> hold(usersLock);
-    if (users == 0)
-        return SOCKET_ERROR;
+    if (users == 0) return SOCKET_ERROR;
     --users;
     return 0;
 }
@@ -71,8 +67,7 @@ int WSAAPI WSACleanup() {
 // answers ENOTCONN to shutdown, which changes nothing here.
 int WSAAPI closesocket(SOCKET s) {
     int fd = -1;
-    if (!toDescriptor(s, fd))
-        return SOCKET_ERROR;
+    if (!toDescriptor(s, fd)) return SOCKET_ERROR;
     ::shutdown(fd, SHUT_RDWR);
     platform::detail::forgetSocketEvents(fd);
     return ::close(fd) == 0 ? 0 : SOCKET_ERROR;
@@ -80,8 +75,7 @@ int WSAAPI closesocket(SOCKET s) {
 
 int WSAAPI send(SOCKET s, const char* buf, int len, int flags) {
     int fd = -1;
-    if (!toDescriptor(s, fd))
-        return SOCKET_ERROR;
+    if (!toDescriptor(s, fd)) return SOCKET_ERROR;
     if (len < 0) {
         errno = EINVAL;
         return SOCKET_ERROR;
@@ -93,8 +87,7 @@ int WSAAPI send(SOCKET s, const char* buf, int len, int flags) {
 
 int WSAAPI ioctlsocket(SOCKET s, long cmd, u_long* argp) {
     int fd = -1;
-    if (!toDescriptor(s, fd))
-        return SOCKET_ERROR;
+    if (!toDescriptor(s, fd)) return SOCKET_ERROR;
     if (cmd != static_cast<long>(FIONBIO) || argp == nullptr) {
         errno = EINVAL;
         return SOCKET_ERROR;
@@ -109,41 +102,74 @@ namespace platform::detail {
 
 int winsockError(int posixError) {
     switch (posixError) {
-    case 0: return 0;
-    case EINTR: return WSAEINTR;
-    case EBADF: return WSAENOTSOCK;
-    case ENOTSOCK: return WSAENOTSOCK;
-    case EACCES: return WSAEACCES;
-    case EFAULT: return WSAEFAULT;
-    case EINVAL: return WSAEINVAL;
-    case EMFILE: return WSAEMFILE;
-    case EWOULDBLOCK: return WSAEWOULDBLOCK;
-    // A connect begun on a non-blocking socket: Winsock says the call would have blocked.
-    case EINPROGRESS: return WSAEWOULDBLOCK;
-    case EALREADY: return WSAEALREADY;
-    case EDESTADDRREQ: return WSAEDESTADDRREQ;
-    case EMSGSIZE: return WSAEMSGSIZE;
-    case EPROTOTYPE: return WSAEPROTOTYPE;
-    case ENOPROTOOPT: return WSAENOPROTOOPT;
-    case EPROTONOSUPPORT: return WSAEPROTONOSUPPORT;
-    case EOPNOTSUPP: return WSAEOPNOTSUPP;
-    case EAFNOSUPPORT: return WSAEAFNOSUPPORT;
-    case EADDRINUSE: return WSAEADDRINUSE;
-    case EADDRNOTAVAIL: return WSAEADDRNOTAVAIL;
-    case ENETDOWN: return WSAENETDOWN;
-    case ENETUNREACH: return WSAENETUNREACH;
-    case ECONNABORTED: return WSAECONNABORTED;
-    // A send on a connection the peer has closed: Winsock reports the reset.
-    case EPIPE: return WSAECONNRESET;
-    case ECONNRESET: return WSAECONNRESET;
-    case ENOBUFS: return WSAENOBUFS;
-    case EISCONN: return WSAEISCONN;
-    case ENOTCONN: return WSAENOTCONN;
-    case ESHUTDOWN: return WSAESHUTDOWN;
-    case ETIMEDOUT: return WSAETIMEDOUT;
-    case ECONNREFUSED: return WSAECONNREFUSED;
-    case EHOSTUNREACH: return WSAEHOSTUNREACH;
-    default: return WSAEINVAL;
+        case 0:
+            return 0;
+        case EINTR:
+            return WSAEINTR;
+        case EBADF:
+            return WSAENOTSOCK;
+        case ENOTSOCK:
+            return WSAENOTSOCK;
+        case EACCES:
+            return WSAEACCES;
+        case EFAULT:
+            return WSAEFAULT;
+        case EINVAL:
+            return WSAEINVAL;
+        case EMFILE:
+            return WSAEMFILE;
+        case EWOULDBLOCK:
+            return WSAEWOULDBLOCK;
+        // A connect begun on a non-blocking socket: Winsock says the call would have blocked.
+        case EINPROGRESS:
+            return WSAEWOULDBLOCK;
+        case EALREADY:
+            return WSAEALREADY;
+        case EDESTADDRREQ:
+            return WSAEDESTADDRREQ;
+        case EMSGSIZE:
+            return WSAEMSGSIZE;
+        case EPROTOTYPE:
+            return WSAEPROTOTYPE;
+        case ENOPROTOOPT:
+            return WSAENOPROTOOPT;
+        case EPROTONOSUPPORT:
+            return WSAEPROTONOSUPPORT;
+        case EOPNOTSUPP:
+            return WSAEOPNOTSUPP;
+        case EAFNOSUPPORT:
+            return WSAEAFNOSUPPORT;
+        case EADDRINUSE:
+            return WSAEADDRINUSE;
+        case EADDRNOTAVAIL:
+            return WSAEADDRNOTAVAIL;
+        case ENETDOWN:
+            return WSAENETDOWN;
+        case ENETUNREACH:
+            return WSAENETUNREACH;
+        case ECONNABORTED:
+            return WSAECONNABORTED;
+        // A send on a connection the peer has closed: Winsock reports the reset.
+        case EPIPE:
+            return WSAECONNRESET;
+        case ECONNRESET:
+            return WSAECONNRESET;
+        case ENOBUFS:
+            return WSAENOBUFS;
+        case EISCONN:
+            return WSAEISCONN;
+        case ENOTCONN:
+            return WSAENOTCONN;
+        case ESHUTDOWN:
+            return WSAESHUTDOWN;
+        case ETIMEDOUT:
+            return WSAETIMEDOUT;
+        case ECONNREFUSED:
+            return WSAECONNREFUSED;
+        case EHOSTUNREACH:
+            return WSAEHOSTUNREACH;
+        default:
+            return WSAEINVAL;
     }
 }
 

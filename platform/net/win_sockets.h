@@ -24,10 +24,10 @@
 #define WSAAPI
 
 #ifndef MAKEWORD
-#define MAKEWORD(low, high) ((WORD)(((BYTE)((low) & 0xff)) | ((WORD)((BYTE)((high) & 0xff))) << 8))
+#define MAKEWORD(low, high) ((WORD)(((BYTE)((low)&0xff)) | ((WORD)((BYTE)((high)&0xff))) << 8))
 #endif
 #ifndef LOBYTE
-#define LOBYTE(w) ((BYTE)((w) & 0xff))
+#define LOBYTE(w) ((BYTE)((w)&0xff))
 #endif
 #ifndef HIBYTE
 #define HIBYTE(w) ((BYTE)(((w) >> 8) & 0xff))
@@ -138,8 +138,7 @@ int WSAAPI WSAEventSelect(SOCKET s, WSAEVENT event, long networkEvents);
 // Waits until one of the events is signalled: WSA_WAIT_EVENT_0 + the lowest such index,
 // WSA_WAIT_TIMEOUT, or WSA_WAIT_FAILED (unknown event, a count of 0 or above
 // WSA_MAXIMUM_WAIT_EVENTS, or waitAll, which is not supported). Signals do not end the wait early.
-DWORD WSAAPI WSAWaitForMultipleEvents(DWORD count, const WSAEVENT* events, BOOL waitAll, DWORD timeout,
-                                      BOOL alertable);
+DWORD WSAAPI WSAWaitForMultipleEvents(DWORD count, const WSAEVENT* events, BOOL waitAll, DWORD timeout, BOOL alertable);
 // Which of the selected network events have happened on the socket, each with its Winsock error
 // code (FD_CONNECT: 0 once connected, the reason when the connect failed); resets the event.
 int WSAAPI WSAEnumNetworkEvents(SOCKET s, WSAEVENT event, LPWSANETWORKEVENTS networkEvents);

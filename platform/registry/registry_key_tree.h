@@ -21,7 +21,7 @@ struct RegistryValue {
 
 struct RegistryKey {
     std::wstring name;
-    std::map<std::wstring, RegistryKey> subkeys;  // by folded name
+    std::map<std::wstring, RegistryKey> subkeys;   // by folded name
     std::map<std::wstring, RegistryValue> values;  // by folded name
 
     RegistryKey* find(const std::vector<std::wstring>& path);

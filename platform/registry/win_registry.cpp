@@ -70,9 +70,12 @@ bool keyExists(const Location& location) {
 
 Location locate(Hive hive, const std::vector<std::wstring>& path) {
     switch (hive) {
-    case Hive::CurrentUser: return {"HKEY_CURRENT_USER", path};
-    case Hive::LocalMachine: return {"HKEY_LOCAL_MACHINE", path};
-    case Hive::ClassesRoot: break;
+        case Hive::CurrentUser:
+            return {"HKEY_CURRENT_USER", path};
+        case Hive::LocalMachine:
+            return {"HKEY_LOCAL_MACHINE", path};
+        case Hive::ClassesRoot:
+            break;
     }
     Location user{"HKEY_CURRENT_USER", joined(classesPath(), path)};
     if (keyExists(user)) return user;
@@ -81,9 +84,12 @@ Location locate(Hive hive, const std::vector<std::wstring>& path) {
 
 LSTATUS statusOf(platform::HiveAccess access, LSTATUS status) {
     switch (access) {
-    case platform::HiveAccess::Done: return status;
-    case platform::HiveAccess::Unreadable: return ERROR_REGISTRY_CORRUPT;
-    case platform::HiveAccess::Unwritable: return ERROR_REGISTRY_IO_FAILED;
+        case platform::HiveAccess::Done:
+            return status;
+        case platform::HiveAccess::Unreadable:
+            return ERROR_REGISTRY_CORRUPT;
+        case platform::HiveAccess::Unwritable:
+            return ERROR_REGISTRY_IO_FAILED;
     }
     return status;
 }

@@ -42,12 +42,12 @@ typedef BYTE* LPBYTE;
 
 LSTATUS WINAPI RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD ulOptions, REGSAM samDesired, PHKEY phkResult);
 LSTATUS WINAPI RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD Reserved, LPWSTR lpClass, DWORD dwOptions,
-                               REGSAM samDesired, const LPSECURITY_ATTRIBUTES lpSecurityAttributes,
-                               PHKEY phkResult, LPDWORD lpdwDisposition);
+                               REGSAM samDesired, const LPSECURITY_ATTRIBUTES lpSecurityAttributes, PHKEY phkResult,
+                               LPDWORD lpdwDisposition);
 // lpData null asks for the size only; a buffer smaller than the value answers ERROR_MORE_DATA
 // with the needed size in *lpcbData.
-LSTATUS WINAPI RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType,
-                                LPBYTE lpData, LPDWORD lpcbData);
+LSTATUS WINAPI RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData,
+                                LPDWORD lpcbData);
 // Stores the bytes as given (a REG_SZ written through this call holds whatever bytes the caller
 // passes, terminator included).
 LSTATUS WINAPI RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD Reserved, DWORD dwType, const BYTE* lpData,

@@ -9,9 +9,7 @@ namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
 
-bool isScalarValue(char32_t c) {
-    return c <= 0x10FFFF && !(c >= 0xD800 && c <= 0xDFFF);
-}
+bool isScalarValue(char32_t c) { return c <= 0x10FFFF && !(c >= 0xD800 && c <= 0xDFFF); }
 
 }  // namespace
 

@@ -48,8 +48,8 @@ std::string_view defaultCharOf(LPCCH lpDefaultChar) {
 
 int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCCH lpMultiByteStr, int cbMultiByte,
                                LPWSTR lpWideCharStr, int cchWideChar) {
-    if (!isSupported(CodePage) || !lpMultiByteStr || cbMultiByte == 0 || cbMultiByte < -1 ||
-        cchWideChar < 0 || (cchWideChar > 0 && !lpWideCharStr)) {
+    if (!isSupported(CodePage) || !lpMultiByteStr || cbMultiByte == 0 || cbMultiByte < -1 || cchWideChar < 0 ||
+        (cchWideChar > 0 && !lpWideCharStr)) {
         return fail(ERROR_INVALID_PARAMETER);
     }
     const size_t length = cbMultiByte == -1 ? std::strlen(lpMultiByteStr) + 1 : static_cast<size_t>(cbMultiByte);
@@ -67,11 +67,9 @@ int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCCH lpMultiByteSt
 }
 
 int WINAPI WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWCH lpWideCharStr, int cchWideChar,
-                               LPSTR lpMultiByteStr, int cbMultiByte, LPCCH lpDefaultChar,
-                               LPBOOL lpUsedDefaultChar) {
-    if (!isSupported(CodePage) || !lpWideCharStr || cchWideChar == 0 || cchWideChar < -1 ||
-        cbMultiByte < 0 || (cbMultiByte > 0 && !lpMultiByteStr) ||
-        (CodePage == CP_UTF8 && (lpDefaultChar || lpUsedDefaultChar))) {
+                               LPSTR lpMultiByteStr, int cbMultiByte, LPCCH lpDefaultChar, LPBOOL lpUsedDefaultChar) {
+    if (!isSupported(CodePage) || !lpWideCharStr || cchWideChar == 0 || cchWideChar < -1 || cbMultiByte < 0 ||
+        (cbMultiByte > 0 && !lpMultiByteStr) || (CodePage == CP_UTF8 && (lpDefaultChar || lpUsedDefaultChar))) {
         return fail(ERROR_INVALID_PARAMETER);
     }
     const size_t length = cchWideChar == -1 ? std::wcslen(lpWideCharStr) + 1 : static_cast<size_t>(cchWideChar);

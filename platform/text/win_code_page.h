@@ -27,5 +27,4 @@ int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCCH lpMultiByteSt
 // lpDefaultChar and lpUsedDefaultChar apply to the ANSI code page only; with CP_UTF8 they must be
 // null (ERROR_INVALID_PARAMETER otherwise), as on the original platform.
 int WINAPI WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWCH lpWideCharStr, int cchWideChar,
-                               LPSTR lpMultiByteStr, int cbMultiByte, LPCCH lpDefaultChar,
-                               LPBOOL lpUsedDefaultChar);
+                               LPSTR lpMultiByteStr, int cbMultiByte, LPCCH lpDefaultChar, LPBOOL lpUsedDefaultChar);

@@ -70,21 +70,16 @@ std::shared_ptr<Kind> findObject(HANDLE handle) {
 
 }  // namespace
 
-void WINAPI InitializeCriticalSection(LPCRITICAL_SECTION section) {
-    new (section->opaque) std::recursive_mutex;
-}
+void WINAPI InitializeCriticalSection(LPCRITICAL_SECTION section) { new (section->opaque) std::recursive_mutex; }
 
 void WINAPI EnterCriticalSection(LPCRITICAL_SECTION section) { sectionLock(section).lock(); }
 
 void WINAPI LeaveCriticalSection(LPCRITICAL_SECTION section) { sectionLock(section).unlock(); }
 
-void WINAPI DeleteCriticalSection(LPCRITICAL_SECTION section) {
-    sectionLock(section).~recursive_mutex();
-}
+void WINAPI DeleteCriticalSection(LPCRITICAL_SECTION section) { sectionLock(section).~recursive_mutex(); }
 
 HANDLE WINAPI CreateEventW(LPSECURITY_ATTRIBUTES, BOOL manualReset, BOOL initialState, LPCWSTR) {
-    return platform::detail::registerKernelObject(
-        std::make_shared<Event>(manualReset != FALSE, initialState != FALSE));
+    return platform::detail::registerKernelObject(std::make_shared<Event>(manualReset != FALSE, initialState != FALSE));
 }
 
 BOOL WINAPI SetEvent(HANDLE event) {

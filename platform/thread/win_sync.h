@@ -28,13 +28,11 @@ void WINAPI LeaveCriticalSection(LPCRITICAL_SECTION section);
 void WINAPI DeleteCriticalSection(LPCRITICAL_SECTION section);
 
 // Unnamed events only: a name is accepted and ignored (no object is shared between processes).
-HANDLE WINAPI CreateEventW(LPSECURITY_ATTRIBUTES attributes, BOOL manualReset, BOOL initialState,
-                           LPCWSTR name);
+HANDLE WINAPI CreateEventW(LPSECURITY_ATTRIBUTES attributes, BOOL manualReset, BOOL initialState, LPCWSTR name);
 BOOL WINAPI SetEvent(HANDLE event);
 BOOL WINAPI ResetEvent(HANDLE event);
 
-HANDLE WINAPI CreateSemaphoreW(LPSECURITY_ATTRIBUTES attributes, LONG initialCount, LONG maximumCount,
-                               LPCWSTR name);
+HANDLE WINAPI CreateSemaphoreW(LPSECURITY_ATTRIBUTES attributes, LONG initialCount, LONG maximumCount, LPCWSTR name);
 BOOL WINAPI ReleaseSemaphore(HANDLE semaphore, LONG releaseCount, LPLONG previousCount);
 
 // WAIT_OBJECT_0 when signalled (a thread handle is signalled once the thread has ended),

@@ -52,8 +52,8 @@ private:
 
 }  // namespace
 
-HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE startAddress,
-                           LPVOID parameter, DWORD creationFlags, LPDWORD threadId) {
+HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE startAddress, LPVOID parameter,
+                           DWORD creationFlags, LPDWORD threadId) {
     if (!startAddress || (creationFlags & CREATE_SUSPENDED)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;

@@ -11,9 +11,8 @@ typedef DWORD(WINAPI* LPTHREAD_START_ROUTINE)(LPVOID parameter);
 // Starts the routine on a new thread. The handle is signalled when the routine has returned; wait
 // for it with WaitForSingleObject and release it with CloseHandle. Suspended creation is refused
 // (ERROR_INVALID_PARAMETER): nothing here resumes threads.
-HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES attributes, SIZE_T stackSize,
-                           LPTHREAD_START_ROUTINE startAddress, LPVOID parameter, DWORD creationFlags,
-                           LPDWORD threadId);
+HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES attributes, SIZE_T stackSize, LPTHREAD_START_ROUTINE startAddress,
+                           LPVOID parameter, DWORD creationFlags, LPDWORD threadId);
 // A small number naming the calling thread, unique within the process and never reused.
 DWORD WINAPI GetCurrentThreadId();
 void WINAPI Sleep(DWORD milliseconds);

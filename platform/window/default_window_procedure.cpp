@@ -27,21 +27,27 @@ LRESULT eraseBackground(HWND handle, HDC deviceContext) {
 
 LRESULT WINAPI DefWindowProcW(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_NCCREATE: return TRUE;
-    case WM_CLOSE: DestroyWindow(handle); return 0;
-    case WM_PAINT: {
-        PAINTSTRUCT paint;
-        BeginPaint(handle, &paint);
-        EndPaint(handle, &paint);
-        return 0;
-    }
-    case WM_ERASEBKGND: return eraseBackground(handle, reinterpret_cast<HDC>(wParam));
-    case WM_SETCURSOR: {
-        auto windowClass = classOf(handle);
-        if (LOWORD(lParam) == HTCLIENT && windowClass && windowClass->cursor) SetCursor(windowClass->cursor);
-        return FALSE;
-    }
-    case WM_MOUSEACTIVATE: return MA_ACTIVATE;
-    default: return 0;
+        case WM_NCCREATE:
+            return TRUE;
+        case WM_CLOSE:
+            DestroyWindow(handle);
+            return 0;
+        case WM_PAINT: {
+            PAINTSTRUCT paint;
+            BeginPaint(handle, &paint);
+            EndPaint(handle, &paint);
+            return 0;
+        }
+        case WM_ERASEBKGND:
+            return eraseBackground(handle, reinterpret_cast<HDC>(wParam));
+        case WM_SETCURSOR: {
+            auto windowClass = classOf(handle);
+            if (LOWORD(lParam) == HTCLIENT && windowClass && windowClass->cursor) SetCursor(windowClass->cursor);
+            return FALSE;
+        }
+        case WM_MOUSEACTIVATE:
+            return MA_ACTIVATE;
+        default:
+            return 0;
     }
 }

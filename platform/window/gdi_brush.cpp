@@ -22,11 +22,16 @@ BrushTable& brushTable() {
 // The classic scheme's colours for the indices a class background may name.
 COLORREF systemColor(int index) {
     switch (index) {
-    case COLOR_WINDOW: return RGB(255, 255, 255);
-    case COLOR_WINDOWTEXT: return RGB(0, 0, 0);
-    case COLOR_BTNFACE: return RGB(240, 240, 240);
-    case 14: return RGB(255, 255, 255);  // highlighted text
-    default: return RGB(192, 192, 192);
+        case COLOR_WINDOW:
+            return RGB(255, 255, 255);
+        case COLOR_WINDOWTEXT:
+            return RGB(0, 0, 0);
+        case COLOR_BTNFACE:
+            return RGB(240, 240, 240);
+        case 14:
+            return RGB(255, 255, 255);  // highlighted text
+        default:
+            return RGB(192, 192, 192);
     }
 }
 

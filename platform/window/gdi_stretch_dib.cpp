@@ -66,8 +66,8 @@ int WINAPI StretchDIBits(HDC deviceContext, int xDest, int yDest, int destWidth,
                          int srcWidth, int srcHeight, const void* bits, const BITMAPINFO* bitmapInfo, UINT usage,
                          DWORD rasterOperation) {
     BgrBitmap bitmap{};
-    if (usage != DIB_RGB_COLORS || rasterOperation != SRCCOPY || destWidth <= 0 || destHeight <= 0 ||
-        srcWidth <= 0 || srcHeight <= 0 || !describeBitmap(bits, bitmapInfo, &bitmap)) {
+    if (usage != DIB_RGB_COLORS || rasterOperation != SRCCOPY || destWidth <= 0 || destHeight <= 0 || srcWidth <= 0 ||
+        srcHeight <= 0 || !describeBitmap(bits, bitmapInfo, &bitmap)) {
         return 0;
     }
     auto context = findDeviceContext(deviceContext);

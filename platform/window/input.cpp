@@ -39,17 +39,23 @@ WPARAM mouseFlagsLocked() {
 
 int buttonKey(MouseButton button) {
     switch (button) {
-    case MouseButton::Left: return VK_LBUTTON;
-    case MouseButton::Right: return VK_RBUTTON;
-    default: return VK_MBUTTON;
+        case MouseButton::Left:
+            return VK_LBUTTON;
+        case MouseButton::Right:
+            return VK_RBUTTON;
+        default:
+            return VK_MBUTTON;
     }
 }
 
 UINT downMessage(MouseButton button) {
     switch (button) {
-    case MouseButton::Left: return WM_LBUTTONDOWN;
-    case MouseButton::Right: return WM_RBUTTONDOWN;
-    default: return WM_MBUTTONDOWN;
+        case MouseButton::Left:
+            return WM_LBUTTONDOWN;
+        case MouseButton::Right:
+            return WM_RBUTTONDOWN;
+        default:
+            return WM_MBUTTONDOWN;
     }
 }
 
@@ -59,7 +65,8 @@ UINT pressMessageLocked(const Window& window, UINT down, POINT at, DWORD time) {
     auto& last = windowSystem().lastPress;
     bool completes = (window.windowClass->style & CS_DBLCLKS) && last.window == window.handle &&
                      last.downMessage == down && time - last.time <= GetDoubleClickTime() &&
-                     std::labs(at.x - last.at.x) <= kDoubleClickReach && std::labs(at.y - last.at.y) <= kDoubleClickReach;
+                     std::labs(at.x - last.at.x) <= kDoubleClickReach &&
+                     std::labs(at.y - last.at.y) <= kDoubleClickReach;
     if (completes) {
         last = {};
         return down + (WM_LBUTTONDBLCLK - WM_LBUTTONDOWN);
@@ -94,12 +101,18 @@ WCHAR typedCharacter(WPARAM virtualKey) {
     }
     if (virtualKey >= '0' && virtualKey <= '9') return static_cast<WCHAR>(virtualKey);
     switch (virtualKey) {
-    case VK_SPACE: return L' ';
-    case VK_RETURN: return L'\r';
-    case VK_ESCAPE: return 0x1B;
-    case VK_BACK: return 0x08;
-    case VK_TAB: return L'\t';
-    default: return 0;
+        case VK_SPACE:
+            return L' ';
+        case VK_RETURN:
+            return L'\r';
+        case VK_ESCAPE:
+            return 0x1B;
+        case VK_BACK:
+            return 0x08;
+        case VK_TAB:
+            return L'\t';
+        default:
+            return 0;
     }
 }
 
@@ -175,8 +188,9 @@ void WINAPI keybd_event(BYTE virtualKey, BYTE scanCode, DWORD flags, ULONG_PTR) 
     // Repeat count 1, scan code, extended-key bit, previous state and transition state.
     DWORD keyData = 1u | (static_cast<DWORD>(scanCode) << 16) | ((flags & KEYEVENTF_EXTENDEDKEY) ? 1u << 24 : 0u) |
                     (wasDown ? 1u << 30 : 0u) | (up ? 1u << 31 : 0u);
-    MSG message{window->handle, up ? static_cast<UINT>(WM_KEYUP) : static_cast<UINT>(WM_KEYDOWN), virtualKey,
-                static_cast<LPARAM>(keyData), inputTimeLocked(), system.input.cursor};
+    MSG message{window->handle,    up ? static_cast<UINT>(WM_KEYUP) : static_cast<UINT>(WM_KEYDOWN),
+                virtualKey,        static_cast<LPARAM>(keyData),
+                inputTimeLocked(), system.input.cursor};
     postLocked(*window, message, true);
 }
 

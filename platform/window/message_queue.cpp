@@ -30,8 +30,8 @@ bool serveOneSentLocked(std::unique_lock<std::mutex>& lock, ThreadQueue& queue) 
     LRESULT result = 0;
     if (window && window->queue.get() == &queue) {
         try {
-            result = callProcedureUnlocked(lock, window->procedure, sent->window, sent->message, sent->wParam,
-                                           sent->lParam);
+            result =
+                callProcedureUnlocked(lock, window->procedure, sent->window, sent->message, sent->wParam, sent->lParam);
         } catch (...) {
             completeSentLocked(*sent, 0);  // the sender must not wait for ever
             throw;
@@ -82,8 +82,8 @@ void announceInputLocked(std::unique_lock<std::mutex>& lock, const MSG& input) {
     }
     // Looked up again: the activation may have destroyed or subclassed the window.
     if (auto current = findWindowLocked(input.hwnd)) {
-        callProcedureUnlocked(lock, current->procedure, input.hwnd, WM_SETCURSOR,
-                              reinterpret_cast<WPARAM>(input.hwnd), hit);
+        callProcedureUnlocked(lock, current->procedure, input.hwnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(input.hwnd),
+                              hit);
     }
 }
 
@@ -145,8 +145,7 @@ bool takeTimerLocked(ThreadQueue& queue, const Filter& filter, MSG* out, bool re
 // One message for the pump, in the original's order of priority.
 bool retrieveLocked(std::unique_lock<std::mutex>& lock, ThreadQueue& queue, const Filter& filter, MSG* out,
                     bool remove) {
-    while (serveOneSentLocked(lock, queue)) {
-    }
+    while (serveOneSentLocked(lock, queue)) {}
     if (takePostedLocked(lock, queue, filter, out, remove)) return true;
     if (queue.quitPosted && inRange(WM_QUIT, filter.min, filter.max)) {
         *out = makeMessage(nullptr, WM_QUIT, static_cast<WPARAM>(queue.quitCode), 0);
@@ -186,7 +185,8 @@ void sendNotify(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
         return;
     }
     if (!window->queue->alive) return;
-    window->queue->sent.push_back(std::make_shared<SentMessage>(SentMessage{handle, message, wParam, lParam, 0, false, nullptr}));
+    window->queue->sent.push_back(
+        std::make_shared<SentMessage>(SentMessage{handle, message, wParam, lParam, 0, false, nullptr}));
     window->queue->wake.notify_all();
 }
 

@@ -165,10 +165,10 @@ ATOM WINAPI RegisterClassExW(const WNDCLASSEXW* windowClass);
 BOOL WINAPI UnregisterClassW(LPCWSTR className, HINSTANCE instance);
 
 // Windows. A parent of HWND_MESSAGE makes a message-only window; with WS_CHILD the parent is the
-// window's parent, otherwise the top-level window it belongs to becomes the owner. WM_NCCREATE and WM_CREATE are sent before this
-// returns; -1 from WM_CREATE destroys the window and yields NULL.
-HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y,
-                            int width, int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
+// window's parent, otherwise the top-level window it belongs to becomes the owner. WM_NCCREATE and WM_CREATE are sent
+// before this returns; -1 from WM_CREATE destroys the window and yields NULL.
+HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y, int width,
+                            int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
 // Destroys the windows this one owns first; takes the focus away when it is in this window or one
 // of its children (the focused window hears WM_KILLFOCUS); then sends WM_DESTROY to it, destroys
 // its children and sends WM_NCDESTROY. Only the owner thread may destroy a window

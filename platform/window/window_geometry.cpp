@@ -170,13 +170,17 @@ int WINAPI GetSystemMetrics(int index) {
     std::lock_guard<std::mutex> lock(windowSystem().lock);
     WindowSystem& system = windowSystem();
     switch (index) {
-    case SM_CXSCREEN:
-    case SM_CXVIRTUALSCREEN: return system.screenWidth;
-    case SM_CYSCREEN:
-    case SM_CYVIRTUALSCREEN: return system.screenHeight;
-    case SM_CXDOUBLECLK:
-    case SM_CYDOUBLECLK: return kDoubleClickSize;
-    default: return 0;
+        case SM_CXSCREEN:
+        case SM_CXVIRTUALSCREEN:
+            return system.screenWidth;
+        case SM_CYSCREEN:
+        case SM_CYVIRTUALSCREEN:
+            return system.screenHeight;
+        case SM_CXDOUBLECLK:
+        case SM_CYDOUBLECLK:
+            return kDoubleClickSize;
+        default:
+            return 0;
     }
 }
 

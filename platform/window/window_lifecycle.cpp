@@ -72,8 +72,8 @@ void destroyEachUnlocked(std::unique_lock<std::mutex>& lock, std::vector<HWND> w
 
 }  // namespace
 
-HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y,
-                            int width, int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
+HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y, int width,
+                            int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
     auto queue = currentQueue();
     WindowSystem& system = windowSystem();
     std::unique_lock<std::mutex> lock(system.lock);
@@ -111,7 +111,7 @@ HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName
     HWND handle = window->handle;
     system.windows.emplace(handle, window);
 
-    CREATESTRUCTW create{param, instance, menu, parent, height, width, y, x, static_cast<LONG>(style),
+    CREATESTRUCTW create{param,      instance,  menu,   parent, height, width, y, x, static_cast<LONG>(style),
                          windowName, className, exStyle};
     LPARAM createParam = reinterpret_cast<LPARAM>(&create);
     bool created = callProcedureUnlocked(lock, window->procedure, handle, WM_NCCREATE, 0, createParam) != 0 &&
@@ -186,13 +186,21 @@ LONG_PTR WINAPI GetWindowLongPtrW(HWND handle, int index) {
     auto window = requireWindowLocked(handle);
     if (!window) return 0;
     switch (index) {
-    case GWLP_WNDPROC: return reinterpret_cast<LONG_PTR>(window->procedure);
-    case GWLP_USERDATA: return window->userData;
-    case GWLP_HINSTANCE: return reinterpret_cast<LONG_PTR>(window->instance);
-    case GWLP_ID: return window->id;
-    case GWL_STYLE: return static_cast<LONG>(window->style);
-    case GWL_EXSTYLE: return static_cast<LONG>(window->exStyle);
-    default: SetLastError(ERROR_INVALID_INDEX); return 0;
+        case GWLP_WNDPROC:
+            return reinterpret_cast<LONG_PTR>(window->procedure);
+        case GWLP_USERDATA:
+            return window->userData;
+        case GWLP_HINSTANCE:
+            return reinterpret_cast<LONG_PTR>(window->instance);
+        case GWLP_ID:
+            return window->id;
+        case GWL_STYLE:
+            return static_cast<LONG>(window->style);
+        case GWL_EXSTYLE:
+            return static_cast<LONG>(window->exStyle);
+        default:
+            SetLastError(ERROR_INVALID_INDEX);
+            return 0;
     }
 }
 
@@ -205,14 +213,28 @@ LONG_PTR WINAPI SetWindowLongPtrW(HWND handle, int index, LONG_PTR value) {
     SetLastError(ERROR_SUCCESS);
     LONG_PTR previous = 0;
     switch (index) {
-    case GWLP_WNDPROC:
-        previous = reinterpret_cast<LONG_PTR>(window->procedure);
-        window->procedure = reinterpret_cast<WNDPROC>(value);
-        return previous;
-    case GWLP_USERDATA: previous = window->userData; window->userData = value; return previous;
-    case GWLP_ID: previous = window->id; window->id = value; return previous;
-    case GWL_STYLE: previous = static_cast<LONG>(window->style); window->style = static_cast<DWORD>(value); return previous;
-    case GWL_EXSTYLE: previous = static_cast<LONG>(window->exStyle); window->exStyle = static_cast<DWORD>(value); return previous;
-    default: SetLastError(ERROR_INVALID_INDEX); return 0;
+        case GWLP_WNDPROC:
+            previous = reinterpret_cast<LONG_PTR>(window->procedure);
+            window->procedure = reinterpret_cast<WNDPROC>(value);
+            return previous;
+        case GWLP_USERDATA:
+            previous = window->userData;
+            window->userData = value;
+            return previous;
+        case GWLP_ID:
+            previous = window->id;
+            window->id = value;
+            return previous;
+        case GWL_STYLE:
+            previous = static_cast<LONG>(window->style);
+            window->style = static_cast<DWORD>(value);
+            return previous;
+        case GWL_EXSTYLE:
+            previous = static_cast<LONG>(window->exStyle);
+            window->exStyle = static_cast<DWORD>(value);
+            return previous;
+        default:
+            SetLastError(ERROR_INVALID_INDEX);
+            return 0;
     }
 }

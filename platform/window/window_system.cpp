@@ -83,8 +83,8 @@ std::shared_ptr<Window> requireWindowLocked(HWND window) {
     return found;
 }
 
-LRESULT callProcedureUnlocked(std::unique_lock<std::mutex>& lock, WNDPROC procedure, HWND window,
-                              UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT callProcedureUnlocked(std::unique_lock<std::mutex>& lock, WNDPROC procedure, HWND window, UINT message,
+                              WPARAM wParam, LPARAM lParam) {
     if (!procedure) return 0;
     struct Relock {
         std::unique_lock<std::mutex>& lock;

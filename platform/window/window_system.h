@@ -154,8 +154,8 @@ std::shared_ptr<Window> findWindowLocked(HWND window);
 std::shared_ptr<Window> requireWindowLocked(HWND window);
 
 // Runs a window procedure with the lock released and taken again afterwards.
-LRESULT callProcedureUnlocked(std::unique_lock<std::mutex>& lock, WNDPROC procedure, HWND window,
-                              UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT callProcedureUnlocked(std::unique_lock<std::mutex>& lock, WNDPROC procedure, HWND window, UINT message,
+                              WPARAM wParam, LPARAM lParam);
 
 // Queues a posted message for the window's thread and wakes its pump; injected input keeps the
 // input state it leaves. The caller holds the lock.

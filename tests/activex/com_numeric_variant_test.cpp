@@ -11,8 +11,8 @@
 
 namespace {
 
-using FB::testing::expectBadVariantCast;
 using FB::ActiveX::numericToVARIANT;
+using FB::testing::expectBadVariantCast;
 
 const FB::ActiveX::ActiveXBrowserHostPtr noHost;
 
@@ -20,9 +20,10 @@ TEST(ComNumericVariant, ConverterMapGivesEachNativeTypeItsTypeCodeAndPayload) {
     const auto converters = FB::ActiveX::buildVariantConverterMap();
     EXPECT_EQ(converters.size(), 10u);
     const std::pair<const std::type_info&, VARTYPE> rows[] = {
-        {typeid(short), VT_I2}, {typeid(unsigned short), VT_UI2}, {typeid(int), VT_I4}, {typeid(long), VT_I4},
-        {typeid(unsigned int), VT_UI4}, {typeid(unsigned long), VT_UI4}, {typeid(long long), VT_I8},
-        {typeid(unsigned long long), VT_UI8}, {typeid(float), VT_R4}, {typeid(double), VT_R8}};
+        {typeid(short), VT_I2},     {typeid(unsigned short), VT_UI2},     {typeid(int), VT_I4},
+        {typeid(long), VT_I4},      {typeid(unsigned int), VT_UI4},       {typeid(unsigned long), VT_UI4},
+        {typeid(long long), VT_I8}, {typeid(unsigned long long), VT_UI8}, {typeid(float), VT_R4},
+        {typeid(double), VT_R8}};
     for (const auto& [type, code] : rows) {
         EXPECT_EQ(converters.at(std::type_index(type))(noHost, FB::variant("3")).vt, code) << type.name();
     }
@@ -40,7 +41,8 @@ TEST(ComNumericVariant, ConversionFailureIsBadCastAndLongIsNeverCutToThirtyTwoBi
     expectBadVariantCast<int, unsigned short>([] { numericToVARIANT<unsigned short>(noHost, FB::variant(-1)); });
     EXPECT_EQ(numericToVARIANT<long>(noHost, FB::variant(-2147483648L)).lVal, INT32_MIN);
     expectBadVariantCast<long, long>([] { numericToVARIANT<long>(noHost, FB::variant(1L << 32)); });
-    expectBadVariantCast<long long, unsigned long>([] { numericToVARIANT<unsigned long>(noHost, FB::variant(1LL << 32)); });
+    expectBadVariantCast<long long, unsigned long>(
+        [] { numericToVARIANT<unsigned long>(noHost, FB::variant(1LL << 32)); });
 }
 
 TEST(TypeIDMap, ValueForIdGivesWideNameOfExactId) {

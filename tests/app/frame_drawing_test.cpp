@@ -67,7 +67,7 @@ TEST(DrawLineIntoFrame, EndsOnTheEdgeDrawClippedAndEndsBeyondDrawNothing) {
     EXPECT_EQ(line(0, 8, 8, 8, 2), block(0, 7, 7, 7));  // the rows below the picture are cut
     EXPECT_EQ(line(0, 0, 8.01f, 8, 1), Pixels{});
     EXPECT_EQ(line(-0.5f, 0, 4, 4, 1), Pixels{});
-    EXPECT_EQ(line(3, 3, 3, 3, 1), Pixels{});  // no length
+    EXPECT_EQ(line(3, 3, 3, 3, 1), Pixels{});                 // no length
     EXPECT_EQ(line(0, 0, 1, 0, INT_MAX), block(0, 0, 7, 7));  // a brush wider than the picture fills it
     EXPECT_EQ(line(0, 0, 1, 0, INT_MIN), Pixels{});
     Picture untouched(8, 8);

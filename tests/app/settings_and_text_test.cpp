@@ -81,7 +81,10 @@ TEST(CodePageText, ChineseRoundTripsAndMissingCharactersBecomeQuestionMarks) {
     Utf8ToAnsi(ansi, kChineseUtf8, sizeof(ansi));
     EXPECT_STREQ(ansi, kChineseGbk);
     EXPECT_EQ(AnsiToUtf8(ansi), kChineseUtf8);
-    Utf8ToAnsi(ansi, "a\xF0\x9F\x98\x80" "b", sizeof(ansi));  // an emoji between a and b
+    Utf8ToAnsi(ansi,
+               "a\xF0\x9F\x98\x80"
+               "b",
+               sizeof(ansi));  // an emoji between a and b
     EXPECT_STREQ(ansi, "a?b");
 }
 

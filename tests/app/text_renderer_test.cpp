@@ -72,9 +72,9 @@ TEST_F(TextRendererTest, AnotherSizeReloadsTheFontAndEmptiesTheCache) {
 }
 
 TEST_F(TextRendererTest, GlyphBitsPaintColourUpLeftAndBlackInPlaceSkippingWritesBeforeThePicture) {
-    unsigned char bits[1] = {0x81};  // first and last of eight columns
+    unsigned char bits[1] = {0x81};                                      // first and last of eight columns
     FT_Bitmap bitmap{1, 8, 1, bits, 0, FT_PIXEL_MODE_MONO, 0, nullptr};  // one row of eight 1-bit pixels
-    const int32_t red[3] = {255, 0, 0};  // Y 81, U 90, V 239
+    const int32_t red[3] = {255, 0, 0};                                  // Y 81, U 90, V 239
     auto picture = std::vector<uint8_t>(16 * 16 * 3 / 2, 100);
     renderer->DrawGlyph(picture.data(), &bitmap, 4, 6, 16, 16, red);
     auto luma = [&](int x, int y) { return picture[static_cast<size_t>(y * 16 + x)]; };

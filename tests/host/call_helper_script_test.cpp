@@ -41,8 +41,9 @@ TEST(CallHelperScript, RunsTheFunctionOrTheNamedMemberFromAPageTimerWithTheArgum
     ASSERT_EQ(host->page.scripts.size(), 1u);
     PageScript page;
     ASSERT_EQ(page.run(host->page.scripts[0]).rfind("error", 0), std::string::npos);
-    page.run("function f(a, b) { log.push('f ' + a + b); }"
-             "var o = { greet: function(x) { log.push('greet ' + (this === o) + ' ' + x); } };");
+    page.run(
+        "function f(a, b) { log.push('f ' + a + b); }"
+        "var o = { greet: function(x) { log.push('greet ' + (this === o) + ' ' + x); } };");
 
     // Three arguments: the function itself; four: its member of that name, on the object.
     EXPECT_EQ(page.run("window.__FB_CALL_4608(0, f, [1, 2])"), "1");

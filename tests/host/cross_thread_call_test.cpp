@@ -13,7 +13,9 @@ namespace {
 
 class CrossThreadCalls : public ::testing::Test {
 protected:
-    CrossThreadCalls() { host->beforePost = [this] { ++posts; }; }
+    CrossThreadCalls() {
+        host->beforePost = [this] { ++posts; };
+    }
     // The script_error text that a call made on this thread ends with ("" when it returned).
     template <typename Call>
     std::string errorOf(Call call) {
@@ -97,8 +99,7 @@ TEST_F(CrossThreadCalls, WaitingWorkerLeavesWithShuttingDownOnceShutdownRanItsCa
 
 TEST_F(CrossThreadCalls, WorkerWaitsForACallTheShutdownIsRunningBeforeItLeaves) {
     std::atomic<int> callerStillThere{-1};  // -1: the call never started
-    std::thread worker =
-        waitingWorker([&] { std::this_thread::sleep_for(40ms), callerStillThere = message.empty(); });
+    std::thread worker = waitingWorker([&] { std::this_thread::sleep_for(40ms), callerStillThere = message.empty(); });
     host->shutdown();  // runs the call here, on the main thread
     worker.join();
     EXPECT_EQ(message, "Shutting down");

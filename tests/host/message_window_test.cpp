@@ -35,8 +35,7 @@ TEST(MessageWindow, RunsEveryPostedRecordExactlyOnceWhateverThreadPostedIt) {
         });
     }
     for (auto& poster : posters) poster.join();
-    while (platform::testing::pumpPendingMessages() > 0) {
-    }
+    while (platform::testing::pumpPendingMessages() > 0) {}
     for (const auto& count : runs) EXPECT_EQ(count.load(), 1);
 }
 

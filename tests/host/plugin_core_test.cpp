@@ -63,9 +63,12 @@ protected:
 TEST_F(PluginCoreTest, ParamsStartingWithOnAreResolvedOnThePageWindow) {
     auto onload = definePageLoaded();
     host->page.window->failingProperties.insert("brokenHandler");
-    core->takeParamList({{"onload", FB::variant("pageLoaded")}, {"on", FB::variant("pageLoaded")},
-                         {"onmissing", FB::variant("noSuchFunction")}, {"onbroken", FB::variant("brokenHandler")},
-                         {"o", FB::variant("pageLoaded")}, {"Onclick", FB::variant("pageLoaded")},
+    core->takeParamList({{"onload", FB::variant("pageLoaded")},
+                         {"on", FB::variant("pageLoaded")},
+                         {"onmissing", FB::variant("noSuchFunction")},
+                         {"onbroken", FB::variant("brokenHandler")},
+                         {"o", FB::variant("pageLoaded")},
+                         {"Onclick", FB::variant("pageLoaded")},
                          {"rtsp", FB::variant("rtsp://camera/")}});
     EXPECT_EQ(core->objectParam("onload"), onload);
     EXPECT_EQ(core->objectParam("on"), onload);

@@ -55,7 +55,7 @@ TEST(PluginEventSource, SourceOutlivesASinkThatDropsItsLastOwnerMidBroadcast) {
 }
 
 TEST(KeyCodes, MapsNamedKeysAndSendsEverythingElseIncludingOutOfRangeCodesToUnknown) {
-    const std::pair<unsigned, int> table[] = {{65, 84}, {48, 84}, {107, 0}, {13, 52}, {91, 65}, {123, 14},
-                                              {133, 25}, {144, 38}, {145, 53}, {0, 84}, {146, 84}, {~0u, 84}};
+    const std::pair<unsigned, int> table[] = {{65, 84},  {48, 84},  {107, 0},  {13, 52}, {91, 65},  {123, 14},
+                                              {133, 25}, {144, 38}, {145, 53}, {0, 84},  {146, 84}, {~0u, 84}};
     for (const auto& [virtualKey, code] : table) EXPECT_EQ(FB::windowsKeyToFBKey(virtualKey), code) << virtualKey;
 }

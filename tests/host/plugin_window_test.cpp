@@ -48,8 +48,8 @@ protected:
         windowClass.lpfnWndProc = &browserWindowProc;
         windowClass.lpszClassName = L"TestBrowserPluginArea";
         RegisterClassExW(&windowClass);  // fails harmlessly when already registered
-        hwnd = CreateWindowExW(0, L"TestBrowserPluginArea", L"", WS_POPUP | WS_VISIBLE, 10, 20, 200, 100,
-                               nullptr, nullptr, nullptr, nullptr);
+        hwnd = CreateWindowExW(0, L"TestBrowserPluginArea", L"", WS_POPUP | WS_VISIBLE, 10, 20, 200, 100, nullptr,
+                               nullptr, nullptr, nullptr);
         ASSERT_NE(hwnd, nullptr);
         window.reset(factory.makeWindowedWrapper(FB::WindowContextWindowed(hwnd)));
         window->addObserver(recorder);
@@ -274,8 +274,8 @@ struct BrowserCanvas {
         windowClass.lpfnWndProc = &DefWindowProcW;
         windowClass.lpszClassName = L"TestBrowserCanvas";
         RegisterClassExW(&windowClass);  // fails harmlessly when already registered
-        hwnd = CreateWindowExW(0, L"TestBrowserCanvas", L"", WS_POPUP, 0, 0, 200, 100, nullptr, nullptr, nullptr,
-                               nullptr);
+        hwnd =
+            CreateWindowExW(0, L"TestBrowserCanvas", L"", WS_POPUP, 0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
         dc = GetDC(hwnd);
         clear();
     }

@@ -12,8 +12,8 @@ namespace {
 // protocol|login|domain|port|path|fragment, then |key=value for each query pair.
 std::string partsOf(const std::string& text) {
     URI uri = URI::fromString(text);
-    std::string parts = uri.protocol + "|" + uri.login + "|" + uri.domain + "|" + std::to_string(uri.port) +
-                        "|" + uri.path + "|" + uri.fragment;
+    std::string parts = uri.protocol + "|" + uri.login + "|" + uri.domain + "|" + std::to_string(uri.port) + "|" +
+                        uri.path + "|" + uri.fragment;
     for (const auto& [key, value] : uri.query_data) parts += "|" + key + "=" + value;
     return parts;
 }

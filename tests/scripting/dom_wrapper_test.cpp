@@ -30,8 +30,8 @@ protected:
 
 TEST_F(DomWrappers, ElementReadsPageArraysInOrderAndPassesConversionErrorsOn) {
     auto element = host->page.makeObject(), first = host->page.makeObject(), second = host->page.makeObject();
-    element->properties = {{"width", FB::variant("640")}, {"scrollWidth", FB::variant("wide")},
-                           {"childNodes", array({second})}};
+    element->properties = {
+        {"width", FB::variant("640")}, {"scrollWidth", FB::variant("wide")}, {"childNodes", array({second})}};
     element->methods["getElementsByTagName"] = [&](const FB::VariantList& args) {
         return args.at(0).convertTo<std::string>() == "div" ? array({first, second}) : array({});
     };

@@ -26,7 +26,8 @@ TEST(MethodWrapper, ArgumentFaultsAreReportedInOrderAndNothingIsCalled) {
     EXPECT_EQ(fault("Add", {"not a number"}), "Error: Argument 2is not optional.");
     EXPECT_EQ(fault("Add", {"x", 1}), conversionText(typeid(std::string), typeid(int), 1));
     EXPECT_EQ(fault("Add", {"x", "y"}), conversionText(typeid(std::string), typeid(int), 2));
-    EXPECT_EQ(fault("SetTargetSize", {1, 2, 3, variant()}), conversionText(typeid(variant_detail::empty), typeid(int), 4));
+    EXPECT_EQ(fault("SetTargetSize", {1, 2, 3, variant()}),
+              conversionText(typeid(variant_detail::empty), typeid(int), 4));
     EXPECT_EQ(api->calls, 0);
 }
 

@@ -44,9 +44,9 @@ public:
     std::map<std::string, variant> named;
     std::map<int, variant> indexed;
     std::vector<std::string> memberOrder;
-    std::optional<int> failingIndex;           // reading this index raises invalid_member
-    std::optional<std::string> failingName;    // and so does reading this member
-    JSAPIPtr wrapped;                 // the plug-in object this page object wraps
+    std::optional<int> failingIndex;         // reading this index raises invalid_member
+    std::optional<std::string> failingName;  // and so does reading this member
+    JSAPIPtr wrapped;                        // the plug-in object this page object wraps
 
     // Hands over the calls received since the last look, as a browser drains its queue.
     std::vector<RecordedCall> takeCalls() {
@@ -58,8 +58,8 @@ public:
     void* getHostContext() override { return context_; }
     bool isBrowserObject() override { return browserObject; }
     bool isValid() override { return !hostGone; }
-    void callHandlers(const std::string& name, const VariantList& args,
-                      const std::vector<JSObjectPtr>& handlers, const std::vector<JSObjectPtr>& sinks) override {
+    void callHandlers(const std::string& name, const VariantList& args, const std::vector<JSObjectPtr>& handlers,
+                      const std::vector<JSObjectPtr>& sinks) override {
         record({"callHandlers", name, args, handlers, sinks});
     }
     void invokeLater(const std::string& name, const VariantList& args) override {

@@ -21,7 +21,8 @@ std::vector<std::string> members(JSAPI& object) {
 
 TEST(ScriptableObject, ReservedMembersAreListedInByteOrderNarrowAndWide) {
     auto plain = std::make_shared<JSAPIAuto>("plain");
-    EXPECT_EQ(members(*plain), (std::vector<std::string>{"getAttribute", "setAttribute", "toString", "valid", "value"}));
+    EXPECT_EQ(members(*plain),
+              (std::vector<std::string>{"getAttribute", "setAttribute", "toString", "valid", "value"}));
     plain->addProperty("Version", make_getter(plain.get(), &JSAPIAuto::ToString));
     plain->addAttribute("\xE4\xB8\xAD", 1, false);
     EXPECT_EQ(members(*plain).front(), "Version");  // upper case sorts before lower case
@@ -39,7 +40,8 @@ TEST(ScriptableObject, ReservedMembersAreListedInByteOrderNarrowAndWide) {
 
 TEST(ScriptableObject, MembersAboveTheCurrentScopeAreHiddenAndTheDefaultScopeIsTheBottom) {
     auto api = std::make_shared<TestApi>();
-    EXPECT_EQ(errorText<invalid_member>([&] { api->Invoke("Secret", {}); }), "The specified member does not exist: Secret");
+    EXPECT_EQ(errorText<invalid_member>([&] { api->Invoke("Secret", {}); }),
+              "The specified member does not exist: Secret");
     const std::size_t visible = api->countMembers();
     api->pushScope(TestApi::kSecretScope);
     EXPECT_EQ(api->Invoke("Secret", {}).cast<int>(), 42);
@@ -94,14 +96,18 @@ TEST(ScriptableObject, LookupTakesPropertiesThenMethodObjectsThenAttributes) {
 
 TEST(ScriptableObject, ReadOnlyWriteOnlyAndUnconvertibleWritesRaiseScriptErrors) {
     auto api = std::make_shared<TestApi>();
-    EXPECT_EQ(errorText<script_error>([&] { api->SetProperty("Version", "2"); }), "Cannot set read-only property Version");
+    EXPECT_EQ(errorText<script_error>([&] { api->SetProperty("Version", "2"); }),
+              "Cannot set read-only property Version");
     api->RemoveProperty("Version");  // removing properties is not allowed: nothing happens
     EXPECT_EQ(api->GetProperty("Version").cast<std::string>(), "1.0.0.1");
     EXPECT_EQ(errorText<script_error>([&] { api->GetProperty("Sink"); }), "Cannot get write-only property Sink");
     api->addAttribute("Model", "X1", true);
-    EXPECT_EQ(errorText<script_error>([&] { api->Invoke("setAttribute", {"Model", 1}); }),
+    EXPECT_EQ(errorText<script_error>([&] {
+                  api->Invoke("setAttribute", {"Model", 1});
+              }),
               "Cannot set read-only property Model");
-    EXPECT_EQ(errorText<script_error>([&] { api->removeAttribute("Model"); }), "Cannot remove read-only property Model");
+    EXPECT_EQ(errorText<script_error>([&] { api->removeAttribute("Model"); }),
+              "Cannot remove read-only property Model");
     EXPECT_EQ(api->Invoke("getAttribute", {"Model"}).cast<std::string>(), "X1");
 
     api->SetProperty("Level", "17");
@@ -112,11 +118,15 @@ TEST(ScriptableObject, ReadOnlyWriteOnlyAndUnconvertibleWritesRaiseScriptErrors)
 
 TEST(ScriptableObject, UnknownMembersAreRefusedWithoutDynamicAttributes) {
     auto api = std::make_shared<TestApi>();
-    EXPECT_EQ(errorText<invalid_member>([&] { api->Invoke("Version", {}); }), "The specified member does not exist: Version");
-    EXPECT_EQ(errorText<invalid_member>([&] { api->Construct({}); }), "The specified member does not exist: constructor");
+    EXPECT_EQ(errorText<invalid_member>([&] { api->Invoke("Version", {}); }),
+              "The specified member does not exist: Version");
+    EXPECT_EQ(errorText<invalid_member>([&] { api->Construct({}); }),
+              "The specified member does not exist: constructor");
     api->forbidDynamicAttributes();
-    EXPECT_EQ(errorText<invalid_member>([&] { api->GetProperty("nope"); }), "The specified member does not exist: nope");
-    EXPECT_EQ(errorText<invalid_member>([&] { api->SetProperty("nope", 1); }), "The specified member does not exist: nope");
+    EXPECT_EQ(errorText<invalid_member>([&] { api->GetProperty("nope"); }),
+              "The specified member does not exist: nope");
+    EXPECT_EQ(errorText<invalid_member>([&] { api->SetProperty("nope", 1); }),
+              "The specified member does not exist: nope");
     EXPECT_EQ(errorText<invalid_member>([&] { api->GetProperty(4); }), "The specified member does not exist: 4");
     EXPECT_FALSE(api->HasProperty("nope"));
     EXPECT_FALSE(api->HasProperty(4));
@@ -139,7 +149,8 @@ TEST(ScriptableObject, InvalidatedObjectRefusesScriptAccess) {
 
 TEST(ScriptableObject, InterfaceDefaultsRefuseEventsAndOfferNoMethodObjects) {
     auto page = PageObject::make();
-    EXPECT_EQ(errorText<script_error>([&] { page->addEventHandler(std::wstring(L"onalarm"), page); }), "Not implemented");
+    EXPECT_EQ(errorText<script_error>([&] { page->addEventHandler(std::wstring(L"onalarm"), page); }),
+              "Not implemented");
     EXPECT_FALSE(page->canFetchMethod("x"));
     EXPECT_EQ(page->fetchMethodObject("x"), nullptr);
 }

@@ -27,9 +27,18 @@ public:
         popScope();
     }
 
-    int Add(int a, const int& b) { ++calls; return a + b; }
-    std::string Twice(const std::string& text) { ++calls; return text + text; }
-    void SetTargetSize(float a, float b, int c, int d) { ++calls; sizeArgs = {a, b, float(c), float(d)}; }
+    int Add(int a, const int& b) {
+        ++calls;
+        return a + b;
+    }
+    std::string Twice(const std::string& text) {
+        ++calls;
+        return text + text;
+    }
+    void SetTargetSize(float a, float b, int c, int d) {
+        ++calls;
+        sizeArgs = {a, b, float(c), float(d)};
+    }
     void Touch() { ++calls; }
     void Fail() { throw script_error("camera refused"); }
     std::string Version() { return "1.0.0.1"; }

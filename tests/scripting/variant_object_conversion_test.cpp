@@ -34,7 +34,8 @@ TEST(VariantObjectConversion, PageArrayIsReadByIndexInOrder) {
     const auto page = PageObject::array({"a", 2, 3.5});
     const FB::VariantList list = valueOf(page).convertTo<FB::VariantList>();
     ASSERT_EQ(list.size(), 3u);
-    EXPECT_EQ(list[0].cast<std::string>() + list[1].convertTo<std::string>() + list[2].convertTo<std::string>(), "a23.5");
+    EXPECT_EQ(list[0].cast<std::string>() + list[1].convertTo<std::string>() + list[2].convertTo<std::string>(),
+              "a23.5");
 
     page->named["length"] = "many";
     expectBadVariantCast<std::string, long>([&] { valueOf(page).convertTo<FB::VariantList>(); });
@@ -56,14 +57,16 @@ TEST(VariantObjectConversion, PageReadErrorBecomesPlainScriptErrorKeepingEarlier
     auto array = PageObject::array({1, 2, 3});
     array->failingIndex = 2;
     FB::VariantList list;
-    expectPlainScriptError("The specified member does not exist: 2", [&] { FB::JSObject::readArrayValues(array, list); });
+    expectPlainScriptError("The specified member does not exist: 2",
+                           [&] { FB::JSObject::readArrayValues(array, list); });
     EXPECT_EQ(list.size(), 2u);
 
     auto object = PageObject::make();
     object->memberOrder = {"a", "b"};
     object->failingName = "b";
     FB::VariantMap map;
-    expectPlainScriptError("The specified member does not exist: b", [&] { FB::JSObject::readObjectValues(object, map); });
+    expectPlainScriptError("The specified member does not exist: b",
+                           [&] { FB::JSObject::readObjectValues(object, map); });
     EXPECT_EQ(map.size(), 1u);
 }
 
@@ -80,8 +83,8 @@ TEST(VariantObjectConversion, PageObjectMembersFillMapAndAnEarlierValueStays) {
 
 TEST(VariantObjectConversion, PageArrayOfObjectsBecomesObjectList) {
     const auto first = PageObject::make();
-    const auto objects = valueOf(PageObject::array({FB::JSObjectPtr(first), vd::null()}))
-                             .convertTo<std::vector<FB::JSObjectPtr>>();
+    const auto objects =
+        valueOf(PageObject::array({FB::JSObjectPtr(first), vd::null()})).convertTo<std::vector<FB::JSObjectPtr>>();
     EXPECT_EQ(objects, (std::vector<FB::JSObjectPtr>{first, nullptr}));
     const auto mixed = PageObject::array({FB::JSObjectPtr(first), 4});
     expectBadVariantCast<int, FB::JSAPIPtr>([&] { valueOf(mixed).convertTo<std::vector<FB::JSObjectPtr>>(); });

@@ -61,7 +61,8 @@ TEST(VariantNumberConversion, TextOutsideTheTargetsRangeFailsLikeTheNumber) {
     expectBadVariantCast<std::string, unsigned int>([] { FB::variant("4294967296").convertTo<unsigned int>(); });
     expectBadVariantCast<std::string, unsigned short>([] { FB::variant("-1").convertTo<unsigned short>(); });
     expectBadVariantCast<std::string, unsigned long long>([] { FB::variant("-1").convertTo<unsigned long long>(); });
-    expectBadVariantCast<std::wstring, unsigned long>([] { FB::variant(std::wstring(L"-7")).convertTo<unsigned long>(); });
+    expectBadVariantCast<std::wstring, unsigned long>(
+        [] { FB::variant(std::wstring(L"-7")).convertTo<unsigned long>(); });
     EXPECT_EQ(FB::variant("4294967295").convertTo<unsigned int>(), 4294967295u);
     EXPECT_EQ(FB::variant("+7").convertTo<unsigned int>(), 7u);
     EXPECT_EQ(FB::variant(" -0").convertTo<unsigned int>(), 0u);

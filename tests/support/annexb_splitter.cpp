@@ -36,8 +36,6 @@ std::vector<NalUnit> SplitAnnexB(const std::vector<uint8_t>& stream) {
     return units;
 }
 
-int NalType(const NalUnit& unit) {
-    return unit.empty() ? -1 : unit[0] & 0x1F;
-}
+int NalType(const NalUnit& unit) { return unit.empty() ? -1 : unit[0] & 0x1F; }
 
 }  // namespace test_support

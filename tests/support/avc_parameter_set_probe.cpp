@@ -17,8 +17,7 @@ struct UnitSpan {
 
 // The units of an access unit whose length prefixes are lengthSize bytes; empty when the bytes do
 // not split into whole units.
-std::vector<UnitSpan> SplitAvcUnits(const guint8* data, size_t size, int lengthSize)
-{
+std::vector<UnitSpan> SplitAvcUnits(const guint8* data, size_t size, int lengthSize) {
     std::vector<UnitSpan> units;
     const size_t prefix = static_cast<size_t>(lengthSize);
     for (size_t at = 0; at < size;) {
@@ -39,8 +38,7 @@ std::vector<UnitSpan> SplitAvcUnits(const guint8* data, size_t size, int lengthS
 }
 
 // Bytes in each NAL unit length of the avc stream on the pad (from its codec data), or 0.
-int NalLengthSize(GstPad* pad)
-{
+int NalLengthSize(GstPad* pad) {
     std::unique_ptr<GstCaps, decltype(&gst_caps_unref)> caps(gst_pad_get_current_caps(pad), &gst_caps_unref);
     if (caps == nullptr || gst_caps_get_size(caps.get()) == 0) {
         return 0;
@@ -56,8 +54,7 @@ int NalLengthSize(GstPad* pad)
 
 }  // namespace
 
-GstPadProbeReturn DropAvcParameterSets(GstPad* pad, GstPadProbeInfo* info, gpointer)
-{
+GstPadProbeReturn DropAvcParameterSets(GstPad* pad, GstPadProbeInfo* info, gpointer) {
     GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
     const int lengthSize = NalLengthSize(pad);
     GstMapInfo map;

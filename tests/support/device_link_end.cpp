@@ -20,8 +20,7 @@ constexpr uint32_t kGreetingWord = 123;
 
 std::string encodeWord(uint32_t word) {
     std::string bytes(4, '\0');
-    for (int i = 0; i < 4; ++i)
-        bytes[i] = static_cast<char>((word >> (8 * i)) & 0xff);
+    for (int i = 0; i < 4; ++i) bytes[i] = static_cast<char>((word >> (8 * i)) & 0xff);
     return bytes;
 }
 
@@ -63,14 +62,12 @@ std::string DeviceLinkEnd::receive(size_t count, Timeout timeout, bool& closed) 
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (fd_ && bytes.size() < count) {
         const auto left = std::chrono::duration_cast<Timeout>(deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0 || !waitReadable(fd_.get(), left))
-            break;
+        if (left.count() <= 0 || !waitReadable(fd_.get(), left)) break;
         char chunk[4096];
         const ssize_t got = ::recv(fd_.get(), chunk, std::min(sizeof chunk, count - bytes.size()), 0);
         if (got <= 0) {
             closed = true;
-            if (got == 0)
-                close();  // the link closed its end
+            if (got == 0) close();  // the link closed its end
             break;
         }
         bytes.append(chunk, static_cast<size_t>(got));
@@ -82,8 +79,7 @@ bool DeviceLinkEnd::sendRaw(const std::string& bytes) {
     size_t done = 0;
     while (fd_ && done < bytes.size()) {
         const ssize_t sent = ::send(fd_.get(), bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
-        if (sent <= 0)
-            return false;
+        if (sent <= 0) return false;
         done += static_cast<size_t>(sent);
     }
     return static_cast<bool>(fd_);
@@ -95,10 +91,8 @@ bool DeviceLinkEnd::sendMessage(int32_t type, const std::string& body) {
 
 bool DeviceLinkEnd::sendInSegments(const std::string& bytes, size_t segmentSize) {
     for (size_t at = 0; at < bytes.size(); at += segmentSize) {
-        if (at > 0)
-            std::this_thread::sleep_for(kSegmentPause);
-        if (!sendRaw(bytes.substr(at, segmentSize)))
-            return false;
+        if (at > 0) std::this_thread::sleep_for(kSegmentPause);
+        if (!sendRaw(bytes.substr(at, segmentSize))) return false;
     }
     return true;
 }
@@ -113,8 +107,7 @@ std::string encodeDeviceMessage(int32_t type, const std::string& body) {
 
 uint32_t decodeDeviceWord(const std::string& bytes, size_t offset) {
     uint32_t word = 0;
-    for (int i = 3; i >= 0; --i)
-        word = (word << 8) | static_cast<unsigned char>(bytes.at(offset + i));
+    for (int i = 3; i >= 0; --i) word = (word << 8) | static_cast<unsigned char>(bytes.at(offset + i));
     return word;
 }
 

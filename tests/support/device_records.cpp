@@ -11,18 +11,17 @@ namespace {
 
 constexpr size_t kOsdRecordSize = 187;
 constexpr size_t kMaxPoints = 10;
-constexpr size_t kSetHeaderSize = 8;      // 4 bytes the views do not read, then the entry count
-constexpr size_t kLineEntrySize = 87;     // point count, colour, points
-constexpr size_t kFigureLineSize = 91;    // colour, 4 unread bytes, point count, points
+constexpr size_t kSetHeaderSize = 8;    // 4 bytes the views do not read, then the entry count
+constexpr size_t kLineEntrySize = 87;   // point count, colour, points
+constexpr size_t kFigureLineSize = 91;  // colour, 4 unread bytes, point count, points
 constexpr size_t kFigureLines = 32;
-constexpr size_t kLabelSize = 79;         // colour, 4 unread bytes, x, y, 64-byte text
+constexpr size_t kLabelSize = 79;  // colour, 4 unread bytes, x, y, 64-byte text
 constexpr size_t kFigureLabels = 10;
 constexpr size_t kLabelTextSize = 64;
 constexpr size_t kLabelCountAt = kSetHeaderSize + kFigureLines * kFigureLineSize;  // 2920
 
 void put(std::string& record, size_t at, uint32_t value, size_t size) {
-    for (size_t i = 0; i < size; ++i)
-        record[at + i] = static_cast<char>((value >> (8 * i)) & 0xff);
+    for (size_t i = 0; i < size; ++i) record[at + i] = static_cast<char>((value >> (8 * i)) & 0xff);
 }
 
 void putColour(std::string& record, size_t at, uint8_t red, uint8_t green, uint8_t blue) {

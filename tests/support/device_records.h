@@ -44,7 +44,7 @@ constexpr int32_t kLineSetBallType = 10;
 struct OsdRecordFields {
     std::tm clock{};
     std::string location;
-    uint32_t dateFormat = 1;  // "%02d-%02d-%d"
+    uint32_t dateFormat = 1;    // "%02d-%02d-%d"
     uint32_t showFlags = 0x1f;  // date, time, weekday, channel and location
     uint16_t channel = 0;       // channel one
 };

@@ -22,9 +22,8 @@ H264StreamOptions StreamOptions(int width, int height, int frames, const std::st
 std::vector<uint8_t> MakeH264Stream(const H264StreamOptions& options) {
     const std::string size = std::to_string(options.width) + "x" + std::to_string(options.height);
     std::string command = "ffmpeg -nostdin -hide_banner -loglevel error -y -f lavfi -i testsrc=size=" + size +
-                          ":rate=25 -frames:v " + std::to_string(options.frames) + " -pix_fmt " +
-                          options.pixelFormat + " -c:v libx264 -preset " + options.preset + " -profile:v " +
-                          options.profile;
+                          ":rate=25 -frames:v " + std::to_string(options.frames) + " -pix_fmt " + options.pixelFormat +
+                          " -c:v libx264 -preset " + options.preset + " -profile:v " + options.profile;
     if (!options.filter.empty()) command += " -vf '" + options.filter + "'";
     if (!options.x264Params.empty()) command += " -x264-params '" + options.x264Params + "'";
     ScopedTempDir dir;

@@ -19,7 +19,7 @@ struct H264StreamOptions {
     std::string x264Params;            // extra libx264 options, e.g. "slices=4" or "cqm=jvt"
     std::string preset = "veryfast";
     std::string pixelFormat = "yuv420p";
-    std::string filter;                // extra ffmpeg video filter, e.g. "noise=alls=12:allf=t" for camera-like grain
+    std::string filter;  // extra ffmpeg video filter, e.g. "noise=alls=12:allf=t" for camera-like grain
 };
 
 // Options for a stream of the given size, frame count, profile and extra libx264 options.

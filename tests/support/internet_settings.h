@@ -11,8 +11,8 @@ namespace test_support {
 
 inline void writeInternetSettings(DWORD enable, const std::wstring& server, const std::wstring& bypass = L"") {
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings",
-                              0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings", 0,
+                              nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
               ERROR_SUCCESS);
     auto setText = [key](const wchar_t* name, const std::wstring& text) {
         RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),

@@ -68,8 +68,7 @@ bool LoopbackCameraProgram::ReadMore(long long deadlineMs) {
 }
 
 std::string LoopbackCameraProgram::ReadLine() {
-    const long long deadline =
-        NowMs() + std::chrono::duration_cast<std::chrono::milliseconds>(kBound).count();
+    const long long deadline = NowMs() + std::chrono::duration_cast<std::chrono::milliseconds>(kBound).count();
     size_t end;
     while ((end = pending_.find('\n')) == std::string::npos) {
         if (!ReadMore(deadline)) return {};
@@ -80,8 +79,7 @@ std::string LoopbackCameraProgram::ReadLine() {
 }
 
 std::string LoopbackCameraProgram::LineAfter(const std::string& prefix) {
-    const long long deadline =
-        NowMs() + std::chrono::duration_cast<std::chrono::milliseconds>(kBound).count();
+    const long long deadline = NowMs() + std::chrono::duration_cast<std::chrono::milliseconds>(kBound).count();
     for (;;) {
         for (size_t end; (end = pending_.find('\n')) != std::string::npos;) {
             const std::string line = pending_.substr(0, end);

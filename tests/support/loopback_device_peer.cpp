@@ -23,8 +23,7 @@ sockaddr_in endpoint(const std::string& address, uint16_t port) {
 
 }  // namespace
 
-LoopbackDevicePeer::LoopbackDevicePeer(uint16_t port, const std::string& address)
-    : address_(address), port_(port) {
+LoopbackDevicePeer::LoopbackDevicePeer(uint16_t port, const std::string& address) : address_(address), port_(port) {
     if (!openListener(kNormalBacklog))
         throw std::runtime_error("device peer cannot listen on " + address + ":" + std::to_string(port));
 }
@@ -34,13 +33,13 @@ LoopbackDevicePeer::~LoopbackDevicePeer() = default;
 bool LoopbackDevicePeer::openListener(int backlog) {
     listener_.reset();
     platform::detail::UniqueDescriptor listener(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    if (!listener)
-        return false;
+    if (!listener) return false;
     const int yes = 1;
     ::setsockopt(listener.get(), SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
     sockaddr_in where = endpoint(address_, port_);
     socklen_t size = sizeof where;
-    if (::bind(listener.get(), reinterpret_cast<sockaddr*>(&where), size) != 0 || ::listen(listener.get(), backlog) != 0 ||
+    if (::bind(listener.get(), reinterpret_cast<sockaddr*>(&where), size) != 0 ||
+        ::listen(listener.get(), backlog) != 0 ||
         ::getsockname(listener.get(), reinterpret_cast<sockaddr*>(&where), &size) != 0) {
         return false;
     }
@@ -58,8 +57,7 @@ bool LoopbackDevicePeer::listenAgain() { return openListener(kNormalBacklog); }
 
 bool LoopbackDevicePeer::stallNewConnections() {
     filler_.reset();
-    if (!openListener(0))
-        return false;
+    if (!openListener(0)) return false;
     filler_.reset(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
     const sockaddr_in where = endpoint(address_, port_);
     return filler_ && ::connect(filler_.get(), reinterpret_cast<const sockaddr*>(&where), sizeof where) == 0;
@@ -72,15 +70,13 @@ bool LoopbackDevicePeer::releaseStalledConnections() {
 }
 
 platform::detail::UniqueDescriptor LoopbackDevicePeer::accept(Timeout timeout) {
-    if (!listener_ || !waitReadable(listener_.get(), timeout))
-        return {};
+    if (!listener_ || !waitReadable(listener_.get(), timeout)) return {};
     return platform::detail::UniqueDescriptor(::accept4(listener_.get(), nullptr, nullptr, SOCK_CLOEXEC));
 }
 
 bool LoopbackDevicePeer::acceptLink(Timeout timeout) {
     platform::detail::UniqueDescriptor accepted = accept(timeout);
-    if (!accepted)
-        return false;
+    if (!accepted) return false;
     lastAccept_ = Clock::now();
     link_ = DeviceLinkEnd(std::move(accepted));
     ++accepted_;

@@ -20,32 +20,30 @@ constexpr auto kPoll = std::chrono::milliseconds(100);
 }  // namespace
 
 LoopbackDeviceService::LoopbackDeviceService(LoopbackDeviceServiceOptions options, Report report)
-    : listener_(options.port), options_(std::move(options)), report_(std::move(report)),
+    : listener_(options.port),
+      options_(std::move(options)),
+      report_(std::move(report)),
       acceptor_([this] { AcceptLinks(); }) {}
 
 LoopbackDeviceService::~LoopbackDeviceService() { Stop(); }
 
 void LoopbackDeviceService::Stop() {
     running_ = false;
-    if (acceptor_.joinable())
-        acceptor_.join();
+    if (acceptor_.joinable()) acceptor_.join();
     std::lock_guard<std::mutex> hold(linksLock_);
-    for (LinkThread& link : links_)
-        link.thread.join();
+    for (LinkThread& link : links_) link.thread.join();
     links_.clear();
 }
 
 void LoopbackDeviceService::Tell(const std::string& line) const {
-    if (report_)
-        report_(line);
+    if (report_) report_(line);
 }
 
 void LoopbackDeviceService::AcceptLinks() {
     while (running_) {
         DeviceLinkEnd link = listener_.acceptAnotherLink(kPoll);
         JoinFinishedLinks();
-        if (!link.open())
-            continue;
+        if (!link.open()) continue;
         auto done = std::make_shared<std::atomic<bool>>(false);
         std::lock_guard<std::mutex> hold(linksLock_);
         links_.push_back({std::thread([this, done, end = std::move(link)]() mutable {
@@ -76,8 +74,7 @@ void LoopbackDeviceService::ServeLink(DeviceLinkEnd link) {
     }
     Tell("device link: connected");
     for (const DeviceMessage& record : options_.statusRecords) {
-        if (!link.sendMessage(record.type, record.body))
-            return;
+        if (!link.sendMessage(record.type, record.body)) return;
     }
     SendUntilStopped(link);
     Tell("device link: closed");
@@ -96,14 +93,12 @@ void LoopbackDeviceService::SendUntilStopped(DeviceLinkEnd& link) {
         }
         const auto now = Clock::now();
         if (now >= nextOsd) {
-            if (!link.sendMessage(kOsdRecord, encodeOsdRecord("Loopback camera")))
-                return;
+            if (!link.sendMessage(kOsdRecord, encodeOsdRecord("Loopback camera"))) return;
             nextOsd = now + kOsdInterval;
         }
         if (options_.alarmInterval.count() > 0 && now >= nextAlarm) {
             const std::string text = "alarm " + std::to_string(++alarms);
-            if (!link.sendMessage(kAlarmText, text + '\0'))
-                return;
+            if (!link.sendMessage(kAlarmText, text + '\0')) return;
             Tell("device link: sent \"" + text + "\"");
             nextAlarm = now + options_.alarmInterval;
         }

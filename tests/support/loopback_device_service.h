@@ -26,8 +26,8 @@ struct DeviceMessage {
 };
 
 struct LoopbackDeviceServiceOptions {
-    uint16_t port = 0;                        // 0: a free port
-    std::chrono::seconds alarmInterval{0};    // 0: no alarm texts
+    uint16_t port = 0;                         // 0: a free port
+    std::chrono::seconds alarmInterval{0};     // 0: no alarm texts
     std::vector<DeviceMessage> statusRecords;  // sent, in order, on every link after its greeting
 };
 

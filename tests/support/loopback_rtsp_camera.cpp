@@ -16,15 +16,13 @@ namespace test_support {
 class StallValves {
 public:
     // Keeps the reference and sets the valve as the camera is now.
-    void Add(GLibPtr<GstElement> valve)
-    {
+    void Add(GLibPtr<GstElement> valve) {
         std::lock_guard lock(mutex_);
         g_object_set(valve.get(), "drop", stalled_ ? TRUE : FALSE, nullptr);
         valves_.push_back(std::move(valve));
     }
 
-    void Remove(GstElement* valve)
-    {
+    void Remove(GstElement* valve) {
         GLibPtr<GstElement> removed;  // given back outside the lock
         std::lock_guard lock(mutex_);
         const auto found =
@@ -35,8 +33,7 @@ public:
         }
     }
 
-    void SetStalled(bool stalled)
-    {
+    void SetStalled(bool stalled) {
         std::lock_guard lock(mutex_);
         stalled_ = stalled;
         for (const GLibPtr<GstElement>& valve : valves_) {
@@ -44,8 +41,7 @@ public:
         }
     }
 
-    size_t Count() const
-    {
+    size_t Count() const {
         std::lock_guard lock(mutex_);
         return valves_.size();
     }
@@ -58,8 +54,7 @@ private:
 
 namespace {
 
-void InitGstreamerOnce()
-{
+void InitGstreamerOnce() {
     static std::once_flag once;
     std::call_once(once, [] { gst_init(nullptr, nullptr); });
 }
@@ -70,8 +65,7 @@ void InitGstreamerOnce()
 std::mutex runningCamerasMutex;
 int runningCameras = 0;
 
-void CountRunningCamera(int change)
-{
+void CountRunningCamera(int change) {
     std::lock_guard lock(runningCamerasMutex);
     runningCameras += change;
     if (runningCameras == 0) {
@@ -80,8 +74,7 @@ void CountRunningCamera(int change)
 }
 
 // Takes "sprop-parameter-sets=...;" out of an SDP text, leaving the rest of its fmtp line.
-std::string WithoutParameterSets(std::string sdp)
-{
+std::string WithoutParameterSets(std::string sdp) {
     const std::string key = "sprop-parameter-sets=";
     for (size_t at = sdp.find(key); at != std::string::npos; at = sdp.find(key, at)) {
         size_t end = sdp.find_first_of(";\r\n", at);
@@ -96,8 +89,7 @@ std::string WithoutParameterSets(std::string sdp)
 }
 
 // "send-message" of a client: rewrites the session description of a DESCRIBE answer.
-void StripParameterSetsFromDescription(GstRTSPClient*, GstRTSPContext*, gpointer message, gpointer)
-{
+void StripParameterSetsFromDescription(GstRTSPClient*, GstRTSPContext*, gpointer message, gpointer) {
     auto* rtsp = static_cast<GstRTSPMessage*>(message);
     guint8* body = nullptr;
     guint size = 0;
@@ -109,8 +101,7 @@ void StripParameterSetsFromDescription(GstRTSPClient*, GstRTSPContext*, gpointer
     gst_rtsp_message_set_body(rtsp, reinterpret_cast<const guint8*>(sdp.data()), static_cast<guint>(sdp.size()));
 }
 
-void OnClientConnected(GstRTSPServer*, GstRTSPClient* client, gpointer)
-{
+void OnClientConnected(GstRTSPServer*, GstRTSPClient* client, gpointer) {
     g_signal_connect(client, "send-message", G_CALLBACK(StripParameterSetsFromDescription), nullptr);
 }
 
@@ -126,15 +117,13 @@ struct SessionValve {
     GstElement* valve;  // the registry holds its reference
 };
 
-void ReleaseSessionValve(gpointer data, GObject*)
-{
+void ReleaseSessionValve(gpointer data, GObject*) {
     const std::unique_ptr<SessionValve> session(static_cast<SessionValve*>(data));
     session->valves->Remove(session->valve);
 }
 
 // "media-configure" of the factory, for each session's new pipeline.
-void ConfigureSession(GstRTSPMediaFactory*, GstRTSPMedia* media, gpointer data)
-{
+void ConfigureSession(GstRTSPMediaFactory*, GstRTSPMedia* media, gpointer data) {
     const auto* setup = static_cast<const SessionSetup*>(data);
     const GLibPtr<GstElement> bin(gst_rtsp_media_get_element(media));
     GstElement* valve = gst_bin_get_by_name(GST_BIN(bin.get()), "stall");
@@ -148,8 +137,7 @@ void ConfigureSession(GstRTSPMediaFactory*, GstRTSPMedia* media, gpointer data)
 
 // Runs on the server's thread: closes every connection, ends every session (their pipelines stop),
 // stops listening and ends the loop.
-gboolean ShutDownOnServerThread(gpointer data)
-{
+gboolean ShutDownOnServerThread(gpointer data) {
     auto* server = static_cast<GstRTSPServer*>(data);
     gst_rtsp_server_client_filter(
         server, [](GstRTSPServer*, GstRTSPClient*, gpointer) { return GST_RTSP_FILTER_REMOVE; }, nullptr);
@@ -163,27 +151,18 @@ gboolean ShutDownOnServerThread(gpointer data)
 }  // namespace
 
 LoopbackRtspCamera::LoopbackRtspCamera(LoopbackRtspCameraOptions options)
-    : options_(std::move(options)), valves_(std::make_shared<StallValves>())
-{
-}
+    : options_(std::move(options)), valves_(std::make_shared<StallValves>()) {}
 
-LoopbackRtspCamera::~LoopbackRtspCamera()
-{
-    Stop();
-}
+LoopbackRtspCamera::~LoopbackRtspCamera() { Stop(); }
 
-std::string LoopbackRtspCamera::Url() const
-{
-    return "rtsp://127.0.0.1:" + std::to_string(port_) + options_.path;
-}
+std::string LoopbackRtspCamera::Url() const { return "rtsp://127.0.0.1:" + std::to_string(port_) + options_.path; }
 
-std::string LoopbackRtspCamera::LaunchDescription() const
-{
+std::string LoopbackRtspCamera::LaunchDescription() const {
     // Without parameter sets in band the stream is avc: its codec data gives the payloader the
     // sets for the session description, and a probe on the valve takes them out of the stream.
     const bool inBand = options_.parameterSetsInBand;
-    const std::string h264Caps = std::string("video/x-h264,stream-format=") + (inBand ? "byte-stream" : "avc") +
-                                 ",alignment=au";
+    const std::string h264Caps =
+        std::string("video/x-h264,stream-format=") + (inBand ? "byte-stream" : "avc") + ",alignment=au";
     const std::string tail = " ! " + h264Caps + " ! valve name=stall ! rtph264pay name=pay0 pt=96 config-interval=0 )";
     if (!options_.file.empty()) {
         const std::string file = options_.file.string();
@@ -200,13 +179,12 @@ std::string LoopbackRtspCamera::LaunchDescription() const
     if (options_.slicesPerPicture > 1) {
         encoder += " option-string=slices=" + std::to_string(options_.slicesPerPicture);
     }
-    return "( videotestsrc is-live=true pattern=ball ! video/x-raw,format=I420,width=" + std::to_string(options_.width) +
-           ",height=" + std::to_string(options_.height) + ",framerate=" + std::to_string(options_.framesPerSecond) +
-           "/1 ! " + encoder + tail;
+    return "( videotestsrc is-live=true pattern=ball ! video/x-raw,format=I420,width=" +
+           std::to_string(options_.width) + ",height=" + std::to_string(options_.height) +
+           ",framerate=" + std::to_string(options_.framesPerSecond) + "/1 ! " + encoder + tail;
 }
 
-void LoopbackRtspCamera::Start()
-{
+void LoopbackRtspCamera::Start() {
     if (server_ != nullptr) {
         return;
     }
@@ -229,10 +207,10 @@ void LoopbackRtspCamera::Start()
     GstRTSPMediaFactory* factory = gst_rtsp_media_factory_new();
     gst_rtsp_media_factory_set_launch(factory, launch.c_str());
     gst_rtsp_media_factory_set_shared(factory, FALSE);
-    g_signal_connect_data(factory, "media-configure", G_CALLBACK(ConfigureSession),
-                          new SessionSetup{valves_, options_.parameterSetsInBand},
-                          [](gpointer setup, GClosure*) { delete static_cast<SessionSetup*>(setup); },
-                          GConnectFlags{});
+    g_signal_connect_data(
+        factory, "media-configure", G_CALLBACK(ConfigureSession),
+        new SessionSetup{valves_, options_.parameterSetsInBand},
+        [](gpointer setup, GClosure*) { delete static_cast<SessionSetup*>(setup); }, GConnectFlags{});
     const GLibPtr<GstRTSPMountPoints> mounts(gst_rtsp_server_get_mount_points(server));
     gst_rtsp_mount_points_add_factory(mounts.get(), options_.path.c_str(), factory);  // takes the factory
     if (!options_.parameterSetsInSessionDescription) {
@@ -253,8 +231,7 @@ void LoopbackRtspCamera::Start()
     });
 }
 
-void LoopbackRtspCamera::Stop()
-{
+void LoopbackRtspCamera::Stop() {
     if (server_ == nullptr) {
         return;
     }
@@ -278,14 +255,8 @@ void LoopbackRtspCamera::Stop()
     port_ = 0;
 }
 
-void LoopbackRtspCamera::SetStalled(bool stalled)
-{
-    valves_->SetStalled(stalled);
-}
+void LoopbackRtspCamera::SetStalled(bool stalled) { valves_->SetStalled(stalled); }
 
-size_t LoopbackRtspCamera::LiveSessions() const
-{
-    return valves_->Count();
-}
+size_t LoopbackRtspCamera::LiveSessions() const { return valves_->Count(); }
 
 }  // namespace test_support

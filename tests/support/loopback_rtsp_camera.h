@@ -25,7 +25,7 @@ struct LoopbackRtspCameraOptions {
     int width = 320;
     int height = 240;
     int framesPerSecond = 25;
-    int keyFrameInterval = 25;   // pictures from one key frame to the next
+    int keyFrameInterval = 25;  // pictures from one key frame to the next
     int slicesPerPicture = 1;
     // An MP4 file with H.264 to serve, once and in real time, instead of the test pattern (size,
     // rate, key frames and slices are then the file's).

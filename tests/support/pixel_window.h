@@ -24,8 +24,8 @@ public:
             RegisterClassExW(&windowClass);
         });
         DWORD style = WS_VISIBLE | (parent ? WS_CHILD : 0);
-        handle_ = CreateWindowExW(0, kClassName, L"pixels", style, x, y, width, height, parent, nullptr, nullptr,
-                                  nullptr);
+        handle_ =
+            CreateWindowExW(0, kClassName, L"pixels", style, x, y, width, height, parent, nullptr, nullptr, nullptr);
     }
     PixelWindow(const PixelWindow&) = delete;
     PixelWindow& operator=(const PixelWindow&) = delete;

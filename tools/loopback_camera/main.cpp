@@ -25,8 +25,7 @@
 
 namespace {
 
-void PrintUsage()
-{
+void PrintUsage() {
     std::fprintf(stderr,
                  "usage: loopback_camera [--port N] [--path /live] [--size WxH] [--fps N] [--key-interval N]\n"
                  "                       [--slices N] [--file movie.mp4] [--no-sdp-parameter-sets]\n"
@@ -34,24 +33,19 @@ void PrintUsage()
                  DevicePeerOptions::Usage());
 }
 
-void PrintLine(const std::string& line)
-{
+void PrintLine(const std::string& line) {
     std::printf("%s\n", line.c_str());
     std::fflush(stdout);
 }
 
-int PositiveNumber(const std::string& text)
-{
-    return static_cast<int>(OptionNumber(text, 1, 65535));
-}
+int PositiveNumber(const std::string& text) { return static_cast<int>(OptionNumber(text, 1, 65535)); }
 
 struct ProgramOptions {
     test_support::LoopbackRtspCameraOptions camera;
     DevicePeerOptions device;
 };
 
-ProgramOptions ParseOptions(int argc, char** argv)
-{
+ProgramOptions ParseOptions(int argc, char** argv) {
     ProgramOptions program;
     test_support::LoopbackRtspCameraOptions& options = program.camera;
     for (int i = 1; i < argc; ++i) {
@@ -99,8 +93,7 @@ ProgramOptions ParseOptions(int argc, char** argv)
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     ProgramOptions options;
     try {
         options = ParseOptions(argc, argv);

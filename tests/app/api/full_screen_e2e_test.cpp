@@ -33,7 +33,8 @@ protected:
         EXPECT_EQ(page.view()->fullScreenWindow(), popup);  // one window only
         RECT area{};
         GetWindowRect(popup, &area);
-        EXPECT_EQ((std::vector<LONG>{area.left, area.top, area.right, area.bottom}), (std::vector<LONG>{0, 0, 640, 480}));
+        EXPECT_EQ((std::vector<LONG>{area.left, area.top, area.right, area.bottom}),
+                  (std::vector<LONG>{0, 0, 640, 480}));
         EXPECT_TRUE(PumpUntil([&] { return app_test::ShowsCameraPicture(popup); }));
         close(popup);
         platform::testing::pumpPendingMessages();
@@ -52,7 +53,8 @@ TEST_F(FullScreen, ShowsThePictureAndClosesOnEscapeDoubleClickAndKeybdEventWithT
     page.Invoke("SetWndIndex", 3);
     OpenAndClose(page, [](HWND) { platform::testing::keyDown(VK_ESCAPE); });
     platform::testing::keyUp(VK_ESCAPE);
-    OpenAndClose(page, [](HWND popup) { platform::testing::doubleClick(popup, platform::testing::MouseButton::Left, 30, 40); });
+    OpenAndClose(
+        page, [](HWND popup) { platform::testing::doubleClick(popup, platform::testing::MouseButton::Left, 30, 40); });
     OpenAndClose(page, [&](HWND) { page.Invoke("keybdEvent", VK_ESCAPE, 0, 0); });
     // Back in the plug-in window.
     EXPECT_TRUE(PumpUntil([&] { return app_test::ShowsCameraPicture(page.pluginWindow()); }));

@@ -47,7 +47,8 @@ TEST_F(PluginObject, OnlyWindowEventsFromAPluginWindowAreHandled) {
     FB::ResizedEvent resized;
     EXPECT_FALSE(page.plugin->handleEvent(&resized, page.window.get()));
     FB::AttachedEvent attached;
-    struct NotAWindow : FB::PluginEventSource {} stream;
+    struct NotAWindow : FB::PluginEventSource {
+    } stream;
     EXPECT_FALSE(page.plugin->handleEvent(&attached, &stream));
     // A raw message gets the view's answer: a restart request is acted on only with auto-restart.
     LRESULT result = 0;

@@ -134,8 +134,11 @@ TEST_F(OnScreenDisplay, TheCameraClockChannelAndLocationAreDrawnAsGbkTextAtTheir
     // "2024年5月6日 07:08:09 星期一            通道三" and "路口 7" in GBK, white, 17 pixels high on a
     // 360-row picture (coded 368 high): the line at (17 - 8, 360 - 2 x 17), the location centred
     // about the middle, (320 - 6 x 17 / 4, 3 x 17).
-    const char line[] = "2024\xC4\xEA" "5\xD4\xC2" "6\xC8\xD5 07:08:09 \xD0\xC7\xC6\xDA\xD2\xBB"
-                        "            \xCD\xA8\xB5\xC0\xC8\xFD";
+    const char line[] =
+        "2024\xC4\xEA"
+        "5\xD4\xC2"
+        "6\xC8\xD5 07:08:09 \xD0\xC7\xC6\xDA\xD2\xBB"
+        "            \xCD\xA8\xB5\xC0\xC8\xFD";
     const char location[] = "\xC2\xB7\xBF\xDA 7";
     TextRenderer text;
     const int32_t white[3] = {255, 255, 255};

@@ -34,7 +34,8 @@ app_test::Args RegionArgument(const std::string& bottom, int channel, const std:
 std::vector<int> PixelOf(const std::vector<uint8_t>& picture, int width, int height, int x, int y) {
     const size_t luma = static_cast<size_t>(width) * height;
     const size_t chroma = static_cast<size_t>(y / 2) * (width / 2) + x / 2;
-    return {picture.at(static_cast<size_t>(y) * width + x), picture.at(luma + chroma), picture.at(luma + luma / 4 + chroma)};
+    return {picture.at(static_cast<size_t>(y) * width + x), picture.at(luma + chroma),
+            picture.at(luma + luma / 4 + chroma)};
 }
 
 TEST_F(Region, ADragInRegionModeDrawsTheRectangleAndFiresItsRegionJson) {
@@ -53,7 +54,8 @@ TEST_F(Region, ADragInRegionModeDrawsTheRectangleAndFiresItsRegionJson) {
     // From picture point (200, 100) to (40, 220), in (255, 0, 0) written as Y, U and V.
     EXPECT_TRUE(PumpUntil([&] {
         const auto picture = renderers.log->lastPicture();
-        return picture.size() == 320u * 240 * 3 / 2 && PixelOf(picture, 320, 240, 120, 100) == std::vector<int>{255, 0, 0} &&
+        return picture.size() == 320u * 240 * 3 / 2 &&
+               PixelOf(picture, 320, 240, 120, 100) == std::vector<int>{255, 0, 0} &&
                PixelOf(picture, 320, 240, 40, 160) == std::vector<int>{255, 0, 0};
     }));
 

@@ -41,8 +41,7 @@ struct MessageSink {
         EXPECT_EQ(body[length], '\0');  // a text body can be read as a zero-terminated string
         std::lock_guard<std::mutex> hold(sink->lock);
         sink->reader = pthread_self();
-        if (sink->duringCallback)
-            sink->duringCallback();
+        if (sink->duringCallback) sink->duringCallback();
         sink->messages.emplace_back(type, std::string(body, length));
         sink->arrived.notify_all();
     }
@@ -70,16 +69,14 @@ public:
     std::vector<std::string> messages() const {
         std::ifstream in(machine_.driveRoot() / "d" / "log.txt");
         std::vector<std::string> lines;
-        for (std::string line; std::getline(in, line);)
-            lines.push_back(line.substr(line.find("] ") + 2));
+        for (std::string line; std::getline(in, line);) lines.push_back(line.substr(line.find("] ") + 2));
         return lines;
     }
     // Waits until the message has been written; false when it was not within 5 s.
     bool waitFor(const std::string& message) const {
         for (const auto deadline = Clock::now() + 5s; Clock::now() < deadline; std::this_thread::sleep_for(5ms)) {
             const auto lines = messages();
-            if (std::find(lines.begin(), lines.end(), message) != lines.end())
-                return true;
+            if (std::find(lines.begin(), lines.end(), message) != lines.end()) return true;
         }
         return false;
     }
@@ -194,8 +191,10 @@ TEST_F(DeviceLink, ReassemblesSplitMessagesAndDeliversPackedOnesInOrder) {
     ASSERT_TRUE(peer.link().sendRaw(encodeDeviceMessage(kDeviceAlarmTextOther, "a") +
                                     encodeDeviceMessage(kDeviceFigureSet, figures) +
                                     encodeDeviceMessage(kDeviceLineSetBall, "bc")));
-    EXPECT_EQ(sink.waitFor(5), (Messages{{kDeviceAlarmText, alarm}, {kDeviceOsdRecord, osd},
-                                         {kDeviceAlarmTextOther, "a"}, {kDeviceFigureSet, figures},
+    EXPECT_EQ(sink.waitFor(5), (Messages{{kDeviceAlarmText, alarm},
+                                         {kDeviceOsdRecord, osd},
+                                         {kDeviceAlarmTextOther, "a"},
+                                         {kDeviceFigureSet, figures},
                                          {kDeviceLineSetBall, "bc"}}));
 }
 
@@ -267,9 +266,8 @@ TEST_F(DeviceLink, RetriesWhileTheCameraIsAwayAndGivesUpAfterExactlyFiveRefusals
 
 TEST_F(DeviceLink, ConnectToACameraThatNeverAnswersEndsWithinSecondsOrAtOnceOnStop) {
     ASSERT_TRUE(peer.stallNewConnections());
-    auto attempt = std::async(std::launch::async, [&] {
-        return client.Start("127.0.0.1", &MessageSink::Receive, &sink);
-    });
+    auto attempt =
+        std::async(std::launch::async, [&] { return client.Start("127.0.0.1", &MessageSink::Receive, &sink); });
     if (attempt.wait_for(10s) != std::future_status::ready) {
         peer.stopListening();  // lets the hanging connect fail, so that the test can end
         FAIL() << "the first connection attempt is not bounded in time";

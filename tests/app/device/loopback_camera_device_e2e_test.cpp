@@ -49,9 +49,10 @@ std::vector<int> Colour(const std::string& body, size_t offset) {
 }
 
 TEST(LoopbackCameraProgram, SendsTheStatusRecordsOfItsOptionsToEveryDeviceLink) {
-    test_support::LoopbackCameraProgram camera({"--device-port", "0", "--line", "2:255,0,0:10,20/30,40", "--line", "3:1,2,3:5,6/7,8/9,10",
-                          "--line", "3:4,5,6:11,12/13,14", "--line", "10:7,8,9:-1,-2/3,4", "--line",
-                          "4:0,0,255:100,200/300,400", "--label", "0,255,0:50,60:\xe8\xbd\xa6\xe9\x81\x93 1"});
+    test_support::LoopbackCameraProgram camera({"--device-port", "0", "--line", "2:255,0,0:10,20/30,40", "--line",
+                                                "3:1,2,3:5,6/7,8/9,10", "--line", "3:4,5,6:11,12/13,14", "--line",
+                                                "10:7,8,9:-1,-2/3,4", "--line", "4:0,0,255:100,200/300,400", "--label",
+                                                "0,255,0:50,60:\xe8\xbd\xa6\xe9\x81\x93 1"});
     const std::string port = camera.LineAfter("device link on 127.0.0.1:");
     ASSERT_FALSE(port.empty());
     DeviceMessageClient first(static_cast<uint16_t>(std::stoi(port)));

@@ -59,8 +59,8 @@ TEST(DeviceStatusRecords, LineSetsDrawOpenPathsOfAtMostTenPointsAndAtMostTheirEn
 }
 
 TEST(DeviceStatusRecords, FigureSetsDrawAtMost32LinesThen10LabelsCutAtTheirFieldsEnd) {
-    auto record = Bytes(test_support::encodeFigureSet(std::vector(40, Path(2)),
-                                                      std::vector(12, StatusLabel{1, 2, 3, 4, 5, "x"})));
+    auto record = Bytes(
+        test_support::encodeFigureSet(std::vector(40, Path(2)), std::vector(12, StatusLabel{1, 2, 3, 4, 5, "x"})));
     const size_t lastTextAt = 2924 + 9 * 79 + 15;
     std::fill(record.begin() + lastTextAt, record.begin() + lastTextAt + 64, 'A');  // no terminator
     CountingCanvas canvas;

@@ -50,7 +50,7 @@ TEST_F(DrawingFullWidth, ALineOnAPictureAsWideAsTheWindowIsOnePixelThick) {
 TEST_F(Drawing, RectanglesSquaresAndArrowHeadsAreMadeOfLines) {
     view->DrawInto(picture, [&] {
         view->DrawRect({400, 400}, {300, 500}, colour);
-        view->DrawSquare(1000, 500, 41, colour);  // half of 41 is 20
+        view->DrawSquare(1000, 500, 41, colour);          // half of 41 is 20
         view->DrawArrowHead(colour, 500, 700, 500, 700);  // tail on the tip: nothing
     });
     EXPECT_EQ(RowsAt(picture, 350, 200), (std::vector<int>{399, 400, 401, 499, 500, 501}));

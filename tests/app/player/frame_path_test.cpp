@@ -53,7 +53,7 @@ TEST_F(FramePath, ALonePictureIsShown241TimesThenDroppedAndTheWindowPaintedBlack
     view->Decoded(90);
     view->Decoded(91);
     for (int pass = 0; pass < 100; ++pass) ASSERT_TRUE(view->Pass());  // 90 once, then 91 alone
-    view->Decoded(92);  // a newer picture starts the count afresh
+    view->Decoded(92);                                                 // a newer picture starts the count afresh
     EXPECT_TRUE(view->Pass());
     EXPECT_EQ(renderers.log->lastPicture().front(), 91);
     const int before = renderers.log->renders();
@@ -88,7 +88,7 @@ TEST_F(FramePath, SixTicksWithAnEmptyQueueAskForARestartAndAPictureStartsTheCoun
     EXPECT_EQ(TakePosted(kViewRestartMessage), 0);
     EXPECT_EQ(TakePosted(kViewPaintBlackMessage), 5);  // no render thread runs
     view->Decoded(1);
-    Send(WM_TIMER);  // resets the count
+    Send(WM_TIMER);                                       // resets the count
     for (int pass = 0; pass < 242; ++pass) view->Pass();  // shown 241 times, then gone
     ASSERT_EQ(view->renderQueueLength(), 0u);
     for (int tick = 1; tick <= 5; ++tick) Send(WM_TIMER);

@@ -24,8 +24,13 @@ TEST_F(MakeDirTreeTest, MakesEveryLevelWhateverTheSeparatorAndKeepsWhatExists) {
 }
 
 TEST_F(MakeDirTreeTest, ADoubleByteCharacterEndingInTheBackslashByteIsNoSeparator) {
-    MakeDirTree("D:\\a\x81\x5C" "b\\c");  // "a乗b\c" in GBK: the 5C belongs to the character
-    EXPECT_TRUE(std::filesystem::is_directory(drive / "a\xE4\xB9\x97" "b" / "c"));
+    MakeDirTree(
+        "D:\\a\x81\x5C"
+        "b\\c");  // "a乗b\c" in GBK: the 5C belongs to the character
+    EXPECT_TRUE(std::filesystem::is_directory(drive /
+                                              "a\xE4\xB9\x97"
+                                              "b" /
+                                              "c"));
     size_t levels = 0;
     for (const auto& entry : std::filesystem::directory_iterator(drive)) levels += entry.is_directory();
     EXPECT_EQ(levels, 1u);

@@ -18,8 +18,8 @@ class ViewStart : public app_test::ViewTest {};
 
 TEST_F(ViewStart, AnSpsArrivingBetweenStartsNeitherEndsTheNextWaitNorGivesItsSize) {
     std::vector<uint8_t> stale;
-    for (const auto& unit : test_support::SplitAnnexB(test_support::MakeH264Stream(
-             test_support::StreamOptions(1280, 720, 1, "main")))) {
+    for (const auto& unit :
+         test_support::SplitAnnexB(test_support::MakeH264Stream(test_support::StreamOptions(1280, 720, 1, "main")))) {
         if (test_support::NalType(unit) == 7) stale = unit;
     }
     ASSERT_FALSE(stale.empty());

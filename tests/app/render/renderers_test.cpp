@@ -58,7 +58,9 @@ TEST(Renderers, ShowBlueForHighUAndLittleRedForLowVInTheirPlaneOrder) {
 TEST(Renderers, ShowTheSamePartOfThePictureForAZoomRectangle) {
     // 8 x 8 blocks whose level changes down the picture differently from across it, so that a
     // rectangle taken from the wrong rows shows a different map.
-    auto blocks = makePicture(64, 48, [](int x, int y) { return Yuv{kLevels[(x / 8 + 2 * (y / 8) + y / 16) % 4], 128, 128}; });
+    auto blocks = makePicture(64, 48, [](int x, int y) {
+        return Yuv{kLevels[(x / 8 + 2 * (y / 8) + y / 16) % 4], 128, 128};
+    });
     RECT zoom{12, 10, 44, 34};
     std::vector<std::vector<int>> expected(72);
     for (int y = 0; y < 72; ++y) {

@@ -37,9 +37,12 @@ using VideoRenderDDrawInit = VideoRenderDDrawTest;
 
 TEST_F(VideoRenderDDrawInit, EachFailingStepHasItsCodeAndLeavesNothingBehind) {
     const std::pair<DirectDrawCall, int> steps[] = {
-        {DirectDrawCall::Create, -2},         {DirectDrawCall::SetCooperativeLevel, -3},
-        {DirectDrawCall::CreatePrimarySurface, -4}, {DirectDrawCall::CreateClipper, -5},
-        {DirectDrawCall::ClipperSetHWnd, -6}, {DirectDrawCall::SurfaceSetClipper, -7},
+        {DirectDrawCall::Create, -2},
+        {DirectDrawCall::SetCooperativeLevel, -3},
+        {DirectDrawCall::CreatePrimarySurface, -4},
+        {DirectDrawCall::CreateClipper, -5},
+        {DirectDrawCall::ClipperSetHWnd, -6},
+        {DirectDrawCall::SurfaceSetClipper, -7},
         {DirectDrawCall::CreateOffscreenSurface, -8},
     };
     auto picture = solidPicture(kWidth, kHeight, Yuv{128, 128, 128});

@@ -83,7 +83,9 @@ TEST(VideoRenderGdi, APictureWidthThatLeavesRowPaddingShowsUnsheared) {
     // 3 x 30 bytes a row are padded to 92 in the bitmap: a renderer that packed its rows would
     // show each row shifted a little further.
     PixelWindow window(0, 0, 30, 20);
-    auto picture = makePicture(30, 20, [](int x, int) { return Yuv{static_cast<uint8_t>(x < 15 ? 40 : 220), 128, 128}; });
+    auto picture = makePicture(30, 20, [](int x, int) {
+        return Yuv{static_cast<uint8_t>(x < 15 ? 40 : 220), 128, 128};
+    });
     VideoRenderGDI renderer;
     ASSERT_EQ(renderer.Init(window.handle(), 30, 20, kRenderFormatI420), 0);
     ASSERT_EQ(renderer.Render(picture.data(), static_cast<int>(picture.size()), kRenderFormatI420, nullptr), 1);

@@ -75,8 +75,7 @@ private:
 
 class PluginInstance {
 public:
-    explicit PluginInstance(int width = 320, int height = 240, bool attachWindow = true)
-        : windows(width, height) {
+    explicit PluginInstance(int width = 320, int height = 240, bool attachWindow = true) : windows(width, height) {
         plugin->setHost(host);
         if (attachWindow) attach();
         api = std::dynamic_pointer_cast<VeltrinAPI>(plugin->rootScriptingObject());

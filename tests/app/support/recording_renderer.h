@@ -53,7 +53,7 @@ struct RendererLog {
     int renderCount = 0;
     std::vector<uint8_t> picture;  // the bytes of the last picture rendered
     std::map<HWND, std::vector<uint8_t>> pictureIn;
-    std::optional<RECT> source;    // its source rectangle
+    std::optional<RECT> source;               // its source rectangle
     std::map<RendererKind, int> initResults;  // a kind listed here fails its Init with this code
     bool forwardToRealRenderers = false;
 };

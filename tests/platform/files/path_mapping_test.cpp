@@ -23,7 +23,8 @@ TEST_F(PathMapping, DrivePathsMapBelowTheDriveRootNeverAboveTheirDriveAndOtherPa
     EXPECT_EQ(platform::hostPath(L"d:\\a\\.\\b\\..\\c.txt"), root / "d" / "a" / "c.txt");
     EXPECT_EQ(platform::hostPath(L"d:\\..\\..\\..\\etc\\passwd"), root / "d" / "etc" / "passwd");
     // "D:\中文\a.txt" in GBK reaches the file system as UTF-8.
-    EXPECT_EQ(platform::hostPathFromAnsi("D:\\\xD6\xD0\xCE\xC4\\a.txt"), root / "d" / "\xE4\xB8\xAD\xE6\x96\x87" / "a.txt");
+    EXPECT_EQ(platform::hostPathFromAnsi("D:\\\xD6\xD0\xCE\xC4\\a.txt"),
+              root / "d" / "\xE4\xB8\xAD\xE6\x96\x87" / "a.txt");
     // POSIX and relative paths pass through with their separators unified.
     EXPECT_EQ(platform::hostPath(L"/tmp/a\\b"), std::filesystem::path("/tmp/a/b"));
     EXPECT_EQ(platform::hostPath(L"bmp\\moveUp.bmp"), std::filesystem::path("bmp/moveUp.bmp"));

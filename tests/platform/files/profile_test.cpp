@@ -37,8 +37,9 @@ TEST_F(ProfileFile, BareNamesLiveInTheWindowsFolderAndLongValuesAreCutToTheBuffe
 
 TEST_F(ProfileFile, ReadsHandWrittenFilesWithBlanksQuotesAndGbk) {
     std::filesystem::create_directories(machine.driveRoot() / "d");
-    std::ofstream(machine.driveRoot() / "d" / "a.ini") << "; comment\n[Other]\nKey=no\n[ Main ]\n  Key =  \"quoted\"  \n"
-                                                           "Name=\xD6\xD0\xCE\xC4\n";
+    std::ofstream(machine.driveRoot() / "d" / "a.ini")
+        << "; comment\n[Other]\nKey=no\n[ Main ]\n  Key =  \"quoted\"  \n"
+           "Name=\xD6\xD0\xCE\xC4\n";
     EXPECT_EQ(read(L"Main", L"Key", L"", L"D:\\a.ini"), L"quoted");
     EXPECT_EQ(read(L"Main", L"Name", L"", L"d:/a.ini"), L"\x4E2D\x6587");
     EXPECT_EQ(read(L"Main", L"Missing", L"dflt  ", L"D:\\a.ini"), L"dflt");

@@ -10,8 +10,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-TEST(HandoffQueue, HandsItemsOverInOrderHoldsAProducerBackWhileFullAndReleasesEveryWaiterOnClose)
-{
+TEST(HandoffQueue, HandsItemsOverInOrderHoldsAProducerBackWhileFullAndReleasesEveryWaiterOnClose) {
     livevideo::HandoffQueue<int> queue(2);
     EXPECT_FALSE(queue.push(0)) << "closed until opened";
     queue.open();

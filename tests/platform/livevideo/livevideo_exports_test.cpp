@@ -7,8 +7,7 @@
 
 namespace {
 
-TEST(LivevideoExports, AreExactlyTheFiveSourceFunctions)
-{
+TEST(LivevideoExports, AreExactlyTheFiveSourceFunctions) {
     const char* buildDir = std::getenv("VELTRIN_BUILD_DIR");
     ASSERT_NE(buildDir, nullptr);
     const std::string command =

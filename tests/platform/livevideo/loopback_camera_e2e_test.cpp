@@ -33,26 +33,22 @@ using test_support::NalUnit;
 
 constexpr auto kBound = 10s;  // a bound against hanging, not an expected duration
 
-bool StartsKeyPicture(const NalUnit& unit)
-{
+bool StartsKeyPicture(const NalUnit& unit) {
     return NalType(unit) == 5 && unit.size() > 1 && (unit[1] & 0x80) != 0;  // first_mb_in_slice 0
 }
 
-bool StartsPicture(const NalUnit& unit)
-{
+bool StartsPicture(const NalUnit& unit) {
     return (NalType(unit) == 1 || NalType(unit) == 5) && unit.size() > 1 && (unit[1] & 0x80) != 0;
 }
 
-long CountOfType(const std::vector<NalUnit>& units, int type)
-{
+long CountOfType(const std::vector<NalUnit>& units, int type) {
     return std::count_if(units.begin(), units.end(), [type](const NalUnit& unit) { return NalType(unit) == type; });
 }
 
 // One RTSP session over TCP, read with libavformat. Every network wait ends at the deadline.
 class RtspClient {
 public:
-    explicit RtspClient(const std::string& url)
-    {
+    explicit RtspClient(const std::string& url) {
         AVFormatContext* format = avformat_alloc_context();
         format->interrupt_callback = {&RtspClient::DeadlinePassed, this};
         livevideo::Dictionary options;
@@ -63,27 +59,26 @@ public:
         }
     }
 
-    ~RtspClient()
-    {
+    ~RtspClient() {
         deadline_ = Clock::now() + 2s;  // time for the TEARDOWN
     }
 
     bool IsOpen() const { return format_ != nullptr && format_->nb_streams > 0; }
 
     // The parameter sets of the session description (sprop-parameter-sets).
-    std::vector<NalUnit> SessionDescriptionSets() const
-    {
+    std::vector<NalUnit> SessionDescriptionSets() const {
         const AVCodecParameters* codec = format_->streams[0]->codecpar;
-        return test_support::SplitAnnexB(std::vector<uint8_t>(codec->extradata, codec->extradata + codec->extradata_size));
+        return test_support::SplitAnnexB(
+            std::vector<uint8_t>(codec->extradata, codec->extradata + codec->extradata_size));
     }
 
     // The units of the stream up to and including the first slice of its keyFrames-th key picture.
-    std::vector<NalUnit> ReadUntilKeyPicture(int keyFrames)
-    {
+    std::vector<NalUnit> ReadUntilKeyPicture(int keyFrames) {
         std::vector<NalUnit> units;
         livevideo::PacketPtr packet(av_packet_alloc());
         while (keyFrames > 0 && av_read_frame(format_.get(), packet.get()) >= 0) {
-            for (NalUnit& unit : test_support::SplitAnnexB(std::vector<uint8_t>(packet->data, packet->data + packet->size))) {
+            for (NalUnit& unit :
+                 test_support::SplitAnnexB(std::vector<uint8_t>(packet->data, packet->data + packet->size))) {
                 keyFrames -= StartsKeyPicture(unit) ? 1 : 0;
                 units.push_back(std::move(unit));
             }
@@ -99,8 +94,7 @@ private:
     livevideo::FormatContextPtr format_;  // last: closed while the deadline lives
 };
 
-std::vector<uint8_t> ToAnnexB(const std::vector<NalUnit>& units)
-{
+std::vector<uint8_t> ToAnnexB(const std::vector<NalUnit>& units) {
     std::vector<uint8_t> stream;
     for (const NalUnit& unit : units) {
         stream.insert(stream.end(), {0, 0, 0, 1});
@@ -111,8 +105,7 @@ std::vector<uint8_t> ToAnnexB(const std::vector<NalUnit>& units)
 
 // Each switch keeps the sets out of its own place only, whether the camera encodes its pattern or
 // serves a file; and a stream without its in-band sets still decodes with those of the description.
-TEST(LoopbackCameraParameterSets, EachSwitchWithholdsTheSetsFromItsOwnPlaceOnlyForPatternAndFile)
-{
+TEST(LoopbackCameraParameterSets, EachSwitchWithholdsTheSetsFromItsOwnPlaceOnlyForPatternAndFile) {
     test_support::ScopedTempDir dir;
     const std::filesystem::path file = dir.path() / "gop5.mp4";
     test_support::WriteH264Mp4File(file, 320, 240, 20, 5);
@@ -152,8 +145,7 @@ TEST(LoopbackCameraParameterSets, EachSwitchWithholdsTheSetsFromItsOwnPlaceOnlyF
 }
 
 // Polls until the camera has no session left, within the bound.
-bool WaitUntilNoSessionLeft(const LoopbackRtspCamera& camera)
-{
+bool WaitUntilNoSessionLeft(const LoopbackRtspCamera& camera) {
     const auto until = Clock::now() + kBound;
     while (camera.LiveSessions() != 0 && Clock::now() < until) {
         std::this_thread::sleep_for(10ms);
@@ -161,8 +153,7 @@ bool WaitUntilNoSessionLeft(const LoopbackRtspCamera& camera)
     return camera.LiveSessions() == 0;
 }
 
-TEST(LoopbackCameraSessions, EverySessionReleasesItsPipelineWhenItEnds)
-{
+TEST(LoopbackCameraSessions, EverySessionReleasesItsPipelineWhenItEnds) {
     LoopbackRtspCamera camera;
     camera.Start();
     for (int session = 0; session < 10; ++session) {
@@ -177,8 +168,7 @@ TEST(LoopbackCameraSessions, EverySessionReleasesItsPipelineWhenItEnds)
     }
 }
 
-TEST(LoopbackCameraProgram, PortZeroServesOnAFreePortAndPrintsItsUrl)
-{
+TEST(LoopbackCameraProgram, PortZeroServesOnAFreePortAndPrintsItsUrl) {
     test_support::LoopbackCameraProgram program({"--port", "0", "--device-port", "0"});
     ASSERT_TRUE(program.IsRunning());
     const std::string url = program.ReadLine();

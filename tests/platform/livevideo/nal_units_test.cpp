@@ -23,8 +23,7 @@ struct Sink {
     void operator()(const uint8_t* data, size_t size) { units.emplace_back(data, data + size); }
 };
 
-TEST(NalUnits, SplitsABufferAtItsStartCodesAndTellsWhichUnitIsLast)
-{
+TEST(NalUnits, SplitsABufferAtItsStartCodesAndTellsWhichUnitIsLast) {
     const Bytes buffer{9, 0, 0, 0, 1, 0x67, 0x11, 0, 0, 1, 0x68, 0x22, 0, 0, 0, 0, 1, 0x65, 0x33, 0};
     Units units;
     std::vector<bool> last;
@@ -40,8 +39,7 @@ struct Closer : livevideo::AccessUnitCloser, Sink {
     void Pass(const Bytes& nal, bool marked) { pass(nal.data(), nal.size(), marked, static_cast<Sink&>(*this)); }
 };
 
-TEST(AccessUnitCloser, PutsADelimiterRightBehindEachMarkedSliceAndTakesTheCamerasOwnOnlyOnce)
-{
+TEST(AccessUnitCloser, PutsADelimiterRightBehindEachMarkedSliceAndTakesTheCamerasOwnOnlyOnce) {
     const Bytes sei{0x06, 0x05}, idr{0x65, 0x88}, p{0x41, 0x9A}, cameraDelimiter{0x09, 0x10};
     const Bytes firstSlice{0x41, 0x9A}, secondSlice{0x41, 0x20};
     Closer c;
@@ -53,12 +51,11 @@ TEST(AccessUnitCloser, PutsADelimiterRightBehindEachMarkedSliceAndTakesTheCamera
     c.Pass(secondSlice, true);
     c.Pass(cameraDelimiter, false);
     c.Pass(cameraDelimiter, false);
-    EXPECT_EQ(c.units, (Units{sei, idr, kDelimiter, p, kDelimiter, firstSlice, secondSlice, kDelimiter,
-                              cameraDelimiter}));
+    EXPECT_EQ(c.units,
+              (Units{sei, idr, kDelimiter, p, kDelimiter, firstSlice, secondSlice, kDelimiter, cameraDelimiter}));
 }
 
-TEST(AccessUnitCloser, IgnoresMarksOnUnitsBeforeAPictureAndDistrustsMarksThatCutAPicture)
-{
+TEST(AccessUnitCloser, IgnoresMarksOnUnitsBeforeAPictureAndDistrustsMarksThatCutAPicture) {
     const Bytes sps{0x67, 0x42}, pps{0x68, 0xCE}, sei{0x06, 0x05}, idr{0x65, 0x88};
     const Bytes firstSlice{0x41, 0x9A}, secondSlice{0x41, 0x20}, p{0x41, 0x80};
     Closer c;
@@ -81,16 +78,14 @@ TEST(AccessUnitCloser, IgnoresMarksOnUnitsBeforeAPictureAndDistrustsMarksThatCut
 }
 
 // FU-A payload: indicator (type 28), then the FU header with its start and end flags.
-Bytes Fragment(bool start, bool end, size_t size)
-{
+Bytes Fragment(bool start, bool end, size_t size) {
     Bytes payload(size, 0x5A);
     payload[0] = 0x7C;
     payload[1] = static_cast<uint8_t>((start ? 0x80 : 0) | (end ? 0x40 : 0) | 5);
     return payload;
 }
 
-TEST(FragmentBound, HoldsBackTheRestOfAFragmentedUnitPastTheBoundUntilItsEnd)
-{
+TEST(FragmentBound, HoldsBackTheRestOfAFragmentedUnitPastTheBoundUntilItsEnd) {
     livevideo::FragmentBound bound;
     const auto admit = [&bound](const Bytes& payload) { return bound.admit(payload.data(), payload.size()); };
     constexpr size_t kChunk = 60000;
@@ -111,8 +106,7 @@ TEST(FragmentBound, HoldsBackTheRestOfAFragmentedUnitPastTheBoundUntilItsEnd)
     EXPECT_TRUE(admit(Bytes{0x5C}));                     // too short to read: the depacketiser decides
 }
 
-TEST(ParameterSetRepeater, SendsKeptSetsAgainOnlyBeforeKeyFramesThatLackThemAndNeverTwiceInARow)
-{
+TEST(ParameterSetRepeater, SendsKeptSetsAgainOnlyBeforeKeyFramesThatLackThemAndNeverTwiceInARow) {
     const Bytes sps{0x67, 0x42}, pps{0x68, 0xCE}, newSps{0x67, 0x4D}, newPps{0x68, 0xEE};
     const Bytes idr{0x65, 0x88}, idrSecondSlice{0x65, 0x08}, p{0x41, 0x9A};
     livevideo::ParameterSetRepeater repeater;
@@ -126,12 +120,11 @@ TEST(ParameterSetRepeater, SendsKeptSetsAgainOnlyBeforeKeyFramesThatLackThemAndN
     for (const Bytes& nal : {sps, pps, idr, p, idr, idrSecondSlice, newSps, newPps, idr, idr}) {
         repeater.pass(nal.data(), nal.size(), sink);
     }
-    EXPECT_EQ(sink.units, (Units{sps, pps, idr, p, sps, pps, idr, idrSecondSlice, newSps, newPps, idr, newSps,
-                                 newPps, idr}));
+    EXPECT_EQ(sink.units,
+              (Units{sps, pps, idr, p, sps, pps, idr, idrSecondSlice, newSps, newPps, idr, newSps, newPps, idr}));
 }
 
-TEST(RtspUrl, GoesOverTcpUnlessItsOptionsChooseATransportAndKeepsItsOtherOptions)
-{
+TEST(RtspUrl, GoesOverTcpUnlessItsOptionsChooseATransportAndKeepsItsOtherOptions) {
     const livevideo::RtspTransport plain = livevideo::chooseTransport("rtsp://camera/live?channel=1");
     EXPECT_EQ(plain.location, "rtsp://camera/live?channel=1");
     EXPECT_TRUE(plain.tcp && !plain.udp && !plain.multicast && !plain.tunnel);

@@ -22,7 +22,7 @@ using Bytes = std::vector<uint8_t>;
 struct DecodingReceiver {
     std::mutex mutex;
     std::condition_variable changed;
-    Bytes stream;                  // every unit handed over, behind start codes
+    Bytes stream;                   // every unit handed over, behind start codes
     size_t picturesHandedOver = 0;  // first slices handed over
     std::vector<Bytes> decoded;
     H264Decoder decoder;
@@ -30,8 +30,7 @@ struct DecodingReceiver {
     std::unique_ptr<rtsp_source, decltype(&rtsp_source_free)> source{rtsp_source_new(&OnNalUnit, this),
                                                                      &rtsp_source_free};
 
-    static void OnNalUnit(int, const unsigned char* data, int length, void* self)
-    {
+    static void OnNalUnit(int, const unsigned char* data, int length, void* self) {
         auto* receiver = static_cast<DecodingReceiver*>(self);
         const int type = data[0] & 0x1F;
         const bool startsPicture = (type == 1 || type == 5) && length > 1 && (data[1] & 0x80) != 0;
@@ -48,8 +47,7 @@ struct DecodingReceiver {
         receiver->decoder.PushPacket(packet.release());
     }
 
-    static void OnPicture(DataBuffer* picture, int, int, void* self)
-    {
+    static void OnPicture(DataBuffer* picture, int, int, void* self) {
         auto* receiver = static_cast<DecodingReceiver*>(self);
         const OwnedDataBuffer owned(picture);
         std::lock_guard lock(receiver->mutex);
@@ -59,8 +57,7 @@ struct DecodingReceiver {
 
     // Waits, within a bound far above the expected time, until the condition holds.
     template <typename Condition>
-    bool WaitUntil(Condition condition)
-    {
+    bool WaitUntil(Condition condition) {
         std::unique_lock lock(mutex);
         return changed.wait_for(lock, std::chrono::seconds(10), condition);
     }
@@ -68,8 +65,7 @@ struct DecodingReceiver {
 
 // A stalled camera sends nothing after its last picture: that picture must still be shown. A
 // picture cut into slices must reach the codec whole, or it decodes as a broken one.
-TEST(RtspSourceDecoding, EveryPictureIsDecodedWholeBeforeTheNextArrivesEvenWhenTheStreamStalls)
-{
+TEST(RtspSourceDecoding, EveryPictureIsDecodedWholeBeforeTheNextArrivesEvenWhenTheStreamStalls) {
     for (const int slices : {1, 4}) {
         SCOPED_TRACE(testing::Message() << "slices " << slices);
         test_support::LoopbackRtspCameraOptions options;

@@ -44,11 +44,9 @@ struct Receiver {
     std::atomic<bool> closed{false};
     std::atomic<int> callbacksAfterClose{0};
     // Last, so that it is freed (and its thread joined) before what its callback uses.
-    std::unique_ptr<rtsp_source, decltype(&rtsp_source_free)> source{rtsp_source_new(&OnData, this),
-                                                                     &rtsp_source_free};
+    std::unique_ptr<rtsp_source, decltype(&rtsp_source_free)> source{rtsp_source_new(&OnData, this), &rtsp_source_free};
 
-    static void OnData(int type, const unsigned char* data, int length, void* self)
-    {
+    static void OnData(int type, const unsigned char* data, int length, void* self) {
         auto* receiver = static_cast<Receiver*>(self);
         receiver->callbacksAfterClose += receiver->closed ? 1 : 0;
         EXPECT_EQ(type, RTSP_SOURCE_DATA_H264_NAL);
@@ -58,15 +56,13 @@ struct Receiver {
         receiver->changed.notify_all();
     }
 
-    void Play(const std::string& url)
-    {
+    void Play(const std::string& url) {
         EXPECT_EQ(rtsp_source_open(source.get(), url.c_str(), 0, kOpenTimeoutMs), RTSP_SOURCE_OK);
         EXPECT_EQ(rtsp_source_play(source.get()), RTSP_SOURCE_OK);
     }
 
     // Waits until count of the units from index `from` on are of the kind asked for.
-    bool WaitFor(bool (*kind)(const Nal&), long count, size_t from = 0)
-    {
+    bool WaitFor(bool (*kind)(const Nal&), long count, size_t from = 0) {
         std::unique_lock lock(mutex);
         return changed.wait_for(lock, kStreamWait, [&] {
             return nals.size() > from && std::count_if(nals.begin() + from, nals.end(), kind) >= count;
@@ -74,8 +70,7 @@ struct Receiver {
     }
 
     // False when close does not return within the bound.
-    bool CloseFromAnotherThread()
-    {
+    bool CloseFromAnotherThread() {
         auto closing = std::async(std::launch::async, [this] {
             rtsp_source_close(source.get());
             closed = true;
@@ -83,16 +78,14 @@ struct Receiver {
         return closing.wait_for(kStreamWait) == std::future_status::ready;
     }
 
-    Nals Snapshot()
-    {
+    Nals Snapshot() {
         std::lock_guard lock(mutex);
         return nals;
     }
 };
 
 // The units in front of the last access unit delimiter: the pictures known to be complete.
-Nals CompletePictures(Nals nals)
-{
+Nals CompletePictures(Nals nals) {
     const auto last = std::find_if(nals.rbegin(), nals.rend(), IsDelimiter);
     nals.erase(last == nals.rend() ? nals.begin() : std::prev(last.base()), nals.end());
     return nals;
@@ -100,8 +93,7 @@ Nals CompletePictures(Nals nals)
 
 // The number of slices in front of each delimiter, from the previous one on; -1 for a delimiter
 // that does not come right behind a slice.
-std::vector<int> SlicesPerDelimitedPicture(const Nals& nals)
-{
+std::vector<int> SlicesPerDelimitedPicture(const Nals& nals) {
     std::vector<int> counts;
     int slices = 0;
     for (size_t i = 0; i < nals.size(); ++i) {
@@ -116,8 +108,7 @@ std::vector<int> SlicesPerDelimitedPicture(const Nals& nals)
 
 // Decodes the units picture by picture with libavcodec's error detection on, so that a unit cut
 // or joined wrongly fails instead of being concealed. Pictures decoded, or -1 after an error.
-int DecodeStrictly(const Nals& nals)
-{
+int DecodeStrictly(const Nals& nals) {
     std::vector<uint8_t> stream;
     for (const Nal& nal : nals) {
         stream.insert(stream.end(), {0, 0, 0, 1});
@@ -146,15 +137,15 @@ int DecodeStrictly(const Nals& nals)
 // slices comes one slice per callback; each picture is closed by an access unit delimiter right
 // behind its last slice; a stream that carries its parameter sets only in the session description
 // gets them again before every key frame.
-TEST(RtspSourceStream, HandsOverOneWholeNalUnitPerCallbackClosesEachPictureAndRepeatsTheParameterSets)
-{
+TEST(RtspSourceStream, HandsOverOneWholeNalUnitPerCallbackClosesEachPictureAndRepeatsTheParameterSets) {
     struct Case {
         int width, height, slicesPerPicture, spsHeight;  // the SPS codes whole macroblocks
         bool fromFileWithoutInBandSets;
     };
     test_support::ScopedTempDir dir;
     test_support::WriteH264Mp4File(dir.path() / "gop5.mp4", 320, 240, 20, 5);
-    for (const Case& c : {Case{1920, 1080, 1, 1088, false}, Case{640, 480, 4, 480, false}, Case{320, 240, 1, 240, true}}) {
+    for (const Case& c :
+         {Case{1920, 1080, 1, 1088, false}, Case{640, 480, 4, 480, false}, Case{320, 240, 1, 240, true}}) {
         SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << ", slices " << c.slicesPerPicture);
         LoopbackRtspCameraOptions options;
         options.width = c.width;
@@ -196,8 +187,7 @@ TEST(RtspSourceStream, HandsOverOneWholeNalUnitPerCallbackClosesEachPictureAndRe
 }
 
 // The transport options leave the URL before the server sees it; the others stay.
-TEST(RtspSourceStream, PlaysOverTheTransportItsUrlAsksFor)
-{
+TEST(RtspSourceStream, PlaysOverTheTransportItsUrlAsksFor) {
     LoopbackRtspCamera camera;
     camera.Start();
     for (const char* options : {"?udp", "?http", "?multicast&tcp", "?tcp&channel=1"}) {
@@ -209,8 +199,7 @@ TEST(RtspSourceStream, PlaysOverTheTransportItsUrlAsksFor)
     }
 }
 
-TEST(RtspSourceLifecycle, CloseFromAnotherThreadReturnsPromptlyAndNoCallbackFollowsWhetherFlowingOrStalled)
-{
+TEST(RtspSourceLifecycle, CloseFromAnotherThreadReturnsPromptlyAndNoCallbackFollowsWhetherFlowingOrStalled) {
     LoopbackRtspCameraOptions options;
     options.width = 1280;
     options.height = 720;
@@ -242,8 +231,7 @@ TEST(RtspSourceLifecycle, CloseFromAnotherThreadReturnsPromptlyAndNoCallbackFoll
 
 // A view may stop while its start still runs: close on another thread meets play at any point.
 // A stream that has ended by itself must not look as if it were playing.
-TEST(RtspSourceLifecycle, CloseMayRacePlayAndPlayAnswersFailureOnceTheStreamHasEnded)
-{
+TEST(RtspSourceLifecycle, CloseMayRacePlayAndPlayAnswersFailureOnceTheStreamHasEnded) {
     LoopbackRtspCamera camera;
     camera.Start();
     Receiver receiver;
@@ -257,7 +245,8 @@ TEST(RtspSourceLifecycle, CloseMayRacePlayAndPlayAnswersFailureOnceTheStreamHasE
         receiver.closed = true;
         const int played = playing.get();  // a play that came second finds the source closed
         EXPECT_TRUE(played == RTSP_SOURCE_OK || played == RTSP_SOURCE_ERROR_SERVER ||
-                    played == RTSP_SOURCE_ERROR_ARGUMENT) << played;
+                    played == RTSP_SOURCE_ERROR_ARGUMENT)
+            << played;
     }
     std::this_thread::sleep_for(100ms);
     EXPECT_EQ(receiver.callbacksAfterClose, 0);
@@ -266,7 +255,7 @@ TEST(RtspSourceLifecycle, CloseMayRacePlayAndPlayAnswersFailureOnceTheStreamHasE
     receiver.Play(camera.Url());
     ASSERT_TRUE(receiver.WaitFor(StartsPicture, 1));
     EXPECT_EQ(rtsp_source_play(source), RTSP_SOURCE_OK);  // still playing
-    camera.Stop();  // the connection drops and the reader ends
+    camera.Stop();                                        // the connection drops and the reader ends
     int played = RTSP_SOURCE_OK;
     for (auto giveUp = std::chrono::steady_clock::now() + kStreamWait;
          played == RTSP_SOURCE_OK && std::chrono::steady_clock::now() < giveUp;) {
@@ -276,8 +265,7 @@ TEST(RtspSourceLifecycle, CloseMayRacePlayAndPlayAnswersFailureOnceTheStreamHasE
     EXPECT_EQ(played, RTSP_SOURCE_ERROR_SERVER);
 }
 
-TEST(RtspSourceOpen, FailsWithANegativeResultOnBadUrlsUnknownStreamsSilentServersAndClosedPorts)
-{
+TEST(RtspSourceOpen, FailsWithANegativeResultOnBadUrlsUnknownStreamsSilentServersAndClosedPorts) {
     LoopbackRtspCamera camera;
     camera.Start();
     Receiver receiver;

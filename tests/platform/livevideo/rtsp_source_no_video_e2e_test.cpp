@@ -18,8 +18,7 @@ using test_support::GLibPtr;
 // An RTSP server on loopback serving one Motion JPEG stream at /mjpeg, on a thread of its own.
 class MotionJpegServer {
 public:
-    MotionJpegServer()
-    {
+    MotionJpegServer() {
         gst_rtsp_server_set_address(server_.get(), "127.0.0.1");
         gst_rtsp_server_set_service(server_.get(), "0");
         GstRTSPMediaFactory* factory = gst_rtsp_media_factory_new();
@@ -36,8 +35,7 @@ public:
     }
 
     // Drops the clients on the server's thread, then ends its loop and joins it.
-    ~MotionJpegServer()
-    {
+    ~MotionJpegServer() {
         const GLibPtr<GSource> shutdown(g_idle_source_new());
         g_source_set_callback(shutdown.get(), &MotionJpegServer::ShutDown, this, nullptr);
         g_source_attach(shutdown.get(), context_.get());
@@ -50,8 +48,7 @@ public:
     const std::string& Url() const { return url_; }
 
 private:
-    static gboolean ShutDown(gpointer self)
-    {
+    static gboolean ShutDown(gpointer self) {
         auto* server = static_cast<MotionJpegServer*>(self);
         gst_rtsp_server_client_filter(
             server->server_.get(), [](GstRTSPServer*, GstRTSPClient*, gpointer) { return GST_RTSP_FILTER_REMOVE; },
@@ -60,8 +57,7 @@ private:
         return G_SOURCE_REMOVE;
     }
 
-    static bool InitGstreamer()
-    {
+    static bool InitGstreamer() {
         gst_init(nullptr, nullptr);
         return true;
     }
@@ -77,11 +73,10 @@ private:
 
 void IgnoreData(int, const unsigned char*, int, void*) {}
 
-TEST(RtspSourceOpen, AnswersNoVideoForASessionWithoutH264)
-{
+TEST(RtspSourceOpen, AnswersNoVideoForASessionWithoutH264) {
     MotionJpegServer server;
     std::unique_ptr<rtsp_source, decltype(&rtsp_source_free)> source(rtsp_source_new(&IgnoreData, nullptr),
-                                                                      &rtsp_source_free);
+                                                                     &rtsp_source_free);
     EXPECT_EQ(rtsp_source_open(source.get(), server.Url().c_str(), 0, 2000), RTSP_SOURCE_ERROR_NO_VIDEO);
     EXPECT_EQ(rtsp_source_play(source.get()), RTSP_SOURCE_ERROR_ARGUMENT);  // nothing was opened
 }

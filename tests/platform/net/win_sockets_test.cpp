@@ -110,7 +110,8 @@ TEST(WinSockets, SocketEventsWakeAWaitAndReportHowANonBlockingConnectEnded) {
     const WSAEVENT stop = WSACreateEvent();
     const WSAEVENT connected = WSACreateEvent();
     EXPECT_EQ(WSAWaitForMultipleEvents(1, &stop, FALSE, 10, FALSE), WSA_WAIT_TIMEOUT);
-    auto waiter = std::async(std::launch::async, [&] { return WSAWaitForMultipleEvents(1, &stop, FALSE, WSA_INFINITE, FALSE); });
+    auto waiter =
+        std::async(std::launch::async, [&] { return WSAWaitForMultipleEvents(1, &stop, FALSE, WSA_INFINITE, FALSE); });
     EXPECT_TRUE(WSASetEvent(stop));
     EXPECT_EQ(waiter.get(), WSA_WAIT_EVENT_0);
     const WSAEVENT both[] = {connected, stop};

@@ -122,9 +122,9 @@ TEST_F(Registry, HiveThatDoesNotParseIsTooDeepOrTooLargeIsReportedAndNeverOverwr
     for (const std::string& text : {std::string("{ not json"), tooDeep, tooLarge}) {
         std::ofstream(hive, std::ios::binary | std::ios::trunc) << text;
         HKEY key = nullptr;
-        EXPECT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\X", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                                  nullptr),
-                  ERROR_REGISTRY_CORRUPT);
+        EXPECT_EQ(
+            RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\X", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+            ERROR_REGISTRY_CORRUPT);
         EXPECT_EQ(std::filesystem::file_size(hive), text.size());
     }
 }

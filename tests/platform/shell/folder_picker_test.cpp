@@ -47,8 +47,9 @@ TEST_F(FolderPicker, CancelsUnlessAChooserPicksAndHandsTheRequestToTheChooser) {
 }
 
 TEST_F(FolderPicker, APathLongerThanTheBufferIsRefusedAndNullListsFail) {
-    platform::testing::setFolderChooser(
-        [](const platform::testing::FolderRequest&) { return std::optional<std::wstring>(L"D:\\" + std::wstring(300, L'a')); });
+    platform::testing::setFolderChooser([](const platform::testing::FolderRequest&) {
+        return std::optional<std::wstring>(L"D:\\" + std::wstring(300, L'a'));
+    });
     EXPECT_EQ(Pick(), L"no path");
     wchar_t path[MAX_PATH] = L"x";
     EXPECT_FALSE(SHGetPathFromIDListW(nullptr, path));

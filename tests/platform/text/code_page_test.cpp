@@ -42,7 +42,9 @@ TEST(CodePage, UnconvertibleOrInvalidInputIsReplacedOrRefusedOnRequest) {
     EXPECT_EQ(WideCharToMultiByte(CP_UTF8, 0, text, -1, out, 8, "*", nullptr), 0);  // UTF-8 takes none
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
 
-    const char badGbk[] = "a\xFF" "b";  // characters GBK lacks above, bytes that are no GBK below
+    const char badGbk[] =
+        "a\xFF"
+        "b";  // characters GBK lacks above, bytes that are no GBK below
     wchar_t wide[8] = {};
     ASSERT_EQ(MultiByteToWideChar(CP_ACP, 0, badGbk, -1, wide, 8), 4);
     EXPECT_EQ(wide[1], L'\xFFFD');

@@ -12,7 +12,9 @@ TEST(UtfText, RoundTripsChineseAndAstralText) {
 }
 
 TEST(UtfText, InvalidInputBecomesTheReplacementCharacterNeverAnError) {
-    EXPECT_EQ(platform::utf8ToWideText("a\xFF" "b"), (std::wstring{L'a', L'\xFFFD', L'b'}));
+    EXPECT_EQ(platform::utf8ToWideText("a\xFF"
+                                       "b"),
+              (std::wstring{L'a', L'\xFFFD', L'b'}));
     EXPECT_EQ(platform::utf8ToWideText("\xE4\xB8"), std::wstring(1, L'\xFFFD'));  // truncated sequence
     const std::wstring bad{L'x', static_cast<wchar_t>(0xD800), static_cast<wchar_t>(0x110000)};
     EXPECT_EQ(platform::wideToUtf8Text(bad), "x\xEF\xBF\xBD\xEF\xBF\xBD");

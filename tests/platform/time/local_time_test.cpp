@@ -32,7 +32,7 @@ protected:
 
 TEST_F(LocalTime, AFixedMomentIsAnsweredOnEveryThreadWithItsWeekdayAndImpossibleOnesAreRefused) {
     SYSTEMTIME fixed = Moment(2024, 2, 29, 7, 8, 9, 250);  // a leap day, a Thursday
-    fixed.wDayOfWeek = 5;  // wrong on purpose
+    fixed.wDayOfWeek = 5;                                  // wrong on purpose
     ASSERT_TRUE(platform::testing::setLocalTime(fixed));
     for (const SYSTEMTIME& bad : {Moment(2023, 2, 29), Moment(2024, 4, 31), Moment(2024, 1, 1, 24),
                                   Moment(2024, 1, 1, 0, 0, 0, 1000), Moment(1600, 1, 1)}) {

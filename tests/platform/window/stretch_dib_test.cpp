@@ -42,9 +42,8 @@ uint32_t grey(BYTE level) { return kBlack | (level << 16) | (level << 8) | level
 int stretch(HWND window, RECT destination, RECT source, const Bitmap& bitmap, DWORD rop = SRCCOPY) {
     HDC deviceContext = GetDC(window);
     int rows = StretchDIBits(deviceContext, destination.left, destination.top, destination.right - destination.left,
-                             destination.bottom - destination.top, source.left, source.top,
-                             source.right - source.left, source.bottom - source.top, bitmap.bits.data(),
-                             &bitmap.info, DIB_RGB_COLORS, rop);
+                             destination.bottom - destination.top, source.left, source.top, source.right - source.left,
+                             source.bottom - source.top, bitmap.bits.data(), &bitmap.info, DIB_RGB_COLORS, rop);
     ReleaseDC(window, deviceContext);
     return rows;
 }
@@ -99,7 +98,8 @@ TEST(StretchDIBits, SourceRowsCountFromTheBottomOfABottomUpBitmapAndFromTheTopOf
         PixelWindow window(0, 0, 1, 2);
         stretch(window.handle(), RECT{0, 0, 1, 2}, RECT{0, 1, 1, 3}, bitmap);
         // Bottom-up: rows 1 and 2 from the bottom are stored rows 1 and 2, shown the upper first.
-        auto expected = bottomUp ? std::vector<std::vector<int>>{{102}, {101}} : std::vector<std::vector<int>>{{101}, {102}};
+        auto expected =
+            bottomUp ? std::vector<std::vector<int>>{{102}, {101}} : std::vector<std::vector<int>>{{101}, {102}};
         EXPECT_EQ(levels(window), expected) << bottomUp;
     }
 }
@@ -113,8 +113,8 @@ TEST(StretchDIBits, DrawsOnlyInsideTheWindowAndLeavesPixelsWithoutSourceAlone) {
     PixelWindow window(0, 0, 4, 4);
     // Each bitmap pixel covers 5 x 5 window pixels, starting 2 pixels above and left of the window.
     stretch(window.handle(), RECT{-2, -2, 8, 8}, RECT{0, 0, 2, 2}, bitmap);
-    EXPECT_EQ(levels(window), (std::vector<std::vector<int>>{{50, 50, 50, 60}, {50, 50, 50, 60}, {50, 50, 50, 60},
-                                                              {70, 70, 70, 80}}));
+    EXPECT_EQ(levels(window),
+              (std::vector<std::vector<int>>{{50, 50, 50, 60}, {50, 50, 50, 60}, {50, 50, 50, 60}, {70, 70, 70, 80}}));
 
     PixelWindow half(0, 0, 2, 1);
     Bitmap single(1, 1, false);
@@ -139,9 +139,9 @@ TEST(StretchDIBits, RefusesWhatItCannotDrawAndDrawsNothingOnTheScreenAndKeepsThe
     EXPECT_EQ(SetStretchBltMode(deviceContext, BLACKONWHITE), COLORONCOLOR);
     EXPECT_EQ(StretchDIBits(deviceContext, 0, 0, 2, 2, 0, 0, 2, 2, nullptr, &bitmap.info, DIB_RGB_COLORS, SRCCOPY), 0);
     ReleaseDC(window.handle(), deviceContext);
-    EXPECT_EQ(StretchDIBits(deviceContext, 0, 0, 2, 2, 0, 0, 2, 2, bitmap.bits.data(), &bitmap.info, DIB_RGB_COLORS,
-                            SRCCOPY),
-              0);  // a released context
+    EXPECT_EQ(
+        StretchDIBits(deviceContext, 0, 0, 2, 2, 0, 0, 2, 2, bitmap.bits.data(), &bitmap.info, DIB_RGB_COLORS, SRCCOPY),
+        0);  // a released context
     EXPECT_EQ(levels(window), (std::vector<std::vector<int>>{{0, 0}, {0, 0}}));
 
     HDC screen = GetDC(nullptr);

@@ -28,8 +28,8 @@ TEST_F(WindowInput, SecondPressBecomesDoubleClickOnlyWithClassStyleInTimeNearbyA
     doubleClick(window, MouseButton::Left, 10, 10);
     mouseDown(window, MouseButton::Left, 10, 10);  // a third press starts afresh
     advanceInputClock(GetDoubleClickTime() + 1);
-    mouseDown(window, MouseButton::Left, 10, 10);  // too late
-    mouseDown(window, MouseButton::Left, 13, 10);  // in time, too far
+    mouseDown(window, MouseButton::Left, 10, 10);   // too late
+    mouseDown(window, MouseButton::Left, 13, 10);   // in time, too far
     mouseDown(window, MouseButton::Right, 13, 10);  // another button
     pumpPendingMessages();
     EXPECT_THAT(mouseMessagesOf(window), ElementsAre(WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP,

@@ -164,8 +164,9 @@ TEST_F(WindowMessages, WindowTextIsTheNameTheWindowWasMadeWithTruncatedToTheBuff
 TEST_F(WindowMessages, SecondRegistrationOfAClassNameFailsWith1410InAnyCase) {
     std::wstring upper = className_;
     for (wchar_t& c : upper) c = static_cast<wchar_t>(std::towupper(c));
-    WNDCLASSEXW windowClass{sizeof(WNDCLASSEXW), 0, recordingProc, 0, 0, nullptr, nullptr, nullptr,
-                            nullptr, nullptr, upper.c_str(), nullptr};
+    WNDCLASSEXW windowClass{
+        sizeof(WNDCLASSEXW), 0,      recordingProc, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr,
+        upper.c_str(),       nullptr};
     SetLastError(0);
     EXPECT_EQ(RegisterClassExW(&windowClass), 0);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CLASS_ALREADY_EXISTS));
@@ -205,7 +206,7 @@ TEST_F(WindowMessages, ResizingSendsWmSizeAndResizesTheSurfaceWithinBounds) {
     EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 1080);
     HWND top = create(WS_VISIBLE, nullptr, RECT{100, 50, 300, 150});
     HWND child = create(WS_CHILD | WS_VISIBLE, top, RECT{10, 20, 50, 40});
-    MoveWindow(child, 0, 0, 40, 20, TRUE);  // same size: no WM_SIZE
+    MoveWindow(child, 0, 0, 40, 20, TRUE);                                      // same size: no WM_SIZE
     SetWindowPos(child, nullptr, 0, 0, 1 << 30, 1, SWP_NOMOVE | SWP_NOZORDER);  // held to 8192
     SetWindowPos(child, nullptr, 0, 0, 64, 48, SWP_NOMOVE | SWP_NOZORDER);
     auto sizes = receivedOf(child, WM_SIZE);

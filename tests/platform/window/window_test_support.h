@@ -87,8 +87,8 @@ protected:
 
     static void registerClass(const std::wstring& name, UINT style, WNDPROC procedure = recordingProc,
                               HCURSOR cursor = nullptr, HBRUSH background = nullptr) {
-        WNDCLASSEXW windowClass{sizeof(WNDCLASSEXW), style, procedure, 0, 0, nullptr, nullptr, cursor,
-                                background, nullptr, name.c_str(), nullptr};
+        WNDCLASSEXW windowClass{sizeof(WNDCLASSEXW), style,   procedure,    0,      0, nullptr, nullptr, cursor,
+                                background,          nullptr, name.c_str(), nullptr};
         ASSERT_NE(RegisterClassExW(&windowClass), 0);
     }
 

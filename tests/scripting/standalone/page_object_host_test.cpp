@@ -21,11 +21,11 @@ namespace {
 // A page object that answers and takes named properties and reaches no page.
 class PropertyObject : public FB::JSObject {
 public:
-    using JSObject::JSObject;
     using JSObject::GetProperty;
     using JSObject::HasMethod;
     using JSObject::HasProperty;
     using JSObject::Invoke;
+    using JSObject::JSObject;
     using JSObject::listMemberNames;
     using JSObject::RemoveProperty;
     using JSObject::SetProperty;

@@ -18,8 +18,8 @@ std::string join(std::initializer_list<std::string> parts) {
 }
 
 std::string buttonLine(const char* kind, const FB::MouseButtonEvent& e) {
-    return join({kind, std::to_string(e.m_Btn), std::to_string(e.m_x), std::to_string(e.m_y),
-                 std::to_string(e.m_state)});
+    return join(
+        {kind, std::to_string(e.m_Btn), std::to_string(e.m_x), std::to_string(e.m_y), std::to_string(e.m_state)});
 }
 
 }  // namespace
@@ -35,15 +35,18 @@ std::string describeEvent(FB::PluginEvent* event) {
         return join({"scroll", to_string(e->m_x), to_string(e->m_y), to_string(static_cast<int>(e->m_dx)),
                      to_string(static_cast<int>(e->m_dy))});
     }
-    if (auto* e = dynamic_cast<FB::KeyDownEvent*>(event)) return join({"key", to_string(e->m_key), to_string(e->m_os_key_code)});
-    if (auto* e = dynamic_cast<FB::KeyUpEvent*>(event)) return join({"keyup", to_string(e->m_key), to_string(e->m_os_key_code)});
+    if (auto* e = dynamic_cast<FB::KeyDownEvent*>(event))
+        return join({"key", to_string(e->m_key), to_string(e->m_os_key_code)});
+    if (auto* e = dynamic_cast<FB::KeyUpEvent*>(event))
+        return join({"keyup", to_string(e->m_key), to_string(e->m_os_key_code)});
     if (auto* e = dynamic_cast<FB::TimerEvent*>(event)) return join({"timer", to_string(e->timerId)});
     if (dynamic_cast<FB::RefreshEvent*>(event)) return "refresh";
     if (dynamic_cast<FB::ResizedEvent*>(event)) return "resized";
     if (auto* e = dynamic_cast<FB::WindowsEvent*>(event)) return join({"msg", to_string(e->uMsg)});
     if (dynamic_cast<FB::StreamCreatedEvent*>(event)) return "created";
     if (dynamic_cast<FB::StreamOpenedEvent*>(event)) return "opened";
-    if (auto* e = dynamic_cast<FB::StreamCompletedEvent*>(event)) return e->success ? "completed ok" : "completed failed";
+    if (auto* e = dynamic_cast<FB::StreamCompletedEvent*>(event))
+        return e->success ? "completed ok" : "completed failed";
     if (dynamic_cast<FB::StreamDestroyedEvent*>(event)) return "destroyed";
     return "other";
 }

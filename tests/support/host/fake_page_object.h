@@ -57,12 +57,8 @@ public:
         auto found = properties.find(name);
         return found == properties.end() ? FB::variant() : found->second;
     }
-    void SetProperty(int index, const FB::variant& value) override {
-        SetProperty(std::to_string(index), value);
-    }
-    void SetProperty(const std::string& name, const FB::variant& value) override {
-        properties[use(name)] = value;
-    }
+    void SetProperty(int index, const FB::variant& value) override { SetProperty(std::to_string(index), value); }
+    void SetProperty(const std::string& name, const FB::variant& value) override { properties[use(name)] = value; }
     void RemoveProperty(int index) override { RemoveProperty(std::to_string(index)); }
     void RemoveProperty(const std::string& name) override { properties.erase(use(name)); }
     // The empty name calls the object itself; an unknown member is the page's TypeError.
@@ -79,9 +75,7 @@ public:
         }
         throw FB::script_error(name);
     }
-    FB::variant Construct(const FB::VariantList&) override {
-        throw FB::script_error(use(std::string("constructor")));
-    }
+    FB::variant Construct(const FB::VariantList&) override { throw FB::script_error(use(std::string("constructor"))); }
 
     void* getNativeObject() override { return this; }
     void* getHostContext() override {

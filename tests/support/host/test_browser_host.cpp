@@ -18,9 +18,8 @@ bool TestBrowserHost::postAsyncCall(FB::AsyncCallFunction fn, void* userData) {
     return m_window->postCall(fn, userData);
 }
 
-FB::BrowserStreamPtr TestBrowserHost::createStreamImpl(const std::string& url,
-                                                       const FB::PluginEventSinkPtr& sink, bool cache,
-                                                       bool seekable, uint32_t bufferSize) {
+FB::BrowserStreamPtr TestBrowserHost::createStreamImpl(const std::string& url, const FB::PluginEventSinkPtr& sink,
+                                                       bool cache, bool seekable, uint32_t bufferSize) {
     if (refuseStreams) return {};
     auto stream = std::make_shared<TestStream>(url, cache, seekable, bufferSize);
     if (sink) stream->addObserver(sink);
@@ -29,10 +28,9 @@ FB::BrowserStreamPtr TestBrowserHost::createStreamImpl(const std::string& url,
     return stream;
 }
 
-FB::BrowserStreamPtr TestBrowserHost::createPostStreamImpl(const std::string& url,
-                                                           const FB::PluginEventSinkPtr& sink,
-                                                           const std::string& postData, bool cache,
-                                                           bool seekable, uint32_t bufferSize) {
+FB::BrowserStreamPtr TestBrowserHost::createPostStreamImpl(const std::string& url, const FB::PluginEventSinkPtr& sink,
+                                                           const std::string& postData, bool cache, bool seekable,
+                                                           uint32_t bufferSize) {
     lastPostData = postData;
     return createStreamImpl(url, sink, cache, seekable, bufferSize);
 }

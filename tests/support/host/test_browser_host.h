@@ -33,10 +33,9 @@ public:
     using FB::BrowserHost::runScriptText;
     void releaseDeferredObjects() override { ++releaseDeferredCount; }
     bool postAsyncCall(FB::AsyncCallFunction fn, void* userData) override;
-    FB::BrowserStreamPtr createStreamImpl(const std::string& url, const FB::PluginEventSinkPtr& sink,
-                                          bool cache, bool seekable, uint32_t bufferSize) override;
-    FB::BrowserStreamPtr createPostStreamImpl(const std::string& url,
-                                              const FB::PluginEventSinkPtr& sink,
+    FB::BrowserStreamPtr createStreamImpl(const std::string& url, const FB::PluginEventSinkPtr& sink, bool cache,
+                                          bool seekable, uint32_t bufferSize) override;
+    FB::BrowserStreamPtr createPostStreamImpl(const std::string& url, const FB::PluginEventSinkPtr& sink,
                                               const std::string& postData, bool cache, bool seekable,
                                               uint32_t bufferSize) override;
     HWND messageWindow() const { return m_window->getHWND(); }
