@@ -197,7 +197,7 @@ private:
 
 struct PluginWindowFor {
     explicit PluginWindowFor(int width, int height) : windows(width, height) {}
-    app_test::BrowserWindows windows;
+    test_support::BrowserWindows windows;
     FB::PluginWindowWin window{FB::WindowContextWindowed(windows.plugin())};
 };
 
@@ -285,7 +285,7 @@ BENCHMARK(BM_OverlayPerPicture1080p)->Unit(benchmark::kMicrosecond);
 template <std::unique_ptr<VideoRenderBase> (*Make)()>
 void BM_PresentPerPicture1080p(benchmark::State& state) {
     const bool fullScreen = state.range(0) == 1;
-    app_test::BrowserWindows windows(fullScreen ? 1920 : 960, fullScreen ? 1080 : 540);
+    test_support::BrowserWindows windows(fullScreen ? 1920 : 960, fullScreen ? 1080 : 540);
     std::unique_ptr<VideoRenderBase> renderer = Make();
     const std::vector<uint8_t> picture = CameraPicture();
     if (renderer->Init(windows.plugin(), kWidth, kHeight, kRenderFormatI420) != 0) {
@@ -327,7 +327,7 @@ void BM_StartPlayToFirstPicture1080p(benchmark::State& state) {
     if (CameraUrl().empty()) return state.SkipWithError("the loopback camera did not start");
     SetRendererFactoryForTesting([](RendererKind kind) { return std::make_unique<FirstPresentationClock>(kind); });
     for (auto _ : state) {
-        app_test::PluginInstance page(960, 540);
+        test_support::PluginInstance page(960, 540);
         page.Invoke("SetFunction", 0);
         page.Invoke("SetRtspUrl", CameraUrl());
         FirstPresentationClock::presented = false;
@@ -390,7 +390,7 @@ double ResidentMegabytes() {
 void BM_ResidentMemoryOfAPlaying1080pView(benchmark::State& state) {
     if (CameraUrl().empty()) return state.SkipWithError("the loopback camera did not start");
     for (auto _ : state) {
-        app_test::PluginInstance page(960, 540);
+        test_support::PluginInstance page(960, 540);
         malloc_trim(0);
         const double before = ResidentMegabytes();
         page.Invoke("SetFunction", 0);

@@ -10,7 +10,7 @@
 #include <stdexcept>
 #include <thread>
 
-using testsupport::TestBrowserHost;
+using test_support::TestBrowserHost;
 using Lines = std::vector<std::string>;
 
 namespace {
@@ -18,7 +18,7 @@ namespace {
 class BrowserHostTest : public ::testing::Test {
 protected:
     // A page function (or member) that notes "<tag> <first argument>".
-    testsupport::PageFunctionBody noting(const std::string& tag) {
+    test_support::PageFunctionBody noting(const std::string& tag) {
         return [this, tag](const FB::VariantList& args) {
             calls.push_back(tag + " " + args.at(0).convertTo<std::string>());
             return FB::variant();
@@ -122,7 +122,7 @@ TEST_F(BrowserHostTest, DeferredCallsRunAfterTheMessageAndThePageTimerNeverOffTh
 }
 
 TEST(DeferredPageCalls, ObjectWhoseHostIsGoneCannotInvokeAsynchronously) {
-    testsupport::FakePageObjectPtr orphan = TestBrowserHost::create()->page.makeObject();
+    test_support::FakePageObjectPtr orphan = TestBrowserHost::create()->page.makeObject();
     try {
         orphan->invokeLater("f", {});
         FAIL();

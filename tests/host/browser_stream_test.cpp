@@ -6,7 +6,7 @@
 
 #include <stdexcept>
 
-using testsupport::TestStream;
+using test_support::TestStream;
 using Lines = std::vector<std::string>;
 
 namespace {
@@ -16,8 +16,8 @@ protected:
     std::shared_ptr<TestStream> open() {
         return std::static_pointer_cast<TestStream>(host->openStream("http://camera/config.json", sink));
     }
-    std::shared_ptr<testsupport::TestBrowserHost> host = testsupport::TestBrowserHost::create();
-    std::shared_ptr<testsupport::EventRecorder> sink = std::make_shared<testsupport::EventRecorder>();
+    std::shared_ptr<test_support::TestBrowserHost> host = test_support::TestBrowserHost::create();
+    std::shared_ptr<test_support::EventRecorder> sink = std::make_shared<test_support::EventRecorder>();
 };
 
 }  // namespace

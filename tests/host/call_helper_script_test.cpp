@@ -36,7 +36,7 @@ private:
 }  // namespace
 
 TEST(CallHelperScript, RunsTheFunctionOrTheNamedMemberFromAPageTimerWithTheArguments) {
-    auto host = testsupport::TestBrowserHost::create();
+    auto host = test_support::TestBrowserHost::create();
     host->installCallHelper(reinterpret_cast<void*>(uintptr_t(0x1000)));
     ASSERT_EQ(host->page.scripts.size(), 1u);
     PageScript page;

@@ -6,7 +6,7 @@
 
 #include <stdexcept>
 
-using testsupport::TestBrowserHost;
+using test_support::TestBrowserHost;
 using namespace std::chrono_literals;
 
 namespace {

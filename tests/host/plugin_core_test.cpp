@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-using testsupport::TestBrowserHost;
+using test_support::TestBrowserHost;
 using Lines = std::vector<std::string>;
 
 namespace {
@@ -20,7 +20,7 @@ namespace {
 class TestCore : public FB::PluginCore {
 public:
     bool handleEvent(FB::PluginEvent* event, FB::PluginEventSource*) override {
-        log.push_back(testsupport::describeEvent(event));
+        log.push_back(test_support::describeEvent(event));
         return false;
     }
     FB::JSAPIPtr makeScriptingObject() override {
@@ -44,7 +44,7 @@ protected:
         TestBrowserHost::pump();
     }
     // A page function "pageLoaded" that records its calls.
-    testsupport::FakePageObjectPtr definePageLoaded() {
+    test_support::FakePageObjectPtr definePageLoaded() {
         auto onload = host->page.makeFunction([this](const FB::VariantList& args) {
             calls.push_back(args);
             return FB::variant();

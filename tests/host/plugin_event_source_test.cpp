@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-using testsupport::EventRecorder;
+using test_support::EventRecorder;
 using Lines = std::vector<std::string>;
 
 TEST(PluginEventSource, BroadcastStopsAtTheFirstHandlerAndSkipsDestroyedSinks) {

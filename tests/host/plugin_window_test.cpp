@@ -19,7 +19,7 @@
 #include <vector>
 
 using platform::testing::MouseButton;
-using testsupport::EventRecorder;
+using test_support::EventRecorder;
 using Lines = std::vector<std::string>;
 namespace ptest = platform::testing;
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-using testsupport::TestBrowserHost;
+using test_support::TestBrowserHost;
 using Lines = std::vector<std::string>;
 
 namespace {

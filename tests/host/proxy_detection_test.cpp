@@ -47,7 +47,7 @@ TEST(SystemProxyDetection, ReadsTheUsersInternetSettingsAndReportsFailuresAsNoPr
     EXPECT_FALSE(detector.detectProxy(settings, "http://camera/"));
     platform::testing::setInternetQueryOptionError(0);
 
-    auto host = testsupport::TestBrowserHost::create();
+    auto host = test_support::TestBrowserHost::create();
     EXPECT_TRUE(host->detectProxySettings(settings, "http://camera/"));
     test_support::writeInternetSettings(0, L"http=proxy.lan:3128");
     EXPECT_FALSE(detector.detectProxy(settings, "http://camera/"));

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-using testsupport::TestBrowserHost;
+using test_support::TestBrowserHost;
 
 namespace {
 

@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-using testsupport::FakePageObjectPtr;
-using testsupport::TestBrowserHost;
+using test_support::FakePageObjectPtr;
+using test_support::TestBrowserHost;
 
 namespace {
 

@@ -12,11 +12,11 @@
 
 namespace {
 
-using app_test::PluginInstance;
-using app_test::PumpUntil;
 using test_support::LoopbackRtspCamera;
+using test_support::PluginInstance;
+using test_support::PumpUntil;
 
-class FullScreen : public app_test::MachineTest {
+class FullScreen : public test_support::MachineTest {
 protected:
     FullScreen() { platform::testing::setScreenSize(640, 480); }
     ~FullScreen() override {
@@ -35,12 +35,12 @@ protected:
         GetWindowRect(popup, &area);
         EXPECT_EQ((std::vector<LONG>{area.left, area.top, area.right, area.bottom}),
                   (std::vector<LONG>{0, 0, 640, 480}));
-        EXPECT_TRUE(PumpUntil([&] { return app_test::ShowsCameraPicture(popup); }));
+        EXPECT_TRUE(PumpUntil([&] { return test_support::ShowsCameraPicture(popup); }));
         close(popup);
         platform::testing::pumpPendingMessages();
         EXPECT_FALSE(IsWindow(popup));
         EXPECT_FALSE(page.view()->fullScreen());
-        EXPECT_EQ(page.events->take("ononCloseFullScreen"), (std::vector<app_test::Args>{{"3"}}));
+        EXPECT_EQ(page.events->take("ononCloseFullScreen"), (std::vector<test_support::Args>{{"3"}}));
         EXPECT_TRUE(page.view()->playing());
     }
 };
@@ -57,7 +57,7 @@ TEST_F(FullScreen, ShowsThePictureAndClosesOnEscapeDoubleClickAndKeybdEventWithT
         page, [](HWND popup) { platform::testing::doubleClick(popup, platform::testing::MouseButton::Left, 30, 40); });
     OpenAndClose(page, [&](HWND) { page.Invoke("keybdEvent", VK_ESCAPE, 0, 0); });
     // Back in the plug-in window.
-    EXPECT_TRUE(PumpUntil([&] { return app_test::ShowsCameraPicture(page.pluginWindow()); }));
+    EXPECT_TRUE(PumpUntil([&] { return test_support::ShowsCameraPicture(page.pluginWindow()); }));
 }
 
 TEST_F(FullScreen, AStoppedViewShowsABlackScreenAndOtherKeysLeaveItOpen) {
@@ -67,7 +67,7 @@ TEST_F(FullScreen, AStoppedViewShowsABlackScreenAndOtherKeysLeaveItOpen) {
     HWND popup = page.view()->fullScreenWindow();
     ASSERT_NE(popup, nullptr);
     platform::testing::pumpPendingMessages();
-    EXPECT_TRUE(app_test::ShowsBlack(popup));
+    EXPECT_TRUE(test_support::ShowsBlack(popup));
     platform::testing::keyDown(VK_SPACE);
     platform::testing::pumpPendingMessages();
     EXPECT_TRUE(IsWindow(popup));

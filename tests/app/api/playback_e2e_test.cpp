@@ -15,31 +15,31 @@
 
 namespace {
 
-using app_test::PluginInstance;
-using app_test::PumpUntil;
-using app_test::ScopedRecordingRenderers;
 using test_support::LoopbackRtspCamera;
 using test_support::LoopbackRtspCameraOptions;
+using test_support::PluginInstance;
+using test_support::PumpUntil;
+using test_support::ScopedRecordingRenderers;
 using namespace std::chrono_literals;
 
-class Playback : public app_test::MachineTest {};
+class Playback : public test_support::MachineTest {};
 
 TEST_F(Playback, StartPlayShowsTheCameraPictureAndStopPlayPaintsTheWindowBlack) {
     LoopbackRtspCamera camera;
     camera.Start();
     PluginInstance page;
-    EXPECT_TRUE(app_test::ShowsBlack(page.pluginWindow()));  // the new view paints its window black
+    EXPECT_TRUE(test_support::ShowsBlack(page.pluginWindow()));  // the new view paints its window black
     EXPECT_EQ(page.Play(camera.Url()), 0);
     EXPECT_TRUE(page.view()->autoRestart());
     EXPECT_EQ((std::vector<int>{page.view()->width(), page.view()->shownHeight()}), (std::vector<int>{320, 240}));
-    EXPECT_TRUE(PumpUntil([&] { return app_test::ShowsCameraPicture(page.pluginWindow()); }));
+    EXPECT_TRUE(PumpUntil([&] { return test_support::ShowsCameraPicture(page.pluginWindow()); }));
     EXPECT_EQ(page.Call("StartPlay"), 0);  // already playing
 
     EXPECT_EQ(page.Call("StopPlay"), 0);
     EXPECT_FALSE(page.view()->playing());
     EXPECT_FALSE(page.view()->autoRestart());
-    app_test::TickWatchdog(page.pluginWindow());  // no render thread runs: the tick asks for black
-    EXPECT_TRUE(app_test::ShowsBlack(page.pluginWindow()));
+    test_support::TickWatchdog(page.pluginWindow());  // no render thread runs: the tick asks for black
+    EXPECT_TRUE(test_support::ShowsBlack(page.pluginWindow()));
     EXPECT_EQ(Logged("use ddraw render."), 1);
     EXPECT_EQ(Logged("api init."), 1);
 }
@@ -78,7 +78,7 @@ TEST_F(Playback, AFailingDirectDrawFallsBackToGdiAndFailingGdiGivesItsCodeLess50
         EXPECT_EQ(page.Play(camera.Url()), 0);
         platform::testing::resetDirectDrawFailures();
         EXPECT_EQ(Logged("render initialization failed, ret -2, use gdi render now."), 1);
-        EXPECT_TRUE(PumpUntil([&] { return app_test::ShowsCameraPicture(page.pluginWindow()); }));
+        EXPECT_TRUE(PumpUntil([&] { return test_support::ShowsCameraPicture(page.pluginWindow()); }));
     }
     ScopedRecordingRenderers renderers;
     renderers.log->initResults[RendererKind::DirectDraw] = -3;
@@ -113,7 +113,7 @@ TEST_F(Playback, TheSameUrlKeepsPlayingAndANewUrlRestartsAt640By360) {
     const int rendered = renderers.log->renders();
     EXPECT_TRUE(PumpUntil([&] { return renderers.log->renders() > rendered + 10; }));
     EXPECT_EQ(renderers.log->lastPicture().size(), 640u * 360 * 3 / 2);
-    EXPECT_TRUE(PumpUntil([&] { return app_test::ShowsCameraPicture(page.pluginWindow()); }));
+    EXPECT_TRUE(PumpUntil([&] { return test_support::ShowsCameraPicture(page.pluginWindow()); }));
     EXPECT_TRUE(PumpUntil([&] { return first.LiveSessions() == 0; }));
 }
 

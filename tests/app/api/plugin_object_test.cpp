@@ -13,9 +13,9 @@
 
 namespace {
 
-using app_test::PluginInstance;
+using test_support::PluginInstance;
 
-class PluginObject : public app_test::MachineTest {};
+class PluginObject : public test_support::MachineTest {};
 
 TEST_F(PluginObject, TheProcessHasOneFactoryWhichMakesAVeltrinForAnyMimeType) {
     const FB::FactoryBasePtr factory = sharedFactory();

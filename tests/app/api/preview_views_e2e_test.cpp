@@ -23,11 +23,11 @@
 
 namespace {
 
-using app_test::Args;
-using app_test::PluginInstance;
-using app_test::PumpUntil;
+using test_support::Args;
 using test_support::LoopbackDevicePeer;
 using test_support::LoopbackRtspCamera;
+using test_support::PluginInstance;
+using test_support::PumpUntil;
 using test_support::StatusLabel;
 using test_support::StatusLine;
 
@@ -81,7 +81,7 @@ test_support::LoopbackRtspCameraOptions CameraOfSize(int width, int height) {
     return options;
 }
 
-class PreviewViews : public app_test::MachineTest {
+class PreviewViews : public test_support::MachineTest {
 protected:
     explicit PreviewViews(int width = 320, int height = 240) : camera(CameraOfSize(width, height)) {
         machine.linkChineseFont();  // before the views load it
@@ -104,7 +104,7 @@ protected:
         return overlay.Matching(renderers.log->lastPictureIn(page.pluginWindow()));
     }
 
-    app_test::ScopedRecordingRenderers renderers;
+    test_support::ScopedRecordingRenderers renderers;
     LoopbackRtspCamera camera;
 };
 

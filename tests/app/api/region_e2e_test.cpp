@@ -12,20 +12,20 @@
 
 namespace {
 
-using app_test::PluginInstance;
-using app_test::PumpUntil;
 using platform::testing::MouseButton;
 using test_support::LoopbackRtspCamera;
+using test_support::PluginInstance;
+using test_support::PumpUntil;
 
-class Region : public app_test::MachineTest {
+class Region : public test_support::MachineTest {
 protected:
     ~Region() override { platform::testing::resetInputState(); }
-    app_test::ScopedRecordingRenderers renderers;
+    test_support::ScopedRecordingRenderers renderers;
 };
 
 // The region JSON as the page receives it: the styled text, one member a line, as a string value.
-app_test::Args RegionArgument(const std::string& bottom, int channel, const std::string& left, const std::string& right,
-                              const std::string& top) {
+test_support::Args RegionArgument(const std::string& bottom, int channel, const std::string& left,
+                                  const std::string& right, const std::string& top) {
     return {"\"{\n   \"bottom\" : " + bottom + ",\n   \"channelno\" : " + std::to_string(channel) +
             ",\n   \"left\" : " + left + ",\n   \"right\" : " + right + ",\n   \"top\" : " + top + "\n}\n\""};
 }
@@ -50,7 +50,7 @@ TEST_F(Region, ADragInRegionModeDrawsTheRectangleAndFiresItsRegionJson) {
     platform::testing::mouseDown(page.pluginWindow(), MouseButton::Left, 100, 50);
     platform::testing::mouseMove(page.pluginWindow(), 20, 110);
     platform::testing::pumpPendingMessages();
-    EXPECT_EQ(page.events->take("ononMouseDownScreen"), (std::vector<app_test::Args>{{"2", "0"}}));
+    EXPECT_EQ(page.events->take("ononMouseDownScreen"), (std::vector<test_support::Args>{{"2", "0"}}));
     // From picture point (200, 100) to (40, 220), in (255, 0, 0) written as Y, U and V.
     EXPECT_TRUE(PumpUntil([&] {
         const auto picture = renderers.log->lastPicture();
@@ -62,7 +62,7 @@ TEST_F(Region, ADragInRegionModeDrawsTheRectangleAndFiresItsRegionJson) {
     platform::testing::mouseUp(page.pluginWindow(), MouseButton::Left, 20, 110);
     platform::testing::pumpPendingMessages();
     EXPECT_EQ(page.events->take("onset3DLocationParams"),
-              (std::vector<app_test::Args>{RegionArgument("220.0", 0, "200.0", "40.0", "100.0")}));
+              (std::vector<test_support::Args>{RegionArgument("220.0", 0, "200.0", "40.0", "100.0")}));
     EXPECT_TRUE(page.view()->regionMode());  // the mode stays on for the next rectangle
 
     // A right press starts no rectangle; a release then reports nothing.
@@ -85,7 +85,7 @@ TEST_F(Region, AManualRectangleDraggedUpwardsFiresItsRegionJsonWithCornersOrdere
         platform::testing::pumpPendingMessages();
     }
     EXPECT_EQ(page.events->take("onsetManualAnalyseParams"),
-              (std::vector<app_test::Args>{RegionArgument("220.0", 3, "40.0", "200.0", "100.0")}));
+              (std::vector<test_support::Args>{RegionArgument("220.0", 3, "40.0", "200.0", "100.0")}));
     EXPECT_TRUE(page.events->take("onset3DLocationParams").empty());
 }
 
@@ -104,7 +104,7 @@ TEST_F(Region, AButtonReleasedOutsideTheWindowAbandonsTheDragAndMouseInputOfASto
     platform::testing::pumpPendingMessages();
     FB::MouseUpEvent up(0, 40, 40, 0);
     EXPECT_TRUE(page.view()->onMouseUp(&up, page.window.get()));
-    EXPECT_EQ(page.events->take("onset3DLocationParams"), (std::vector<app_test::Args>{}));
+    EXPECT_EQ(page.events->take("onset3DLocationParams"), (std::vector<test_support::Args>{}));
 
     page.Call("StopPlay");
     FB::MouseDownEvent down(0, 10, 10, 0);

@@ -11,9 +11,9 @@
 
 namespace {
 
-using app_test::PluginInstance;
+using test_support::PluginInstance;
 
-class SaveFolders : public app_test::MachineTest {
+class SaveFolders : public test_support::MachineTest {
 protected:
     ~SaveFolders() override { platform::testing::setFolderChooser({}); }
 

@@ -11,10 +11,10 @@
 
 namespace {
 
-using app_test::Args;
-using app_test::PluginInstance;
+using test_support::Args;
+using test_support::PluginInstance;
 
-class ScriptingApi : public app_test::MachineTest {
+class ScriptingApi : public test_support::MachineTest {
 protected:
     // The text of the script error the call raises.
     template <class Call>
@@ -28,7 +28,7 @@ protected:
     }
     // What the member answered, as the page sees it.
     std::string Answer(const std::string& method, FB::VariantList args = {}) {
-        return app_test::Shown(page.api->Invoke(method, args));
+        return test_support::Shown(page.api->Invoke(method, args));
     }
 
     PluginInstance page;
@@ -83,9 +83,9 @@ TEST_F(ScriptingApi, EveryMethodAndVersionAnswersWithoutAView) {
     }
     EXPECT_TRUE(page.api->HasMethod("SetFunction"));
     EXPECT_EQ(std::size(calls) + 1, 36u);
-    EXPECT_EQ(app_test::Shown(page.api->GetProperty("Version")), "\"V2.28\"");
+    EXPECT_EQ(test_support::Shown(page.api->GetProperty("Version")), "\"V2.28\"");
     EXPECT_THROW(page.api->SetProperty("Version", FB::variant("V3")), FB::script_error);
-    EXPECT_EQ(app_test::Shown(page.api->GetProperty("Version")), "\"V2.28\"");
+    EXPECT_EQ(test_support::Shown(page.api->GetProperty("Version")), "\"V2.28\"");
     EXPECT_EQ(page.api->windowIndex(), 4);
     EXPECT_EQ(page.view(), nullptr);
 }
@@ -148,7 +148,7 @@ TEST_F(ScriptingApi, EventsCarryTheirExactNamesAndArgumentsWithTheWindowIndexWhe
     api.notifyMouseDownVideo(12345, 17, 18);
     api.notifyCloseFullScreen();
     api.notifyInnerCtrlCmd(5, 2);
-    const std::vector<app_test::FiredEvent> expected{
+    const std::vector<test_support::FiredEvent> expected{
         {"onalarm", {"\"door open\""}},
         {"onalarm", {"\"\""}},
         {"onsaveArea", {"3", "1"}},

@@ -10,13 +10,13 @@
 
 namespace {
 
-using app_test::PluginInstance;
-using app_test::PumpUntil;
-using app_test::ScopedRecordingRenderers;
 using test_support::LoopbackRtspCamera;
+using test_support::PluginInstance;
+using test_support::PumpUntil;
+using test_support::ScopedRecordingRenderers;
 using namespace std::chrono_literals;
 
-class Watchdog : public app_test::MachineTest {
+class Watchdog : public test_support::MachineTest {
 protected:
     // Stalls the camera and waits until the view has shown its last picture for the last time.
     void StallUntilTheQueueEmpties(PluginInstance& page) {
@@ -38,19 +38,19 @@ TEST_F(Watchdog, AStalledStreamIsRestartedEverySixEmptyTicksWhileStartPlaySetAut
     ASSERT_EQ(page.Play(camera.Url()), 0);
     StallUntilTheQueueEmpties(page);
     const size_t starts = Starts();
-    for (int tick = 1; tick <= 5; ++tick) app_test::TickWatchdog(page.pluginWindow());
+    for (int tick = 1; tick <= 5; ++tick) test_support::TickWatchdog(page.pluginWindow());
     EXPECT_EQ(Logged("restart play."), 0);
     EXPECT_TRUE(page.view()->playing());
 
-    app_test::TickWatchdog(page.pluginWindow());
+    test_support::TickWatchdog(page.pluginWindow());
     EXPECT_EQ(Logged("restart play."), 1);
     EXPECT_FALSE(page.view()->playing());
     EXPECT_TRUE(page.view()->autoRestart());
 
     camera.SetStalled(false);
-    for (int tick = 1; tick <= 5; ++tick) app_test::TickWatchdog(page.pluginWindow());
+    for (int tick = 1; tick <= 5; ++tick) test_support::TickWatchdog(page.pluginWindow());
     EXPECT_EQ(Logged("restart play."), 1);
-    app_test::TickWatchdog(page.pluginWindow());
+    test_support::TickWatchdog(page.pluginWindow());
     EXPECT_EQ(Logged("restart play."), 2);
     EXPECT_TRUE(page.view()->playing());
     EXPECT_EQ(Starts(), starts + 1);
@@ -68,25 +68,25 @@ TEST_F(Watchdog, AViewStartedByItsWindowIsNotRestartedAndItsWindowTurnsBlack) {
     EXPECT_FALSE(page.view()->autoRestart());
     StallUntilTheQueueEmpties(page);
     const size_t starts = Starts();
-    for (int tick = 1; tick <= 13; ++tick) app_test::TickWatchdog(page.pluginWindow());
+    for (int tick = 1; tick <= 13; ++tick) test_support::TickWatchdog(page.pluginWindow());
     EXPECT_EQ(Starts(), starts);
     EXPECT_EQ(Logged("restart play."), 0);
     // The render thread, finding nothing to show, asks for black.
-    EXPECT_TRUE(PumpUntil([&] { return app_test::ShowsBlack(page.pluginWindow()); }));
+    EXPECT_TRUE(PumpUntil([&] { return test_support::ShowsBlack(page.pluginWindow()); }));
 }
 
 TEST_F(Watchdog, AfterStopPlayEveryTickPaintsBlackAndARestartRequestChangesNothing) {
     camera.Start();
     PluginInstance page;
     ASSERT_EQ(page.Play(camera.Url()), 0);
-    ASSERT_TRUE(PumpUntil([&] { return app_test::ShowsCameraPicture(page.pluginWindow()); }));
+    ASSERT_TRUE(PumpUntil([&] { return test_support::ShowsCameraPicture(page.pluginWindow()); }));
     ASSERT_EQ(page.Call("StopPlay"), 0);
     const int rendered = renderers.log->renders();
-    app_test::TickWatchdog(page.pluginWindow());
+    test_support::TickWatchdog(page.pluginWindow());
     EXPECT_EQ(renderers.log->renders(), rendered + 1);  // the black picture
-    EXPECT_EQ(renderers.log->lastPicture(), app_test::BlackPicture(320, 240));
+    EXPECT_EQ(renderers.log->lastPicture(), test_support::BlackPicture(320, 240));
     PostMessageW(page.pluginWindow(), kViewRestartMessage, 0, 0);
-    app_test::TickWatchdog(page.pluginWindow());
+    test_support::TickWatchdog(page.pluginWindow());
     EXPECT_FALSE(page.view()->playing());
     EXPECT_EQ(Starts(), 1u);
 }

@@ -20,7 +20,7 @@ std::vector<int> RowsAt(const std::vector<uint8_t>& picture, int x, uint8_t luma
     return rows;
 }
 
-class Drawing : public app_test::ViewTest {
+class Drawing : public test_support::ViewTest {
 protected:
     explicit Drawing(int windowWidth = 960) : ViewTest(windowWidth, windowWidth * 9 / 16) {
         view->SetPictureSize(kWidth, 1088, 8);

@@ -6,9 +6,9 @@
 
 namespace {
 
-using app_test::BlackPicture;
+using test_support::BlackPicture;
 
-class FramePath : public app_test::ViewTest {
+class FramePath : public test_support::ViewTest {
 protected:
     FramePath() { view->SetPictureSize(32, 24, 0); }
 };

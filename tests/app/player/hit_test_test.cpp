@@ -7,7 +7,7 @@ namespace {
 
 using Points = PointList;
 
-class HitTests : public app_test::ViewTest {
+class HitTests : public test_support::ViewTest {
 protected:
     HitTests() : ViewTest(960, 540) { view->SetPictureSize(1920, 1088, 8); }
 };

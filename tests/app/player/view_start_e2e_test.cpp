@@ -9,12 +9,12 @@
 
 namespace {
 
-using app_test::PumpUntil;
 using test_support::LoopbackRtspCamera;
 using test_support::LoopbackRtspCameraOptions;
+using test_support::PumpUntil;
 using namespace std::chrono_literals;
 
-class ViewStart : public app_test::ViewTest {};
+class ViewStart : public test_support::ViewTest {};
 
 TEST_F(ViewStart, AnSpsArrivingBetweenStartsNeitherEndsTheNextWaitNorGivesItsSize) {
     std::vector<uint8_t> stale;

@@ -12,7 +12,7 @@
 
 #include <memory>
 
-namespace app_test {
+namespace test_support {
 
 class ViewTest : public MachineTest {
 protected:
@@ -45,4 +45,4 @@ protected:
     std::unique_ptr<ViewUnderTest> view = std::make_unique<ViewUnderTest>(window.get());
 };
 
-}  // namespace app_test
+}  // namespace test_support

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace rendertest {
+namespace test_support {
 
 struct Yuv {
     uint8_t y, u, v;
@@ -48,4 +48,4 @@ inline const std::vector<RendererKind>& bothRenderers() {
     return kinds;
 }
 
-}  // namespace rendertest
+}  // namespace test_support

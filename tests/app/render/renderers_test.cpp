@@ -8,14 +8,14 @@
 
 #include <thread>
 
-using rendertest::bothRenderers;
-using rendertest::makePicture;
-using rendertest::solidPicture;
-using rendertest::Yuv;
 using test_support::blueOf;
+using test_support::bothRenderers;
 using test_support::greenOf;
+using test_support::makePicture;
 using test_support::PixelWindow;
 using test_support::redOf;
+using test_support::solidPicture;
+using test_support::Yuv;
 
 namespace {
 

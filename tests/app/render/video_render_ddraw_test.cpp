@@ -7,10 +7,10 @@
 
 using platform::testing::DirectDrawCall;
 using platform::testing::liveDirectDrawObjects;
-using rendertest::solidPicture;
-using rendertest::Yuv;
 using test_support::greenOf;
 using test_support::PixelWindow;
+using test_support::solidPicture;
+using test_support::Yuv;
 
 namespace {
 

@@ -6,10 +6,10 @@
 
 #include <memory>
 
-using rendertest::makePicture;
-using rendertest::solidPicture;
-using rendertest::Yuv;
+using test_support::makePicture;
 using test_support::PixelWindow;
+using test_support::solidPicture;
+using test_support::Yuv;
 
 namespace {
 

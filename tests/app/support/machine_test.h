@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-namespace app_test {
+namespace test_support {
 
 class MachineTest : public ::testing::Test {
 protected:
@@ -39,4 +39,4 @@ protected:
     test_support::ScopedMachineFolders machine;
 };
 
-}  // namespace app_test
+}  // namespace test_support

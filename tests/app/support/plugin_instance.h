@@ -19,7 +19,7 @@
 #include <utility>
 #include <vector>
 
-namespace app_test {
+namespace test_support {
 
 // A script value as the test compares it: an int as its digits, a string in double quotes, no
 // value as <empty>, anything else as its type.
@@ -112,7 +112,7 @@ public:
     CVideoPlayer* view() const { return api->view(); }
     HWND pluginWindow() const { return windows.plugin(); }
 
-    using TestBrowserHost = testsupport::TestBrowserHost;
+    using TestBrowserHost = test_support::TestBrowserHost;
     BrowserWindows windows;
     std::shared_ptr<TestBrowserHost> host = TestBrowserHost::create();
     std::shared_ptr<FB::PluginCore> plugin = sharedFactory()->makePluginObject("application/x-veltrin");
@@ -121,4 +121,4 @@ public:
     std::shared_ptr<EventLog> events = std::make_shared<EventLog>();
 };
 
-}  // namespace app_test
+}  // namespace test_support

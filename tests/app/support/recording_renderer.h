@@ -15,7 +15,7 @@
 #include <optional>
 #include <vector>
 
-namespace app_test {
+namespace test_support {
 
 struct RendererLog {
     struct InitCall {
@@ -118,4 +118,4 @@ public:
     const std::shared_ptr<RendererLog> log = std::make_shared<RendererLog>();
 };
 
-}  // namespace app_test
+}  // namespace test_support

@@ -13,7 +13,7 @@
 #include <memory>
 #include <thread>
 
-namespace app_test {
+namespace test_support {
 
 class BrowserWindows {
 public:
@@ -96,4 +96,4 @@ inline bool ShowsBlack(HWND window) {
     return true;
 }
 
-}  // namespace app_test
+}  // namespace test_support

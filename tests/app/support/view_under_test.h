@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace app_test {
+namespace test_support {
 
 class ViewUnderTest : public CVideoPlayer {
 public:
@@ -57,4 +57,4 @@ private:
     RenderPassState state_;
 };
 
-}  // namespace app_test
+}  // namespace test_support

@@ -7,7 +7,7 @@
 #include "host/events/window_events.h"
 #include "host/events/windows_event.h"
 
-namespace testsupport {
+namespace test_support {
 
 namespace {
 
@@ -64,4 +64,4 @@ std::vector<std::string> EventRecorder::translated() const {
     return lines;
 }
 
-}  // namespace testsupport
+}  // namespace test_support

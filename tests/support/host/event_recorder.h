@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace testsupport {
+namespace test_support {
 
 std::string describeEvent(FB::PluginEvent* event);
 
@@ -25,4 +25,4 @@ public:
     std::function<bool(FB::PluginEvent*)> handles;
 };
 
-}  // namespace testsupport
+}  // namespace test_support

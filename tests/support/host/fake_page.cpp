@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-namespace testsupport {
+namespace test_support {
 
 namespace {
 
@@ -71,4 +71,4 @@ void FakePage::advance(int milliseconds) {
     m_now = until;
 }
 
-}  // namespace testsupport
+}  // namespace test_support

@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-namespace testsupport {
+namespace test_support {
 
 class FakePage {
 public:
@@ -51,4 +51,4 @@ private:
     int m_lastTimerId = 0;
 };
 
-}  // namespace testsupport
+}  // namespace test_support

@@ -16,7 +16,7 @@
 #include <thread>
 #include <vector>
 
-namespace testsupport {
+namespace test_support {
 
 using PageFunctionBody = std::function<FB::variant(const FB::VariantList&)>;
 
@@ -101,4 +101,4 @@ private:
 
 using FakePageObjectPtr = std::shared_ptr<FakePageObject>;
 
-}  // namespace testsupport
+}  // namespace test_support

@@ -2,7 +2,7 @@
 
 #include "host/events/stream_events.h"
 
-namespace testsupport {
+namespace test_support {
 
 std::shared_ptr<TestBrowserHost> TestBrowserHost::create() {
     std::shared_ptr<TestBrowserHost> host(new TestBrowserHost());
@@ -35,4 +35,4 @@ FB::BrowserStreamPtr TestBrowserHost::createPostStreamImpl(const std::string& ur
     return createStreamImpl(url, sink, cache, seekable, bufferSize);
 }
 
-}  // namespace testsupport
+}  // namespace test_support

@@ -15,7 +15,7 @@
 #include <memory>
 #include <string>
 
-namespace testsupport {
+namespace test_support {
 
 class TestBrowserHost : public FB::BrowserHost {
 public:
@@ -63,4 +63,4 @@ private:
     std::unique_ptr<FB::WinMessageWindow> m_window;
 };
 
-}  // namespace testsupport
+}  // namespace test_support

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace testsupport {
+namespace test_support {
 
 class TestStream : public FB::BrowserStream {
 public:
@@ -40,4 +40,4 @@ public:
     int closeCount = 0;
 };
 
-}  // namespace testsupport
+}  // namespace test_support
