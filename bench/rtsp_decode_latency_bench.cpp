@@ -13,6 +13,7 @@
 // times its pictures come out and the stream's decode times to bench_support::PairPictures.
 #include "app/player/data_buffer.h"
 #include "app/player/h264_decoder.h"
+#include "bench/support/latency_camera.h"
 #include "bench/support/picture_latency.h"
 #include "bench/support/rtp_arrival_tap.h"
 #include "platform/livevideo/livevideo.h"
@@ -90,12 +91,8 @@ private:
 };
 
 void BM_RtspArrivalToDecodedPicture(benchmark::State& state) {
-    test_support::LoopbackRtspCameraOptions options;
-    options.width = 1920;
-    options.height = 1080;
-    options.framesPerSecond = kFramesPerSecond;
-    options.slicesPerPicture = static_cast<int>(state.range(0));
-    test_support::LoopbackRtspCamera camera(options);
+    test_support::LoopbackRtspCamera camera(
+        bench_support::Camera1080p(kFramesPerSecond, static_cast<int>(state.range(0))));
     camera.Start();
     bench_support::PictureLatencies latencies;
     for (auto _ : state) {
