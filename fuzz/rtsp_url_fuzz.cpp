@@ -1,4 +1,5 @@
-// The camera's address comes from the page as an RTSP URL.
+// The camera's address comes from the page as an RTSP URL; the source takes its transport options
+// out before the RTSP client sees it.
 #include "platform/livevideo/rtsp_url.h"
 
 #include <cstddef>
@@ -8,9 +9,10 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view url(reinterpret_cast<const char*>(data), size);
     const bool rtsp = livevideo::isRtspUrl(url);
-    const bool transport = livevideo::urlChoosesTransport(url);
     // Only a URL that names the scheme can be one.
     if (rtsp && size < 8) __builtin_trap();
-    (void)transport;
+    const livevideo::RtspTransport transport = livevideo::chooseTransport(url);
+    // Options are only ever taken out, never added.
+    if (transport.location.size() > size) __builtin_trap();
     return 0;
 }
