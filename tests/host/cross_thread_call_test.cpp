@@ -112,8 +112,10 @@ TEST_F(CrossThreadCalls, PostRefusedAfterShutdownTookTheCallCountsAsPosted) {
     std::atomic<int> runs{0};
     host->beforePost = [&] {  // on the worker, which holds its call meanwhile
         ++posts;
-        while (!host->isShutDown()) std::this_thread::yield();
-        std::this_thread::sleep_for(20ms);  // the shutdown reaches the call
+        // The shutdown has taken the call once it has run it (bounded, so a fault fails instead
+        // of hanging).
+        const auto until = std::chrono::steady_clock::now() + 5s;
+        while (runs == 0 && std::chrono::steady_clock::now() < until) std::this_thread::yield();
         host->refusePosts = true;
     };
     std::thread worker = waitingWorker([&] { ++runs; });
