@@ -83,12 +83,16 @@ std::string VeltrinAPI::GetPLName(int group, int index) {
     return view_ ? view_->GetPLName(group, index) : std::string();
 }
 
-// Snapshots and recordings come with the recorder; until then these answer as without a view.
-int VeltrinAPI::SnapPicture() { return kNoView; }
+// Snapshots go to the stored snapshot folder, recordings to the folder the page passes.
+int VeltrinAPI::SnapPicture() { return view_ ? view_->Snapshot(snapDirectory_) : kNoView; }
 
-int VeltrinAPI::StartRecord(const std::string&) { return kNoView; }
+int VeltrinAPI::StartRecord(const std::string& directory) { return view_ ? view_->StartRecord(directory) : kNoView; }
 
-int VeltrinAPI::StopRecord() { return kNoView; }
+int VeltrinAPI::StopRecord() {
+    if (!view_) return kNoView;
+    view_->StopRecord();
+    return 0;
+}
 
 // Device mode answers the four device methods; they do nothing else.
 int VeltrinAPI::StartFindingDevice() { return deviceMode() ? 0 : -1; }
