@@ -160,14 +160,12 @@ TEST(RecordingKilled, AKilledRecorderLeavesAFileThatPlaysUpToAboutASecondBeforeT
     ASSERT_EQ(files.size(), 1u);
     const VideoFile file = test_support::ReadVideoFile(folder / files.front());
     ASSERT_TRUE(file.opened);
-    EXPECT_EQ(file.pictures.size(), file.samples.size());
-    EXPECT_EQ(file.decodeErrors, 0);
     ASSERT_FALSE(file.samples.empty());
     EXPECT_TRUE(file.samples.front().key);
     // Up to a second waiting for the first key picture, a second in the fragment not yet written,
     // and half a second for a busy machine.
-    const auto playable = std::chrono::milliseconds(40) * file.samples.size();
-    EXPECT_GE(playable, recorded - 2500ms) << file.samples.size() << " pictures";
+    const auto playable = std::chrono::milliseconds(40) * file.pictures.size();
+    EXPECT_GE(playable, recorded - 2500ms) << file.pictures.size() << " pictures";
 }
 
 }  // namespace
