@@ -2,7 +2,9 @@
 // answer -1, the text methods "", the others do nothing.
 #include "app/api/veltrin_api.h"
 
+#include "app/api/view_factory.h"
 #include "app/player/video_player.h"
+#include "app/player/video_setting_player.h"
 #include "platform/window/win_input.h"
 
 namespace {
@@ -30,9 +32,8 @@ void VeltrinAPI::SetAnalyseParams(const std::string& json) {
 std::string VeltrinAPI::SaveAnalyseParams() { return view_ ? view_->SaveAnalyseParams() : std::string(); }
 
 // The analysis-setting view (function type 2) takes the values of "SetEventType", "SetTargetWidth",
-// "SetTargetSize" and "OpenMesh" and answers "OnCheckLine"; the on-screen-display settings view
-// (type 1) takes "SetOSDInfoParams". Neither kind of view is made yet, so none of these finds a
-// view to act on.
+// "SetTargetSize" and "OpenMesh" and answers "OnCheckLine". That kind of view is not made yet, so
+// none of these finds a view to act on.
 void VeltrinAPI::SetEventType(int) {}
 
 void VeltrinAPI::SetTargetWidth(int) {}
@@ -40,8 +41,6 @@ void VeltrinAPI::SetTargetWidth(int) {}
 void VeltrinAPI::SetTargetSize(float, float, int, int) {}
 
 void VeltrinAPI::OpenMesh(int, int) {}
-
-void VeltrinAPI::SetOSDInfoParams(const std::string&) {}
 
 std::string VeltrinAPI::OnCheckLine() { return std::string(); }
 
@@ -81,6 +80,12 @@ void VeltrinAPI::selectObjByName(int group, const std::string& name) {
 
 std::string VeltrinAPI::GetPLName(int group, int index) {
     return view_ ? view_->GetPLName(group, index) : std::string();
+}
+
+// The on-screen-display settings view (type 1) previews the page's settings.
+void VeltrinAPI::SetOSDInfoParams(const std::string& json) {
+    if (!view_ || functionType_ != kOsdSettingsFunction) return;
+    if (auto* settings = dynamic_cast<CVideoSettingPlayer*>(view_.get())) settings->SetOsdFromJson(json);
 }
 
 // Snapshots go to the stored snapshot folder, recordings to the folder the page passes.
