@@ -25,9 +25,9 @@ TEST(OsdSettingsJson, ReadsEveryMemberIntoAFreshRecordAndCutsTheLocationTo127Byt
             "timeposx": 3.5, "timeposy": 4, "weekposx": 5, "weekposy": 6, "chnposx": 7, "chnposy": 8,
             "locposx": 9, "locposy": 10.75}})",
         &record));
-    EXPECT_EQ(record.dateFormat, 3u);
+    EXPECT_EQ(uint32_t{record.dateFormat}, 3u);           // copied: the record is packed
     EXPECT_STREQ(record.location, "\xC2\xB7\xBF\xDA 7");  // GBK
-    EXPECT_EQ(record.showFlags, 0x1du);
+    EXPECT_EQ(uint32_t{record.showFlags}, 0x1du);
     EXPECT_EQ(Positions(record), (std::vector<float>{0.25f, 2, 3.5f, 4, 5, 6, 7, 8, 9, 10.75f}));
     // The camera's fields read 0 until it sends a record.
     EXPECT_EQ((std::vector<int>{record.weekday, record.year, record.month, record.day, record.hour, record.minute,
