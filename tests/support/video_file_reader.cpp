@@ -4,6 +4,9 @@
 #include "app/player/ffmpeg_owners.h"
 #include "tests/support/reference_h264_decode.h"
 
+#include <algorithm>
+#include <cstdlib>
+
 namespace test_support {
 
 namespace {
@@ -66,6 +69,13 @@ VideoFile ReadVideoFile(const std::filesystem::path& file) {
     // The track's length is known once every fragment has been read.
     Describe(stream, video);
     return video;
+}
+
+int LargestDifference(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
+    if (a.size() != b.size()) return 256;
+    int largest = 0;
+    for (size_t i = 0; i < a.size(); ++i) largest = std::max(largest, std::abs(a[i] - b[i]));
+    return largest;
 }
 
 }  // namespace test_support

@@ -2,7 +2,7 @@
 // Reads a video file back the way an ordinary player does, with libavformat and libavcodec: what
 // its first video track says of itself, every sample with its timing and sync flag, and every
 // picture decoded from it. Tests check recorded files with it and decode the files a loopback
-// camera serves as the reference.
+// camera serves as the reference, and decode snapshots.
 
 #include <cstdint>
 #include <filesystem>
@@ -33,7 +33,12 @@ struct VideoFile {
     int decodeErrors = 0;                        // samples the decoder refused
 };
 
-// Never throws; a file that cannot be opened gives opened == false.
+// Never throws; a file that cannot be opened gives opened == false. A still picture (a JPEG file)
+// reads as a video of one picture.
 VideoFile ReadVideoFile(const std::filesystem::path& file);
+
+// The largest difference between two pictures of one size, sample by sample; 256 when the sizes
+// differ.
+int LargestDifference(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b);
 
 }  // namespace test_support

@@ -7,7 +7,7 @@
 #include "tests/app/support/plugin_instance.h"
 #include "tests/app/support/recording_renderer.h"
 #include "tests/app/support/stand_in_clock.h"
-#include "tests/support/jpeg_file_reader.h"
+#include "tests/support/video_file_reader.h"
 #include "tests/support/loopback_rtsp_camera.h"
 
 #include <gtest/gtest.h>
@@ -66,10 +66,11 @@ TEST_F(Snapshots, SnapPictureWritesThePictureOnScreenAsA1920By1080JpegNamedByThe
     EXPECT_EQ(page.Call("SnapPicture"), 0);
     const std::filesystem::path file = Drive("\u5feb\u7167/gate 2") / (std::string(clock.kStamp) + ".jpg");
     ASSERT_TRUE(std::filesystem::exists(file));
-    const test_support::JpegPicture snapshot = test_support::ReadJpegFile(file);
+    const test_support::VideoFile snapshot = test_support::ReadVideoFile(file);
+    ASSERT_EQ(snapshot.pictures.size(), 1u);
     EXPECT_EQ((std::vector<int>{snapshot.width, snapshot.height}), (std::vector<int>{1920, 1080}));
     // Quality 100: every quantiser 1, so only the transform's rounding differs.
-    EXPECT_LE(test_support::LargestDifference(snapshot.i420, renderers.log->lastPicture()), 2);
+    EXPECT_LE(test_support::LargestDifference(snapshot.pictures[0], renderers.log->lastPicture()), 2);
 }
 
 TEST_F(Snapshots, SnapPictureAnswersMinusOneAndWritesNothingWithoutAPictureOrAWritableFolder) {

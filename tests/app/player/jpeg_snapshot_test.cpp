@@ -2,7 +2,7 @@
 // cannot be written leaves nothing behind.
 #include "app/player/jpeg_snapshot.h"
 
-#include "tests/support/jpeg_file_reader.h"
+#include "tests/support/video_file_reader.h"
 #include "tests/support/scoped_file_size_limit.h"
 #include "tests/support/scoped_machine_folders.h"
 
@@ -27,10 +27,11 @@ TEST(JpegSnapshot, APictureOfAnySizeComesBackAtItsSizeAndSamples) {
         const std::vector<uint8_t> picture = Gradients(width, height);
         const std::string name = (dir.path() / "picture.jpg").string();
         ASSERT_EQ(WriteJpegFile(name.c_str(), picture.data(), width, height), 0);
-        const test_support::JpegPicture read = test_support::ReadJpegFile(name);
+        const test_support::VideoFile read = test_support::ReadVideoFile(name);
+        ASSERT_EQ(read.pictures.size(), 1u);
         EXPECT_EQ((std::vector<int>{read.width, read.height}), (std::vector<int>{width, height}));
         const std::vector<uint8_t> shown(picture.begin(), picture.begin() + width * height * 3 / 2);
-        EXPECT_LE(test_support::LargestDifference(read.i420, shown), 2) << width << " x " << height;
+        EXPECT_LE(test_support::LargestDifference(read.pictures[0], shown), 2) << width << " x " << height;
     }
 }
 
