@@ -33,7 +33,7 @@ void Mp4Recorder::Stop() {
 // Under the lock.
 void Mp4Recorder::EndRecording() {
     recording_ = false;
-    if (file_.IsOpen()) file_.Finish();
+    if (file_.IsOpen() && file_.Finish() != 0) FileLogger::Write("record file could not be finished.");
     sps_.clear();
     pps_.clear();
     spsSeen_ = false;
