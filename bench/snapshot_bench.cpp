@@ -4,6 +4,7 @@
 // settings straight from the picture's rows. "ratio_to_libjpeg": the snapshot's time over
 // libjpeg-turbo's (1.0 is parity).
 #include "app/player/jpeg_snapshot.h"
+#include "app/util/file_owner.h"
 #include "tests/support/h264_stream_generator.h"
 #include "tests/support/reference_h264_decode.h"
 #include "tests/support/scoped_machine_folders.h"
@@ -44,12 +45,12 @@ int Snapshot(const std::string& name, const std::vector<uint8_t>& picture) {
 // libjpeg-turbo's own raw-data compression of the picture: quality 100, 4:2:0, rows handed over
 // in place.
 void LibjpegRawEncode(const std::string& name, const std::vector<uint8_t>& picture) {
-    FILE* file = std::fopen(name.c_str(), "wb");
+    const FileOwner file = OpenAnsiFile(name.c_str(), "wb");
     jpeg_compress_struct info;
     jpeg_error_mgr errors;
     info.err = jpeg_std_error(&errors);
     jpeg_create_compress(&info);
-    jpeg_stdio_dest(&info, file);
+    jpeg_stdio_dest(&info, file.get());
     info.image_width = kWidth;
     info.image_height = kHeight;
     info.input_components = 3;
@@ -80,7 +81,6 @@ void LibjpegRawEncode(const std::string& name, const std::vector<uint8_t>& pictu
     }
     jpeg_finish_compress(&info);
     jpeg_destroy_compress(&info);
-    std::fclose(file);
 }
 
 double SecondsPerLibjpegEncode(const std::string& name, const std::vector<uint8_t>& picture) {
