@@ -2,7 +2,9 @@
 // answer -1, the text methods "", the others do nothing.
 #include "app/api/veltrin_api.h"
 
+#include "app/api/view_factory.h"
 #include "app/player/video_player.h"
+#include "app/player/video_setting_player.h"
 #include "platform/window/win_input.h"
 
 namespace {
@@ -30,9 +32,8 @@ void VeltrinAPI::SetAnalyseParams(const std::string& json) {
 std::string VeltrinAPI::SaveAnalyseParams() { return view_ ? view_->SaveAnalyseParams() : std::string(); }
 
 // The analysis-setting view (function type 2) takes the values of "SetEventType", "SetTargetWidth",
-// "SetTargetSize" and "OpenMesh" and answers "OnCheckLine"; the on-screen-display settings view
-// (type 1) takes "SetOSDInfoParams". Neither kind of view is made yet, so none of these finds a
-// view to act on.
+// "SetTargetSize" and "OpenMesh" and answers "OnCheckLine". That kind of view is not made yet, so
+// none of these finds a view to act on.
 void VeltrinAPI::SetEventType(int) {}
 
 void VeltrinAPI::SetTargetWidth(int) {}
@@ -40,8 +41,6 @@ void VeltrinAPI::SetTargetWidth(int) {}
 void VeltrinAPI::SetTargetSize(float, float, int, int) {}
 
 void VeltrinAPI::OpenMesh(int, int) {}
-
-void VeltrinAPI::SetOSDInfoParams(const std::string&) {}
 
 std::string VeltrinAPI::OnCheckLine() { return std::string(); }
 
@@ -83,12 +82,22 @@ std::string VeltrinAPI::GetPLName(int group, int index) {
     return view_ ? view_->GetPLName(group, index) : std::string();
 }
 
-// Snapshots and recordings come with the recorder; until then these answer as without a view.
-int VeltrinAPI::SnapPicture() { return kNoView; }
+// The on-screen-display settings view (type 1) previews the page's settings.
+void VeltrinAPI::SetOSDInfoParams(const std::string& json) {
+    if (!view_ || functionType_ != kOsdSettingsFunction) return;
+    if (auto* settings = dynamic_cast<CVideoSettingPlayer*>(view_.get())) settings->SetOsdFromJson(json);
+}
 
-int VeltrinAPI::StartRecord(const std::string&) { return kNoView; }
+// Snapshots go to the stored snapshot folder, recordings to the folder the page passes.
+int VeltrinAPI::SnapPicture() { return view_ ? view_->Snapshot(snapDirectory_) : kNoView; }
 
-int VeltrinAPI::StopRecord() { return kNoView; }
+int VeltrinAPI::StartRecord(const std::string& directory) { return view_ ? view_->StartRecord(directory) : kNoView; }
+
+int VeltrinAPI::StopRecord() {
+    if (!view_) return kNoView;
+    view_->StopRecord();
+    return 0;
+}
 
 // Device mode answers the four device methods; they do nothing else.
 int VeltrinAPI::StartFindingDevice() { return deviceMode() ? 0 : -1; }

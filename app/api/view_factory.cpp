@@ -4,6 +4,7 @@
 #include "app/player/preview_player_old_ball.h"
 #include "app/player/preview_player_old_gun.h"
 #include "app/player/video_player.h"
+#include "app/player/video_setting_player.h"
 
 std::unique_ptr<CVideoPlayer> MakeView(int functionType, int /*controlType*/, VeltrinAPI* owner,
                                        FB::PluginWindow* window) {
@@ -14,7 +15,8 @@ std::unique_ptr<CVideoPlayer> MakeView(int functionType, int /*controlType*/, Ve
             return std::make_unique<CPreviewPlayerOldGun>(owner, window);
         case 11:  // live preview of a dome camera
             return std::make_unique<CPreviewPlayerOldBall>(owner, window);
-        case 1:  // on-screen-display settings
+        case kOsdSettingsFunction:
+            return std::make_unique<CVideoSettingPlayer>(owner, window);
         case 2:  // analysis settings (the control type picks the variant)
         case 3:  // named-shape analysis
         case 4:  // lane analysis

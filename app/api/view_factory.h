@@ -12,6 +12,8 @@ class VeltrinAPI;
 
 // The function type that puts the plug-in in device mode, where no view is made.
 constexpr int kDeviceModeFunction = 5;
+// The function type of the on-screen-display settings view.
+constexpr int kOsdSettingsFunction = 1;
 constexpr int kLowestFunction = 0;
 constexpr int kHighestFunction = 11;
 

@@ -108,6 +108,7 @@ int CVideoPlayer::Start() {
 int CVideoPlayer::Stop() {
     assert(OnOwnerThread());
     if (!playing_) return 0;
+    StopRecord();
     {
         std::lock_guard<std::mutex> hold(intakeLock_);
         playing_ = false;
@@ -226,6 +227,7 @@ void CVideoPlayer::TakeNalUnit(const unsigned char* unit, int length) {
         return;
     }
     hold.unlock();
+    recorder_.TakeNalUnit(unit, length);
     DataBuffer* packet = MakePacket(unit, length);
     if (packet != nullptr) decoder_.PushPacket(packet);
 }

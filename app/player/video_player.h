@@ -17,6 +17,7 @@
 #include "app/player/data_buffer.h"
 #include "app/player/frame_command.h"
 #include "app/player/h264_decoder.h"
+#include "app/player/mp4_recorder.h"
 #include "app/player/osd_record.h"
 #include "app/player/shape_point.h"
 #include "app/render/text_renderer.h"
@@ -35,6 +36,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace FB {
 class MouseDownEvent;
@@ -108,6 +110,17 @@ public:
     void SetZoomRect(bool on, int x, int y, int width, int height);
     void RenderFrame(DataBuffer* picture);
 
+    // Recording and snapshots (main thread). The recording goes into a file named by the local
+    // time in the folder given as UTF-8 text, the snapshot into one in the folder given in the ANSI
+    // code page; missing folder levels are created. 0 when recording has begun or the snapshot was
+    // written; -1 when the view is not playing, the folder is empty or its file name too long, a
+    // recording already runs, there is no picture of the view's size to take, or the file cannot
+    // be written.
+    int StartRecord(const std::string& folder);
+    void StopRecord();  // always safe
+    int Snapshot(const char* ansiFolder);
+    bool recording() const { return recorder_.recording(); }
+
     // Windows, watchdog and full screen (main thread).
     HWND GetCurrentHwnd() const;
     int GetDisplayWidth() const;
@@ -161,7 +174,8 @@ protected:
     // Stops playback and the device link, joining every thread that calls into the view. A view
     // class calls it first in its destructor, so that no thread reaches a half-destroyed view.
     void Shutdown();
-    // On the RTSP source's thread: notes the first SPS, then hands the unit to the decoder.
+    // On the RTSP source's thread: notes the first SPS, then hands the unit to the recorder and the
+    // decoder.
     void TakeNalUnit(const unsigned char* unit, int length);
     // Stores a 187-byte on-screen-display record from the device link (any thread).
     void StoreOsdRecord(const char* body);
@@ -169,6 +183,10 @@ protected:
     void TakeDecodedPicture(DataBuffer* picture, int width, int height);
     // Removes the full-screen window from the window-to-view map.
     void ForgetFullScreenWindow();
+    // The oldest picture of the render queue, copied under the render-queue lock into a zero-filled
+    // buffer that the JPEG encoder may read to the end of its last row group; empty when the queue
+    // is empty or that picture is not of the view's size.
+    std::vector<uint8_t> CopyOldestPicture();
 
     // What the render thread remembers from one pass to the next: the picture it showed last, by
     // identity while it stays in the queue, and how often it has shown it again since.
@@ -236,6 +254,7 @@ protected:
     int32_t width_ = 0;          // shown width: the coded width less the horizontal cropping
     int32_t height_ = 0;         // coded height
     int32_t cropRows_ = 0;       // rows the decoded pictures lack: top and bottom cropping
+    Mp4Recorder recorder_;       // fed on the RTSP source's thread, started and stopped on the main thread
     HINSTANCE instance_ = nullptr;
     // Switched on the main thread, read by the decode and render threads to find the window.
     std::atomic<HWND> fullScreenWindow_{nullptr};

@@ -3,11 +3,14 @@
 // encoding ffmpeg's "testsrc" pattern), for the loopback camera to serve.
 
 #include <filesystem>
+#include <string>
 
 namespace test_support {
 
 // Writes frames pictures of the given size, 25 a second, one key frame every keyFrameInterval
-// pictures, to file; throws std::runtime_error when ffmpeg fails.
-void WriteH264Mp4File(const std::filesystem::path& file, int width, int height, int frames, int keyFrameInterval);
+// pictures, to file; encoderOptions are further ffmpeg output options, e.g. "-x264-params slices=4".
+// Throws std::runtime_error when ffmpeg fails.
+void WriteH264Mp4File(const std::filesystem::path& file, int width, int height, int frames, int keyFrameInterval,
+                      const std::string& encoderOptions = "");
 
 }  // namespace test_support

@@ -26,10 +26,10 @@ long long NowMs() {
 
 }  // namespace
 
-LoopbackCameraProgram::LoopbackCameraProgram(std::vector<std::string> options) {
+LoopbackCameraProgram::LoopbackCameraProgram(std::vector<std::string> options, const std::string& program) {
     // The build puts every program in one folder, beside the test executables.
-    const auto program = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "loopback_camera";
-    options.insert(options.begin(), program.string());
+    const auto path = std::filesystem::read_symlink("/proc/self/exe").parent_path() / program;
+    options.insert(options.begin(), path.string());
     std::vector<char*> argv;
     for (std::string& option : options) argv.push_back(option.data());
     argv.push_back(nullptr);

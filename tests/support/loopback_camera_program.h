@@ -13,7 +13,8 @@ namespace test_support {
 
 class LoopbackCameraProgram {
 public:
-    explicit LoopbackCameraProgram(std::vector<std::string> options);
+    // program names another program of the build, started and read the same way.
+    explicit LoopbackCameraProgram(std::vector<std::string> options, const std::string& program = "loopback_camera");
     ~LoopbackCameraProgram();
     LoopbackCameraProgram(const LoopbackCameraProgram&) = delete;
     LoopbackCameraProgram& operator=(const LoopbackCameraProgram&) = delete;

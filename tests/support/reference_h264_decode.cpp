@@ -7,8 +7,6 @@
 
 namespace test_support {
 
-namespace {
-
 std::vector<uint8_t> PackI420(const AVFrame* frame) {
     const int w = frame->width;
     const int h = frame->height;
@@ -24,6 +22,8 @@ std::vector<uint8_t> PackI420(const AVFrame* frame) {
     }
     return out;
 }
+
+namespace {
 
 void Receive(AVCodecContext* context, AVFrame* frame, ReferenceDecode& result) {
     while (avcodec_receive_frame(context, frame) == 0) {

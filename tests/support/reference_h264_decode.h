@@ -5,12 +5,17 @@
 #include <cstdint>
 #include <vector>
 
+struct AVFrame;
+
 namespace test_support {
 
 struct ReferenceDecode {
     int reorderDelay = 0;                        // pictures the codec holds back for reordering
     std::vector<std::vector<uint8_t>> pictures;  // packed I420, in output order
 };
+
+// A decoded 4:2:0 picture as packed I420 bytes (rows without padding).
+std::vector<uint8_t> PackI420(const AVFrame* frame);
 
 // Throws std::runtime_error when the codec cannot be set up.
 ReferenceDecode DecodeH264Reference(const std::vector<uint8_t>& stream);

@@ -7,6 +7,7 @@
 #include "app/render/frame_line.h"
 #include "app/render/text_renderer.h"
 #include "tests/app/support/machine_test.h"
+#include "tests/app/support/picture_overlay.h"
 #include "tests/app/support/plugin_instance.h"
 #include "tests/app/support/recording_renderer.h"
 #include "tests/support/device_records.h"
@@ -26,34 +27,11 @@ namespace {
 using test_support::Args;
 using test_support::LoopbackDevicePeer;
 using test_support::LoopbackRtspCamera;
+using test_support::Overlay;
 using test_support::PluginInstance;
 using test_support::PumpUntil;
 using test_support::StatusLabel;
 using test_support::StatusLine;
-
-// What an overlay writes into an I420 picture: the bytes that come out the same whether the
-// picture held 0 or 255 before. Every other byte keeps the camera's picture.
-class Overlay {
-public:
-    Overlay(int width, int height, const std::function<void(uint8_t*)>& draw)
-        : over0_(static_cast<size_t>(width) * height * 3 / 2, 0), over255_(over0_.size(), 255) {
-        draw(over0_.data());
-        draw(over255_.data());
-    }
-    // How many of the written bytes the picture holds.
-    size_t Matching(const std::vector<uint8_t>& picture) const {
-        if (picture.size() != over0_.size()) return 0;
-        size_t matching = 0;
-        for (size_t i = 0; i < picture.size(); ++i) matching += over0_[i] == over255_[i] && picture[i] == over0_[i];
-        return matching;
-    }
-    size_t Written() const { return Matching(over0_); }
-    bool ShownIn(const std::vector<uint8_t>& picture) const { return Written() > 0 && Matching(picture) == Written(); }
-
-private:
-    std::vector<uint8_t> over0_;
-    std::vector<uint8_t> over255_;
-};
 
 StatusLine Line(uint8_t red, uint8_t green, uint8_t blue, std::vector<test_support::StatusPoint> points) {
     return StatusLine{red, green, blue, std::move(points)};

@@ -1,0 +1,171 @@
+// Recording the loopback camera through the scripting object, as a page does: the MP4 file holds
+// the camera's pictures unchanged, one sample each from a key picture on, whatever SEI or slices
+// they carry; a recording survives the process that made it being killed.
+#include "app/player/video_player.h"
+#include "tests/app/support/machine_test.h"
+#include "tests/app/support/plugin_instance.h"
+#include "tests/app/support/stand_in_clock.h"
+#include "tests/support/h264_mp4_file.h"
+#include "tests/support/loopback_camera_program.h"
+#include "tests/support/loopback_rtsp_camera.h"
+#include "tests/support/video_file_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <ostream>
+#include <thread>
+
+namespace {
+
+using test_support::LoopbackRtspCamera;
+using test_support::LoopbackRtspCameraOptions;
+using test_support::PluginInstance;
+using test_support::VideoFile;
+using namespace std::chrono_literals;
+
+constexpr int kKeyInterval = 25;  // a key picture every second
+constexpr size_t kSourcePictures = 200;
+constexpr int64_t kSampleDuration = 3600;  // 1/25 s at 90000 a second
+
+struct CameraStream {
+    const char* name;
+    const char* encoderOptions;  // of the file the camera serves
+};
+
+void PrintTo(const CameraStream& stream, std::ostream* out) { *out << stream.name; }
+
+const CameraStream kStreams[] = {
+    {"OneSlice", ""},
+    {"FourSlices", "-x264-params slices=4"},
+    // Buffering-period and picture-timing SEI in front of every picture.
+    {"TimingSeiInEveryPicture", "-x264-params nal-hrd=vbr -b:v 600k -maxrate 600k -bufsize 600k"},
+};
+
+// The files of a folder, by name.
+std::vector<std::string> FilesIn(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    if (!std::filesystem::is_directory(folder)) return names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Where the recorded pictures begin among the source's, or -1.
+int FirstPictureAt(const VideoFile& recorded, const VideoFile& source) {
+    if (recorded.pictures.empty()) return -1;
+    const auto found = std::find(source.pictures.begin(), source.pictures.end(), recorded.pictures.front());
+    return found == source.pictures.end() ? -1 : static_cast<int>(found - source.pictures.begin());
+}
+
+class Recording : public test_support::MachineTest, public ::testing::WithParamInterface<CameraStream> {
+protected:
+    std::filesystem::path Drive(const std::string& path) const { return machine.driveRoot() / "d" / path; }
+    test_support::FixedClock clock;
+};
+
+TEST_P(Recording, StartRecordStoresEveryPictureUnchangedAsOneSampleFromTheNextKeyPicture) {
+    const std::filesystem::path source = Drive("camera.mp4");
+    test_support::WriteH264Mp4File(source, 320, 240, kSourcePictures, kKeyInterval, GetParam().encoderOptions);
+    const VideoFile reference = test_support::ReadVideoFile(source);
+    ASSERT_EQ(reference.pictures.size(), kSourcePictures);
+    LoopbackRtspCameraOptions options;
+    options.file = source;
+    LoopbackRtspCamera camera(options);
+    camera.Start();
+    PluginInstance page;
+    ASSERT_EQ(page.Play(camera.Url()), 0);
+    std::this_thread::sleep_for(500ms);  // into the first group of pictures
+
+    EXPECT_EQ(page.Invoke("StartRecord", std::string("D:\\records\\gate 1\\day")).convertTo<int>(), 0);
+    EXPECT_EQ(page.Invoke("StartRecord", std::string("D:\\elsewhere")).convertTo<int>(), -1);
+    std::this_thread::sleep_for(2500ms);
+    EXPECT_EQ(page.Call("StopRecord"), 0);
+    EXPECT_EQ(page.Call("StopRecord"), 0);  // always safe
+
+    // Each level of the folder was made; the second call made nothing.
+    EXPECT_EQ(FilesIn(Drive("records/gate 1/day")), std::vector<std::string>{std::string(clock.kStamp) + ".mp4"});
+    EXPECT_FALSE(std::filesystem::exists(Drive("elsewhere")));
+    const VideoFile recorded =
+        test_support::ReadVideoFile(Drive("records/gate 1/day") / (std::string(clock.kStamp) + ".mp4"));
+    ASSERT_TRUE(recorded.opened);
+    EXPECT_EQ(recorded.codec, "h264");
+    EXPECT_EQ((std::vector<int>{recorded.width, recorded.height}), (std::vector<int>{320, 240}));
+    EXPECT_EQ((std::vector<int>{recorded.profile, recorded.level}),
+              (std::vector<int>{reference.profile, reference.level}));
+    EXPECT_EQ(recorded.timeScale, 90000);
+
+    // One sample per picture, 25 a second, synced exactly at the key pictures.
+    const size_t count = recorded.samples.size();
+    EXPECT_GE(count, static_cast<size_t>(kKeyInterval));
+    EXPECT_EQ(recorded.duration, static_cast<int64_t>(count) * kSampleDuration);
+    const int first = FirstPictureAt(recorded, reference);
+    ASSERT_GT(first, 0);  // not the first picture of the stream: the recording began at the next key picture
+    EXPECT_EQ(first % kKeyInterval, 0);
+    for (size_t i = 0; i < count; ++i) {
+        const test_support::VideoFileSample& sample = recorded.samples[i];
+        EXPECT_EQ(sample.pts, static_cast<int64_t>(i) * kSampleDuration) << i;
+        EXPECT_EQ(sample.duration, kSampleDuration) << i;
+        EXPECT_EQ(sample.key, (first + i) % kKeyInterval == 0) << i;
+    }
+    // The decoded pictures are the camera's, none lost, none repeated.
+    ASSERT_EQ(recorded.pictures.size(), count);
+    EXPECT_EQ(recorded.decodeErrors, 0);
+    ASSERT_LE(first + count, reference.pictures.size());
+    for (size_t i = 0; i < count; ++i) EXPECT_TRUE(recorded.pictures[i] == reference.pictures[first + i]) << i;
+}
+
+INSTANTIATE_TEST_SUITE_P(CameraStreams, Recording, ::testing::ValuesIn(kStreams),
+                         [](const ::testing::TestParamInfo<CameraStream>& stream) { return stream.param.name; });
+
+class RecordingRefusals : public test_support::MachineTest {};
+
+TEST_F(RecordingRefusals, StartRecordAnswersMinusOneWhenStoppedWithoutAFolderOrWithTooLongAName) {
+    PluginInstance page;
+    EXPECT_EQ(page.Invoke("StartRecord", std::string("D:\\rec")).convertTo<int>(), -1);  // no view
+    page.Invoke("SetFunction", 0);
+    EXPECT_EQ(page.Invoke("StartRecord", std::string("D:\\rec")).convertTo<int>(), -1);  // not playing
+    LoopbackRtspCamera camera;
+    camera.Start();
+    page.Invoke("SetRtspUrl", camera.Url());
+    ASSERT_EQ(page.Call("StartPlay"), 0);
+    EXPECT_EQ(page.Invoke("StartRecord", std::string()).convertTo<int>(), -1);
+    // "\YYYYMMDDhhmmss.mp4" takes 19 of the name's 255 bytes.
+    EXPECT_EQ(page.Invoke("StartRecord", "D:\\" + std::string(234, 'r')).convertTo<int>(), -1);
+    EXPECT_FALSE(page.view()->recording());
+    EXPECT_FALSE(std::filesystem::exists(machine.driveRoot() / "d" / std::string(234, 'r')));
+    EXPECT_EQ(page.Invoke("StartRecord", "D:\\" + std::string(233, 'r')).convertTo<int>(), 0);
+    EXPECT_EQ(page.Call("StopPlay"), 0);  // ends the recording
+    EXPECT_FALSE(page.view()->recording());
+}
+
+// The child records the camera until it is killed; fragments reach the file as the pictures come,
+// so what it holds ends at most about a second (one fragment) before the kill.
+TEST(RecordingKilled, AKilledRecorderLeavesAFileThatPlaysUpToAboutASecondBeforeTheKill) {
+    test_support::ScopedMachineFolders machine;
+    LoopbackRtspCamera camera;
+    camera.Start();
+    const std::filesystem::path folder = machine.driveRoot() / "records";
+    std::chrono::steady_clock::duration recorded{};
+    {
+        test_support::LoopbackCameraProgram child({camera.Url(), folder.string()}, "record_until_killed");
+        ASSERT_EQ(child.ReadLine(), "recording");
+        const auto started = std::chrono::steady_clock::now();
+        std::this_thread::sleep_for(4s);
+        recorded = std::chrono::steady_clock::now() - started;
+    }  // killed with SIGKILL
+    const std::vector<std::string> files = FilesIn(folder);
+    ASSERT_EQ(files.size(), 1u);
+    const VideoFile file = test_support::ReadVideoFile(folder / files.front());
+    ASSERT_TRUE(file.opened);
+    ASSERT_FALSE(file.samples.empty());
+    EXPECT_TRUE(file.samples.front().key);
+    // Up to a second waiting for the first key picture, a second in the fragment not yet written,
+    // and half a second for a busy machine.
+    const auto playable = std::chrono::milliseconds(40) * file.pictures.size();
+    EXPECT_GE(playable, recorded - 2500ms) << file.pictures.size() << " pictures";
+}
+
+}  // namespace
