@@ -1,0 +1,147 @@
+// A page with the analytics setting view playing a loopback camera that sends one picture and then
+// nothing, so that every later picture is one the test hands the view itself, as its decoder would:
+// the test decides what each picture holds and how many pictures pass. The page drives the view by
+// name and with injected mouse input; a menu chooser stands in for the user at the popup menu.
+#pragma once
+
+#include "app/player/video_player.h"
+#include "platform/menu/win_menu_testing.h"
+#include "platform/window/win_input_testing.h"
+#include "scripting/utf8_tools.h"
+#include "tests/app/support/machine_test.h"
+#include "tests/app/support/plugin_instance.h"
+#include "tests/app/support/recording_renderer.h"
+#include "tests/support/h264_mp4_file.h"
+#include "tests/support/loopback_rtsp_camera.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace test_support {
+
+using platform::testing::MenuRequest;
+using platform::testing::MouseButton;
+
+constexpr int kPictureWidth = 320;
+constexpr int kPictureHeight = 240;
+
+// Y, U and V of a pixel of an I420 picture of the test's size.
+inline std::vector<int> PixelOf(const std::vector<uint8_t>& picture, int x, int y) {
+    const size_t luma = static_cast<size_t>(kPictureWidth) * kPictureHeight;
+    const size_t chroma = static_cast<size_t>(y / 2) * (kPictureWidth / 2) + static_cast<size_t>(x / 2);
+    return {picture.at(static_cast<size_t>(y) * kPictureWidth + static_cast<size_t>(x)), picture.at(luma + chroma),
+            picture.at(luma + luma / 4 + chroma)};
+}
+
+// Line colours as the overlay writes them (Y, U, V).
+const std::vector<int> kRedLine{255, 0, 0};
+const std::vector<int> kBlueLine{0, 0, 255};
+const std::vector<int> kGreenLine{0, 255, 0};
+const std::vector<int> kYellowLine{255, 255, 0};
+const std::vector<int> kMagentaLine{255, 0, 255};
+
+class SettingPageTest : public MachineTest {
+protected:
+    static void SetUpTestSuite() {
+        folder = new ScopedTempDir();
+        WriteH264Mp4File(folder->path() / "one.mp4", kPictureWidth, kPictureHeight, 1, 1);
+    }
+    static void TearDownTestSuite() {
+        delete folder;
+        folder = nullptr;
+    }
+
+    SettingPageTest() { machine.linkChineseFont(); }
+    ~SettingPageTest() override {
+        platform::testing::setMenuChooser({});
+        platform::testing::resetInputState();
+    }
+
+    // Plays the camera in the setting view (the variant of control type 10 when asked) and waits
+    // for its one picture.
+    void Open(int controlType = 0) {
+        LoopbackRtspCameraOptions options;
+        options.file = folder->path() / "one.mp4";
+        camera = std::make_unique<LoopbackRtspCamera>(options);
+        camera->Start();
+        if (controlType != 0) page.Invoke("setControlType", controlType);
+        page.Invoke("SetFunction", 2);
+        page.Invoke("SetRtspUrl", camera->Url());
+        ASSERT_EQ(page.Call("StartPlay"), 0);
+        ASSERT_TRUE(PumpUntil([&] { return renderers.log->lastPicture().size() == PictureBytes(); }));
+    }
+
+    static size_t PictureBytes() { return static_cast<size_t>(kPictureWidth) * kPictureHeight * 3 / 2; }
+
+    // Hands the view a picture (black unless given) as its decoder would, without waiting for it
+    // to be shown.
+    void Decode(std::vector<uint8_t> picture = {}) {
+        if (picture.empty()) picture = BlackPicture(kPictureWidth, kPictureHeight);
+        ++serial_;  // the first two luma bytes tell the pictures apart
+        picture[0] = static_cast<uint8_t>(serial_ & 0xFF);
+        picture[1] = static_cast<uint8_t>(serial_ >> 8);
+        DataBuffer* buffer = AllocDataBuffer(static_cast<int32_t>(picture.size()));
+        std::copy(picture.begin(), picture.end(), buffer->data);
+        CVideoPlayer::OnDecodedFrame(buffer, kPictureWidth, kPictureHeight, page.view());
+    }
+    // The picture with the overlay, as it is shown.
+    std::vector<uint8_t> Shown(std::vector<uint8_t> picture = {}) {
+        Decode(std::move(picture));
+        std::vector<uint8_t> shown;
+        EXPECT_TRUE(PumpUntil([&] {
+            shown = renderers.log->lastPicture();
+            return shown.size() == PictureBytes() && shown[0] == (serial_ & 0xFF) && shown[1] == (serial_ >> 8);
+        }));
+        return shown;
+    }
+
+    void Click(int x, int y, MouseButton button = MouseButton::Left) {
+        platform::testing::mouseMove(page.pluginWindow(), x, y);
+        platform::testing::mouseDown(page.pluginWindow(), button, x, y);
+        platform::testing::mouseUp(page.pluginWindow(), button, x, y);
+        platform::testing::advanceInputClock(1000);
+        platform::testing::pumpPendingMessages();
+    }
+    void Clicks(const std::vector<std::pair<int, int>>& points) {
+        for (const auto& [x, y] : points) Click(x, y);
+    }
+    // A press at one point, moves with the button held, the release at the last point.
+    void Drag(int x0, int y0, int x1, int y1) {
+        platform::testing::mouseDown(page.pluginWindow(), MouseButton::Left, x0, y0);
+        platform::testing::mouseMove(page.pluginWindow(), (x0 + x1) / 2, (y0 + y1) / 2);
+        platform::testing::mouseMove(page.pluginWindow(), x1, y1);
+        platform::testing::mouseUp(page.pluginWindow(), MouseButton::Left, x1, y1);
+        platform::testing::advanceInputClock(1000);
+        platform::testing::pumpPendingMessages();
+    }
+    // A right click with the user picking the item of that text ("" picks nothing); answers the
+    // menu's items as "text" or "text (grey)", or nothing when no menu was shown.
+    std::vector<std::string> Menu(int x, int y, const std::wstring& pick = L"") {
+        std::vector<MenuRequest> shown;
+        platform::testing::setMenuChooser(platform::testing::chooseMenuItem(pick, &shown));
+        Click(x, y, MouseButton::Right);
+        platform::testing::setMenuChooser({});
+        std::vector<std::string> items;
+        for (const MenuRequest& request : shown) {
+            for (const auto& item : request.items) {
+                std::string text = FB::wideToUtf8(item.text);
+                items.push_back(item.grayed() ? text + " (grey)" : text);
+            }
+        }
+        return items;
+    }
+    std::string Saved() { return page.Invoke("SaveAnalyseParams").convertTo<std::string>(); }
+    std::vector<Args> Events(const std::string& name) { return page.events->take(name); }
+
+    inline static ScopedTempDir* folder = nullptr;
+    ScopedRecordingRenderers renderers;
+    std::unique_ptr<LoopbackRtspCamera> camera;
+    PluginInstance page{kPictureWidth, kPictureHeight};
+    int serial_ = 0x100;  // never the camera's black
+};
+
+}  // namespace test_support
