@@ -31,14 +31,18 @@ public:
     // Pixels x0..x1 of one row. Each pixel's chroma sample is the one at (x / 2, y / 2) counted
     // across rows of width / 2 samples; samples past the plane (odd sizes) are not written.
     void Row(int y, int x0, int x1) {
-        std::memset(picture_ + static_cast<size_t>(y) * static_cast<size_t>(width_) + static_cast<size_t>(x0), y_,
-                    static_cast<size_t>(x1 - x0 + 1));
-        const size_t base = static_cast<size_t>(y / 2) * chromaWidth_;
-        const size_t first = base + static_cast<size_t>(x0 / 2);
-        const size_t last = std::min(base + static_cast<size_t>(x1 / 2), chromaSize_ - 1);
-        if (chromaSize_ == 0 || first > last) return;
-        std::memset(picture_ + lumaSize_ + first, u_, last - first + 1);
-        std::memset(picture_ + lumaSize_ + chromaSize_ + first, v_, last - first + 1);
+        Fill(picture_ + static_cast<size_t>(y) * static_cast<size_t>(width_) + static_cast<size_t>(x0), y_,
+             static_cast<size_t>(x1 - x0 + 1));
+        ChromaRow(y / 2, x0, x1);
+    }
+
+    // Pixels x0..x1 of rows y0..y1, each chroma row once.
+    void Rect(int x0, int x1, int y0, int y1) {
+        for (int y = y0; y <= y1; ++y) {
+            Fill(picture_ + static_cast<size_t>(y) * static_cast<size_t>(width_) + static_cast<size_t>(x0), y_,
+                 static_cast<size_t>(x1 - x0 + 1));
+        }
+        for (int row = y0 / 2; row <= y1 / 2; ++row) ChromaRow(row, x0, x1);
     }
 
     // Pixels y0..y1 of one column.
@@ -54,6 +58,26 @@ public:
     }
 
 private:
+    // Lines are mostly a few pixels across: short spans are written in place rather than through
+    // a call.
+    static void Fill(uint8_t* at, uint8_t value, size_t count) {
+        if (count > 32) {
+            std::memset(at, value, count);
+            return;
+        }
+        for (size_t i = 0; i < count; ++i) at[i] = value;
+    }
+
+    void ChromaRow(int row, int x0, int x1) {
+        if (chromaSize_ == 0) return;
+        const size_t base = static_cast<size_t>(row) * chromaWidth_;
+        const size_t first = base + static_cast<size_t>(x0 / 2);
+        const size_t last = std::min(base + static_cast<size_t>(x1 / 2), chromaSize_ - 1);
+        if (first > last) return;
+        Fill(picture_ + lumaSize_ + first, u_, last - first + 1);
+        Fill(picture_ + lumaSize_ + chromaSize_ + first, v_, last - first + 1);
+    }
+
     uint8_t* picture_;
     int width_;
     size_t lumaSize_;
@@ -130,10 +154,16 @@ void DrawLineIntoFrame(uint8_t* picture, int width, int height, float x0, float 
     const int mFrom = std::max(major0 + first, 0);
     const int mTo = std::min(major1 - 1 + last, majorLimit);
     if (mFrom > mTo) return;
-    if (across == 0 && !steep) {
-        // A horizontal line is a rectangle: whole rows at once.
-        const int yTo = std::min(minor0 + last, minorLimit);
-        for (int y = std::max(minor0 + first, 0); y <= yTo; ++y) planes.Row(y, mFrom, mTo);
+    if (across == 0) {
+        // A horizontal or vertical line is a rectangle.
+        const int from = std::max(minor0 + first, 0);
+        const int to = std::min(minor0 + last, minorLimit);
+        if (from > to) return;
+        if (steep) {
+            planes.Rect(from, to, mFrom, mTo);
+        } else {
+            planes.Rect(mFrom, mTo, from, to);
+        }
         return;
     }
     for (int m = mFrom; m <= mTo; ++m) {
