@@ -6,6 +6,8 @@
 #include "app/api/veltrin_api.h"
 #include "app/util/critical_section_hold.h"
 
+#include <cassert>
+#include <memory>
 #include <utility>
 
 namespace {
@@ -78,6 +80,7 @@ void CAnalysisSettingPlayer::SetEventType(int type) {
 
 void CAnalysisSettingPlayer::SetTargetWidth(int width) {
     if (width < 1) return;
+    MakeHintText();
     CriticalSectionHold hold(frameLock_);
     targetWidth = width;
     targetCountdown = kTargetShownPictures;
@@ -91,6 +94,7 @@ void CAnalysisSettingPlayer::OpenMesh(int on, int spacing) {
 
 // The decode thread counts the boxes down and clamps them in place.
 void CAnalysisSettingPlayer::SetTargetSize(int minPermille, int maxPermille, float width, float height) {
+    MakeHintText();
     CriticalSectionHold hold(frameLock_);
     if (shapes.calibrationPoints.size() < 4) return;
     calibWidth = width;
@@ -105,6 +109,15 @@ void CAnalysisSettingPlayer::SetTargetSize(int minPermille, int maxPermille, flo
     minTargetBox = smaller;
     maxTargetBox = larger;
     targetBoxCountdown = kTargetShownPictures;
+}
+
+// Loads the font before the lock is taken; the decode thread reads the renderer under the lock.
+void CAnalysisSettingPlayer::MakeHintText() {
+    assert(OnOwnerThread());
+    if (hintText != nullptr) return;
+    auto renderer = std::make_unique<TextRenderer>();
+    CriticalSectionHold hold(frameLock_);
+    hintText = std::move(renderer);
 }
 
 void CAnalysisSettingPlayer::GetPointLimits(int* minimum, int* maximum) {

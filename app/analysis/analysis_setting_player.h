@@ -12,9 +12,11 @@
 #include "app/analysis/analysis_shapes.h"
 #include "app/analysis/target_boxes.h"
 #include "app/player/video_player.h"
+#include "app/render/text_renderer.h"
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -123,6 +125,10 @@ protected:
     void DrawCalibration();
     void DrawLanes();
     void DrawSizeRects();
+    // The target hints' text is smaller than the labels: drawn by a renderer of its own, so that
+    // neither renderer loads its font again at another size for every picture.
+    void DrawHintText(int x, int y, const char* text, const DrawColour& colour);
+    void MakeHintText();
     void DrawTargetSquare();
     void DrawTargetBoxes();
     void DrawCheckLine();
@@ -170,4 +176,5 @@ protected:
     float calibHeight = 0.0f;
     int32_t meshOn = 0;
     int32_t meshSpacing = 80;
+    std::unique_ptr<TextRenderer> hintText;  // made with the first hint, on the main thread
 };

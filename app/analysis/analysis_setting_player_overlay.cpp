@@ -325,6 +325,12 @@ void CAnalysisSettingPlayer::DrawCheckLine() {
     DrawLabel(text, (p1.x + p2.x) / 2.0f - static_cast<float>(len * s / 2), (p1.y + p2.y) / 2.0f + 4.0f, kRed);
 }
 
+void CAnalysisSettingPlayer::DrawHintText(int x, int y, const char* text, const DrawColour& colour) {
+    if (hintText == nullptr || currentFrame_ == nullptr || !HasPictureSize()) return;
+    const int32_t rgb[3] = {colour.c0, colour.c1, colour.c2};
+    hintText->DrawText(currentFrame_->data, text, width_, shownHeight(), x, y, 3 * TextSize() / 4, rgb);
+}
+
 void CAnalysisSettingPlayer::DrawTargetSquare() {
     if (targetCountdown <= 0 || targetWidth <= 0) return;
     --targetCountdown;
@@ -332,7 +338,7 @@ void CAnalysisSettingPlayer::DrawTargetSquare() {
     const int cx = width_ / 2;
     const int cy = shownHeight() / 2;
     DrawSquare(cx, cy, targetWidth, kRed);
-    DrawText(cx - s, cy - s / 2, "Target", 3 * s / 4, kRed);
+    DrawHintText(cx - s, cy - s / 2, "Target", kRed);
 }
 
 void CAnalysisSettingPlayer::DrawTargetBoxes() {
@@ -347,8 +353,8 @@ void CAnalysisSettingPlayer::DrawTargetBoxes() {
         const int64_t bottom = int64_t{box->y} + box->h;
         DrawRect({static_cast<float>(box->x), static_cast<float>(box->y)},
                  {static_cast<float>(right), static_cast<float>(bottom)}, kRed);
-        DrawText(SaturatingInt(static_cast<double>(box->x) + box->w / 2 - 3 * s / 6),
-                 SaturatingInt(static_cast<double>(box->y) + box->h / 2 - s / 2), text, 3 * s / 4, kRed);
+        DrawHintText(SaturatingInt(static_cast<double>(box->x) + box->w / 2 - 3 * s / 6),
+                     SaturatingInt(static_cast<double>(box->y) + box->h / 2 - s / 2), text, kRed);
     }
 }
 

@@ -1,6 +1,6 @@
 #include "app/analysis/video_player_wkk.h"
 
-#include "app/analysis/analysis_params_json.h"
+#include "app/analysis/wkk_params_json.h"
 #include "app/analysis/shape_kind.h"
 #include "app/util/critical_section_hold.h"
 #include "host/events/mouse_events.h"
@@ -32,24 +32,25 @@ ShapeList* CVideoPlayerWkk::AreasOfKind(int32_t kind) {
 // The areas are taken over only from a document that was read.
 void CVideoPlayerWkk::SetAnalyseParams(const std::string& json) {
     AnalysisShapes read;
-    if (!ReadParams(json, &read)) return;
+    WkkAreas areas;
+    if (!ReadWkkParams(json, &read, &areas)) return;
     CriticalSectionHold hold(frameLock_);
-    stopAreas = std::exchange(read.stopAreas, {});
-    shieldAreas = std::exchange(read.shieldAreas, {});
+    stopAreas = std::move(areas.stopAreas);
+    shieldAreas = std::move(areas.shieldAreas);
     ReplaceShapes(std::move(read));
     if (!stopAreas.empty()) stopAreaStep = kEdgesEditable;
 }
 
 std::string CVideoPlayerWkk::SaveAnalyseParams() {
     AnalysisShapes stored;
+    WkkAreas areas;
     {
         CriticalSectionHold hold(frameLock_);
         ResetEditState();
         stored = StoredShapes();
-        stored.stopAreas = stopAreas;
-        stored.shieldAreas = shieldAreas;
+        areas = WkkAreas{stopAreas, shieldAreas};
     }
-    return WriteAnalyseParams(stored);
+    return WriteWkkParams(std::move(stored), areas);
 }
 
 void CVideoPlayerWkk::StartDraw(int kind) {
