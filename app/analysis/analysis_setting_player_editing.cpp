@@ -9,6 +9,7 @@
 #include "platform/window/win_input.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstdlib>
 
 namespace {
@@ -83,6 +84,7 @@ ShapePoint CAnalysisSettingPlayer::ClampToPicture(float x, float y) const {
 }
 
 void CAnalysisSettingPlayer::StartDraw(int kind) {
+    assert(OnOwnerThread());
     if (kind >= kSizeRectKind) return;
     CriticalSectionHold hold(frameLock_);
     switch (kind) {
@@ -137,6 +139,7 @@ void CAnalysisSettingPlayer::StartDraw(int kind) {
 }
 
 bool CAnalysisSettingPlayer::onMouseDown(FB::MouseDownEvent* event, FB::PluginWindow*) {
+    assert(OnOwnerThread());
     if (!AcceptsPointer()) return false;
     const PicturePoint at = PictureCoordinates(event->m_x, event->m_y);
     const ShapePoint point = ClampToPicture(static_cast<float>(at.x), static_cast<float>(at.y));
@@ -152,9 +155,9 @@ bool CAnalysisSettingPlayer::onMouseDown(FB::MouseDownEvent* event, FB::PluginWi
         ShowMenu(menu, event->m_x, event->m_y);
         return true;
     }
-    if (event->m_Btn != FB::MouseButtonEvent::MouseButton_Left) return true;
     CriticalSectionHold hold(frameLock_);
     lastMouse = at;
+    if (event->m_Btn != FB::MouseButtonEvent::MouseButton_Left) return true;
     if (!drawing) {
         SelectShapeAt(point);
         return true;
@@ -192,6 +195,7 @@ bool CAnalysisSettingPlayer::onMouseDown(FB::MouseDownEvent* event, FB::PluginWi
 }
 
 bool CAnalysisSettingPlayer::onMouseMove(FB::MouseMoveEvent* event, FB::PluginWindow*) {
+    assert(OnOwnerThread());
     if (!AcceptsPointer()) return false;
     const PicturePoint at = PictureCoordinates(event->m_x, event->m_y);
     CriticalSectionHold hold(frameLock_);
@@ -221,6 +225,7 @@ bool CAnalysisSettingPlayer::onMouseMove(FB::MouseMoveEvent* event, FB::PluginWi
 }
 
 bool CAnalysisSettingPlayer::onMouseUp(FB::MouseUpEvent* event, FB::PluginWindow*) {
+    assert(OnOwnerThread());
     if (!playing_) return false;
     if (event->m_Btn != FB::MouseButtonEvent::MouseButton_Left) return true;
     CriticalSectionHold hold(frameLock_);

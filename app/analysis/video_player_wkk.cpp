@@ -96,17 +96,23 @@ void CVideoPlayerWkk::GetPointLimits(int* minimum, int* maximum) {
     }
 }
 
-// The first press lays the first corner, the second lays the rectangle down; later presses pick
-// the edge to drag.
 bool CVideoPlayerWkk::onMouseDown(FB::MouseDownEvent* event, FB::PluginWindow* window) {
     if (!AcceptsPointer()) return false;
     const PicturePoint at = PictureCoordinates(event->m_x, event->m_y);
-    CriticalSectionHold hold(frameLock_);
-    pressPosition = PicturePoint{event->m_x, event->m_y};
-    if (event->m_Btn != FB::MouseButtonEvent::MouseButton_Left || !drawing || currentKind != kWkkStopAreaKind) {
-        return CAnalysisSettingPlayer::onMouseDown(event, window);
+    {
+        CriticalSectionHold hold(frameLock_);
+        pressPosition = PicturePoint{event->m_x, event->m_y};
+        if (event->m_Btn == FB::MouseButtonEvent::MouseButton_Left && drawing && currentKind == kWkkStopAreaKind) {
+            lastMouse = at;
+            PlaceStopArea(ClampToPicture(static_cast<float>(at.x), static_cast<float>(at.y)));
+            return true;
+        }
     }
-    lastMouse = at;
+    // Without the lock: the setting view's menu is shown with the lock released.
+    return CAnalysisSettingPlayer::onMouseDown(event, window);
+}
+
+void CVideoPlayerWkk::PlaceStopArea(const ShapePoint& point) {
     switch (stopAreaStep) {
         case kAwaitingFirstCorner:
             stopAreaStep = kRubberBand;
@@ -114,17 +120,14 @@ bool CVideoPlayerWkk::onMouseDown(FB::MouseDownEvent* event, FB::PluginWindow* w
         case kRubberBand:
             stopAreaStep = kEdgesEditable;
             break;
-        default: {
-            const ShapePoint point = ClampToPicture(static_cast<float>(at.x), static_cast<float>(at.y));
+        default:
             dragSegment = FindSegmentAt(point, editPoints);
             if (dragSegment == 0 && editPoints.size() > 2 &&
                 FindSegmentAt(point, PointList{editPoints.back(), editPoints.front()}) > 0) {
                 dragSegment = static_cast<int32_t>(editPoints.size());
             }
             break;
-        }
     }
-    return true;
 }
 
 bool CVideoPlayerWkk::onMouseMove(FB::MouseMoveEvent* event, FB::PluginWindow* window) {

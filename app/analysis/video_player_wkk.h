@@ -44,6 +44,9 @@ private:
     };
 
     ShapeList* AreasOfKind(int32_t kind);
+    // A press while a stop area is drawn: the first lays its first corner, the second lays the
+    // rectangle down, later ones pick the edge to drag. Frame lock held.
+    void PlaceStopArea(const ShapePoint& point);
     // Moves the selected edge of the stop area being drawn with the mouse; frame lock held.
     void DragEdge(FB::MouseMoveEvent* event);
 

@@ -16,7 +16,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdint>
+#include <future>
+#include <optional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -133,6 +136,21 @@ protected:
             }
         }
         return items;
+    }
+    // Whether a picture passes the decoder's path while the menu opened by a right click at (x, y) is
+    // showing: the menu is modal, and the frame lock must not be held across it.
+    bool DecoderRunsWhileMenuShows(int x, int y) {
+        bool ran = false;
+        std::future<void> decoded;  // waited for only once the menu is closed
+        platform::testing::setMenuChooser([&](const MenuRequest&) {
+            decoded = std::async(std::launch::async, [&] { Decode(); });
+            ran = decoded.wait_for(std::chrono::seconds(2)) == std::future_status::ready;
+            return std::optional<UINT_PTR>();
+        });
+        Click(x, y, MouseButton::Right);
+        platform::testing::setMenuChooser({});
+        if (decoded.valid()) decoded.wait();
+        return ran;
     }
     std::string Saved() { return page.Invoke("SaveAnalyseParams").convertTo<std::string>(); }
     std::vector<Args> Events(const std::string& name) { return page.events->take(name); }

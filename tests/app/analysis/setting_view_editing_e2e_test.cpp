@@ -80,6 +80,7 @@ TEST_F(SettingViewEditing, EachKindIsDrawnWithClicksAndSavedFromTheMenuWithItsEv
 TEST_F(SettingViewEditing, MenusOfferTheirItemsByStateAndTheFreezeItemFollowsThePicture) {
     Open();
     EXPECT_EQ(Menu(10, 10), kIdleMenu);
+    EXPECT_TRUE(DecoderRunsWhileMenuShows(10, 10));
     page.Invoke("StartDraw", 1);
     EXPECT_TRUE(Menu(10, 10).empty());  // nothing drawn yet: no menu
     Clicks({{20, 20}, {60, 20}});

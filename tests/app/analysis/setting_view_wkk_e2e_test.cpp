@@ -56,6 +56,7 @@ TEST_F(WkkView, AStopAreaIsARectangleOfTwoClicksWhoseEdgesDragInsideTheMargins) 
 TEST_F(WkkView, ShieldLinesArePickedBeforeStopAreasAndBothSaveAndDeleteByIndex) {
     Open(10);
     LayDownStopArea();
+    EXPECT_TRUE(DecoderRunsWhileMenuShows(150, 100));
     Menu(150, 100, L"保存");
     Events("onsaveArea");
     page.Invoke("StartDraw", 105);
