@@ -15,7 +15,8 @@ constexpr const wchar_t* kClassName = L"StandInBrowserMainThread";
 
 }  // namespace
 
-BrowserMainThread::BrowserMainThread(FaultSink faultSink) : faultSink_(std::move(faultSink)) {
+BrowserMainThread::BrowserMainThread(FaultSink faultSink, std::function<void()> afterEachMessage)
+    : faultSink_(std::move(faultSink)), afterEachMessage_(std::move(afterEachMessage)) {
     std::promise<HWND> started;
     std::future<HWND> window = started.get_future();
     thread_ = std::thread([this, &started] { pump(started); });
@@ -52,7 +53,10 @@ void BrowserMainThread::pump(std::promise<HWND>& started) {
     started.set_value(window);
     if (!window) return;
     MSG message{};
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        DispatchMessageW(&message);
+        runAfterMessage();
+    }
     {
         std::lock_guard<std::mutex> lock(postingLock_);
         window_ = nullptr;
@@ -61,6 +65,15 @@ void BrowserMainThread::pump(std::promise<HWND>& started) {
     while (PeekMessageW(&message, window, kTaskMessage, kTaskMessage, PM_REMOVE))
         delete reinterpret_cast<Task*>(message.lParam);
     destroyMessageWindow(window);
+}
+
+void BrowserMainThread::runAfterMessage() {
+    if (!afterEachMessage_) return;
+    try {
+        afterEachMessage_();
+    } catch (const std::exception& error) {
+        if (faultSink_) faultSink_(std::string("the browser's safe-point work threw: ") + error.what());
+    }
 }
 
 LRESULT CALLBACK BrowserMainThread::windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -22,7 +22,9 @@ public:
     // Hears what a posted task threw (a task handed over with run throws to its waiter instead).
     using FaultSink = std::function<void(const std::string&)>;
 
-    explicit BrowserMainThread(FaultSink faultSink);
+    // afterEachMessage runs on the main thread after every message its pump dispatched: the
+    // browser's safe point between two pieces of work.
+    BrowserMainThread(FaultSink faultSink, std::function<void()> afterEachMessage);
     // Ends the pump and joins the thread; work still queued is dropped (its waiters are told).
     ~BrowserMainThread();
     BrowserMainThread(const BrowserMainThread&) = delete;
@@ -62,9 +64,11 @@ private:
 
     bool postTask(std::unique_ptr<Task> task);
     void pump(std::promise<HWND>& started);
+    void runAfterMessage();
     static LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     FaultSink faultSink_;
+    std::function<void()> afterEachMessage_;
     // Guards the hand-over of work against the end of the pump: once the pump has stopped taking
     // work no task can be posted, so the ones still queued can all be found and dropped.
     std::mutex postingLock_;

@@ -1,6 +1,6 @@
 #include "tests/support/npapi_browser/page_document.h"
 
-#include "tests/support/npapi_browser/ascii_text.h"
+#include "tests/support/npapi_browser/browser_text.h"
 
 #include <charconv>
 #include <fstream>
@@ -40,21 +40,7 @@ std::optional<std::string> decodeReference(std::string_view text, size_t& consum
     if (code >= 0xD800 && code <= 0xDFFF) return std::nullopt;
     consumed = end + 1;
     std::string utf8;
-    if (code < 0x80) {
-        utf8 += static_cast<char>(code);
-    } else if (code < 0x800) {
-        utf8 += static_cast<char>(0xC0 | (code >> 6));
-        utf8 += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        utf8 += static_cast<char>(0xE0 | (code >> 12));
-        utf8 += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        utf8 += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        utf8 += static_cast<char>(0xF0 | (code >> 18));
-        utf8 += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        utf8 += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        utf8 += static_cast<char>(0x80 | (code & 0x3F));
-    }
+    appendUtf8(utf8, static_cast<uint32_t>(code));
     return utf8;
 }
 

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "tests/support/npapi_browser/duktape_heap.h"
-#include "tests/support/npapi_browser/page_timers.h"
+#include "tests/support/npapi_browser/pump_timers.h"
 
 #include <functional>
 #include <map>
@@ -70,7 +70,7 @@ private:
     static duk_ret_t elementGetter(duk_context* context);
 
     DuktapeHeap heap_;
-    PageTimers timers_;
+    PumpTimers timers_;
     std::vector<std::string> console_;
     std::map<std::string, ElementSource> elements_;
     int nextHeldKey_ = 1;

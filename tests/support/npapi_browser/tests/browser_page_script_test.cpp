@@ -31,7 +31,7 @@ protected:
     }
 
     std::vector<std::string> faults_;
-    BrowserMainThread main_{[this](const std::string& fault) { faults_.push_back(fault); }};
+    BrowserMainThread main_{[this](const std::string& fault) { faults_.push_back(fault); }, nullptr};
     std::shared_ptr<PageScript> page_;
 };
 

@@ -1,6 +1,7 @@
-// The page's timers (setTimeout): run by the main thread's message pump through one platform timer
-// kept for the earliest, in the order of their due times and, for equal times, the order they were
-// set. Main thread only: made, used and destroyed there.
+// Timers of the browser's main thread (the page's setTimeout, stream deliveries waiting for the
+// plug-in): run by its message pump through one platform timer kept for the earliest, in the order
+// of their due times and, for equal times, the order they were set. Main thread only: made, used
+// and destroyed there.
 #pragma once
 
 #include "platform/window/win_window.h"
@@ -13,15 +14,15 @@
 
 namespace test_support {
 
-class PageTimers {
+class PumpTimers {
 public:
     // Hears each timer that comes due, by its id.
     using DueSink = std::function<void(int id)>;
 
-    explicit PageTimers(DueSink dueSink);
-    ~PageTimers();
-    PageTimers(const PageTimers&) = delete;
-    PageTimers& operator=(const PageTimers&) = delete;
+    explicit PumpTimers(DueSink dueSink);
+    ~PumpTimers();
+    PumpTimers(const PumpTimers&) = delete;
+    PumpTimers& operator=(const PumpTimers&) = delete;
 
     // A new timer; ids count from 1. A negative delay counts as 0.
     int add(std::chrono::milliseconds delay);

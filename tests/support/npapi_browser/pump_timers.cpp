@@ -1,4 +1,4 @@
-#include "tests/support/npapi_browser/page_timers.h"
+#include "tests/support/npapi_browser/pump_timers.h"
 
 #include "tests/support/npapi_browser/message_window.h"
 
@@ -12,25 +12,25 @@ namespace test_support {
 namespace {
 
 constexpr UINT_PTR kTimerId = 1;
-constexpr const wchar_t* kClassName = L"StandInBrowserPageTimers";
+constexpr const wchar_t* kClassName = L"StandInBrowserPumpTimers";
 
 }  // namespace
 
-PageTimers::PageTimers(DueSink dueSink) : dueSink_(std::move(dueSink)) {
+PumpTimers::PumpTimers(DueSink dueSink) : dueSink_(std::move(dueSink)) {
     window_ = createMessageWindow(kClassName, windowProcedure, this);
     if (!window_) throw std::runtime_error("page timers: cannot make their message window");
 }
 
-PageTimers::~PageTimers() { destroyMessageWindow(window_); }
+PumpTimers::~PumpTimers() { destroyMessageWindow(window_); }
 
-int PageTimers::add(std::chrono::milliseconds delay) {
+int PumpTimers::add(std::chrono::milliseconds delay) {
     const int id = nextId_++;
     timers_.emplace(Key{Clock::now() + std::max(delay, std::chrono::milliseconds(0)), sequence_++}, id);
     arm();
     return id;
 }
 
-bool PageTimers::cancel(int id) {
+bool PumpTimers::cancel(int id) {
     const auto found =
         std::find_if(timers_.begin(), timers_.end(), [id](const auto& entry) { return entry.second == id; });
     if (found == timers_.end()) return false;
@@ -39,7 +39,7 @@ bool PageTimers::cancel(int id) {
     return true;
 }
 
-void PageTimers::arm() {
+void PumpTimers::arm() {
     if (timers_.empty()) {
         KillTimer(window_, kTimerId);
         return;
@@ -50,7 +50,7 @@ void PageTimers::arm() {
 
 // Runs the timers due when the platform timer fired; timers a callback sets meanwhile wait for the
 // next round, even with no delay, so that a page that keeps setting timers cannot starve the pump.
-void PageTimers::runDue() {
+void PumpTimers::runDue() {
     const Key last{Clock::now(), sequence_};
     while (!timers_.empty() && timers_.begin()->first < last) {
         const int id = timers_.begin()->second;
@@ -60,8 +60,8 @@ void PageTimers::runDue() {
     arm();
 }
 
-LRESULT CALLBACK PageTimers::windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = messageWindowOwner<PageTimers>(window);
+LRESULT CALLBACK PumpTimers::windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = messageWindowOwner<PumpTimers>(window);
     if (message != WM_TIMER || !self) return DefWindowProcW(window, message, wParam, lParam);
     self->runDue();
     return 0;
