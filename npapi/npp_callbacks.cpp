@@ -3,6 +3,7 @@
 #include "host/factory_base.h"
 #include "host/framework_log.h"
 #include "npapi/npapi_browser_host_async_win.h"
+#include "npapi/npp_callbacks_testing.h"
 
 #include <cstdio>
 #include <cstring>
@@ -113,6 +114,8 @@ NPError newInstance(NPMIMEType pluginType, NPP instance, int16_t argc, char* arg
 }
 
 }  // namespace
+
+void testing::forgetHostVariant() { messageWindowDecision().reset(); }
 
 NpapiPluginPtr getPlugin(NPP instance) {
     NpapiPDataHolder* record = recordOf(instance);
