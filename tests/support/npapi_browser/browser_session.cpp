@@ -90,15 +90,13 @@ void BrowserSession::defineElement(const PluginElement& element) {
     if (!element.id().empty()) page_->defineElement(element.id(), [this](duk_context* c) { pushElement(c); });
 }
 
-void BrowserSession::pushElement(duk_context* context) {
-    if (!elementProxyKey_ && instance()) {
-        if (NPObject* scriptable = instance_->scriptableObject()) {
-            bridge_->pushPluginObject(scriptable);
-            elementProxyKey_ = page_->holdValue(-1);
-            duk_pop(context);
-        }
+void BrowserSession::pushElement(duk_context*) {
+    NPObject* scriptable = instance() ? instance_->scriptableObject() : nullptr;
+    if (!scriptable) {
+        page_->pushHeldValue(elementKey_);
+        return;
     }
-    page_->pushHeldValue(elementProxyKey_ ? elementProxyKey_ : elementKey_);
+    bridge_->pushPluginObject(scriptable);
 }
 
 void BrowserSession::loadPlugin() {
@@ -146,8 +144,6 @@ void BrowserSession::destroyInstance() {
     if (!instance()) return;
     NPP npp = instance_->npp();
     NPObject* scriptable = instance_->destroy();
-    if (elementProxyKey_) page_->dropHeldValue(elementProxyKey_);
-    elementProxyKey_ = 0;
     if (scriptable) objects_.release(scriptable, "the browser's reference on the scriptable object");
     bridge_->disconnectProxies();
     for (NPObject* object : objects_.madeBy(npp, &ScriptBridge::pageObjectClass)) {
@@ -166,7 +162,10 @@ void BrowserSession::shutdownPlugin() {
 
 size_t BrowserSession::liveObjects() {
     assert(mainThread_.isCurrent());
-    if (page_) duk_gc(page_->context(), 0);
+    if (page_) {  // the first pass runs the finalizers of proxies script dropped, the second frees them
+        duk_gc(page_->context(), 0);
+        duk_gc(page_->context(), 0);
+    }
     settle();
     return objects_.liveCount();
 }

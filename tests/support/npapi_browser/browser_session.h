@@ -123,8 +123,7 @@ private:
     NPPluginFuncs plugin_{};
     bool initialized_ = false;
     std::unique_ptr<PluginInstance> instance_;
-    int elementKey_ = 0;       // the element as a plain script object, among the held values
-    int elementProxyKey_ = 0;  // script's proxy of the plug-in's scriptable object, once asked for
+    int elementKey_ = 0;  // the element as a plain script object, among the held values
     std::shared_ptr<int> alive_ = std::make_shared<int>(0);  // posted work finds out whether this still lives
 };
 

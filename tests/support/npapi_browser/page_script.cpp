@@ -4,19 +4,12 @@ namespace test_support {
 
 namespace {
 
-// Hidden stash entries (a leading 0xFF byte makes a key no script can name).
-constexpr const char* kPageKey =
-    "\xFF"
-    "page";
-constexpr const char* kHeldKey =
-    "\xFF"
-    "held";
-constexpr const char* kTimersKey =
-    "\xFF"
-    "timers";
-constexpr const char* kElementIdKey =
-    "\xFF"
-    "elementId";
+// Hidden keys: a leading 0xFF byte makes a key no script can name. (Each name starts with a letter
+// that is no hex digit, so that the escape ends where it should.)
+constexpr const char* kPageKey = "\xFFpage";                // stash: the PageScript
+constexpr const char* kHeldKey = "\xFFheldValues";          // stash: values kept for C++ owners
+constexpr const char* kTimersKey = "\xFFtimers";            // stash: what each timer runs
+constexpr const char* kElementIdKey = "\xFFpageElementId";  // an element's getter: the element's id
 
 // Pushes the stash object stored under the key.
 void pushStashObject(duk_context* context, const char* key) {

@@ -64,6 +64,7 @@ NPError PluginInstance::create(const PluginElement& element) {
     for (const PageAttribute& param : element.params) lists.add(param.name, param.value);
     lists.seal();
     std::string type = element.type();
+    live_ = true;  // the plug-in reaches the page during NPP_New already
     newResult_ = plugin_.newp ? plugin_.newp(type.data(), &npp_, NP_EMBED, static_cast<int16_t>(lists.names.size()),
                                              lists.namePointers.data(), lists.valuePointers.data(), nullptr)
                               : NPERR_INVALID_FUNCTABLE_ERROR;

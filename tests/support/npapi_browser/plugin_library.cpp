@@ -19,7 +19,9 @@ Function exportOf(void* handle, const char* name) {
 }  // namespace
 
 PluginLibrary::PluginLibrary(const std::filesystem::path& file) {
-    handle_ = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+    // The library stays mapped after its owner closes it, so that leak reports can still name its
+    // code and a thread it failed to join cannot lose its code under it.
+    handle_ = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
     if (!handle_) {
         const char* error = dlerror();
         throw std::runtime_error("cannot load the plug-in library " + file.string() + ": " + (error ? error : ""));

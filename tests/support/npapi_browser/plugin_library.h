@@ -1,6 +1,6 @@
 // The plug-in library loaded the way a browser loads it: dlopen, then only its three exports,
-// NP_GetEntryPoints, NP_Initialize and NP_Shutdown, found by name. The library is unloaded with its
-// owner.
+// NP_GetEntryPoints, NP_Initialize and NP_Shutdown, found by name. The library is closed with its
+// owner but stays mapped for the rest of the process.
 #pragma once
 
 #include "platform/npapi/npfunctions.h"

@@ -79,6 +79,10 @@ static void pushRecordFunction(duk_context* context, duk_c_function function, vo
 
 void ScriptBridge::pushPluginObject(NPObject* object) {
     duk_context* context = page_->context();
+    if (const auto found = proxyOf_.find(object); found != proxyOf_.end()) {
+        duk_push_heapptr(context, found->second->proxy);
+        return;
+    }
     if (!objects_.retain(object, "a plug-in object handed to script")) {
         duk_push_undefined(context);
         return;
@@ -106,8 +110,18 @@ void ScriptBridge::pushPluginObject(NPObject* object) {
         duk_dup(context, -1);
         duk_put_prop_string(context, -3, kProxyHandlerKey);
     }
-    duk_remove(context, -2);
+    duk_remove(context, -2);  // target, handler
+    duk_dup(context, -2);
+    duk_swap_top(context, -2);  // target, target, handler
     duk_push_proxy(context, 0);
+    // The target keeps its proxy: the cycle leaves both to the mark-and-sweep collector, which
+    // runs the target's finalizer while the proxy still exists, so that the proxy's address
+    // stays good for as long as the object maps to it.
+    record->proxy = duk_get_heapptr(context, -1);
+    duk_dup(context, -1);
+    duk_put_prop_string(context, -3, kProxyKey);
+    duk_remove(context, -2);
+    proxyOf_.emplace(object, record);
 }
 
 duk_ret_t ScriptBridge::finalizeRecord(duk_context* context) {
@@ -120,6 +134,8 @@ duk_ret_t ScriptBridge::finalizeRecord(duk_context* context) {
     } catch (...) {
         bridge.faults_.record("a dropped proxy's reference could not be queued");
     }
+    const auto mapped = bridge.proxyOf_.find(record->object);
+    if (mapped != bridge.proxyOf_.end() && mapped->second == record) bridge.proxyOf_.erase(mapped);
     bridge.proxies_.erase(record);
     delete record;
     return 0;
@@ -134,6 +150,7 @@ void ScriptBridge::releaseDroppedReferences() {
 }
 
 void ScriptBridge::disconnectProxies() {
+    proxyOf_.clear();
     for (ProxyRecord* record : proxies_) {
         if (record->object) dropped_.push_back(record->object);
         record->object = nullptr;

@@ -20,53 +20,62 @@ enum PageOperation { kHas, kHasMethod, kGet, kSet, kRemove, kInvoke, kInvokeDefa
 // The largest argument list handed on to script in one call.
 constexpr uint32_t kMostArguments = 10000;
 
-// Runs under duk_safe_call: index 0 is the script object, 1 the member key (undefined when there is
-// none), then the value to write or the call's arguments. Leaves the answer as the one result.
+// duk_safe_call runs its function on the caller's stack, the arguments on top: these functions find
+// theirs from the top down.
+
+struct PageOperationCall {
+    int kind;
+    duk_idx_t argumentCount;  // the call's arguments, or the value to write
+};
+
+// Under duk_safe_call, with the script object, the member key (undefined when there is none), then
+// the value to write or the call's arguments: leaves the answer as the one result.
 duk_ret_t runOperationOnStack(duk_context* context, void* data) {
-    const int kind = *static_cast<const int*>(data);
-    const duk_idx_t top = duk_get_top(context);
-    const duk_idx_t argumentCount = top - 2;
-    switch (kind) {
+    const auto& call = *static_cast<const PageOperationCall*>(data);
+    const duk_idx_t object = duk_get_top(context) - call.argumentCount - 2;
+    const duk_idx_t key = object + 1;
+    const duk_idx_t first = object + 2;
+    switch (call.kind) {
         case kHas:
-            duk_dup(context, 1);
-            duk_push_boolean(context, duk_has_prop(context, 0));
+            duk_dup(context, key);
+            duk_push_boolean(context, duk_has_prop(context, object));
             break;
         case kHasMethod:
-            duk_dup(context, 1);
-            duk_get_prop(context, 0);
+            duk_dup(context, key);
+            duk_get_prop(context, object);
             duk_push_boolean(context, duk_is_callable(context, -1));
             break;
         case kGet:
-            duk_dup(context, 1);
-            duk_get_prop(context, 0);
+            duk_dup(context, key);
+            duk_get_prop(context, object);
             break;
         case kSet:
-            duk_dup(context, 1);
-            duk_dup(context, 2);
-            duk_put_prop(context, 0);
+            duk_dup(context, key);
+            duk_dup(context, first);
+            duk_put_prop(context, object);
             duk_push_true(context);
             break;
         case kRemove:
-            duk_dup(context, 1);
-            duk_push_boolean(context, duk_del_prop(context, 0));
+            duk_dup(context, key);
+            duk_push_boolean(context, duk_del_prop(context, object));
             break;
         case kInvoke:
         case kInvokeDefault:
-            if (kind == kInvoke) {
-                duk_dup(context, 1);
-                duk_get_prop(context, 0);
-                duk_dup(context, 0);
+            if (call.kind == kInvoke) {
+                duk_dup(context, key);
+                duk_get_prop(context, object);
+                duk_dup(context, object);
             } else {
-                duk_dup(context, 0);
+                duk_dup(context, object);
                 duk_push_undefined(context);
             }
-            for (duk_idx_t i = 2; i < top; ++i) duk_dup(context, i);
-            duk_call_method(context, argumentCount);
+            for (duk_idx_t i = 0; i < call.argumentCount; ++i) duk_dup(context, first + i);
+            duk_call_method(context, call.argumentCount);
             break;
         case kConstruct:
-            duk_dup(context, 0);
-            for (duk_idx_t i = 2; i < top; ++i) duk_dup(context, i);
-            duk_new(context, argumentCount);
+            duk_dup(context, object);
+            for (duk_idx_t i = 0; i < call.argumentCount; ++i) duk_dup(context, first + i);
+            duk_new(context, call.argumentCount);
             break;
         default:
             return DUK_RET_ERROR;
@@ -74,25 +83,27 @@ duk_ret_t runOperationOnStack(duk_context* context, void* data) {
     return 1;
 }
 
-// Under duk_safe_call: the own enumerable keys of the object at index 0, as an array.
+// Under duk_safe_call, with the object on top: its own enumerable keys, as an array.
 duk_ret_t ownKeysOnStack(duk_context* context, void*) {
     duk_push_array(context);
-    duk_enum(context, 0, DUK_ENUM_OWN_PROPERTIES_ONLY);
+    duk_enum(context, -2, DUK_ENUM_OWN_PROPERTIES_ONLY);
     duk_uarridx_t count = 0;
     while (duk_next(context, -1, 0)) duk_put_prop_index(context, -3, count++);
     duk_pop(context);
     return 1;
 }
 
-// Under duk_safe_call: marks the object at index 0 with the page object's address (index 1), or,
-// with undefined at index 1, removes the mark.
+// Under duk_safe_call, with an object and the page object's address on top: marks the object with
+// the address, or, given undefined, removes the mark.
 duk_ret_t markObjectOnStack(duk_context* context, void*) {
+    const duk_idx_t object = duk_get_top(context) - 2;
+    const duk_idx_t address = object + 1;
     duk_push_string(context, kPageObjectKey);
-    if (duk_is_undefined(context, 1)) {
-        duk_del_prop(context, 0);
+    if (duk_is_undefined(context, address)) {
+        duk_del_prop(context, object);
     } else {
-        duk_dup(context, 1);
-        duk_def_prop(context, 0, DUK_DEFPROP_HAVE_VALUE | DUK_DEFPROP_SET_CONFIGURABLE | DUK_DEFPROP_FORCE);
+        duk_dup(context, address);
+        duk_def_prop(context, object, DUK_DEFPROP_HAVE_VALUE | DUK_DEFPROP_SET_CONFIGURABLE | DUK_DEFPROP_FORCE);
     }
     return 0;
 }
@@ -371,8 +382,8 @@ bool ScriptBridge::runPageOperation(NPObject* object, int kind, NPIdentifier nam
     if (!named) duk_push_undefined(context);
     if (kind == kSet) pushVariant(*value);
     for (uint32_t i = 0; i < count; ++i) pushVariant(arguments[i]);
-    const bool ok =
-        duk_safe_call(context, runOperationOnStack, &kind, duk_get_top(context) - top, 1) == DUK_EXEC_SUCCESS;
+    PageOperationCall call{kind, duk_get_top(context) - top - 2};
+    const bool ok = duk_safe_call(context, runOperationOnStack, &call, call.argumentCount + 2, 1) == DUK_EXEC_SUCCESS;
     bool answer = ok;
     if (!ok) {
         page_->writeConsole("Uncaught " + PageScript::textOf(context, -1));

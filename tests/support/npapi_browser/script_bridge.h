@@ -8,8 +8,9 @@
 //   answers false.
 // - An NPObject of the plug-in handed to script becomes a Duktape proxy whose member reads, writes,
 //   tests ("in"), deletions, listing (Object.getOwnPropertyNames) and calls go through the object's
-//   NPClass. Each proxy holds one reference, given up when script drops the proxy or when the
-//   instance ends (disconnectProxies).
+//   NPClass: one proxy per object while script holds it. Each proxy holds one reference, given up
+//   when script has dropped the proxy and the garbage collector finds it, or when the instance ends
+//   (disconnectProxies).
 // - Values convert both ways. A message given to NPN_SetException becomes the script exception of
 //   the plug-in call under way.
 //
@@ -25,6 +26,7 @@
 
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -49,7 +51,8 @@ public:
     // The page object standing for the script object at the index, with one reference for the caller.
     NPObject* pageObjectFor(duk_idx_t index);
     bool isPageObject(const NPObject* object) const;
-    // Pushes a new proxy over the plug-in's object; the proxy takes its own reference.
+    // Pushes the proxy over the plug-in's object: the one script still has, so that the same object
+    // is the same script value, or a new one taking its own reference.
     void pushPluginObject(NPObject* object);
 
     // NPN_SetException: the message is thrown in the script call under way, or written to the
@@ -78,6 +81,7 @@ private:
         NPObject* object = nullptr;     // null once cut loose
         bool isMethod = false;          // a method function rather than a proxy
         NPIdentifier method = nullptr;  // isMethod: the method's name
+        void* proxy = nullptr;          // !isMethod: the proxy's heap address
     };
     class PluginCall;
     struct Member {
@@ -144,8 +148,9 @@ private:
     BrowserFaults& faults_;
     std::unordered_set<PageObject*> pageObjects_;
     std::unordered_set<ProxyRecord*> proxies_;
-    std::vector<NPObject*> dropped_;        // references given up by proxies, not yet released
-    std::optional<std::string> exception_;  // NPN_SetException's message for the call under way
+    std::unordered_map<NPObject*, ProxyRecord*> proxyOf_;  // the live proxy of each object
+    std::vector<NPObject*> dropped_;                       // references given up by proxies, not yet released
+    std::optional<std::string> exception_;                 // NPN_SetException's message for the call under way
     int pluginCallDepth_ = 0;
 };
 

@@ -6,7 +6,7 @@
 using test_support::PageError;
 using test_support::parsePage;
 
-TEST(BrowserPageDocument, ReadsThePluginElementItsParamsAndTheScriptsAroundIt) {
+TEST(StandInBrowserPageReader, ReadsThePluginElementItsParamsAndTheScriptsAroundIt) {
     const auto page = parsePage(R"(<!DOCTYPE html>
 <html><head><script>var before = 1;</script>
 <!-- <script>commented()</script> <object id="no"> -->
@@ -37,14 +37,14 @@ TEST(BrowserPageDocument, ReadsThePluginElementItsParamsAndTheScriptsAroundIt) {
     EXPECT_EQ(page.scriptsAfterPlugin[0], R"(var after = "</scrip" + "t>";)");
 }
 
-TEST(BrowserPageDocument, SizeFallsBackToHtmlsDefaultWhenMissingOrRelative) {
+TEST(StandInBrowserPageReader, SizeFallsBackToHtmlsDefaultWhenMissingOrRelative) {
     const auto page = parsePage(R"(<object width="50%"></object>)");
     ASSERT_TRUE(page.plugin);
     EXPECT_EQ(page.plugin->width(), 300);
     EXPECT_EQ(page.plugin->height(), 150);
 }
 
-TEST(BrowserPageDocument, RefusesMarkupItCannotReadWithAClearError) {
+TEST(StandInBrowserPageReader, RefusesMarkupItCannotReadWithAClearError) {
     for (const char* html : {"<script>never closed", "<object id=\"x", "<object id=x", "<!-- open comment",
                              "<script src=\"lib.js\"></script>"}) {
         EXPECT_THROW(parsePage(html), PageError) << html;

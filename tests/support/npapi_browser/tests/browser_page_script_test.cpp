@@ -14,7 +14,7 @@ using test_support::PageScript;
 
 namespace {
 
-class BrowserPageScript : public ::testing::Test {
+class StandInBrowserPageScript : public ::testing::Test {
 protected:
     void SetUp() override {
         page_ = main_.run([] { return std::make_shared<PageScript>("file:///page.html"); });
@@ -37,7 +37,7 @@ protected:
 
 }  // namespace
 
-TEST_F(BrowserPageScript, TimersRunByDueTimeThenInTheOrderTheyWereSet) {
+TEST_F(StandInBrowserPageScript, TimersRunByDueTimeThenInTheOrderTheyWereSet) {
     main_.run([this] {
         EXPECT_TRUE(
             page_
@@ -54,7 +54,7 @@ TEST_F(BrowserPageScript, TimersRunByDueTimeThenInTheOrderTheyWereSet) {
     main_.run([this] { EXPECT_EQ(page_->evaluate("order.join()").text, "first,text,nested,late12"); });
 }
 
-TEST_F(BrowserPageScript, ConsoleKeepsLinesAndUncaughtTimerErrors) {
+TEST_F(StandInBrowserPageScript, ConsoleKeepsLinesAndUncaughtTimerErrors) {
     main_.run([this] {
         page_->evaluate(
             "console.log('a', 1, {}, null); alert('hi');"
@@ -72,7 +72,7 @@ TEST_F(BrowserPageScript, ConsoleKeepsLinesAndUncaughtTimerErrors) {
     EXPECT_TRUE(faults_.empty());
 }
 
-TEST_F(BrowserPageScript, ElementsAreFoundByIdAndAsWindowProperties) {
+TEST_F(StandInBrowserPageScript, ElementsAreFoundByIdAndAsWindowProperties) {
     main_.run([this] {
         page_->defineElement("player", [](duk_context* context) { duk_push_string(context, "the element"); });
         EXPECT_EQ(page_->evaluate("document.getElementById('player') + '|' + player").text, "the element|the element");
