@@ -38,193 +38,229 @@ BrowserSession* sessionFor(const char* function) {
     return state.session;
 }
 
+// Runs the work on the session when the caller is on its main thread; the fallback otherwise, and
+// when the work throws (nothing may unwind into the plug-in's frames).
+template <typename Result, typename Work>
+Result onSession(const char* function, Result fallback, Work&& work) {
+    BrowserSession* session = sessionFor(function);
+    if (!session) return fallback;
+    try {
+        return work(*session);
+    } catch (const std::exception& error) {
+        session->fault(std::string(function) + " failed in the browser: " + error.what());
+    } catch (...) {
+        session->fault(std::string(function) + " failed in the browser");
+    }
+    return fallback;
+}
+
+template <typename Work>
+void onSession(const char* function, Work&& work) {
+    onSession(function, 0, [&](BrowserSession& session) {
+        work(session);
+        return 0;
+    });
+}
+
 NPError npnGetUrl(NPP instance, const char* url, const char* target) {
-    BrowserSession* session = sessionFor("NPN_GetURL");
-    return session ? session->getUrl(instance, url, target, false, nullptr) : NPERR_GENERIC_ERROR;
+    return onSession("NPN_GetURL", NPError(NPERR_GENERIC_ERROR),
+                     [&](BrowserSession& session) { return session.getUrl(instance, url, target, false, nullptr); });
 }
 
 NPError npnPostUrl(NPP instance, const char* url, const char* target, uint32_t length, const char* buffer,
                    NPBool file) {
-    BrowserSession* session = sessionFor("NPN_PostURL");
-    return session ? session->postUrl(instance, url, target, length, buffer, file, false, nullptr)
-                   : NPERR_GENERIC_ERROR;
+    return onSession("NPN_PostURL", NPError(NPERR_GENERIC_ERROR), [&](BrowserSession& session) {
+        return session.postUrl(instance, url, target, length, buffer, file, false, nullptr);
+    });
 }
 
+// No stream here is seekable.
 NPError npnRequestRead(NPStream*, NPByteRange*) {
-    return sessionFor("NPN_RequestRead") ? NPERR_STREAM_NOT_SEEKABLE : NPERR_GENERIC_ERROR;
+    return onSession("NPN_RequestRead", NPError(NPERR_GENERIC_ERROR),
+                     [](BrowserSession&) { return NPError(NPERR_STREAM_NOT_SEEKABLE); });
 }
 
 // Streams from the plug-in to the browser are not offered.
 NPError npnNewStream(NPP, NPMIMEType, const char*, NPStream**) {
-    sessionFor("NPN_NewStream");
-    return NPERR_GENERIC_ERROR;
+    return onSession("NPN_NewStream", NPError(NPERR_GENERIC_ERROR),
+                     [](BrowserSession&) { return NPError(NPERR_GENERIC_ERROR); });
 }
 
 int32_t npnWrite(NPP, NPStream*, int32_t, void*) {
-    sessionFor("NPN_Write");
-    return -1;
+    return onSession("NPN_Write", int32_t(-1), [](BrowserSession&) { return int32_t(-1); });
 }
 
 NPError npnDestroyStream(NPP instance, NPStream* stream, NPReason reason) {
-    BrowserSession* session = sessionFor("NPN_DestroyStream");
-    return session ? session->destroyStream(instance, stream, reason) : NPERR_GENERIC_ERROR;
+    return onSession("NPN_DestroyStream", NPError(NPERR_GENERIC_ERROR),
+                     [&](BrowserSession& session) { return session.destroyStream(instance, stream, reason); });
 }
 
-void npnStatus(NPP, const char*) { sessionFor("NPN_Status"); }
+void npnStatus(NPP, const char*) {
+    onSession("NPN_Status", [](BrowserSession&) {});
+}
 
 const char* npnUserAgent(NPP) {
-    BrowserSession* session = sessionFor("NPN_UserAgent");
-    return session ? session->userAgent() : "";
+    return onSession("NPN_UserAgent", "", [](BrowserSession& session) { return session.userAgent(); });
 }
 
-void* npnMemAlloc(uint32_t size) { return sessionFor("NPN_MemAlloc") ? std::malloc(size ? size : 1) : nullptr; }
+void* npnMemAlloc(uint32_t size) {
+    return onSession("NPN_MemAlloc", static_cast<void*>(nullptr),
+                     [&](BrowserSession&) { return std::malloc(size ? size : 1); });
+}
 
 void npnMemFree(void* pointer) {
-    if (sessionFor("NPN_MemFree")) std::free(pointer);
+    onSession("NPN_MemFree", [&](BrowserSession&) { std::free(pointer); });
 }
 
 uint32_t npnMemFlush(uint32_t) {
-    sessionFor("NPN_MemFlush");
-    return 0;
+    return onSession("NPN_MemFlush", uint32_t(0), [](BrowserSession&) { return uint32_t(0); });
 }
 
-void npnReloadPlugins(NPBool) { sessionFor("NPN_ReloadPlugins"); }
+void npnReloadPlugins(NPBool) {
+    onSession("NPN_ReloadPlugins", [](BrowserSession&) {});
+}
 
 NPError npnGetUrlNotify(NPP instance, const char* url, const char* target, void* notifyData) {
-    BrowserSession* session = sessionFor("NPN_GetURLNotify");
-    return session ? session->getUrl(instance, url, target, true, notifyData) : NPERR_GENERIC_ERROR;
+    return onSession("NPN_GetURLNotify", NPError(NPERR_GENERIC_ERROR),
+                     [&](BrowserSession& session) { return session.getUrl(instance, url, target, true, notifyData); });
 }
 
 NPError npnPostUrlNotify(NPP instance, const char* url, const char* target, uint32_t length, const char* buffer,
                          NPBool file, void* notifyData) {
-    BrowserSession* session = sessionFor("NPN_PostURLNotify");
-    return session ? session->postUrl(instance, url, target, length, buffer, file, true, notifyData)
-                   : NPERR_GENERIC_ERROR;
+    return onSession("NPN_PostURLNotify", NPError(NPERR_GENERIC_ERROR), [&](BrowserSession& session) {
+        return session.postUrl(instance, url, target, length, buffer, file, true, notifyData);
+    });
 }
 
 NPError npnGetValue(NPP instance, NPNVariable variable, void* value) {
-    BrowserSession* session = sessionFor("NPN_GetValue");
-    return session ? session->getValue(instance, variable, value) : NPERR_GENERIC_ERROR;
+    return onSession("NPN_GetValue", NPError(NPERR_GENERIC_ERROR),
+                     [&](BrowserSession& session) { return session.getValue(instance, variable, value); });
 }
 
 NPError npnSetValue(NPP instance, NPPVariable variable, void* value) {
-    BrowserSession* session = sessionFor("NPN_SetValue");
-    return session ? session->setValue(instance, variable, value) : NPERR_GENERIC_ERROR;
+    return onSession("NPN_SetValue", NPError(NPERR_GENERIC_ERROR),
+                     [&](BrowserSession& session) { return session.setValue(instance, variable, value); });
 }
 
 void npnInvalidateRect(NPP instance, NPRect* rect) {
-    if (BrowserSession* session = sessionFor("NPN_InvalidateRect")) session->invalidate(instance, rect);
+    onSession("NPN_InvalidateRect", [&](BrowserSession& session) { session.invalidate(instance, rect); });
 }
 
 void npnInvalidateRegion(NPP instance, NPRegion) {
-    if (BrowserSession* session = sessionFor("NPN_InvalidateRegion")) session->invalidate(instance, nullptr);
+    onSession("NPN_InvalidateRegion", [&](BrowserSession& session) { session.invalidate(instance, nullptr); });
 }
 
 void npnForceRedraw(NPP instance) {
-    if (BrowserSession* session = sessionFor("NPN_ForceRedraw")) session->forceRedraw(instance);
+    onSession("NPN_ForceRedraw", [&](BrowserSession& session) { session.forceRedraw(instance); });
 }
 
 NPIdentifier npnGetStringIdentifier(const NPUTF8* name) {
-    BrowserSession* session = sessionFor("NPN_GetStringIdentifier");
-    return session ? session->stringIdentifier(name) : nullptr;
+    return onSession("NPN_GetStringIdentifier", NPIdentifier(nullptr),
+                     [&](BrowserSession& session) { return session.stringIdentifier(name); });
 }
 
 void npnGetStringIdentifiers(const NPUTF8** names, int32_t count, NPIdentifier* identifiers) {
-    BrowserSession* session = sessionFor("NPN_GetStringIdentifiers");
-    if (!session || !names || !identifiers) return;
-    for (int32_t i = 0; i < count; ++i) identifiers[i] = session->stringIdentifier(names[i]);
+    onSession("NPN_GetStringIdentifiers", [&](BrowserSession& session) {
+        if (!names || !identifiers) return;
+        for (int32_t i = 0; i < count; ++i) identifiers[i] = session.stringIdentifier(names[i]);
+    });
 }
 
 NPIdentifier npnGetIntIdentifier(int32_t number) {
-    BrowserSession* session = sessionFor("NPN_GetIntIdentifier");
-    return session ? session->intIdentifier(number) : nullptr;
+    return onSession("NPN_GetIntIdentifier", NPIdentifier(nullptr),
+                     [&](BrowserSession& session) { return session.intIdentifier(number); });
 }
 
 bool npnIdentifierIsString(NPIdentifier identifier) {
-    BrowserSession* session = sessionFor("NPN_IdentifierIsString");
-    return session && session->identifierIsString(identifier);
+    return onSession("NPN_IdentifierIsString", false,
+                     [&](BrowserSession& session) { return session.identifierIsString(identifier); });
 }
 
 NPUTF8* npnUtf8FromIdentifier(NPIdentifier identifier) {
-    BrowserSession* session = sessionFor("NPN_UTF8FromIdentifier");
-    return session ? session->utf8FromIdentifier(identifier) : nullptr;
+    return onSession("NPN_UTF8FromIdentifier", static_cast<NPUTF8*>(nullptr),
+                     [&](BrowserSession& session) { return session.utf8FromIdentifier(identifier); });
 }
 
 int32_t npnIntFromIdentifier(NPIdentifier identifier) {
-    BrowserSession* session = sessionFor("NPN_IntFromIdentifier");
-    return session ? session->intFromIdentifier(identifier) : 0;
+    return onSession("NPN_IntFromIdentifier", int32_t(0),
+                     [&](BrowserSession& session) { return session.intFromIdentifier(identifier); });
 }
 
 NPObject* npnCreateObject(NPP instance, NPClass* objectClass) {
-    BrowserSession* session = sessionFor("NPN_CreateObject");
-    return session ? session->createObject(instance, objectClass) : nullptr;
+    return onSession("NPN_CreateObject", static_cast<NPObject*>(nullptr),
+                     [&](BrowserSession& session) { return session.createObject(instance, objectClass); });
 }
 
 NPObject* npnRetainObject(NPObject* object) {
-    BrowserSession* session = sessionFor("NPN_RetainObject");
-    return session ? session->retainObject(object) : object;
+    return onSession("NPN_RetainObject", object, [&](BrowserSession& session) { return session.retainObject(object); });
 }
 
 void npnReleaseObject(NPObject* object) {
-    if (BrowserSession* session = sessionFor("NPN_ReleaseObject")) session->releaseObject(object);
+    onSession("NPN_ReleaseObject", [&](BrowserSession& session) { session.releaseObject(object); });
 }
 
 bool npnInvoke(NPP instance, NPObject* object, NPIdentifier name, const NPVariant* arguments, uint32_t count,
                NPVariant* result) {
-    BrowserSession* session = sessionFor("NPN_Invoke");
-    return session && session->invoke(instance, object, name, arguments, count, result);
+    return onSession("NPN_Invoke", false, [&](BrowserSession& session) {
+        return session.invoke(instance, object, name, arguments, count, result);
+    });
 }
 
 bool npnInvokeDefault(NPP instance, NPObject* object, const NPVariant* arguments, uint32_t count, NPVariant* result) {
-    BrowserSession* session = sessionFor("NPN_InvokeDefault");
-    return session && session->invokeDefault(instance, object, arguments, count, result);
+    return onSession("NPN_InvokeDefault", false, [&](BrowserSession& session) {
+        return session.invokeDefault(instance, object, arguments, count, result);
+    });
 }
 
 bool npnEvaluate(NPP instance, NPObject* object, NPString* script, NPVariant* result) {
-    BrowserSession* session = sessionFor("NPN_Evaluate");
-    return session && session->evaluateFor(instance, object, script, result);
+    return onSession("NPN_Evaluate", false,
+                     [&](BrowserSession& session) { return session.evaluateFor(instance, object, script, result); });
 }
 
 bool npnGetProperty(NPP instance, NPObject* object, NPIdentifier name, NPVariant* result) {
-    BrowserSession* session = sessionFor("NPN_GetProperty");
-    return session && session->getProperty(instance, object, name, result);
+    return onSession("NPN_GetProperty", false,
+                     [&](BrowserSession& session) { return session.getProperty(instance, object, name, result); });
 }
 
 bool npnSetProperty(NPP instance, NPObject* object, NPIdentifier name, const NPVariant* value) {
-    BrowserSession* session = sessionFor("NPN_SetProperty");
-    return session && session->setProperty(instance, object, name, value);
+    return onSession("NPN_SetProperty", false,
+                     [&](BrowserSession& session) { return session.setProperty(instance, object, name, value); });
 }
 
 bool npnRemoveProperty(NPP instance, NPObject* object, NPIdentifier name) {
-    BrowserSession* session = sessionFor("NPN_RemoveProperty");
-    return session && session->removeProperty(instance, object, name);
+    return onSession("NPN_RemoveProperty", false,
+                     [&](BrowserSession& session) { return session.removeProperty(instance, object, name); });
 }
 
 bool npnHasProperty(NPP instance, NPObject* object, NPIdentifier name) {
-    BrowserSession* session = sessionFor("NPN_HasProperty");
-    return session && session->hasProperty(instance, object, name);
+    return onSession("NPN_HasProperty", false,
+                     [&](BrowserSession& session) { return session.hasProperty(instance, object, name); });
 }
 
 bool npnHasMethod(NPP instance, NPObject* object, NPIdentifier name) {
-    BrowserSession* session = sessionFor("NPN_HasMethod");
-    return session && session->hasMethod(instance, object, name);
+    return onSession("NPN_HasMethod", false,
+                     [&](BrowserSession& session) { return session.hasMethod(instance, object, name); });
 }
 
 void npnReleaseVariantValue(NPVariant* variant) {
-    if (BrowserSession* session = sessionFor("NPN_ReleaseVariantValue")) session->releaseVariant(variant);
+    onSession("NPN_ReleaseVariantValue", [&](BrowserSession& session) { session.releaseVariant(variant); });
 }
 
 void npnSetException(NPObject*, const NPUTF8* message) {
-    if (BrowserSession* session = sessionFor("NPN_SetException")) session->setException(message);
+    onSession("NPN_SetException", [&](BrowserSession& session) { session.setException(message); });
 }
 
-void npnPushPopupsEnabledState(NPP, NPBool) { sessionFor("NPN_PushPopupsEnabledState"); }
+void npnPushPopupsEnabledState(NPP, NPBool) {
+    onSession("NPN_PushPopupsEnabledState", [](BrowserSession&) {});
+}
 
-void npnPopPopupsEnabledState(NPP) { sessionFor("NPN_PopPopupsEnabledState"); }
+void npnPopPopupsEnabledState(NPP) {
+    onSession("NPN_PopPopupsEnabledState", [](BrowserSession&) {});
+}
 
 bool npnEnumerate(NPP instance, NPObject* object, NPIdentifier** names, uint32_t* count) {
-    BrowserSession* session = sessionFor("NPN_Enumerate");
-    return session && session->enumerate(instance, object, names, count);
+    return onSession("NPN_Enumerate", false,
+                     [&](BrowserSession& session) { return session.enumerate(instance, object, names, count); });
 }
 
 // The one function a plug-in may call from any thread: the work is queued for the main thread.
@@ -232,31 +268,37 @@ void npnPluginThreadAsyncCall(NPP instance, void (*function)(void*), void* data)
     Attached& state = attached();
     std::lock_guard<std::mutex> lock(state.lock);
     if (!state.session || !function) return;
-    state.mainThread->post([instance, function, data] {
-        BrowserSession* session = sessionFor("NPN_PluginThreadAsyncCall's work");
-        if (session) session->runAsyncCall(instance, function, data);
-    });
+    try {
+        state.mainThread->post([instance, function, data] {
+            onSession("NPN_PluginThreadAsyncCall's work",
+                      [&](BrowserSession& session) { session.runAsyncCall(instance, function, data); });
+        });
+    } catch (...) {
+        state.session->fault("NPN_PluginThreadAsyncCall could not queue its work");
+    }
 }
 
 bool npnConstruct(NPP instance, NPObject* object, const NPVariant* arguments, uint32_t count, NPVariant* result) {
-    BrowserSession* session = sessionFor("NPN_Construct");
-    return session && session->construct(instance, object, arguments, count, result);
+    return onSession("NPN_Construct", false, [&](BrowserSession& session) {
+        return session.construct(instance, object, arguments, count, result);
+    });
 }
 
 NPError npnGetValueForUrl(NPP instance, NPNURLVariable variable, const char* url, char** value, uint32_t* length) {
-    BrowserSession* session = sessionFor("NPN_GetValueForURL");
-    return session ? session->getValueForUrl(instance, variable, url, value, length) : NPERR_GENERIC_ERROR;
+    return onSession("NPN_GetValueForURL", NPError(NPERR_GENERIC_ERROR), [&](BrowserSession& session) {
+        return session.getValueForUrl(instance, variable, url, value, length);
+    });
 }
 
 NPError npnSetValueForUrl(NPP, NPNURLVariable, const char*, const char*, uint32_t) {
-    sessionFor("NPN_SetValueForURL");
-    return NPERR_GENERIC_ERROR;
+    return onSession("NPN_SetValueForURL", NPError(NPERR_GENERIC_ERROR),
+                     [](BrowserSession&) { return NPError(NPERR_GENERIC_ERROR); });
 }
 
 NPError npnGetAuthenticationInfo(NPP, const char*, const char*, int32_t, const char*, const char*, char**, uint32_t*,
                                  char**, uint32_t*) {
-    sessionFor("NPN_GetAuthenticationInfo");
-    return NPERR_GENERIC_ERROR;
+    return onSession("NPN_GetAuthenticationInfo", NPError(NPERR_GENERIC_ERROR),
+                     [](BrowserSession&) { return NPError(NPERR_GENERIC_ERROR); });
 }
 
 }  // namespace
