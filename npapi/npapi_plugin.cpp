@@ -145,11 +145,10 @@ NPError NpapiPlugin::GetValue(NPPVariable variable, void* value) {
 
 NPError NpapiPlugin::SetValue(NPNVariable, void*) { return NPERR_NO_ERROR; }
 
+// The wrapper comes from the host's cache, so the page meets one object for the root scripting
+// object whichever way it gets it (this answer, or a value such as the "onload" argument).
 NPObject* NpapiPlugin::getScriptableObject() {
-    if (!m_obj) {
-        const JSAPIWeakPtr root = m_pluginCore->rootScriptingObject();
-        m_obj = NPJavascriptObject::NewObject(m_npHost, root, false);
-    }
+    if (!m_obj) m_obj = m_npHost->getJSAPIWrapper(m_pluginCore->rootScriptingObject());
     if (m_obj) m_npHost->RetainObject(m_obj);
     return m_obj;
 }

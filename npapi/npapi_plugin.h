@@ -38,8 +38,9 @@ public:
     virtual NPError GetValue(NPPVariable variable, void* value);
     virtual NPError SetValue(NPNVariable variable, void* value);
 
-    // The scriptable object over the core's root scripting object; every call hands the browser
-    // one more reference. Null when the browser makes none.
+    // The scriptable object over the core's root scripting object, the same page object as every
+    // other conversion of it gives; every call hands the browser one more reference. Null when the
+    // browser makes none.
     NPObject* getScriptableObject();
     bool isReady() const { return m_isReady; }
 

@@ -1,7 +1,8 @@
 // The browser-facing types of the NPAPI plug-in interface, in the Windows form: instances, windows,
 // events, streams and byte ranges, with the error, reason, stream-type and variable numbers. Field
 // order and widths are those a browser lays the records out with; the numbers are fixed by the
-// interface and never renumbered.
+// interface and never renumbered. Every enumeration has a 32-bit underlying type, so that any
+// number a browser passes is a value of it, also one this plug-in does not know.
 #pragma once
 
 #include <cstdint>
@@ -32,7 +33,7 @@ typedef struct _NPRect {
 // An opaque region handle (a Windows region).
 typedef void* NPRegion;
 
-typedef enum {
+typedef enum : int32_t {
     NPWindowTypeWindow = 1,    // window is a window handle (HWND)
     NPWindowTypeDrawable = 2,  // window is a drawing context (HDC) of the browser's window
 } NPWindowType;
@@ -138,7 +139,7 @@ typedef struct _NPPrint {
 #define NPRES_USER_BREAK 2
 
 // What the browser asks of the plug-in (NPP_GetValue) or the plug-in tells the browser (NPN_SetValue).
-typedef enum {
+typedef enum : int32_t {
     NPPVpluginNameString = 1,
     NPPVpluginDescriptionString = 2,
     NPPVpluginWindowBool = 3,
@@ -147,7 +148,7 @@ typedef enum {
 } NPPVariable;
 
 // What the plug-in asks of the browser (NPN_GetValue) or the browser tells the plug-in (NPP_SetValue).
-typedef enum {
+typedef enum : int32_t {
     NPNVnetscapeWindow = 3,
     NPNVjavascriptEnabledBool = 4,
     NPNVWindowNPObject = 15,
@@ -156,7 +157,7 @@ typedef enum {
 } NPNVariable;
 
 // Per-URL values (NPN_GetValueForURL / NPN_SetValueForURL).
-typedef enum {
+typedef enum : int32_t {
     NPNURLVCookie = 501,
     NPNURLVProxy = 502,
 } NPNURLVariable;

@@ -16,7 +16,7 @@ typedef struct _NPString {
     uint32_t UTF8Length;
 } NPString;
 
-typedef enum {
+typedef enum : int32_t {
     NPVariantType_Void = 0,
     NPVariantType_Null = 1,
     NPVariantType_Bool = 2,

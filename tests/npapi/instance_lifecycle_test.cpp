@@ -59,9 +59,10 @@ TEST(InstanceLifecycle, ParamsReachTheCoreAndOnloadGetsTheScriptableObject) {
         EXPECT_EQ("red", instance.core().paramValue("color").value_or(""));
         EXPECT_TRUE(instance.plugin()->isReady());
         EXPECT_EQ(nullptr, loaded);  // from a page timer, not inside NPP_New
-        browser.runTimers();
         NPObject* scriptable = instance.scriptable();
+        browser.runTimers();
         EXPECT_EQ(scriptable, loaded);
+        EXPECT_EQ(2u, scriptable->referenceCount);  // the plug-in's own and this one
         browser.release(scriptable);
     }
     EXPECT_EQ(pageObjects, browser.liveObjects());

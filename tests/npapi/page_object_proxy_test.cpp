@@ -109,6 +109,8 @@ TEST_F(PageObjectProxy, AfterTheHostIsGoneCallsAnswerQuietly) {
     EXPECT_EQ(0u, page->properties.size());
     EXPECT_THROW(proxy->callHandlers("onalarm", {}, {}, {}), FB::script_error);
     proxy.reset();
+    EXPECT_EQ(2u, page->referenceCount);  // the proxy's is the ended instance's, for the browser to drop
+    browser.release(page);
     browser.release(page);
 }
 
