@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <future>
@@ -65,7 +66,7 @@ protected:
     }
 
     // Plays the camera in the setting view (the variant of control type 10 when asked) and waits
-    // for its one picture.
+    // until its one picture has been shown; no picture comes from it after that.
     void Open(int controlType = 0) {
         LoopbackRtspCameraOptions options;
         options.file = folder->path() / "one.mp4";
@@ -75,7 +76,13 @@ protected:
         page.Invoke("SetFunction", 2);
         page.Invoke("SetRtspUrl", camera->Url());
         ASSERT_EQ(page.Call("StartPlay"), 0);
-        ASSERT_TRUE(PumpUntil([&] { return renderers.log->lastPicture().size() == PictureBytes(); }));
+        // The camera's picture, not the black one a view shows before its first picture comes.
+        ASSERT_TRUE(PumpUntil([&] {
+            const std::vector<uint8_t> shown = renderers.log->lastPicture();
+            return shown.size() == PictureBytes() &&
+                   std::any_of(shown.begin(), shown.begin() + kPictureWidth * kPictureHeight,
+                               [](uint8_t luma) { return luma != 16; });
+        }));
     }
 
     static size_t PictureBytes() { return static_cast<size_t>(kPictureWidth) * kPictureHeight * 3 / 2; }
