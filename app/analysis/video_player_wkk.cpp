@@ -41,12 +41,16 @@ void CVideoPlayerWkk::SetAnalyseParams(const std::string& json) {
     if (!stopAreas.empty()) stopAreaStep = kEdgesEditable;
 }
 
+// The document's stop and shield areas are this view's; the setting view's own lists of those
+// groups (filled only by its kinds 1 and 4) are not written and end empty, as after a load.
 std::string CVideoPlayerWkk::SaveAnalyseParams() {
     AnalysisShapes stored;
     WkkAreas areas;
     {
         CriticalSectionHold hold(frameLock_);
         ResetEditState();
+        shapes.stopAreas.clear();
+        shapes.shieldAreas.clear();
         stored = StoredShapes();
         areas = WkkAreas{stopAreas, shieldAreas};
     }

@@ -5,10 +5,12 @@
 #pragma once
 
 #include "app/player/video_player.h"
+#include "app/render/text_renderer.h"
 #include "platform/menu/win_menu_testing.h"
 #include "platform/window/win_input_testing.h"
 #include "scripting/utf8_tools.h"
 #include "tests/app/support/machine_test.h"
+#include "tests/app/support/picture_overlay.h"
 #include "tests/app/support/plugin_instance.h"
 #include "tests/app/support/recording_renderer.h"
 #include "tests/support/h264_mp4_file.h"
@@ -47,6 +49,12 @@ const std::vector<int> kBlueLine{0, 0, 255};
 const std::vector<int> kGreenLine{0, 255, 0};
 const std::vector<int> kYellowLine{255, 255, 0};
 const std::vector<int> kMagentaLine{255, 0, 255};
+
+// Text colours (red, green, blue) and the labels' size on the test's picture: 240 x 52 / 1080.
+const std::vector<int32_t> kRedText{255, 0, 0};
+const std::vector<int32_t> kBlueText{0, 0, 255};
+const std::vector<int32_t> kGreenText{0, 255, 0};
+constexpr int kTextSize = 11;
 
 class SettingPageTest : public MachineTest {
 protected:
@@ -160,6 +168,15 @@ protected:
         return ran;
     }
     std::string Saved() { return page.Invoke("SaveAnalyseParams").convertTo<std::string>(); }
+    // Whether the picture holds the text as the view writes it (colour as red, green, blue).
+    bool ShowsText(const std::vector<uint8_t>& picture, const char* text, int x, int y, int size,
+                   const std::vector<int32_t>& rgb) {
+        if (!text_) text_ = std::make_unique<TextRenderer>();
+        const Overlay drawn(kPictureWidth, kPictureHeight, [&](uint8_t* into) {
+            text_->DrawText(into, text, kPictureWidth, kPictureHeight, x, y, size, rgb.data());
+        });
+        return drawn.ShownIn(picture);
+    }
     std::vector<Args> Events(const std::string& name) { return page.events->take(name); }
 
     inline static ScopedTempDir* folder = nullptr;
@@ -167,6 +184,7 @@ protected:
     std::unique_ptr<LoopbackRtspCamera> camera;
     PluginInstance page{kPictureWidth, kPictureHeight};
     int serial_ = 0x100;  // never the camera's black
+    std::unique_ptr<TextRenderer> text_;
 };
 
 }  // namespace test_support

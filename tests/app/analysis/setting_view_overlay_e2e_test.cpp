@@ -2,51 +2,33 @@
 // the same size (lines 2 pixels wide, text 11 pixels high): the shapes in their colours with their
 // labels, the selected shape in red, the hints that count down by pictures, the mesh, the zoom
 // rectangle being dragged; and the chessboard search on a picture that holds a board.
-#include "app/render/text_renderer.h"
 #include "tests/app/analysis/setting_page.h"
-#include "tests/app/support/picture_overlay.h"
 
 #include <json/reader.h>
 
 #include <cmath>
-#include <memory>
 #include <string>
 #include <vector>
 
 namespace {
 
 using test_support::kBlueLine;
+using test_support::kBlueText;
 using test_support::kGreenLine;
+using test_support::kGreenText;
 using test_support::kMagentaLine;
 using test_support::kRedLine;
+using test_support::kRedText;
+using test_support::kTextSize;
 using test_support::kYellowLine;
-using test_support::Overlay;
 using test_support::PixelOf;
-
-constexpr int kTextSize = 11;  // 240 x 52 / 1080
 
 class SettingViewOverlay : public test_support::SettingPageTest {
 protected:
-    // Text as the view writes it, found in the picture.
-    bool ShowsText(const std::vector<uint8_t>& picture, const char* text, int x, int y, int size,
-                   const std::vector<int32_t>& rgb) {
-        if (!text_) text_ = std::make_unique<TextRenderer>();
-        const Overlay drawn(test_support::kPictureWidth, test_support::kPictureHeight, [&](uint8_t* into) {
-            text_->DrawText(into, text, test_support::kPictureWidth, test_support::kPictureHeight, x, y, size,
-                            rgb.data());
-        });
-        return drawn.ShownIn(picture);
-    }
     void DecodeMany(int count) {
         for (int i = 0; i < count; ++i) Decode();
     }
-
-    std::unique_ptr<TextRenderer> text_;
 };
-
-const std::vector<int32_t> kRedText{255, 0, 0};
-const std::vector<int32_t> kBlueText{0, 0, 255};
-const std::vector<int32_t> kGreenText{0, 255, 0};
 
 const char* const kShapes = R"({
   "clbcoord":{"points":[{"x":20.0,"y":130.0},{"x":100.0,"y":130.0},{"x":100.0,"y":200.0},{"x":20.0,"y":200.0}]},
@@ -95,6 +77,10 @@ TEST_F(SettingViewOverlay, TheTargetSquareAndTheTargetBoxesShowForSeventyPicture
     DecodeMany(68);
     EXPECT_EQ(PixelOf(Shown(), 160, 70), kRedLine);  // the 70th picture
     EXPECT_NE(PixelOf(Shown(), 160, 70), kRedLine);
+
+    // Without a calibration there is nothing to size the boxes by.
+    page.Invoke("SetTargetSize", 300.0, 220.0, 0, 0);
+    EXPECT_NE(PixelOf(Shown(), 160, 205), kRedLine);
 
     // A calibration that maps the picture onto the ground without perspective: a target is as
     // large everywhere, so both boxes take the smallest side, 70, and end below the picture,

@@ -42,7 +42,11 @@ TEST_F(WkkView, AStopAreaIsARectangleOfTwoClicksWhoseEdgesDragInsideTheMargins) 
     Menu(150, 100, L"保存");
     EXPECT_EQ(Events("onsaveArea"), (std::vector<Args>{{"104", "0"}}));
     EXPECT_EQ(StopCorners(), (std::vector<int>{100, 50, 200, 50, 200, 150, 100, 150}));  // top left first
-    EXPECT_EQ(test_support::PixelOf(Shown(), 150, 50), test_support::kGreenLine);
+    std::vector<uint8_t> shown = Shown();
+    EXPECT_EQ(test_support::PixelOf(shown, 150, 50), test_support::kGreenLine);
+    // "A1" left of the first side's middle by its length x s / 2, 4 below it.
+    EXPECT_TRUE(ShowsText(shown, "A1", 150 - test_support::kTextSize, 54, test_support::kTextSize,
+                          test_support::kGreenText));
 
     LayDownStopArea();
     Drag(150, 50, 170, 30);    // the top edge moves up only
@@ -103,6 +107,20 @@ TEST_F(WkkView, AreasTravelInTheDocumentAndALoadedStopAreaHasItsEdgesEditable) {
     Drag(150, 150, 150, 170);  // the bottom edge, editable at once
     Menu(150, 100, L"保存");
     EXPECT_EQ(StopCorners(), (std::vector<int>{100, 50, 200, 50, 200, 170, 100, 170}));
+    const std::vector<uint8_t> shown = Shown();
+    EXPECT_EQ(test_support::PixelOf(shown, 70, 200), test_support::kGreenLine);  // the shield line
+    EXPECT_TRUE(ShowsText(shown, "C1", 70 - test_support::kTextSize, 204, test_support::kTextSize,
+                          test_support::kGreenText));
+
+    // The setting view's own stop areas (kind 4) are not the document's: a save drops them.
+    Events("onsaveArea");
+    page.Invoke("StartDraw", 4);
+    Clicks({{220, 160}, {300, 160}, {300, 230}});
+    Menu(220, 160, L"保存");
+    EXPECT_EQ(Events("onsaveArea"), (std::vector<Args>{{"4", "0"}}));
+    EXPECT_EQ(SavedValue()["eventInfo"]["stopareacnt"].asInt(), 1);
+    Click(290, 170);
+    EXPECT_TRUE(Events("onclickArea").empty());
 
     for (int i = 1; i < 15; ++i) {
         LayDownStopArea();
