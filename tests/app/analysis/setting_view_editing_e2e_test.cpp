@@ -77,6 +77,59 @@ TEST_F(SettingViewEditing, EachKindIsDrawnWithClicksAndSavedFromTheMenuWithItsEv
     EXPECT_EQ(SavedValue()["eventInfo"]["solidline"][1]["pointcnt"].asInt(), 4);
 }
 
+// Kinds 13 and above, a full list and a second calibration are refused: the next right click finds
+// nothing being drawn and offers the short menu.
+TEST_F(SettingViewEditing, StartDrawRefusesUnknownKindsFullListsAndASecondCalibration) {
+    Open();
+    for (int kind : {13, 20}) {
+        page.Invoke("StartDraw", kind);
+        EXPECT_EQ(Menu(200, 200), kIdleMenu) << kind;
+    }
+    std::string twenty;
+    for (int i = 0; i < 20; ++i) twenty += std::string(i ? "," : "") + R"({"points":[{"x":1,"y":1},{"x":9,"y":1},{"x":9,"y":9}]})";
+    page.Invoke("SetAnalyseParams", R"({"eventInfo":{"sheildarea":[)" + twenty + "]}}");
+    page.Invoke("StartDraw", 1);
+    EXPECT_EQ(Menu(200, 200), kIdleMenu);
+
+    // The calibration quadrilateral is drawn with four clicks and saved without an event.
+    page.Invoke("StartDraw", 2);
+    Clicks({{20, 20}, {300, 20}, {300, 220}});
+    EXPECT_EQ(Menu(300, 220), (Items{"编辑 (grey)", "撤销", "保存 (grey)", "取消", "删除", "画面静止"}));
+    Click(20, 220);
+    Menu(20, 220, L"保存");
+    EXPECT_TRUE(Events("onsaveArea").empty());
+    const Json::Value calibration = SavedValue()["clbcoord"];
+    EXPECT_EQ(calibration["pointcnt"].asInt(), 4);
+    EXPECT_EQ(calibration["points"][3]["x"], Json::Value(20.0));
+    EXPECT_EQ(calibration["points"][3]["y"], Json::Value(220.0));
+    page.Invoke("StartDraw", 2);
+    EXPECT_EQ(Menu(10, 230), kIdleMenu);
+}
+
+// The search rectangle (kind 12) and a target-size rectangle (kind 13) can be neither deleted nor,
+// for 13, undone; a size rectangle is edited in place by its corners.
+TEST_F(SettingViewEditing, SearchAndSizeRectanglesGreyWhatTheyCannotDo) {
+    Open();
+    page.Invoke("StartDraw", 12);  // a menu even before the first corner
+    EXPECT_EQ(Menu(150, 120), (Items{"编辑 (grey)", "撤销 (grey)", "保存 (grey)", "取消", "删除 (grey)", "画面静止"}));
+    Click(40, 40);
+    EXPECT_EQ(Menu(150, 120, L"取消"), (Items{"编辑 (grey)", "撤销", "保存 (grey)", "取消", "删除 (grey)", "画面静止"}));
+
+    page.Invoke("SetAnalyseParams",
+                std::string(R"({"eventInfo":{"minsize":{"points":[{"x":200,"y":150},{"x":300,"y":230}]}}})"));
+    Click(250, 200);
+    EXPECT_EQ(Events("onclickArea"), (std::vector<Args>{{"13", "0"}}));
+    EXPECT_EQ(Menu(250, 200, L"编辑"),
+              (Items{"编辑", "撤销 (grey)", "保存 (grey)", "放大", "取消", "删除 (grey)", "画面静止"}));
+    EXPECT_EQ(Menu(250, 200), (Items{"编辑 (grey)", "撤销 (grey)", "保存", "取消", "删除 (grey)", "画面静止"}));
+    Drag(300, 230, 310, 235);
+    Menu(250, 200, L"保存");
+    EXPECT_EQ(Events("onsaveArea"), (std::vector<Args>{{"13", "0"}}));
+    Json::Value expected;
+    Json::Reader().parse(R"({"pointcnt":2,"points":[{"x":200,"y":150},{"x":310,"y":235}]})", expected);
+    EXPECT_EQ(SavedValue()["eventInfo"]["minsize"], expected);
+}
+
 TEST_F(SettingViewEditing, MenusOfferTheirItemsByStateAndTheFreezeItemFollowsThePicture) {
     Open();
     EXPECT_EQ(Menu(10, 10), kIdleMenu);
