@@ -143,6 +143,7 @@ protected:
         platform::testing::setMenuChooser(platform::testing::chooseMenuItem(pick, &shown));
         Click(x, y, MouseButton::Right);
         platform::testing::setMenuChooser({});
+        if (!shown.empty()) lastMenu = shown.back();
         std::vector<std::string> items;
         for (const MenuRequest& request : shown) {
             for (const auto& item : request.items) {
@@ -185,6 +186,7 @@ protected:
     PluginInstance page{kPictureWidth, kPictureHeight};
     int serial_ = 0x100;  // never the camera's black
     std::unique_ptr<TextRenderer> text_;
+    MenuRequest lastMenu;  // the last menu shown by Menu()
 };
 
 }  // namespace test_support

@@ -133,6 +133,12 @@ TEST_F(SettingViewEditing, SearchAndSizeRectanglesGreyWhatTheyCannotDo) {
 TEST_F(SettingViewEditing, MenusOfferTheirItemsByStateAndTheFreezeItemFollowsThePicture) {
     Open();
     EXPECT_EQ(Menu(10, 10), kIdleMenu);
+    // At the click, in screen coordinates, owned by the plug-in window, picked with either button.
+    POINT at{10, 10};
+    ClientToScreen(page.pluginWindow(), &at);
+    EXPECT_EQ((std::vector<LONG>{lastMenu.x, lastMenu.y}), (std::vector<LONG>{at.x, at.y}));
+    EXPECT_EQ(lastMenu.owner, page.pluginWindow());
+    EXPECT_EQ(lastMenu.flags, static_cast<UINT>(TPM_RIGHTBUTTON));
     EXPECT_TRUE(DecoderRunsWhileMenuShows(10, 10));
     page.Invoke("StartDraw", 1);
     EXPECT_TRUE(Menu(10, 10).empty());  // nothing drawn yet: no menu

@@ -131,4 +131,26 @@ TEST_F(WkkView, AreasTravelInTheDocumentAndALoadedStopAreaHasItsEdgesEditable) {
     EXPECT_EQ(Menu(10, 10), (std::vector<std::string>{"放大", "画面静止"}));
 }
 
+// Loaded areas beyond the fifteen labels ("C1" to "C15") are drawn without one.
+TEST_F(WkkView, ShieldLinesBeyondTheLabelTableAreDrawnUnlabelled) {
+    Open(10);
+    std::string lines;
+    for (int i = 0; i < 16; ++i) {
+        const int x = 10 + i / 8 * 150;
+        const int y = 15 + i % 8 * 25;
+        lines += std::string(i ? "," : "") + R"({"points":[{"x":)" + std::to_string(x) + R"(,"y":)" +
+                 std::to_string(y) + R"(},{"x":)" + std::to_string(x + 60) + R"(,"y":)" + std::to_string(y) + "}]}";
+    }
+    page.Invoke("SetAnalyseParams", R"({"eventInfo":{"sheildarea":[)" + lines + "]}}");
+    const std::vector<uint8_t> shown = Shown();
+    EXPECT_EQ(test_support::PixelOf(shown, 190, 190), test_support::kGreenLine);  // the sixteenth line
+    EXPECT_TRUE(ShowsText(shown, "C15", 190 - 3 * test_support::kTextSize / 2, 169, test_support::kTextSize,
+                          test_support::kGreenText));
+    for (int y = 194; y < 215; ++y) {
+        for (int x = 150; x < 230; ++x) {
+            ASSERT_EQ(shown[static_cast<size_t>(y) * test_support::kPictureWidth + x], 16) << x << ", " << y;
+        }
+    }
+}
+
 }  // namespace
