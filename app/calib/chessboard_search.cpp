@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <iterator>
+#include <mutex>
 
 namespace {
 
@@ -71,6 +72,13 @@ cv::Point2f Intersection(const CornerLine& a, const CornerLine& b) {
                        static_cast<float>((first * (y3 - y4) - (y1 - y2) * second) / denominator));
 }
 
+// OpenCV would spread its work over a pool of worker threads that outlive the call and that
+// nothing joins. The search is small and runs on the decode thread: it runs there alone.
+void KeepOpenCvOnThisThread() {
+    static std::once_flag once;
+    std::call_once(once, [] { cv::setNumThreads(0); });
+}
+
 }  // namespace
 
 void ConvertYuvToRgb(int y, int a, int b, uint8_t out[3]) {
@@ -103,6 +111,7 @@ cv::Mat CutOutPicture(const uint8_t* picture, int pictureWidth, int pictureHeigh
 
 bool SearchChessboardAtScales(std::vector<cv::Point2f>* points, const cv::Mat& image, cv::Rect region,
                               PatternSize pattern) {
+    KeepOpenCvOnThisThread();
     try {
         const cv::Rect square = FourByThree(region, image.size()) & cv::Rect(0, 0, image.cols, image.rows);
         if (square.width <= 0 || square.height <= 0) return false;
