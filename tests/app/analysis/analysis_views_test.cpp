@@ -1,0 +1,188 @@
+// The analytics views without a camera: the JSON each one saves, what it reads back, what it
+// refuses, and the shapes, labels and marks it draws into a picture.
+#include "app/analysis/video_player_analysis_jk.h"
+#include "app/analysis/video_player_analysis_old.h"
+#include "app/analysis/video_player_analysis_old_cross.h"
+#include "app/analysis/video_player_analysis_old_gun.h"
+#include "app/render/frame_line.h"
+#include "app/render/text_renderer.h"
+#include "host/plugin_window_win.h"
+#include "tests/app/support/drawn_view.h"
+#include "tests/app/support/machine_test.h"
+#include "tests/app/support/picture_overlay.h"
+#include "tests/app/support/recording_renderer.h"
+#include "tests/app/support/test_windows.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+using test_support::DrawnView;
+using test_support::Overlay;
+
+constexpr int kWidth = 320;
+constexpr int kHeight = 240;
+constexpr int kLabelSize = kHeight * 52 / 1080;
+
+class AnalysisViews : public test_support::MachineTest {
+protected:
+    AnalysisViews() { machine.linkChineseFont(); }
+
+    template <class View>
+    std::unique_ptr<DrawnView<View>> Make() {
+        auto view = std::make_unique<DrawnView<View>>(nullptr, window.get());
+        view->SetPictureSize(kWidth, kHeight, 0);
+        return view;
+    }
+
+    test_support::ScopedRecordingRenderers renderers;
+    test_support::BrowserWindows windows{kWidth, kHeight};
+    std::unique_ptr<FB::PluginWindowWin> window =
+        std::make_unique<FB::PluginWindowWin>(FB::WindowContextWindowed(windows.plugin()));
+};
+
+// Lines one pixel thick (the picture is as wide as the window) with the colour as Y, U and V.
+void Line(uint8_t* picture, float x0, float y0, float x1, float y1, const int32_t (&colour)[3]) {
+    DrawLineIntoFrame(picture, kWidth, kHeight, x0, y0, x1, y1, 1, colour);
+}
+
+void Plus(uint8_t* picture, float x, float y, const int32_t (&colour)[3]) {
+    for (auto [dx, dy] : {std::pair{20, 0}, {-20, 0}, {0, 20}, {0, -20}}) Line(picture, x, y, x + dx, y + dy, colour);
+}
+
+const int32_t kRed[3] = {255, 0, 0};
+const int32_t kGreen[3] = {0, 255, 0};
+const int32_t kBlue[3] = {0, 0, 255};
+
+const char kLanes[] = R"({"monitorareacnt": 1, "monitorareas": [{"linearg": 1, "pointcnt": 3,
+    "points": [{"x": 40, "y": 40}, {"x": 280, "y": 40}, {"x": 160, "y": 200}]}],
+    "lanelinecnt": 1, "lanelines": [{"linearg": 2, "linename": "L1", "pointcnt": 2,
+    "points": [{"x": 160, "y": 60}, {"x": 170, "y": 150}]}]})";
+
+TEST_F(AnalysisViews, EachViewSavesItsEmptyGroupsWithCountsOfZeroAndNullArrays) {
+    EXPECT_EQ(Make<CVideoPlayerAnalysisJK>()->SaveAnalyseParams(),
+              "{\n   \"lanelinecnt\" : 0,\n   \"lanelines\" : null,\n   \"monitorareacnt\" : 0,\n"
+              "   \"monitorareas\" : null\n}\n");
+    const std::string areas =
+        "   \"dingbiaoareacnt\" : 0,\n   \"dingbiaoareas\" : null,\n   \"monitorareacnt\" : 0,\n"
+        "   \"monitorareas\" : null,\n   \"parkingareacnt\" : 0,\n   \"parkingareas\" : null,\n"
+        "   \"unparkingareacnt\" : 0,\n   \"unparkingareas\" : null\n}\n";
+    EXPECT_EQ(Make<CVideoPlayerAnalysisOld>()->SaveAnalyseParams(), "{\n   \"\" : null,\n" + areas);
+    EXPECT_EQ(Make<CVideoPlayerAnalysisOldGun>()->SaveAnalyseParams(),
+              "{\n   \"crossareacnt\" : 0,\n   \"crossareas\" : null,\n" + areas);
+}
+
+TEST_F(AnalysisViews, DocumentsRoundTripAndMalformedOnesChangeNothing) {
+    auto lanes = Make<CVideoPlayerAnalysisJK>();
+    lanes->SetAnalyseParams(kLanes);
+    const std::string saved = lanes->SaveAnalyseParams();
+    lanes->SetAnalyseParams(saved);
+    EXPECT_EQ(lanes->SaveAnalyseParams(), saved);
+    for (const char* bad : {"{\"lanelinecnt\": 1, \"lanelines\": [{\"pointcnt\": \"2\"}]}", "{\"monitorareacnt\": []}",
+                            "[]", "{\"lanelinecnt\": 2, \"lanelines\": [{\"linename\": {}}]}", "{\"lanelinecnt\": 1"}) {
+        lanes->SetAnalyseParams(bad);
+        EXPECT_EQ(lanes->SaveAnalyseParams(), saved) << bad;
+    }
+    // The count asks for more lane lines than the document holds: only those it holds are made.
+    lanes->SetAnalyseParams(R"({"lanelinecnt": 100000000, "lanelines": [{"linename": "only", "pointcnt": 2}]})");
+    EXPECT_EQ(lanes->GetPLName(1, 0) + "|" + lanes->GetPLName(1, 1), "only|");
+
+    auto gun = Make<CVideoPlayerAnalysisOldGun>();
+    gun->SetAnalyseParams(R"({"crossareacnt": 1, "crossareas": [{"name": "x1", "pointcnt": 4,
+        "points": [{"x": 10, "y": 20}, {"x": 30, "y": 40}]}], "dingbiaoareacnt": 1,
+        "dingbiaoareas": [{"name": "c", "pointcnt": 2, "points": [{"x": 1, "y": 2}, {"x": 3, "y": 4}]}]})");
+    const std::string gunSaved = gun->SaveAnalyseParams();
+    EXPECT_NE(gunSaved.find("\"name\" : \"x1\",\n         \"pointcnt\" : 1,"), std::string::npos);  // one point kept
+    gun->SetAnalyseParams(R"({"crossareacnt": 1, "crossareas": [{"name": "y", "pointcnt": 1, "points": [5]}]})");
+    EXPECT_EQ(gun->SaveAnalyseParams(), gunSaved);
+}
+
+TEST_F(AnalysisViews, LaneLabelsFollowTheDetectionModeAndAreasTheirSequenceNumber) {
+    PolyLineJk lane;
+    lane.name = "L1";
+    std::vector<std::string> labels;
+    for (int mode : {1, 0, 2}) {
+        lane.labelMode = mode;
+        labels.push_back(CVideoPlayerAnalysisJK::MakeShapeLabel(true, lane));
+    }
+    EXPECT_EQ(labels, (std::vector<std::string>{"L1", "L1:Hide", "L1:Auto"}));
+    lane.sequenceNumber = 3;
+    EXPECT_EQ(CVideoPlayerAnalysisJK::MakeShapeLabel(false, lane), "A3");
+    lane.name = std::string(61, 'n') + "\xE8\xBD\xA6";  // a three-byte character across the 63rd byte
+    lane.labelMode = 1;
+    EXPECT_EQ(CVideoPlayerAnalysisJK::MakeShapeLabel(true, lane), std::string(61, 'n'));
+}
+
+TEST_F(AnalysisViews, TheLaneViewDrawsItsShapesAndLabelsInTheirGroupsColoursAndHidesHiddenGroups) {
+    auto view = Make<CVideoPlayerAnalysisJK>();
+    view->SetAnalyseParams(kLanes);
+    TextRenderer text;
+    const Overlay area(kWidth, kHeight, [&](uint8_t* picture) {
+        Line(picture, 40, 40, 280, 40, kGreen);
+        Line(picture, 280, 40, 160, 200, kGreen);
+        Line(picture, 160, 200, 40, 40, kGreen);
+        text.DrawText(picture, "A1", kWidth, kHeight, 160 - kLabelSize / 2, 44, kLabelSize, kGreen);
+    });
+    const Overlay lane(kWidth, kHeight, [&](uint8_t* picture) {
+        Line(picture, 160, 60, 170, 150, kBlue);
+        text.DrawText(picture, "L1:Auto", kWidth, kHeight, 165 - 6 * kLabelSize / 2, 109, kLabelSize, kBlue);
+    });
+    const std::vector<uint8_t> drawn = view->Drawn(128);
+    EXPECT_TRUE(area.ShownIn(drawn));
+    EXPECT_TRUE(lane.ShownIn(drawn));
+    view->SetAreaHideFlag(2, 1);
+    EXPECT_FALSE(lane.ShownIn(view->Drawn(128)));
+    EXPECT_TRUE(area.ShownIn(view->Drawn(128)));
+}
+
+TEST_F(AnalysisViews, ASelectedShapeIsRedItsSelectedSegmentAndVertexWhiteAndItsMarkersSquares) {
+    auto view = Make<CVideoPlayerAnalysisOld>();
+    view->SetAnalyseParams(R"({"monitorareacnt": 1, "monitorareas": [{"name": "M", "pointcnt": 2,
+        "points": [{"x": 40, "y": 100}, {"x": 200, "y": 100}]}]})");
+    view->selectObjByName(0, "M");
+    const Overlay red(kWidth, kHeight, [&](uint8_t* picture) { Line(picture, 40, 100, 200, 100, kRed); });
+    EXPECT_TRUE(red.ShownIn(view->Drawn(128)));
+
+    ShapeGroup group;
+    group.Configure({"a", "acnt", 8}, DrawColour{0, 255, 0}, kClosedPolygon, view.get());
+    PolyLine shape;
+    PolyLine::ApplyGroup(&group, &shape);
+    for (const ShapePoint& p : PointList{{40, 40}, {200, 40}, {200, 200}}) shape.AddPoint(p);
+    shape.SelectSegment(3);  // the closing edge
+    shape.SelectVertex(1);
+    const int32_t white[3] = {255, 255, 255};
+    const Overlay expected(kWidth, kHeight, [&](uint8_t* picture) {
+        Line(picture, 40, 40, 200, 40, kGreen);
+        Line(picture, 200, 40, 200, 200, kGreen);
+        Line(picture, 200, 200, 40, 40, white);
+        for (auto [x, y, colour] : {std::tuple{40, 40, &white}, {200, 40, &kGreen}, {200, 200, &kGreen}}) {
+            Line(picture, x - 12, y - 12, x + 12, y - 12, *colour);
+            Line(picture, x + 12, y - 12, x + 12, y + 12, *colour);
+            Line(picture, x + 12, y + 12, x - 12, y + 12, *colour);
+            Line(picture, x - 12, y + 12, x - 12, y - 12, *colour);
+        }
+    });
+    EXPECT_TRUE(expected.ShownIn(view->DrawnWith(128, [&] { shape.Draw(DrawColour{0, 255, 0}, true); })));
+}
+
+TEST_F(AnalysisViews, CrossMarksArePlusSignsTheSelectedOneRedMarksWithoutPointsAreSkipped) {
+    auto gun = Make<CVideoPlayerAnalysisOldGun>();
+    gun->SetAnalyseParams(R"({"crossareacnt": 3, "crossareas": [{"name": "x1", "pointcnt": 1,
+        "points": [{"x": 100, "y": 100}]}, {"name": "x2"}, {"name": "x3", "pointcnt": 1, "points": [{"x": 250, "y": 60}]}]})");
+    gun->selectObjByName(4, "x3");
+    const Overlay marks(kWidth, kHeight, [&](uint8_t* picture) {
+        Plus(picture, 100, 100, kGreen);
+        Plus(picture, 250, 60, kRed);
+    });
+    EXPECT_TRUE(marks.ShownIn(gun->Drawn(128)));
+    gun->SetAreaHideFlag(4, 1);
+    EXPECT_FALSE(marks.ShownIn(gun->Drawn(128)));
+
+    auto cross = Make<CVideoPlayerAnalysisOldCross>();
+    const Overlay centre(kWidth, kHeight, [&](uint8_t* picture) { Plus(picture, 160, 120, kRed); });
+    EXPECT_TRUE(centre.ShownIn(cross->Drawn(128)));
+}
+
+}  // namespace
