@@ -9,6 +9,7 @@
 #include "app/player/preview_player_old_ball.h"
 #include "app/player/preview_player_old_gun.h"
 #include "app/player/video_player.h"
+#include "app/player/video_player_inner_ctrl.h"
 #include "app/player/video_setting_player.h"
 
 std::unique_ptr<CVideoPlayer> MakeView(int functionType, int /*controlType*/, VeltrinAPI* owner,
@@ -26,6 +27,8 @@ std::unique_ptr<CVideoPlayer> MakeView(int functionType, int /*controlType*/, Ve
             return std::make_unique<CVideoPlayerAnalysisOld>(owner, window);
         case 4:  // lane analysis
             return std::make_unique<CVideoPlayerAnalysisJK>(owner, window);
+        case 6:  // view with an on-picture control bar
+            return std::make_unique<CVideoPlayerInnerCtrl>(owner, window);
         case 7:  // named-shape analysis of a gun camera, with cross marks
             return std::make_unique<CVideoPlayerAnalysisOldGun>(owner, window);
         case 8:  // named-shape analysis with a centre mark
@@ -33,7 +36,6 @@ std::unique_ptr<CVideoPlayer> MakeView(int functionType, int /*controlType*/, Ve
         case 9:  // named-shape analysis settings of a gun camera
             return std::make_unique<CVideoPlayerAnalysisOldGunSetting>(owner, window);
         case 2:  // analysis settings (the control type picks the variant)
-        case 6:  // view with an on-picture control bar
         default:
             return nullptr;
     }
