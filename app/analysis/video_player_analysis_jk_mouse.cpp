@@ -12,7 +12,10 @@
 #include "platform/window/win_input.h"
 #include "platform/window/win_window.h"
 
+#include <cassert>
+
 bool CVideoPlayerAnalysisJK::onMouseDown(FB::MouseDownEvent* event, FB::PluginWindow*) {
+    assert(OnOwnerThread());
     if (event == nullptr || !AcceptsPointer()) return false;
     const ShapePoint point = WindowToPicture(*this, event->m_x, event->m_y);
     if (event->m_Btn == FB::MouseButtonEvent::MouseButton_Right) {
@@ -78,6 +81,7 @@ ShapeMenu CVideoPlayerAnalysisJK::BuildMenu(const ShapePoint& point) {
 
 bool CVideoPlayerAnalysisJK::onWindowsEvent(FB::WindowsEvent* event, FB::PluginWindow* window) {
     if (event == nullptr || event->uMsg != WM_COMMAND) return CVideoPlayer::onWindowsEvent(event, window);
+    assert(OnOwnerThread());
     if (!playing_) return false;
     RunMenuCommand(LOWORD(event->wParam));
     return true;

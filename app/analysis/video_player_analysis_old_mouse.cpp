@@ -13,7 +13,10 @@
 #include "platform/window/win_input.h"
 #include "platform/window/win_window.h"
 
+#include <cassert>
+
 bool CVideoPlayerAnalysisOld::onMouseDown(FB::MouseDownEvent* event, FB::PluginWindow* window) {
+    assert(OnOwnerThread());
     if (event == nullptr || !AcceptsPointer()) return false;
     const ShapePoint point = WindowToPicture(*this, event->m_x, event->m_y);
     if (event->m_Btn == FB::MouseButtonEvent::MouseButton_Right) {
@@ -94,6 +97,7 @@ void CVideoPlayerAnalysisOld::ShowMenu(const ShapeMenu& menu, int x, int y) { me
 
 bool CVideoPlayerAnalysisOld::onWindowsEvent(FB::WindowsEvent* event, FB::PluginWindow* window) {
     if (event == nullptr || event->uMsg != WM_COMMAND) return CVideoPlayer::onWindowsEvent(event, window);
+    assert(OnOwnerThread());
     if (!playing_) return false;
     RunMenuCommand(LOWORD(event->wParam));
     return true;

@@ -13,6 +13,7 @@
 #include "platform/window/win_window.h"
 
 #include <algorithm>
+#include <cassert>
 
 POINT CVideoPlayerInnerCtrl::PicturePixel(int x, int y) const {
     float sx = 0.0f;
@@ -30,6 +31,7 @@ void CVideoPlayerInnerCtrl::DoManualAnalyse(int channel) {
 }
 
 bool CVideoPlayerInnerCtrl::onMouseDown(FB::MouseDownEvent* event, FB::PluginWindow* window) {
+    assert(OnOwnerThread());
     if (event == nullptr || !HasPictureSize()) return false;
     if (event->m_Btn == FB::MouseButtonEvent::MouseButton_Left) {
         const POINT pixel = PicturePixel(event->m_x, event->m_y);
@@ -54,6 +56,7 @@ bool CVideoPlayerInnerCtrl::onMouseDown(FB::MouseDownEvent* event, FB::PluginWin
 }
 
 bool CVideoPlayerInnerCtrl::onMouseUp(FB::MouseUpEvent* event, FB::PluginWindow*) {
+    assert(OnOwnerThread());
     if (event == nullptr) return false;
     bool manual = false;
     {
