@@ -134,35 +134,13 @@ TEST(ShapeDocument, TextsThatDoNotParseOrHoldWronglyTypedValuesAreRefusedWhole) 
     EXPECT_TRUE(Read("null"));  // no groups at all: every group empty
 }
 
-TEST(ShapeDocument, WritingIsStyledWithNullForEmptyArraysAndReadsBackTheSame) {
-    const std::vector<ShapeRecords> groups{{ShapeRecord{"L1", 2, {{1.9f, 2}, {3, 4}}}}, {}};
+TEST(ShapeDocument, WrittenShapesReadBackWithTheirCoordinatesTruncatedAndEmptyGroupsNull) {
+    const std::vector<ShapeRecords> groups{{ShapeRecord{"L1", 2, {{1.9f, 2}, {-3.5f, 4}}}}, {}};
     const std::string text = WriteShapeDocument(groups, kKeys, ShapeNaming::Lane);
-    EXPECT_EQ(text,
-              "{\n"
-              "   \"areacnt\" : 1,\n"
-              "   \"areas\" : [\n"
-              "      {\n"
-              "         \"linearg\" : 2,\n"
-              "         \"linename\" : \"L1\",\n"
-              "         \"pointcnt\" : 2,\n"
-              "         \"points\" : [\n"
-              "            {\n"
-              "               \"x\" : 1,\n"
-              "               \"y\" : 2\n"
-              "            },\n"
-              "            {\n"
-              "               \"x\" : 3,\n"
-              "               \"y\" : 4\n"
-              "            }\n"
-              "         ]\n"
-              "      }\n"
-              "   ],\n"
-              "   \"linecnt\" : 0,\n"
-              "   \"lines\" : null\n"
-              "}\n");
+    EXPECT_NE(text.find("\"lines\" : null"), std::string::npos);
     const auto read = ReadShapeDocument(text, kKeys, ShapeNaming::Lane);
     ASSERT_TRUE(read);
-    EXPECT_EQ((*read)[0], (ShapeRecords{ShapeRecord{"L1", 2, {{1, 2}, {3, 4}}}}));
+    EXPECT_EQ(*read, (std::vector<ShapeRecords>{{ShapeRecord{"L1", 2, {{1, 2}, {-3, 4}}}}, {}}));
 }
 
 }  // namespace
