@@ -156,7 +156,11 @@ void JSAPIImpl::deliverToHandlers(const std::string& name, const VariantList& ar
     const SinkTable& sinks = listeners.sinks;
     // Contexts whose sinks went along with a batched handler call.
     std::set<void*> sinksServed;
-    for (const auto& [context, list] : listeners.handlers) {
+    // Named entries rather than structured bindings: the lambdas below use them, which the clang
+    // of the fuzz build cannot compile for structured bindings.
+    for (const auto& handlerEntry : listeners.handlers) {
+        void* const context = handlerEntry.first;
+        const HandlerList& list = handlerEntry.second;
         auto range = list.equal_range(name);
         bool first = true;
         for (auto it = range.first; it != range.second; ++it) {
@@ -180,7 +184,9 @@ void JSAPIImpl::deliverToHandlers(const std::string& name, const VariantList& ar
             if (batched) break;
         }
     }
-    for (const auto& [context, contextSinks] : sinks) {
+    for (const auto& sinkEntry : sinks) {
+        void* const context = sinkEntry.first;
+        const SinkList& contextSinks = sinkEntry.second;
         if (sinksServed.count(context) != 0) continue;
         for (const auto& entry : contextSinks) {
             const JSObjectPtr& sink = entry.second;

@@ -1,6 +1,7 @@
 # Checks the dynamic symbol table of the plug-in module: it defines nothing but the system's entry
 # points (the NPAPI and COM exports), so no internal symbol leaks into the browser's process.
 # Usage: cmake -DMODULE=<path> -P check_exports.cmake
+cmake_minimum_required(VERSION 3.25)
 set(allowed NP_GetEntryPoints NP_Initialize NP_Shutdown DllGetClassObject DllCanUnloadNow
             DllRegisterServer DllUnregisterServer DllInstall)
 execute_process(COMMAND nm -D --defined-only ${MODULE} OUTPUT_VARIABLE out RESULT_VARIABLE rc)

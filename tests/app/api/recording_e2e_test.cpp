@@ -81,7 +81,7 @@ TEST_P(Recording, StartRecordStoresEveryPictureUnchangedAsOneSampleFromTheNextKe
 
     EXPECT_EQ(page.Invoke("StartRecord", std::string("D:\\records\\gate 1\\day")).convertTo<int>(), 0);
     EXPECT_EQ(page.Invoke("StartRecord", std::string("D:\\elsewhere")).convertTo<int>(), -1);
-    std::this_thread::sleep_for(2500ms);
+    std::this_thread::sleep_for(3500ms);  // the next key picture, then at least a group of pictures
     EXPECT_EQ(page.Call("StopRecord"), 0);
     EXPECT_EQ(page.Call("StopRecord"), 0);  // always safe
 

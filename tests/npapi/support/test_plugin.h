@@ -1,0 +1,61 @@
+// The plug-in the binding's unit tests run: the process's factory (these tests link no
+// application) makes a small plug-in core whose root scripting object has a read-only "Version",
+// a two-argument method, a method that raises a script error, a method that hands out a fresh
+// plug-in object, and an "alarm" event the test fires. The core records the events its window
+// sends.
+#pragma once
+
+#include "host/factory_base.h"
+#include "host/plugin_core.h"
+#include "scripting/jsapi_auto.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace npapi_test {
+
+class TestApi : public FB::JSAPIAuto {
+public:
+    TestApi();
+    std::string version() { return "V2.28"; }
+    int add(int a, int b) { return a + b; }
+    int fail();
+    // Runs first when "fail" is called.
+    std::function<void()> beforeFail;
+    FB::variant echo(const FB::variant& value) { return value; }
+    // A new plug-in object on every call.
+    FB::JSAPIPtr makeChild();
+    void fireAlarm(const std::string& text) { fireNamedEvent("onalarm", FB::VariantList{text, 7}); }
+};
+
+class TestPluginCore : public FB::PluginCore {
+public:
+    TestPluginCore();
+    ~TestPluginCore() override;
+    bool handleEvent(FB::PluginEvent* event, FB::PluginEventSource* source) override;
+    FB::JSAPIPtr makeScriptingObject() override { return std::make_shared<TestApi>(); }
+
+    std::vector<std::string> windowEvents;  // "attached", "detached", "resized", "refresh"
+    static int liveCores;
+};
+
+class TestFactory : public FB::FactoryBase {
+public:
+    std::shared_ptr<FB::PluginCore> makePluginObject(const std::string&) override {
+        return std::make_shared<TestPluginCore>();
+    }
+    std::shared_ptr<FB::Npapi::NpapiPlugin> makeNpapiPluginObject(const std::shared_ptr<FB::BrowserHost>& host,
+                                                                  const std::string& mimetype) override;
+    void processStartHook() override { ++startHooks; }
+    void processEndHook() override { ++endHooks; }
+
+    bool yieldNothing = false;
+    int startHooks = 0;
+    int endHooks = 0;
+};
+
+std::shared_ptr<TestFactory> testFactory();
+
+}  // namespace npapi_test

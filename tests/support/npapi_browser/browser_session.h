@@ -1,0 +1,130 @@
+// The stand-in browser's world on its main thread: the page with its script, the plug-in library
+// with the browser's function table, the one plug-in instance, the NPAPI objects and identifiers.
+// It implements the browser's NPN functions (browser_functions.cpp reaches it through them). Every
+// NPN function checks that it runs on the main thread; a call from elsewhere is a fault and does
+// nothing. Main thread only, from construction to destruction.
+#pragma once
+
+#include "tests/support/npapi_browser/browser_faults.h"
+#include "tests/support/npapi_browser/browser_identifiers.h"
+#include "tests/support/npapi_browser/browser_main_thread.h"
+#include "tests/support/npapi_browser/browser_objects.h"
+#include "tests/support/npapi_browser/page_document.h"
+#include "tests/support/npapi_browser/page_script.h"
+#include "tests/support/npapi_browser/plugin_instance.h"
+#include "tests/support/npapi_browser/plugin_library.h"
+#include "tests/support/npapi_browser/script_bridge.h"
+
+#include "platform/npapi/npfunctions.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+namespace test_support {
+
+struct BrowserOptions {
+    // The NPAPI minor version the browser's table claims: entries of later versions stay null, as in
+    // a browser of that version (16 pop-up state, 18 enumerate, 19 NPN_PluginThreadAsyncCall, 21
+    // per-URL values). QtWebKit's table is version 26, 448 bytes.
+    uint16_t tableVersion = 26;
+    // How many bytes of the table the plug-in is given (and its size field): a shorter table simply
+    // ends there, in memory too, so that a read past its end is caught.
+    uint16_t tableSize = sizeof(NPNetscapeFuncs);
+    std::string userAgent = "Mozilla/5.0 (X11; Linux x86_64) StandInBrowser/1.0";
+    std::filesystem::path pluginFile;    // empty: the build's npVeltrin.so
+    std::string proxyForUrl = "DIRECT";  // NPN_GetValueForURL's answer for NPNURLVProxy
+};
+
+class BrowserSession {
+public:
+    BrowserSession(BrowserOptions options, BrowserMainThread& mainThread, BrowserFaults& faults);
+    // Destroys the instance, shuts the plug-in down, drops the page and unloads the library.
+    ~BrowserSession();
+    BrowserSession(const BrowserSession&) = delete;
+    BrowserSession& operator=(const BrowserSession&) = delete;
+
+    // Runs the scripts before the plug-in, loads the plug-in and makes its instance with its window,
+    // then runs the scripts after it. Throws std::runtime_error when the plug-in library cannot be
+    // loaded or started; an instance the plug-in refuses is not an error (see instanceResult).
+    void loadPage(PageDocument page);
+    ScriptResult evaluate(const std::string& script);
+    const std::vector<std::string>& consoleLines() const;
+    NPError instanceResult() const { return instance_ ? instance_->newResult() : NPERR_INVALID_INSTANCE_ERROR; }
+    PluginInstance* instance() { return instance_ && instance_->live() ? instance_.get() : nullptr; }
+    NPError resizePlugin(int width, int height);
+    void destroyInstance();
+    void shutdownPlugin();
+    // Live NPObjects after the browser has given up the references script dropped.
+    size_t liveObjects();
+    // At the browser's safe points (after each message the pump dispatched, each script run): the
+    // references dropped proxies gave up are released.
+    void settle();
+
+    // The NPN functions, each after its main-thread check (browser_functions.cpp).
+    NPError getUrl(NPP instance, const char* url, const char* target, bool notify, void* notifyData);
+    NPError postUrl(NPP instance, const char* url, const char* target, uint32_t length, const char* buffer, NPBool file,
+                    bool notify, void* notifyData);
+    NPError destroyStream(NPP instance, NPStream* stream, NPReason reason);
+    const char* userAgent() const { return options_.userAgent.c_str(); }
+    NPError getValue(NPP instance, NPNVariable variable, void* value);
+    NPError setValue(NPP instance, NPPVariable variable, void* value);
+    void invalidate(NPP instance, const NPRect* rect);
+    void forceRedraw(NPP instance);
+    NPIdentifier stringIdentifier(const NPUTF8* name);
+    NPIdentifier intIdentifier(int32_t number) { return identifiers_.forNumber(number); }
+    bool identifierIsString(NPIdentifier identifier);
+    NPUTF8* utf8FromIdentifier(NPIdentifier identifier);
+    int32_t intFromIdentifier(NPIdentifier identifier);
+    NPObject* createObject(NPP instance, NPClass* objectClass);
+    NPObject* retainObject(NPObject* object);
+    void releaseObject(NPObject* object);
+    void releaseVariant(NPVariant* variant);
+    bool invoke(NPP instance, NPObject* object, NPIdentifier name, const NPVariant* arguments, uint32_t count,
+                NPVariant* result);
+    bool invokeDefault(NPP instance, NPObject* object, const NPVariant* arguments, uint32_t count, NPVariant* result);
+    bool construct(NPP instance, NPObject* object, const NPVariant* arguments, uint32_t count, NPVariant* result);
+    bool evaluateFor(NPP instance, NPObject* object, const NPString* script, NPVariant* result);
+    bool getProperty(NPP instance, NPObject* object, NPIdentifier name, NPVariant* result);
+    bool setProperty(NPP instance, NPObject* object, NPIdentifier name, const NPVariant* value);
+    bool removeProperty(NPP instance, NPObject* object, NPIdentifier name);
+    bool hasProperty(NPP instance, NPObject* object, NPIdentifier name);
+    bool hasMethod(NPP instance, NPObject* object, NPIdentifier name);
+    bool enumerate(NPP instance, NPObject* object, NPIdentifier** names, uint32_t* count);
+    void setException(const NPUTF8* message);
+    NPError getValueForUrl(NPP instance, NPNURLVariable variable, const char* url, char** value, uint32_t* length);
+    // NPN_PluginThreadAsyncCall's work once it reaches the main thread: run unless its instance has
+    // gone meanwhile.
+    void runAsyncCall(NPP instance, void (*function)(void*), void* data);
+    void fault(std::string text) { faults_.record(std::move(text)); }
+    bool isMainThread() const { return mainThread_.isCurrent(); }
+
+private:
+    void loadPlugin();
+    void pushElement(duk_context* context);
+    void defineElement(const PluginElement& element);
+    void runScripts(const std::vector<std::string>& scripts);
+    bool knownInstance(NPP instance, const char* function);
+    bool liveObject(NPObject* object, const char* function);
+    bool knownIdentifier(NPIdentifier identifier, const char* function);
+    NPError request(NPP instance, const char* url, const char* target, UrlRequest request);
+
+    BrowserOptions options_;
+    BrowserMainThread& mainThread_;
+    BrowserFaults& faults_;
+    BrowserIdentifiers identifiers_;
+    BrowserObjects objects_{faults_};
+    PageDocument document_;
+    std::unique_ptr<PageScript> page_;
+    std::unique_ptr<ScriptBridge> bridge_;
+    std::unique_ptr<PluginLibrary> library_;
+    std::unique_ptr<unsigned char[]> table_;  // exactly tableSize bytes
+    NPPluginFuncs plugin_{};
+    bool initialized_ = false;
+    std::unique_ptr<PluginInstance> instance_;
+    int elementKey_ = 0;  // the element as a plain script object, among the held values
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);  // posted work finds out whether this still lives
+};
+
+}  // namespace test_support

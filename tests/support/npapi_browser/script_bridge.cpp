@@ -1,0 +1,492 @@
+// Value conversion and the page-object class. The proxies over plug-in objects are in
+// plugin_object_proxy.cpp.
+#include "tests/support/npapi_browser/script_bridge.h"
+
+#include "tests/support/npapi_browser/bridge_keys.h"
+#include "tests/support/npapi_browser/browser_text.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <new>
+
+namespace test_support {
+
+namespace {
+
+enum PageOperation { kHas, kHasMethod, kGet, kSet, kRemove, kInvoke, kInvokeDefault, kConstruct };
+
+// The largest argument list handed on to script in one call.
+constexpr uint32_t kMostArguments = 10000;
+
+// duk_safe_call runs its function on the caller's stack, the arguments on top: these functions find
+// theirs from the top down.
+
+struct PageOperationCall {
+    int kind;
+    duk_idx_t argumentCount;  // the call's arguments, or the value to write
+};
+
+// Under duk_safe_call, with the script object, the member key (undefined when there is none), then
+// the value to write or the call's arguments: leaves the answer as the one result.
+duk_ret_t runOperationOnStack(duk_context* context, void* data) {
+    const auto& call = *static_cast<const PageOperationCall*>(data);
+    const duk_idx_t object = duk_get_top(context) - call.argumentCount - 2;
+    const duk_idx_t key = object + 1;
+    const duk_idx_t first = object + 2;
+    switch (call.kind) {
+        case kHas:
+            duk_dup(context, key);
+            duk_push_boolean(context, duk_has_prop(context, object));
+            break;
+        case kHasMethod:
+            duk_dup(context, key);
+            duk_get_prop(context, object);
+            duk_push_boolean(context, duk_is_callable(context, -1));
+            break;
+        case kGet:
+            duk_dup(context, key);
+            duk_get_prop(context, object);
+            break;
+        case kSet:
+            duk_dup(context, key);
+            duk_dup(context, first);
+            duk_put_prop(context, object);
+            duk_push_true(context);
+            break;
+        case kRemove:
+            duk_dup(context, key);
+            duk_push_boolean(context, duk_del_prop(context, object));
+            break;
+        case kInvoke:
+        case kInvokeDefault:
+            if (call.kind == kInvoke) {
+                duk_dup(context, key);
+                duk_get_prop(context, object);
+                duk_dup(context, object);
+            } else {
+                duk_dup(context, object);
+                duk_push_undefined(context);
+            }
+            for (duk_idx_t i = 0; i < call.argumentCount; ++i) duk_dup(context, first + i);
+            duk_call_method(context, call.argumentCount);
+            break;
+        case kConstruct:
+            duk_dup(context, object);
+            for (duk_idx_t i = 0; i < call.argumentCount; ++i) duk_dup(context, first + i);
+            duk_new(context, call.argumentCount);
+            break;
+        default:
+            return DUK_RET_ERROR;
+    }
+    return 1;
+}
+
+// Under duk_safe_call, with the object on top: its own enumerable keys, as an array.
+duk_ret_t ownKeysOnStack(duk_context* context, void*) {
+    duk_push_array(context);
+    duk_enum(context, -2, DUK_ENUM_OWN_PROPERTIES_ONLY);
+    duk_uarridx_t count = 0;
+    while (duk_next(context, -1, 0)) duk_put_prop_index(context, -3, count++);
+    duk_pop(context);
+    return 1;
+}
+
+// Under duk_safe_call, with an object and the page object's address on top: marks the object with
+// the address, or, given undefined, removes the mark.
+duk_ret_t markObjectOnStack(duk_context* context, void*) {
+    const duk_idx_t object = duk_get_top(context) - 2;
+    const duk_idx_t address = object + 1;
+    duk_push_string(context, kPageObjectKey);
+    if (duk_is_undefined(context, address)) {
+        duk_del_prop(context, object);
+    } else {
+        duk_dup(context, address);
+        duk_def_prop(context, object, DUK_DEFPROP_HAVE_VALUE | DUK_DEFPROP_SET_CONFIGURABLE | DUK_DEFPROP_FORCE);
+    }
+    return 0;
+}
+
+// The surrogate (0xD800 to 0xDFFF) encoded at text[i] in three bytes, or 0.
+uint32_t surrogateAt(const unsigned char* text, size_t length, size_t i) {
+    if (i + 2 >= length || text[i] != 0xED || (text[i + 1] & 0xE0) != 0xA0 || (text[i + 2] & 0xC0) != 0x80) return 0;
+    return 0xD000u | ((text[i + 1] & 0x3Fu) << 6) | (text[i + 2] & 0x3Fu);
+}
+
+// Duktape keeps characters outside the BMP that script made from escapes as two encoded
+// surrogates; the plug-in gets UTF-8, with a lone surrogate as U+FFFD.
+std::string utf8FromScript(const char* text, size_t length) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text);
+    std::string utf8;
+    utf8.reserve(length);
+    for (size_t i = 0; i < length; ++i) {
+        const uint32_t high = surrogateAt(bytes, length, i);
+        if (!high) {
+            utf8 += text[i];
+            continue;
+        }
+        const uint32_t low = high < 0xDC00 ? surrogateAt(bytes, length, i + 3) : 0;
+        if (low >= 0xDC00) {
+            appendUtf8(utf8, 0x10000 + ((high - 0xD800) << 10) + (low - 0xDC00));
+            i += 5;
+        } else {
+            appendUtf8(utf8, 0xFFFD);
+            i += 2;
+        }
+    }
+    return utf8;
+}
+
+// Canonical array indexes ("0", "17", never "017") are integer identifiers, as browsers make them.
+bool isIndexText(const char* text, size_t length, int32_t& index) {
+    if (length == 0 || length > 10 || (length > 1 && text[0] == '0')) return false;
+    int64_t value = 0;
+    for (size_t i = 0; i < length; ++i) {
+        if (text[i] < '0' || text[i] > '9') return false;
+        value = value * 10 + (text[i] - '0');
+    }
+    if (value > std::numeric_limits<int32_t>::max()) return false;
+    index = static_cast<int32_t>(value);
+    return true;
+}
+
+}  // namespace
+
+NPClass ScriptBridge::pageObjectClass = {
+    NP_CLASS_STRUCT_VERSION, allocatePageObject, deallocatePageObject, nullptr,
+    pageHasMethod,           pageInvoke,         pageInvokeDefault,    pageHasProperty,
+    pageGetProperty,         pageSetProperty,    pageRemoveProperty,   pageEnumerate,
+    pageConstruct,
+};
+
+ScriptBridge::ScriptBridge(PageScript& page, BrowserObjects& objects, BrowserIdentifiers& identifiers,
+                           BrowserFaults& faults)
+    : page_(&page), objects_(objects), identifiers_(identifiers), faults_(faults) {
+    duk_context* context = page.context();
+    duk_push_global_stash(context);
+    duk_push_pointer(context, this);
+    duk_put_prop_string(context, -2, kBridgeKey);
+    duk_pop(context);
+}
+
+ScriptBridge::~ScriptBridge() {
+    detachPage();
+    for (PageObject* object : pageObjects_) object->bridge = nullptr;
+    for (ProxyRecord* record : proxies_) delete record;
+}
+
+ScriptBridge& ScriptBridge::of(duk_context* context) {
+    duk_push_global_stash(context);
+    duk_get_prop_string(context, -1, kBridgeKey);
+    auto* bridge = static_cast<ScriptBridge*>(duk_get_pointer(context, -1));
+    duk_pop_2(context);
+    return *bridge;
+}
+
+void ScriptBridge::detachPage() {
+    if (!page_) return;
+    disconnectProxies();
+    for (PageObject* object : pageObjects_) object->heldKey = 0;
+    page_ = nullptr;
+}
+
+bool ScriptBridge::isPageObject(const NPObject* object) const {
+    return object && object->_class == &pageObjectClass &&
+           pageObjects_.count(static_cast<PageObject*>(const_cast<NPObject*>(object)));
+}
+
+NPObject* ScriptBridge::pageObjectFor(duk_idx_t index) {
+    if (!page_) return nullptr;
+    duk_context* context = page_->context();
+    index = duk_normalize_index(context, index);
+    duk_get_prop_string(context, index, kPageObjectKey);
+    auto* known = static_cast<PageObject*>(duk_get_pointer(context, -1));
+    duk_pop(context);
+    if (known && pageObjects_.count(known) && objects_.retain(known, "a page object")) return known;
+
+    auto* object = static_cast<PageObject*>(objects_.create(nullptr, &pageObjectClass));
+    if (!object) return nullptr;
+    object->bridge = this;
+    object->heldKey = page_->holdValue(index);
+    pageObjects_.insert(object);
+    duk_dup(context, index);
+    duk_push_pointer(context, object);
+    duk_safe_call(context, markObjectOnStack, nullptr, 2, 1);  // a value that takes no mark has no identity
+    duk_pop(context);
+    return object;
+}
+
+void ScriptBridge::forgetPageObject(PageObject* object) {
+    pageObjects_.erase(object);
+    if (!page_ || !object->heldKey) return;
+    duk_context* context = page_->context();
+    page_->pushHeldValue(object->heldKey);
+    duk_push_undefined(context);
+    duk_safe_call(context, markObjectOnStack, nullptr, 2, 1);
+    duk_pop(context);
+    page_->dropHeldValue(object->heldKey);
+}
+
+void ScriptBridge::toVariant(duk_idx_t index, NPVariant& variant) {
+    VOID_TO_NPVARIANT(variant);
+    if (!page_) return;
+    duk_context* context = page_->context();
+    switch (duk_get_type(context, index)) {
+        case DUK_TYPE_NULL:
+            NULL_TO_NPVARIANT(variant);
+            break;
+        case DUK_TYPE_BOOLEAN:
+            BOOLEAN_TO_NPVARIANT(duk_get_boolean(context, index), variant);
+            break;
+        case DUK_TYPE_NUMBER: {
+            const double number = duk_get_number(context, index);
+            const bool integral = std::nearbyint(number) == number && !(number == 0 && std::signbit(number));
+            if (integral && number >= std::numeric_limits<int32_t>::min() &&
+                number <= std::numeric_limits<int32_t>::max())
+                INT32_TO_NPVARIANT(static_cast<int32_t>(number), variant);
+            else
+                DOUBLE_TO_NPVARIANT(number, variant);
+            break;
+        }
+        case DUK_TYPE_STRING: {
+            duk_size_t length = 0;
+            const char* text = duk_get_lstring(context, index, &length);
+            const std::string utf8 = utf8FromScript(text, length);
+            auto* copy = static_cast<char*>(std::malloc(utf8.size() + 1));
+            if (!copy) break;
+            std::memcpy(copy, utf8.c_str(), utf8.size() + 1);
+            STRINGN_TO_NPVARIANT(copy, static_cast<uint32_t>(utf8.size()), variant);
+            break;
+        }
+        case DUK_TYPE_OBJECT:
+        case DUK_TYPE_LIGHTFUNC: {
+            NPObject* object = nullptr;
+            if (ProxyRecord* record = recordOfProxy(index)) {
+                if (record->object && objects_.retain(record->object, "a plug-in object passed back"))
+                    object = record->object;
+            } else {
+                object = pageObjectFor(index);
+            }
+            if (object)
+                OBJECT_TO_NPVARIANT(object, variant);
+            else
+                NULL_TO_NPVARIANT(variant);
+            break;
+        }
+        default:  // undefined, buffers and pointers
+            break;
+    }
+}
+
+void ScriptBridge::pushVariant(const NPVariant& variant) {
+    duk_context* context = page_->context();
+    switch (variant.type) {
+        case NPVariantType_Void:
+            duk_push_undefined(context);
+            break;
+        case NPVariantType_Null:
+            duk_push_null(context);
+            break;
+        case NPVariantType_Bool:
+            duk_push_boolean(context, variant.value.boolValue);
+            break;
+        case NPVariantType_Int32:
+            duk_push_int(context, variant.value.intValue);
+            break;
+        case NPVariantType_Double:
+            duk_push_number(context, variant.value.doubleValue);
+            break;
+        case NPVariantType_String: {
+            const NPString& text = variant.value.stringValue;
+            if (!text.UTF8Characters && text.UTF8Length > 0) {
+                faults_.record("an NPString with a length and no characters");
+                duk_push_string(context, "");
+            } else {
+                duk_push_lstring(context, text.UTF8Characters ? text.UTF8Characters : "", text.UTF8Length);
+            }
+            break;
+        }
+        case NPVariantType_Object: {
+            NPObject* object = variant.value.objectValue;
+            if (!object) {
+                duk_push_null(context);
+            } else if (!objects_.isLive(object)) {
+                faults_.record("an object that is not live handed to the browser");
+                duk_push_undefined(context);
+            } else if (object->_class == &pageObjectClass) {
+                auto* pageObject = static_cast<PageObject*>(object);
+                if (pageObject->heldKey)
+                    page_->pushHeldValue(pageObject->heldKey);
+                else
+                    duk_push_undefined(context);
+            } else {
+                pushPluginObject(object);
+            }
+            break;
+        }
+        default:
+            faults_.record("an NPVariant of unknown type " + std::to_string(static_cast<int>(variant.type)));
+            duk_push_undefined(context);
+            break;
+    }
+}
+
+void ScriptBridge::releaseVariant(NPVariant& variant) { releaseVariantValue(variant, objects_); }
+
+NPIdentifier ScriptBridge::identifierForKey(duk_context* context, duk_idx_t key) {
+    int32_t index = 0;
+    if (duk_is_number(context, key)) {
+        const double number = duk_get_number(context, key);
+        if (number >= 0 && number <= std::numeric_limits<int32_t>::max() && std::nearbyint(number) == number)
+            return identifiers_.forNumber(static_cast<int32_t>(number));
+    }
+    duk_size_t length = 0;
+    const char* text = duk_safe_to_lstring(context, key, &length);
+    if (isIndexText(text, length, index)) return identifiers_.forNumber(index);
+    return identifiers_.forName(utf8FromScript(text, length));
+}
+
+bool ScriptBridge::pushIdentifierKey(NPIdentifier identifier) {
+    const IdentifierRecord* record = identifiers_.find(identifier);
+    if (!record) {
+        faults_.record("an identifier the browser never made");
+        return false;
+    }
+    if (record->isString)
+        duk_push_lstring(page_->context(), record->name.data(), record->name.size());
+    else
+        duk_push_int(page_->context(), record->number);
+    return true;
+}
+
+std::string ScriptBridge::textOfIdentifier(NPIdentifier identifier) {
+    const IdentifierRecord* record = identifiers_.find(identifier);
+    if (!record) return {};
+    return record->isString ? record->name : std::to_string(record->number);
+}
+
+bool ScriptBridge::runPageOperation(NPObject* object, int kind, NPIdentifier name, const NPVariant* arguments,
+                                    uint32_t count, const NPVariant* value, NPVariant* result) {
+    auto* pageObject = static_cast<PageObject*>(object);
+    if (!page_ || !pageObject->heldKey || count > kMostArguments || (count > 0 && !arguments)) return false;
+    duk_context* context = page_->context();
+    if (!duk_check_stack(context, static_cast<duk_idx_t>(count) + 8)) return false;
+    const duk_idx_t top = duk_get_top(context);
+    page_->pushHeldValue(pageObject->heldKey);
+    const bool named = kind != kInvokeDefault && kind != kConstruct;
+    if (named && !pushIdentifierKey(name)) {
+        duk_set_top(context, top);
+        return false;
+    }
+    if (!named) duk_push_undefined(context);
+    if (kind == kSet) pushVariant(*value);
+    for (uint32_t i = 0; i < count; ++i) pushVariant(arguments[i]);
+    PageOperationCall call{kind, duk_get_top(context) - top - 2};
+    const bool ok = duk_safe_call(context, runOperationOnStack, &call, call.argumentCount + 2, 1) == DUK_EXEC_SUCCESS;
+    bool answer = ok;
+    if (!ok) {
+        page_->writeConsole("Uncaught " + PageScript::textOf(context, -1));
+    } else if (kind == kHas || kind == kHasMethod || kind == kRemove) {
+        answer = duk_get_boolean(context, -1);
+    } else if (result) {
+        toVariant(-1, *result);
+    }
+    duk_set_top(context, top);
+    return answer;
+}
+
+bool ScriptBridge::enumeratePageObject(NPObject* object, NPIdentifier** identifiers, uint32_t* count) {
+    auto* pageObject = static_cast<PageObject*>(object);
+    if (!page_ || !pageObject->heldKey || !identifiers || !count) return false;
+    duk_context* context = page_->context();
+    const duk_idx_t top = duk_get_top(context);
+    page_->pushHeldValue(pageObject->heldKey);
+    if (duk_safe_call(context, ownKeysOnStack, nullptr, 1, 1) != DUK_EXEC_SUCCESS) {
+        duk_set_top(context, top);
+        return false;
+    }
+    const auto length = static_cast<uint32_t>(duk_get_length(context, -1));
+    auto* list = static_cast<NPIdentifier*>(std::malloc(sizeof(NPIdentifier) * (length ? length : 1)));
+    if (!list) {
+        duk_set_top(context, top);
+        return false;
+    }
+    for (uint32_t i = 0; i < length; ++i) {
+        duk_get_prop_index(context, -1, i);
+        list[i] = identifierForKey(context, -1);
+        duk_pop(context);
+    }
+    duk_set_top(context, top);
+    *identifiers = list;
+    *count = length;
+    return true;
+}
+
+NPObject* ScriptBridge::allocatePageObject(NPP, NPClass*) { return new (std::nothrow) PageObject(); }
+
+void ScriptBridge::deallocatePageObject(NPObject* object) {
+    auto* pageObject = static_cast<PageObject*>(object);
+    if (pageObject->bridge) pageObject->bridge->forgetPageObject(pageObject);
+    delete pageObject;
+}
+
+// The class callbacks let no C++ exception out towards the plug-in.
+template <typename Operation>
+bool ScriptBridge::onPageObject(NPObject* object, Operation operation) {
+    auto* pageObject = static_cast<PageObject*>(object);
+    if (!pageObject || !pageObject->bridge) return false;
+    try {
+        return operation(*pageObject->bridge);
+    } catch (...) {
+        return false;
+    }
+}
+
+bool ScriptBridge::pageHasMethod(NPObject* object, NPIdentifier name) {
+    return onPageObject(object, [&](ScriptBridge& bridge) {
+        return bridge.runPageOperation(object, kHasMethod, name, nullptr, 0, nullptr, nullptr);
+    });
+}
+bool ScriptBridge::pageInvoke(NPObject* object, NPIdentifier name, const NPVariant* arguments, uint32_t count,
+                              NPVariant* result) {
+    return onPageObject(object, [&](ScriptBridge& bridge) {
+        return bridge.runPageOperation(object, kInvoke, name, arguments, count, nullptr, result);
+    });
+}
+bool ScriptBridge::pageInvokeDefault(NPObject* object, const NPVariant* arguments, uint32_t count, NPVariant* result) {
+    return onPageObject(object, [&](ScriptBridge& bridge) {
+        return bridge.runPageOperation(object, kInvokeDefault, nullptr, arguments, count, nullptr, result);
+    });
+}
+bool ScriptBridge::pageHasProperty(NPObject* object, NPIdentifier name) {
+    return onPageObject(object, [&](ScriptBridge& bridge) {
+        return bridge.runPageOperation(object, kHas, name, nullptr, 0, nullptr, nullptr);
+    });
+}
+bool ScriptBridge::pageGetProperty(NPObject* object, NPIdentifier name, NPVariant* result) {
+    return onPageObject(object, [&](ScriptBridge& bridge) {
+        return bridge.runPageOperation(object, kGet, name, nullptr, 0, nullptr, result);
+    });
+}
+bool ScriptBridge::pageSetProperty(NPObject* object, NPIdentifier name, const NPVariant* value) {
+    return value && onPageObject(object, [&](ScriptBridge& bridge) {
+               return bridge.runPageOperation(object, kSet, name, nullptr, 0, value, nullptr);
+           });
+}
+bool ScriptBridge::pageRemoveProperty(NPObject* object, NPIdentifier name) {
+    return onPageObject(object, [&](ScriptBridge& bridge) {
+        return bridge.runPageOperation(object, kRemove, name, nullptr, 0, nullptr, nullptr);
+    });
+}
+bool ScriptBridge::pageConstruct(NPObject* object, const NPVariant* arguments, uint32_t count, NPVariant* result) {
+    return onPageObject(object, [&](ScriptBridge& bridge) {
+        return bridge.runPageOperation(object, kConstruct, nullptr, arguments, count, nullptr, result);
+    });
+}
+bool ScriptBridge::pageEnumerate(NPObject* object, NPIdentifier** identifiers, uint32_t* count) {
+    return onPageObject(object,
+                        [&](ScriptBridge& bridge) { return bridge.enumeratePageObject(object, identifiers, count); });
+}
+
+}  // namespace test_support
