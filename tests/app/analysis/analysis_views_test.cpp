@@ -4,6 +4,9 @@
 #include "app/analysis/video_player_analysis_old.h"
 #include "app/analysis/video_player_analysis_old_cross.h"
 #include "app/analysis/video_player_analysis_old_gun.h"
+#include "app/analysis/video_player_analysis_old_gun_setting.h"
+#include "app/api/view_factory.h"
+#include "app/player/video_player_inner_ctrl.h"
 #include "app/render/frame_line.h"
 #include "app/render/text_renderer.h"
 #include "host/plugin_window_win.h"
@@ -16,6 +19,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
+#include <typeinfo>
 
 namespace {
 
@@ -48,6 +53,14 @@ void Line(uint8_t* picture, float x0, float y0, float x1, float y1, const int32_
     DrawLineIntoFrame(picture, kWidth, kHeight, x0, y0, x1, y1, 1, colour);
 }
 
+// The closed outline through the points.
+void Outline(uint8_t* picture, const PointList& points, const int32_t (&colour)[3]) {
+    for (size_t i = 0; i < points.size(); ++i) {
+        const ShapePoint& to = points[(i + 1) % points.size()];
+        Line(picture, points[i].x, points[i].y, to.x, to.y, colour);
+    }
+}
+
 void Plus(uint8_t* picture, float x, float y, const int32_t (&colour)[3]) {
     for (auto [dx, dy] : {std::pair{20, 0}, {-20, 0}, {0, 20}, {0, -20}}) Line(picture, x, y, x + dx, y + dy, colour);
 }
@@ -61,6 +74,37 @@ const char kLanes[] = R"({"monitorareacnt": 1, "monitorareas": [{"linearg": 1, "
     "lanelinecnt": 1, "lanelines": [{"linearg": 2, "linename": "L1", "pointcnt": 2,
     "points": [{"x": 160, "y": 60}, {"x": 170, "y": 150}]}]})";
 
+// A document of n shapes of the group, each named <prefix><i> with points (i, 10) onwards.
+std::string Shapes(const std::string& arrayKey, const std::string& countKey, int n, int points,
+                   const std::string& prefix) {
+    std::string text = "{\"" + countKey + "\": " + std::to_string(n) + ", \"" + arrayKey + "\": [";
+    for (int i = 1; i <= n; ++i) {
+        text += (i > 1 ? ", " : "") + std::string("{\"name\": \"") + prefix + std::to_string(i) +
+                "\", \"linename\": \"" + prefix + std::to_string(i) + "\", \"pointcnt\": " + std::to_string(points) +
+                ", \"points\": [";
+        for (int j = 0; j < points; ++j) {
+            text += (j > 0 ? ", " : "") + std::string("{\"x\": ") + std::to_string(i + 20 * j) + ", \"y\": 10}";
+        }
+        text += "]}";
+    }
+    return text + "]}";
+}
+
+bool Holds(const std::string& document, const std::string& text) { return document.find(text) != std::string::npos; }
+
+TEST_F(AnalysisViews, EveryAnalyticsFunctionTypeMakesItsOwnView) {
+    const std::pair<int, const std::type_info*> made[] = {
+        {3, &typeid(CVideoPlayerAnalysisOld)},      {4, &typeid(CVideoPlayerAnalysisJK)},
+        {6, &typeid(CVideoPlayerInnerCtrl)},        {7, &typeid(CVideoPlayerAnalysisOldGun)},
+        {8, &typeid(CVideoPlayerAnalysisOldCross)}, {9, &typeid(CVideoPlayerAnalysisOldGunSetting)},
+    };
+    for (const auto& [function, type] : made) {
+        const std::unique_ptr<CVideoPlayer> view = MakeView(function, 0, nullptr, window.get());
+        ASSERT_NE(view, nullptr) << function;
+        EXPECT_EQ(typeid(*view), *type) << function;
+    }
+}
+
 TEST_F(AnalysisViews, EachViewSavesItsEmptyGroupsWithCountsOfZeroAndNullArrays) {
     EXPECT_EQ(Make<CVideoPlayerAnalysisJK>()->SaveAnalyseParams(),
               "{\n   \"lanelinecnt\" : 0,\n   \"lanelines\" : null,\n   \"monitorareacnt\" : 0,\n"
@@ -72,6 +116,84 @@ TEST_F(AnalysisViews, EachViewSavesItsEmptyGroupsWithCountsOfZeroAndNullArrays) 
     EXPECT_EQ(Make<CVideoPlayerAnalysisOld>()->SaveAnalyseParams(), "{\n   \"\" : null,\n" + areas);
     EXPECT_EQ(Make<CVideoPlayerAnalysisOldGun>()->SaveAnalyseParams(),
               "{\n   \"crossareacnt\" : 0,\n   \"crossareas\" : null,\n" + areas);
+    EXPECT_EQ(Make<CVideoPlayerAnalysisOldCross>()->SaveAnalyseParams(), "{\n   \"\" : null,\n" + areas);
+    EXPECT_EQ(Make<CVideoPlayerAnalysisOldGunSetting>()->SaveAnalyseParams(), "{\n   \"\" : null,\n" + areas);
+}
+
+TEST_F(AnalysisViews, TheGunViewSavesItsCrossMarksAndCalibrationRectangleInThisExactText) {
+    auto gun = Make<CVideoPlayerAnalysisOldGun>();
+    gun->SetAnalyseParams(R"({"crossareacnt": 1, "crossareas": [{"name": "x1", "pointcnt": 1,
+        "points": [{"x": 10, "y": 20}]}], "dingbiaoareacnt": 1, "dingbiaoareas": [{"name": "c",
+        "pointcnt": 2, "points": [{"x": 1, "y": 2}, {"x": 3, "y": 4}]}]})");
+    EXPECT_EQ(gun->SaveAnalyseParams(), R"({
+   "crossareacnt" : 1,
+   "crossareas" : [
+      {
+         "name" : "x1",
+         "pointcnt" : 1,
+         "points" : [
+            {
+               "x" : 10,
+               "y" : 20
+            }
+         ]
+      }
+   ],
+   "dingbiaoareacnt" : 1,
+   "dingbiaoareas" : [
+      {
+         "name" : "c",
+         "pointcnt" : 2,
+         "points" : [
+            {
+               "x" : 1,
+               "y" : 2
+            },
+            {
+               "x" : 3,
+               "y" : 4
+            }
+         ]
+      }
+   ],
+   "monitorareacnt" : 0,
+   "monitorareas" : null,
+   "parkingareacnt" : 0,
+   "parkingareas" : null,
+   "unparkingareacnt" : 0,
+   "unparkingareas" : null
+}
+)");
+}
+
+// A shape being drawn is saved (without points) while it is the current shape: a refused start
+// leaves no trace in the document.
+TEST_F(AnalysisViews, DrawingStopsAtEachGroupsLimitWhileDocumentsReadBeyondIt) {
+    auto areas = Make<CVideoPlayerAnalysisOld>();
+    areas->SetAnalyseParams(Shapes("parkingareas", "parkingareacnt", 31, 3, "P"));
+    areas->StartDrawWithName(2, "new");
+    EXPECT_TRUE(Holds(areas->SaveAnalyseParams(), "\"parkingareacnt\" : 32"));
+    areas->StartDrawWithName(2, "33rd");
+    EXPECT_FALSE(Holds(areas->SaveAnalyseParams(), "33rd"));
+    areas->SetAnalyseParams(Shapes("parkingareas", "parkingareacnt", 40, 3, "P"));
+    EXPECT_TRUE(Holds(areas->SaveAnalyseParams(), "\"parkingareacnt\" : 40"));
+
+    auto gun = Make<CVideoPlayerAnalysisOldGun>();
+    gun->SetAnalyseParams(Shapes("crossareas", "crossareacnt", 32, 1, "x"));
+    gun->StartDrawWithName(4, "33rd");  // more than 32 refuse the next: the 33rd is allowed
+    EXPECT_TRUE(Holds(gun->SaveAnalyseParams(), "\"crossareacnt\" : 33"));
+    gun->SetAnalyseParams(Shapes("crossareas", "crossareacnt", 33, 1, "x"));
+    gun->StartDrawWithName(4, "34th");
+    EXPECT_FALSE(Holds(gun->SaveAnalyseParams(), "34th"));
+    auto plain = Make<CVideoPlayerAnalysisOld>();
+    plain->StartDrawWithName(4, "mark");  // cross marks belong to the gun variant only
+    EXPECT_FALSE(Holds(plain->SaveAnalyseParams(), "mark"));
+
+    auto lanes = Make<CVideoPlayerAnalysisJK>();
+    lanes->SetAnalyseParams(Shapes("lanelines", "lanelinecnt", 12, 2, "L"));
+    EXPECT_EQ(lanes->GetPLName(1, 11), "L12");
+    lanes->StartDrawWithName(1, "new");
+    EXPECT_EQ(lanes->GetPLName(1, 12), "");
 }
 
 TEST_F(AnalysisViews, DocumentsRoundTripAndMalformedOnesChangeNothing) {
@@ -120,9 +242,7 @@ TEST_F(AnalysisViews, TheLaneViewDrawsItsShapesAndLabelsInTheirGroupsColoursAndH
     view->SetAnalyseParams(kLanes);
     TextRenderer text;
     const Overlay area(kWidth, kHeight, [&](uint8_t* picture) {
-        Line(picture, 40, 40, 280, 40, kGreen);
-        Line(picture, 280, 40, 160, 200, kGreen);
-        Line(picture, 160, 200, 40, 40, kGreen);
+        Outline(picture, {{40, 40}, {280, 40}, {160, 200}}, kGreen);
         text.DrawText(picture, "A1", kWidth, kHeight, 160 - kLabelSize / 2, 44, kLabelSize, kGreen);
     });
     const Overlay lane(kWidth, kHeight, [&](uint8_t* picture) {
@@ -165,6 +285,45 @@ TEST_F(AnalysisViews, ASelectedShapeIsRedItsSelectedSegmentAndVertexWhiteAndItsM
         }
     });
     EXPECT_TRUE(expected.ShownIn(view->DrawnWith(128, [&] { shape.Draw(DrawColour{0, 255, 0}, true); })));
+}
+
+TEST_F(AnalysisViews, NamedAreasShowTheirNamesTheCalibrationRectangleItsFourSidesAndHiddenGroupsNothing) {
+    auto view = Make<CVideoPlayerAnalysisOld>();
+    view->SetAnalyseParams(R"({"parkingareacnt": 1, "parkingareas": [{"name": "P1", "pointcnt": 3,
+        "points": [{"x": 40, "y": 40}, {"x": 120, "y": 40}, {"x": 80, "y": 120}]}],
+        "dingbiaoareacnt": 1, "dingbiaoareas": [{"name": "cal", "pointcnt": 2,
+        "points": [{"x": 200, "y": 20}, {"x": 300, "y": 100}]}],
+        "monitorareacnt": 1, "monitorareas": [{"name": "NAME", "pointcnt": 2,
+        "points": [{"x": 0, "y": 200}, {"x": 10, "y": 200}]}]})");
+    TextRenderer text;
+    const int32_t calibrationGreen[3] = {0, 255, 128};
+    const Overlay parking(kWidth, kHeight, [&](uint8_t* picture) {
+        Outline(picture, {{40, 40}, {120, 40}, {80, 120}}, kBlue);
+        text.DrawText(picture, "P1", kWidth, kHeight, 80 - kLabelSize / 2, 44, kLabelSize, kBlue);
+    });
+    const Overlay calibration(kWidth, kHeight, [&](uint8_t* picture) {
+        Outline(picture, {{200, 20}, {300, 20}, {300, 100}, {200, 100}}, calibrationGreen);
+    });
+    // A label that would start left of the picture starts at x = 1.
+    const Overlay monitor(kWidth, kHeight, [&](uint8_t* picture) {
+        Line(picture, 0, 200, 10, 200, kGreen);
+        text.DrawText(picture, "NAME", kWidth, kHeight, 1, 204, kLabelSize, kGreen);
+    });
+    const std::vector<uint8_t> drawn = view->Drawn(128);
+    EXPECT_TRUE(parking.ShownIn(drawn));
+    EXPECT_TRUE(calibration.ShownIn(drawn));
+    EXPECT_TRUE(monitor.ShownIn(drawn));
+    const Overlay calibrationLabel(kWidth, kHeight, [&](uint8_t* picture) {
+        text.DrawText(picture, "cal", kWidth, kHeight, 250 - kLabelSize, 24, kLabelSize, calibrationGreen);
+    });
+    EXPECT_FALSE(calibrationLabel.ShownIn(drawn));  // rectangles carry no label
+
+    view->SetAreaHideFlag(1, 1);
+    view->SetAreaHideFlag(5, 1);
+    const std::vector<uint8_t> hidden = view->Drawn(128);
+    EXPECT_FALSE(monitor.ShownIn(hidden));
+    EXPECT_FALSE(calibration.ShownIn(hidden));
+    EXPECT_TRUE(parking.ShownIn(hidden));
 }
 
 TEST_F(AnalysisViews, CrossMarksArePlusSignsTheSelectedOneRedMarksWithoutPointsAreSkipped) {

@@ -159,8 +159,51 @@ TEST_P(NamedAreaVariant, DrawsSavesAndSelectsAreasWithItsOwnMenu) {
     EXPECT_EQ(Fired("onclickAreaWithName3"), (Events{{"7", "3", "\"U1\""}}));
     const MenuItems gunSetting{L"刷新", L"编辑", L"删除"};
     EXPECT_EQ(Menu(120, 40), GetParam() == 9 ? gunSetting : (MenuItems{L"编辑", L"删除"}));
+
+    // Edited: a vertex inserted on the second edge, the first vertex deleted, then saved.
+    Menu(120, 40, L"编辑");
+    Click(160, 120);
+    EXPECT_EQ(Menu(160, 120, L"插入结点").back(), L"插入结点");
+    Click(40, 40);
+    EXPECT_EQ(Menu(40, 40, L"删除结点").back(), L"插入结点");  // the edge stays selected too
+    Menu(0, 0, L"保存");
+    EXPECT_EQ(Fired("onsaveAreaWithName3"), (Events{{"7", "3", "\"U1\""}}));
+    EXPECT_EQ(Save(), R"({
+   "" : null,
+   "dingbiaoareacnt" : 0,
+   "dingbiaoareas" : null,
+   "monitorareacnt" : 0,
+   "monitorareas" : null,
+   "parkingareacnt" : 0,
+   "parkingareas" : null,
+   "unparkingareacnt" : 1,
+   "unparkingareas" : [
+      {
+         "name" : "U1",
+         "pointcnt" : 3,
+         "points" : [
+            {
+               "x" : 200,
+               "y" : 40
+            },
+            {
+               "x" : 160,
+               "y" : 120
+            },
+            {
+               "x" : 120,
+               "y" : 200
+            }
+         ]
+      }
+   ]
+}
+)");
+    page.Invoke("SetAreaHideFlag", 3, 1);  // hidden: no longer clicked
+    Click(120, 200);
+    EXPECT_EQ(Fired("onclickAreaWithName3"), Events{});
 }
 
-INSTANTIATE_TEST_SUITE_P(CentreMarkAndGunSetting, NamedAreaVariant, ::testing::Values(8, 9));
+INSTANTIATE_TEST_SUITE_P(NamedCentreMarkAndGunSetting, NamedAreaVariant, ::testing::Values(3, 8, 9));
 
 }  // namespace

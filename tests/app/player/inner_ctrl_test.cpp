@@ -4,8 +4,11 @@
 #include "app/player/video_player_inner_ctrl.h"
 #include "app/render/frame_bitmap_blend.h"
 #include "host/events/mouse_events.h"
+#include "host/events/windows_event.h"
 #include "host/plugin_window_win.h"
 #include "platform/module/win_module.h"
+#include "platform/window/win_input_testing.h"
+#include "platform/window/win_window.h"
 #include "tests/app/support/drawn_view.h"
 #include "tests/app/support/machine_test.h"
 #include "tests/app/support/recording_renderer.h"
@@ -115,6 +118,52 @@ TEST_F(ControlBar, AWindowFarLargerThanThePictureGetsNoBarAndButtonsScaledToNoth
     const CtrlButton& zoomIn = small->button(CVideoPlayerInnerCtrl::kZoomIn);
     EXPECT_TRUE(zoomIn.normal.empty());
     EXPECT_FALSE(zoomIn.Contains(zoomIn.x, zoomIn.y));
+}
+
+// A picture far wider than tall: the margin (from the width) pushes the up button over the bottom
+// edge and the down button over the top one; only what lies on the picture is blended.
+TEST_F(ControlBar, ButtonsReachingOverThePicturesEdgesAreBlendedOnlyWhereTheyLieOnIt) {
+    auto bar = Open(640, 22, 0);  // sx 2 (margin 20), sy 0.09: buttons 80 x 3
+    ASSERT_EQ(bar->InitOverlay(), 1);
+    ASSERT_EQ(Place(*bar, CVideoPlayerInnerCtrl::kUp), (std::pair{280, 20}));
+    ASSERT_EQ(Place(*bar, CVideoPlayerInnerCtrl::kDown), (std::pair{280, -1}));
+    FB::MouseMoveEvent move(10, 10);
+    bar->onMouseMove(&move, window.get());
+    const std::vector<uint8_t> untouched(640 * 22 * 3 / 2, 128);
+    std::vector<uint8_t> expected = untouched;
+    for (int i = 0; i < CVideoPlayerInnerCtrl::kButtonCount; ++i) {
+        const CtrlButton& button = bar->button(static_cast<CVideoPlayerInnerCtrl::Button>(i));
+        if (!button.shown() || button.normal.empty()) continue;
+        BlendBitmapIntoFrame(expected.data(), 640, 22, button.x, button.y, button.normal.data.data(),
+                             button.normal.width, button.normal.height, button.normal.stride);
+    }
+    EXPECT_EQ(bar->Drawn(128), expected);
+    EXPECT_NE(expected, untouched);
+}
+
+// The pointer counts as over the view while it lies on the view's window. Right of a window half
+// as wide as the picture it is away, though still short of the picture's width in window pixels:
+// a direction button held there is let go on the fifth tick counted from the last one that saw the
+// pointer on the window, and the camera stops turning.
+TEST_F(ControlBar, AHeldButtonIsLetGoFiveTicksAfterThePointerLeftTheWindowThoughNotThePicturesWidth) {
+    auto bar = Open(640, 480, 0);
+    ASSERT_EQ(bar->InitOverlay(), 1);
+    FB::MouseDownEvent press(0, 160, 20, 0);  // on "up", at (280, 20) in the picture, 80 pixels wide
+    bar->onMouseDown(&press, window.get());
+    ASSERT_TRUE(bar->button(CVideoPlayerInnerCtrl::kUp).pressedNow());
+    LRESULT result = 0;
+    FB::WindowsEvent tick(windows.plugin(), WM_TIMER, 1, 0, result);
+
+    platform::testing::mouseMove(windows.plugin(), 300, 200);  // resting on the window
+    for (int i = 0; i < 10; ++i) bar->onWindowsEvent(&tick, window.get());
+    EXPECT_TRUE(bar->button(CVideoPlayerInnerCtrl::kUp).pressedNow());
+
+    platform::testing::mouseMove(windows.browser(), 350, 100);  // 330 pixels right of the window's left edge
+    for (int i = 0; i < 3; ++i) bar->onWindowsEvent(&tick, window.get());
+    EXPECT_TRUE(bar->button(CVideoPlayerInnerCtrl::kUp).pressedNow());
+    bar->onWindowsEvent(&tick, window.get());
+    EXPECT_FALSE(bar->button(CVideoPlayerInnerCtrl::kUp).pressedNow());
+    platform::testing::resetInputState();
 }
 
 }  // namespace
