@@ -4,11 +4,22 @@
 
 #include "app/player/video_player.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace {
 
 const DrawColour kSelectedColour{255, 255, 255};
 // Labels sit this far below the middle of their segment.
 constexpr float kLabelDrop = 4.0f;
+
+// A vertex read from a document may lie anywhere: its marker's centre is held where the marker's
+// sides still fit an int. Such a marker lies far outside the picture and draws nothing either way.
+int32_t MarkerCentre(float coordinate) {
+    constexpr int32_t kLowest = std::numeric_limits<int32_t>::min() + kVertexMarkerSide;
+    constexpr int32_t kHighest = std::numeric_limits<int32_t>::max() - kVertexMarkerSide;
+    return std::clamp(PixelOf(coordinate), kLowest, kHighest);
+}
 
 }  // namespace
 
@@ -20,7 +31,8 @@ void PolyLine::DrawSegment(size_t from, size_t to, const DrawColour& colour) {
 void PolyLine::DrawVertex(size_t index, const DrawColour& colour) {
     const bool selected = static_cast<int32_t>(index + 1) == selectedVertex_;
     const ShapePoint& vertex = points_[index];
-    owner_->DrawSquare(PixelOf(vertex.x), PixelOf(vertex.y), kVertexMarkerSide, selected ? kSelectedColour : colour);
+    owner_->DrawSquare(MarkerCentre(vertex.x), MarkerCentre(vertex.y), kVertexMarkerSide,
+                       selected ? kSelectedColour : colour);
 }
 
 // Centred on the segment's middle by its length in bytes; a place left of or above the picture

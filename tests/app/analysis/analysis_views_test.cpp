@@ -326,6 +326,24 @@ TEST_F(AnalysisViews, NamedAreasShowTheirNamesTheCalibrationRectangleItsFourSide
     EXPECT_TRUE(parking.ShownIn(hidden));
 }
 
+// A document may place shapes anywhere a float reaches; once such a shape is selected for editing
+// its markers are drawn too. Nothing outside the picture is drawn, and no coordinate overflows.
+TEST_F(AnalysisViews, ShapesFarOutsideThePictureDrawNothingThereAndNeverOverflow) {
+    auto view = Make<CVideoPlayerAnalysisOld>();
+    ShapeGroup group;
+    group.Configure({"a", "acnt", 8}, DrawColour{0, 255, 0}, kClosedPolygon, view.get());
+    PolyLine shape;
+    PolyLine::ApplyGroup(&group, &shape);
+    shape.SetLabel("far");
+    shape.SetLabelSize(kLabelSize);
+    for (const ShapePoint& p : PointList{{3e9f, -3e9f}, {2147483647.0f, 2147483647.0f}, {-1e30f, 1e30f}}) {
+        shape.AppendPoint(p);
+    }
+    shape.SelectVertex(2);
+    const std::vector<uint8_t> untouched(static_cast<size_t>(kWidth) * kHeight * 3 / 2, 128);
+    EXPECT_EQ(view->DrawnWith(128, [&] { shape.Draw(DrawColour{0, 255, 0}, true); }), untouched);
+}
+
 TEST_F(AnalysisViews, CrossMarksArePlusSignsTheSelectedOneRedMarksWithoutPointsAreSkipped) {
     auto gun = Make<CVideoPlayerAnalysisOldGun>();
     gun->SetAnalyseParams(R"({"crossareacnt": 3, "crossareas": [{"name": "x1", "pointcnt": 1,
