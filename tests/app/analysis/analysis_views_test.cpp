@@ -106,7 +106,10 @@ TEST_F(AnalysisViews, EveryAnalyticsFunctionTypeMakesItsOwnView) {
 }
 
 TEST_F(AnalysisViews, EachViewSavesItsEmptyGroupsWithCountsOfZeroAndNullArrays) {
-    EXPECT_EQ(Make<CVideoPlayerAnalysisJK>()->SaveAnalyseParams(),
+    // A lane line just started, without a point yet, is no lane line: saving removes it.
+    auto lanes = Make<CVideoPlayerAnalysisJK>();
+    lanes->StartDrawWithName(1, "L1");
+    EXPECT_EQ(lanes->SaveAnalyseParams(),
               "{\n   \"lanelinecnt\" : 0,\n   \"lanelines\" : null,\n   \"monitorareacnt\" : 0,\n"
               "   \"monitorareas\" : null\n}\n");
     const std::string areas =
