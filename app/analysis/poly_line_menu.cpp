@@ -6,6 +6,8 @@
 #include "platform/window/win_window.h"
 
 #include <algorithm>
+#include <memory>
+#include <type_traits>
 
 namespace {
 
@@ -34,6 +36,11 @@ const wchar_t* TextOf(UINT command) {
     }
 }
 
+struct MenuRelease {
+    void operator()(HMENU menu) const { DestroyMenu(menu); }
+};
+using MenuOwner = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuRelease>;
+
 }  // namespace
 
 bool ShapeMenu::Offers(UINT command) const {
@@ -41,19 +48,18 @@ bool ShapeMenu::Offers(UINT command) const {
 }
 
 void ShapeMenu::Show(HWND owner, int x, int y) const {
-    HMENU menu = CreatePopupMenu();
-    if (menu == nullptr) return;
+    const MenuOwner menu(CreatePopupMenu());
+    if (!menu) return;
     for (const UINT item : items_) {
         if (item == kSeparator) {
-            AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+            AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
         } else {
-            AppendMenuW(menu, MF_STRING, item, TextOf(item));
+            AppendMenuW(menu.get(), MF_STRING, item, TextOf(item));
         }
     }
     POINT place{x, y};
     ClientToScreen(owner, &place);
-    TrackPopupMenu(menu, TPM_RIGHTBUTTON, place.x, place.y, 0, owner, nullptr);
-    DestroyMenu(menu);
+    TrackPopupMenu(menu.get(), TPM_RIGHTBUTTON, place.x, place.y, 0, owner, nullptr);
 }
 
 bool AddEditingItems(ShapeMenu& menu, const PolyLine& shape) {
