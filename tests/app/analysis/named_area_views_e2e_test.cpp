@@ -146,6 +146,23 @@ TEST_F(NamedAreaView, TheGunViewKeepsAStillPictureAndSetsCrossMarksSelectedByACl
     EXPECT_EQ(Fired("onclickAreaWithName3"), (Events{{"7", "3", "\"U\""}, {"7", "3", "\"U\""}}));
     EXPECT_EQ(Menu(250, 100), MenuItems{L"刷新"});
     EXPECT_NE(Save().find("\"crossareacnt\" : 1"), std::string::npos);
+
+    // The mark picked up and moved in edit mode, saved, selected again and deleted.
+    Fired("onsaveAreaWithName3");
+    Click(100, 100);
+    Menu(100, 100, L"编辑");
+    Drag(100, 100, 130, 140);
+    EXPECT_EQ(Menu(0, 0, L"保存"), (MenuItems{L"刷新", L"保存"}));
+    EXPECT_NE(Save().find("\"crossareacnt\" : 1,\n   \"crossareas\" : [\n      {\n         \"name\" : \"x1\",\n"
+                          "         \"pointcnt\" : 1,\n         \"points\" : [\n            {\n"
+                          "               \"x\" : 130,\n               \"y\" : 140\n"),
+              std::string::npos);
+    Click(135, 125);
+    EXPECT_EQ(Menu(0, 0, L"删除"), (MenuItems{L"刷新", L"编辑", L"删除"}));
+    EXPECT_EQ(Fired("onclickAreaWithName3"), (Events{{"7", "4", "\"x1\""}, {"7", "4", "\"x1\""}}));
+    EXPECT_EQ(Fired("onsaveAreaWithName3"), (Events{{"7", "4", "\"x1\""}}));
+    EXPECT_EQ(Fired("ondeleteAreaWithName3"), (Events{{"7", "4", "\"x1\""}}));
+    EXPECT_NE(Save().find("\"crossareacnt\" : 0"), std::string::npos);
 }
 
 class NamedAreaVariant : public NamedAreaView, public ::testing::WithParamInterface<int> {};
