@@ -50,6 +50,21 @@ TEST_F(ControlBarView, ADirectionButtonReportsItsPressAndItsReleaseWhereverTheRe
     EXPECT_EQ(Fired("onset3DLocationParams").size(), 1u);
 }
 
+TEST_F(ControlBarView, EachDirectionAndZoomButtonReportsItsOwnCommand) {
+    ASSERT_NE(bar, nullptr);
+    const std::pair<Bar::Button, int> commands[] = {
+        {Bar::kUp, 1}, {Bar::kDown, 2}, {Bar::kLeft, 3}, {Bar::kRight, 4}, {Bar::kZoomIn, 5}, {Bar::kZoomOut, 6},
+    };
+    for (const auto& [which, command] : commands) {
+        const CtrlButton& button = bar->button(which);
+        Click(button.x + button.normal.width / 2, button.y + button.normal.height / 2);
+        const std::string code = std::to_string(command);
+        EXPECT_EQ(Fired("oninnerCtrlCmd"), (Events{{"7", code, "1"}, {"7", code, "2"}})) << command;
+    }
+    Click(263, 15);  // the zoom label itself does nothing
+    EXPECT_EQ(Fired("oninnerCtrlCmd"), Events{});
+}
+
 TEST_F(ControlBarView, StopAndPlaySwapInOnePlaceAndStopAndRestartTheStream) {
     Click(30, 30);
     EXPECT_EQ(Fired("oninnerCtrlCmd"), (Events{{"7", "8", "0"}}));
