@@ -1,5 +1,5 @@
-// What the plug-in did wrong towards the browser, as the browser saw it: an NPN function called off
-// the main thread, an object released once too often, an identifier the browser never made, ...
+// What the plug-in did wrong towards the browser, as the browser saw it: a browser function called
+// off the main thread, an object released once too often, an identifier the browser never made, ...
 // Recorded from any thread; a test ends by asserting that there is none.
 #pragma once
 

@@ -4,8 +4,8 @@
 // timers run by the main thread's pump). Main thread only: made, used and destroyed there.
 #pragma once
 
-#include "tests/support/npapi_browser/duktape_heap.h"
-#include "tests/support/npapi_browser/pump_timers.h"
+#include "tests/support/page_engine/duktape_heap.h"
+#include "tests/support/page_engine/pump_timers.h"
 
 #include <functional>
 #include <map>

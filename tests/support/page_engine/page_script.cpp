@@ -1,4 +1,4 @@
-#include "tests/support/npapi_browser/page_script.h"
+#include "tests/support/page_engine/page_script.h"
 
 namespace test_support {
 

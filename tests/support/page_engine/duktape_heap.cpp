@@ -1,4 +1,4 @@
-#include "tests/support/npapi_browser/duktape_heap.h"
+#include "tests/support/page_engine/duktape_heap.h"
 
 #include <cstdio>
 #include <cstdlib>

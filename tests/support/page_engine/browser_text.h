@@ -1,5 +1,6 @@
-// Small text helpers of the page reader and the script bridge: ASCII case folding for the names
-// HTML and URLs compare without regard to case, and UTF-8 encoding of a code point.
+// Small text helpers of the page reader and the script bridges: ASCII case folding for the names
+// HTML and URLs compare without regard to case, UTF-8 encoding of a code point, and the UTF-8 of a
+// script string.
 #pragma once
 
 #include <algorithm>
@@ -34,5 +35,9 @@ inline void appendUtf8(std::string& text, uint32_t code) {
         text += static_cast<char>(0x80 | (code & 0x3F));
     }
 }
+
+// Duktape keeps characters outside the BMP that script made from escapes as two encoded
+// surrogates; this gives UTF-8, with a lone surrogate as U+FFFD.
+std::string utf8FromScript(const char* text, size_t length);
 
 }  // namespace test_support

@@ -1,7 +1,7 @@
-#include "tests/support/npapi_browser/browser_main_thread.h"
+#include "tests/support/page_engine/browser_main_thread.h"
 
 #include "platform/thread/win_thread.h"
-#include "tests/support/npapi_browser/message_window.h"
+#include "tests/support/page_engine/message_window.h"
 
 #include <mutex>
 

@@ -1,4 +1,4 @@
-// A page as the stand-in browser reads it: the plug-in's <object> element (its attributes and
+// A page as the stand-in browser and container read it: the plug-in's <object> element (its attributes and
 // <param>s) and the inline <script> blocks in document order. Nothing else of HTML matters to the
 // browser: other markup is skipped, and so are comments.
 #pragma once

@@ -1,4 +1,4 @@
-#include "tests/support/npapi_browser/message_window.h"
+#include "tests/support/page_engine/message_window.h"
 
 #include <mutex>
 #include <set>

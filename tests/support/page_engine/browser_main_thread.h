@@ -1,4 +1,4 @@
-// The stand-in browser's main thread: a thread of its own running the platform's message pump
+// The main thread of a stand-in browser or container: a thread of its own running the platform's message pump
 // (GetMessageW / DispatchMessageW). All browser work happens on it, and so does every call into the
 // plug-in, as in a real browser; the plug-in's windows made there are served by the same pump.
 // Other threads hand it work: run waits for the result, post does not.

@@ -1,6 +1,6 @@
-#include "tests/support/npapi_browser/pump_timers.h"
+#include "tests/support/page_engine/pump_timers.h"
 
-#include "tests/support/npapi_browser/message_window.h"
+#include "tests/support/page_engine/message_window.h"
 
 #include <algorithm>
 #include <climits>
