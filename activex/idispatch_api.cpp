@@ -55,7 +55,7 @@ IDispatchAPIPtr IDispatchAPI::create(IDispatch* object, const ActiveXBrowserHost
 
 IDispatchAPI::IDispatchAPI(IDispatch* object, const ActiveXBrowserHostPtr& host)
     : JSObject(host), hostRef(host), dispatchRef(host->getIDispatchRef(object)) {
-    if (JSAPIPtr plugin = scriptingObject()) {
+    if (JSAPIPtr plugin = findScriptingObject()) {
         wrapsPluginObject = true;
         pluginObjectRef = plugin;
     }
@@ -114,9 +114,14 @@ IDispatchAPIPtr IDispatchAPI::sharedSelf() const {
     return std::static_pointer_cast<IDispatchAPI>(std::const_pointer_cast<JSAPI>(shared_from_this()));
 }
 
+JSAPIPtr IDispatchAPI::scriptingObject() {
+    if (!wrapsPluginObject || !isValid()) return nullptr;
+    return pluginObjectRef.lock();
+}
+
 // Only an object that answers the plug-in's own interface, and is no page element (the browser
 // answers for the control's element too), is cast to the plug-in's class.
-JSAPIPtr IDispatchAPI::scriptingObject() {
+JSAPIPtr IDispatchAPI::findScriptingObject() const {
     const DispatchReference reference = dispatchReference();
     if (!reference || hostRef.expired()) return nullptr;
     IDispatch* object = reference->getPtr();

@@ -69,7 +69,8 @@ public:
     void callHandlers(const std::string& eventName, const VariantList& args, const std::vector<JSObjectPtr>& handlers,
                       const std::vector<JSObjectPtr>& sinks) override;
     bool isValid() override;
-    // The plug-in's own scripting object behind the page object, or null; never throws.
+    // The plug-in's own scripting object behind the page object, or null; never throws. Any thread:
+    // what the page object is was found out when the proxy was made, on the main thread.
     JSAPIPtr scriptingObject() override;
 
     // The member's DISPID, asked of the object; -1 when it has none.
@@ -94,6 +95,8 @@ private:
     template <typename R, typename ForPlugin, typename ForPage>
     R perform(R invalid, R gone, ForPlugin forPlugin, ForPage forPage);
 
+    // Asks the page object (main thread) whether it is one of the plug-in's own.
+    JSAPIPtr findScriptingObject() const;
     long idForNameHere(const std::wstring& name) const;
     variant callHere(ActiveXBrowserHost& host, long id, WORD flags, const VariantList& args);
     variant getHere(ActiveXBrowserHost& host, const std::string& name);
