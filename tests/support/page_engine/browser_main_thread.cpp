@@ -39,6 +39,16 @@ bool BrowserMainThread::post(std::function<void()> work) {
     return postTask(std::make_unique<TaskOf<std::function<void()>>>(std::move(work)));
 }
 
+bool BrowserMainThread::pollUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
+    constexpr std::chrono::milliseconds kPollInterval(2);
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (true) {
+        if (run(condition)) return true;
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(kPollInterval);
+    }
+}
+
 bool BrowserMainThread::postTask(std::unique_ptr<Task> task) {
     std::lock_guard<std::mutex> lock(postingLock_);
     if (!window_ || !PostMessageW(window_, kTaskMessage, 0, reinterpret_cast<LPARAM>(task.get()))) return false;

@@ -6,6 +6,7 @@
 
 #include "platform/window/win_window.h"
 
+#include <chrono>
 #include <functional>
 #include <future>
 #include <memory>
@@ -49,6 +50,10 @@ public:
 
     // Queues work for the main thread without waiting; false when the thread takes no more work.
     bool post(std::function<void()> work);
+
+    // Checks the condition on the main thread every few milliseconds, letting the thread work in
+    // between, until it holds or the time is up; answers whether it held.
+    bool pollUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
 
 private:
     struct Task {

@@ -262,4 +262,11 @@ PageDocument loadPageFile(const std::filesystem::path& file) {
     return page;
 }
 
+PageDocument loadPageText(std::string_view html, const std::filesystem::path& baseDirectory) {
+    PageDocument page = parsePage(html);
+    page.baseDirectory = std::filesystem::absolute(baseDirectory);
+    page.url = "file://" + (page.baseDirectory / "page.html").generic_string();
+    return page;
+}
+
 }  // namespace test_support
