@@ -95,6 +95,7 @@ inline std::wstring bstrText(BSTR text) { return text ? std::wstring(text, SysSt
 class ScopedVariant {
 public:
     ScopedVariant() { VariantInit(&m_value); }
+    ScopedVariant(ScopedVariant&& other) noexcept : m_value(other.release()) {}
     ScopedVariant(const ScopedVariant&) = delete;
     ScopedVariant& operator=(const ScopedVariant&) = delete;
     ~ScopedVariant() { VariantClear(&m_value); }

@@ -37,9 +37,11 @@ public:
         std::lock_guard<std::mutex> guard(m_lock);
         const auto found = valueMap.find(value);
         if (found != valueMap.end()) return found->second;
+        // An id entered by setIdForValue is never handed out again: it keeps naming its value.
+        while (idMap.count(nextId) != 0) ++nextId;
         const IdType id = nextId++;
         valueMap.emplace(value, id);
-        idMap[id] = value;
+        idMap.emplace(id, value);
         return id;
     }
 
