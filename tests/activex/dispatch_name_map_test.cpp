@@ -47,6 +47,10 @@ TEST_F(DispatchNames, AnIdOrValueIsEnteredOnceAndARefusalChangesNothing) {
     EXPECT_FALSE(names.hasId(5000));
     EXPECT_EQ(L"value", names.getValueForId(0));
     EXPECT_EQ(100, names.getIdForValue(FB::variant(std::wstring(L"other"))));
+    // An id entered by hand is not handed out again.
+    names.setIdForValue(101, FB::variant("by hand"));
+    EXPECT_EQ(102, names.getIdForValue(FB::variant(std::wstring(L"next"))));
+    EXPECT_EQ(L"by hand", names.getValueForId(101));
 }
 
 TEST(DispatchNameMap, TheProcessTableHoldsTheStandardNamesFromLoad) {
