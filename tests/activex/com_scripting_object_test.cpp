@@ -141,6 +141,28 @@ TEST_F(ComScriptingObject, ScriptErrorsReachTheBrowserWithExcepInfoAndAsTheLastE
     EXPECT_EQ(DISP_E_MEMBERNOTFOUND, invoke(object.get(), 99, DISPATCH_METHOD, {}, nullptr));
 }
 
+// Nothing but script errors reaches the page as an error: anything else the scripting object
+// throws is answered E_NOTIMPL and leaves the last exception as it was.
+TEST_F(ComScriptingObject, NoOtherExceptionCrossesTheComBoundary) {
+    api->addMethod("Crash", [](const FB::VariantList&) -> FB::variant { throw std::logic_error("internal"); });
+    // A long too wide for VT_I4 cannot be written into the result.
+    api->addMethod("Wide", [](const FB::VariantList&) -> FB::variant { return FB::variant(1L << 40); });
+    ScopedVariant result;
+    ASSERT_EQ(DISP_E_EXCEPTION, invoke(object.get(), idOf(object.get(), L"Fail"), DISPATCH_METHOD, {}, result.get()));
+    EXPECT_EQ(L"camera refused", lastException());
+    ScopedExcepInfo exception;
+    EXPECT_EQ(E_NOTIMPL,
+              invoke(object.get(), idOf(object.get(), L"Crash"), DISPATCH_METHOD, {}, result.get(), exception.get()));
+    EXPECT_EQ(nullptr, exception.get()->bstrDescription);
+    EXPECT_EQ(E_NOTIMPL, invoke(object.get(), idOf(object.get(), L"Wide"), DISPATCH_METHOD, {}, result.get()));
+    EXPECT_EQ(L"camera refused", lastException());
+
+    // A scripting object that was invalidated refuses with a script error, wherever it is asked.
+    api->invalidate();
+    EXPECT_EQ(S_FALSE, object->DeleteMemberByDispID(idOf(object.get(), L"getLastException")));
+    EXPECT_EQ(L"This object is no longer valid", lastException());
+}
+
 TEST_F(ComScriptingObject, EnumerationListsTheMembersThenTheBuiltinsThenEnds) {
     std::vector<std::wstring> names;
     DISPID id = DISPID_STARTENUM;
