@@ -112,6 +112,7 @@ TEST_F(PageObjectProxy, AnObjectThatCannotNameMembersUsesTheProcessWideIds) {
     const long id = proxy->getIDForName(L"anything");
     EXPECT_EQ(id, FB::ActiveX::dispatchNameMap.getIdForValue(FB::variant(std::wstring(L"anything"))));
     EXPECT_EQ(DISPID_VALUE, proxy->getIDForName(L""));
+    EXPECT_EQ(id, proxy->dispIdForName(L"anything"));
 }
 
 TEST_F(PageObjectProxy, AnInvalidatedProxyLetsGoAndAnswersNothing) {
