@@ -219,7 +219,15 @@ TEST_F(ComScriptingObject, AGoneScriptingObjectOrHostAnswersMemberNotFound) {
     const DISPID add = idOf(object.get(), L"Add");
     ScopedVariant attach;
     ASSERT_EQ(S_OK, invoke(object.get(), idOf(object.get(), L"attachEvent"), DISPATCH_PROPERTYGET, {}, attach.get()));
+    const auto point = object.query<IConnectionPoint>(IID_IConnectionPoint);
+    CountedDispatch sink;
+    DWORD cookie = 0;
+    ASSERT_EQ(S_OK, point->Advise(&sink, &cookie));
     api.reset();
+    // A sink unadvised after its scripting object went is still forgotten.
+    EXPECT_EQ(S_OK, point->Unadvise(cookie));
+    EXPECT_EQ(E_UNEXPECTED, point->Unadvise(cookie));
+    EXPECT_EQ(CONNECT_E_CANNOTCONNECT, point->Advise(&sink, &cookie));
     ScopedBstr name(L"attachEvent");
     DISPID id = 0;
     EXPECT_EQ(DISP_E_UNKNOWNNAME, object->GetDispID(name.get(), 0, &id));
