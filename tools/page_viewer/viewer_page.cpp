@@ -38,6 +38,8 @@ ViewerPage::ViewerPage(QObject* parent) : QWebPage(parent) {
     setNetworkAccessManager(new LocalNetwork(this));
     settings()->setAttribute(QWebSettings::PluginsEnabled, true);
     settings()->setAttribute(QWebSettings::JavascriptEnabled, true);
+    // A local page may not reach out either: QtWebKit refuses its requests for remote resources.
+    settings()->setAttribute(QWebSettings::LocalContentCanAccessRemoteUrls, false);
 }
 
 void ViewerPage::javaScriptConsoleMessage(const QString& message, int, const QString&) {
