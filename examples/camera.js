@@ -8,7 +8,7 @@
   var player = document.getElementById('player');
   var query = parseQuery(window.location.search);
   var state = { playing: false, paused: false, recording: false };
-  var session = window.session = { state: 'idle', result: '', alarms: 0, clicks: 0, steps: [] };
+  var session = window.session = { state: 'idle', result: '', alarms: 0, clicks: 0, fullScreenClosed: 0, steps: [] };
 
   function byId(id) { return document.getElementById(id); }
 
@@ -174,7 +174,10 @@
       session.clicks += 1;
       console.log('picture ' + (kind === 1 ? 'double-clicked' : 'clicked'));
     }, false);
-    player.addEventListener('onCloseFullScreen', function () { say('Back from full screen.'); }, false);
+    player.addEventListener('onCloseFullScreen', function () {
+      session.fullScreenClosed += 1;
+      say('Back from full screen.');
+    }, false);
     Object.keys(actions).forEach(function (name) {
       byId(name).addEventListener('click', function () { actions[name](); }, false);
     });

@@ -10,7 +10,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <memory>
+#include <thread>
 
 using namespace std::chrono_literals;
 using namespace desktop_test;
@@ -23,6 +26,16 @@ namespace {
 const char* const kPlayerRect =
     "(function () { var r = document.getElementById('screen').getBoundingClientRect();"
     " return [r.left, r.top, r.width, r.height].map(Math.round).join(','); })()";
+
+// What a shell command prints on its standard output.
+std::string commandOutput(const std::string& command) {
+    std::string output;
+    const std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), &pclose);
+    if (!pipe) return output;
+    char chunk[256];
+    while (size_t got = std::fread(chunk, 1, sizeof chunk, pipe.get())) output.append(chunk, got);
+    return output;
+}
 
 std::vector<std::filesystem::path> filesEndingIn(const std::filesystem::path& folder, const std::string& ending) {
     std::vector<std::filesystem::path> found;
@@ -107,6 +120,28 @@ TEST_F(CameraPage, AnXClickOnThePictureReachesTheView) {
     ASSERT_EQ(0, std::system(click.c_str()));
     EXPECT_TRUE(run.waitFor("console: picture clicked")) << run.transcript();
     EXPECT_EQ(0, run.finish());
+}
+
+// "Full screen" shows the plug-in's full-screen window on the X screen, above the page; Escape
+// typed there closes it and the page hears "ononCloseFullScreen".
+TEST_F(CameraPage, FullScreenCoversTheXScreenUntilEscape) {
+    LoopbackCameraSet camera("127.0.0.67");
+    ViewerRun run(examplePage(), cameraQuery(camera, false),
+                  {"--eval", "document.getElementById('fullscreen').click(); 'asked'", "--until",
+                   "session.fullScreenClosed > 0", "--time", "30"});
+    ASSERT_EQ("asked", run.valueAfter("eval: ")) << run.transcript();
+    std::string found;
+    for (int tries = 0; tries < 100 && found.empty(); ++tries) {
+        found = commandOutput("xdotool search --name '全屏' getwindowgeometry");
+        if (found.empty()) std::this_thread::sleep_for(100ms);
+    }
+    EXPECT_NE(std::string::npos, found.find("Position: 0,0")) << found;
+    EXPECT_NE(std::string::npos, found.find("Geometry: 1280x1024")) << found;  // the virtual display's size
+
+    ASSERT_EQ(0, std::system("xdotool key Escape"));
+    EXPECT_TRUE(run.waitFor("console: Back from full screen.")) << run.transcript();
+    EXPECT_EQ(0, run.finish());
+    EXPECT_EQ("", commandOutput("xdotool search --name '全屏'"));
 }
 
 }  // namespace

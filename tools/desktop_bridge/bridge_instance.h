@@ -37,6 +37,8 @@ public:
     NPP instance() const { return instance_; }
     uintptr_t serial() const { return serial_; }
     HWND browserWindow() const { return browserWindow_; }
+    // The X display the page is shown on, once the browser told.
+    Display* display() const { return display_.display; }
     HWND pluginWindow() const { return pluginWindow_; }
     // The picture the page shows; null until the plug-in's window exists.
     const std::shared_ptr<WindowPicture>& picture() const { return picture_; }

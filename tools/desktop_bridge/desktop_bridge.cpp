@@ -38,9 +38,11 @@ DesktopBridge* DesktopBridge::current() { return currentBridge; }
 
 DesktopBridge::DesktopBridge(const NPNetscapeFuncs& browser) : library_(PluginModule::besideBridge()) {
     copyTable(browser_, browser);
+    // A window the plug-in destroyed while its messages ran leaves the screen.
     pump_.emplace(browser_.size >= NP_TABLE_SIZE_THROUGH(NPNetscapeFuncs, pluginthreadasynccall)
                       ? browser_.pluginthreadasynccall
-                      : nullptr);
+                      : nullptr,
+                  [this] { mirror_.recheck(); });
     forPlugin_ = browser_;
     forPlugin_.getvalue = &DesktopBridge::pluginGetValue;
     forPlugin_.setvalue = &DesktopBridge::pluginSetValue;
@@ -60,7 +62,6 @@ DesktopBridge::~DesktopBridge() {
     platform::embedding::setPixelsChangedListener(nullptr);
     instances_.clear();  // what a browser left: its windows go before the plug-in's module
     library_.entryPoints().shutdown();
-    timing_.report();
     pump_.reset();
     currentBridge = nullptr;
 }
@@ -126,6 +127,10 @@ NPError DesktopBridge::destroyInstance(NPP instance, NPSavedData** save) {
         }
         bridge->instances_.erase(instance);
         bridge->pump_->removeInstance(instance);
+        if (bridge->instances_.empty()) bridge->mirror_.stop();
+        // A browser may keep the plug-in loaded to the end of the process: the figures are told
+        // when the last instance goes.
+        if (bridge->instances_.empty()) bridge->timing_.report();
         return result;
     });
 }
@@ -137,8 +142,9 @@ NPError DesktopBridge::setWindow(NPP instance, NPWindow* window) {
         if (!window) return NPERR_NO_ERROR;
         // The browser lays the record out in its own (X11) form.
         const NPError result = found->setWindow(*static_cast<const X11PluginWindow*>(static_cast<void*>(window)));
+        DesktopBridge* bridge = currentBridge;
+        if (Display* display = found->display()) bridge->mirror_.setDisplay(DisplayString(display));
         if (found->picture()) {
-            DesktopBridge* bridge = currentBridge;
             std::lock_guard<std::mutex> hold(bridge->picturesLock_);
             bridge->pictures_[found->pluginWindow()] = WatchedPicture{instance, found->serial(), found->picture()};
         }
@@ -257,8 +263,11 @@ void DesktopBridge::pixelsChanged(HWND window) {
     {
         std::lock_guard<std::mutex> hold(picturesLock_);
         auto found = pictures_.find(window);
-        if (found == pictures_.end()) return;
-        watched = found->second;
+        if (found != pictures_.end()) watched = found->second;
+    }
+    if (!watched.picture) {
+        if (ScreenMirror::shows(window)) mirror_.changed(window);
+        return;
     }
     if (!watched.picture->needsRepaint() || !browser_.pluginthreadasynccall) return;
     // A browser drops what was scheduled with an instance it ends; the serial tells a later

@@ -11,6 +11,7 @@
 #include "tools/desktop_bridge/main_thread_pump.h"
 #include "tools/desktop_bridge/paint_timing.h"
 #include "tools/desktop_bridge/plugin_module.h"
+#include "tools/desktop_bridge/screen_mirror.h"
 
 #include <map>
 #include <memory>
@@ -78,6 +79,7 @@ private:
     std::mutex picturesLock_;
     std::map<HWND, WatchedPicture> pictures_;  // guarded by picturesLock_
     uintptr_t nextSerial_ = 1;
+    ScreenMirror mirror_;  // the plug-in's full-screen windows
     std::optional<MainThreadPump> pump_;
 };
 

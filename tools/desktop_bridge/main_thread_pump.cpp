@@ -4,7 +4,8 @@
 
 namespace desktop {
 
-MainThreadPump::MainThreadPump(NPN_PluginThreadAsyncCallProcPtr asyncCall) : asyncCall_(asyncCall) {}
+MainThreadPump::MainThreadPump(NPN_PluginThreadAsyncCallProcPtr asyncCall, std::function<void()> afterPump)
+    : asyncCall_(asyncCall), afterPump_(std::move(afterPump)) {}
 
 MainThreadPump::~MainThreadPump() { loop_.reset(); }
 
@@ -29,7 +30,9 @@ void MainThreadPump::removeInstance(NPP instance) {
 }
 
 void MainThreadPump::pumpNow() {
-    if (loop_) loop_->pumpDue();
+    if (!loop_) return;
+    loop_->pumpDue();
+    if (afterPump_) afterPump_();
 }
 
 void MainThreadPump::wake() {

@@ -8,6 +8,7 @@
 #include "platform/npapi/npfunctions.h"
 #include "platform/window/win_message_host.h"
 
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <vector>
@@ -16,8 +17,9 @@ namespace desktop {
 
 class MainThreadPump {
 public:
-    // Pumps the calling thread's messages: the browser's main thread.
-    explicit MainThreadPump(NPN_PluginThreadAsyncCallProcPtr asyncCall);
+    // Pumps the calling thread's messages: the browser's main thread. afterPump runs on it after
+    // each pump.
+    MainThreadPump(NPN_PluginThreadAsyncCallProcPtr asyncCall, std::function<void()> afterPump);
     ~MainThreadPump();
     MainThreadPump(const MainThreadPump&) = delete;
     MainThreadPump& operator=(const MainThreadPump&) = delete;
@@ -36,6 +38,7 @@ private:
     static void runScheduled(void* pump);
 
     const NPN_PluginThreadAsyncCallProcPtr asyncCall_;
+    const std::function<void()> afterPump_;
     std::mutex lock_;
     std::vector<NPP> instances_;  // guarded by lock_
     // While there are instances; made and ended on the main thread only, never under lock_ (its

@@ -33,9 +33,10 @@ void PaintTiming::painted(std::optional<Clock::time_point> drawn, bool blank) {
     }
 }
 
-void PaintTiming::report() const {
+void PaintTiming::report() {
     if (!wanted_ || delaysMs_.empty()) return;
-    std::vector<double> sorted = delaysMs_;
+    std::vector<double> sorted;
+    sorted.swap(delaysMs_);
     std::sort(sorted.begin(), sorted.end());
     const double mean = std::accumulate(sorted.begin(), sorted.end(), 0.0) / static_cast<double>(sorted.size());
     const double median = sorted[sorted.size() / 2];

@@ -21,8 +21,8 @@ public:
     // A paint into the page; drawn is when the oldest picture it shows was drawn, when it shows a
     // new one.
     void painted(std::optional<Clock::time_point> drawn, bool blank);
-    // Prints the delays seen so far, when any were measured.
-    void report() const;
+    // Prints the delays measured since the last report, when there are any.
+    void report();
 
     // Whether every pixel is black: no picture has been drawn yet.
     static bool isBlank(const uint32_t* pixels, int width, int height);
