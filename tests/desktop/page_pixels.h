@@ -18,7 +18,8 @@ struct PageRect {
 // "left,top,width,height" as the pages print them; an empty rectangle for anything else.
 PageRect pageRect(const std::string& text);
 
-// A white ball on black: a small part bright (the ball shrinks with the picture), most of it dark.
+// A white ball on black: most of it dark, and a bright square of a fortieth of its width (the ball
+// shrinks with the picture) that the thin strokes of the text drawn over it never make.
 bool showsTestPattern(const QImage& page, const PageRect& rect);
 
 // The share of the rectangle's pixels that are black, from 0 to 1.
