@@ -1,4 +1,4 @@
-// Built into the viewer only when it runs under AddressSanitizer. QtWebKit loads plug-ins with
+// Built into the viewer only when it runs under a sanitizer. QtWebKit loads plug-ins with
 // RTLD_DEEPBIND, and the sanitizer runtime ends any process that loads a library that way (its
 // interceptors would be bypassed inside it). The desktop bridge exports nothing but its four entry
 // points and binds its own symbols when it is linked, so deep binding changes nothing for it: the
