@@ -3,6 +3,7 @@
 #include "platform/window/win_surface_host.h"
 #include "platform/window/win_window.h"
 
+#include <cassert>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -84,6 +85,7 @@ void DesktopBridge::fillPluginFuncs(NPPluginFuncs& funcs) {
 
 BridgeInstance* DesktopBridge::find(NPP instance) {
     if (!currentBridge) return nullptr;
+    assert(std::this_thread::get_id() == currentBridge->mainThread_);
     auto found = currentBridge->instances_.find(instance);
     return found == currentBridge->instances_.end() ? nullptr : found->second.get();
 }
@@ -93,6 +95,7 @@ NPError DesktopBridge::newInstance(NPMIMEType type, NPP instance, uint16_t mode,
     return guarded<NPError>(NPERR_GENERIC_ERROR, [&]() -> NPError {
         DesktopBridge* bridge = currentBridge;
         if (!bridge || !instance) return NPERR_INVALID_INSTANCE_ERROR;
+        assert(std::this_thread::get_id() == bridge->mainThread_);
         // Towards the browser the plug-in is windowless and opaque: it paints every pixel of its
         // rectangle.
         if (bridge->browser_.setvalue) {

@@ -17,6 +17,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <thread>
 
 namespace desktop {
 
@@ -76,6 +77,7 @@ private:
         uintptr_t serial;  // names the instance in a repaint that reaches the main thread later
         std::shared_ptr<WindowPicture> picture;
     };
+    const std::thread::id mainThread_ = std::this_thread::get_id();  // the browser's main thread
     std::mutex picturesLock_;
     std::map<HWND, WatchedPicture> pictures_;  // guarded by picturesLock_
     uintptr_t nextSerial_ = 1;

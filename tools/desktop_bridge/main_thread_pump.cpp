@@ -1,6 +1,7 @@
 #include "tools/desktop_bridge/main_thread_pump.h"
 
 #include <algorithm>
+#include <cassert>
 
 namespace desktop {
 
@@ -10,6 +11,7 @@ MainThreadPump::MainThreadPump(NPN_PluginThreadAsyncCallProcPtr asyncCall, std::
 MainThreadPump::~MainThreadPump() { loop_.reset(); }
 
 void MainThreadPump::addInstance(NPP instance) {
+    assert(std::this_thread::get_id() == mainThread_);
     {
         std::lock_guard<std::mutex> hold(lock_);
         instances_.push_back(instance);
@@ -19,6 +21,7 @@ void MainThreadPump::addInstance(NPP instance) {
 }
 
 void MainThreadPump::removeInstance(NPP instance) {
+    assert(std::this_thread::get_id() == mainThread_);
     bool last = false;
     {
         std::lock_guard<std::mutex> hold(lock_);
@@ -30,6 +33,7 @@ void MainThreadPump::removeInstance(NPP instance) {
 }
 
 void MainThreadPump::pumpNow() {
+    assert(std::this_thread::get_id() == mainThread_);
     if (!loop_) return;
     loop_->pumpDue();
     if (afterPump_) afterPump_();

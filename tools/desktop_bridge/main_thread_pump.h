@@ -11,6 +11,7 @@
 #include <functional>
 #include <mutex>
 #include <optional>
+#include <thread>
 #include <vector>
 
 namespace desktop {
@@ -39,6 +40,7 @@ private:
 
     const NPN_PluginThreadAsyncCallProcPtr asyncCall_;
     const std::function<void()> afterPump_;
+    const std::thread::id mainThread_ = std::this_thread::get_id();
     std::mutex lock_;
     std::vector<NPP> instances_;  // guarded by lock_
     // While there are instances; made and ended on the main thread only, never under lock_ (its

@@ -12,6 +12,7 @@
 #include <sys/eventfd.h>
 
 #include <algorithm>
+#include <cassert>
 #include <cstdint>
 #include <cstdio>
 #include <vector>
@@ -100,6 +101,7 @@ void ScreenMirror::run() {
         std::lock_guard<std::mutex> hold(lock_);
         name = displayName_;
     }
+    runner_ = std::this_thread::get_id();
     display_ = XOpenDisplay(name.c_str());
     if (!display_) std::fprintf(stderr, "desktop bridge: cannot open display %s for full screen\n", name.c_str());
     for (;;) {
@@ -129,6 +131,7 @@ void ScreenMirror::run() {
 }
 
 void ScreenMirror::handleRequests() {
+    assert(std::this_thread::get_id() == runner_);
     std::set<HWND> dirty;
     {
         std::lock_guard<std::mutex> hold(lock_);
@@ -176,6 +179,7 @@ void ScreenMirror::show(HWND window, Mirrored& mirrored) {
 }
 
 void ScreenMirror::paint(HWND window, Mirrored& mirrored) {
+    assert(std::this_thread::get_id() == runner_);
     std::shared_ptr<WindowPicture> picture;
     {
         std::lock_guard<std::mutex> hold(lock_);
@@ -193,6 +197,7 @@ void ScreenMirror::paint(HWND window, Mirrored& mirrored) {
 }
 
 void ScreenMirror::handleEvent(const XEvent& event) {
+    assert(std::this_thread::get_id() == runner_);
     for (auto& [window, mirrored] : windows_) {
         if (mirrored.x != event.xany.window) continue;
         if (event.type == MapNotify) {

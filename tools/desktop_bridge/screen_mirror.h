@@ -64,7 +64,8 @@ private:
     platform::detail::UniqueDescriptor wakeup_;                // an eventfd the thread polls with its X connection
     std::thread thread_;
 
-    // The mirror's thread only.
+    // The mirror's thread only (runner_ is set as it starts).
+    std::thread::id runner_;
     Display* display_ = nullptr;
     std::map<HWND, Mirrored> windows_;
 };
