@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include "activex/com_variant_converters.h"
-#include "activex/type_id_map.h"
 #include "tests/scripting/error_expectations.h"
 
 namespace {
@@ -43,15 +42,6 @@ TEST(ComNumericVariant, ConversionFailureIsBadCastAndLongIsNeverCutToThirtyTwoBi
     expectBadVariantCast<long, long>([] { numericToVARIANT<long>(noHost, FB::variant(1L << 32)); });
     expectBadVariantCast<long long, unsigned long>(
         [] { numericToVARIANT<unsigned long>(noHost, FB::variant(1LL << 32)); });
-}
-
-TEST(TypeIDMap, ValueForIdGivesWideNameOfExactId) {
-    FB::TypeIDMap<long> names;
-    names.setIdForValue(-1, FB::variant("toString"));
-    names.setIdForValue(100, FB::variant(std::wstring(L"SetRtspUrl")));
-    EXPECT_EQ(names.valueForId(-1), L"toString");
-    EXPECT_EQ(names.valueForId(100), L"SetRtspUrl");
-    expectBadVariantCast<void, std::wstring>([&] { names.valueForId(99); });
 }
 
 }  // namespace

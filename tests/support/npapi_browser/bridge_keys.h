@@ -3,6 +3,8 @@
 // a letter that is no hex digit, so that the escape ends where it should.)
 #pragma once
 
+#include "tests/support/page_engine/record_proxy.h"
+
 namespace test_support {
 
 constexpr const char* kBridgeKey = "\xFFnpBridge";              // stash: the ScriptBridge
@@ -10,5 +12,7 @@ constexpr const char* kProxyHandlerKey = "\xFFnpProxyHandler";  // stash: the tr
 constexpr const char* kPageObjectKey = "\xFFnpPageObject";      // script object: its page object
 constexpr const char* kProxyRecordKey = "\xFFnpProxyRecord";    // proxy target or method function
 constexpr const char* kProxyKey = "\xFFnpProxy";                // proxy target: its proxy
+
+constexpr RecordProxyKeys kNpProxyKeys{kProxyHandlerKey, kProxyRecordKey, kProxyKey, kPageObjectKey};
 
 }  // namespace test_support

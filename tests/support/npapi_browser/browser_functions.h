@@ -3,7 +3,7 @@
 // (NPN_PluginThreadAsyncCall alone may be called from any thread) and records a fault otherwise.
 #pragma once
 
-#include "tests/support/npapi_browser/browser_main_thread.h"
+#include "tests/support/page_engine/browser_main_thread.h"
 
 #include "platform/npapi/npfunctions.h"
 

@@ -4,7 +4,7 @@
 // an object that is not live is a fault, recorded instead of touching freed memory. Main thread only.
 #pragma once
 
-#include "tests/support/npapi_browser/browser_faults.h"
+#include "tests/support/page_engine/browser_faults.h"
 
 #include "platform/npapi/npapi.h"
 #include "platform/npapi/npruntime.h"

@@ -1,6 +1,7 @@
 #include "tests/support/npapi_browser/browser_session.h"
 
 #include "tests/support/npapi_browser/browser_functions.h"
+#include "tests/support/page_engine/element_script.h"
 
 #include <algorithm>
 #include <cassert>
@@ -67,27 +68,13 @@ void BrowserSession::loadPage(PageDocument page) {
 }
 
 void BrowserSession::runScripts(const std::vector<std::string>& scripts) {
-    for (const std::string& script : scripts) {
-        const ScriptResult result = page_->evaluate(script, "page script");
-        if (!result.ok) page_->writeConsole("Uncaught " + result.text);
-        settle();
-    }
+    runPageScripts(*page_, scripts, [this] { settle(); });
 }
 
 // The element is a plain script object with the <object>'s attributes until the plug-in gives its
 // scriptable object; from then on script reaches that object under the element's id.
 void BrowserSession::defineElement(const PluginElement& element) {
-    duk_context* context = page_->context();
-    duk_push_object(context);
-    for (const PageAttribute& attribute : element.attributes) {
-        duk_push_lstring(context, attribute.value.data(), attribute.value.size());
-        duk_put_prop_lstring(context, -2, attribute.name.data(), attribute.name.size());
-    }
-    duk_push_string(context, "OBJECT");
-    duk_put_prop_string(context, -2, "tagName");
-    elementKey_ = page_->holdValue(-1);
-    duk_pop(context);
-    if (!element.id().empty()) page_->defineElement(element.id(), [this](duk_context* c) { pushElement(c); });
+    elementKey_ = defineElementObject(*page_, element, [this] { pushElement(page_->context()); });
 }
 
 void BrowserSession::pushElement(duk_context*) {

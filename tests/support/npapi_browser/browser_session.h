@@ -5,12 +5,12 @@
 // nothing. Main thread only, from construction to destruction.
 #pragma once
 
-#include "tests/support/npapi_browser/browser_faults.h"
+#include "tests/support/page_engine/browser_faults.h"
 #include "tests/support/npapi_browser/browser_identifiers.h"
-#include "tests/support/npapi_browser/browser_main_thread.h"
+#include "tests/support/page_engine/browser_main_thread.h"
 #include "tests/support/npapi_browser/browser_objects.h"
-#include "tests/support/npapi_browser/page_document.h"
-#include "tests/support/npapi_browser/page_script.h"
+#include "tests/support/page_engine/page_document.h"
+#include "tests/support/page_engine/page_script.h"
 #include "tests/support/npapi_browser/plugin_instance.h"
 #include "tests/support/npapi_browser/plugin_library.h"
 #include "tests/support/npapi_browser/script_bridge.h"

@@ -1,6 +1,6 @@
 #include "tests/support/npapi_browser/page_url.h"
 
-#include "tests/support/npapi_browser/browser_text.h"
+#include "tests/support/page_engine/browser_text.h"
 
 #include <charconv>
 

@@ -4,7 +4,7 @@
 // streams and the scriptable object it gave. Main thread only.
 #pragma once
 
-#include "tests/support/npapi_browser/page_document.h"
+#include "tests/support/page_engine/page_document.h"
 #include "tests/support/npapi_browser/url_streams.h"
 
 #include "platform/npapi/npfunctions.h"

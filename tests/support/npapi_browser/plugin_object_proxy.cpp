@@ -60,21 +60,8 @@ void ScriptBridge::setException(const char* message) {
 }
 
 ScriptBridge::ProxyRecord* ScriptBridge::recordOfProxy(duk_idx_t index) {
-    duk_context* context = page_->context();
-    if (!duk_is_object(context, index)) return nullptr;
-    duk_get_prop_string(context, index, kProxyRecordKey);
-    auto* record = static_cast<ProxyRecord*>(duk_get_pointer(context, -1));
-    duk_pop(context);
+    auto* record = static_cast<ProxyRecord*>(recordAt(page_->context(), index, kNpProxyKeys));
     return record && proxies_.count(record) && !record->isMethod ? record : nullptr;
-}
-
-// Pushes a native function carrying a new record that holds one reference on the object.
-static void pushRecordFunction(duk_context* context, duk_c_function function, void* record, duk_c_function finalizer) {
-    duk_push_c_function(context, function, DUK_VARARGS);
-    duk_push_pointer(context, record);
-    duk_put_prop_string(context, -2, kProxyRecordKey);
-    duk_push_c_function(context, finalizer, 2);
-    duk_set_finalizer(context, -2);
 }
 
 void ScriptBridge::pushPluginObject(NPObject* object) {
@@ -89,38 +76,12 @@ void ScriptBridge::pushPluginObject(NPObject* object) {
     }
     auto* record = new ProxyRecord{this, object, false, nullptr};
     proxies_.insert(record);
-    pushRecordFunction(context, trap<&ScriptBridge::callObject>, record, finalizeRecord);
-    duk_push_global_stash(context);
-    if (!duk_get_prop_string(context, -1, kProxyHandlerKey)) {
-        duk_pop(context);
-        duk_push_object(context);
-        const struct {
-            const char* name;
-            duk_c_function trap;
-            duk_idx_t args;
-        } traps[] = {{"get", trap<&ScriptBridge::proxyGet>, 3},
-                     {"set", trap<&ScriptBridge::proxySet>, 4},
-                     {"has", trap<&ScriptBridge::proxyHas>, 2},
-                     {"deleteProperty", trap<&ScriptBridge::proxyDelete>, 2},
-                     {"ownKeys", trap<&ScriptBridge::proxyOwnKeys>, 1}};
-        for (const auto& trap : traps) {
-            duk_push_c_function(context, trap.trap, trap.args);
-            duk_put_prop_string(context, -2, trap.name);
-        }
-        duk_dup(context, -1);
-        duk_put_prop_string(context, -3, kProxyHandlerKey);
-    }
-    duk_remove(context, -2);  // target, handler
-    duk_dup(context, -2);
-    duk_swap_top(context, -2);  // target, target, handler
-    duk_push_proxy(context, 0);
-    // The target keeps its proxy: the cycle leaves both to the mark-and-sweep collector, which
-    // runs the target's finalizer while the proxy still exists, so that the proxy's address
-    // stays good for as long as the object maps to it.
-    record->proxy = duk_get_heapptr(context, -1);
-    duk_dup(context, -1);
-    duk_put_prop_string(context, -3, kProxyKey);
-    duk_remove(context, -2);
+    record->proxy = pushRecordProxy(context, kNpProxyKeys, record, trap<&ScriptBridge::callObject>, finalizeRecord,
+                                    {{"get", trap<&ScriptBridge::proxyGet>, 3},
+                                     {"set", trap<&ScriptBridge::proxySet>, 4},
+                                     {"has", trap<&ScriptBridge::proxyHas>, 2},
+                                     {"deleteProperty", trap<&ScriptBridge::proxyDelete>, 2},
+                                     {"ownKeys", trap<&ScriptBridge::proxyOwnKeys>, 1}});
     proxyOf_.emplace(object, record);
 }
 
@@ -225,7 +186,7 @@ bool ScriptBridge::proxyGet(duk_context* context) {
     }
     auto* method = new ProxyRecord{this, member.object, true, member.name};
     proxies_.insert(method);
-    pushRecordFunction(context, trap<&ScriptBridge::callMethod>, method, finalizeRecord);
+    pushRecordFunction(context, kNpProxyKeys, trap<&ScriptBridge::callMethod>, method, finalizeRecord);
     return false;
 }
 

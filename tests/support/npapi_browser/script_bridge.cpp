@@ -3,7 +3,7 @@
 #include "tests/support/npapi_browser/script_bridge.h"
 
 #include "tests/support/npapi_browser/bridge_keys.h"
-#include "tests/support/npapi_browser/browser_text.h"
+#include "tests/support/page_engine/browser_text.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -93,51 +93,6 @@ duk_ret_t ownKeysOnStack(duk_context* context, void*) {
     return 1;
 }
 
-// Under duk_safe_call, with an object and the page object's address on top: marks the object with
-// the address, or, given undefined, removes the mark.
-duk_ret_t markObjectOnStack(duk_context* context, void*) {
-    const duk_idx_t object = duk_get_top(context) - 2;
-    const duk_idx_t address = object + 1;
-    duk_push_string(context, kPageObjectKey);
-    if (duk_is_undefined(context, address)) {
-        duk_del_prop(context, object);
-    } else {
-        duk_dup(context, address);
-        duk_def_prop(context, object, DUK_DEFPROP_HAVE_VALUE | DUK_DEFPROP_SET_CONFIGURABLE | DUK_DEFPROP_FORCE);
-    }
-    return 0;
-}
-
-// The surrogate (0xD800 to 0xDFFF) encoded at text[i] in three bytes, or 0.
-uint32_t surrogateAt(const unsigned char* text, size_t length, size_t i) {
-    if (i + 2 >= length || text[i] != 0xED || (text[i + 1] & 0xE0) != 0xA0 || (text[i + 2] & 0xC0) != 0x80) return 0;
-    return 0xD000u | ((text[i + 1] & 0x3Fu) << 6) | (text[i + 2] & 0x3Fu);
-}
-
-// Duktape keeps characters outside the BMP that script made from escapes as two encoded
-// surrogates; the plug-in gets UTF-8, with a lone surrogate as U+FFFD.
-std::string utf8FromScript(const char* text, size_t length) {
-    const auto* bytes = reinterpret_cast<const unsigned char*>(text);
-    std::string utf8;
-    utf8.reserve(length);
-    for (size_t i = 0; i < length; ++i) {
-        const uint32_t high = surrogateAt(bytes, length, i);
-        if (!high) {
-            utf8 += text[i];
-            continue;
-        }
-        const uint32_t low = high < 0xDC00 ? surrogateAt(bytes, length, i + 3) : 0;
-        if (low >= 0xDC00) {
-            appendUtf8(utf8, 0x10000 + ((high - 0xD800) << 10) + (low - 0xDC00));
-            i += 5;
-        } else {
-            appendUtf8(utf8, 0xFFFD);
-            i += 2;
-        }
-    }
-    return utf8;
-}
-
 // Canonical array indexes ("0", "17", never "017") are integer identifiers, as browsers make them.
 bool isIndexText(const char* text, size_t length, int32_t& index) {
     if (length == 0 || length > 10 || (length > 1 && text[0] == '0')) return false;
@@ -200,9 +155,7 @@ NPObject* ScriptBridge::pageObjectFor(duk_idx_t index) {
     if (!page_) return nullptr;
     duk_context* context = page_->context();
     index = duk_normalize_index(context, index);
-    duk_get_prop_string(context, index, kPageObjectKey);
-    auto* known = static_cast<PageObject*>(duk_get_pointer(context, -1));
-    duk_pop(context);
+    auto* known = static_cast<PageObject*>(markOf(context, index, kNpProxyKeys));
     if (known && pageObjects_.count(known) && objects_.retain(known, "a page object")) return known;
 
     auto* object = static_cast<PageObject*>(objects_.create(nullptr, &pageObjectClass));
@@ -210,10 +163,7 @@ NPObject* ScriptBridge::pageObjectFor(duk_idx_t index) {
     object->bridge = this;
     object->heldKey = page_->holdValue(index);
     pageObjects_.insert(object);
-    duk_dup(context, index);
-    duk_push_pointer(context, object);
-    duk_safe_call(context, markObjectOnStack, nullptr, 2, 1);  // a value that takes no mark has no identity
-    duk_pop(context);
+    markScriptObject(context, index, kNpProxyKeys, object);
     return object;
 }
 
@@ -222,8 +172,7 @@ void ScriptBridge::forgetPageObject(PageObject* object) {
     if (!page_ || !object->heldKey) return;
     duk_context* context = page_->context();
     page_->pushHeldValue(object->heldKey);
-    duk_push_undefined(context);
-    duk_safe_call(context, markObjectOnStack, nullptr, 2, 1);
+    markScriptObject(context, -1, kNpProxyKeys, nullptr);
     duk_pop(context);
     page_->dropHeldValue(object->heldKey);
 }

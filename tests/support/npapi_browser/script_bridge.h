@@ -19,10 +19,10 @@
 // Main thread only.
 #pragma once
 
-#include "tests/support/npapi_browser/browser_faults.h"
+#include "tests/support/page_engine/browser_faults.h"
 #include "tests/support/npapi_browser/browser_identifiers.h"
 #include "tests/support/npapi_browser/browser_objects.h"
-#include "tests/support/npapi_browser/page_script.h"
+#include "tests/support/page_engine/page_script.h"
 
 #include <optional>
 #include <string>

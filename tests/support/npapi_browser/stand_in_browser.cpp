@@ -5,12 +5,6 @@
 
 namespace test_support {
 
-namespace {
-
-constexpr std::chrono::milliseconds kPollInterval(2);
-
-}  // namespace
-
 StandInBrowser::StandInBrowser(BrowserOptions options)
     : mainThread_([this](const std::string& fault) { faults_.record(fault); },
                   [this] {
@@ -30,9 +24,7 @@ void StandInBrowser::loadPageFile(const std::filesystem::path& file) {
 }
 
 void StandInBrowser::loadPage(std::string_view html, const std::filesystem::path& baseDirectory) {
-    PageDocument page = parsePage(html);
-    page.baseDirectory = std::filesystem::absolute(baseDirectory);
-    page.url = "file://" + (page.baseDirectory / "page.html").generic_string();
+    PageDocument page = loadPageText(html, baseDirectory);
     mainThread_.run([this, &page] { session_->loadPage(std::move(page)); });
 }
 
@@ -41,12 +33,7 @@ NPError StandInBrowser::instanceResult() {
 }
 
 bool StandInBrowser::pumpUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (true) {
-        if (mainThread_.run(condition)) return true;
-        if (std::chrono::steady_clock::now() >= deadline) return false;
-        std::this_thread::sleep_for(kPollInterval);
-    }
+    return mainThread_.pollUntil(condition, timeout);
 }
 
 void StandInBrowser::pumpFor(std::chrono::milliseconds duration) { std::this_thread::sleep_for(duration); }

@@ -14,8 +14,8 @@
 //   EXPECT_TRUE(browser.faults().empty());
 #pragma once
 
-#include "tests/support/npapi_browser/browser_faults.h"
-#include "tests/support/npapi_browser/browser_main_thread.h"
+#include "tests/support/page_engine/browser_faults.h"
+#include "tests/support/page_engine/browser_main_thread.h"
 #include "tests/support/npapi_browser/browser_session.h"
 
 #include "platform/window/win_surface_testing.h"

@@ -7,10 +7,10 @@
 // pump, as data arrive in a browser, never inside the NPN call that asked. Main thread only.
 #pragma once
 
-#include "tests/support/npapi_browser/browser_faults.h"
-#include "tests/support/npapi_browser/browser_main_thread.h"
+#include "tests/support/page_engine/browser_faults.h"
+#include "tests/support/page_engine/browser_main_thread.h"
 #include "tests/support/npapi_browser/http_fetch.h"
-#include "tests/support/npapi_browser/pump_timers.h"
+#include "tests/support/page_engine/pump_timers.h"
 
 #include "platform/npapi/npfunctions.h"
 

@@ -1,5 +1,5 @@
 // The page reader: what the stand-in browser takes from an HTML page, and the markup it refuses.
-#include "tests/support/npapi_browser/page_document.h"
+#include "tests/support/page_engine/page_document.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The page's script world on the browser's main thread: timers in order through the message pump,
 // the console, and errors nobody caught.
-#include "tests/support/npapi_browser/browser_main_thread.h"
-#include "tests/support/npapi_browser/page_script.h"
+#include "tests/support/page_engine/browser_main_thread.h"
+#include "tests/support/page_engine/page_script.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Where page script and NPAPI objects meet, on the browser's main thread: a plug-in object of a
 // small class in this file reached from script through its proxy, and page script objects reached
 // through the browser's page-object class, with their identity, errors and references.
-#include "tests/support/npapi_browser/browser_main_thread.h"
+#include "tests/support/page_engine/browser_main_thread.h"
 #include "tests/support/npapi_browser/script_bridge.h"
 
 #include <gtest/gtest.h>

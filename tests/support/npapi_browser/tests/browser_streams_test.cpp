@@ -1,7 +1,7 @@
 // The browser's URL streams against a recording plug-in table: files and loopback HTTP delivered
 // in the chunks the plug-in accepts, failures notified, POST bodies sent exactly, a stream the
 // plug-in ends inside a callback left alone afterwards.
-#include "tests/support/npapi_browser/browser_main_thread.h"
+#include "tests/support/page_engine/browser_main_thread.h"
 #include "tests/support/npapi_browser/loopback_http_server.h"
 #include "tests/support/npapi_browser/url_streams.h"
 

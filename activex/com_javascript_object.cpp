@@ -1,0 +1,115 @@
+#include "activex/com_javascript_object.h"
+
+#include "activex/activex_browser_host.h"
+#include "host/framework_log.h"
+
+namespace FB::ActiveX {
+
+namespace {
+
+constexpr DWORD kSupportedSafety = INTERFACESAFE_FOR_UNTRUSTED_CALLER | INTERFACESAFE_FOR_UNTRUSTED_DATA;
+
+const char* const kSubObjectMimeType = "SUBOBJECT";
+
+}  // namespace
+
+COMJavascriptObject::COMJavascriptObject()
+    : JSAPI_IDispatchEx(kSubObjectMimeType),
+      m_sharedRef(std::make_shared<ShareableReference<IDispatchEx>>(static_cast<IDispatchEx*>(this))) {}
+
+// The scripting object is dropped from the host's hold only when it and the host still exist.
+COMJavascriptObject::~COMJavascriptObject() {
+    if (!m_autoRelease) return;
+    try {
+        const JSAPIPtr api = m_api.lock();
+        const ActiveXBrowserHostPtr host = m_host.lock();
+        if (api && host) host->dropObject(api);
+    } catch (...) {
+        frameworkLog("ActiveX", "Releasing a scripting object failed");
+    }
+}
+
+IDispatchEx* COMJavascriptObject::wrapApi(const ActiveXBrowserHostPtr& host, const JSAPIWeakPtr& api,
+                                          bool autoRelease) {
+    auto* object = new COMJavascriptObject();
+    object->setAPI(api, host);
+    object->m_autoRelease = autoRelease;
+    IDispatchEx* dispatch = nullptr;
+    object->QueryInterface(IID_IDispatchEx, reinterpret_cast<void**>(&dispatch));
+    return dispatch;
+}
+
+HRESULT COMJavascriptObject::QueryInterface(REFIID iid, void** object) {
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    if (iid == DIID_IFBComEventSource || iid == IID_IDispatch || iid == IID_IDispatchEx || iid == IID_IUnknown ||
+        iid == IID_IFBComJavascriptObject) {
+        *object = static_cast<IDispatchEx*>(this);
+    } else if (iid == IID_IPluginObject) {
+        *object = static_cast<IPluginObject*>(static_cast<JSAPI_IDispatchExBase*>(this));
+    } else if (iid == IID_IObjectSafety) {
+        *object = static_cast<IObjectSafety*>(this);
+    } else if (iid == IID_IConnectionPointContainer) {
+        *object = static_cast<IConnectionPointContainer*>(this);
+    } else if (iid == IID_IConnectionPoint) {
+        *object = static_cast<IConnectionPoint*>(this);
+    } else if (iid == IID_IProvideClassInfo || iid == IID_IProvideClassInfo2) {
+        *object = static_cast<IProvideClassInfo2*>(this);
+    } else {
+        return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+}
+
+ULONG COMJavascriptObject::AddRef() { return ++m_references; }
+
+ULONG COMJavascriptObject::Release() {
+    const ULONG left = --m_references;
+    if (left == 0) delete this;
+    return left;
+}
+
+HRESULT COMJavascriptObject::GetInterfaceSafetyOptions(REFIID iid, DWORD* supported, DWORD* enabled) {
+    if (!supported || !enabled) return E_POINTER;
+    IUnknown* asked = nullptr;
+    const HRESULT found = QueryInterface(iid, reinterpret_cast<void**>(&asked));
+    if (found < 0) {
+        *supported = 0;
+        *enabled = 0;
+        return found;
+    }
+    asked->Release();
+    *supported = kSupportedSafety;
+    *enabled = m_enabledSafety;
+    return S_OK;
+}
+
+HRESULT COMJavascriptObject::SetInterfaceSafetyOptions(REFIID iid, DWORD mask, DWORD options) {
+    IUnknown* asked = nullptr;
+    if (QueryInterface(iid, reinterpret_cast<void**>(&asked)) < 0) return E_NOINTERFACE;
+    asked->Release();
+    if (mask & ~kSupportedSafety) return E_FAIL;
+    m_enabledSafety = (m_enabledSafety & ~mask) | (mask & options);
+    return S_OK;
+}
+
+// The class's type information lives in the plug-in's type library, which is not registered here.
+HRESULT COMJavascriptObject::GetClassInfo(ITypeInfo** info) {
+    if (!info) return E_POINTER;
+    *info = nullptr;
+    return TYPE_E_LIBNOTREGISTERED;
+}
+
+HRESULT COMJavascriptObject::GetGUID(DWORD kind, GUID* guid) {
+    if (!guid) return E_POINTER;
+    *guid = GUID_NULL;
+    return kind == GUIDKIND_DEFAULT_SOURCE_DISP_IID ? E_FAIL : E_INVALIDARG;
+}
+
+COMJavascriptObject::SharedReference getCOMJavascriptObject(IDispatchEx* object) {
+    auto* own = dynamic_cast<COMJavascriptObject*>(object);
+    return own ? own->shareableReference() : nullptr;
+}
+
+}  // namespace FB::ActiveX

@@ -1,0 +1,16 @@
+// The web-browser object that holds the page: its document, and navigation.
+#pragma once
+
+#include "platform/com/oaidl.h"
+
+extern "C" const IID IID_IWebBrowser2;
+
+struct IWebBrowser2 : IDispatch {
+    // Flags, target frame name, post data and headers may each be null or VT_EMPTY.
+    virtual HRESULT STDMETHODCALLTYPE Navigate(BSTR url, VARIANT* flags, VARIANT* targetFrameName, VARIANT* postData,
+                                               VARIANT* headers) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Document(IDispatch** document) = 0;
+
+protected:
+    ~IWebBrowser2() = default;
+};
