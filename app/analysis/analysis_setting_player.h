@@ -109,6 +109,20 @@ protected:
     // Shows the menu modally at the window point, without the frame lock held.
     void ShowMenu(const std::vector<MenuItem>& items, int windowX, int windowY);
     void RunMenuCommand(UINT id);
+    // What the last menu offered, and the edit it was offered for.
+    struct MenuOffer {
+        std::vector<UINT> commands;  // the enabled items
+        int32_t kind = 0;
+        int32_t index = -1;
+        bool drawing = false;
+        size_t points = 0;
+        size_t directionPoints = 0;
+        bool open = false;
+    };
+    void RememberMenu(const std::vector<MenuItem>& items);
+    // True once for a command the last menu offered while the edit is still the one it was offered
+    // for: a script call or the decoder may change the edit while the menu shows without the lock.
+    bool TakeOfferedCommand(UINT id);
     bool ZoomInForce() const { return zoomPoints.size() >= 2; }
     void ApplyZoomRect();
     void RunCalibration();
@@ -177,4 +191,5 @@ protected:
     int32_t meshOn = 0;
     int32_t meshSpacing = 80;
     std::unique_ptr<TextRenderer> hintText;  // made with the first hint, on the main thread
+    MenuOffer menuOffer;
 };

@@ -51,7 +51,9 @@ std::vector<CAnalysisSettingPlayer::MenuItem> CAnalysisSettingPlayer::MenuAt(con
     const wchar_t* zoomText = ZoomInForce() ? L"原图" : L"放大";
     const MenuItem freeze{kFreezeCommand, keptFrame_ != nullptr ? L"画面恢复" : L"画面静止", false};
     if (currentKind == kNoShape && !SelectShapeAt(point)) {
-        return {MenuItem{kZoomCommand, zoomText, false}, freeze};
+        const std::vector<MenuItem> items{MenuItem{kZoomCommand, zoomText, false}, freeze};
+        RememberMenu(items);
+        return items;
     }
     if (editPoints.empty() && editDirection.empty() && checkLinePoints.empty() && zoomPoints.empty() &&
         currentKind != kCalibrationSearchKind) {
@@ -73,7 +75,25 @@ std::vector<CAnalysisSettingPlayer::MenuItem> CAnalysisSettingPlayer::MenuAt(con
     items.push_back({kCancelCommand, L"取消", false});
     items.push_back({kDeleteCommand, L"删除", noDelete});
     items.push_back(freeze);
+    RememberMenu(items);
     return items;
+}
+
+void CAnalysisSettingPlayer::RememberMenu(const std::vector<MenuItem>& items) {
+    menuOffer = MenuOffer{{}, currentKind, selectedIndex, drawing, editPoints.size(), editDirection.size(), true};
+    for (const MenuItem& item : items) {
+        if (!item.grayed) menuOffer.commands.push_back(item.id);
+    }
+}
+
+bool CAnalysisSettingPlayer::TakeOfferedCommand(UINT id) {
+    if (!menuOffer.open) return false;
+    menuOffer.open = false;
+    const bool offered =
+        std::find(menuOffer.commands.begin(), menuOffer.commands.end(), id) != menuOffer.commands.end();
+    return offered && menuOffer.kind == currentKind && menuOffer.index == selectedIndex &&
+           menuOffer.drawing == drawing && menuOffer.points == editPoints.size() &&
+           menuOffer.directionPoints == editDirection.size();
 }
 
 // The menu is modal: the choice arrives later as WM_COMMAND on the same window.
@@ -94,7 +114,8 @@ bool CAnalysisSettingPlayer::onWindowsEvent(FB::WindowsEvent* event, FB::PluginW
     if (event->uMsg != WM_COMMAND) return CVideoPlayer::onWindowsEvent(event, window);
     if (!playing_) return false;
     CriticalSectionHold hold(frameLock_);
-    RunMenuCommand(LOWORD(event->wParam));
+    const UINT id = LOWORD(event->wParam);
+    if (TakeOfferedCommand(id)) RunMenuCommand(id);
     return true;
 }
 

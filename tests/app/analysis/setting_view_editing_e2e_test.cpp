@@ -6,6 +6,7 @@
 #include <json/reader.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -196,6 +197,18 @@ TEST_F(SettingViewEditing, SelectionFollowsGroupPriorityAndSavesAndDeletesInPlac
     ASSERT_EQ(stops.size(), 2u);
     EXPECT_EQ(stops[0]["points"][1]["x"].asInt(), 170);
     EXPECT_EQ(stops[0]["points"][1]["y"].asInt(), 20);
+
+    // A script call drops the edit while the menu shows: the item picked then has nothing to act on.
+    page.Invoke("StartDraw", 4);
+    Clicks({{200, 20}, {240, 20}, {240, 60}});
+    platform::testing::setMenuChooser([&](const test_support::MenuRequest&) {
+        Saved();
+        return std::optional<UINT_PTR>(202);  // "保存"
+    });
+    Click(200, 20, test_support::MouseButton::Right);
+    platform::testing::setMenuChooser({});
+    EXPECT_TRUE(Events("onsaveArea").empty());
+    EXPECT_EQ(Count("stoparea"), 2);
 
     Click(185, 20);
     Menu(185, 20, L"删除");
