@@ -4,6 +4,8 @@
 #include "platform/com/oaidl.h"
 
 extern "C" const IID IID_IWebBrowser2;
+// The service a site answers with the web browser (IServiceProvider::QueryService).
+extern "C" const GUID SID_SWebBrowserApp;
 
 struct IWebBrowser2 : IDispatch {
     // Flags, target frame name, post data and headers may each be null or VT_EMPTY.
