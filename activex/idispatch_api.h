@@ -75,6 +75,8 @@ public:
 
     // The member's DISPID, asked of the object; -1 when it has none.
     long getIDForName(const std::wstring& name) const;
+    // The same, under the name the framework's other parts call it by.
+    long dispIdForName(const std::wstring& name) const { return getIDForName(name); }
     // Throws std::bad_weak_ptr once the proxy has let go of the object.
     IDispatch* getIDispatch() const;
     // Throws std::bad_cast "BrowserHost has shut down" once the host is gone.

@@ -57,6 +57,9 @@ public:
         return value.template convertTo<std::wstring>();
     }
 
+    // The same lookup under the name the scripting layer's conversions know it by.
+    std::wstring valueForId(IdType id) const { return getValueForId(id); }
+
     bool hasId(IdType id) const {
         std::lock_guard<std::mutex> guard(m_lock);
         return idMap.count(id) != 0;

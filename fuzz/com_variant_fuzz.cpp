@@ -1,14 +1,17 @@
 // VARIANTs from the page become script values, and script values go back as VARIANTs. Each input
 // builds a VARIANT of any type code with bytes for its payload (strings and arrays built with the
 // platform's own functions, objects never made from bytes), reads it through the ActiveX host, writes
-// the value back, and changes the VARIANT's type every way the binding asks. Nothing may crash or
-// leak, and a string that comes back as text is the same text.
+// the value back, and changes the VARIANT's type every way the binding asks. The same bytes also
+// make a script value of nested lists and maps, which the host (knowing no page) writes as
+// SAFEARRAYs: one element per list element, one (key, value) pair per map entry. Nothing may crash
+// or leak, and a string that comes back as text is the same text.
 #include "activex/activex_browser_host.h"
 #include "host/factory_base.h"
 #include "scripting/utf8_tools.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -65,6 +68,85 @@ void buildVariant(const uint8_t* data, size_t size, VARIANT& value) {
     value.vt = type;
 }
 
+// A script value read from the bytes: numbers, texts, truth values, nothing, and lists and maps of
+// them nested a few levels deep.
+struct ValueReader {
+    const uint8_t* data;
+    size_t size;
+
+    uint8_t byte() {
+        if (!size) return 0;
+        --size;
+        return *data++;
+    }
+    std::string text() {
+        const size_t length = std::min<size_t>(byte() % 8, size);
+        std::string result(reinterpret_cast<const char*>(data), length);
+        data += length;
+        size -= length;
+        return result;
+    }
+    FB::variant value(int depth) {
+        const uint8_t kind = byte();
+        switch (kind % 8) {
+            case 0: return FB::variant(static_cast<int>(static_cast<int8_t>(byte())));
+            case 1: return FB::variant(byte() / 4.0);
+            case 2: return FB::variant(text());
+            case 3: return FB::variant(FB::utf8ToWide(text()));
+            case 4: {
+                FB::VariantList list;
+                const int count = depth < 3 ? byte() % 5 : 0;
+                for (int i = 0; i < count; ++i) list.push_back(value(depth + 1));
+                return FB::variant(list);
+            }
+            case 5: {
+                FB::VariantMap map;
+                const int count = depth < 3 ? byte() % 5 : 0;
+                for (int i = 0; i < count; ++i) map[text()] = value(depth + 1);
+                return FB::variant(map);
+            }
+            case 6: return FB::variant((kind & 0x80) != 0);
+            default: return kind & 0x80 ? FB::variant(FB::variant_detail::null()) : FB::variant();
+        }
+    }
+};
+
+size_t arrayLength(SAFEARRAY* array) {
+    LONG lower = 0, upper = -1;
+    if (SafeArrayGetLBound(array, 1, &lower) < 0 || SafeArrayGetUBound(array, 1, &upper) < 0) __builtin_trap();
+    return static_cast<size_t>(upper - lower + 1);
+}
+
+// The VARIANT has the shape of the value: each list and map an array of as many elements, each
+// map entry a two-element array.
+void checkShape(const FB::variant& value, const VARIANT& written) {
+    if (value.type() == typeid(FB::VariantList)) {
+        const auto& list = value.cast<FB::VariantList>();
+        if (written.vt != (VT_ARRAY | VT_VARIANT) || arrayLength(written.parray) != list.size()) __builtin_trap();
+        for (LONG i = 0; i < static_cast<LONG>(list.size()); ++i) {
+            ScopedVariant element;
+            if (SafeArrayGetElement(written.parray, &i, element.get()) < 0) __builtin_trap();
+            checkShape(list[i], *element.get());
+        }
+    } else if (value.type() == typeid(FB::VariantMap)) {
+        const auto& map = value.cast<FB::VariantMap>();
+        if (written.vt != (VT_ARRAY | VT_VARIANT) || arrayLength(written.parray) != map.size()) __builtin_trap();
+        LONG i = 0;
+        for (const auto& entry : map) {
+            ScopedVariant pair;
+            if (SafeArrayGetElement(written.parray, &i, pair.get()) < 0) __builtin_trap();
+            if (pair.get()->vt != (VT_ARRAY | VT_VARIANT) || arrayLength(pair.get()->parray) != 2) __builtin_trap();
+            LONG second = 1;
+            ScopedVariant element;
+            if (SafeArrayGetElement(pair.get()->parray, &second, element.get()) < 0) __builtin_trap();
+            checkShape(entry.second, *element.get());
+            ++i;
+        }
+    } else if (value.type() == typeid(std::string) && written.vt != VT_BSTR) {
+        __builtin_trap();
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -90,5 +172,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     ScopedVariant copy;
     VariantCopy(copy.get(), in.get());
+
+    ValueReader reader{data, size};
+    const FB::variant tree = reader.value(0);
+    ScopedVariant written;
+    host->getComVariant(written.get(), tree);
+    checkShape(tree, *written.get());
+    host->getVariant(written.get());
     return 0;
 }

@@ -4,8 +4,11 @@
 #include "activex/idispatch_api.h"
 #include "scripting/script_error.h"
 #include "tests/activex/support/container_page.h"
+#include "tests/activex/support/dispatch_calls.h"
 #include "tests/scripting/error_expectations.h"
+#include "tests/scripting/test_api.h"
 
+#include <new>
 #include <thread>
 
 namespace {
@@ -96,6 +99,32 @@ TEST(ActiveXBrowserHost, PostingAfterShutdownFailsAndRunsNothing) {
     EXPECT_EQ(1, runs);
     EXPECT_EQ("Can't execute JavaScript: Window is NULL",
               errorText<FB::script_error>([&] { host->runScriptText("1"); }));
+}
+
+// The wrapper cache is keyed by the scripting object's address. A scripting object that dies while
+// the page still holds its COM object, followed by a new one at the same address, must get a COM
+// object of its own, not the dead one's (which answers nothing).
+TEST(ActiveXBrowserHost, AWrapperServesOnlyTheScriptingObjectItWasMadeFor) {
+    using FB::testing::TestApi;
+    const auto host = std::make_shared<ActiveXBrowserHost>(nullptr, nullptr);
+    alignas(TestApi) static unsigned char place[sizeof(TestApi)];
+    const auto inPlace = [] {
+        return std::shared_ptr<TestApi>(new (place) TestApi, [](TestApi* api) { api->~TestApi(); });
+    };
+    auto first = inPlace();
+    const auto kept = activex_test::ComPtr<IDispatchEx>::adopt(host->getJSAPIWrapper(first, false));
+    first.reset();
+    const auto second = inPlace();
+    ASSERT_EQ(static_cast<void*>(place), static_cast<void*>(second.get()));
+    const auto fresh = activex_test::ComPtr<IDispatchEx>::adopt(host->getJSAPIWrapper(second, false));
+    EXPECT_NE(kept.get(), fresh.get());
+    activex_test::ScopedVariant result;
+    EXPECT_EQ(S_OK, activex_test::invoke(fresh.get(), activex_test::idOf(fresh.get(), L"Add"), DISPATCH_METHOD,
+                                         {activex_test::intVariant(1), activex_test::intVariant(2)}, result.get()));
+    EXPECT_EQ(3, result.get()->lVal);
+    const auto again = activex_test::ComPtr<IDispatchEx>::adopt(host->getJSAPIWrapper(second, false));
+    EXPECT_EQ(fresh.get(), again.get());
+    host->shutdown();
 }
 
 }  // namespace

@@ -141,6 +141,28 @@ TEST_F(ComScriptingObject, ScriptErrorsReachTheBrowserWithExcepInfoAndAsTheLastE
     EXPECT_EQ(DISP_E_MEMBERNOTFOUND, invoke(object.get(), 99, DISPATCH_METHOD, {}, nullptr));
 }
 
+// Nothing but script errors reaches the page as an error: anything else the scripting object
+// throws is answered E_NOTIMPL and leaves the last exception as it was.
+TEST_F(ComScriptingObject, NoOtherExceptionCrossesTheComBoundary) {
+    api->addMethod("Crash", [](const FB::VariantList&) -> FB::variant { throw std::logic_error("internal"); });
+    // A long too wide for VT_I4 cannot be written into the result.
+    api->addMethod("Wide", [](const FB::VariantList&) -> FB::variant { return FB::variant(1L << 40); });
+    ScopedVariant result;
+    ASSERT_EQ(DISP_E_EXCEPTION, invoke(object.get(), idOf(object.get(), L"Fail"), DISPATCH_METHOD, {}, result.get()));
+    EXPECT_EQ(L"camera refused", lastException());
+    ScopedExcepInfo exception;
+    EXPECT_EQ(E_NOTIMPL,
+              invoke(object.get(), idOf(object.get(), L"Crash"), DISPATCH_METHOD, {}, result.get(), exception.get()));
+    EXPECT_EQ(nullptr, exception.get()->bstrDescription);
+    EXPECT_EQ(E_NOTIMPL, invoke(object.get(), idOf(object.get(), L"Wide"), DISPATCH_METHOD, {}, result.get()));
+    EXPECT_EQ(L"camera refused", lastException());
+
+    // A scripting object that was invalidated refuses with a script error, wherever it is asked.
+    api->invalidate();
+    EXPECT_EQ(S_FALSE, object->DeleteMemberByDispID(idOf(object.get(), L"getLastException")));
+    EXPECT_EQ(L"This object is no longer valid", lastException());
+}
+
 TEST_F(ComScriptingObject, EnumerationListsTheMembersThenTheBuiltinsThenEnds) {
     std::vector<std::wstring> names;
     DISPID id = DISPID_STARTENUM;
@@ -197,7 +219,15 @@ TEST_F(ComScriptingObject, AGoneScriptingObjectOrHostAnswersMemberNotFound) {
     const DISPID add = idOf(object.get(), L"Add");
     ScopedVariant attach;
     ASSERT_EQ(S_OK, invoke(object.get(), idOf(object.get(), L"attachEvent"), DISPATCH_PROPERTYGET, {}, attach.get()));
+    const auto point = object.query<IConnectionPoint>(IID_IConnectionPoint);
+    CountedDispatch sink;
+    DWORD cookie = 0;
+    ASSERT_EQ(S_OK, point->Advise(&sink, &cookie));
     api.reset();
+    // A sink unadvised after its scripting object went is still forgotten.
+    EXPECT_EQ(S_OK, point->Unadvise(cookie));
+    EXPECT_EQ(E_UNEXPECTED, point->Unadvise(cookie));
+    EXPECT_EQ(CONNECT_E_CANNOTCONNECT, point->Advise(&sink, &cookie));
     ScopedBstr name(L"attachEvent");
     DISPID id = 0;
     EXPECT_EQ(DISP_E_UNKNOWNNAME, object->GetDispID(name.get(), 0, &id));

@@ -8,6 +8,7 @@
 #include "tests/activex/support/container_page.h"
 #include "tests/activex/support/counted_dispatch.h"
 #include "tests/activex/support/dispatch_calls.h"
+#include "tests/scripting/page_object.h"
 #include "tests/scripting/test_api.h"
 
 #include <gtest/gtest.h>
@@ -116,6 +117,31 @@ TEST_F(ComVariantConversion, EveryVariantTypeComesBackAsItsScriptValue) {
     EXPECT_TRUE(fromCom(array).isEmpty());
 }
 
+// Each integer code arrives as a long, each real code as a double, the unsigned 32-bit codes as an
+// unsigned long, and the 64-bit codes as themselves; codes that are no VARIANT contents give no text.
+TEST_F(ComVariantConversion, EachTypeCodeArrivesAsTheScriptTypeOfItsRow) {
+    VARIANT i4 = of(VT_I4), i1 = of(VT_I1), ui2 = of(VT_UI2), integer = of(VT_INT);
+    i4.lVal = -70000;
+    i1.cVal = -7;
+    ui2.uiVal = 65535;
+    integer.intVal = 12;
+    EXPECT_EQ(-70000L, fromCom(i4).cast<long>());
+    EXPECT_EQ(-7L, fromCom(i1).cast<long>());
+    EXPECT_EQ(65535L, fromCom(ui2).cast<long>());
+    EXPECT_EQ(12L, fromCom(integer).cast<long>());
+    VARIANT real = of(VT_R8), ui4 = of(VT_UI4), i8 = of(VT_I8);
+    real.dblVal = -0.25;
+    ui4.ulVal = 4294967295u;
+    i8.llVal = -(1LL << 40);
+    EXPECT_EQ(-0.25, fromCom(real).cast<double>());
+    EXPECT_EQ(4294967295UL, fromCom(ui4).cast<unsigned long>());
+    EXPECT_EQ(-(1LL << 40), fromCom(i8).cast<long long>());
+    for (VARTYPE pointerText : {VARTYPE(VT_LPSTR), VARTYPE(VT_LPWSTR), VARTYPE(VT_CLSID)})
+        EXPECT_EQ("", fromCom(of(pointerText)).cast<std::string>()) << pointerText;
+    EXPECT_TRUE(fromCom(of(VT_UNKNOWN)).isEmpty());
+    EXPECT_TRUE(fromCom(of(VT_VARIANT)).isEmpty());
+}
+
 TEST_F(ComVariantConversion, WithoutAPageListsAndMapsBecomeSafeArrays) {
     const ScopedVariant list = toCom(FB::variant(FB::VariantList{1, std::vector<int>{}, "two", 3.5}));
     ASSERT_EQ(VT_ARRAY | VT_VARIANT, list.get()->vt);
@@ -130,12 +156,14 @@ TEST_F(ComVariantConversion, WithoutAPageListsAndMapsBecomeSafeArrays) {
     const ScopedVariant map = toCom(FB::variant(FB::VariantMap{{"b", 2}, {"a", "one"}}));
     ASSERT_EQ(VT_ARRAY | VT_VARIANT, map.get()->vt);
     index = 0;  // entries in key order, each a (key, value) pair
+    VariantClear(element.get());  // the array writes its copy over whatever the VARIANT held
     ASSERT_EQ(S_OK, SafeArrayGetElement(map.get()->parray, &index, element.get()));
     ASSERT_EQ(VT_ARRAY | VT_VARIANT, element.get()->vt);
     ScopedVariant part;
     ASSERT_EQ(S_OK, SafeArrayGetElement(element.get()->parray, &index, part.get()));
     EXPECT_EQ(L"a", textOf(*part.get()));
     index = 1;
+    VariantClear(part.get());
     ASSERT_EQ(S_OK, SafeArrayGetElement(element.get()->parray, &index, part.get()));
     EXPECT_EQ(L"one", textOf(*part.get()));
 }
@@ -158,6 +186,46 @@ TEST_F(ComVariantConversion, AScriptingObjectIsOneComObjectWhileItLives) {
     VariantClear(second.get());
     EXPECT_TRUE(wrapper.expired());
     EXPECT_TRUE(watch.expired());
+
+    // Once the page has let the COM object go, the same scripting object gets a new one.
+    const auto kept = std::make_shared<FB::testing::TestApi>();
+    ScopedVariant once = toCom(FB::variant(FB::JSAPIPtr(kept)));
+    const std::weak_ptr<FB::ShareableReference<IDispatchEx>> onceWrapper =
+        FB::ActiveX::getCOMJavascriptObject(static_cast<IDispatchEx*>(once.get()->pdispVal));
+    VariantClear(once.get());
+    EXPECT_TRUE(onceWrapper.expired());
+    ScopedVariant again = toCom(FB::variant(FB::JSAPIPtr(kept)));
+    ASSERT_EQ(VT_DISPATCH, again.get()->vt);
+    EXPECT_NE(nullptr, FB::ActiveX::getCOMJavascriptObject(static_cast<IDispatchEx*>(again.get()->pdispVal)));
+}
+
+// Held weakly, a scripting object goes out without the host keeping it, and as nothing once gone. A
+// page object of another kind (not one of this host's proxies) becomes a COM object of its own each
+// time, kept by the host.
+TEST_F(ComVariantConversion, WeakScriptingObjectsAreNotKeptAndOtherPageObjectsAreWrappedEachTime) {
+    auto api = std::make_shared<FB::testing::TestApi>();
+    const std::weak_ptr<FB::testing::TestApi> watch = api;
+    ScopedVariant weak = toCom(FB::variant(FB::JSAPIWeakPtr(api)));
+    ASSERT_EQ(VT_DISPATCH, weak.get()->vt);
+    api.reset();
+    EXPECT_TRUE(watch.expired());
+    ScopedVariant result;
+    EXPECT_EQ(DISP_E_MEMBERNOTFOUND,
+              invoke(static_cast<IDispatchEx*>(weak.get()->pdispVal), DISPID_VALUE, DISPATCH_METHOD, {}, result.get()));
+    EXPECT_EQ(VT_NULL, toCom(FB::variant(FB::JSAPIWeakPtr(watch))).get()->vt);
+
+    auto other = FB::testing::PageObject::make();
+    const std::weak_ptr<FB::testing::PageObject> otherWatch = other;
+    ScopedVariant first = toCom(FB::variant(FB::JSObjectPtr(other)));
+    ScopedVariant second = toCom(FB::variant(FB::JSObjectPtr(other)));
+    ASSERT_EQ(VT_DISPATCH, first.get()->vt);
+    EXPECT_NE(first.get()->pdispVal, second.get()->pdispVal);
+    other.reset();
+    VariantClear(first.get());
+    VariantClear(second.get());
+    EXPECT_FALSE(otherWatch.expired());  // kept until the host shuts down
+    host->shutdown();
+    EXPECT_TRUE(otherWatch.expired());
 }
 
 TEST_F(ComVariantConversion, PageObjectsComeInAsProxiesAndGoBackAsThemselves) {

@@ -109,10 +109,18 @@ player.attachEvent('onalarm', function(text) { heard.push(text); });)");
         } catch (const FB::script_error& error) {
             answers += std::string("|") + error.what();
         }
+        window->SetProperty("fromWorker", FB::variant(FB::VariantMap{{"b", 2}, {"a", 1}}));
+        const FB::JSObjectPtr written = window->GetProperty("fromWorker").convertTo<FB::JSObjectPtr>();
+        std::vector<std::string> names;
+        written->listMemberNames(names);
+        answers += "|" + std::to_string(written->countMembers()) + ":" + names.at(0) + names.at(1);
+        answers += window->HasProperty("fromWorker") && !window->HasMethod("fromWorker") ? "|property" : "|method";
+        written->RemoveProperty("a");
         std::static_pointer_cast<FB::JSAPIImpl>(root)->fireNamedEvent("onalarm", FB::VariantList{"from a worker"});
         return answers;
     });
-    EXPECT_EQ("42|21:worker|Method invoke failed", worker.get());
+    EXPECT_EQ("42|21:worker|Method invoke failed|2:ab|property", worker.get());
+    EXPECT_EQ("b", eval("Object.keys(fromWorker).join()"));
     ASSERT_TRUE(container.pumpUntil([&] { return eval("heard.join()") == "from a worker"; }, 5s));
 }
 

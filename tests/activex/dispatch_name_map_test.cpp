@@ -21,6 +21,7 @@ TEST_F(DispatchNames, StandardIdsGiveTheirNamesAsWideText) {
     EXPECT_EQ(L"this", names.getValueForId(-613));
     EXPECT_EQ(L"value", names.getValueForId(0));
     EXPECT_EQ(L"readystate", names.getValueForId(-525));
+    EXPECT_EQ(L"readystate", names.valueForId(-525));
     EXPECT_EQ(L"securitydomain", names.getValueForId(-5514));
     EXPECT_EQ(L"onclick", names.getValueForId(-2147412112 + 8));
     EXPECT_EQ(L"onwaiting", names.getValueForId(-2147412112 + 153));

@@ -42,9 +42,19 @@ TEST_F(PageObjectProxy, CallsPassTheObjectAsThisAheadOfTheArgumentsLastFirst) {
     EXPECT_EQ(DISPATCH_CONSTRUCT, page.calls[2].flags);
 
     page.answers[DISPATCH_METHOD] = E_FAIL;
+    page.answers[DISPATCH_CONSTRUCT] = E_FAIL;
     EXPECT_EQ("Method invoke failed", errorText<FB::script_error>([&] { proxy->Invoke("m", {}); }));
+    EXPECT_EQ("Method invoke failed", errorText<FB::script_error>([&] { proxy->Construct({}); }));
     EXPECT_EQ("Method invoke failed", errorText<FB::script_error>([&] { proxy->Invoke("missing", {}); }));
     EXPECT_EQ("Could not get property", errorText<FB::script_error>([&] { proxy->GetProperty("missing"); }));
+
+    // "toString" is read even when the object names no such member: with DISPID_UNKNOWN.
+    const size_t before = page.calls.size();
+    proxy->GetProperty("toString");
+    ASSERT_EQ(before + 1, page.calls.size());
+    EXPECT_EQ(DISPID_UNKNOWN, page.calls.back().id);
+    EXPECT_EQ(DISPATCH_PROPERTYGET, page.calls.back().flags);
+    EXPECT_TRUE(page.calls.back().types.empty());
 }
 
 TEST_F(PageObjectProxy, PropertyWritesTryByReferenceFirstAndOnlyMissingMembersTryAgain) {
@@ -112,6 +122,7 @@ TEST_F(PageObjectProxy, AnObjectThatCannotNameMembersUsesTheProcessWideIds) {
     const long id = proxy->getIDForName(L"anything");
     EXPECT_EQ(id, FB::ActiveX::dispatchNameMap.getIdForValue(FB::variant(std::wstring(L"anything"))));
     EXPECT_EQ(DISPID_VALUE, proxy->getIDForName(L""));
+    EXPECT_EQ(id, proxy->dispIdForName(L"anything"));
 }
 
 TEST_F(PageObjectProxy, AnInvalidatedProxyLetsGoAndAnswersNothing) {

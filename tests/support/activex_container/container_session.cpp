@@ -118,6 +118,7 @@ HRESULT ContainerSession::advise(const std::string& sinkExpression, DWORD& cooki
 }
 
 HRESULT ContainerSession::unadvise(DWORD cookie) {
+    assert(mainThread_.isCurrent());
     const FB::ActiveX::ComPtr<IConnectionPoint> point = connectionPoint();
     return point ? point->Unadvise(cookie) : E_UNEXPECTED;
 }

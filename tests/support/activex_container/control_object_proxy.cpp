@@ -122,8 +122,11 @@ void ComBridge::disconnectProxies() {
 }
 
 // The record of the proxy target at index 0 of a trap, or of the function being called; null, with
-// an error pushed, when the object is no longer reachable.
+// an error pushed, when the object is no longer reachable. Notes a fault when called off the main
+// thread.
 ComBridge::ProxyRecord* ComBridge::liveRecord(duk_context* context, bool ofCurrentFunction) {
+    // Every call into the control passes here; the browser makes them on its main thread only.
+    checkMainThread("a call into the control");
     if (ofCurrentFunction)
         duk_push_current_function(context);
     else

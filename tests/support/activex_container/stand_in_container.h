@@ -4,8 +4,9 @@
 // process: the page reaches the control's scripting object through IDispatchEx, and the control
 // reaches the page's window, document and functions as IDispatchEx objects. Everything happens on
 // a main thread of its own that runs the platform's message pump; every call the control makes on
-// the container's objects is checked to arrive on it. Tests drive the container from their own
-// thread: every call below is carried out on the main thread.
+// the container's objects, and every call script makes into the control, is checked to arrive on
+// it. Tests drive the container from their own thread: every call below is carried out on the main
+// thread.
 //
 //   test_support::StandInContainer container;
 //   container.loadPage(html, ".");
