@@ -5,16 +5,13 @@
 // under HKCU\Software\Classes instead; keys a script places under HKCU or HKLM itself stay there.
 #pragma once
 
+#include "platform/base/win_error.h"
 #include "platform/base/win_types.h"
 #include "platform/base/win_user_types.h"
 
 #include <map>
 #include <string>
 #include <string_view>
-
-// A registry (Win32) error code as an HRESULT.
-#define HRESULT_FROM_WIN32(code) \
-    ((HRESULT)(code) <= 0 ? (HRESULT)(code) : (HRESULT)(((code) & 0x0000FFFF) | (7 << 16) | 0x80000000))
 
 namespace platform {
 

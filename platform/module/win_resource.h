@@ -10,10 +10,6 @@ struct HRSRC__;
 typedef HRSRC__* HRSRC;
 typedef HANDLE HGLOBAL;
 
-// An integer resource id in the place of a name.
-#define MAKEINTRESOURCEW(id) ((LPWSTR)(ULONG_PTR)(WORD)(id))
-#define IS_INTRESOURCE(name) ((((ULONG_PTR)(name)) >> 16) == 0)
-
 // Null with ERROR_RESOURCE_NAME_NOT_FOUND when the module carries no such resource.
 HRSRC WINAPI FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type);
 HGLOBAL WINAPI LoadResource(HMODULE module, HRSRC resource);
