@@ -88,6 +88,14 @@ public:
     variant getVariant(const VARIANT* in);
 
     std::shared_ptr<ActiveXBrowserHost> sharedActiveXHost();
+    // The browser control of the page, or null; no reference is added.
+    IWebBrowser2* webBrowser() const { return m_webBrowser.get(); }
+
+    // DOM wrappers over the browser's HTML interfaces (AXDOM), with the browser control.
+    DOM::WindowPtr createDOMWindow(const JSObjectPtr& object) override;
+    DOM::DocumentPtr createDOMDocument(const JSObjectPtr& object) override;
+    DOM::ElementPtr createDOMElement(const JSObjectPtr& object) override;
+    DOM::NodePtr createDOMNode(const JSObjectPtr& object) override;
     bool hasPageWindow() const { return static_cast<bool>(m_window); }
 
 private:

@@ -12,6 +12,11 @@ struct IWebBrowser2 : IDispatch {
     virtual HRESULT STDMETHODCALLTYPE Navigate(BSTR url, VARIANT* flags, VARIANT* targetFrameName, VARIANT* postData,
                                                VARIANT* headers) = 0;
     virtual HRESULT STDMETHODCALLTYPE get_Document(IDispatch** document) = 0;
+    // The address of the page shown; a browser that does not tell answers E_NOTIMPL.
+    virtual HRESULT STDMETHODCALLTYPE get_LocationURL(BSTR* url) {
+        if (url) *url = nullptr;
+        return E_NOTIMPL;
+    }
 
 protected:
     ~IWebBrowser2() = default;

@@ -6,7 +6,7 @@
 #include "platform/com/class_factory.h"
 #include "scripting/utf8_tools.h"
 #include "tests/activex/com_server/support/test_control_plugin.h"
-#include "tests/activex/com_server/support/test_web_browser.h"
+#include "tests/activex/support/fake_html.h"
 #include "tests/support/activex_container/container_window.h"
 #include "tests/support/activex_container/ole_control_site.h"
 #include "tests/support/activex_container/param_property_bag.h"
@@ -19,7 +19,7 @@
 namespace {
 
 using com_server_test::ControlTestPlugin;
-using com_server_test::TestWebBrowser;
+using activex_test::FakeBrowser;
 using FB::ActiveX::CFBControl;
 using FB::ActiveX::ComPtr;
 using test_support::OleControlSite;
@@ -39,7 +39,7 @@ class ControlLife : public ::testing::Test {
 protected:
     void SetUp() override {
         page = test_support::createContainerWindow(L"ControlLifePage", 0, WS_VISIBLE, 800, 600, nullptr);
-        browser = ComPtr<IWebBrowser2>::adopt(new TestWebBrowser());
+        browser = ComPtr<IWebBrowser2>::adopt(new FakeBrowser(nullptr, L"http://example.test/"));
         site = ComPtr<OleControlSite>::adopt(new OleControlSite(
             browser.get(), nullptr, page, RECT{10, 20, 330, 260}, nullptr,
             [this](const std::string& fault) { faults.push_back(fault); }));
