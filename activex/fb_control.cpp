@@ -78,8 +78,10 @@ HRESULT CFBControl::QueryInterface(REFIID iid, void** object) {
         *object = static_cast<IDispatchEx*>(this);
     } else if (iid == IID_IPluginObject) {
         *object = static_cast<IPluginObject*>(static_cast<JSAPI_IDispatchExBase*>(this));
-    } else if (iid == IID_IOleInPlaceObject || iid == IID_IOleWindow) {
-        *object = static_cast<IOleInPlaceObject*>(this);
+    } else if (iid == IID_IViewObject) {
+        *object = static_cast<IViewObject*>(this);
+    } else if (iid == IID_IOleInPlaceObjectWindowless || iid == IID_IOleInPlaceObject || iid == IID_IOleWindow) {
+        *object = static_cast<IOleInPlaceObjectWindowless*>(this);
     } else if (iid == IID_IOleObject) {
         *object = static_cast<IOleObject*>(this);
     } else if (iid == IID_IConnectionPointContainer) {
@@ -335,6 +337,22 @@ HRESULT CFBControl::SetObjectRects(LPCRECT position, LPCRECT clip) {
                                       position->bottom - position->top);
         }
     }
+    return S_OK;
+}
+
+HRESULT CFBControl::OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    LRESULT handled = 0;
+    const bool done = processWindowMessage(m_hwnd, message, wParam, lParam, handled);
+    if (result) *result = handled;
+    return done ? S_OK : S_FALSE;
+}
+
+// The bounds come as left, top, right, bottom; the framework's rectangle is top, left, bottom, right.
+HRESULT CFBControl::Draw(DWORD, LONG, void*, DVTARGETDEVICE*, HDC, HDC drawInto, LPCRECTL bounds, LPCRECTL,
+                         BOOL(STDMETHODCALLTYPE*)(ULONG_PTR), ULONG_PTR) {
+    if (!m_windowless || !bounds) return S_OK;
+    if (auto* window = dynamic_cast<PluginWindowlessWin*>(m_pluginWindow.get()))
+        window->handleDraw(drawInto, Rect{bounds->top, bounds->left, bounds->bottom, bounds->right});
     return S_OK;
 }
 

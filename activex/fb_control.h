@@ -35,7 +35,8 @@ class CFBControl final : public JSAPI_IDispatchEx<CFBControl, IFBControl, &DIID_
                          public IProvideClassInfo2,
                          public IObjectSafety,
                          public IOleObject,
-                         public IOleInPlaceObject,
+                         public IOleInPlaceObjectWindowless,
+                         public IViewObject,
                          public IObjectWithSite,
                          public IPersistPropertyBag,
                          public BrowserPlugin {
@@ -61,6 +62,14 @@ public:
     HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override;
     HRESULT STDMETHODCALLTYPE InPlaceDeactivate() override;
     HRESULT STDMETHODCALLTYPE SetObjectRects(LPCRECT position, LPCRECT clip) override;
+    // IOleInPlaceObjectWindowless: the container's messages for a windowless control.
+    HRESULT STDMETHODCALLTYPE OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+
+    // IViewObject: a windowless control draws its plug-in into the container's surface; a windowed
+    // one draws through its own window. Always S_OK.
+    HRESULT STDMETHODCALLTYPE Draw(DWORD aspect, LONG index, void* aspectInfo, DVTARGETDEVICE* device,
+                                   HDC targetDevice, HDC drawInto, LPCRECTL bounds, LPCRECTL metafileBounds,
+                                   BOOL(STDMETHODCALLTYPE* keepDrawing)(ULONG_PTR), ULONG_PTR keepDrawingArgument) override;
 
     // IObjectWithSite
     HRESULT STDMETHODCALLTYPE SetSite(IUnknown* site) override;

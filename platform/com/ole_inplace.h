@@ -13,6 +13,22 @@ extern "C" const IID IID_IOleInPlaceObject;
 extern "C" const IID IID_IOleInPlaceSite;
 extern "C" const IID IID_IOleInPlaceSiteWindowless;
 extern "C" const IID IID_IObjectWithSite;
+extern "C" const IID IID_IOleInPlaceObjectWindowless;
+extern "C" const IID IID_IViewObject;
+
+#define DVASPECT_CONTENT 1
+
+typedef struct _RECTL {
+    LONG left;
+    LONG top;
+    LONG right;
+    LONG bottom;
+} RECTL;
+typedef const RECTL* LPCRECTL;
+
+// The device a picture is meant for; never described here (always null).
+struct tagDVTARGETDEVICE;
+typedef tagDVTARGETDEVICE DVTARGETDEVICE;
 
 // Verbs of IOleObject::DoVerb.
 #define OLEIVERB_PRIMARY 0L
@@ -61,6 +77,26 @@ struct IOleInPlaceObject : IOleWindow {
 
 protected:
     ~IOleInPlaceObject() = default;
+};
+
+// An object the container holds without a window of its own: the container passes it the window
+// messages meant for it.
+struct IOleInPlaceObjectWindowless : IOleInPlaceObject {
+    // S_OK with the result when the object handled the message, S_FALSE when it did not.
+    virtual HRESULT STDMETHODCALLTYPE OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) = 0;
+
+protected:
+    ~IOleInPlaceObjectWindowless() = default;
+};
+
+// How the container has an object without a window draw itself into the container's surface.
+struct IViewObject : IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE Draw(DWORD aspect, LONG index, void* aspectInfo, DVTARGETDEVICE* device,
+                                           HDC targetDevice, HDC drawInto, LPCRECTL bounds, LPCRECTL metafileBounds,
+                                           BOOL(STDMETHODCALLTYPE* keepDrawing)(ULONG_PTR), ULONG_PTR keepDrawingArgument) = 0;
+
+protected:
+    ~IViewObject() = default;
 };
 
 // The container's side; GetWindow answers the window the object is placed in.

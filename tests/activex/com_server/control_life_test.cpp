@@ -4,6 +4,7 @@
 // options, class information, connection points). The test's thread is the browser's main thread.
 #include "activex/fb_control.h"
 #include "platform/com/class_factory.h"
+#include "platform/window/win_gdi.h"
 #include "scripting/utf8_tools.h"
 #include "tests/activex/com_server/support/test_control_plugin.h"
 #include "tests/activex/support/fake_html.h"
@@ -159,13 +160,30 @@ TEST_F(ControlLife, ARepaintAskedForOnAWorkerReachesTheSiteOnceOnTheMainThread) 
     EXPECT_EQ(1, site->invalidations());
 }
 
-TEST_F(ControlLife, AWindowlessControlAsksTheSiteForFocusAndCaptureOnClicks) {
+// A windowless control has the container's messages passed to it and draws into the container's
+// surface; a click asks the site for focus and capture, the release lets the capture go.
+TEST_F(ControlLife, AWindowlessControlTakesTheSitesMessagesAndDrawsIntoItsSurface) {
     site->offerWindowless(true);
     load({{"windowless", "true"}});
     ASSERT_EQ(S_OK, activate());
     const RECT position{0, 0, 200, 100};
     ASSERT_EQ(S_OK, as<IOleInPlaceObject>(IID_IOleInPlaceObject)->SetObjectRects(&position, &position));
     EXPECT_TRUE(hasEvent("resized"));
+    const auto windowless = as<IOleInPlaceObjectWindowless>(IID_IOleInPlaceObjectWindowless);
+    LRESULT result = 0;
+    windowless->OnWindowMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 20), &result);
+    EXPECT_EQ(1, site->focusRequests());
+    EXPECT_TRUE(site->captured());
+    windowless->OnWindowMessage(WM_LBUTTONUP, 0, MAKELPARAM(10, 20), &result);
+    EXPECT_FALSE(site->captured());
+    const auto& events = ControlTestPlugin::last->windowEvents;
+    EXPECT_TRUE(std::any_of(events.begin(), events.end(), [](const std::string& e) { return e.rfind("down", 0) == 0; }));
+    const HDC surface = GetDC(page);
+    const RECTL bounds{0, 0, 200, 100};
+    EXPECT_EQ(S_OK, as<IViewObject>(IID_IViewObject)
+                        ->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, surface, &bounds, nullptr, nullptr, 0));
+    ReleaseDC(page, surface);
+    EXPECT_TRUE(hasEvent("refresh"));
 }
 
 TEST_F(ControlLife, DeactivationTakesTheWindowAwayAndReactivationMakesANewOne) {
