@@ -11,6 +11,7 @@
 #include "platform/module/win_module.h"
 #include "platform/module/win_resource.h"
 #include "platform/text/win_code_page.h"
+#include "platform/text/win_locale.h"
 #include "scripting/utf8_tools.h"
 
 #include <atomic>
@@ -105,6 +106,19 @@ HRESULT unregisterTypeLibrary(bool perUser) {
     return result;
 }
 
+// The scripts and the type library are registered under the system's locale, the thread's own
+// restored afterwards.
+class SystemLocaleScope {
+public:
+    SystemLocaleScope() : previous_(GetThreadLocale()) { SetThreadLocale(LOCALE_SYSTEM_DEFAULT); }
+    ~SystemLocaleScope() { SetThreadLocale(previous_); }
+    SystemLocaleScope(const SystemLocaleScope&) = delete;
+    SystemLocaleScope& operator=(const SystemLocaleScope&) = delete;
+
+private:
+    LCID previous_;
+};
+
 }  // namespace
 
 ComModule& ComModule::instance() {
@@ -127,6 +141,7 @@ HRESULT ComModule::getClassObject(REFCLSID clsid, REFIID iid, void** object) {
 }
 
 HRESULT ComModule::registerServer() {
+    const SystemLocaleScope locale;
     HRESULT result = runScript(kAppIdScript, true, m_perUser);
     if (SUCCEEDED(result)) result = runScript(kControlScript, true, m_perUser);
     if (SUCCEEDED(result)) result = registerTypeLibrary(m_perUser);
@@ -134,6 +149,7 @@ HRESULT ComModule::registerServer() {
 }
 
 HRESULT ComModule::unregisterServer() {
+    const SystemLocaleScope locale;
     HRESULT result = runScript(kControlScript, false, m_perUser);
     if (SUCCEEDED(result)) result = unregisterTypeLibrary(m_perUser);
     if (SUCCEEDED(result)) result = runScript(kAppIdScript, false, m_perUser);

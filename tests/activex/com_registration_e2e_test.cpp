@@ -4,6 +4,7 @@
 // NoRemove parents, and DllInstall's "user" command line.
 #include "platform/module/win_module_testing.h"
 #include "platform/registry/win_registry_testing.h"
+#include "platform/text/win_locale.h"
 #include "scripting/utf8_tools.h"
 #include "tests/activex/support/registry_reader.h"
 #include "tests/support/activex_container/com_server_library.h"
@@ -39,7 +40,9 @@ protected:
 };
 
 TEST_F(ComRegistration, WritesEveryKeyAndValueOfBothScriptsForTheUser) {
+    SetThreadLocale(0x804);
     ASSERT_EQ(S_OK, library.registerServer());
+    EXPECT_EQ(0x804u, GetThreadLocale());  // the system's locale only while registering
     const std::wstring classes = kUserClasses;
     EXPECT_EQ(L"PluginWin", stringValue(HKEY_CURRENT_USER, classes + L"AppID\\" + kAppId));
     EXPECT_EQ(kAppId, stringValue(HKEY_CURRENT_USER, classes + L"AppID\\npVeltrin.so", L"AppID"));
