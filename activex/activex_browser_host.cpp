@@ -122,6 +122,7 @@ void ActiveXBrowserHost::shutdown() {
 }
 
 DispatchWeakReference ActiveXBrowserHost::getIDispatchRef(IDispatch* object) {
+    assert(onMainThread() && "page objects are taken on the browser's main thread");
     if (!object) throw std::invalid_argument("A page object is needed");
     auto reference = std::make_shared<ShareableReference<IDispatch>>(object);
     object->AddRef();

@@ -9,6 +9,7 @@
 #include "host/factory_base.h"
 #include "scripting/utf8_tools.h"
 
+#include <cassert>
 #include <typeindex>
 #include <utility>
 
@@ -210,6 +211,7 @@ const ComVariantConverterMap& comConverterMap() {
 }  // namespace
 
 void ActiveXBrowserHost::getComVariant(VARIANT* out, const variant& value) {
+    assert(onMainThread() && "values are converted on the browser's main thread");
     ScopedVariant converted;
     convertElement(sharedActiveXHost(), value, converted);
     if (!out) return;
@@ -218,6 +220,7 @@ void ActiveXBrowserHost::getComVariant(VARIANT* out, const variant& value) {
 }
 
 variant ActiveXBrowserHost::getVariant(const VARIANT* in) {
+    assert(onMainThread() && "values are converted on the browser's main thread");
     if (!in) return variant();
     ScopedVariant changed;
     auto changeTo = [&](VARTYPE type) { return VariantChangeType(changed.get(), in, 0, type) >= 0; };

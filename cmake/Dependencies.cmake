@@ -27,4 +27,12 @@ add_library(veltrin_opencv INTERFACE)
 target_include_directories(veltrin_opencv SYSTEM INTERFACE /usr/include/opencv4)
 target_link_libraries(veltrin_opencv INTERFACE opencv_core opencv_imgproc opencv_calib3d opencv_imgcodecs)
 
+# The real browser of the desktop: QtWebKit for the page viewer, Xlib with its shared-memory images
+# for the desktop bridge that paints the plug-in into the page.
+find_package(Qt5 REQUIRED COMPONENTS Widgets WebKitWidgets Network)
+find_package(X11 REQUIRED)
+if(NOT TARGET X11::Xext)
+  message(FATAL_ERROR "libXext (shared-memory images) is missing: run scripts/setup.sh")
+endif()
+
 find_package(benchmark QUIET)

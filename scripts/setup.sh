@@ -23,6 +23,9 @@ packages=(
   clang libclang-rt-14-dev
   # the font behind "simhei.ttf"
   fonts-wqy-microhei
+  # the real browser on the desktop: QtWebKit for the page viewer, Xlib and its shared-memory
+  # images for the desktop bridge, a virtual X server and xdotool for headless runs and tests
+  libqt5webkit5-dev qtbase5-dev libx11-dev libxext-dev xvfb xauth xdotool
 )
 
 missing=()

@@ -1,9 +1,15 @@
 #include "app/api/view_factory.h"
 
+#include "app/analysis/video_player_analysis_jk.h"
+#include "app/analysis/video_player_analysis_old.h"
+#include "app/analysis/video_player_analysis_old_cross.h"
+#include "app/analysis/video_player_analysis_old_gun.h"
+#include "app/analysis/video_player_analysis_old_gun_setting.h"
 #include "app/player/preview_player.h"
 #include "app/player/preview_player_old_ball.h"
 #include "app/player/preview_player_old_gun.h"
 #include "app/player/video_player.h"
+#include "app/player/video_player_inner_ctrl.h"
 #include "app/player/video_setting_player.h"
 
 std::unique_ptr<CVideoPlayer> MakeView(int functionType, int /*controlType*/, VeltrinAPI* owner,
@@ -17,13 +23,19 @@ std::unique_ptr<CVideoPlayer> MakeView(int functionType, int /*controlType*/, Ve
             return std::make_unique<CPreviewPlayerOldBall>(owner, window);
         case kOsdSettingsFunction:
             return std::make_unique<CVideoSettingPlayer>(owner, window);
-        case 2:  // analysis settings (the control type picks the variant)
         case 3:  // named-shape analysis
+            return std::make_unique<CVideoPlayerAnalysisOld>(owner, window);
         case 4:  // lane analysis
+            return std::make_unique<CVideoPlayerAnalysisJK>(owner, window);
         case 6:  // view with an on-picture control bar
-        case 7:  // named-shape analysis of a gun camera
-        case 8:  // named-shape analysis with cross marks
+            return std::make_unique<CVideoPlayerInnerCtrl>(owner, window);
+        case 7:  // named-shape analysis of a gun camera, with cross marks
+            return std::make_unique<CVideoPlayerAnalysisOldGun>(owner, window);
+        case 8:  // named-shape analysis with a centre mark
+            return std::make_unique<CVideoPlayerAnalysisOldCross>(owner, window);
         case 9:  // named-shape analysis settings of a gun camera
+            return std::make_unique<CVideoPlayerAnalysisOldGunSetting>(owner, window);
+        case 2:  // analysis settings (the control type picks the variant)
         default:
             return nullptr;
     }

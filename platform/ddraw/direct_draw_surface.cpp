@@ -2,6 +2,7 @@
 
 #include "platform/ddraw/direct_draw_clipper.h"
 #include "platform/window/device_context.h"
+#include "platform/window/surface_drawing.h"
 #include "platform/window/win_window.h"
 
 #include <algorithm>
@@ -188,6 +189,7 @@ HRESULT DirectDrawSurface::drawOnto(HWND window, const RECT& destination, const 
     if (!pixels) return DD_OK;  // a window that is gone has nothing left to clip to
     int screenWidth = GetSystemMetrics(SM_CXSCREEN);
     int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    const SurfaceChangeNotice notice(*pixels);  // heard once both locks below are released
     std::lock_guard<std::mutex> guard(lock_);
     if (locked_) return DDERR_SURFACEBUSY;
     std::lock_guard<std::mutex> pixelsGuard(pixels->lock);

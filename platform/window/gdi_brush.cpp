@@ -1,4 +1,5 @@
 #include "platform/window/device_context.h"
+#include "platform/window/surface_drawing.h"
 #include "platform/base/kernel_object.h"
 #include "platform/window/win_gdi.h"
 
@@ -72,7 +73,7 @@ int WINAPI FillRect(HDC deviceContext, const RECT* rect, HBRUSH brush) {
     if (!context || !rect || !brushColor(brush, &color)) return 0;
     if (!context->surface) return 1;
     Surface& surface = *context->surface;
-    std::lock_guard<std::mutex> lock(surface.lock);
+    SurfaceDrawing drawing(surface);
     // The right and bottom edges are not filled, as on the original.
     LONG left = std::clamp<LONG>(rect->left, 0, surface.width);
     LONG right = std::clamp<LONG>(rect->right, 0, surface.width);

@@ -1,4 +1,5 @@
 #include "platform/window/device_context.h"
+#include "platform/window/surface_drawing.h"
 #include "platform/window/stretch_mapping.h"
 #include "platform/window/win_gdi.h"
 
@@ -78,7 +79,7 @@ int WINAPI StretchDIBits(HDC deviceContext, int xDest, int yDest, int destWidth,
     StretchAxis columns{xDest, destWidth, xSrc, srcWidth};
     StretchAxis rows{yDest, destHeight, sourceTop, srcHeight};
     Surface& surface = *context->surface;
-    std::lock_guard<std::mutex> lock(surface.lock);
+    SurfaceDrawing drawing(surface);
     stretchRows(bitmap, columns, rows, surface);
     return srcHeight;
 }

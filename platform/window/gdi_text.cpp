@@ -1,4 +1,5 @@
 #include "platform/window/device_context.h"
+#include "platform/window/surface_drawing.h"
 #include "platform/files/drive_root.h"
 #include "platform/window/freetype_owners.h"
 #include "platform/window/win_gdi.h"
@@ -102,7 +103,7 @@ BOOL WINAPI TextOutW(HDC deviceContext, int x, int y, LPCWSTR text, int length) 
     int baseline = 0;
     placeText(face, context->textAlign.load(), x, y, textWidthLocked(face, text, length), &penX, &baseline);
     Surface& surface = *context->surface;
-    std::lock_guard<std::mutex> surfaceLock(surface.lock);
+    SurfaceDrawing drawing(surface);
     for (int i = 0; i < length; ++i) {
         if (FT_Load_Char(face, static_cast<FT_ULong>(text[i]), FT_LOAD_RENDER) != 0) continue;
         FT_GlyphSlot glyph = face->glyph;

@@ -156,7 +156,7 @@ bool retrieveLocked(std::unique_lock<std::mutex>& lock, ThreadQueue& queue, cons
 }
 
 // When the next timer the filter lets through falls due; the others must not cut the wait short.
-std::optional<Clock::time_point> nextTimerDueLocked(const ThreadQueue& queue, const Filter& filter) {
+std::optional<Clock::time_point> nextFilteredTimerDueLocked(const ThreadQueue& queue, const Filter& filter) {
     if (!windowSystem().timersFollowClock) return std::nullopt;
     std::optional<Clock::time_point> next;
     for (const Timer& timer : queue.timers) {
@@ -174,6 +174,38 @@ bool validFilterWindowLocked(HWND filter) {
 }  // namespace
 
 namespace platform::detail {
+
+bool hasDueMessagesLocked(const ThreadQueue& queue) {
+    if (!queue.sent.empty() || !queue.posted.empty()) return true;
+    for (const auto& [handle, window] : windowSystem().windows) {
+        if (window->queue.get() == &queue && window->needsPaint && isShownLocked(*window)) return true;
+    }
+    const Clock::time_point now = Clock::now();
+    for (const Timer& timer : queue.timers) {
+        if (timerDue(timer, now)) return true;
+    }
+    return false;
+}
+
+std::optional<Clock::time_point> nextTimerDueLocked(const ThreadQueue& queue) {
+    return nextFilteredTimerDueLocked(queue, Filter{nullptr, 0, 0});
+}
+
+int dispatchDueMessages(int limit, PostedQuit quit) {
+    int dispatched = 0;
+    MSG message;
+    while (dispatched < limit && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            if (quit == PostedQuit::Drop) continue;
+            PostQuitMessage(static_cast<int>(message.wParam));  // left for the thread's own loop
+            break;
+        }
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+        ++dispatched;
+    }
+    return dispatched;
+}
 
 void sendNotify(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
     auto self = currentQueue();
@@ -247,7 +279,7 @@ BOOL WINAPI GetMessageW(LPMSG message, HWND window, UINT filterMin, UINT filterM
     if (!validFilterWindowLocked(window)) return -1;
     Filter filter{window, filterMin, filterMax};
     while (!retrieveLocked(lock, *queue, filter, message, true)) {
-        if (auto due = nextTimerDueLocked(*queue, filter)) {
+        if (auto due = nextFilteredTimerDueLocked(*queue, filter)) {
             queue->wake.wait_until(lock, *due);
         } else {
             queue->wake.wait(lock);

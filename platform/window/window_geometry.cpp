@@ -196,18 +196,7 @@ void setScreenSize(int width, int height) {
 
 int pumpPendingMessages() {
     constexpr int kLimit = 10000;
-    int dispatched = 0;
-    MSG message;
-    while (dispatched < kLimit && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
-            PostQuitMessage(static_cast<int>(message.wParam));  // leave it for the caller's loop
-            break;
-        }
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-        ++dispatched;
-    }
-    return dispatched;
+    return dispatchDueMessages(kLimit, PostedQuit::Keep);
 }
 
 }  // namespace platform::testing

@@ -88,6 +88,7 @@ HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName
     }
     auto window = std::make_shared<Window>();
     window->handle = reinterpret_cast<HWND>(nextHandleValue());
+    window->surface->window = window->handle;
     window->windowClass = windowClass;
     window->queue = queue;
     window->procedure = windowClass->procedure;
@@ -107,6 +108,7 @@ HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName
     bool visible = (style & WS_VISIBLE) && !window->messageOnly;
     window->needsPaint = visible;
     window->needsErase = visible;
+    if (visible) queue->wake.notify_all();  // a loop hosting the thread learns there is a paint due
     windowClass->windowCount += 1;
     HWND handle = window->handle;
     system.windows.emplace(handle, window);

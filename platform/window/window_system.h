@@ -13,6 +13,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -25,6 +26,7 @@ using Clock = std::chrono::steady_clock;
 // draw into it (render threads through their device contexts).
 struct Surface {
     std::mutex lock;
+    HWND window = nullptr;  // the window whose client area this is, for those who hear of changes
     int width = 0;
     int height = 0;
     std::vector<uint32_t> pixels;  // width * height, rows top-down, 0xAARRGGBB
@@ -182,5 +184,18 @@ void completeSentLocked(SentMessage& sent, LRESULT result);
 
 // Windows of the thread whose messages match a retrieval filter.
 bool matchesFilter(HWND messageWindow, HWND filter);
+
+// Whether the thread's pump would dispatch something now: a sent or posted message, a window to
+// paint or a timer that is due (a posted quit does not count). The caller holds the lock.
+bool hasDueMessagesLocked(const ThreadQueue& queue);
+// When the thread's next timer falls due; nothing while none runs or timers do not follow the
+// clock. The caller holds the lock.
+std::optional<Clock::time_point> nextTimerDueLocked(const ThreadQueue& queue);
+
+// Dispatches up to limit messages the calling thread can retrieve now, without waiting, and
+// answers how many it dispatched. A posted quit ends the dispatching and stays in the queue for
+// the thread's own loop, or, for a thread without one, is dropped.
+enum class PostedQuit { Keep, Drop };
+int dispatchDueMessages(int limit, PostedQuit quit);
 
 }  // namespace platform::detail

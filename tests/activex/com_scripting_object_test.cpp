@@ -8,6 +8,8 @@
 #include "platform/com/objsafe.h"
 #include "tests/activex/support/counted_dispatch.h"
 #include "tests/activex/support/dispatch_calls.h"
+#include "tests/scripting/error_expectations.h"
+#include "tests/scripting/page_object.h"
 #include "tests/scripting/test_api.h"
 
 #include <gtest/gtest.h>
@@ -161,6 +163,24 @@ TEST_F(ComScriptingObject, NoOtherExceptionCrossesTheComBoundary) {
     api->invalidate();
     EXPECT_EQ(S_FALSE, object->DeleteMemberByDispID(idOf(object.get(), L"getLastException")));
     EXPECT_EQ(L"This object is no longer valid", lastException());
+}
+
+// The listener form of attaching: two or three arguments (the third is not used), and values that
+// do not convert refused as invalid arguments.
+TEST_F(ComScriptingObject, SetEventListenerAddsAndRemovesHandlersAndRefusesBadArguments) {
+    auto& base = dynamic_cast<FB::ActiveX::JSAPI_IDispatchExBase&>(*object.get());
+    const auto handler = FB::testing::PageObject::make();
+    EXPECT_TRUE(base.callSetEventListener({"onalarm", FB::JSObjectPtr(handler), false}, true));
+    api->fireNamedEvent("onalarm", {"door open"});
+    ASSERT_EQ(1u, handler->takeCalls().size());
+    EXPECT_TRUE(base.callSetEventListener({"onalarm", FB::JSObjectPtr(handler)}, false));
+    api->fireNamedEvent("onalarm", {"door open"});
+    EXPECT_TRUE(handler->takeCalls().empty());
+    using FB::testing::errorText;
+    EXPECT_EQ("Invalid Arguments",
+              errorText<FB::invalid_arguments>([&] { base.callSetEventListener({"onalarm"}, true); }));
+    EXPECT_EQ("Invalid Arguments",
+              errorText<FB::invalid_arguments>([&] { base.callSetEventListener({"onalarm", 5}, true); }));
 }
 
 TEST_F(ComScriptingObject, EnumerationListsTheMembersThenTheBuiltinsThenEnds) {

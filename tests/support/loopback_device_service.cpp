@@ -20,7 +20,7 @@ constexpr auto kPoll = std::chrono::milliseconds(100);
 }  // namespace
 
 LoopbackDeviceService::LoopbackDeviceService(LoopbackDeviceServiceOptions options, Report report)
-    : listener_(options.port),
+    : listener_(options.port, options.address),
       options_(std::move(options)),
       report_(std::move(report)),
       acceptor_([this] { AcceptLinks(); }) {}

@@ -27,6 +27,7 @@ struct DeviceMessage {
 
 struct LoopbackDeviceServiceOptions {
     uint16_t port = 0;                         // 0: a free port
+    std::string address = "127.0.0.1";         // a loopback address
     std::chrono::seconds alarmInterval{0};     // 0: no alarm texts
     std::vector<DeviceMessage> statusRecords;  // sent, in order, on every link after its greeting
 };

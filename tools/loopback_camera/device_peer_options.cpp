@@ -59,6 +59,9 @@ std::string AnsiText(const std::string& utf8) {
 bool DevicePeerOptions::Parse(const std::string& arg, const NextValue& next) {
     if (arg == "--device-port") {
         port_ = static_cast<int>(OptionNumber(next(), 0, 65535));
+    } else if (arg == "--device-address") {
+        address_ = next();
+        if (address_.rfind("127.", 0) != 0) throw std::invalid_argument("the device link serves on loopback only");
     } else if (arg == "--alarm-interval") {
         alarmSeconds_ = static_cast<int>(OptionNumber(next(), 1, 65535));
     } else if (arg == "--line") {
@@ -93,6 +96,7 @@ bool DevicePeerOptions::Parse(const std::string& arg, const NextValue& next) {
 test_support::LoopbackDeviceServiceOptions DevicePeerOptions::ServiceOptions() const {
     test_support::LoopbackDeviceServiceOptions options;
     options.port = static_cast<uint16_t>(port_);
+    options.address = address_;
     options.alarmInterval = std::chrono::seconds(alarmSeconds_);
     for (const auto& [type, lines] : lines_) {
         if (type != test_support::kFigureSetType)
@@ -108,6 +112,6 @@ test_support::LoopbackDeviceServiceOptions DevicePeerOptions::ServiceOptions() c
 }
 
 const char* DevicePeerOptions::Usage() {
-    return "                       [--device-port N] [--alarm-interval S] [--line TYPE:R,G,B:X,Y/X,Y...]\n"
-           "                       [--label R,G,B:X,Y:TEXT]\n";
+    return "                       [--device-port N] [--device-address 127.x.y.z] [--alarm-interval S]\n"
+           "                       [--line TYPE:R,G,B:X,Y/X,Y...] [--label R,G,B:X,Y:TEXT]\n";
 }

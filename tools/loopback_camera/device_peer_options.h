@@ -1,5 +1,6 @@
 // The loopback camera program's options for its device side:
 //   --device-port N              port of the device link (default 8081; 0 picks a free one)
+//   --device-address A           loopback address it listens on (default 127.0.0.1)
 //   --alarm-interval S           seconds between alarm texts (default 10)
 //   --line T:R,G,B:X,Y/X,Y/...   one line of the status record of type T (2, 3, 4 or 10), in
 //                                picture pixels; repeat it for more lines
@@ -28,6 +29,7 @@ public:
 
 private:
     int port_ = 8081;
+    std::string address_ = "127.0.0.1";
     int alarmSeconds_ = 10;
     std::map<int32_t, std::vector<test_support::StatusLine>> lines_;  // by record type
     std::vector<test_support::StatusLabel> labels_;

@@ -7,7 +7,7 @@
 //
 //   loopback_camera [--port N] [--path /live] [--size WxH] [--fps N] [--key-interval N]
 //                   [--slices N] [--file movie.mp4] [--no-sdp-parameter-sets]
-//                   [--no-inband-parameter-sets] [--device-port N] [--alarm-interval S]
+//                   [--no-inband-parameter-sets] [--device-port N] [--device-address A] [--alarm-interval S]
 //                   [--line TYPE:R,G,B:X,Y/X,Y...] [--label R,G,B:X,Y:TEXT]
 
 #include "tests/support/loopback_rtsp_camera.h"
@@ -128,7 +128,8 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    std::printf("%s\ndevice link on 127.0.0.1:%u\n", camera.Url().c_str(), device->port());
+    std::printf("%s\ndevice link on %s:%u\n", camera.Url().c_str(), options.device.ServiceOptions().address.c_str(),
+                device->port());
     std::fflush(stdout);
 
     bool stalled = false;

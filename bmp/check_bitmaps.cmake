@@ -1,0 +1,17 @@
+# Checks that FOLDER holds every control-bar bitmap the view reads, each a 24-bit Windows bitmap.
+set(names moveUp moveUpDown moveDown moveDownDown moveLeft moveLeftDown moveRight moveRightDown
+          Play PlayDown Stop StopDown zoom zoomIn zoomInDown zoomOut zoomOutDown)
+foreach(name ${names})
+  set(file "${FOLDER}/${name}.bmp")
+  if(NOT EXISTS "${file}")
+    message(FATAL_ERROR "missing beside the library: ${file}")
+  endif()
+  file(READ "${file}" header LIMIT 30 HEX)
+  string(SUBSTRING "${header}" 0 4 magic)
+  string(SUBSTRING "${header}" 56 4 bits)
+  if(NOT magic STREQUAL "424d" OR NOT bits STREQUAL "1800")
+    message(FATAL_ERROR "not a 24-bit bitmap: ${file}")
+  endif()
+endforeach()
+list(LENGTH names count)
+message(STATUS "${count} bitmaps beside the library")

@@ -1,0 +1,108 @@
+#!/usr/bin/env bash
+# The demo: a real web page in a real browser engine (QtWebKit) plays a camera through npVeltrin.so.
+#
+#   scripts/demo.sh                          plays the loopback test camera (started here, with its
+#                                            device link sending an alarm every few seconds)
+#   scripts/demo.sh RTSP-URL [DEVICE-ADDRESS] plays that camera, with alarms from its device link
+#
+# Installs and builds what is missing, then opens examples/camera.html in the page viewer: in a
+# window when there is a display, otherwise under a virtual X server (xvfb-run). The page plays at
+# once and runs a short session of its own: an alarm, a snapshot, a few seconds of recording.
+# Screenshots, the snapshot and the recording go to build/demo/; the script says where.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root="$PWD"
+
+url="${1:-}"
+device="${2:-}"
+
+bash scripts/setup.sh
+if [ ! -f build/build.ninja ]; then
+  cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
+fi
+echo "demo: building the plug-in, the desktop bridge, the page viewer and the test camera"
+cmake --build build -j "${VELTRIN_JOBS:-4}" --target page_viewer loopback_camera > build/demo-build.log 2>&1 || {
+  tail -n 30 build/demo-build.log
+  echo "demo: the build failed (build/demo-build.log)" >&2
+  exit 1
+}
+
+out="$root/build/demo"
+rm -rf "$out"
+mkdir -p "$out/files"
+
+camera_pid=""
+stop_camera() {
+  if [ -n "$camera_pid" ]; then
+    kill "$camera_pid" 2> /dev/null || true
+    wait "$camera_pid" 2> /dev/null || true
+  fi
+}
+trap stop_camera EXIT
+
+# The loopback camera serves its test pattern on a free port and its device link on port 8081 of a
+# loopback address; the first free address of a few is taken.
+if [ -z "$url" ]; then
+  for address in 127.0.0.1 127.0.0.2 127.0.0.3 127.0.0.4; do
+    build/bin/loopback_camera --port 0 --device-address "$address" --alarm-interval 3 > "$out/camera.log" 2>&1 &
+    camera_pid=$!
+    for _ in $(seq 50); do
+      grep -q "^device link on" "$out/camera.log" && break
+      kill -0 "$camera_pid" 2> /dev/null || break
+      sleep 0.1
+    done
+    if grep -q "^device link on" "$out/camera.log"; then
+      url="$(head -n 1 "$out/camera.log")"
+      device="$address"
+      break
+    fi
+    wait "$camera_pid" 2> /dev/null || true
+    camera_pid=""
+  done
+  if [ -z "$url" ]; then
+    cat "$out/camera.log" >&2
+    echo "demo: the loopback camera did not start" >&2
+    exit 1
+  fi
+  echo "demo: the loopback camera plays $url, its device link is on $device:8081"
+fi
+
+urlencode() {
+  local text="$1" encoded="" c i
+  for ((i = 0; i < ${#text}; i++)); do
+    c="${text:i:1}"
+    case "$c" in
+      [a-zA-Z0-9.~_-]) encoded+="$c" ;;
+      *) encoded+="$(printf '%%%02X' "'$c")" ;;
+    esac
+  done
+  printf '%s' "$encoded"
+}
+page="$root/examples/camera.html?url=$(urlencode "$url")&device=$(urlencode "$device")&auto=1"
+
+viewer=(build/bin/page_viewer --size 1000x640 --folder "$out/files" --shot "5:$out/playing.png")
+# A display that answers (when xdpyinfo is there to ask it).
+have_display() {
+  [ -n "${DISPLAY:-}" ] || return 1
+  command -v xdpyinfo > /dev/null || return 0
+  xdpyinfo > /dev/null 2>&1
+}
+
+status=0
+if have_display; then
+  echo "demo: opening the camera page in a window; close it to end the demo"
+  "${viewer[@]}" --screenshot "$out/last.png" "$page" | tee "$out/viewer.log" || status=$?
+else
+  echo "demo: no display: the camera page runs under a virtual X server"
+  xvfb-run -a -s "-screen 0 1280x1024x24" "${viewer[@]}" --until "session.state == 'done'" --time 60 \
+    --screenshot "$out/last.png" --verdict "session.result" "$page" | tee "$out/viewer.log" || status=$?
+fi
+
+echo
+echo "demo: screenshots of the page:  $out/playing.png, $out/last.png"
+snapshot="$(ls "$out"/files/*.jpg 2> /dev/null | head -n 1 || true)"
+recording="$(ls "$out"/files/*.mp4 2> /dev/null | head -n 1 || true)"
+echo "demo: snapshot:                 ${snapshot:-none was taken}"
+echo "demo: recording:                ${recording:-none was made}"
+echo "demo: what the page said:       $out/viewer.log"
+exit "$status"
