@@ -235,6 +235,9 @@ void CFBControl::setReady() {
     setAPI(m_pluginCore->rootScriptingObject(), m_browserHost);
     m_readyState = READYSTATE_COMPLETE;
     if (m_propertyNotifySink) m_propertyNotifySink->OnChanged(DISPID_READYSTATE);
+    // Loading, initialising and siting each make the control ready: the page's "onload" runs once.
+    if (m_markedReady) return;
+    m_markedReady = true;
     m_pluginCore->markReady();
 }
 

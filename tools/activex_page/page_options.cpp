@@ -35,7 +35,7 @@ PageOptions parseOptions(const std::vector<std::string>& arguments) {
         };
         if (argument == "--query") {
             options.query = value();
-            if (!options.query.empty() && options.query[0] != '?') options.query.insert(0, "?");
+            if (!options.query.empty() && options.query[0] != '?') options.query = "?" + options.query;
         } else if (argument == "--out") {
             options.out = value();
         } else if (argument == "--seconds") {

@@ -217,6 +217,13 @@ TEST_F(ControlLife, AScriptMadeControlIsReadyOnceItHasASite) {
     ASSERT_EQ(S_OK, as<IObjectWithSite>(IID_IObjectWithSite)->SetSite(static_cast<IOleClientSite*>(site.get())));
     EXPECT_EQ(READYSTATE_COMPLETE, control().readyState());
     EXPECT_TRUE(ControlTestPlugin::last->getFlag());
+    EXPECT_EQ(1, ControlTestPlugin::last->readyMarks);
+    // Loaded as well: ready again, and the page's "onload" is not run a second time.
+    const std::vector<std::pair<std::string, std::string>> params{{"onload", "pluginLoaded"}};
+    const auto bag = ComPtr<ParamPropertyBag>::adopt(new ParamPropertyBag(params));
+    ASSERT_EQ(S_OK, as<IPersistPropertyBag>(IID_IPersistPropertyBag)->Load(bag.get(), nullptr));
+    EXPECT_EQ(READYSTATE_COMPLETE, control().readyState());
+    EXPECT_EQ(1, ControlTestPlugin::last->readyMarks);
     ComPtr<IOleClientSite> kept;
     EXPECT_EQ(S_OK, as<IObjectWithSite>(IID_IObjectWithSite)
                         ->GetSite(IID_IOleClientSite, reinterpret_cast<void**>(kept.put())));
