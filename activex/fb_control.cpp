@@ -263,24 +263,24 @@ HRESULT CFBControl::inPlaceActivate(LPCRECT position) {
     const auto windowlessSite = m_clientSite.query<IOleInPlaceSiteWindowless>(IID_IOleInPlaceSiteWindowless);
     m_windowless = windowlessSite && !m_windowOnly && windowlessSite->CanWindowlessActivate() == S_OK;
     m_wasOnceWindowless = m_windowless;
-    m_inPlaceSite = windowlessSite ? ComPtr<IOleInPlaceSite>(windowlessSite.get())
-                                   : m_clientSite.query<IOleInPlaceSite>(IID_IOleInPlaceSite);
-    if (!m_inPlaceSite || m_inPlaceSite->CanInPlaceActivate() != S_OK) {
-        m_inPlaceSite.reset();
-        return E_FAIL;
-    }
-    m_inPlaceSite->OnInPlaceActivate();
+    const ComPtr<IOleInPlaceSite> site = windowlessSite ? ComPtr<IOleInPlaceSite>(windowlessSite.get())
+                                                        : m_clientSite.query<IOleInPlaceSite>(IID_IOleInPlaceSite);
+    if (!site || site->CanInPlaceActivate() != S_OK) return E_FAIL;
+    site->OnInPlaceActivate();
     RECT clip{};
-    if (m_inPlaceSite->GetWindowContext(&m_position, &clip) < 0 && position) m_position = *position;
+    if (site->GetWindowContext(&m_position, &clip) < 0 && position) m_position = *position;
     if (!m_windowless) {
         HWND parent = nullptr;
-        m_inPlaceSite->GetWindow(&parent);
+        site->GetWindow(&parent);
         createControlWindow(parent, m_position);
         if (!m_hwnd) {
-            m_inPlaceSite->OnInPlaceDeactivate();
-            m_inPlaceSite.reset();
+            site->OnInPlaceDeactivate();
             return E_FAIL;
         }
+    }
+    {
+        std::lock_guard<std::mutex> guard(m_crossThreadLock);
+        m_inPlaceSite = site;
     }
     m_inPlaceActive = true;
     return S_OK;
