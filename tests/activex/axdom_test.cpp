@@ -5,6 +5,7 @@
 #include "activex/activex_browser_host.h"
 #include "activex/axdom_element.h"
 #include "activex/axdom_window.h"
+#include "tests/activex/support/container_page.h"
 #include "tests/activex/support/fake_html.h"
 
 #include <gtest/gtest.h>
@@ -123,6 +124,22 @@ TEST_F(AxDom, WrappersAreRefusedAroundObjectsOfAnotherKind) {
         EXPECT_STREQ("Document does not support getElementById", error.what());
     }
     EXPECT_THROW(page->getElementsByTagName("p"), std::runtime_error);
+}
+
+}  // namespace
+
+namespace {
+
+using activex_test::ContainerPageTest;
+
+// In the stand-in container the page's address comes from its browser control too.
+TEST_F(ContainerPageTest, TheWindowWrapperTellsThePageAddressFromTheBrowserControl) {
+    load();
+    const std::string href = eval("window.location.href");
+    EXPECT_FALSE(href.empty());
+    EXPECT_EQ(href, container.onMainThread([](test_support::ContainerSession& session) {
+        return session.control()->host()->windowObject()->getLocation();
+    }));
 }
 
 }  // namespace
