@@ -18,7 +18,10 @@ Function lookUp(void* handle, const char* name) {
 
 }  // namespace
 
-ComServerLibrary::ComServerLibrary(const std::string& path) : handle_(dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {
+// The library stays mapped once loaded (RTLD_NODELETE), as a browser keeps a control's library:
+// what its process-wide objects hold stays reachable, and no address of it goes stale.
+ComServerLibrary::ComServerLibrary(const std::string& path)
+    : handle_(dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE)) {
     if (!handle_) throw std::runtime_error(std::string("cannot load ") + path + ": " + dlerror());
     try {
         getClassObject = lookUp<LPFNGETCLASSOBJECT>(handle_, "DllGetClassObject");

@@ -1,5 +1,5 @@
 // An in-process COM server loaded as a container loads one: the library opened with dlopen and its
-// five COM exports looked up by name. The library is closed when this goes.
+// five COM exports looked up by name. The library is closed when this goes (it stays mapped).
 #pragma once
 
 #include "platform/com/class_factory.h"
