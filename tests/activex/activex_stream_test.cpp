@@ -13,6 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <thread>
 
 namespace {
@@ -217,6 +219,26 @@ TEST_F(ActiveXStreams, ClosingStopsATransferMidwayAndNothingIsLeftBehind) {
     held.reset();
     host->shutdown();  // lets go of the streams it kept for the plug-in
     EXPECT_TRUE(watched.expired());
+}
+
+TEST_F(ActiveXStreams, ALocalFileArrivesWholeAndAMissingOneFails) {
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() / "veltrin-stream-test";
+    std::filesystem::create_directories(folder);
+    const std::filesystem::path file = folder / "clip.bin";
+    const std::string content = body(200000);  // more than one piece of the provider
+    std::ofstream(file, std::ios::binary) << content;
+    auto stream = host->openStream("file://" + file.string(), sink, false, false, 0);
+    ASSERT_TRUE(stream);
+    ASSERT_TRUE(pumpUntil([&] { return sink->ended(); }));
+    EXPECT_EQ("completed ok", sink->log.back());
+    EXPECT_EQ(content, sink->received);
+    EXPECT_EQ(200000u, stream->getLength());
+
+    auto missing = std::make_shared<StreamLog>();
+    auto none = host->openStream("file://" + (folder / "none.bin").string(), missing, false, false, 0);
+    ASSERT_TRUE(pumpUntil([&] { return missing->ended(); }));
+    EXPECT_EQ("completed failed", missing->log.back());
+    std::filesystem::remove_all(folder);
 }
 
 TEST_F(ActiveXStreams, AStreamThatNeverOpenedClosesOnceAsFailedThenAsDone) {
