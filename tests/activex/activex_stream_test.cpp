@@ -17,6 +17,8 @@
 #include <fstream>
 #include <thread>
 
+#include <unistd.h>
+
 namespace {
 
 using FB::ActiveX::ActiveXBrowserHost;
@@ -222,7 +224,7 @@ TEST_F(ActiveXStreams, ClosingStopsATransferMidwayAndNothingIsLeftBehind) {
 }
 
 TEST_F(ActiveXStreams, ALocalFileArrivesWholeAndAMissingOneFails) {
-    const std::filesystem::path folder = std::filesystem::temp_directory_path() / "veltrin-stream-test";
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() / ("veltrin-stream-test-" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder);
     const std::filesystem::path file = folder / "clip.bin";
     const std::string content = body(200000);  // more than one piece of the provider
