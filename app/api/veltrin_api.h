@@ -111,6 +111,7 @@ public:
 
     // Read by the views and the plug-in object.
     int windowIndex() const { return windowIndex_; }
+    int controlType() const { return controlType_; }
     int functionType() const { return functionType_; }
     FB::PluginWindow* pluginWindow() const { return pluginWindow_; }
     CVideoPlayer* view() const { return view_.get(); }

@@ -2,6 +2,7 @@
 // answer -1, the text methods "", the others do nothing.
 #include "app/api/veltrin_api.h"
 
+#include "app/analysis/analysis_setting_player.h"
 #include "app/api/view_factory.h"
 #include "app/player/video_player.h"
 #include "app/player/video_setting_player.h"
@@ -10,6 +11,12 @@
 namespace {
 
 constexpr int kNoView = -1;
+
+// The view as the analytics setting view, which only function type 2 makes.
+CAnalysisSettingPlayer* AnalysisSettings(CVideoPlayer* view, int functionType) {
+    if (view == nullptr || functionType != kAnalysisSettingsFunction) return nullptr;
+    return dynamic_cast<CAnalysisSettingPlayer*>(view);
+}
 
 }  // namespace
 
@@ -31,18 +38,29 @@ void VeltrinAPI::SetAnalyseParams(const std::string& json) {
 
 std::string VeltrinAPI::SaveAnalyseParams() { return view_ ? view_->SaveAnalyseParams() : std::string(); }
 
-// The analysis-setting view (function type 2) takes the values of "SetEventType", "SetTargetWidth",
-// "SetTargetSize" and "OpenMesh" and answers "OnCheckLine". That kind of view is not made yet, so
-// none of these finds a view to act on.
-void VeltrinAPI::SetEventType(int) {}
+// The analytics setting view (function type 2) takes the values of "SetEventType",
+// "SetTargetWidth", "SetTargetSize" and "OpenMesh" and answers "OnCheckLine".
+void VeltrinAPI::SetEventType(int value) {
+    if (auto* settings = AnalysisSettings(view_.get(), functionType_)) settings->SetEventType(value);
+}
 
-void VeltrinAPI::SetTargetWidth(int) {}
+void VeltrinAPI::SetTargetWidth(int width) {
+    if (auto* settings = AnalysisSettings(view_.get(), functionType_)) settings->SetTargetWidth(width);
+}
 
-void VeltrinAPI::SetTargetSize(float, float, int, int) {}
+// The page passes the real width and height first, the two per-mille sides last.
+void VeltrinAPI::SetTargetSize(float a, float b, int c, int d) {
+    if (auto* settings = AnalysisSettings(view_.get(), functionType_)) settings->SetTargetSize(c, d, a, b);
+}
 
-void VeltrinAPI::OpenMesh(int, int) {}
+void VeltrinAPI::OpenMesh(int on, int size) {
+    if (auto* settings = AnalysisSettings(view_.get(), functionType_)) settings->OpenMesh(on, size);
+}
 
-std::string VeltrinAPI::OnCheckLine() { return std::string(); }
+std::string VeltrinAPI::OnCheckLine() {
+    auto* settings = AnalysisSettings(view_.get(), functionType_);
+    return settings ? settings->BuildCheckLineJson() : std::string();
+}
 
 int VeltrinAPI::StartPlay() {
     if (!view_) return kNoView;

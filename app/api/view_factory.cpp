@@ -1,10 +1,12 @@
 #include "app/api/view_factory.h"
 
+#include "app/analysis/analysis_setting_player.h"
 #include "app/analysis/video_player_analysis_jk.h"
 #include "app/analysis/video_player_analysis_old.h"
 #include "app/analysis/video_player_analysis_old_cross.h"
 #include "app/analysis/video_player_analysis_old_gun.h"
 #include "app/analysis/video_player_analysis_old_gun_setting.h"
+#include "app/analysis/video_player_wkk.h"
 #include "app/player/preview_player.h"
 #include "app/player/preview_player_old_ball.h"
 #include "app/player/preview_player_old_gun.h"
@@ -12,8 +14,7 @@
 #include "app/player/video_player_inner_ctrl.h"
 #include "app/player/video_setting_player.h"
 
-std::unique_ptr<CVideoPlayer> MakeView(int functionType, int /*controlType*/, VeltrinAPI* owner,
-                                       FB::PluginWindow* window) {
+std::unique_ptr<CVideoPlayer> MakeView(int functionType, int controlType, VeltrinAPI* owner, FB::PluginWindow* window) {
     switch (functionType) {
         case 0:  // live preview
             return std::make_unique<CPreviewPlayer>(owner, window);
@@ -23,6 +24,9 @@ std::unique_ptr<CVideoPlayer> MakeView(int functionType, int /*controlType*/, Ve
             return std::make_unique<CPreviewPlayerOldBall>(owner, window);
         case kOsdSettingsFunction:
             return std::make_unique<CVideoSettingPlayer>(owner, window);
+        case kAnalysisSettingsFunction:
+            if (controlType == kStopAndShieldControl) return std::make_unique<CVideoPlayerWkk>(owner, window);
+            return std::make_unique<CAnalysisSettingPlayer>(owner, window);
         case 3:  // named-shape analysis
             return std::make_unique<CVideoPlayerAnalysisOld>(owner, window);
         case 4:  // lane analysis
@@ -35,7 +39,6 @@ std::unique_ptr<CVideoPlayer> MakeView(int functionType, int /*controlType*/, Ve
             return std::make_unique<CVideoPlayerAnalysisOldCross>(owner, window);
         case 9:  // named-shape analysis settings of a gun camera
             return std::make_unique<CVideoPlayerAnalysisOldGunSetting>(owner, window);
-        case 2:  // analysis settings (the control type picks the variant)
         default:
             return nullptr;
     }

@@ -14,6 +14,10 @@ class VeltrinAPI;
 constexpr int kDeviceModeFunction = 5;
 // The function type of the on-screen-display settings view.
 constexpr int kOsdSettingsFunction = 1;
+// The function type of the analytics setting view, and the control type that makes its variant
+// with stop and shield areas of its own.
+constexpr int kAnalysisSettingsFunction = 2;
+constexpr int kStopAndShieldControl = 10;
 constexpr int kLowestFunction = 0;
 constexpr int kHighestFunction = 11;
 

@@ -2,6 +2,7 @@
 // under the pointer, whether a point lies inside a polygon, whether two segments cross.
 #include "app/player/video_player.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -61,10 +62,15 @@ bool CVideoPlayer::SegmentsIntersect(int a1x, int a1y, int a2x, int a2y, int b1x
     return SegmentsCross(at(a1x, a1y), at(a2x, a2y), at(b1x, b1y), at(b2x, b2y));
 }
 
+// The probe runs from the point to the left, past every point of the polygon: a probe that stopped
+// at x = 0 would miss edges at or left of the picture's left border (the hit square of a vertex
+// near it, a shape on the border) and take points right of them for inside.
 bool PointInPolygon(const ShapePoint& point, const PointList& polygon) {
     if (polygon.empty()) return false;
+    float left = 0.0f;
+    for (const ShapePoint& vertex : polygon) left = std::min(left, vertex.x);
     const ShapePoint probeStart{point.x, point.y + kProbeShift};
-    const ShapePoint probeEnd{0.0f, point.y + kProbeShift};
+    const ShapePoint probeEnd{std::min(left, point.x) - 1.0f, point.y + kProbeShift};
     int crossings = SegmentsCross(probeStart, probeEnd, polygon.back(), polygon.front()) ? 1 : 0;
     for (size_t i = 0; i + 1 < polygon.size(); ++i) {
         if (SegmentsCross(probeStart, probeEnd, polygon[i], polygon[i + 1])) ++crossings;

@@ -1,10 +1,14 @@
 #include "app/render/frame_bitmap_blend.h"
 #include "app/render/frame_line.h"
+#include "app/render/i420_picture.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <cstdlib>
+#include <random>
 #include <set>
 #include <utility>
 #include <vector>
@@ -74,6 +78,75 @@ TEST(DrawLineIntoFrame, EndsOnTheEdgeDrawClippedAndEndsBeyondDrawNothing) {
     DrawLineIntoFrame(untouched.bytes.data(), 8, 8, 0.0f, 0.0f, 4.0f, 4.0f, 1, nullptr);
     DrawLineIntoFrame(nullptr, 8, 8, 0.0f, 0.0f, 4.0f, 4.0f, 1, kColour);
     EXPECT_EQ(untouched.bytes, Picture(8, 8).bytes);
+}
+
+// The line as the definition states it: the square brush painted pixel by pixel at every step of
+// the Bresenham walk.
+void ReferenceLine(uint8_t* data, int width, int height, float x0, float y0, float x1, float y1, int thickness,
+                   const int32_t colour[3]) {
+    auto within = [](float value, int limit) { return value >= 0.0f && value <= static_cast<float>(limit); };
+    if (!within(x0, width) || !within(x1, width) || !within(y0, height) || !within(y1, height)) return;
+    I420Picture picture(data, width, height);
+    const YuvColour yuv{static_cast<uint8_t>(colour[0]), static_cast<uint8_t>(colour[1]),
+                        static_cast<uint8_t>(colour[2])};
+    int major0 = static_cast<int>(x0), minor0 = static_cast<int>(y0);
+    int major1 = static_cast<int>(x1), minor1 = static_cast<int>(y1);
+    const bool steep = std::abs(minor1 - minor0) > std::abs(major1 - major0);
+    if (steep) {
+        std::swap(major0, minor0);
+        std::swap(major1, minor1);
+    }
+    if (major0 > major1) {
+        std::swap(major0, major1);
+        std::swap(minor0, minor1);
+    }
+    const int dx = major1 - major0;
+    const int dy = std::abs(minor1 - minor0);
+    const int step = minor0 < minor1 ? 1 : -1;
+    thickness = std::clamp(thickness, -1, std::max(width, height) + 1);
+    const int first = 1 - thickness;
+    const int last = std::max(thickness, 2) - 1;
+    int error = dx / 2;
+    int minor = minor0;
+    for (int major = major0; major < major1; ++major) {
+        for (int a = first; a <= last; ++a) {
+            for (int b = first; b <= last; ++b) {
+                if (steep) {
+                    picture.put(minor + b, major + a, yuv);
+                } else {
+                    picture.put(major + a, minor + b, yuv);
+                }
+            }
+        }
+        error -= dy;
+        if (error < 0) {
+            minor += step;
+            error += dx;
+        }
+    }
+}
+
+// Every sample, luma and both chroma planes, odd picture sizes included.
+TEST(DrawLineIntoFrame, WritesExactlyTheSamplesOfTheBrushPaintedAtEveryStep) {
+    std::mt19937 random(20240506);
+    const int sizes[][2] = {{8, 8}, {13, 9}, {1, 5}, {32, 17}, {7, 30}};
+    for (const auto& size : sizes) {
+        const int width = size[0], height = size[1];
+        std::uniform_real_distribution<float> xs(-0.5f, static_cast<float>(width) + 0.25f);
+        std::uniform_real_distribution<float> ys(-0.5f, static_cast<float>(height) + 0.25f);
+        for (int trial = 0; trial < 400; ++trial) {
+            const float x0 = xs(random), y0 = ys(random);
+            float x1 = xs(random), y1 = ys(random);
+            if (trial % 4 == 0) y1 = y0;  // horizontal
+            if (trial % 4 == 1) x1 = x0;  // vertical
+            const int thickness = trial % 9 == 8 ? INT_MAX : trial % 9 - 1;
+            Picture drawn(width, height, 7), expected(width, height, 7);
+            DrawLineIntoFrame(drawn.bytes.data(), width, height, x0, y0, x1, y1, thickness, kColour);
+            ReferenceLine(expected.bytes.data(), width, height, x0, y0, x1, y1, thickness, kColour);
+            ASSERT_EQ(drawn.bytes, expected.bytes) << width << "x" << height << " (" << x0 << ", " << y0 << ") to ("
+                                                   << x1 << ", " << y1 << ") thickness " << thickness;
+        }
+    }
 }
 
 TEST(BlendBitmapIntoFrame, NearWhiteIsTransparentAndOtherPixelsBlendHalfAndHalf) {

@@ -35,6 +35,9 @@ TEST_F(HitTests, PolygonsNeedThreePointsAndCountCrossingsOfAProbeLine) {
     EXPECT_FALSE(PointInPolygon({15, 20}, concave));
     EXPECT_TRUE(PointInPolygon({25, 20}, concave));
     EXPECT_FALSE(PointInPolygon({5, 5}, Points{}));
+    // Edges on or left of x = 0 count like any other.
+    EXPECT_TRUE(PointInPolygon({5, 5}, Points{{0, 0}, {10, 0}, {10, 10}, {0, 10}}));
+    EXPECT_FALSE(PointInPolygon({150, 10}, Points{{-2, -2}, {22, -2}, {22, 22}, {-2, 22}}));
     EXPECT_FALSE(PointInPolygon({10, 10}, Points{{0, 0}, {20, 20}}));
 }
 
