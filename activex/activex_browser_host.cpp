@@ -1,9 +1,11 @@
 #include "activex/activex_browser_host.h"
 
 #include "activex/activex_factory_hooks.h"
+#include "activex/activex_stream.h"
 #include "activex/com_javascript_object.h"
 #include "activex/idispatch_api.h"
 #include "host/factory_base.h"
+#include "host/events/stream_events.h"
 #include "host/framework_log.h"
 #include "scripting/utf8_tools.h"
 
@@ -196,14 +198,26 @@ IDispatchEx* ActiveXBrowserHost::getJSAPIWrapper(const JSAPIWeakPtr& api, bool a
     return made;
 }
 
-BrowserStreamPtr ActiveXBrowserHost::createStreamImpl(const std::string&, const PluginEventSinkPtr&, bool, bool,
-                                                      uint32_t) {
-    return nullptr;
+BrowserStreamPtr ActiveXBrowserHost::createStreamImpl(const std::string& url, const PluginEventSinkPtr& sink, bool cache,
+                                                      bool seekable, uint32_t internalBufferSize) {
+    return startStream(std::make_shared<ActiveXStream>(url, cache, seekable, internalBufferSize), sink);
 }
 
-BrowserStreamPtr ActiveXBrowserHost::createPostStreamImpl(const std::string&, const PluginEventSinkPtr&,
-                                                          const std::string&, bool, bool, uint32_t) {
-    return nullptr;
+BrowserStreamPtr ActiveXBrowserHost::createPostStreamImpl(const std::string& url, const PluginEventSinkPtr& sink,
+                                                          const std::string& postData, bool cache, bool seekable,
+                                                          uint32_t internalBufferSize) {
+    return startStream(std::make_shared<ActiveXStream>(url, cache, seekable, internalBufferSize, postData), sink);
+}
+
+// A seekable stream is open from the start, so that ranges can be asked for at once.
+BrowserStreamPtr ActiveXBrowserHost::startStream(const std::shared_ptr<ActiveXStream>& stream,
+                                                 const PluginEventSinkPtr& sink) {
+    if (sink) stream->addObserver(sink);
+    if (!stream->init()) return nullptr;
+    StreamCreatedEvent created(stream.get());
+    stream->broadcastEvent(&created);
+    if (stream->isSeekable()) stream->signalOpened();
+    return stream;
 }
 
 }  // namespace FB::ActiveX

@@ -29,6 +29,8 @@
 
 namespace FB::ActiveX {
 
+class ActiveXStream;
+
 using DispatchReference = std::shared_ptr<ShareableReference<IDispatch>>;
 using DispatchWeakReference = std::weak_ptr<ShareableReference<IDispatch>>;
 
@@ -55,7 +57,7 @@ public:
     void releaseDeferredObjects() override;
     // False once shut down: nothing is posted then.
     bool postAsyncCall(AsyncCallFunction fn, void* userData) override;
-    // URL-moniker streams are not offered: no stream is made.
+    // URL-moniker streams: no stream when the first transfer cannot start.
     BrowserStreamPtr createStreamImpl(const std::string& url, const PluginEventSinkPtr& sink, bool cache, bool seekable,
                                       uint32_t internalBufferSize) override;
     BrowserStreamPtr createPostStreamImpl(const std::string& url, const PluginEventSinkPtr& sink,
@@ -86,9 +88,19 @@ public:
     variant getVariant(const VARIANT* in);
 
     std::shared_ptr<ActiveXBrowserHost> sharedActiveXHost();
+    // The browser control of the page, or null; no reference is added.
+    IWebBrowser2* webBrowser() const { return m_webBrowser.get(); }
+
+    // DOM wrappers over the browser's HTML interfaces (AXDOM), with the browser control.
+    DOM::WindowPtr createDOMWindow(const JSObjectPtr& object) override;
+    DOM::DocumentPtr createDOMDocument(const JSObjectPtr& object) override;
+    DOM::ElementPtr createDOMElement(const JSObjectPtr& object) override;
+    DOM::NodePtr createDOMNode(const JSObjectPtr& object) override;
     bool hasPageWindow() const { return static_cast<bool>(m_window); }
 
 private:
+    BrowserStreamPtr startStream(const std::shared_ptr<ActiveXStream>& stream, const PluginEventSinkPtr& sink);
+
     using WrapperReference = std::weak_ptr<ShareableReference<IDispatchEx>>;
 
     ComPtr<IOleClientSite> m_clientSite;

@@ -1,6 +1,7 @@
 #include "activex/com_javascript_object.h"
 
 #include "activex/activex_browser_host.h"
+#include "activex/object_safety.h"
 #include "host/framework_log.h"
 
 namespace FB::ActiveX {
@@ -71,27 +72,12 @@ ULONG COMJavascriptObject::Release() {
 }
 
 HRESULT COMJavascriptObject::GetInterfaceSafetyOptions(REFIID iid, DWORD* supported, DWORD* enabled) {
-    if (!supported || !enabled) return E_POINTER;
-    IUnknown* asked = nullptr;
-    const HRESULT found = QueryInterface(iid, reinterpret_cast<void**>(&asked));
-    if (found < 0) {
-        *supported = 0;
-        *enabled = 0;
-        return found;
-    }
-    asked->Release();
-    *supported = kSupportedSafety;
-    *enabled = m_enabledSafety;
-    return S_OK;
+    return getSafetyOptions(*static_cast<IDispatchEx*>(this), iid, kSupportedSafety, m_enabledSafety, supported,
+                            enabled);
 }
 
 HRESULT COMJavascriptObject::SetInterfaceSafetyOptions(REFIID iid, DWORD mask, DWORD options) {
-    IUnknown* asked = nullptr;
-    if (QueryInterface(iid, reinterpret_cast<void**>(&asked)) < 0) return E_NOINTERFACE;
-    asked->Release();
-    if (mask & ~kSupportedSafety) return E_FAIL;
-    m_enabledSafety = (m_enabledSafety & ~mask) | (mask & options);
-    return S_OK;
+    return setSafetyOptions(*static_cast<IDispatchEx*>(this), iid, kSupportedSafety, m_enabledSafety, mask, options);
 }
 
 // The class's type information lives in the plug-in's type library, which is not registered here.

@@ -57,12 +57,16 @@ function(veltrin_test name)
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${properties_file})
 endfunction()
 
-# veltrin_test_folder(<prefix> LABEL <label> [LIBS <targets>...]): every *_test.cpp below the folder
+# veltrin_test_folder(<prefix> LABEL <label> [EXCLUDE <regex>] [LIBS <targets>...]): every *_test.cpp
+# below the folder (but those whose path matches EXCLUDE)
 # becomes <prefix>_tests labelled <label>; every *_e2e_test.cpp (tests that load npVeltrin.so or use
 # the loopback camera) becomes <prefix>_e2e_tests labelled <label> and e2e.
 function(veltrin_test_folder prefix)
-  cmake_parse_arguments(ARG "" "LABEL" "LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "LABEL;EXCLUDE" "LIBS" ${ARGN})
   file(GLOB_RECURSE all CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
+  if(ARG_EXCLUDE)
+    list(FILTER all EXCLUDE REGEX "${ARG_EXCLUDE}")
+  endif()
   set(unit "")
   set(e2e "")
   foreach(f ${all})

@@ -4,6 +4,11 @@
 #   scripts/demo.sh                          plays the loopback test camera (started here, with its
 #                                            device link sending an alarm every few seconds)
 #   scripts/demo.sh RTSP-URL [DEVICE-ADDRESS] plays that camera, with alarms from its device link
+#   scripts/demo.sh --activex [RTSP-URL [DEVICE-ADDRESS]]
+#                                            the same page in the stand-in ActiveX container instead,
+#                                            headless: the control made by npVeltrin.so's class
+#                                            object as Internet Explorer makes it, with screenshots
+#                                            of the control's window
 #
 # Installs and builds what is missing, then opens examples/camera.html in the page viewer: in a
 # window when there is a display, otherwise under a virtual X server (xvfb-run). The page plays at
@@ -13,6 +18,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$PWD"
 
+activex=0
+if [ "${1:-}" = "--activex" ]; then
+  activex=1
+  shift
+fi
 url="${1:-}"
 device="${2:-}"
 
@@ -20,8 +30,14 @@ bash scripts/setup.sh
 if [ ! -f build/build.ninja ]; then
   cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
 fi
-echo "demo: building the plug-in, the desktop bridge, the page viewer and the test camera"
-cmake --build build -j "${VELTRIN_JOBS:-4}" --target page_viewer loopback_camera > build/demo-build.log 2>&1 || {
+if [ "$activex" = 1 ]; then
+  echo "demo: building the plug-in, the ActiveX page runner and the test camera"
+  targets=(activex_page npVeltrin loopback_camera)
+else
+  echo "demo: building the plug-in, the desktop bridge, the page viewer and the test camera"
+  targets=(page_viewer loopback_camera)
+fi
+cmake --build build -j "${VELTRIN_JOBS:-4}" --target "${targets[@]}" > build/demo-build.log 2>&1 || {
   tail -n 30 build/demo-build.log
   echo "demo: the build failed (build/demo-build.log)" >&2
   exit 1
@@ -78,7 +94,23 @@ urlencode() {
   done
   printf '%s' "$encoded"
 }
-page="$root/examples/camera.html?url=$(urlencode "$url")&device=$(urlencode "$device")&auto=1"
+query="?url=$(urlencode "$url")&device=$(urlencode "$device")&auto=1"
+page="$root/examples/camera.html$query"
+
+if [ "$activex" = 1 ]; then
+  echo "demo: the camera page runs in the stand-in ActiveX container (headless)"
+  status=0
+  build/bin/activex_page "$root/examples/camera.html" --query "$query" --out "$out" --folder "$out/files" \
+    --seconds 60 --interval 3 | tee "$out/activex.log" || status=$?
+  echo
+  echo "demo: screenshots of the control: $out/shot-*.png, $out/final.png"
+  snapshot="$(ls "$out"/files/*.jpg 2> /dev/null | head -n 1 || true)"
+  recording="$(ls "$out"/files/*.mp4 2> /dev/null | head -n 1 || true)"
+  echo "demo: snapshot:                 ${snapshot:-none was taken}"
+  echo "demo: recording:                ${recording:-none was made}"
+  echo "demo: what the page said:       $out/activex.log"
+  exit "$status"
+fi
 
 viewer=(build/bin/page_viewer --size 1000x640 --folder "$out/files" --shot "5:$out/playing.png")
 # A display that answers (when xdpyinfo is there to ask it).

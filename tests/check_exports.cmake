@@ -1,5 +1,6 @@
 # Checks the dynamic symbol table of the plug-in module: it defines nothing but the system's entry
-# points (the NPAPI and COM exports), so no internal symbol leaks into the browser's process.
+# points (the NPAPI and COM exports), each of them, so no internal symbol leaks into the browser's
+# process and neither browser family misses an entry point.
 # Usage: cmake -DMODULE=<path> -P check_exports.cmake
 cmake_minimum_required(VERSION 3.25)
 set(allowed NP_GetEntryPoints NP_Initialize NP_Shutdown DllGetClassObject DllCanUnloadNow
@@ -10,16 +11,28 @@ if(NOT rc EQUAL 0)
 endif()
 string(REPLACE "\n" ";" lines "${out}")
 set(unexpected "")
+set(found "")
 foreach(line ${lines})
   if(line MATCHES "^[0-9a-f]* +([A-Za-z]) +([^ @]+)")
     set(kind ${CMAKE_MATCH_1})
     set(name ${CMAKE_MATCH_2})
     if(NOT kind STREQUAL "A" AND NOT name IN_LIST allowed)
       list(APPEND unexpected ${name})
+    elseif(name IN_LIST allowed)
+      list(APPEND found ${name})
     endif()
   endif()
 endforeach()
 if(unexpected)
   message(FATAL_ERROR "npVeltrin.so exports symbols beyond its entry points: ${unexpected}")
 endif()
-message(STATUS "npVeltrin.so exports only its entry points")
+set(missing "")
+foreach(name ${allowed})
+  if(NOT name IN_LIST found)
+    list(APPEND missing ${name})
+  endif()
+endforeach()
+if(missing)
+  message(FATAL_ERROR "npVeltrin.so lacks entry points: ${missing}")
+endif()
+message(STATUS "npVeltrin.so exports exactly its entry points")

@@ -29,3 +29,7 @@
 
 DWORD WINAPI GetLastError();
 void WINAPI SetLastError(DWORD code);
+
+// A Win32 error code as an HRESULT.
+#define HRESULT_FROM_WIN32(code) \
+    ((HRESULT)(code) <= 0 ? (HRESULT)(code) : (HRESULT)(((code) & 0x0000FFFF) | (7 << 16) | 0x80000000))

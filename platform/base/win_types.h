@@ -9,6 +9,7 @@
 #define WINAPI
 #define CALLBACK
 #define STDMETHODCALLTYPE
+#define STDAPICALLTYPE
 #define STDAPI extern "C" HRESULT
 #define APIENTRY
 

@@ -60,6 +60,9 @@ HMODULE moduleOfAddress(const void* address) {
 }  // namespace platform::detail
 
 DWORD WINAPI GetModuleFileNameW(HMODULE module, LPWSTR fileName, DWORD size) {
+    std::wstring posed;
+    if ((!module || module == platform::detail::executableModule()) && platform::detail::executablePathOverride(posed))
+        return copyFileName(posed, fileName, size);
     std::string path = modulePath(module);
     std::wstring wide = path.empty() ? std::wstring() : platform::utf8ToWideText(path);
     return copyFileName(wide, fileName, size);

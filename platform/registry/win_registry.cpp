@@ -225,6 +225,44 @@ LSTATUS WINAPI RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey) {
     return status == ERROR_KEY_DELETED ? ERROR_FILE_NOT_FOUND : status;  // the parent is missing
 }
 
+LSTATUS WINAPI RegDeleteTreeW(HKEY hKey, LPCWSTR lpSubKey) {
+    auto base = resolve(hKey);
+    if (!base) return ERROR_INVALID_HANDLE;
+    const auto levels = platform::splitRegistryPath(lpSubKey);
+    const Location location = locate(base->hive, joined(base->path, levels));
+    if (levels.empty()) {
+        return withKey(location, [](RegistryKey& key, bool& changed) -> LSTATUS {
+            changed = !key.subkeys.empty() || !key.values.empty();
+            key.subkeys.clear();
+            key.values.clear();
+            return ERROR_SUCCESS;
+        });
+    }
+    if (location.path.empty()) return ERROR_INVALID_PARAMETER;
+    std::vector<std::wstring> parentPath(location.path.begin(), location.path.end() - 1);
+    const LSTATUS status = withKey({location.fileStem, parentPath}, [&](RegistryKey& parent, bool& changed) -> LSTATUS {
+        changed = parent.subkeys.erase(platform::foldRegistryName(location.path.back())) > 0;
+        return changed ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+    });
+    return status == ERROR_KEY_DELETED ? ERROR_FILE_NOT_FOUND : status;
+}
+
+LSTATUS WINAPI RegQueryInfoKeyW(HKEY hKey, LPWSTR lpClass, LPDWORD lpcchClass, LPDWORD lpReserved, LPDWORD lpcSubKeys,
+                                LPDWORD lpcbMaxSubKeyLen, LPDWORD lpcbMaxClassLen, LPDWORD lpcValues,
+                                LPDWORD lpcbMaxValueNameLen, LPDWORD lpcbMaxValueLen, LPDWORD lpcbSecurityDescriptor,
+                                void* lpftLastWriteTime) {
+    if (lpClass || lpcchClass || lpReserved || lpcbMaxSubKeyLen || lpcbMaxClassLen || lpcbMaxValueNameLen ||
+        lpcbMaxValueLen || lpcbSecurityDescriptor || lpftLastWriteTime)
+        return ERROR_INVALID_PARAMETER;
+    auto key = resolve(hKey);
+    if (!key) return ERROR_INVALID_HANDLE;
+    return withKey(locate(key->hive, key->path), [&](RegistryKey& found, bool&) -> LSTATUS {
+        if (lpcSubKeys) *lpcSubKeys = static_cast<DWORD>(found.subkeys.size());
+        if (lpcValues) *lpcValues = static_cast<DWORD>(found.values.size());
+        return ERROR_SUCCESS;
+    });
+}
+
 LSTATUS WINAPI RegCloseKey(HKEY hKey) {
     if (hKey == HKEY_CURRENT_USER || hKey == HKEY_LOCAL_MACHINE || hKey == HKEY_CLASSES_ROOT) return ERROR_SUCCESS;
     {

@@ -55,4 +55,12 @@ LSTATUS WINAPI RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD Reserved, DW
 LSTATUS WINAPI RegDeleteValueW(HKEY hKey, LPCWSTR lpValueName);
 // Deletes a key without sub-keys; a key that still has sub-keys answers ERROR_ACCESS_DENIED.
 LSTATUS WINAPI RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey);
+// Deletes the key with every key and value below it (a null or empty sub-key: everything below
+// the open key, which itself stays).
+LSTATUS WINAPI RegDeleteTreeW(HKEY hKey, LPCWSTR lpSubKey);
+// How many sub-keys and values the key holds; every other output is unused here and must be null.
+LSTATUS WINAPI RegQueryInfoKeyW(HKEY hKey, LPWSTR lpClass, LPDWORD lpcchClass, LPDWORD lpReserved, LPDWORD lpcSubKeys,
+                                LPDWORD lpcbMaxSubKeyLen, LPDWORD lpcbMaxClassLen, LPDWORD lpcValues,
+                                LPDWORD lpcbMaxValueNameLen, LPDWORD lpcbMaxValueLen,
+                                LPDWORD lpcbSecurityDescriptor, void* lpftLastWriteTime);
 LSTATUS WINAPI RegCloseKey(HKEY hKey);

@@ -13,7 +13,8 @@
 
 namespace {
 
-bool isAnsi(UINT codePage) { return codePage == CP_ACP || codePage == 936; }
+// The calling thread's ANSI code page is the system's: no thread sets a locale of its own here.
+bool isAnsi(UINT codePage) { return codePage == CP_ACP || codePage == CP_THREAD_ACP || codePage == 936; }
 bool isSupported(UINT codePage) { return isAnsi(codePage) || codePage == CP_UTF8; }
 
 bool isScalarValue(wchar_t c) {

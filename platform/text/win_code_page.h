@@ -10,6 +10,7 @@ typedef const WCHAR* LPCWCH;
 typedef BOOL* LPBOOL;
 
 #define CP_ACP 0
+#define CP_THREAD_ACP 3
 #define CP_UTF8 65001
 
 #define MB_ERR_INVALID_CHARS 0x00000008

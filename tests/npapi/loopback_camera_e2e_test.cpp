@@ -1,6 +1,7 @@
 // The whole road in the stand-in browser: a page loads npVeltrin.so, plays the loopback camera
 // through the scripting API, and hears the camera's alarm texts from its device link as "onalarm"
 // through a listener it registered; the plug-in window's pixels show the camera's picture.
+#include "tests/support/camera_picture.h"
 #include "tests/support/loopback_device_peer.h"
 #include "tests/support/loopback_rtsp_camera.h"
 #include "tests/support/npapi_browser/stand_in_browser.h"
@@ -17,21 +18,7 @@ namespace {
 constexpr uint16_t kDevicePort = 8081;  // the camera's device link, fixed
 constexpr const char* kDeviceAddress = "127.0.0.41";
 
-// The camera's test pattern is a white ball on black: the picture is there when a small part of
-// the window is bright and the rest dark.
-bool showsTheBall(const platform::testing::SurfacePixels& surface) {
-    if (surface.pixels.empty()) return false;
-    size_t bright = 0;
-    size_t dark = 0;
-    for (uint32_t pixel : surface.pixels) {
-        const int red = (pixel >> 16) & 0xFF;
-        const int green = (pixel >> 8) & 0xFF;
-        const int blue = pixel & 0xFF;
-        bright += red > 200 && green > 200 && blue > 200;
-        dark += red < 40 && green < 40 && blue < 40;
-    }
-    return bright > surface.pixels.size() / 200 && dark > surface.pixels.size() / 2;
-}
+using test_support::showsTheBall;
 
 TEST(LoopbackCameraPage, PlaysTheCameraAndHearsItsAlarms) {
     test_support::ScopedMachineFolders machine;

@@ -44,6 +44,15 @@ HRESULT ContainerWebBrowser::get_Document(IDispatch** document) {
     return found ? S_OK : E_FAIL;
 }
 
+HRESULT ContainerWebBrowser::get_LocationURL(BSTR* url) {
+    ComBridge* bridge = usableBridge("IWebBrowser2::get_LocationURL");
+    if (!bridge) return E_UNEXPECTED;
+    if (!url) return E_POINTER;
+    const ScriptResult href = bridge->page()->evaluate("window.location.href", "location");
+    *url = FB::ActiveX::ScopedBstr(FB::utf8ToWide(href.ok ? href.text : std::string())).detach();
+    return S_OK;
+}
+
 HRESULT ContainerSite::QueryInterface(REFIID iid, void** object) {
     if (!object) return E_POINTER;
     *object = nullptr;

@@ -53,6 +53,8 @@ public:
     HRESULT STDMETHODCALLTYPE Navigate(BSTR url, VARIANT* flags, VARIANT* targetFrameName, VARIANT* postData,
                                        VARIANT* headers) override;
     HRESULT STDMETHODCALLTYPE get_Document(IDispatch** document) override;
+    // The page's address, as its script's location.href tells it.
+    HRESULT STDMETHODCALLTYPE get_LocationURL(BSTR* url) override;
 
 private:
     friend class ContainerObject<ContainerWebBrowser>;

@@ -50,7 +50,13 @@ void ContainerSession::loadPage(PageDocument page) {
         pageWindow_ = createContainerWindow(kPageClass, 0, WS_VISIBLE, 1024, 768, nullptr);
         browser_ = FB::ActiveX::ComPtr<ContainerWebBrowser>::adopt(new ContainerWebBrowser(*bridge_));
         site_ = FB::ActiveX::ComPtr<ContainerSite>::adopt(new ContainerSite(*bridge_, elementKey_));
-        control_ = std::make_unique<EmbeddedControl>(browser_.get(), site_.get(), pageWindow_, *document_.plugin);
+        if (getClassObject_) {
+            control_ = std::make_unique<EmbeddedControl>(
+                getClassObject_, browser_.get(), site_.get(), pageWindow_, *document_.plugin,
+                [this] { return mainThread_.isCurrent(); }, [this](const std::string& fault) { faults_.record(fault); });
+        } else {
+            control_ = std::make_unique<EmbeddedControl>(browser_.get(), site_.get(), pageWindow_, *document_.plugin);
+        }
     }
     runScripts(document_.scriptsAfterPlugin);
 }

@@ -26,6 +26,9 @@ public:
     ContainerSession(const ContainerSession&) = delete;
     ContainerSession& operator=(const ContainerSession&) = delete;
 
+    // The control is made through this class object (the library's DllGetClassObject) rather than
+    // of the binding's parts linked into the process. Before loadPage.
+    void setClassObjectSource(LPFNGETCLASSOBJECT getClassObject) { getClassObject_ = getClassObject; }
     // Runs the scripts before the control, makes the control for the page's <object> element, then
     // runs the scripts after it. Throws std::runtime_error when the control cannot be made.
     void loadPage(PageDocument page);
@@ -64,7 +67,8 @@ private:
     FB::ActiveX::ComPtr<ContainerSite> site_;
     std::unique_ptr<EmbeddedControl> control_;
     HWND pageWindow_ = nullptr;
-    int elementKey_ = 0;  // the element as a plain script object, among the held values
+    int elementKey_ = 0;
+    LPFNGETCLASSOBJECT getClassObject_ = nullptr;  // the element as a plain script object, among the held values
 };
 
 }  // namespace test_support

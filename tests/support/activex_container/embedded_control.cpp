@@ -41,9 +41,29 @@ EmbeddedControl::EmbeddedControl(IWebBrowser2* browser, IOleClientSite* site, HW
     plugin_->SetWindow(pluginWindow_.get());
 }
 
+EmbeddedControl::EmbeddedControl(LPFNGETCLASSOBJECT getClassObject, IWebBrowser2* browser, IOleControlSite* site,
+                                 HWND pageWindow, const PluginElement& element,
+                                 OleControlSite::MainThreadCheck onMainThread, OleControlSite::FaultSink faults) {
+    OleControlSpec spec;
+    for (const PageAttribute& param : element.params) spec.params.emplace_back(param.name, param.value);
+    spec.width = element.width();
+    spec.height = element.height();
+    ole_ = std::make_unique<OleEmbeddedControl>(getClassObject, browser, site, pageWindow, spec,
+                                                std::move(onMainThread), std::move(faults));
+    scripting_ = FB::ActiveX::ComPtr<IDispatchEx>(ole_->scriptingObject());
+    window_ = ole_->window();
+}
+
 EmbeddedControl::~EmbeddedControl() { shutdown(); }
 
 void EmbeddedControl::shutdown() {
+    if (ole_) {
+        scripting_.reset();
+        window_ = nullptr;
+        ole_->close();
+        ole_.reset();
+        return;
+    }
     if (!plugin_) return;
     host_->shutdown();
     plugin_->ClearWindow();

@@ -9,6 +9,7 @@
 #include "activex/activex_browser_host.h"
 #include "host/plugin_core.h"
 #include "host/plugin_window_win.h"
+#include "tests/support/activex_container/ole_embedded_control.h"
 #include "tests/support/page_engine/page_document.h"
 
 #include <memory>
@@ -19,6 +20,11 @@ class EmbeddedControl {
 public:
     // Throws std::runtime_error when the plug-in or its window cannot be made.
     EmbeddedControl(IWebBrowser2* browser, IOleClientSite* site, HWND pageWindow, const PluginElement& element);
+    // The control the library makes itself, through its class object and the OLE interfaces: no
+    // host or plug-in of the binding is reached directly then (host() and plugin() are empty).
+    EmbeddedControl(LPFNGETCLASSOBJECT getClassObject, IWebBrowser2* browser, IOleControlSite* site, HWND pageWindow,
+                    const PluginElement& element, OleControlSite::MainThreadCheck onMainThread,
+                    OleControlSite::FaultSink faults);
     // Shuts the control down if that has not happened.
     ~EmbeddedControl();
     EmbeddedControl(const EmbeddedControl&) = delete;
@@ -29,6 +35,8 @@ public:
     HWND window() const { return window_; }
     const FB::ActiveX::ActiveXBrowserHostPtr& host() const { return host_; }
     const std::shared_ptr<FB::PluginCore>& plugin() const { return plugin_; }
+    // The control made through its class object; null for the one made of the binding's parts.
+    OleEmbeddedControl* oleControl() const { return ole_.get(); }
 
     // The host shuts down, the window is cleared and the plug-in shut down, then everything is let go.
     void shutdown();
@@ -39,6 +47,7 @@ private:
     FB::ActiveX::ComPtr<IDispatchEx> scripting_;
     HWND window_ = nullptr;
     std::unique_ptr<FB::PluginWindowWin> pluginWindow_;
+    std::unique_ptr<OleEmbeddedControl> ole_;
 };
 
 }  // namespace test_support

@@ -16,6 +16,10 @@ StandInContainer::~StandInContainer() {
     mainThread_.run([this] { session_.reset(); });
 }
 
+void StandInContainer::useClassObject(LPFNGETCLASSOBJECT getClassObject) {
+    mainThread_.run([this, getClassObject] { session_->setClassObjectSource(getClassObject); });
+}
+
 void StandInContainer::loadPageFile(const std::filesystem::path& file) {
     PageDocument page = test_support::loadPageFile(file);
     mainThread_.run([this, &page] { session_->loadPage(std::move(page)); });

@@ -17,6 +17,7 @@
 //   EXPECT_TRUE(container.faults().empty());
 #pragma once
 
+#include "platform/com/class_factory.h"
 #include "tests/support/activex_container/container_session.h"
 #include "tests/support/page_engine/browser_faults.h"
 #include "tests/support/page_engine/browser_main_thread.h"
@@ -38,6 +39,11 @@ public:
     ~StandInContainer();
     StandInContainer(const StandInContainer&) = delete;
     StandInContainer& operator=(const StandInContainer&) = delete;
+
+    // Makes the page's control through this class object (the library's DllGetClassObject, e.g. of
+    // npVeltrin.so loaded with ComServerLibrary) instead of the binding's parts linked in. Before a
+    // page is loaded.
+    void useClassObject(LPFNGETCLASSOBJECT getClassObject);
 
     // Throws PageError for a page it cannot read and std::runtime_error for a control it cannot make.
     void loadPageFile(const std::filesystem::path& file);

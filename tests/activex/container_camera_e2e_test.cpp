@@ -1,0 +1,85 @@
+// The whole ActiveX road in the stand-in container: npVeltrin.so loaded with dlopen, the control
+// made through its class object, given its site, its <param>s and a window, reached by page script
+// through IDispatchEx; it plays the loopback camera, whose picture shows in the control's window,
+// and its device link's alarm texts reach a handler the page attached.
+#include "tests/support/activex_container/com_server_library.h"
+#include "tests/support/activex_container/stand_in_container.h"
+#include "tests/support/camera_picture.h"
+#include "tests/support/loopback_device_peer.h"
+#include "tests/support/loopback_rtsp_camera.h"
+#include "tests/support/scoped_machine_folders.h"
+
+#include <gtest/gtest.h>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr uint16_t kDevicePort = 8081;  // the camera's device link, fixed
+constexpr const char* kDeviceAddress = "127.0.0.42";
+
+class ContainerWithLibrary : public ::testing::Test {
+protected:
+    void SetUp() override { container.useClassObject(library.getClassObject); }
+    void TearDown() override {
+        container.shutdownControl();
+        EXPECT_EQ(0u, container.liveObjectCount());
+        EXPECT_EQ(std::vector<std::string>{}, container.faults());
+        EXPECT_EQ(S_OK, library.canUnloadNow());
+    }
+    std::string eval(const std::string& script) { return container.evaluate(script).text; }
+
+    test_support::ScopedMachineFolders machine;
+    test_support::ComServerLibrary library{test_support::ComServerLibrary::pluginPath()};
+    test_support::StandInContainer container;
+};
+
+TEST_F(ContainerWithLibrary, TheControlIsMadeSitedAndReadiedThroughItsClassObject) {
+    container.loadPage(R"(<script>var loaded = null; function pluginLoaded(p) { loaded = p; }</script>
+<object id="player" type="application/x-veltrin" width="320" height="240">
+  <param name="onload" value="pluginLoaded"/>
+</object>
+<script>var player = document.getElementById('player');</script>)",
+                       ".");
+    ASSERT_TRUE(container.pumpUntil([&] { return eval("loaded !== null") == "true"; }, 5s))
+        << ::testing::PrintToString(container.consoleLines());
+    EXPECT_EQ("V2.28", eval("player.Version"));
+    EXPECT_EQ("V2.28", eval("loaded.Version"));
+    const HWND window = container.pluginWindow();
+    ASSERT_NE(nullptr, window);
+    RECT client{};
+    GetClientRect(window, &client);
+    EXPECT_EQ(320, client.right);
+    EXPECT_EQ(240, client.bottom);
+    EXPECT_EQ(S_FALSE, library.canUnloadNow());  // the control is alive
+}
+
+TEST_F(ContainerWithLibrary, ThePagePlaysTheLoopbackCameraAndHearsItsAlarms) {
+    test_support::LoopbackRtspCamera camera;
+    camera.Start();
+    test_support::LoopbackDevicePeer peer(kDevicePort, kDeviceAddress);
+    container.loadPage(R"(<object id="player" type="application/x-veltrin" width="320" height="240"></object>
+<script>
+var alarms = [];
+var player = document.getElementById('player');
+player.attachEvent('onalarm', function(text) { alarms.push(text); });
+player.SetFunction(0);
+player.SetRtspUrl(')" + camera.Url() + R"(');
+var started = player.StartPlay();
+player.SetServerIp(')" + kDeviceAddress + R"(');
+</script>)",
+                       ".");
+    EXPECT_EQ("0", eval("started"));
+    const HWND window = container.pluginWindow();
+    EXPECT_TRUE(container.pumpUntil(
+        [&] { return test_support::showsTheBall(platform::testing::readSurface(window)); }, 10s));
+
+    ASSERT_TRUE(peer.acceptLink());
+    ASSERT_TRUE(peer.link().expectGreeting());
+    ASSERT_TRUE(peer.link().sendMessage(0, "door open"));
+    ASSERT_TRUE(container.pumpUntil([&] { return eval("alarms.length") == "1"; }, 5s));
+    EXPECT_EQ("door open", eval("alarms[0]"));
+    eval("player.StopPlay()");
+}
+
+}  // namespace

@@ -1,0 +1,88 @@
+// The container's site of an ActiveX control made through its class object: the client site the
+// control asks for everything else, the in-place site (windowed, or windowless when the container
+// offers it) whose window the control's window becomes a child of, the service provider that gives
+// the web browser, the property-notify sink that hears the ready state, and the control site whose
+// extended control is the page's element (given by the container, or none).
+//
+// It counts what the control asks of it, so tests can see it: repaint requests, ready-state
+// notifications, activations and deactivations, focus and capture. Every call is checked to arrive
+// on the container's main thread; a call from elsewhere is reported to the fault sink.
+#pragma once
+
+#include "activex/com_owners.h"
+#include "platform/com/exdisp.h"
+#include "platform/com/ocidl.h"
+#include "platform/com/ole_inplace.h"
+#include "platform/com/servprov.h"
+
+#include <atomic>
+#include <functional>
+#include <string>
+
+namespace test_support {
+
+class OleControlSite final : public IOleClientSite,
+                             public IOleInPlaceSiteWindowless,
+                             public IServiceProvider,
+                             public IPropertyNotifySink,
+                             public IOleControlSite {
+public:
+    using MainThreadCheck = std::function<bool()>;
+    using FaultSink = std::function<void(const std::string&)>;
+
+    // With one reference, for the caller. The browser and the control site may be null.
+    OleControlSite(IWebBrowser2* browser, IOleControlSite* controlSite, HWND window, const RECT& position,
+                   MainThreadCheck onMainThread, FaultSink faults);
+
+    void offerWindowless(bool offer) { offerWindowless_ = offer; }
+    void setPosition(const RECT& position) { position_ = position; }
+    // The page went: the browser and the control site are let go.
+    void forget();
+
+    int invalidations() const { return invalidations_; }
+    int readyStateChanges() const { return readyStateChanges_; }
+    int activations() const { return activations_; }
+    int deactivations() const { return deactivations_; }
+    int focusRequests() const { return focusRequests_; }
+    bool captured() const { return captured_; }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+    ULONG STDMETHODCALLTYPE Release() override;
+
+    HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override;
+    HRESULT STDMETHODCALLTYPE CanInPlaceActivate() override;
+    HRESULT STDMETHODCALLTYPE OnInPlaceActivate() override;
+    HRESULT STDMETHODCALLTYPE GetWindowContext(LPRECT position, LPRECT clip) override;
+    HRESULT STDMETHODCALLTYPE OnInPlaceDeactivate() override;
+    HRESULT STDMETHODCALLTYPE OnPosRectChange(LPCRECT position) override;
+    HRESULT STDMETHODCALLTYPE CanWindowlessActivate() override;
+    HRESULT STDMETHODCALLTYPE SetCapture(BOOL capture) override;
+    HRESULT STDMETHODCALLTYPE SetFocus(BOOL focus) override;
+    HRESULT STDMETHODCALLTYPE InvalidateRect(LPCRECT rectangle, BOOL erase) override;
+
+    HRESULT STDMETHODCALLTYPE QueryService(REFGUID service, REFIID iid, void** object) override;
+    HRESULT STDMETHODCALLTYPE OnChanged(DISPID id) override;
+    HRESULT STDMETHODCALLTYPE GetExtendedControl(IDispatch** control) override;
+
+private:
+    ~OleControlSite() = default;
+    void check(const char* method);
+
+    FB::ActiveX::ComPtr<IWebBrowser2> browser_;
+    FB::ActiveX::ComPtr<IOleControlSite> controlSite_;
+    HWND window_;
+    RECT position_;
+    MainThreadCheck onMainThread_;
+    FaultSink faults_;
+    bool offerWindowless_ = false;
+    std::atomic<int> invalidations_{0};
+    std::atomic<int> readyStateChanges_{0};
+    std::atomic<int> activations_{0};
+    std::atomic<int> deactivations_{0};
+    std::atomic<int> focusRequests_{0};
+    std::atomic<bool> captured_{false};
+    std::atomic<ULONG> references_{1};
+};
+
+}  // namespace test_support
