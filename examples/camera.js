@@ -162,6 +162,16 @@
     later(2, waitForAlarm);
   }
 
+  // The plug-in's events: browsers with NPAPI plug-ins take handlers through addEventListener,
+  // Internet Explorer's control through attachEvent with "on" in front of the name.
+  function listen(name, handler) {
+    if (typeof player.attachEvent !== 'undefined') {
+      player.attachEvent('on' + name, handler);
+    } else {
+      player.addEventListener(name, handler, false);
+    }
+  }
+
   function start() {
     if (typeof player.SetFunction !== 'function') {
       window.setTimeout(start, 100);  // the plug-in is not there yet
@@ -169,15 +179,15 @@
     }
     byId('version').textContent = player.Version;
     player.SetFunction(0);
-    player.addEventListener('alarm', addAlarm, false);
-    player.addEventListener('onMouseDownScreen', function (windowIndex, kind) {
+    listen('alarm', addAlarm);
+    listen('onMouseDownScreen', function (windowIndex, kind) {
       session.clicks += 1;
       console.log('picture ' + (kind === 1 ? 'double-clicked' : 'clicked'));
-    }, false);
-    player.addEventListener('onCloseFullScreen', function () {
+    });
+    listen('onCloseFullScreen', function () {
       session.fullScreenClosed += 1;
       say('Back from full screen.');
-    }, false);
+    });
     Object.keys(actions).forEach(function (name) {
       byId(name).addEventListener('click', function () { actions[name](); }, false);
     });

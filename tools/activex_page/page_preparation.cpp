@@ -75,23 +75,8 @@ constexpr const char* kStandIns = R"js(
   Element.prototype.appendChild = function (child) { return this.insertBefore(child, null); };
   var elements = {};
   ids.forEach(function (id) { elements[id] = new Element('div'); });
-  // The plug-in's element keeps its own members; only the NPAPI names of event handlers are new.
-  // The element is itself a proxy of the container's, which cannot be a proxy's target: the
-  // facade forwards to it instead.
-  function pluginElement(element) {
-    if (!element || typeof element.attachEvent === 'undefined') return element;
-    return new Proxy({}, {
-      get: function (target, name) {
-        if (name === 'addEventListener') return function (type, fn) { return element.attachEvent('on' + type, fn); };
-        if (name === 'removeEventListener') return function (type, fn) { return element.detachEvent('on' + type, fn); };
-        return element[name];
-      },
-      set: function (target, name, value) { element[name] = value; return true; },
-      has: function (target, name) { return name in element; }
-    });
-  }
   document.getElementById = function (id) {
-    if (id === pluginId) return pluginElement(original.call(document, id));
+    if (id === pluginId) return original.call(document, id);
     return elements[id] || null;
   };
   document.createElement = function (tag) { return new Element(tag); };

@@ -3,9 +3,7 @@
 // - each <script src="..."> of a file beside the page is inlined;
 // - a first script gives the page's other elements (those with an id) and made elements small
 //   stand-ins that keep text, values, children and listeners, so the page's own bookkeeping runs;
-// - window.location.search answers the query given;
-// - the plug-in element's addEventListener/removeEventListener, the NPAPI binding's names for
-//   event handlers, are carried over to the ActiveX names (attachEvent/detachEvent with "on").
+// - window.location.search answers the query given.
 #pragma once
 
 #include <filesystem>
