@@ -125,11 +125,6 @@ RtspPipeline::RtspPipeline(Events& events, GstPtr<GstElement> pipeline, GstPtr<G
       bus_(gst_element_get_bus(pipeline_.get())) {}
 
 RtspPipeline::~RtspPipeline() {
-    // A stream that has just ended leaves the jitter buffer's thread waiting with its pad's stream
-    // lock held, while the RTSP client's own thread shuts its RTP session down and waits for that
-    // lock: the state change below would then wait for ever. Flushing first wakes every streaming
-    // thread, so the stop always completes.
-    gst_element_send_event(pipeline_.get(), gst_event_new_flush_start());
     // Waits for the streaming threads, so no event comes once it returns.
     gst_element_set_state(pipeline_.get(), GST_STATE_NULL);
     gst_bus_set_sync_handler(bus_.get(), nullptr, nullptr, nullptr);
