@@ -5,7 +5,7 @@
 #include "app/analysis/analysis_setting_player.h"
 
 #include "app/analysis/clamp_rect.h"
-#include "app/analysis/perspective.h"
+#include "app/analysis/ground_plane_transform.h"
 #include "app/analysis/saturating_conversion.h"
 #include "app/analysis/shape_kind.h"
 #include "app/api/veltrin_api.h"

@@ -1,6 +1,6 @@
 #include "app/analysis/target_boxes.h"
 
-#include "app/analysis/perspective.h"
+#include "app/analysis/ground_plane_transform.h"
 #include "app/analysis/saturating_conversion.h"
 #include "app/analysis/target_size_model.h"
 

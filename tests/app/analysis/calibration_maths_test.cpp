@@ -1,7 +1,7 @@
 // The calibration's arithmetic against values worked out by hand: the perspective transform and
 // its adjugate, the per-row target-size model, the two target boxes, and the chessboard search's
 // straightness test, corner construction and pattern size.
-#include "app/analysis/perspective.h"
+#include "app/analysis/ground_plane_transform.h"
 #include "app/analysis/target_boxes.h"
 #include "app/analysis/target_size_model.h"
 #include "app/calib/chessboard_search.h"

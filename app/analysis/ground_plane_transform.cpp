@@ -1,4 +1,4 @@
-#include "app/analysis/perspective.h"
+#include "app/analysis/ground_plane_transform.h"
 
 #include "app/analysis/saturating_conversion.h"
 
