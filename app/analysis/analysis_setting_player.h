@@ -10,6 +10,7 @@
 #pragma once
 
 #include "app/analysis/analysis_shapes.h"
+#include "app/analysis/popup_menu.h"
 #include "app/analysis/target_boxes.h"
 #include "app/player/video_player.h"
 #include "app/render/text_renderer.h"
@@ -74,11 +75,7 @@ protected:
         int32_t y = 0;
     };
     // A popup menu item: command id, text, greyed.
-    struct MenuItem {
-        UINT id;
-        const wchar_t* text;
-        bool grayed;
-    };
+    using MenuItem = PopupMenuItem;
     // How a group of shapes is drawn: its kind, stored colour and fewest points, closed or open, its
     // labels (the prefix numbered from 1, entries of them), and where a label sits on the first
     // segment's midpoint: above it (y - 2s / 3), or below it shifted left by (len - labelShift) x s / 2.

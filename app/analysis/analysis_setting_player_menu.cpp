@@ -2,11 +2,11 @@
 #include "app/analysis/analysis_setting_player.h"
 
 #include "app/analysis/clamp_rect.h"
+#include "app/analysis/popup_menu.h"
 #include "app/analysis/saturating_conversion.h"
 #include "app/analysis/shape_kind.h"
 #include "app/util/critical_section_hold.h"
 #include "host/events/windows_event.h"
-#include "platform/menu/win_menu.h"
 #include "platform/window/win_window.h"
 
 #include <algorithm>
@@ -29,21 +29,6 @@ enum MenuCommand : UINT {
 // The smallest zoom rectangle.
 constexpr int32_t kZoomMinWidth = 200;
 constexpr int32_t kZoomMinHeight = 100;
-
-// Destroys the menu on every way out.
-class PopupMenu {
-public:
-    PopupMenu() : menu_(CreatePopupMenu()) {}
-    ~PopupMenu() {
-        if (menu_ != nullptr) DestroyMenu(menu_);
-    }
-    PopupMenu(const PopupMenu&) = delete;
-    PopupMenu& operator=(const PopupMenu&) = delete;
-    HMENU get() const { return menu_; }
-
-private:
-    HMENU menu_;
-};
 
 }  // namespace
 
@@ -100,14 +85,7 @@ bool CAnalysisSettingPlayer::TakeOfferedCommand(UINT id) {
 void CAnalysisSettingPlayer::ShowMenu(const std::vector<MenuItem>& items, int windowX, int windowY) {
     assert(OnOwnerThread());
     HWND window = GetCurrentHwnd();
-    PopupMenu menu;
-    if (window == nullptr || menu.get() == nullptr) return;
-    for (const MenuItem& item : items) {
-        AppendMenuW(menu.get(), MF_STRING | (item.grayed ? MF_GRAYED : 0u), item.id, item.text);
-    }
-    POINT at{windowX, windowY};
-    ClientToScreen(window, &at);
-    TrackPopupMenu(menu.get(), TPM_RIGHTBUTTON, at.x, at.y, 0, window, nullptr);
+    if (window != nullptr) ShowPopupMenu(window, windowX, windowY, items);
 }
 
 bool CAnalysisSettingPlayer::onWindowsEvent(FB::WindowsEvent* event, FB::PluginWindow* window) {

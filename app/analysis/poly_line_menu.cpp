@@ -1,13 +1,9 @@
 #include "app/analysis/poly_line_menu.h"
 
 #include "app/analysis/poly_line.h"
-
-#include "platform/menu/win_menu.h"
-#include "platform/window/win_window.h"
+#include "app/analysis/popup_menu.h"
 
 #include <algorithm>
-#include <memory>
-#include <type_traits>
 
 namespace {
 
@@ -36,11 +32,6 @@ const wchar_t* TextOf(UINT command) {
     }
 }
 
-struct MenuRelease {
-    void operator()(HMENU menu) const { DestroyMenu(menu); }
-};
-using MenuOwner = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuRelease>;
-
 }  // namespace
 
 bool ShapeMenu::Offers(UINT command) const {
@@ -48,18 +39,10 @@ bool ShapeMenu::Offers(UINT command) const {
 }
 
 void ShapeMenu::Show(HWND owner, int x, int y) const {
-    const MenuOwner menu(CreatePopupMenu());
-    if (!menu) return;
-    for (const UINT item : items_) {
-        if (item == kSeparator) {
-            AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
-        } else {
-            AppendMenuW(menu.get(), MF_STRING, item, TextOf(item));
-        }
-    }
-    POINT place{x, y};
-    ClientToScreen(owner, &place);
-    TrackPopupMenu(menu.get(), TPM_RIGHTBUTTON, place.x, place.y, 0, owner, nullptr);
+    std::vector<PopupMenuItem> items;
+    items.reserve(items_.size());
+    for (const UINT item : items_) items.push_back(PopupMenuItem{item, TextOf(item), false});
+    ShowPopupMenu(owner, x, y, items);
 }
 
 bool AddEditingItems(ShapeMenu& menu, const PolyLine& shape) {
