@@ -39,7 +39,6 @@ public:
     bool onMouseUp(FB::MouseUpEvent* event, FB::PluginWindow* window) override;
     bool onMouseMove(FB::MouseMoveEvent* event, FB::PluginWindow* window) override;
     // Runs the popup menu's commands (WM_COMMAND); other messages go to the base view.
-    bool onWindowsEvent(FB::WindowsEvent* event, FB::PluginWindow* window) override;
     // Command 1 searches the chessboard; the others are the base view's.
     bool RunFrameCommand(const FrameCommand& command) override;
     void DrawOverlay() override;
@@ -105,6 +104,7 @@ protected:
     std::vector<MenuItem> MenuAt(const ShapePoint& point);
     // Shows the menu modally at the window point, without the frame lock held.
     void ShowMenu(const std::vector<MenuItem>& items, int windowX, int windowY);
+    bool OnMenuCommand(UINT command) override;
     void RunMenuCommand(UINT id);
     // What the last menu offered, and the edit it was offered for.
     struct MenuOffer {

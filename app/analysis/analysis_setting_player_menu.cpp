@@ -88,12 +88,9 @@ void CAnalysisSettingPlayer::ShowMenu(const std::vector<MenuItem>& items, int wi
     if (window != nullptr) ShowPopupMenu(window, windowX, windowY, items);
 }
 
-bool CAnalysisSettingPlayer::onWindowsEvent(FB::WindowsEvent* event, FB::PluginWindow* window) {
-    if (event->uMsg != WM_COMMAND) return CVideoPlayer::onWindowsEvent(event, window);
-    if (!playing_) return false;
+bool CAnalysisSettingPlayer::OnMenuCommand(UINT command) {
     CriticalSectionHold hold(frameLock_);
-    const UINT id = LOWORD(event->wParam);
-    if (TakeOfferedCommand(id)) RunMenuCommand(id);
+    if (TakeOfferedCommand(command)) RunMenuCommand(command);
     return true;
 }
 

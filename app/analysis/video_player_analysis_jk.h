@@ -41,7 +41,6 @@ public:
     bool onMouseDown(FB::MouseDownEvent* event, FB::PluginWindow* window) override;
     bool onMouseUp(FB::MouseUpEvent* event, FB::PluginWindow* window) override;
     bool onMouseMove(FB::MouseMoveEvent* event, FB::PluginWindow* window) override;
-    bool onWindowsEvent(FB::WindowsEvent* event, FB::PluginWindow* window) override;
     void DrawOverlay() override;
 
     // "A<sequence number>" for a monitor area; the name, "<name>:Hide" or "<name>:Auto" for a lane
@@ -55,6 +54,7 @@ private:
     void DeleteShape(PolyLineJk* shape);
     bool IsLaneLine(const PolyLine* shape) const { return shape && shape->group() == &groups_[kLaneLines]; }
     ShapeMenu BuildMenu(const ShapePoint& point);
+    bool OnMenuCommand(UINT command) override;
     void RunMenuCommand(UINT command);
     void SetLabelMode(int32_t mode);
 

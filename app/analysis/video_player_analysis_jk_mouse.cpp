@@ -79,11 +79,8 @@ ShapeMenu CVideoPlayerAnalysisJK::BuildMenu(const ShapePoint& point) {
     return menu;
 }
 
-bool CVideoPlayerAnalysisJK::onWindowsEvent(FB::WindowsEvent* event, FB::PluginWindow* window) {
-    if (event == nullptr || event->uMsg != WM_COMMAND) return CVideoPlayer::onWindowsEvent(event, window);
-    assert(OnOwnerThread());
-    if (!playing_) return false;
-    RunMenuCommand(LOWORD(event->wParam));
+bool CVideoPlayerAnalysisJK::OnMenuCommand(UINT command) {
+    RunMenuCommand(command);
     return true;
 }
 

@@ -47,7 +47,6 @@ public:
     bool onMouseDown(FB::MouseDownEvent* event, FB::PluginWindow* window) override;
     bool onMouseUp(FB::MouseUpEvent* event, FB::PluginWindow* window) override;
     bool onMouseMove(FB::MouseMoveEvent* event, FB::PluginWindow* window) override;
-    bool onWindowsEvent(FB::WindowsEvent* event, FB::PluginWindow* window) override;
     void DrawOverlay() override;
 
     // Operations of the family, in the order the variants override them.
@@ -76,6 +75,7 @@ protected:
     // The view's right-click menu: AddMenuItems, then the current shape's items.
     virtual ShapeMenu BuildMenu(const ShapePoint& point);
     void ShowMenu(const ShapeMenu& menu, int x, int y);
+    bool OnMenuCommand(UINT command) override;
     void RunMenuCommand(UINT command);
     // Groups 0 to 3 as they are shown.
     void DrawAreas();

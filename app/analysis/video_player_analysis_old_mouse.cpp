@@ -95,11 +95,8 @@ ShapeMenu CVideoPlayerAnalysisOld::BuildMenu(const ShapePoint& point) {
 
 void CVideoPlayerAnalysisOld::ShowMenu(const ShapeMenu& menu, int x, int y) { menu.Show(GetCurrentHwnd(), x, y); }
 
-bool CVideoPlayerAnalysisOld::onWindowsEvent(FB::WindowsEvent* event, FB::PluginWindow* window) {
-    if (event == nullptr || event->uMsg != WM_COMMAND) return CVideoPlayer::onWindowsEvent(event, window);
-    assert(OnOwnerThread());
-    if (!playing_) return false;
-    RunMenuCommand(LOWORD(event->wParam));
+bool CVideoPlayerAnalysisOld::OnMenuCommand(UINT command) {
+    RunMenuCommand(command);
     return true;
 }
 

@@ -171,6 +171,9 @@ public:
     void UnlockFrame() { LeaveCriticalSection(&frameLock_); }
 
 protected:
+    // A popup menu's chosen item (WM_COMMAND) while the view plays, on the main thread; true when
+    // the view took it. Only the analytics views show menus.
+    virtual bool OnMenuCommand(UINT /*command*/) { return false; }
     // Stops playback and the device link, joining every thread that calls into the view. A view
     // class calls it first in its destructor, so that no thread reaches a half-destroyed view.
     void Shutdown();

@@ -97,6 +97,8 @@ bool CVideoPlayer::onWindowsEvent(FB::WindowsEvent* event, FB::PluginWindow*) {
         case kViewPaintBlackMessage:
             ClearWindow();
             return false;
+        case WM_COMMAND:
+            return playing_ && OnMenuCommand(LOWORD(event->wParam));
         default:
             return false;
     }
