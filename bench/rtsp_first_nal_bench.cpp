@@ -23,7 +23,8 @@ struct FirstUnitWaiter {
     bool wantPicture = false;
     bool done = false;
 
-    static void OnData(int, const unsigned char* data, int length, void* self) {
+    static void OnData(int kind, const unsigned char* data, int length, void* self) {
+        if (kind != RTSP_SOURCE_DATA_H264_NAL) return;
         auto* waiter = static_cast<FirstUnitWaiter*>(self);
         const int type = length > 0 ? (data[0] & 0x1F) : 0;
         if (waiter->wantPicture && type != 1 && type != 5) {

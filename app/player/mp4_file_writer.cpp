@@ -105,7 +105,8 @@ bool Mp4FileWriter::AddVideoTrack(int width, int height, const std::vector<uint8
     return true;
 }
 
-int Mp4FileWriter::WriteSample(const uint8_t* data, size_t size, bool sync) {
+int Mp4FileWriter::WriteSample(const uint8_t* data, size_t size, bool sync, int64_t dts, int64_t pts,
+                               int64_t duration) {
     if (!headerWritten_) return AVERROR(EINVAL);
     AVPacket* packet = packet_.get();
     av_packet_unref(packet);
@@ -113,10 +114,10 @@ int Mp4FileWriter::WriteSample(const uint8_t* data, size_t size, bool sync) {
     packet->data = const_cast<uint8_t*>(data);
     packet->size = static_cast<int>(size);
     packet->stream_index = stream_->index;
-    // Every sample lasts one picture; the muxer's time base may differ from the track's.
-    packet->pts = av_rescale_q(samples_ * kSampleDuration, AVRational{1, kTimeScale}, stream_->time_base);
-    packet->dts = packet->pts;
-    packet->duration = av_rescale_q(kSampleDuration, AVRational{1, kTimeScale}, stream_->time_base);
+    // The muxer's time base may differ from the track's.
+    packet->pts = av_rescale_q(pts, AVRational{1, kTimeScale}, stream_->time_base);
+    packet->dts = av_rescale_q(dts, AVRational{1, kTimeScale}, stream_->time_base);
+    packet->duration = av_rescale_q(duration, AVRational{1, kTimeScale}, stream_->time_base);
     packet->flags = sync ? AV_PKT_FLAG_KEY : 0;
     int result = av_write_frame(format_.get(), packet);
     packet->data = nullptr;

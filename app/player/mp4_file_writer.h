@@ -5,7 +5,9 @@
 // per key picture or per second of pictures), so a file cut off at any moment, by a killed process
 // or a pulled plug, still opens with everything up to its last whole fragment.
 //
-// Time scale 90000, every sample 3600 long: 25 pictures a second. Used by one thread at a time.
+// Time scale 90000; each sample carries the decoding time, presentation time and duration its
+// writer gives it (composition offsets for pictures shown in another order than they are decoded).
+// Used by one thread at a time.
 
 #include "app/player/ffmpeg_mux_owners.h"
 #include "app/player/ffmpeg_owners.h"
@@ -18,7 +20,6 @@
 class Mp4FileWriter {
 public:
     static constexpr int kTimeScale = 90000;
-    static constexpr int kSampleDuration = 3600;
 
     Mp4FileWriter() = default;
     ~Mp4FileWriter() { Finish(); }
@@ -32,9 +33,10 @@ public:
     // as its decoder configuration, the profile and level taken from the SPS, and writes the
     // file's header. False when the muxer refuses it or the parameter sets cannot be carried.
     bool AddVideoTrack(int width, int height, const std::vector<uint8_t>& sps, const std::vector<uint8_t>& pps);
-    // Writes one picture; sync marks a key picture. 0, or FFmpeg's negative error code when the
+    // Writes one picture; sync marks a key picture. Times are in ticks of the time scale: dts grows
+    // from sample to sample and pts is never below it. 0, or FFmpeg's negative error code when the
     // file could not take it.
-    int WriteSample(const uint8_t* data, size_t size, bool sync);
+    int WriteSample(const uint8_t* data, size_t size, bool sync, int64_t dts, int64_t pts, int64_t duration);
     // Ends the file (the pending fragment and the index, when the track was added) and closes it.
     // 0 when everything reached the file; -1 otherwise or when nothing was open.
     int Finish();

@@ -1,24 +1,12 @@
 #include "app/player/mp4_sample_assembler.h"
 
+#include "app/player/nal_unit_kinds.h"
+
 namespace {
 
-enum NalType {
-    kNalSlice = 1,
-    kNalIdrSlice = 5,
-    kNalSei = 6,
-    kNalSps = 7,
-    kNalPps = 8,
-    kNalDelimiter = 9,
-};
+using namespace nal_unit;
 
-constexpr uint8_t kNalTypeMask = 0x1F;
 constexpr size_t kLengthPrefix = 4;
-
-bool IsSlice(int nalType) { return nalType == kNalSlice || nalType == kNalIdrSlice; }
-
-// first_mb_in_slice, the first field of a slice header, is 0 exactly when its Exp-Golomb code
-// begins with a one bit.
-bool StartsAtFirstMacroblock(const uint8_t* unit, size_t length) { return length > 1 && (unit[1] & 0x80) != 0; }
 
 }  // namespace
 
@@ -27,10 +15,10 @@ Mp4SampleAssembler::Mp4SampleAssembler(size_t maxSampleBytes) : maxSampleBytes_(
 Mp4SampleAssembler::Result Mp4SampleAssembler::Add(const uint8_t* unit, size_t length) {
     ready_.clear();
     if (unit == nullptr || length == 0) return Result::kGathering;
-    const int nalType = unit[0] & kNalTypeMask;
+    const int nalType = TypeOf(unit);
     Result result = Result::kGathering;
     if (CompletesPicture(nalType, unit, length)) result = Complete();
-    if (nalType == kNalDelimiter || nalType == kNalSps || nalType == kNalPps) return result;
+    if (nalType == kDelimiter || nalType == kSps || nalType == kPps) return result;
     if (!overflowed_ && gathering_.size() + kLengthPrefix + length > maxSampleBytes_) {
         overflowed_ = true;
         gathering_.clear();
@@ -40,7 +28,7 @@ Mp4SampleAssembler::Result Mp4SampleAssembler::Add(const uint8_t* unit, size_t l
         gathering_.insert(gathering_.end(), unit, unit + length);
     }
     hasSlice_ = hasSlice_ || IsSlice(nalType);
-    key_ = key_ || nalType == kNalIdrSlice;
+    key_ = key_ || nalType == kIdrSlice;
     return result;
 }
 
@@ -55,7 +43,7 @@ void Mp4SampleAssembler::Reset() {
 
 bool Mp4SampleAssembler::CompletesPicture(int nalType, const uint8_t* unit, size_t length) const {
     if (!hasSlice_) return false;
-    if (nalType == kNalDelimiter || nalType == kNalSei || nalType == kNalSps || nalType == kNalPps) return true;
+    if (nalType == kDelimiter || nalType == kSei || nalType == kSps || nalType == kPps) return true;
     return IsSlice(nalType) && StartsAtFirstMacroblock(unit, length);
 }
 

@@ -30,6 +30,11 @@ public:
 
     const uint8_t* Sample() const { return ready_.data(); }
     size_t SampleSize() const { return ready_.size(); }
+    // Hands the completed picture's bytes over by swapping them with other, whose buffer the
+    // assembler reuses.
+    void SwapSample(std::vector<uint8_t>& other) { ready_.swap(other); }
+    // A picture is being gathered: a unit of it has come.
+    bool Gathering() const { return hasSlice_ || overflowed_ || !gathering_.empty(); }
     // The picture holds an IDR slice: a key picture, where decoding can begin.
     bool IsKey() const { return readyKey_; }
 

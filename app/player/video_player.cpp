@@ -127,11 +127,14 @@ void CVideoPlayer::Restart() {
 }
 
 void CVideoPlayer::ResetStreamFormat() {
-    std::lock_guard<std::mutex> hold(intakeLock_);
-    spsSeen_ = false;
-    width_ = 0;
-    height_ = 0;
-    cropRows_ = 0;
+    {
+        std::lock_guard<std::mutex> hold(intakeLock_);
+        spsSeen_ = false;
+        width_ = 0;
+        height_ = 0;
+        cropRows_ = 0;
+    }
+    recorder_.ForgetStream();
 }
 
 // Waits on the predicate, not on a count of arrivals: an SPS of an earlier start that failed can
@@ -195,9 +198,16 @@ void CVideoPlayer::CloseRtsp() {
     rtsp_ = nullptr;
 }
 
+// NAL units, and the picture times a recording takes its pace from; other kinds are ignored.
 void CVideoPlayer::OnRtspData(int type, const unsigned char* data, int length, void* user) {
-    if (type != RTSP_SOURCE_DATA_H264_NAL || user == nullptr || data == nullptr || length <= 0) return;
-    static_cast<CVideoPlayer*>(user)->TakeNalUnit(data, length);
+    if (user == nullptr || data == nullptr || length <= 0) return;
+    auto* view = static_cast<CVideoPlayer*>(user);
+    if (type == RTSP_SOURCE_DATA_H264_NAL) {
+        view->TakeNalUnit(data, length);
+    } else if (type == RTSP_SOURCE_DATA_PICTURE_TIME && length == 4) {
+        view->recorder_.TakePictureTime((uint32_t{data[0]} << 24) | (uint32_t{data[1]} << 16) |
+                                        (uint32_t{data[2]} << 8) | uint32_t{data[3]});
+    }
 }
 
 // On the RTSP source's thread.
@@ -214,16 +224,22 @@ void CVideoPlayer::TakeNalUnit(const unsigned char* unit, int length) {
     }
     // Nothing before the first SPS can be decoded.
     if (!spsSeen_) return;
+    // The recorder keeps the stream from its latest key picture on, the units held back while the
+    // start sets up included, so that a recording begins there. Only this thread feeds it: the
+    // units reach it in the order they came.
     if (!playing_) {
         // The start is still setting up: keep the unit (the parameter sets and the key frame that
         // follow the SPS) for the decoder rather than wait for the next key frame.
         DataBuffer* packet = MakePacket(unit, length);
-        if (packet == nullptr) return;
-        if (heldPackets_.size() >= kMaxHeldPackets) {
-            ReleaseDataBuffer(heldPackets_.front());
-            heldPackets_.pop_front();
+        if (packet != nullptr) {
+            if (heldPackets_.size() >= kMaxHeldPackets) {
+                ReleaseDataBuffer(heldPackets_.front());
+                heldPackets_.pop_front();
+            }
+            heldPackets_.push_back(packet);
         }
-        heldPackets_.push_back(packet);
+        hold.unlock();
+        recorder_.TakeNalUnit(unit, length);
         return;
     }
     hold.unlock();

@@ -1,10 +1,13 @@
 #pragma once
-// Reads the picture size out of an H.264 sequence parameter set (NAL unit type 7): the coded size
-// in whole macroblocks and the frame-cropping rectangle, which together give the size of the
-// pictures the decoder hands out. Everything else is skipped.
+// Reads an H.264 sequence parameter set (NAL unit type 7): the picture size (the coded size in whole
+// macroblocks and the frame-cropping rectangle, which together give the size of the pictures the
+// decoder hands out), and what a reader of the stream needs to put its pictures in order and in
+// time: the fields that slice headers and picture order counts depend on, and the VUI's timing
+// and reordering limits. The rest is skipped.
 
 #include "app/util/sps_bit_reader.h"
 
+#include <array>
 #include <cstdint>
 
 // The picture size an SPS describes. The decoder crops the coded picture by the four offsets, so
@@ -20,6 +23,52 @@ struct SpsPictureSize {
     int shownWidth() const { return codedWidth - cropLeft - cropRight; }
     int shownHeight() const { return codedHeight - cropTop - cropBottom; }
 };
+
+// What the VUI says of the stream's timing and of its pictures' reordering.
+struct SpsVui {
+    bool timingInfoPresent = false;
+    uint32_t numUnitsInTick = 0;
+    uint32_t timeScale = 0;
+    bool fixedFrameRate = false;
+    bool bitstreamRestriction = false;
+    uint32_t maxNumReorderFrames = 0;
+    uint32_t maxDecFrameBuffering = 0;
+};
+
+// The fields of an SPS that the rest of the stream depends on.
+struct H264Sps {
+    static constexpr int kMaxRefFramesInPocCycle = 255;
+
+    int id = 0;
+    uint32_t profileIdc = 0;
+    uint32_t constraintFlags = 0;  // constraint_set0_flag in the top bit of the byte
+    uint32_t levelIdc = 0;
+    uint32_t chromaFormatIdc = 1;
+    bool separateColourPlane = false;
+    int log2MaxFrameNum = 4;
+    uint32_t picOrderCntType = 0;
+    int log2MaxPicOrderCntLsb = 4;
+    bool deltaPicOrderAlwaysZero = false;
+    int32_t offsetForNonRefPic = 0;
+    int32_t offsetForTopToBottomField = 0;
+    int numRefFramesInPicOrderCntCycle = 0;
+    std::array<int32_t, kMaxRefFramesInPocCycle> offsetForRefFrame{};
+    uint32_t maxNumRefFrames = 0;
+    bool frameMbsOnly = true;
+    SpsPictureSize size;
+    bool vuiPresent = false;  // and read whole
+    SpsVui vui;
+
+    bool constraintSet3() const { return (constraintFlags & 0x10) != 0; }
+    // The colour planes are coded as one (the chroma_format_idc that slice syntax depends on).
+    int chromaArrayType() const { return separateColourPlane ? 0 : static_cast<int>(chromaFormatIdc); }
+};
+
+// Parses the SPS the reader is positioned on, with or without a leading 00 00 00 01 start code.
+// Returns the seq_parameter_set_id and stores the fields on success; -1 for data that cannot be an
+// SPS (see ParseSpsPictureSize, and values outside the ranges H.264 allows) and -2 when the NAL unit
+// is not an SPS, leaving sps untouched. A VUI cut off or malformed is taken as absent.
+int ParseSequenceParameterSet(SpsBitReader* reader, H264Sps* sps);
 
 // Reads past one scaling list of 16 or 64 entries.
 void SkipScalingList(SpsBitReader& reader, int size);

@@ -14,8 +14,13 @@
 extern "C" {
 #endif
 
-// The kinds of data the callback receives.
+// The kinds of data the callback receives. A receiver takes the kinds it knows and ignores the rest.
 #define RTSP_SOURCE_DATA_H264_NAL 2  // one H.264 NAL unit (or a delimiter), without start code
+// The time of the picture whose units follow: 4 bytes, the RTP timestamp of the 90 kHz video clock
+// as a big-endian unsigned number (it wraps around). It comes ahead of the first unit that carries
+// a new time, so every unit belongs to the time handed over last; the parameter sets of the session
+// description, handed over before the stream, come before any time.
+#define RTSP_SOURCE_DATA_PICTURE_TIME 3
 
 // Results of rtsp_source_open and rtsp_source_play.
 #define RTSP_SOURCE_OK 0
@@ -41,8 +46,8 @@ int rtsp_source_open(rtsp_source* source, const char* url, int options, int time
 
 // Starts the stream. From then on the callback receives, on the source's thread, the sequence and
 // picture parameter sets of the session description, then every NAL unit of the stream, each
-// picture followed by its delimiter; parameter sets are sent again in front of any key frame that
-// arrives without them. Returns 0, or a negative
+// picture preceded by its time and followed by its delimiter; parameter sets are sent again in
+// front of any key frame that arrives without them. Returns 0, or a negative
 // value when the source is not open, the server refuses, or the stream has already ended (its end,
 // or a network error): such a source delivers nothing more until it is closed and opened again.
 int rtsp_source_play(rtsp_source* source);

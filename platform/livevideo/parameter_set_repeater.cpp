@@ -7,8 +7,8 @@ namespace livevideo {
 void ParameterSetRepeater::reset() {
     sps_.clear();
     pps_.clear();
-    spsSinceKeyFrame_ = false;
-    ppsSinceKeyFrame_ = false;
+    spsSincePicture_ = false;
+    ppsSincePicture_ = false;
 }
 
 void ParameterSetRepeater::add(const uint8_t* nal, size_t size) {

@@ -2,6 +2,8 @@
 // NAL units where a receiver needs them: first the ones of the session description, and again
 // before every key frame (IDR picture) that arrives without them. A receiver that starts late, or a
 // camera that sends its parameter sets only once, still gets a decodable picture at each key frame.
+// The stream's own parameter sets always reach the receiver in front of a key frame; only a copy of
+// a set given since the last picture is left out.
 #pragma once
 
 #include <cstddef>
@@ -13,6 +15,7 @@ namespace livevideo {
 
 class ParameterSetRepeater {
 public:
+    static constexpr int kNalTypeSlice = 1;
     static constexpr int kNalTypeIdr = 5;
     static constexpr int kNalTypeSps = 7;
     static constexpr int kNalTypePps = 8;
@@ -28,36 +31,43 @@ public:
     template <typename Deliver>
     void start(Deliver&& deliver) {
         deliverKept(deliver);
-        spsSinceKeyFrame_ = !sps_.empty();
-        ppsSinceKeyFrame_ = !pps_.empty();
+        spsSincePicture_ = !sps_.empty();
+        ppsSincePicture_ = !pps_.empty();
     }
 
     // Passes one NAL unit of the stream to deliver(nal, size), preceded by the kept parameter sets
-    // when it starts a key frame that came without them. A parameter set the receiver has just been
-    // given for the coming key frame is not given twice.
+    // when it starts a key frame that came without them. A parameter set the receiver has been
+    // given since the last picture (for the coming key frame) is not given twice; one given before
+    // a picture was used up by it.
     template <typename Deliver>
     void pass(const uint8_t* nal, size_t size, Deliver&& deliver) {
         switch (nal[0] & 0x1F) {
             case kNalTypeSps:
-                if (std::exchange(spsSinceKeyFrame_, true) && isKept(sps_, nal, size)) {
+                if (std::exchange(spsSincePicture_, true) && isKept(sps_, nal, size)) {
                     return;
                 }
                 keep(sps_, nal, size);
                 break;
             case kNalTypePps:
-                if (std::exchange(ppsSinceKeyFrame_, true) && isKept(pps_, nal, size)) {
+                if (std::exchange(ppsSincePicture_, true) && isKept(pps_, nal, size)) {
                     return;
                 }
                 keep(pps_, nal, size);
                 break;
             case kNalTypeIdr:
                 if (startsPicture(nal, size)) {
-                    if (!spsSinceKeyFrame_ || !ppsSinceKeyFrame_) {
+                    if (!spsSincePicture_ || !ppsSincePicture_) {
                         deliverKept(deliver);
                     }
-                    spsSinceKeyFrame_ = false;
-                    ppsSinceKeyFrame_ = false;
+                    spsSincePicture_ = false;
+                    ppsSincePicture_ = false;
                 }
+                break;
+            case kNalTypeSlice:
+                // A stream joined between key frames: the sets given at its start served the
+                // pictures before the key frame, which needs its own again.
+                spsSincePicture_ = false;
+                ppsSincePicture_ = false;
                 break;
             default:
                 break;
@@ -88,8 +98,8 @@ private:
 
     std::vector<Set> sps_;
     std::vector<Set> pps_;
-    bool spsSinceKeyFrame_ = false;
-    bool ppsSinceKeyFrame_ = false;
+    bool spsSincePicture_ = false;
+    bool ppsSincePicture_ = false;
 };
 
 }  // namespace livevideo

@@ -83,6 +83,7 @@ public:
     explicit operator bool() const { return mapped_; }
     const uint8_t* payload() { return static_cast<const uint8_t*>(gst_rtp_buffer_get_payload(&rtp_)); }
     size_t payloadSize() { return gst_rtp_buffer_get_payload_len(&rtp_); }
+    uint32_t timestamp() { return gst_rtp_buffer_get_timestamp(&rtp_); }
 
 private:
     GstRTPBuffer rtp_ = GST_RTP_BUFFER_INIT;
@@ -178,9 +179,14 @@ void RtspPipeline::onPadAdded(GstElement*, GstPad* pad, gpointer self) {
 
 GstPadProbeReturn RtspPipeline::onRtpPacket(GstPad*, GstPadProbeInfo* info, gpointer self) {
     MappedRtpPacket packet(GST_PAD_PROBE_INFO_BUFFER(info));
-    if (packet && !enter(self)->fragments_.admit(packet.payload(), packet.payloadSize())) {
+    if (!packet) {
+        return GST_PAD_PROBE_OK;
+    }
+    auto* pipeline = enter(self);
+    if (!pipeline->fragments_.admit(packet.payload(), packet.payloadSize())) {
         return GST_PAD_PROBE_DROP;
     }
+    pipeline->rtpTime_ = packet.timestamp();
     return GST_PAD_PROBE_OK;
 }
 
@@ -215,7 +221,8 @@ GstBusSyncReply RtspPipeline::onMessage(GstBus*, GstMessage* message, gpointer s
 
 GstFlowReturn RtspPipeline::onSample(GstAppSink* sink, gpointer self) {
     if (GstPtr<GstSample> sample{gst_app_sink_pull_sample(sink)}) {
-        enter(self)->events_.received(std::move(sample));
+        auto* pipeline = enter(self);
+        pipeline->events_.received(std::move(sample), pipeline->rtpTime_);
     }
     return GST_FLOW_OK;
 }

@@ -13,6 +13,7 @@
 #include <gst/app/gstappsink.h>
 
 #include <atomic>
+#include <cstdint>
 #include <memory>
 
 namespace livevideo {
@@ -32,8 +33,9 @@ public:
         // The session failed or the stream ended: nothing more will come.
         virtual void ended() = 0;
         // One buffer of the depacketiser, on the streaming thread: NAL units behind start codes,
-        // with the marker flag when its last unit ends a picture.
-        virtual void received(GstPtr<GstSample> sample) = 0;
+        // with the marker flag when its last unit ends a picture, and the RTP timestamp of the
+        // packet that completed it (90 kHz).
+        virtual void received(GstPtr<GstSample> sample, uint32_t rtpTime) = 0;
 
     protected:
         ~Events() = default;
@@ -79,6 +81,9 @@ private:
     std::atomic<unsigned> handOffs_{0};
     std::atomic<bool> playRequested_{false};  // a completed request is PLAY's answer from now on
     FragmentBound fragments_;                 // one packet at a time, under the depacketiser's stream lock
+    // The RTP timestamp of the packet the depacketiser takes now, under its stream lock: the
+    // depacketiser hands a unit on while it takes the unit's last packet, on the same thread.
+    uint32_t rtpTime_ = 0;
 };
 
 }  // namespace livevideo

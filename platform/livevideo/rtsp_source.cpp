@@ -200,16 +200,18 @@ void RtspSource::loadParameterSets(const std::string& sprop) {
     }
 }
 
-void RtspSource::received(GstPtr<GstSample> sample) {
+void RtspSource::received(GstPtr<GstSample> sample, uint32_t rtpTime) {
     // Nothing may escape into GStreamer: without memory to queue it, the buffer is lost.
     try {
-        handoffs_.push(std::move(sample));
+        handoffs_.push(Handoff{std::move(sample), rtpTime});
     } catch (const std::bad_alloc&) {}
 }
 
 // Under mutex_, while no delivery thread runs.
 bool RtspSource::startDelivery() {
     started_ = false;
+    unitTime_.reset();
+    timeHandedOn_.reset();
     closer_.reset();
     handoffs_.open();
     try {
@@ -236,8 +238,8 @@ void RtspSource::deliveryLoop() {
         // buffer is dropped.
         try {
             startStream();
-            if (*handoff) {
-                deliverSample(handoff->get());
+            if (handoff->sample) {
+                deliverSample(handoff->sample.get(), handoff->rtpTime);
             }
         } catch (const std::bad_alloc&) {}
     }
@@ -252,8 +254,9 @@ void RtspSource::startStream() {
     }
 }
 
-void RtspSource::deliverSample(GstSample* sample) {
+void RtspSource::deliverSample(GstSample* sample, uint32_t rtpTime) {
     assert(readingSource == this && "delivery thread only");
+    unitTime_ = rtpTime;
     GstBuffer* buffer = gst_sample_get_buffer(sample);
     const MappedBuffer bytes(buffer);
     if (!bytes) {
@@ -270,8 +273,24 @@ void RtspSource::deliverSample(GstSample* sample) {
 }
 
 void RtspSource::deliver(const uint8_t* nal, size_t size) {
+    if (unitTime_) {
+        deliverTime(*unitTime_);
+    }
     if (!abort_) {
         callback_(RTSP_SOURCE_DATA_H264_NAL, nal, static_cast<int>(size), userData_);
+    }
+}
+
+void RtspSource::deliverTime(uint32_t rtpTime) {
+    if (timeHandedOn_ == rtpTime) {
+        return;
+    }
+    timeHandedOn_ = rtpTime;
+    const unsigned char bigEndian[4] = {static_cast<unsigned char>(rtpTime >> 24),
+                                        static_cast<unsigned char>(rtpTime >> 16),
+                                        static_cast<unsigned char>(rtpTime >> 8), static_cast<unsigned char>(rtpTime)};
+    if (!abort_) {
+        callback_(RTSP_SOURCE_DATA_PICTURE_TIME, bigEndian, sizeof bigEndian, userData_);
     }
 }
 

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -42,9 +43,13 @@ private:
         std::string parameterSets;  // its sprop-parameter-sets
     };
 
-    // What the pipeline's threads hand to the delivery thread: a buffer of NAL units, or (no
-    // sample) word that PLAY was answered, so that the parameter sets go out before the stream.
-    using Handoff = GstPtr<GstSample>;
+    // What the pipeline's threads hand to the delivery thread: a buffer of NAL units with its RTP
+    // timestamp, or (no sample) word that PLAY was answered, so that the parameter sets go out
+    // before the stream.
+    struct Handoff {
+        GstPtr<GstSample> sample;
+        uint32_t rtpTime = 0;
+    };
     // Buffers waiting for the caller; a full queue holds the streaming thread back.
     static constexpr size_t kMaxWaitingBuffers = 64;
 
@@ -53,7 +58,7 @@ private:
     void opened() override;
     void playing() override;
     void ended() override;
-    void received(GstPtr<GstSample> sample) override;
+    void received(GstPtr<GstSample> sample, uint32_t rtpTime) override;
 
     // Waits until reached(session) holds, the session ends, close is called or timeoutMs passes
     // (none when 0 or less); true when reached.
@@ -67,8 +72,10 @@ private:
     void stopDelivery();
     void deliveryLoop();
     void startStream();
-    void deliverSample(GstSample* sample);
+    void deliverSample(GstSample* sample, uint32_t rtpTime);
     void deliver(const uint8_t* nal, size_t size);
+    // Hands the time of the units that follow over, when it is not the one handed over last.
+    void deliverTime(uint32_t rtpTime);
 
     const rtsp_source_callback callback_;
     void* const userData_;
@@ -87,7 +94,9 @@ private:
     HandoffQueue<Handoff> handoffs_{kMaxWaitingBuffers};
 
     // The delivery thread's alone while it runs; set up while it does not.
-    bool started_ = false;  // the description's parameter sets have gone out
+    bool started_ = false;                  // the description's parameter sets have gone out
+    std::optional<uint32_t> unitTime_;      // the RTP timestamp of the buffer being delivered
+    std::optional<uint32_t> timeHandedOn_;  // the time the caller was given last
     AccessUnitCloser closer_;
     ParameterSetRepeater parameterSets_;
 };

@@ -5,6 +5,7 @@
 #include "tests/support/reference_h264_decode.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 
 namespace test_support {
@@ -19,6 +20,7 @@ using InputPtr = std::unique_ptr<AVFormatContext, InputDeleter>;
 void TakePictures(AVCodecContext* decoder, AVFrame* frame, VideoFile& video) {
     while (avcodec_receive_frame(decoder, frame) == 0) {
         video.pictures.push_back(PackI420(frame));
+        video.picturePts.push_back(frame->pts);
         av_frame_unref(frame);
     }
 }
@@ -69,6 +71,23 @@ VideoFile ReadVideoFile(const std::filesystem::path& file) {
     // The track's length is known once every fragment has been read.
     Describe(stream, video);
     return video;
+}
+
+// The FFmpeg tool itself: copying the file into another MP4 checks its timing the way every muxer
+// does, and decoding it checks its pictures.
+std::string FfmpegErrors(const std::filesystem::path& file) {
+    const std::string command = "ffmpeg -nostdin -hide_banner -v error -i '" + file.string() +
+                                "' -map 0:v -c copy -f mp4 -movflags frag_keyframe+empty_moov -y /dev/null -map 0:v "
+                                "-f null - 2>&1";
+    std::string output;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[512];
+        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
+        if (pclose(pipe) != 0 && output.empty()) output = "ffmpeg failed";
+    } else {
+        output = "ffmpeg could not be run";
+    }
+    return output;
 }
 
 int LargestDifference(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {

@@ -30,12 +30,17 @@ struct VideoFile {
     int level = 0;
     std::vector<VideoFileSample> samples;
     std::vector<std::vector<uint8_t>> pictures;  // packed I420, in output order
+    std::vector<int64_t> picturePts;             // each picture's presentation time, in track ticks
     int decodeErrors = 0;                        // samples the decoder refused
 };
 
 // Never throws; a file that cannot be opened gives opened == false. A still picture (a JPEG file)
 // reads as a video of one picture.
 VideoFile ReadVideoFile(const std::filesystem::path& file);
+
+// What the ffmpeg tool reports as errors when it copies the file's video into another MP4 and
+// decodes it: empty for a file every player reads cleanly.
+std::string FfmpegErrors(const std::filesystem::path& file);
 
 // The largest difference between two pictures of one size, sample by sample; 256 when the sizes
 // differ.

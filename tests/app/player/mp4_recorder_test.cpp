@@ -1,11 +1,14 @@
 // The recorder fed NAL units directly, as the RTSP source hands them over, with files read back by
-// libavformat: pictures without access-unit delimiters still become one sample each, and a file
-// that stops taking writes ends the recording with what it holds.
+// libavformat: pictures without access-unit delimiters still become one sample each; a recording
+// begins at the key picture held from before it started, or at the next one with the parameter sets
+// seen before; pictures come in display order; the two fields of a frame make one sample; and a
+// file that stops taking writes ends the recording with what it holds.
 #include "app/player/mp4_recorder.h"
 
 #include "app/util/file_logger.h"
 #include "tests/app/support/machine_test.h"
 #include "tests/support/annexb_splitter.h"
+#include "tests/support/h264_bit_writer.h"
 #include "tests/support/h264_stream_generator.h"
 #include "tests/support/reference_h264_decode.h"
 #include "tests/support/scoped_file_size_limit.h"
@@ -21,6 +24,39 @@ using test_support::NalUnit;
 std::vector<uint8_t> SlicedStream(int pictures) {
     return test_support::MakeH264Stream(test_support::StreamOptions(
         320, 240, pictures, "baseline", "slices=4:keyint=10:min-keyint=10:scenecut=0:repeat-headers=1"));
+}
+
+// The stream with its parameter sets only in front of its first picture, as a camera that sends
+// them once (or only in its session description) delivers it.
+std::vector<NalUnit> WithParameterSetsOnlyAtTheStart(const std::vector<NalUnit>& units) {
+    std::vector<NalUnit> kept;
+    bool pictureSeen = false;
+    for (const NalUnit& unit : units) {
+        const int type = test_support::NalType(unit);
+        if ((type == 7 || type == 8) && pictureSeen) continue;
+        pictureSeen = pictureSeen || type == 1 || type == 5;
+        kept.push_back(unit);
+    }
+    return kept;
+}
+
+// Where the unit that begins picture n is (n counted from 0), with the parameter sets and SEI in
+// front of its first slice.
+size_t PictureStart(const std::vector<NalUnit>& units, int n) {
+    int pictures = -1;
+    size_t start = 0;
+    bool afterSlice = true;
+    for (size_t i = 0; i < units.size(); ++i) {
+        const int type = test_support::NalType(units[i]);
+        const bool firstSlice = (type == 1 || type == 5) && units[i].size() > 1 && (units[i][1] & 0x80) != 0;
+        if (afterSlice && (type == 6 || type == 7 || type == 8 || firstSlice)) {
+            start = i;
+            afterSlice = false;
+        }
+        if (firstSlice && ++pictures == n) return start;
+        if (type == 1 || type == 5) afterSlice = true;
+    }
+    return units.size();
 }
 
 class Mp4RecorderTest : public test_support::MachineTest {
@@ -57,6 +93,186 @@ TEST_F(Mp4RecorderTest, PicturesWithoutDelimitersStillBecomeOneSampleEachFromThe
     for (size_t i = 0; i < 20; ++i) EXPECT_EQ(file.samples[i].key, i % 10 == 0) << i;
     ASSERT_EQ(file.pictures.size(), 20u);
     for (size_t i = 0; i < 20; ++i) EXPECT_TRUE(file.pictures[i] == reference[10 + i]) << i;
+}
+
+// A recording started in the middle of a group of pictures begins at its key picture, held from
+// before the start; started when the group held more than the recorder keeps, at the next key
+// picture. Either way with the parameter sets the stream sent only once, at its beginning.
+TEST_F(Mp4RecorderTest, BeginsAtTheHeldKeyPictureElseAtTheNextWithTheParameterSetsSeenBefore) {
+    struct Case {
+        const char* name;
+        int keyInterval, pictures, startAt, firstRecorded;
+        const char* quality;  // a grainy picture at a high quality makes a group larger than the recorder keeps
+        const char* filter;
+    };
+    for (const Case& c : {Case{"small group", 10, 30, 14, 10, "crf=23", ""},
+                          Case{"group over a megabyte", 60, 70, 45, 60, "qp=10", "noise=alls=20:allf=t"}}) {
+        SCOPED_TRACE(c.name);
+        const std::string params = std::string(c.quality) + ":keyint=" + std::to_string(c.keyInterval) +
+                                   ":min-keyint=" + std::to_string(c.keyInterval) + ":scenecut=0";
+        test_support::H264StreamOptions options = test_support::StreamOptions(320, 240, c.pictures, "main", params);
+        options.filter = c.filter;
+        const std::vector<uint8_t> stream = test_support::MakeH264Stream(options);
+        const auto reference = test_support::DecodeH264Reference(stream).pictures;
+        ASSERT_EQ(reference.size(), static_cast<size_t>(c.pictures));
+        const std::vector<NalUnit> units = WithParameterSetsOnlyAtTheStart(test_support::SplitAnnexB(stream));
+        const size_t start = PictureStart(units, c.startAt);
+        size_t bytesBefore = 0;
+        for (size_t i = PictureStart(units, 0); i < start; ++i) bytesBefore += units[i].size();
+        if (c.firstRecorded > c.startAt) {
+            EXPECT_GT(bytesBefore, size_t{1024 * 1024});
+        }
+        for (size_t i = 0; i < start; ++i) recorder.TakeNalUnit(units[i].data(), static_cast<int>(units[i].size()));
+        ASSERT_EQ(recorder.Start(Path().c_str(), 320, 240), 0);
+        Feed(units, start);
+        Feed({{0x09, 0xF0}});
+        recorder.Stop();
+
+        const test_support::VideoFile file = test_support::ReadVideoFile(Path());
+        const size_t expected = static_cast<size_t>(c.pictures - c.firstRecorded);
+        ASSERT_EQ(file.samples.size(), expected);
+        EXPECT_TRUE(file.samples.front().key);
+        ASSERT_EQ(file.pictures.size(), expected);
+        EXPECT_EQ(file.decodeErrors, 0);
+        for (size_t i = 0; i < expected; ++i) EXPECT_TRUE(file.pictures[i] == reference[c.firstRecorded + i]) << i;
+        recorder.ForgetStream();
+    }
+}
+
+// Nothing of a stream that was left behind (a restart) reaches a recording of the next one.
+TEST_F(Mp4RecorderTest, ForgetsTheHeldStreamWhenANewOneBegins) {
+    const std::vector<NalUnit> units = test_support::SplitAnnexB(SlicedStream(20));
+    Feed(units, 0);  // not recording: held only
+    recorder.ForgetStream();
+    ASSERT_EQ(recorder.Start(Path().c_str(), 320, 240), 0);
+    recorder.Stop();
+    EXPECT_TRUE(test_support::ReadVideoFile(Path()).samples.empty());
+}
+
+// B pictures in a pyramid: the recording shows the pictures in the order the stream means, one
+// picture time apart, and FFmpeg copies and decodes it without a word.
+TEST_F(Mp4RecorderTest, PicturesWithBFramesComeInDisplayOrderAndFfmpegReadsTheFileCleanly) {
+    for (const char* params : {"bframes=3:b-pyramid=normal", "bframes=2:b-pyramid=none", "bframes=0"}) {
+        SCOPED_TRACE(params);
+        const std::vector<uint8_t> stream = test_support::MakeH264Stream(test_support::StreamOptions(
+            320, 240, 30, "high", std::string(params) + ":keyint=10:min-keyint=10:scenecut=0"));
+        const auto reference = test_support::DecodeH264Reference(stream).pictures;
+        ASSERT_EQ(recorder.Start(Path().c_str(), 320, 240), 0);
+        Feed(test_support::SplitAnnexB(stream));
+        Feed({{0x09, 0xF0}});
+        recorder.Stop();
+
+        const test_support::VideoFile file = test_support::ReadVideoFile(Path());
+        ASSERT_EQ(file.samples.size(), 30u);
+        ASSERT_EQ(file.pictures.size(), 30u);
+        for (size_t i = 0; i < 30; ++i) {
+            EXPECT_TRUE(file.pictures[i] == reference[i]) << i;
+            EXPECT_EQ(file.picturePts[i] - file.picturePts[0], static_cast<int64_t>(i) * 3600) << i;
+        }
+        for (size_t i = 1; i < 30; ++i) EXPECT_GT(file.samples[i].dts, file.samples[i - 1].dts) << i;
+        EXPECT_EQ(test_support::FfmpegErrors(Path()), "");
+        recorder.ForgetStream();
+    }
+}
+
+// Field pictures (PAFF), written bit by bit: each frame's two fields are one sample, a field whose
+// pair never comes one of its own; the frames are shown in order.
+TEST_F(Mp4RecorderTest, TheTwoFieldsOfAFrameMakeOneSample) {
+    using test_support::H264BitWriter;
+    // Main profile, 320 x 240 in fields, pic_order_cnt_type 0 with 5 bits, VUI 25 frames a second.
+    const NalUnit sps = H264BitWriter(0x67)
+                            .Bits(77, 8)
+                            .Bits(0, 8)
+                            .Bits(30, 8)
+                            .Ue(0)
+                            .Ue(0)
+                            .Ue(0)
+                            .Ue(1)
+                            .Ue(4)
+                            .Flag(false)
+                            .Ue(19)
+                            .Ue(7)
+                            .Flag(false)
+                            .Flag(false)
+                            .Flag(true)
+                            .Flag(false)
+                            .Flag(true)
+                            .Flag(false)
+                            .Flag(false)
+                            .Flag(false)
+                            .Flag(false)
+                            .Flag(true)
+                            .Bits(1, 32)
+                            .Bits(50, 32)
+                            .Flag(true)
+                            .Flag(false)
+                            .Flag(false)
+                            .Flag(false)
+                            .Flag(false)
+                            .Finish();
+    const NalUnit pps = H264BitWriter(0x68)
+                            .Ue(0)
+                            .Ue(0)
+                            .Flag(false)
+                            .Flag(false)
+                            .Ue(0)
+                            .Ue(0)
+                            .Ue(0)
+                            .Flag(false)
+                            .Bits(0, 2)
+                            .Se(0)
+                            .Se(0)
+                            .Se(0)
+                            .Flag(true)
+                            .Flag(false)
+                            .Flag(false)
+                            .Finish();
+    struct FieldShape {
+        bool idr;
+        int refIdc, kind;  // slice_type 0 P, 1 B, 2 I
+        uint32_t frameNum;
+        bool bottom;
+        uint32_t lsb;
+    };
+    const auto field = [](const FieldShape& f) {
+        H264BitWriter w(static_cast<uint8_t>(f.refIdc << 5 | (f.idr ? 5 : 1)));
+        w.Ue(0).Ue(f.kind).Ue(0).Bits(f.frameNum, 4).Flag(true).Flag(f.bottom);
+        if (f.idr) w.Ue(0);
+        w.Bits(f.lsb, 5);
+        if (f.kind == 1) w.Flag(true);
+        if (f.kind != 2) w.Flag(false).Flag(false);
+        if (f.kind == 1) w.Flag(false);
+        if (f.refIdc != 0) f.idr ? w.Bits(0, 2) : w.Flag(false);
+        return w.Finish({0x9A, 0x5C, 0x33});
+    };
+    // I/P field pairs, a B pair shown between them, then a top field left without its bottom.
+    const std::vector<FieldShape> fields = {
+        {true, 3, 2, 0, false, 0},  {false, 2, 0, 0, true, 1}, {false, 2, 0, 1, false, 8}, {false, 2, 0, 1, true, 9},
+        {false, 0, 1, 2, false, 4}, {false, 0, 1, 2, true, 5}, {false, 2, 0, 2, false, 12}};
+    ASSERT_EQ(recorder.Start(Path().c_str(), 320, 240), 0);
+    Feed({sps, pps});
+    std::vector<size_t> fieldSizes;
+    for (const FieldShape& f : fields) {
+        const NalUnit unit = field(f);
+        fieldSizes.push_back(unit.size() + 4);
+        Feed({unit, {0x09, 0xF0}});
+    }
+    recorder.Stop();
+
+    const test_support::VideoFile file = test_support::ReadVideoFile(Path());
+    ASSERT_EQ(file.samples.size(), 4u);
+    EXPECT_EQ(
+        (std::vector<size_t>{file.samples[0].size, file.samples[1].size, file.samples[2].size, file.samples[3].size}),
+        (std::vector<size_t>{fieldSizes[0] + fieldSizes[1], fieldSizes[2] + fieldSizes[3],
+                             fieldSizes[4] + fieldSizes[5], fieldSizes[6]}));
+    EXPECT_EQ((std::vector<bool>{file.samples[0].key, file.samples[1].key, file.samples[2].key}),
+              (std::vector<bool>{true, false, false}));
+    // Shown I, B, P, P: the B pair between the two frames it is decoded after.
+    EXPECT_LT(file.samples[0].pts, file.samples[2].pts);
+    EXPECT_LT(file.samples[2].pts, file.samples[1].pts);
+    EXPECT_LT(file.samples[1].pts, file.samples[3].pts);
+    for (const auto& sample : file.samples) EXPECT_GE(sample.pts, sample.dts);
+    EXPECT_EQ(file.samples[1].dts - file.samples[0].dts, 3600);
 }
 
 TEST_F(Mp4RecorderTest, AWriteTheFileRefusesEndsTheRecordingAndTheFileStillPlays) {

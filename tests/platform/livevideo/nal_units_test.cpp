@@ -124,6 +124,19 @@ TEST(ParameterSetRepeater, SendsKeptSetsAgainOnlyBeforeKeyFramesThatLackThemAndN
               (Units{sps, pps, idr, p, sps, pps, idr, idrSecondSlice, newSps, newPps, idr, newSps, newPps, idr}));
 }
 
+// A stream joined between key frames: the sets handed over at its start served the pictures that
+// came first, so the stream's own sets in front of its first key frame are not taken for repeats.
+TEST(ParameterSetRepeater, HandsTheStreamsOwnSetsOnInFrontOfTheFirstKeyFrameAfterPredictedPictures) {
+    const Bytes sps{0x67, 0x42}, pps{0x68, 0xCE}, idr{0x65, 0x88}, p{0x41, 0x9A}, nonReferenceP{0x01, 0x9A};
+    livevideo::ParameterSetRepeater repeater;
+    repeater.add(sps.data(), sps.size());
+    repeater.add(pps.data(), pps.size());
+    Sink sink;
+    repeater.start(sink);
+    for (const Bytes& nal : {p, nonReferenceP, sps, pps, idr, p, idr}) repeater.pass(nal.data(), nal.size(), sink);
+    EXPECT_EQ(sink.units, (Units{sps, pps, p, nonReferenceP, sps, pps, idr, p, sps, pps, idr}));
+}
+
 TEST(RtspUrl, GoesOverTcpUnlessItsOptionsChooseATransportAndKeepsItsOtherOptions) {
     const livevideo::RtspTransport plain = livevideo::chooseTransport("rtsp://camera/live?channel=1");
     EXPECT_EQ(plain.location, "rtsp://camera/live?channel=1");

@@ -30,7 +30,8 @@ struct DecodingReceiver {
     std::unique_ptr<rtsp_source, decltype(&rtsp_source_free)> source{rtsp_source_new(&OnNalUnit, this),
                                                                      &rtsp_source_free};
 
-    static void OnNalUnit(int, const unsigned char* data, int length, void* self) {
+    static void OnNalUnit(int kind, const unsigned char* data, int length, void* self) {
+        if (kind != RTSP_SOURCE_DATA_H264_NAL) return;
         auto* receiver = static_cast<DecodingReceiver*>(self);
         const int type = data[0] & 0x1F;
         const bool startsPicture = (type == 1 || type == 5) && length > 1 && (data[1] & 0x80) != 0;

@@ -41,6 +41,8 @@ struct Receiver {
     std::mutex mutex;
     std::condition_variable changed;
     Nals nals;
+    // Each picture time handed over, with the number of units that had come before it.
+    std::vector<std::pair<size_t, uint32_t>> times;
     std::atomic<bool> closed{false};
     std::atomic<int> callbacksAfterClose{0};
     // Last, so that it is freed (and its thread joined) before what its callback uses.
@@ -49,9 +51,15 @@ struct Receiver {
     static void OnData(int type, const unsigned char* data, int length, void* self) {
         auto* receiver = static_cast<Receiver*>(self);
         receiver->callbacksAfterClose += receiver->closed ? 1 : 0;
+        std::lock_guard lock(receiver->mutex);
+        if (type == RTSP_SOURCE_DATA_PICTURE_TIME) {
+            ASSERT_EQ(length, 4);
+            const uint32_t time = (uint32_t{data[0]} << 24) | (uint32_t{data[1]} << 16) | (data[2] << 8) | data[3];
+            receiver->times.emplace_back(receiver->nals.size(), time);
+            return;
+        }
         EXPECT_EQ(type, RTSP_SOURCE_DATA_H264_NAL);
         ASSERT_GT(length, 0);
-        std::lock_guard lock(receiver->mutex);
         receiver->nals.emplace_back(data, data + length);
         receiver->changed.notify_all();
     }
@@ -183,6 +191,47 @@ TEST(RtspSourceStream, HandsOverOneWholeNalUnitPerCallbackClosesEachPictureAndRe
         const std::vector<int> slicesPerPicture = SlicesPerDelimitedPicture(receiver.nals);
         EXPECT_EQ(slicesPerPicture, std::vector<int>(static_cast<size_t>(pictures), c.slicesPerPicture));
         EXPECT_EQ(DecodeStrictly(nals), pictures);
+    }
+}
+
+// Each picture's RTP time (90 kHz) comes ahead of its first unit, the parameter sets put in front
+// of a key frame included, and only then: the times step by one picture interval of the camera.
+TEST(RtspSourceStream, HandsEachPicturesTimeOverAheadOfItsUnits) {
+    for (const int rate : {25, 30}) {
+        SCOPED_TRACE(testing::Message() << rate << " pictures a second");
+        LoopbackRtspCameraOptions options;
+        options.framesPerSecond = rate;
+        options.keyFrameInterval = 4;
+        LoopbackRtspCamera camera(options);
+        camera.Start();
+        Receiver receiver;
+        receiver.Play(camera.Url());
+        ASSERT_TRUE(receiver.WaitFor(StartsPicture, 10));
+        rtsp_source_close(receiver.source.get());
+
+        const Nals& nals = receiver.nals;
+        // Where each picture's units begin: its first slice, or the parameter sets or SEI in front
+        // of it, right behind the previous picture's delimiter.
+        std::vector<size_t> pictureStarts;
+        for (size_t i = 0; i < nals.size(); ++i) {
+            if (StartsPicture(nals[i])) {
+                size_t start = i;
+                while (start > 0 && !IsDelimiter(nals[start - 1]) && !IsSlice(nals[start - 1])) --start;
+                pictureStarts.push_back(start);
+            }
+        }
+        ASSERT_GE(pictureStarts.size(), 10u);
+        // One time per picture; the last may have come without its picture's units before the close.
+        ASSERT_GE(receiver.times.size(), pictureStarts.size());
+        ASSERT_LE(receiver.times.size(), pictureStarts.size() + 1);
+        EXPECT_GE(receiver.times.front().first, 2u) << "the description's parameter sets come first, without a time";
+        // The first picture's time may come ahead of an SEI or parameter sets it shares a buffer with.
+        for (size_t k = 1; k < pictureStarts.size(); ++k) {
+            EXPECT_EQ(receiver.times[k].first, pictureStarts[k]) << "picture " << k;
+            // The camera's clock gives a picture's time in nanoseconds, rounded down to the 90 kHz clock.
+            const int64_t step = static_cast<uint32_t>(receiver.times[k].second - receiver.times[k - 1].second);
+            EXPECT_NEAR(step, 90000 / rate, 1) << "picture " << k;
+        }
     }
 }
 
