@@ -187,10 +187,9 @@ protected:
     void TakeDecodedPicture(DataBuffer* picture, int width, int height, SampleRange range);
     // Removes the full-screen window from the window-to-view map.
     void ForgetFullScreenWindow();
-    // The oldest picture of the render queue, copied under the render-queue lock into a zero-filled
-    // buffer that the JPEG encoder may read to the end of its last row group; empty when the queue
-    // is empty or that picture is not of the view's size.
-    std::vector<uint8_t> CopyOldestPicture();
+    // The oldest picture of the render queue and the range of its samples, copied under the
+    // render-queue lock; empty when the queue is empty or that picture is not of the view's size.
+    std::vector<uint8_t> CopyOldestPicture(SampleRange* range);
 
     // What the render thread remembers from one pass to the next: the picture it showed last, by
     // identity while it stays in the queue, and how often it has shown it again since.
