@@ -69,7 +69,7 @@ void BM_H264Decoder1080p(benchmark::State& state) {
 // Holds the decode thread inside the frame callback from the first picture on, until released.
 class StallingSink {
 public:
-    static void OnPicture(DataBuffer* picture, int, int, void* user) {
+    static void OnPicture(DataBuffer* picture, int, int, SampleRange, void* user) {
         ReleaseDataBuffer(picture);
         auto* sink = static_cast<StallingSink*>(user);
         std::unique_lock<std::mutex> guard(sink->mutex_);

@@ -78,7 +78,7 @@ void FeedPaced(const std::vector<test_support::NalUnit>& units, Sink& sink, Feed
 // Counts the pictures a decoder hands out, dropping them.
 class CountingSink {
 public:
-    static void OnPicture(DataBuffer* picture, int, int, void* user) {
+    static void OnPicture(DataBuffer* picture, int, int, SampleRange, void* user) {
         ReleaseDataBuffer(picture);
         static_cast<CountingSink*>(user)->Count();
     }

@@ -74,7 +74,7 @@ public:
     }
 
 private:
-    static void OnPicture(DataBuffer* picture, int, int, void* self) {
+    static void OnPicture(DataBuffer* picture, int, int, SampleRange, void* self) {
         const Clock::time_point now = Clock::now();
         ReleaseDataBuffer(picture);
         auto* receiver = static_cast<DecodingReceiver*>(self);

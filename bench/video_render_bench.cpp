@@ -59,7 +59,7 @@ void ConvertI420ToBgr(benchmark::State& state) {
     const auto picture = TestPicture();
     std::vector<unsigned char> bgr(static_cast<size_t>(kWidth) * kHeight * 3);
     for (auto _ : state) {
-        benchmark::DoNotOptimize(VideoRenderGDI::ConvertI420ToBgr(picture.data(), bgr.data(), kWidth, kHeight));
+        benchmark::DoNotOptimize(VideoRenderGDI::ConvertI420ToBgr(picture.data(), bgr.data(), kWidth, kHeight, SampleRange::Studio));
     }
 }
 BENCHMARK(ConvertI420ToBgr)->Unit(benchmark::kMillisecond);

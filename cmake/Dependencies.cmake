@@ -11,7 +11,7 @@ if(NOT UTFCPP_FOUND)
   set_target_properties(PkgConfig::UTFCPP PROPERTIES INTERFACE_INCLUDE_DIRECTORIES /usr/include/utf8cpp)
 endif()
 
-pkg_check_modules(FFMPEG REQUIRED IMPORTED_TARGET libavcodec libavformat libavutil)
+pkg_check_modules(FFMPEG REQUIRED IMPORTED_TARGET libavcodec libavformat libavutil libswscale)
 pkg_check_modules(FREETYPE REQUIRED IMPORTED_TARGET freetype2)
 pkg_check_modules(JSONCPP REQUIRED IMPORTED_TARGET jsoncpp)
 pkg_check_modules(PNG REQUIRED IMPORTED_TARGET libpng)

@@ -7,8 +7,9 @@ packages=(
   # toolchain and test frameworks
   build-essential cmake pkg-config ninja-build
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  # video: decoding, RTSP intake, MP4 muxing; command-line tools to make and check test streams
-  libavcodec-dev libavformat-dev libavutil-dev ffmpeg
+  # video: decoding, picture conversion, RTSP intake, MP4 muxing; command-line tools to make and
+  # check test streams
+  libavcodec-dev libavformat-dev libavutil-dev libswscale-dev ffmpeg
   # snapshots, text, bitmaps, screenshots
   libjpeg62-turbo-dev libfreetype-dev zlib1g-dev libpng-dev
   libopencv-core-dev libopencv-imgproc-dev libopencv-calib3d-dev libopencv-imgcodecs-dev

@@ -5,6 +5,7 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavutil/frame.h>
+#include <libswscale/swscale.h>
 }
 
 #include <memory>
@@ -21,8 +22,12 @@ struct PacketDeleter {
 struct FrameDeleter {
     void operator()(AVFrame* frame) const { av_frame_free(&frame); }
 };
+struct ScaleContextDeleter {
+    void operator()(SwsContext* context) const { sws_freeContext(context); }
+};
 
 using CodecContextPtr = std::unique_ptr<AVCodecContext, CodecContextDeleter>;
 using CodecParserPtr = std::unique_ptr<AVCodecParserContext, CodecParserDeleter>;
 using PacketPtr = std::unique_ptr<AVPacket, PacketDeleter>;
 using FramePtr = std::unique_ptr<AVFrame, FrameDeleter>;
+using ScaleContextPtr = std::unique_ptr<SwsContext, ScaleContextDeleter>;

@@ -8,7 +8,6 @@ extern "C" {
 
 #include <cassert>
 #include <chrono>
-#include <cstring>
 #include <new>
 #include <system_error>
 
@@ -21,17 +20,6 @@ constexpr size_t kMaxPictureBytes = 16 * 1024 * 1024;
 constexpr int kMaxPictureSide = 8192;
 // The codec allocates its reference pictures from the stream's own size: allow up to 8K pictures.
 constexpr int64_t kMaxCodecPixels = int64_t{7680} * 4352;
-
-bool IsPlanar420(int format) { return format == AV_PIX_FMT_YUV420P || format == AV_PIX_FMT_YUVJ420P; }
-
-// Copies rows of width bytes from a plane with its own line stride into packed rows.
-uint8_t* CopyPlane(uint8_t* out, const uint8_t* plane, int stride, int width, int rows) {
-    for (int y = 0; y < rows; ++y) {
-        std::memcpy(out, plane + static_cast<ptrdiff_t>(y) * stride, static_cast<size_t>(width));
-        out += width;
-    }
-    return out;
-}
 
 // The decoder whose decode thread this is, if any: that thread must never wait for itself.
 thread_local const H264Decoder* decodingFor = nullptr;
@@ -62,6 +50,10 @@ int H264Decoder::Open(FrameCallback callback, void* userData) {
     }
     // One thread per decoder: frame threading would hold back every picture by a frame per thread.
     codecContext_->thread_count = 1;
+    // Every picture is copied out row by row, so the codec may crop it exactly where the stream
+    // says. Without this it keeps a left crop that would leave its planes unaligned, and the picture
+    // comes out wider than the stream's size.
+    codecContext_->flags |= AV_CODEC_FLAG_UNALIGNED;
     codecContext_->max_pixels = kMaxCodecPixels;
     if (avcodec_open2(codecContext_.get(), codec_, nullptr) < 0) {
         ReleaseCodec();
@@ -188,13 +180,12 @@ void H264Decoder::DeliverDecodedPictures() {
     }
 }
 
-// Packs the picture's three planes into one I420 buffer and hands it to the callback.
+// Packs the picture into one 8-bit I420 buffer and hands it to the callback. 8-bit 4:2:0, what
+// nearly every camera sends, is one copy; any other layout is converted on the way.
 void H264Decoder::DeliverPicture(const AVFrame* frame) {
     const int width = frame->width;
     const int height = frame->height;
-    // Only 8-bit 4:2:0 has the layout the frame path expects; other formats are not shown.
-    if (!IsPlanar420(frame->format) || width <= 0 || height <= 0 || width > kMaxPictureSide ||
-        height > kMaxPictureSide) {
+    if (width <= 0 || height <= 0 || width > kMaxPictureSide || height > kMaxPictureSide) {
         return;
     }
     if (callback_ == nullptr || userData_ == nullptr) {
@@ -205,10 +196,13 @@ void H264Decoder::DeliverPicture(const AVFrame* frame) {
     if (!picture) {
         return;
     }
-    uint8_t* out = CopyPlane(picture->data, frame->data[0], frame->linesize[0], width, height);
-    out = CopyPlane(out, frame->data[1], frame->linesize[1], width / 2, height / 2);
-    CopyPlane(out, frame->data[2], frame->linesize[2], width / 2, height / 2);
-    callback_(picture.release(), width, height, userData_);  // the callback owns it now
+    const SampleRange range = RangeOfFrame(*frame);
+    if (IsEightBit420(frame->format)) {
+        CopyPackedI420(*frame, picture->data);
+    } else if (!converter_.Convert(*frame, range, picture->data)) {
+        return;  // a layout the converter cannot read is not shown
+    }
+    callback_(picture.release(), width, height, range, userData_);  // the callback owns it now
 }
 
 void H264Decoder::ReleaseCodec() {
@@ -217,4 +211,5 @@ void H264Decoder::ReleaseCodec() {
     frame_.reset();
     codec_ = nullptr;
     assembler_.Reset();
+    converter_.Reset();
 }

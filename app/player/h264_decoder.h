@@ -1,13 +1,16 @@
 #pragma once
-// Turns the H.264 NAL units a camera view receives into packed I420 pictures on a thread of its own.
-// The view's RTSP thread pushes units (each with its start code) into a bounded queue; the decode
-// thread gathers them into whole pictures, decodes them with FFmpeg's H.264 decoder and hands each
-// picture to the frame callback, which takes ownership of it.
+// Turns the H.264 NAL units a camera view receives into packed 8-bit I420 pictures on a thread of
+// its own. The view's RTSP thread pushes units (each with its start code) into a bounded queue; the
+// decode thread gathers them into whole pictures, decodes them with FFmpeg's H.264 decoder, crops
+// them as the stream says, brings any chroma format and bit depth to 8-bit 4:2:0 and hands each
+// picture with the range of its samples to the frame callback, which takes ownership of it.
 
 #include "app/player/access_unit_assembler.h"
 #include "app/player/data_buffer.h"
 #include "app/player/ffmpeg_owners.h"
+#include "app/player/packed_i420.h"
 #include "app/player/packet_ring.h"
+#include "app/render/sample_range.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -17,8 +20,9 @@
 
 class H264Decoder {
 public:
-    // Receives one decoded picture (ownership passes), its width and height, and the user data.
-    using FrameCallback = void (*)(DataBuffer* picture, int width, int height, void* userData);
+    // Receives one decoded picture (ownership passes), its width and height, the range of its
+    // samples, and the user data.
+    using FrameCallback = void (*)(DataBuffer* picture, int width, int height, SampleRange range, void* userData);
 
     H264Decoder();
     // Stops the decode thread if still running and frees every queued packet.
@@ -73,4 +77,5 @@ private:
     AccessUnitAssembler assembler_;
     PacketPtr packet_;
     FramePtr frame_;
+    PackedI420Converter converter_;
 };

@@ -3,6 +3,7 @@
 #include "app/util/file_owner.h"
 #include "platform/text/win_code_page.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -41,15 +42,64 @@ struct CompressorOwner {
 // The picture's planes as the encoder's components take them.
 struct Planes {
     const uint8_t* start[kComponents];
-    size_t rowLength[kComponents];
+    size_t rowLength[kComponents];  // samples a row
+    size_t rows[kComponents];
 };
 
+// U from W x H, V from W x H x 5 / 4.
 Planes I420Planes(const uint8_t* picture, int width, int height) {
     const size_t lumaSize = static_cast<size_t>(width) * static_cast<size_t>(height);
-    const size_t chromaSize = static_cast<size_t>(width / 2) * static_cast<size_t>(height / 2);
     const size_t chromaRow = static_cast<size_t>(width / 2);
-    return Planes{{picture, picture + lumaSize, picture + lumaSize + chromaSize},
-                  {static_cast<size_t>(width), chromaRow, chromaRow}};
+    const size_t chromaRows = static_cast<size_t>(height / 2);
+    return Planes{{picture, picture + lumaSize, picture + lumaSize + lumaSize / 4},
+                  {static_cast<size_t>(width), chromaRow, chromaRow},
+                  {static_cast<size_t>(height), chromaRows, chromaRows}};
+}
+
+// A JPEG file's samples are full range: a reader takes them so. Studio-range samples are stretched
+// on their way in, Y 16..235 onto 0..255 and chroma 16..240 onto 0..255 around 128, rounded to the
+// nearest and clamped.
+struct FullRangeMapping {
+    uint8_t luma[256];
+    uint8_t chroma[256];
+
+    FullRangeMapping() {
+        for (int i = 0; i < 256; ++i) {
+            luma[i] = Clamped(RoundedQuotient((i - 16) * 255, 219));
+            chroma[i] = Clamped(128 + RoundedQuotient((i - 128) * 255, 224));
+        }
+    }
+    static int RoundedQuotient(int dividend, int divisor) {
+        return (dividend + (dividend < 0 ? -divisor / 2 : divisor / 2)) / divisor;
+    }
+    static uint8_t Clamped(int value) { return static_cast<uint8_t>(value < 0 ? 0 : value > 255 ? 255 : value); }
+};
+
+// The mapping of each component's samples, or null to take them as they are.
+struct SampleMaps {
+    const uint8_t* map[kComponents];
+};
+
+SampleMaps MapsFor(SampleRange range) {
+    if (range == SampleRange::Full) return SampleMaps{{nullptr, nullptr, nullptr}};
+    static const FullRangeMapping full;
+    return SampleMaps{{full.luma, full.chroma, full.chroma}};
+}
+
+// One row of a component for the encoder, which takes whole blocks: the picture's row, mapped, then
+// its last sample repeated to the end of the block. A plane with no samples (a picture one pixel
+// wide or high has no chroma) gives neutral rows.
+void FillRow(JSAMPROW out, size_t outLength, const uint8_t* in, size_t inLength, const uint8_t* map) {
+    if (inLength == 0) {
+        std::memset(out, 128, outLength);
+        return;
+    }
+    if (map == nullptr) {
+        std::memcpy(out, in, inLength);
+    } else {
+        for (size_t i = 0; i < inLength; ++i) out[i] = map[in[i]];
+    }
+    std::memset(out + inLength, out[inLength - 1], outLength - inLength);
 }
 
 void SetUpRawYCbCr420(jpeg_compress_struct* info, int width, int height) {
@@ -69,22 +119,37 @@ void SetUpRawYCbCr420(jpeg_compress_struct* info, int width, int height) {
     }
 }
 
-// Row buffers from the library's image pool, one array per component, cleared once so that the
-// columns past the picture's width are defined.
+// Row buffers from the library's image pool, one array per component.
 void AllocateRows(jpeg_compress_struct* info, JSAMPARRAY rows[kComponents]) {
     for (int c = 0; c < kComponents; ++c) {
         const jpeg_component_info& component = info->comp_info[c];
         const JDIMENSION rowSize = component.width_in_blocks * DCTSIZE;
         const JDIMENSION count = static_cast<JDIMENSION>(component.v_samp_factor * DCTSIZE);
         rows[c] = (*info->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(info), JPOOL_IMAGE, rowSize, count);
-        for (JDIMENSION r = 0; r < count; ++r) std::memset(rows[c][r], 0, rowSize);
+    }
+}
+
+// The next group of rows of every component. Rows past the picture's last repeat it, as columns
+// past its last column do.
+void FillRowGroup(jpeg_compress_struct* info, JSAMPARRAY rows[kComponents], const Planes& planes,
+                  const SampleMaps& maps) {
+    for (int c = 0; c < kComponents; ++c) {
+        const jpeg_component_info& component = info->comp_info[c];
+        const int count = component.v_samp_factor * DCTSIZE;
+        const size_t first = info->next_scanline / (kRowGroup / count);
+        const size_t rowSize = component.width_in_blocks * DCTSIZE;
+        for (int r = 0; r < count; ++r) {
+            const size_t row = planes.rows[c] == 0 ? 0 : std::min(first + r, planes.rows[c] - 1);
+            const size_t length = planes.rows[c] == 0 ? 0 : planes.rowLength[c];
+            FillRow(rows[c][r], rowSize, planes.start[c] + row * planes.rowLength[c], length, maps.map[c]);
+        }
     }
 }
 
 // The whole compression. Nothing in this frame needs destroying, so an error of the library may
 // jump back to its start, which answers false.
 bool Compress(jpeg_compress_struct* info, JpegErrorExit* errors, FILE* file, const uint8_t* picture, int width,
-              int height) {
+              int height, SampleRange range) {
     if (setjmp(errors->escape) != 0) return false;
     jpeg_create_compress(info);
     jpeg_stdio_dest(info, file);
@@ -93,14 +158,9 @@ bool Compress(jpeg_compress_struct* info, JpegErrorExit* errors, FILE* file, con
     JSAMPARRAY rows[kComponents];
     AllocateRows(info, rows);
     const Planes planes = I420Planes(picture, width, height);
+    const SampleMaps maps = MapsFor(range);
     while (info->next_scanline < info->image_height) {
-        for (int c = 0; c < kComponents; ++c) {
-            const int count = info->comp_info[c].v_samp_factor * DCTSIZE;
-            const size_t first = info->next_scanline / (kRowGroup / count);
-            for (int r = 0; r < count; ++r) {
-                std::memcpy(rows[c][r], planes.start[c] + (first + r) * planes.rowLength[c], planes.rowLength[c]);
-            }
-        }
+        FillRowGroup(info, rows, planes, maps);
         jpeg_write_raw_data(info, rows, kRowGroup);
     }
     jpeg_finish_compress(info);
@@ -117,13 +177,7 @@ void RemoveAnsiFile(const char* ansiName) {
 
 }  // namespace
 
-size_t JpegInputSize(int width, int height) {
-    if (width <= 0 || height <= 0) return 0;
-    const int paddedHeight = (height + kRowGroup - 1) / kRowGroup * kRowGroup;
-    return static_cast<size_t>(width) * static_cast<size_t>(paddedHeight) * 3 / 2;
-}
-
-int WriteJpegFile(const char* ansiName, const uint8_t* picture, int width, int height) {
+int WriteJpegFile(const char* ansiName, const uint8_t* picture, int width, int height, SampleRange range) {
     if (ansiName == nullptr || picture == nullptr || width <= 0 || height <= 0) return -1;
     FileOwner file = OpenAnsiFile(ansiName, "wb");
     if (!file) return -1;
@@ -134,7 +188,7 @@ int WriteJpegFile(const char* ansiName, const uint8_t* picture, int width, int h
         compressor.info.err = jpeg_std_error(&errors.manager);
         errors.manager.error_exit = &LeaveCompression;
         errors.manager.output_message = &KeepQuiet;
-        written = Compress(&compressor.info, &errors, file.get(), picture, width, height);
+        written = Compress(&compressor.info, &errors, file.get(), picture, width, height, range);
     }
     written = std::fclose(file.release()) == 0 && written;
     if (written) return 0;

@@ -20,6 +20,7 @@
 #include "app/player/mp4_recorder.h"
 #include "app/player/osd_record.h"
 #include "app/player/shape_point.h"
+#include "app/render/sample_range.h"
 #include "app/render/text_renderer.h"
 #include "app/render/video_render_base.h"
 #include "platform/base/win_user_types.h"
@@ -149,7 +150,7 @@ public:
     // Callbacks handed to the libraries; user data is the view.
     static void OnRtspData(int type, const unsigned char* data, int length, void* user);
     static void OnDeviceData(int type, const char* body, int length, void* user);
-    static void OnDecodedFrame(DataBuffer* picture, int width, int height, void* user);
+    static void OnDecodedFrame(DataBuffer* picture, int width, int height, SampleRange range, void* user);
 
     // Read by the scripting object and by tests.
     bool playing() const { return playing_; }
@@ -183,13 +184,12 @@ protected:
     // Stores a 187-byte on-screen-display record from the device link (any thread).
     void StoreOsdRecord(const char* body);
     // On the decode thread: a decoded picture on its way to the render queue.
-    void TakeDecodedPicture(DataBuffer* picture, int width, int height);
+    void TakeDecodedPicture(DataBuffer* picture, int width, int height, SampleRange range);
     // Removes the full-screen window from the window-to-view map.
     void ForgetFullScreenWindow();
-    // The oldest picture of the render queue, copied under the render-queue lock into a zero-filled
-    // buffer that the JPEG encoder may read to the end of its last row group; empty when the queue
-    // is empty or that picture is not of the view's size.
-    std::vector<uint8_t> CopyOldestPicture();
+    // The oldest picture of the render queue and the range of its samples, copied under the
+    // render-queue lock; empty when the queue is empty or that picture is not of the view's size.
+    std::vector<uint8_t> CopyOldestPicture(SampleRange* range);
 
     // What the render thread remembers from one pass to the next: the picture it showed last, by
     // identity while it stays in the queue, and how often it has shown it again since.
@@ -257,6 +257,10 @@ protected:
     int32_t width_ = 0;          // shown width: the coded width less the horizontal cropping
     int32_t height_ = 0;         // coded height
     int32_t cropRows_ = 0;       // rows the decoded pictures lack: top and bottom cropping
+    // The range of the decoded pictures' samples, as the last one came: written by the decode thread
+    // before it queues a picture, read by the render thread and the snapshot. A stream keeps its
+    // range (its SPS gives it), so the pictures in the queue share it.
+    std::atomic<SampleRange> pictureRange_{SampleRange::Studio};
     Mp4Recorder recorder_;       // fed on the RTSP source's thread, started and stopped on the main thread
     HINSTANCE instance_ = nullptr;
     // Switched on the main thread, read by the decode and render threads to find the window.

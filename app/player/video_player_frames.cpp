@@ -19,22 +19,23 @@ constexpr auto kEmptyQueuePause = std::chrono::milliseconds(1000);
 
 }  // namespace
 
-void CVideoPlayer::OnDecodedFrame(DataBuffer* picture, int width, int height, void* user) {
+void CVideoPlayer::OnDecodedFrame(DataBuffer* picture, int width, int height, SampleRange range, void* user) {
     if (user == nullptr) {
         ReleaseDataBuffer(picture);
         return;
     }
-    static_cast<CVideoPlayer*>(user)->TakeDecodedPicture(picture, width, height);
+    static_cast<CVideoPlayer*>(user)->TakeDecodedPicture(picture, width, height, range);
 }
 
 // On the decode thread.
-void CVideoPlayer::TakeDecodedPicture(DataBuffer* picture, int width, int height) {
+void CVideoPlayer::TakeDecodedPicture(DataBuffer* picture, int width, int height, SampleRange range) {
     if (picture == nullptr) return;
     if (width != width_ || height != shownHeight()) {
         ReleaseDataBuffer(picture);
         RequestRestart();
         return;
     }
+    pictureRange_ = range;
     {
         CriticalSectionHold frameHold(frameLock_);
         currentFrame_ = picture;
@@ -127,7 +128,7 @@ void CVideoPlayer::RenderFrame(DataBuffer* picture) {
         CriticalSectionHold hold(renderQueueLock_);
         source = ZoomSource(storage);
     }
-    ActiveRenderer()->Render(picture->data, picture->length, kRenderFormatI420, source);
+    ActiveRenderer()->Render(picture->data, picture->length, RenderFormatFor(pictureRange_), source);
 }
 
 size_t CVideoPlayer::renderQueueLength() {
@@ -173,7 +174,7 @@ bool CVideoPlayer::RenderPass(RenderPassState& state) {
         PostToCurrentWindow(kViewPaintBlackMessage);
         return false;
     }
-    ActiveRenderer()->Render(picture->data, picture->length, kRenderFormatI420, source);
+    ActiveRenderer()->Render(picture->data, picture->length, RenderFormatFor(pictureRange_), source);
     if (removed) {
         ReleaseDataBuffer(picture);
         // Its address may come back with a new picture, which must not count as the same one.

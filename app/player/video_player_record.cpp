@@ -7,7 +7,6 @@
 #include "app/util/code_page_text.h"
 #include "app/util/critical_section_hold.h"
 
-#include <algorithm>
 #include <cassert>
 #include <cstring>
 
@@ -43,19 +42,20 @@ int CVideoPlayer::Snapshot(const char* ansiFolder) {
     if (!playing_ || ansiFolder == nullptr || ansiFolder[0] == '\0') return -1;
     char name[kSnapshotNameSize];
     if (!FormatSaveFileName(name, sizeof(name), ansiFolder, "jpg")) return -1;
-    const std::vector<uint8_t> picture = CopyOldestPicture();
+    SampleRange range = SampleRange::Studio;
+    const std::vector<uint8_t> picture = CopyOldestPicture(&range);
     if (picture.empty()) return -1;
     MakeFolder(ansiFolder);
-    return WriteJpegFile(name, picture.data(), width_, shownHeight());
+    return WriteJpegFile(name, picture.data(), width_, shownHeight(), range);
 }
 
-std::vector<uint8_t> CVideoPlayer::CopyOldestPicture() {
+std::vector<uint8_t> CVideoPlayer::CopyOldestPicture(SampleRange* range) {
     const size_t pictureSize = static_cast<size_t>(width_) * static_cast<size_t>(shownHeight()) * 3 / 2;
-    const size_t codedSize = static_cast<size_t>(width_) * static_cast<size_t>(height_) * 3 / 2;
     if (pictureSize == 0) return {};
-    std::vector<uint8_t> copy(std::max(codedSize, JpegInputSize(width_, shownHeight())), 0);
+    std::vector<uint8_t> copy(pictureSize);
     CriticalSectionHold hold(renderQueueLock_);
     if (renderQueue_.empty() || renderQueue_.front()->length != static_cast<int32_t>(pictureSize)) return {};
     std::memcpy(copy.data(), renderQueue_.front()->data, pictureSize);
+    *range = pictureRange_;
     return copy;
 }

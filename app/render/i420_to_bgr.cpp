@@ -4,28 +4,36 @@
 
 namespace {
 
-// T_k[i] = floor(k x (i - 128) / 256) for the fixed-point forms of 1.402 (359, R from V),
-// 1.772 (454, B from U), 0.344 (88, G from U) and 0.714 (183, G from V).
-struct ChromaTables {
+// BT.601 in 8.8 fixed point: Y' = luma[Y], R = Y' + redFromV[V], B = Y' + blueFromU[U],
+// G = Y' - greenFromU[U] - greenFromV[V].
+struct ConversionTables {
+    int32_t luma[256];
     int32_t redFromV[256];
     int32_t blueFromU[256];
     int32_t greenFromU[256];
     int32_t greenFromV[256];
-
-    ChromaTables() {
-        for (int i = 0; i < 256; ++i) {
-            // Arithmetic shift: the floor of the division, negative values included.
-            redFromV[i] = (359 * (i - 128)) >> 8;
-            blueFromU[i] = (454 * (i - 128)) >> 8;
-            greenFromU[i] = (88 * (i - 128)) >> 8;
-            greenFromV[i] = (183 * (i - 128)) >> 8;
-        }
-    }
 };
 
-const ChromaTables& chromaTables() {
-    static const ChromaTables tables;
-    return tables;
+// Arithmetic shifts: the floor of each division, negative values included.
+ConversionTables MakeTables(int lumaScale, int lumaOffset, int red, int blue, int greenU, int greenV) {
+    ConversionTables t{};
+    for (int i = 0; i < 256; ++i) {
+        t.luma[i] = (lumaScale * (i - lumaOffset) + 128) >> 8;
+        t.redFromV[i] = (red * (i - 128)) >> 8;
+        t.blueFromU[i] = (blue * (i - 128)) >> 8;
+        t.greenFromU[i] = (greenU * (i - 128)) >> 8;
+        t.greenFromV[i] = (greenV * (i - 128)) >> 8;
+    }
+    return t;
+}
+
+// Full range takes Y as it is, with the fixed-point forms of 1.402 (R from V), 1.772 (B from U),
+// 0.344 and 0.714 (G from U and V). Studio range stretches Y 16..235 by 255/219 and uses the same
+// coefficients scaled by 255/224 for chroma 16..240.
+const ConversionTables& tablesFor(SampleRange range) {
+    static const ConversionTables full = MakeTables(256, 0, 359, 454, 88, 183);
+    static const ConversionTables studio = MakeTables(298, 16, 409, 516, 100, 208);
+    return range == SampleRange::Full ? full : studio;
 }
 
 inline unsigned char ClampByte(int32_t value) {
@@ -48,9 +56,9 @@ inline void WritePixel(int32_t y, int32_t blue, int32_t green, int32_t red, unsi
 // One picture row; each pair of pixels shares its chroma terms. An odd width or height leaves the
 // last column or row without chroma of its own: it takes its neighbour's, and a picture one pixel
 // wide or high has none (grey).
-void ConvertRow(const unsigned char* luma, const ChromaPlanes& chroma, int pictureRow, int width, unsigned char* out) {
+void ConvertRow(const unsigned char* luma, const ChromaPlanes& chroma, const ConversionTables& t, int pictureRow,
+                int width, unsigned char* out) {
     static const unsigned char kNeutral = 128;
-    const ChromaTables& t = chromaTables();
     bool hasChroma = chroma.width > 0 && chroma.height > 0;
     int chromaRow = hasChroma ? (pictureRow / 2 < chroma.height ? pictureRow / 2 : chroma.height - 1) : 0;
     const unsigned char* uRow = hasChroma ? chroma.u + static_cast<size_t>(chromaRow) * chroma.width : &kNeutral;
@@ -63,8 +71,8 @@ void ConvertRow(const unsigned char* luma, const ChromaPlanes& chroma, int pictu
         int32_t blue = t.blueFromU[u];
         int32_t green = t.greenFromU[u] + t.greenFromV[v];
         int32_t red = t.redFromV[v];
-        WritePixel(luma[x], blue, green, red, out);
-        if (x + 1 < width) WritePixel(luma[x + 1], blue, green, red, out + 3);
+        WritePixel(t.luma[luma[x]], blue, green, red, out);
+        if (x + 1 < width) WritePixel(t.luma[luma[x + 1]], blue, green, red, out + 3);
         out += 6;
     }
 }
@@ -72,15 +80,16 @@ void ConvertRow(const unsigned char* luma, const ChromaPlanes& chroma, int pictu
 }  // namespace
 
 bool ConvertI420ToBgrRows(const unsigned char* source, unsigned char* destination, int width, int height,
-                          size_t rowBytes) {
+                          size_t rowBytes, SampleRange range) {
     if (!source || !destination || width < 1 || height < 1 || rowBytes < static_cast<size_t>(width) * 3) {
         return false;
     }
     size_t lumaBytes = static_cast<size_t>(width) * height;
     ChromaPlanes chroma{source + lumaBytes, source + lumaBytes + lumaBytes / 4, width / 2, height / 2};
+    const ConversionTables& tables = tablesFor(range);
     for (int row = 0; row < height; ++row) {
         const unsigned char* luma = source + static_cast<size_t>(row) * width;
-        ConvertRow(luma, chroma, row, width, destination + static_cast<size_t>(height - 1 - row) * rowBytes);
+        ConvertRow(luma, chroma, tables, row, width, destination + static_cast<size_t>(height - 1 - row) * rowBytes);
     }
     return true;
 }

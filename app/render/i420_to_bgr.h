@@ -3,10 +3,13 @@
 // bitmap with a positive height.
 #pragma once
 
+#include "app/render/sample_range.h"
+
 #include <cstddef>
 
 // rowBytes is the distance between destination rows, at least 3 x width. False, writing nothing,
-// when a size is below 1, rowBytes is too small or a pointer is null. Each output value is
-// Y plus a chroma term of the fixed-point BT.601 full-range coefficients, clamped to 0..255.
+// when a size is below 1, rowBytes is too small or a pointer is null. The samples are converted
+// with the fixed-point BT.601 coefficients of their range, each output value clamped to 0..255: in
+// full range Y plus a chroma term, in studio range Y and chroma stretched to 0..255 first.
 bool ConvertI420ToBgrRows(const unsigned char* source, unsigned char* destination, int width, int height,
-                          size_t rowBytes);
+                          size_t rowBytes, SampleRange range);

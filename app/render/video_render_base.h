@@ -3,11 +3,18 @@
 // its full-screen window); its render thread is the only caller of Render.
 #pragma once
 
+#include "app/render/sample_range.h"
 #include "platform/base/win_user_types.h"
 
-// The only picture format the views pass: planar I420, W x H luma, then the (W/2) x (H/2) U and
-// V planes.
+// The picture formats the views pass: planar I420, W x H luma, then the U plane from W x H and the
+// V plane from W x H x 5 / 4, each (H/2) rows of W/2 samples; with studio-range samples (the format
+// Init takes) or with full-range samples.
 constexpr int kRenderFormatI420 = 0;
+constexpr int kRenderFormatI420FullRange = 2;
+
+constexpr int RenderFormatFor(SampleRange range) {
+    return range == SampleRange::Full ? kRenderFormatI420FullRange : kRenderFormatI420;
+}
 
 class VideoRenderBase {
 public:

@@ -14,6 +14,37 @@ void CopyPlane(unsigned char* to, size_t toPitch, const unsigned char* from, siz
     }
 }
 
+// The display converts a YV12 surface as studio range; full-range samples are mapped into it, Y
+// 0..255 onto 16..235 and chroma 0..255 onto 16..240 around 128, rounded to the nearest.
+struct StudioRangeMapping {
+    unsigned char luma[256];
+    unsigned char chroma[256];
+
+    StudioRangeMapping() {
+        for (int i = 0; i < 256; ++i) {
+            luma[i] = static_cast<unsigned char>(16 + (i * 219 + 127) / 255);
+            const int centred = (i - 128) * 224;
+            chroma[i] = static_cast<unsigned char>(128 + (centred + (centred < 0 ? -127 : 127)) / 255);
+        }
+    }
+};
+
+const StudioRangeMapping& studioRange() {
+    static const StudioRangeMapping mapping;
+    return mapping;
+}
+
+void MapPlane(unsigned char* to, size_t toPitch, const unsigned char* from, size_t rowBytes, int rows,
+              const unsigned char (&map)[256]) {
+    for (int row = 0; row < rows; ++row) {
+        unsigned char* out = to + static_cast<size_t>(row) * toPitch;
+        const unsigned char* in = from + static_cast<size_t>(row) * rowBytes;
+        for (size_t i = 0; i < rowBytes; ++i) out[i] = map[in[i]];
+    }
+}
+
+bool IsI420(int format) { return format == kRenderFormatI420 || format == kRenderFormatI420FullRange; }
+
 }  // namespace
 
 int VideoRenderDDraw::Init(HWND window, int width, int height, int format) {
@@ -71,11 +102,15 @@ bool VideoRenderDDraw::CreateOffscreenSurface() {
     return SUCCEEDED(directDraw_->CreateSurface(&description_, offscreen_.receive(), nullptr));
 }
 
+bool VideoRenderDDraw::Accepts(int format) const {
+    return format == format_ || (format_ == kRenderFormatI420 && format == kRenderFormatI420FullRange);
+}
+
 int VideoRenderDDraw::Render(const unsigned char* data, int length, int format, const RECT* source) {
     std::lock_guard<std::mutex> guard(lock_);
-    if (!directDraw_ || !data || format != format_) return 0;
+    if (!directDraw_ || !data || !Accepts(format)) return 0;
     // Unsigned, as a negative length must not pass for a large one.
-    if (format == kRenderFormatI420 &&
+    if (IsI420(format) &&
         static_cast<unsigned>(length) != static_cast<unsigned>(width_) * static_cast<unsigned>(height_) * 3 / 2) {
         return 0;
     }
@@ -83,7 +118,7 @@ int VideoRenderDDraw::Render(const unsigned char* data, int length, int format, 
     if (locked == DDERR_SURFACELOST) {
         // The display changed under the surfaces: make everything again and show the next picture.
         Close();
-        InitLocked(window_, width_, height_, format);
+        InitLocked(window_, width_, height_, format_);
         return 0;
     }
     if (FAILED(locked)) return 0;
@@ -118,11 +153,20 @@ bool VideoRenderDDraw::CopyIntoSurface(const unsigned char* data, int length, in
     size_t width = static_cast<size_t>(width_);
     size_t lumaBytes = width * static_cast<size_t>(height_);
     if (pitch < width) return false;
-    CopyPlane(surface, pitch, data, width, height_);
     unsigned char* vPlane = surface + pitch * height_;
     unsigned char* uPlane = vPlane + pitch / 2 * (height_ / 2);
-    CopyPlane(vPlane, pitch / 2, data + lumaBytes + lumaBytes / 4, width / 2, height_ / 2);
-    CopyPlane(uPlane, pitch / 2, data + lumaBytes, width / 2, height_ / 2);
+    const unsigned char* vInput = data + lumaBytes + lumaBytes / 4;
+    const unsigned char* uInput = data + lumaBytes;
+    if (format == kRenderFormatI420FullRange) {
+        const StudioRangeMapping& studio = studioRange();
+        MapPlane(surface, pitch, data, width, height_, studio.luma);
+        MapPlane(vPlane, pitch / 2, vInput, width / 2, height_ / 2, studio.chroma);
+        MapPlane(uPlane, pitch / 2, uInput, width / 2, height_ / 2, studio.chroma);
+        return true;
+    }
+    CopyPlane(surface, pitch, data, width, height_);
+    CopyPlane(vPlane, pitch / 2, vInput, width / 2, height_ / 2);
+    CopyPlane(uPlane, pitch / 2, uInput, width / 2, height_ / 2);
     return true;
 }
 

@@ -23,7 +23,8 @@ public:
     int Init(HWND window, int width, int height, int format) override;
     // 0 without a DirectDraw object, for a picture of another length or format than the surface's,
     // and for the picture during which the surfaces were found lost (they are made again, so the
-    // next picture shows).
+    // next picture shows). Full-range I420 goes into the I420 surface too, its samples mapped into
+    // the studio range the display reads a YV12 surface in.
     int Render(const unsigned char* data, int length, int format, const RECT* source) override;
     int Close() override;
     int Release() override;
@@ -34,6 +35,7 @@ private:
     bool CreateOffscreenSurface();
     void ReleaseLocked();
     HRESULT LockOffscreen();
+    bool Accepts(int format) const;
     bool CopyIntoSurface(const unsigned char* data, int length, int format);
 
     // The main thread's black paint and the render thread's pictures both come through here.

@@ -8,6 +8,10 @@ namespace {
 // Pictures come from stream headers: the buffer is bounded before it is made.
 constexpr int kMaxPictureSide = 8192;
 
+SampleRange RangeOf(int format) {
+    return format == kRenderFormatI420FullRange ? SampleRange::Full : SampleRange::Studio;
+}
+
 }  // namespace
 
 size_t VideoRenderGDI::RowBytes() const { return (static_cast<size_t>(width_) * 3 + 3) & ~static_cast<size_t>(3); }
@@ -31,7 +35,7 @@ int VideoRenderGDI::Init(HWND window, int width, int height, int) {
     return 0;
 }
 
-int VideoRenderGDI::Render(const unsigned char* data, int length, int, const RECT* source) {
+int VideoRenderGDI::Render(const unsigned char* data, int length, int format, const RECT* source) {
     std::lock_guard<std::mutex> guard(lock_);
     if (pixels_.empty() || !window_) return 0;
     if (static_cast<unsigned>(length) != static_cast<unsigned>(width_) * static_cast<unsigned>(height_) * 3 / 2) {
@@ -39,7 +43,7 @@ int VideoRenderGDI::Render(const unsigned char* data, int length, int, const REC
     }
     RECT windowRect{};
     if (!GetWindowRect(window_, &windowRect) ||
-        !ConvertI420ToBgrRows(data, pixels_.data(), width_, height_, RowBytes())) {
+        !ConvertI420ToBgrRows(data, pixels_.data(), width_, height_, RowBytes(), RangeOf(format))) {
         return 0;
     }
     HDC deviceContext = GetDC(window_);
@@ -67,6 +71,8 @@ int VideoRenderGDI::Close() { return 1; }
 
 int VideoRenderGDI::Release() { return 1; }
 
-bool VideoRenderGDI::ConvertI420ToBgr(const unsigned char* source, unsigned char* destination, int width, int height) {
-    return width >= 1 && ConvertI420ToBgrRows(source, destination, width, height, static_cast<size_t>(width) * 3);
+bool VideoRenderGDI::ConvertI420ToBgr(const unsigned char* source, unsigned char* destination, int width, int height,
+                                      SampleRange range) {
+    return width >= 1 &&
+           ConvertI420ToBgrRows(source, destination, width, height, static_cast<size_t>(width) * 3, range);
 }

@@ -17,15 +17,17 @@ public:
     // 8192 on a side.
     int Init(HWND window, int width, int height, int format) override;
     // 1 when the picture was drawn; 0 without a window or pixel buffer, or for a picture whose
-    // length is not that of the size given to Init. The source rectangle is in picture
-    // coordinates, top-down.
+    // length is not that of the size given to Init. The format says the samples' range: full range
+    // for kRenderFormatI420FullRange, studio range for any other. The source rectangle is in
+    // picture coordinates, top-down.
     int Render(const unsigned char* data, int length, int format, const RECT* source) override;
     int Close() override;
     int Release() override;
 
     // The picture as bottom-up rows of 3 x width bytes, no padding. False for a size below 1 or a
     // null pointer.
-    static bool ConvertI420ToBgr(const unsigned char* source, unsigned char* destination, int width, int height);
+    static bool ConvertI420ToBgr(const unsigned char* source, unsigned char* destination, int width, int height,
+                                 SampleRange range);
 
 private:
     size_t RowBytes() const;

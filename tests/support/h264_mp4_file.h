@@ -7,10 +7,11 @@
 
 namespace test_support {
 
-// Writes frames pictures of the given size, 25 a second, one key frame every keyFrameInterval
-// pictures, to file; encoderOptions are further ffmpeg output options, e.g. "-x264-params slices=4".
+// Writes frames pictures of the given size, framesPerSecond a second, one key frame every
+// keyFrameInterval pictures, to file; encoderOptions are further ffmpeg output options, e.g.
+// "-x264-params slices=4" (given after the defaults, so "-pix_fmt yuv422p" or "-bf 2" replace them).
 // Throws std::runtime_error when ffmpeg fails.
 void WriteH264Mp4File(const std::filesystem::path& file, int width, int height, int frames, int keyFrameInterval,
-                      const std::string& encoderOptions = "");
+                      const std::string& encoderOptions = "", int framesPerSecond = 25);
 
 }  // namespace test_support

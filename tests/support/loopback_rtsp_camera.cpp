@@ -20,6 +20,7 @@ public:
         std::lock_guard lock(mutex_);
         g_object_set(valve.get(), "drop", stalled_ ? TRUE : FALSE, nullptr);
         valves_.push_back(std::move(valve));
+        ++added_;
     }
 
     void Remove(GstElement* valve) {
@@ -46,9 +47,15 @@ public:
         return valves_.size();
     }
 
+    size_t Added() const {
+        std::lock_guard lock(mutex_);
+        return added_;
+    }
+
 private:
     mutable std::mutex mutex_;
     std::vector<GLibPtr<GstElement>> valves_;
+    size_t added_ = 0;
     bool stalled_ = false;
 };
 
@@ -258,5 +265,7 @@ void LoopbackRtspCamera::Stop() {
 void LoopbackRtspCamera::SetStalled(bool stalled) { valves_->SetStalled(stalled); }
 
 size_t LoopbackRtspCamera::LiveSessions() const { return valves_->Count(); }
+
+size_t LoopbackRtspCamera::SessionsMade() const { return valves_->Added(); }
 
 }  // namespace test_support

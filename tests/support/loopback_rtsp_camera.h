@@ -55,6 +55,8 @@ public:
     // Sessions whose pipeline still exists. A session's pipeline goes shortly after its client
     // tears it down or disconnects.
     size_t LiveSessions() const;
+    // Sessions made since the camera started: one for each time a client opened the stream.
+    size_t SessionsMade() const;
 
 private:
     std::string LaunchDescription() const;

@@ -109,7 +109,7 @@ protected:
         picture[1] = static_cast<uint8_t>(serial_ >> 8);
         DataBuffer* buffer = AllocDataBuffer(static_cast<int32_t>(picture.size()));
         std::copy(picture.begin(), picture.end(), buffer->data);
-        CVideoPlayer::OnDecodedFrame(buffer, kPictureWidth, kPictureHeight, page.view());
+        CVideoPlayer::OnDecodedFrame(buffer, kPictureWidth, kPictureHeight, SampleRange::Studio, page.view());
     }
     // The picture with the overlay, as it is shown.
     std::vector<uint8_t> Shown(std::vector<uint8_t> picture = {}) {

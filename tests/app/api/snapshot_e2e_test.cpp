@@ -12,7 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -25,6 +27,16 @@ using test_support::LoopbackRtspCameraOptions;
 using test_support::PluginInstance;
 using test_support::PumpUntil;
 using namespace std::chrono_literals;
+
+// An I420 picture of 1920 x 1080 with its studio-range samples stretched to full range.
+std::vector<uint8_t> StretchedToFullRange(std::vector<uint8_t> picture) {
+    const size_t lumaSize = size_t{1920} * 1080;
+    for (size_t i = 0; i < picture.size(); ++i) {
+        const double stretched = i < lumaSize ? (picture[i] - 16) * 255.0 / 219.0 : (picture[i] - 128) * 255.0 / 224.0 + 128;
+        picture[i] = static_cast<uint8_t>(std::clamp(std::lround(stretched), 0L, 255L));
+    }
+    return picture;
+}
 
 class Snapshots : public test_support::MachineTest {
 protected:
@@ -69,8 +81,10 @@ TEST_F(Snapshots, SnapPictureWritesThePictureOnScreenAsA1920By1080JpegNamedByThe
     const test_support::VideoFile snapshot = test_support::ReadVideoFile(file);
     ASSERT_EQ(snapshot.pictures.size(), 1u);
     EXPECT_EQ((std::vector<int>{snapshot.width, snapshot.height}), (std::vector<int>{1920, 1080}));
-    // Quality 100: every quantiser 1, so only the transform's rounding differs.
-    EXPECT_LE(test_support::LargestDifference(snapshot.pictures[0], renderers.log->lastPicture()), 2);
+    // The picture's studio-range samples stretched to the full range a JPEG file holds. Quality
+    // 100: every quantiser 1, so only the transform's rounding differs.
+    EXPECT_LE(test_support::LargestDifference(snapshot.pictures[0], StretchedToFullRange(renderers.log->lastPicture())),
+              2);
 }
 
 TEST_F(Snapshots, SnapPictureAnswersMinusOneAndWritesNothingWithoutAPictureOrAWritableFolder) {

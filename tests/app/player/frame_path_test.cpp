@@ -69,6 +69,24 @@ TEST_F(FramePath, ALonePictureIsShown241TimesThenDroppedAndTheWindowPaintedBlack
     EXPECT_EQ(renderers.log->lastPicture(), BlackPicture(32, 24));
 }
 
+TEST_F(FramePath, EachPictureIsPresentedInTheRangeOfItsSamplesInTheWindowAndFullScreen) {
+    view->Decoded(32, 24, 1, SampleRange::Full);
+    view->Pass();
+    EXPECT_EQ(renderers.log->lastFormat(), kRenderFormatI420FullRange);
+    view->Decoded(32, 24, 2, SampleRange::Studio);
+    view->Pass();  // the lone picture before it
+    view->Pass();
+    EXPECT_EQ(renderers.log->lastPicture().front(), 2);
+    EXPECT_EQ(renderers.log->lastFormat(), kRenderFormatI420);
+    view->EnterFullScreen();
+    ASSERT_TRUE(view->fullScreen());
+    view->Decoded(32, 24, 3, SampleRange::Full);
+    view->Pass();  // the lone picture before it
+    view->Pass();
+    EXPECT_EQ(renderers.log->lastFormat(), kRenderFormatI420FullRange);
+    EXPECT_EQ(renderers.log->lastPictureIn(view->fullScreenWindow()).front(), 3);
+}
+
 TEST_F(FramePath, TheZoomRectangleIsTheRenderersSourceInPictureCoordinates) {
     view->SetPictureSize(1280, 720, 0);
     view->SetZoomRect(true, 100, 50, 640, 360);

@@ -1,8 +1,11 @@
 #include "app/player/h264_decoder.h"
 
 #include "tests/support/annexb_splitter.h"
+#include "tests/support/ffmpeg_tool_decode.h"
 #include "tests/support/h264_stream_generator.h"
 #include "tests/support/reference_h264_decode.h"
+#include "tests/support/scoped_machine_folders.h"
+#include "tests/support/video_file_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +13,8 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <future>
 #include <memory>
 #include <mutex>
@@ -25,11 +30,12 @@ using test_support::StreamOptions;
 
 // Collects the decoder's pictures; while stalled, holds the decode thread inside the callback.
 struct PictureSink {
-    static void OnPicture(DataBuffer* picture, int width, int height, void* user) {
+    static void OnPicture(DataBuffer* picture, int width, int height, SampleRange range, void* user) {
         auto* sink = static_cast<PictureSink*>(user);
         std::unique_lock<std::mutex> guard(sink->mutex);
         EXPECT_EQ(picture->length, width * height * 3 / 2);
         sink->sizes.emplace_back(width, height);
+        sink->ranges.push_back(range);
         sink->pictures.emplace_back(picture->data, picture->data + picture->length);
         ReleaseDataBuffer(picture);
         sink->changed.notify_all();
@@ -47,6 +53,7 @@ struct PictureSink {
     std::mutex mutex;
     std::condition_variable changed;
     std::vector<std::pair<int, int>> sizes;
+    std::vector<SampleRange> ranges;
     std::vector<std::vector<uint8_t>> pictures;
     bool stalled = false;
 };
@@ -78,9 +85,8 @@ void Feed(H264Decoder& decoder, PictureSink& sink, const std::vector<NalUnit>& u
     decoder.PushPacket(PacketOf({0x0B}));
 }
 
-// Junk units (fewer than the queue holds, so none of the camera's units is dropped), then 4:4:4
-// pictures, which do not have the layout the frame path needs: decoded but not shown.
-void PushJunkAndOtherChromaFormat(H264Decoder& decoder) {
+// Junk units, fewer than the queue holds, so none of the camera's units is dropped.
+void PushJunk(H264Decoder& decoder) {
     std::mt19937 rng(7);
     for (int i = 0; i < 12; ++i) {
         NalUnit junk(1 + rng() % 300);
@@ -88,9 +94,6 @@ void PushJunkAndOtherChromaFormat(H264Decoder& decoder) {
         junk[0] = static_cast<uint8_t>((junk[0] & 0x60) | std::vector<int>{1, 2, 5, 6, 9, 12}[rng() % 6]);
         decoder.PushPacket(PacketOf(junk));
     }
-    test_support::H264StreamOptions other = StreamOptions(160, 128, 3, "high444", "bframes=0");
-    other.pixelFormat = "yuv444p";
-    PushAll(decoder, test_support::SplitAnnexB(test_support::MakeH264Stream(other)));
 }
 
 TEST(H264Decoder, SingleSliceFourSliceHighProfileAndPostJunkPicturesMatchFfmpegDecoding) {
@@ -117,7 +120,7 @@ TEST(H264Decoder, SingleSliceFourSliceHighProfileAndPostJunkPicturesMatchFfmpegD
         PictureSink sink;
         H264Decoder decoder;
         ASSERT_EQ(decoder.Open(&PictureSink::OnPicture, &sink), 0);
-        if (c.afterJunk) PushJunkAndOtherChromaFormat(decoder);
+        if (c.afterJunk) PushJunk(decoder);
         Feed(decoder, sink, units, reference.reorderDelay);
         EXPECT_TRUE(sink.WaitForCount(reference.pictures.size() - static_cast<size_t>(reference.reorderDelay)));
         decoder.Close();
@@ -125,6 +128,61 @@ TEST(H264Decoder, SingleSliceFourSliceHighProfileAndPostJunkPicturesMatchFfmpegD
         const std::vector<std::pair<int, int>> sizes(sink.pictures.size(), {c.options.width, c.options.height});
         EXPECT_EQ(sink.sizes, sizes);
         EXPECT_TRUE(std::equal(sink.pictures.begin(), sink.pictures.end(), reference.pictures.begin()));
+    }
+}
+
+struct StreamShape {
+    const char* name;
+    test_support::H264StreamOptions options;
+    int width;  // of the pictures, once cropped
+    int height;
+    SampleRange range;
+};
+
+test_support::H264StreamOptions ShapeOptions(const std::string& profile, const std::string& pixelFormat,
+                                             const std::string& x264Params = "") {
+    test_support::H264StreamOptions options = StreamOptions(96, 64, 4, profile, "bframes=0" + x264Params);
+    options.pixelFormat = pixelFormat;
+    return options;
+}
+
+// Whatever chroma format, bit depth, cropping and range a stream has, its pictures come out as
+// 8-bit I420 of the size the stream gives, with the range its samples are in, sample for sample as
+// FFmpeg's own tool decodes (and for other formats converts) them. Cropping counts in luma pixels
+// (x264's crop-rect: left, top, right, bottom); x264 marks a monochrome stream full range.
+TEST(H264Decoder, EveryCropChromaFormatDepthAndRangeComesOutAsI420OfTheStreamsSizeAndRange) {
+    const StreamShape shapes[] = {
+        {"left crop", ShapeOptions("high", "yuv420p", ":crop-rect=8,0,0,0"), 88, 64, SampleRange::Studio},
+        {"crop on every side", ShapeOptions("high", "yuv420p", ":crop-rect=6,4,10,14"), 80, 46, SampleRange::Studio},
+        {"4:2:2", ShapeOptions("high422", "yuv422p"), 96, 64, SampleRange::Studio},
+        {"4:4:4 odd crop", ShapeOptions("high444", "yuv444p", ":crop-rect=3,1,2,4"), 91, 59, SampleRange::Studio},
+        {"10 bits", ShapeOptions("high10", "yuv420p10le"), 96, 64, SampleRange::Studio},
+        {"full range", ShapeOptions("high", "yuvj420p"), 96, 64, SampleRange::Full},
+        {"4:2:2 full range", ShapeOptions("high422", "yuvj422p"), 96, 64, SampleRange::Full},
+        {"monochrome", ShapeOptions("high", "gray"), 96, 64, SampleRange::Full},
+    };
+    test_support::ScopedTempDir dir;
+    for (const StreamShape& shape : shapes) {
+        SCOPED_TRACE(shape.name);
+        const std::vector<uint8_t> stream = test_support::MakeH264Stream(shape.options);
+        const std::filesystem::path file = dir.path() / "stream.h264";
+        std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(stream.data()),
+                                                    static_cast<std::streamsize>(stream.size()));
+        const auto reference = test_support::DecodeWithFfmpegTool(file, shape.width, shape.height, shape.range);
+        ASSERT_EQ(reference.size(), static_cast<size_t>(shape.options.frames));
+
+        PictureSink sink;
+        H264Decoder decoder;
+        ASSERT_EQ(decoder.Open(&PictureSink::OnPicture, &sink), 0);
+        Feed(decoder, sink, test_support::SplitAnnexB(stream), 0);
+        EXPECT_TRUE(sink.WaitForCount(reference.size()));
+        decoder.Close();
+        ASSERT_EQ(sink.pictures.size(), reference.size());
+        EXPECT_EQ(sink.sizes, (std::vector<std::pair<int, int>>(reference.size(), {shape.width, shape.height})));
+        EXPECT_EQ(sink.ranges, std::vector<SampleRange>(reference.size(), shape.range));
+        for (size_t i = 0; i < reference.size(); ++i) {
+            EXPECT_EQ(test_support::LargestDifference(sink.pictures[i], reference[i]), 0) << i;
+        }
     }
 }
 
@@ -188,7 +246,7 @@ TEST(H264DecoderDeathTest, ClosingFromTheFrameCallbackIsCaughtInDebugBuilds) {
     EXPECT_DEATH(
         {
             H264Decoder decoder;
-            auto closeOwnDecoder = [](DataBuffer* picture, int, int, void* user) {
+            auto closeOwnDecoder = [](DataBuffer* picture, int, int, SampleRange, void* user) {
                 ReleaseDataBuffer(picture);
                 static_cast<H264Decoder*>(user)->Close();
             };

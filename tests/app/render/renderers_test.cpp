@@ -1,7 +1,9 @@
-// What the two renderers must show alike: the same colours for the same chroma planes and the same
-// part of the picture, stretched to the window, for a zoom rectangle; and each keeps its own lock.
+// What the two renderers must show alike: the same colours for the same chroma planes, converted
+// as the range of the picture's samples asks, and the same part of the picture, stretched to the
+// window, for a zoom rectangle; and each keeps its own lock.
 #include "platform/ddraw/ddraw_testing.h"
 #include "render_test_pictures.h"
+#include "tests/support/picture_compare.h"
 #include "tests/support/pixel_window.h"
 
 #include <gtest/gtest.h>
@@ -19,8 +21,8 @@ using test_support::Yuv;
 
 namespace {
 
-// Four luma levels both renderers keep apart: full range (GDI) and studio range (DirectDraw)
-// both fall between the thresholds 60, 120 and 180.
+// Four luma levels both renderers keep apart, shown in studio range between the thresholds 60,
+// 120 and 180.
 constexpr uint8_t kLevels[] = {30, 90, 150, 210};
 
 int levelIndex(uint32_t pixel) {
@@ -52,6 +54,28 @@ TEST(Renderers, ShowBlueForHighUAndLittleRedForLowVInTheirPlaneOrder) {
         EXPECT_GT(blueOf(shown), 240) << kind.name;
         EXPECT_LT(redOf(shown), 40) << kind.name;
         EXPECT_GT(greenOf(shown), 140) << kind.name;
+    }
+}
+
+// Colours far apart in both ranges: black, white, mid grey, a red, a green, a blue.
+constexpr Yuv kPatches[] = {{16, 128, 128}, {235, 128, 128}, {126, 128, 128},
+                            {81, 90, 240},  {145, 54, 34},   {41, 240, 110}};
+
+TEST(Renderers, ShowEachPictureWithTheConversionOfItsSamplesRange) {
+    auto picture = makePicture(64, 48, [](int x, int) { return kPatches[x * 6 / 64]; });
+    for (const auto& kind : bothRenderers()) {
+        for (SampleRange range : {SampleRange::Studio, SampleRange::Full}) {
+            SCOPED_TRACE(kind.name + (range == SampleRange::Full ? " full range" : " studio range"));
+            PixelWindow window(0, 0, 64, 48);
+            auto renderer = kind.make();
+            ASSERT_EQ(renderer->Init(window.handle(), 64, 48, kRenderFormatI420), 0);
+            ASSERT_EQ(renderer->Render(picture.data(), static_cast<int>(picture.size()), RenderFormatFor(range),
+                                       nullptr),
+                      1);
+            const test_support::RgbPicture shown = test_support::SurfaceToRgb(window.pixels());
+            const test_support::RgbPicture expected = test_support::I420ToRgb(picture, 64, 48, range);
+            for (size_t i = 0; i < expected.rgb.size(); ++i) ASSERT_NEAR(shown.rgb[i], expected.rgb[i], 3) << i;
+        }
     }
 }
 

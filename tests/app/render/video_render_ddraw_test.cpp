@@ -58,7 +58,7 @@ TEST_F(VideoRenderDDrawInit, EachFailingStepHasItsCodeAndLeavesNothingBehind) {
     }
     // YV12 surfaces hold whole 2 x 2 chroma blocks only; the view falls back to GDI for such sizes.
     EXPECT_EQ(renderer.Init(window_.handle(), kWidth + 1, kHeight, kRenderFormatI420), -8);
-    EXPECT_EQ(renderer.Init(window_.handle(), kWidth, kHeight, 2), -8);  // no such format
+    EXPECT_EQ(renderer.Init(window_.handle(), kWidth, kHeight, 3), -8);  // no such format
     EXPECT_EQ(renderer.Init(window_.handle(), kWidth, kHeight, kRenderFormatI420), 0);
     EXPECT_EQ(renderer.Init(window_.handle(), kWidth, kHeight, kRenderFormatI420), 0);  // again: made afresh
     EXPECT_EQ(liveDirectDrawObjects(), kObjectsOfOneRenderer);

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
 
 using test_support::makePicture;
@@ -21,18 +23,26 @@ struct Bgr {
     bool operator==(const Bgr&) const = default;
 };
 
-Bgr convertOne(Yuv colour) {
+Bgr convertOne(Yuv colour, SampleRange range = SampleRange::Full) {
     auto picture = solidPicture(2, 2, colour);
     unsigned char out[12];
-    EXPECT_TRUE(VideoRenderGDI::ConvertI420ToBgr(picture.data(), out, 2, 2));
+    EXPECT_TRUE(VideoRenderGDI::ConvertI420ToBgr(picture.data(), out, 2, 2, range));
     return Bgr{out[0], out[1], out[2]};
 }
 
-TEST(I420ToBgr, GreyKeepsItsLevelAndUMovesBlueVMovesRedClampedAtBothEnds) {
+// The B, G, R bytes of each level of a grey ramp from 0 to 255.
+std::vector<Bgr> greyRamp(SampleRange range) {
     auto grey = makePicture(256, 2, [](int x, int) { return Yuv{static_cast<uint8_t>(x), 128, 128}; });
     std::vector<unsigned char> out(256 * 2 * 3);
-    ASSERT_TRUE(VideoRenderGDI::ConvertI420ToBgr(grey.data(), out.data(), 256, 2));
-    for (int x = 0; x < 256; ++x) EXPECT_EQ((Bgr{out[x * 3], out[x * 3 + 1], out[x * 3 + 2]}), (Bgr{x, x, x})) << x;
+    EXPECT_TRUE(VideoRenderGDI::ConvertI420ToBgr(grey.data(), out.data(), 256, 2, range));
+    std::vector<Bgr> ramp;
+    for (int x = 0; x < 256; ++x) ramp.push_back(Bgr{out[x * 3], out[x * 3 + 1], out[x * 3 + 2]});
+    return ramp;
+}
+
+TEST(I420ToBgr, FullRangeGreyKeepsItsLevelAndUMovesBlueVMovesRedClampedAtBothEnds) {
+    const std::vector<Bgr> ramp = greyRamp(SampleRange::Full);
+    for (int x = 0; x < 256; ++x) EXPECT_EQ(ramp[x], (Bgr{x, x, x})) << x;
     // B = 128 + floor(454 x 72 / 256), G = 128 - floor(88 x 72 / 256) - floor(183 x -68 / 256),
     // R = 128 + floor(359 x -68 / 256).
     EXPECT_EQ(convertOne(Yuv{128, 200, 60}), (Bgr{255, 153, 32}));
@@ -41,20 +51,38 @@ TEST(I420ToBgr, GreyKeepsItsLevelAndUMovesBlueVMovesRedClampedAtBothEnds) {
     EXPECT_EQ(convertOne(Yuv{255, 0, 0}).g, 255);
 }
 
+TEST(I420ToBgr, StudioRangeStretchesBlackAndWhiteToTheEndsAndChromaByItsOwnScale) {
+    const std::vector<Bgr> ramp = greyRamp(SampleRange::Studio);
+    for (int x = 0; x < 256; ++x) {
+        const int level = std::clamp(static_cast<int>(std::lround((x - 16) * 255.0 / 219.0)), 0, 255);
+        EXPECT_NEAR(ramp[x].g, level, 1) << x;
+        EXPECT_EQ(ramp[x].b, ramp[x].g) << x;
+        EXPECT_EQ(ramp[x].r, ramp[x].g) << x;
+    }
+    EXPECT_EQ(ramp[16], (Bgr{0, 0, 0}));
+    EXPECT_EQ(ramp[235], (Bgr{255, 255, 255}));
+    // Y' = floor((298 x 112 + 128) / 256) = 130; B = 130 + floor(516 x 72 / 256),
+    // G = 130 - floor(100 x 72 / 256) - floor(208 x -68 / 256), R = 130 + floor(409 x -68 / 256).
+    EXPECT_EQ(convertOne(Yuv{128, 200, 60}, SampleRange::Studio), (Bgr{255, 158, 21}));
+}
+
 TEST(I420ToBgr, RowsComeOutBottomUpOddSizesReadNothingBeyondAndBadArgumentsAreRefused) {
     auto picture = makePicture(2, 2, [](int, int y) { return Yuv{static_cast<uint8_t>(y == 0 ? 10 : 200), 128, 128}; });
     unsigned char out[12] = {};
-    ASSERT_TRUE(VideoRenderGDI::ConvertI420ToBgr(picture.data(), out, 2, 2));
+    ASSERT_TRUE(VideoRenderGDI::ConvertI420ToBgr(picture.data(), out, 2, 2, SampleRange::Full));
     EXPECT_EQ((std::vector<int>{out[0], out[6]}), (std::vector<int>{200, 10}));  // the bottom row first
-    EXPECT_FALSE(VideoRenderGDI::ConvertI420ToBgr(nullptr, out, 2, 2));
-    EXPECT_FALSE(VideoRenderGDI::ConvertI420ToBgr(picture.data(), out, 0, 2));
+    EXPECT_FALSE(VideoRenderGDI::ConvertI420ToBgr(nullptr, out, 2, 2, SampleRange::Full));
+    EXPECT_FALSE(VideoRenderGDI::ConvertI420ToBgr(picture.data(), out, 0, 2, SampleRange::Full));
     // Exactly sized heap buffers, so that a read past either end is caught by the sanitizer build.
     for (auto [width, height] : {std::pair{3, 3}, std::pair{5, 1}, std::pair{1, 4}}) {
         size_t length = static_cast<size_t>(width) * height * 3 / 2;
         auto odd = std::make_unique<unsigned char[]>(length);
         std::fill_n(odd.get(), length, 128);
         auto bgr = std::make_unique<unsigned char[]>(static_cast<size_t>(width) * height * 3);
-        EXPECT_TRUE(VideoRenderGDI::ConvertI420ToBgr(odd.get(), bgr.get(), width, height)) << width << "x" << height;
+        for (SampleRange range : {SampleRange::Studio, SampleRange::Full}) {
+            EXPECT_TRUE(VideoRenderGDI::ConvertI420ToBgr(odd.get(), bgr.get(), width, height, range))
+                << width << "x" << height;
+        }
     }
 }
 
@@ -71,7 +99,7 @@ TEST(VideoRenderGdi, DrawsNothingWithoutAWindowOrForAPictureOfAnotherLengthOrSiz
     EXPECT_EQ(renderer.Render(picture.data(), length - 1, kRenderFormatI420, nullptr), 0);
     EXPECT_EQ(renderer.Render(nullptr, length, kRenderFormatI420, nullptr), 0);
     EXPECT_EQ(window.pixels().at(20, 15), kBlack);
-    EXPECT_EQ(renderer.Render(picture.data(), length, kRenderFormatI420, nullptr), 1);
+    EXPECT_EQ(renderer.Render(picture.data(), length, kRenderFormatI420FullRange, nullptr), 1);
     EXPECT_EQ(window.pixels().at(20, 15), 0xFFC8C8C8u);
     // Sizes that cannot be real are refused, and the old buffer is not used for them.
     EXPECT_EQ(renderer.Init(window.handle(), 0, 24, kRenderFormatI420), -1);
@@ -88,7 +116,8 @@ TEST(VideoRenderGdi, APictureWidthThatLeavesRowPaddingShowsUnsheared) {
     });
     VideoRenderGDI renderer;
     ASSERT_EQ(renderer.Init(window.handle(), 30, 20, kRenderFormatI420), 0);
-    ASSERT_EQ(renderer.Render(picture.data(), static_cast<int>(picture.size()), kRenderFormatI420, nullptr), 1);
+    ASSERT_EQ(renderer.Render(picture.data(), static_cast<int>(picture.size()), kRenderFormatI420FullRange, nullptr),
+              1);
     auto pixels = window.pixels();
     for (int y = 0; y < 20; ++y) {
         EXPECT_EQ(pixels.at(14, y), 0xFF282828u) << y;

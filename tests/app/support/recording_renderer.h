@@ -47,6 +47,10 @@ struct RendererLog {
         std::lock_guard<std::mutex> hold(lock);
         return source;
     }
+    int lastFormat() {
+        std::lock_guard<std::mutex> hold(lock);
+        return format;
+    }
 
     std::mutex lock;
     std::vector<InitCall> inits;
@@ -54,6 +58,7 @@ struct RendererLog {
     std::vector<uint8_t> picture;  // the bytes of the last picture rendered
     std::map<HWND, std::vector<uint8_t>> pictureIn;
     std::optional<RECT> source;               // its source rectangle
+    int format = -1;                          // and its format
     std::map<RendererKind, int> initResults;  // a kind listed here fails its Init with this code
     bool forwardToRealRenderers = false;
 };
@@ -83,6 +88,7 @@ public:
             log_->picture.assign(data, data + length);
             log_->pictureIn[window_] = log_->picture;
             log_->source = source ? std::optional<RECT>(*source) : std::nullopt;
+            log_->format = format;
         }
         return real_ ? real_->Render(data, length, format, source) : 1;
     }

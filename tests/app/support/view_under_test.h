@@ -22,10 +22,10 @@ public:
         cropRows_ = cropRows;
     }
     // A decoded picture of the given size with every byte set to fill, as the decoder hands it on.
-    void Decoded(int width, int height, uint8_t fill) {
+    void Decoded(int width, int height, uint8_t fill, SampleRange range = SampleRange::Studio) {
         DataBuffer* picture = AllocDataBuffer(width * height * 3 / 2);
         std::fill(picture->data, picture->data + picture->length, fill);
-        TakeDecodedPicture(picture, width, height);
+        TakeDecodedPicture(picture, width, height, range);
     }
     void Decoded(uint8_t fill) { Decoded(width_, shownHeight(), fill); }
 

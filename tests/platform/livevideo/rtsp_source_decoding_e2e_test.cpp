@@ -48,7 +48,7 @@ struct DecodingReceiver {
         receiver->decoder.PushPacket(packet.release());
     }
 
-    static void OnPicture(DataBuffer* picture, int, int, void* self) {
+    static void OnPicture(DataBuffer* picture, int, int, SampleRange, void* self) {
         auto* receiver = static_cast<DecodingReceiver*>(self);
         const OwnedDataBuffer owned(picture);
         std::lock_guard lock(receiver->mutex);
