@@ -2,13 +2,12 @@
 
 #include "app/analysis/json_members.h"
 #include "app/analysis/saturating_conversion.h"
+#include "app/util/json_text.h"
 
-#include <json/reader.h>
 #include <json/writer.h>
 
 #include <algorithm>
 #include <cmath>
-#include <memory>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -84,19 +83,6 @@ private:
     ListWriter pointLists_;
     ListWriter groups_;
 };
-
-// The whole text must be one JSON value; the reader's own limits (nesting depth) refuse the rest.
-bool ParseWholeText(const std::string& text, Json::Value* root) {
-    Json::CharReaderBuilder builder;
-    builder["failIfExtra"] = true;
-    const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    std::string errors;
-    try {
-        return reader->parse(text.data(), text.data() + text.size(), root, &errors);
-    } catch (const std::exception&) {
-        return false;
-    }
-}
 
 // The point of an array element: its "x" and "y" through the reader given, each 0 when it does not
 // fit; an element that is not an object is the point (0, 0).
@@ -204,7 +190,7 @@ std::string WriteAnalyseParams(const AnalysisShapes& shapes) {
 
 bool ReadAnalyseParams(const std::string& text, AnalysisShapes* shapes) {
     Json::Value root;
-    if (shapes == nullptr || !ParseWholeText(text, &root)) return false;
+    if (shapes == nullptr || !ParseJsonText(text, &root)) return false;
     AnalysisShapes read;
     read.calibrationPoints = ReadCalibration(root);
     Json::Value eventInfo;
