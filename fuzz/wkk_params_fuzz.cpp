@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     if (!shapes.stopAreas.empty() || !shapes.shieldAreas.empty()) __builtin_trap();
-    if (areas.stopAreas.size() > kMaxGroupShapes || areas.shieldAreas.size() > kMaxShieldAreas) __builtin_trap();
+    if (areas.stopAreas.size() > kMaxWkkAreas || areas.shieldAreas.size() > kMaxShieldAreas) __builtin_trap();
     const std::string written = WriteWkkParams(shapes, areas);
     AnalysisShapes shapesAgain;
     WkkAreas areasAgain;

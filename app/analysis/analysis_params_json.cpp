@@ -188,7 +188,7 @@ std::string WriteAnalyseParams(const AnalysisShapes& shapes) {
     return Json::StyledWriter().write(root);
 }
 
-bool ReadAnalyseParams(const std::string& text, AnalysisShapes* shapes) {
+bool ReadAnalyseParams(const std::string& text, AnalysisShapes* shapes, size_t stopAreaCap) {
     Json::Value root;
     if (shapes == nullptr || !ParseJsonText(text, &root)) return false;
     AnalysisShapes read;
@@ -198,7 +198,7 @@ bool ReadAnalyseParams(const std::string& text, AnalysisShapes* shapes) {
         ReadSizeRect(eventInfo, "minsize", &read.sizeRects);
         ReadSizeRect(eventInfo, "maxsize", &read.sizeRects);
         ReadShapes(eventInfo, "sheildarea", kMaxShieldAreas, &read.shieldAreas);
-        ReadShapes(eventInfo, "stoparea", kMaxGroupShapes, &read.stopAreas);
+        ReadShapes(eventInfo, "stoparea", stopAreaCap, &read.stopAreas);
         ReadLanes(eventInfo, &read);
         ReadShapes(eventInfo, "solidline", kMaxGroupShapes, &read.solidLines);
         ReadShapes(eventInfo, "uturnline", kMaxGroupShapes, &read.uturnLines);

@@ -17,7 +17,10 @@ using test_support::PluginInstance;
 
 class AnalysisParams : public test_support::MachineTest {
 protected:
-    AnalysisParams() { page.Invoke("SetFunction", 2); }
+    explicit AnalysisParams(int controlType = 0) {
+        page.Invoke("setControlType", controlType);
+        page.Invoke("SetFunction", 2);
+    }
 
     void Load(const std::string& json) { page.Invoke("SetAnalyseParams", json); }
     std::string Saved() { return page.Invoke("SaveAnalyseParams").convertTo<std::string>(); }
@@ -201,6 +204,23 @@ TEST_F(AnalysisParams, MalformedTextChangesNothingAndAnyOtherValueReplacesEveryt
     Load(one);
     Load("[]");
     EXPECT_EQ(Saved(), kEmptyDocument);
+}
+
+// The stop-and-shield view (control type 10) keeps fifteen stop areas of its own, where the setting
+// view keeps eight: a document of its reads back whole, and one with more keeps the first fifteen.
+class StopAndShieldParams : public AnalysisParams {
+protected:
+    StopAndShieldParams() : AnalysisParams(10) {}
+};
+
+TEST_F(StopAndShieldParams, FifteenStopAreasLoadBackWholeAndMoreAreCut) {
+    const std::string triangle = Shape(R"({"x":1,"y":1},{"x":9,"y":1},{"x":9,"y":9})");
+    Load(R"({"eventInfo":{"stoparea":)" + Shapes(16, triangle) + "}}");
+    const std::string saved = Saved();
+    EXPECT_EQ(Parsed(saved)["eventInfo"]["stopareacnt"].asInt(), 15);
+    Load(kEmptyDocument);
+    Load(saved);
+    EXPECT_EQ(Saved(), saved);
 }
 
 }  // namespace
