@@ -139,11 +139,14 @@ NpapiBrowserHostPtr createBrowserHost(const NpapiPluginModulePtr& module, NPP in
 
 bool fillPluginFuncs(NPPluginFuncs* pFuncs) {
     if (!pFuncs) return false;
+    // A browser that leaves the size 0 has not set it (it hands over a whole record all the same);
+    // only a size it did set can say the record is short.
+    const size_t room = pFuncs->size == 0 ? sizeof(NPPluginFuncs) : pFuncs->size;
     bool complete = true;
     auto fill = [&](auto NPPluginFuncs::*entry, auto callback) {
         const auto* base = reinterpret_cast<const unsigned char*>(pFuncs);
         const auto* end = reinterpret_cast<const unsigned char*>(&(pFuncs->*entry)) + sizeof(pFuncs->*entry);
-        if (static_cast<size_t>(end - base) <= pFuncs->size) {
+        if (static_cast<size_t>(end - base) <= room) {
             pFuncs->*entry = callback;
         } else {
             complete = false;
