@@ -127,8 +127,10 @@ NpapiBrowserHostPtr createBrowserHost(const NpapiPluginModulePtr& module, NPP in
     std::optional<bool>& useMessageWindow = messageWindowDecision();
     if (!useMessageWindow) {
         const char* agent = funcs.uagent ? funcs.uagent(instance) : nullptr;
-        useMessageWindow =
-            (agent && std::strstr(agent, "Safari")) || funcs.version < NPVERS_HAS_PLUGIN_THREAD_ASYNC_CALL;
+        // A table too short to hold the browser's asynchronous call lacks it whatever its version
+        // says: only the message window then brings calls to the main thread.
+        useMessageWindow = (agent && std::strstr(agent, "Safari")) ||
+                           funcs.version < NPVERS_HAS_PLUGIN_THREAD_ASYNC_CALL || !funcs.pluginthreadasynccall;
     }
     if (*useMessageWindow) {
         funcs.pluginthreadasynccall = nullptr;
