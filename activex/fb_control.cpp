@@ -235,10 +235,11 @@ void CFBControl::setReady() {
     setAPI(m_pluginCore->rootScriptingObject(), m_browserHost);
     m_readyState = READYSTATE_COMPLETE;
     if (m_propertyNotifySink) m_propertyNotifySink->OnChanged(DISPID_READYSTATE);
-    // Loading, initialising and siting each make the control ready: the page's "onload" runs once.
-    if (m_markedReady) return;
-    m_markedReady = true;
-    m_pluginCore->markReady();
+    // Loading, initialising and siting each make the control ready, in the container's order: the
+    // plug-in is marked ready each time until that schedules the page's "onload", which then runs
+    // once. A site given before the <param>s (which carry "onload") loses nothing.
+    if (m_onloadScheduled) return;
+    m_onloadScheduled = m_pluginCore->markReady();
 }
 
 HRESULT CFBControl::DoVerb(LONG verb, LPMSG, IOleClientSite*, LONG, HWND, LPCRECT position) {

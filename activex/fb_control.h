@@ -133,7 +133,7 @@ private:
     bool m_windowless = false;
     bool m_wasOnceWindowless = false;
     bool m_inPlaceActive = false;
-    bool m_markedReady = false;
+    bool m_onloadScheduled = false;
     RECT m_position{};
     std::shared_ptr<ShareableReference<CFBControl>> m_selfReference;
     // Guards the host and the in-place site, which invalidateWindow reads from other threads.

@@ -127,8 +127,10 @@ NpapiBrowserHostPtr createBrowserHost(const NpapiPluginModulePtr& module, NPP in
     std::optional<bool>& useMessageWindow = messageWindowDecision();
     if (!useMessageWindow) {
         const char* agent = funcs.uagent ? funcs.uagent(instance) : nullptr;
-        useMessageWindow =
-            (agent && std::strstr(agent, "Safari")) || funcs.version < NPVERS_HAS_PLUGIN_THREAD_ASYNC_CALL;
+        // A table too short to hold the browser's asynchronous call lacks it whatever its version
+        // says: only the message window then brings calls to the main thread.
+        useMessageWindow = (agent && std::strstr(agent, "Safari")) ||
+                           funcs.version < NPVERS_HAS_PLUGIN_THREAD_ASYNC_CALL || !funcs.pluginthreadasynccall;
     }
     if (*useMessageWindow) {
         funcs.pluginthreadasynccall = nullptr;
@@ -139,11 +141,14 @@ NpapiBrowserHostPtr createBrowserHost(const NpapiPluginModulePtr& module, NPP in
 
 bool fillPluginFuncs(NPPluginFuncs* pFuncs) {
     if (!pFuncs) return false;
+    // A browser that leaves the size 0 has not set it (it hands over a whole record all the same);
+    // only a size it did set can say the record is short.
+    const size_t room = pFuncs->size == 0 ? sizeof(NPPluginFuncs) : pFuncs->size;
     bool complete = true;
     auto fill = [&](auto NPPluginFuncs::*entry, auto callback) {
         const auto* base = reinterpret_cast<const unsigned char*>(pFuncs);
         const auto* end = reinterpret_cast<const unsigned char*>(&(pFuncs->*entry)) + sizeof(pFuncs->*entry);
-        if (static_cast<size_t>(end - base) <= pFuncs->size) {
+        if (static_cast<size_t>(end - base) <= room) {
             pFuncs->*entry = callback;
         } else {
             complete = false;

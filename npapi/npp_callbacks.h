@@ -19,10 +19,11 @@ struct NpapiPDataHolder {
 // The instance's plug-in object; empty when the instance has no record.
 NpapiPluginPtr getPlugin(NPP instance);
 // Makes the instance's host: the message-window variant when the first instance of the process
-// found "Safari" in the user agent or a browser table older than version 19.
+// found "Safari" in the user agent, or a browser table older than version 19 or without
+// NPN_PluginThreadAsyncCall.
 NpapiBrowserHostPtr createBrowserHost(const NpapiPluginModulePtr& module, NPP instance);
-// Writes the callbacks into the browser's record, as far as its size reaches. False when the
-// record is missing or too short to hold them all.
+// Writes the callbacks into the browser's record, as far as its size reaches (a size of 0 is not
+// set: every callback is written). False when the record is missing or too short to hold them all.
 bool fillPluginFuncs(NPPluginFuncs* pFuncs);
 
 NPError NPP_New(NPMIMEType pluginType, NPP instance, uint16_t mode, int16_t argc, char* argn[], char* argv[],

@@ -25,26 +25,34 @@ private:
 // Converts each value in order; what was converted is released even when a later one fails.
 class ScopedNPVariantList {
 public:
-    ScopedNPVariantList(NpapiBrowserHost& host, const VariantList& values) : m_host(host) {
-        m_values.reserve(values.size());
+    ScopedNPVariantList(NpapiBrowserHost& host, const VariantList& values) : m_converted(host) {
+        m_converted.values.reserve(values.size());  // no push below can throw
         for (const variant& value : values) {
             NPVariant converted;
             host.getNPVariant(&converted, value);
-            m_values.push_back(converted);
+            m_converted.values.push_back(converted);
         }
     }
     ScopedNPVariantList(const ScopedNPVariantList&) = delete;
     ScopedNPVariantList& operator=(const ScopedNPVariantList&) = delete;
-    ~ScopedNPVariantList() {
-        for (NPVariant& value : m_values) m_host.ReleaseVariantValue(&value);
-    }
 
-    const NPVariant* data() const { return m_values.data(); }
-    uint32_t size() const { return static_cast<uint32_t>(m_values.size()); }
+    const NPVariant* data() const { return m_converted.values.data(); }
+    uint32_t size() const { return static_cast<uint32_t>(m_converted.values.size()); }
 
 private:
-    const NpapiBrowserHost& m_host;
-    std::vector<NPVariant> m_values;
+    // The values are released by a member of their own: a member's destructor runs also when the
+    // constructor throws, where this class's own destructor would not.
+    struct Converted {
+        explicit Converted(const NpapiBrowserHost& owner) : host(owner) {}
+        Converted(const Converted&) = delete;
+        Converted& operator=(const Converted&) = delete;
+        ~Converted() {
+            for (NPVariant& value : values) host.ReleaseVariantValue(&value);
+        }
+        const NpapiBrowserHost& host;
+        std::vector<NPVariant> values;
+    };
+    Converted m_converted;
 };
 
 }  // namespace FB::Npapi

@@ -60,7 +60,9 @@ trap stop_camera EXIT
 # loopback address; the first free address of a few is taken.
 if [ -z "$url" ]; then
   for address in 127.0.0.1 127.0.0.2 127.0.0.3 127.0.0.4; do
-    build/bin/loopback_camera --port 0 --device-address "$address" --alarm-interval 3 > "$out/camera.log" 2>&1 &
+    # The log is there before the camera starts: the background job opens it only when it runs.
+    : > "$out/camera.log"
+    build/bin/loopback_camera --port 0 --device-address "$address" --alarm-interval 3 >> "$out/camera.log" 2>&1 &
     camera_pid=$!
     for _ in $(seq 50); do
       grep -q "^device link on" "$out/camera.log" && break

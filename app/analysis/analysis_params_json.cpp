@@ -2,13 +2,12 @@
 
 #include "app/analysis/json_members.h"
 #include "app/analysis/saturating_conversion.h"
+#include "app/util/json_text.h"
 
-#include <json/reader.h>
 #include <json/writer.h>
 
 #include <algorithm>
 #include <cmath>
-#include <memory>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -84,19 +83,6 @@ private:
     ListWriter pointLists_;
     ListWriter groups_;
 };
-
-// The whole text must be one JSON value; the reader's own limits (nesting depth) refuse the rest.
-bool ParseWholeText(const std::string& text, Json::Value* root) {
-    Json::CharReaderBuilder builder;
-    builder["failIfExtra"] = true;
-    const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    std::string errors;
-    try {
-        return reader->parse(text.data(), text.data() + text.size(), root, &errors);
-    } catch (const std::exception&) {
-        return false;
-    }
-}
 
 // The point of an array element: its "x" and "y" through the reader given, each 0 when it does not
 // fit; an element that is not an object is the point (0, 0).
@@ -202,9 +188,9 @@ std::string WriteAnalyseParams(const AnalysisShapes& shapes) {
     return Json::StyledWriter().write(root);
 }
 
-bool ReadAnalyseParams(const std::string& text, AnalysisShapes* shapes) {
+bool ReadAnalyseParams(const std::string& text, AnalysisShapes* shapes, size_t stopAreaCap) {
     Json::Value root;
-    if (shapes == nullptr || !ParseWholeText(text, &root)) return false;
+    if (shapes == nullptr || !ParseJsonText(text, &root)) return false;
     AnalysisShapes read;
     read.calibrationPoints = ReadCalibration(root);
     Json::Value eventInfo;
@@ -212,7 +198,7 @@ bool ReadAnalyseParams(const std::string& text, AnalysisShapes* shapes) {
         ReadSizeRect(eventInfo, "minsize", &read.sizeRects);
         ReadSizeRect(eventInfo, "maxsize", &read.sizeRects);
         ReadShapes(eventInfo, "sheildarea", kMaxShieldAreas, &read.shieldAreas);
-        ReadShapes(eventInfo, "stoparea", kMaxGroupShapes, &read.stopAreas);
+        ReadShapes(eventInfo, "stoparea", stopAreaCap, &read.stopAreas);
         ReadLanes(eventInfo, &read);
         ReadShapes(eventInfo, "solidline", kMaxGroupShapes, &read.solidLines);
         ReadShapes(eventInfo, "uturnline", kMaxGroupShapes, &read.uturnLines);

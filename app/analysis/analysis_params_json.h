@@ -14,11 +14,12 @@
 std::string WriteAnalyseParams(const AnalysisShapes& shapes);
 
 // Reads the parameters document into shapes, which it replaces whole, and answers true; answers
-// false and leaves shapes untouched when the text is not one whole JSON value. Never throws.
-// Members of the wrong type read as absent, coordinates of the wrong type as 0; "clbcoord" needs
-// exactly four points that do not all coincide; groups are cut to their caps; a lane needs a
+// false and leaves shapes untouched when the text does not begin with one whole JSON value. Never
+// throws. Members of the wrong type read as absent, coordinates of the wrong type as 0; "clbcoord"
+// needs exactly four points that do not all coincide; groups are cut to their caps, the stop areas
+// to stopAreaCap (a view that keeps more of them reads back all it writes); a lane needs a
 // two-point direction and a four-point outline.
-bool ReadAnalyseParams(const std::string& text, AnalysisShapes* shapes);
+bool ReadAnalyseParams(const std::string& text, AnalysisShapes* shapes, size_t stopAreaCap = kMaxGroupShapes);
 
 // The check-line document: "checkLine" with the points of a check line (kind 3), or the two ends of
 // the line across a rectangle at its middle height (kind 9), and "clbcoord".

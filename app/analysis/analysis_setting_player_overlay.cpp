@@ -6,9 +6,9 @@
 
 #include "app/analysis/clamp_rect.h"
 #include "app/analysis/ground_plane_transform.h"
-#include "app/analysis/saturating_conversion.h"
 #include "app/analysis/shape_kind.h"
 #include "app/api/veltrin_api.h"
+#include "app/render/drawing_coordinate.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -72,7 +72,7 @@ int CAnalysisSettingPlayer::TextSize() const { return shownHeight() * 52 / 1080;
 
 void CAnalysisSettingPlayer::DrawLabel(const std::string& label, float x, float y, const DrawColour& colour) {
     if (label.empty()) return;
-    DrawText(SaturatingInt(x), SaturatingInt(y), label.c_str(), TextSize(), colour);
+    DrawText(DrawingCoordinate(x), DrawingCoordinate(y), label.c_str(), TextSize(), colour);
 }
 
 void CAnalysisSettingPlayer::DrawGroupLabel(const GroupStyle& style, int index, const ShapePoint& a,
@@ -104,7 +104,7 @@ void CAnalysisSettingPlayer::DrawOutline(const PointList& points, bool closed, c
 }
 
 void CAnalysisSettingPlayer::DrawMarker(const ShapePoint& point, const DrawColour& colour) {
-    DrawSquare(SaturatingInt(point.x), SaturatingInt(point.y), kMarkerSide, colour);
+    DrawSquare(DrawingCoordinate(point.x), DrawingCoordinate(point.y), kMarkerSide, colour);
 }
 
 // The shape being drawn, in red: each segment, with a marker at its start.
@@ -353,8 +353,8 @@ void CAnalysisSettingPlayer::DrawTargetBoxes() {
         const int64_t bottom = int64_t{box->y} + box->h;
         DrawRect({static_cast<float>(box->x), static_cast<float>(box->y)},
                  {static_cast<float>(right), static_cast<float>(bottom)}, kRed);
-        DrawHintText(SaturatingInt(static_cast<double>(box->x) + box->w / 2 - 3 * s / 6),
-                     SaturatingInt(static_cast<double>(box->y) + box->h / 2 - s / 2), text, kRed);
+        DrawHintText(DrawingCoordinate(static_cast<double>(box->x) + box->w / 2 - 3 * s / 6),
+                     DrawingCoordinate(static_cast<double>(box->y) + box->h / 2 - s / 2), text, kRed);
     }
 }
 

@@ -3,23 +3,13 @@
 #include "app/analysis/poly_line.h"
 
 #include "app/player/video_player.h"
-
-#include <algorithm>
-#include <limits>
+#include "app/render/drawing_coordinate.h"
 
 namespace {
 
 const DrawColour kSelectedColour{255, 255, 255};
 // Labels sit this far below the middle of their segment.
 constexpr float kLabelDrop = 4.0f;
-
-// A vertex read from a document may lie anywhere: its marker's centre is held where the marker's
-// sides still fit an int. Such a marker lies far outside the picture and draws nothing either way.
-int32_t MarkerCentre(float coordinate) {
-    constexpr int32_t kLowest = std::numeric_limits<int32_t>::min() + kVertexMarkerSide;
-    constexpr int32_t kHighest = std::numeric_limits<int32_t>::max() - kVertexMarkerSide;
-    return std::clamp(PixelOf(coordinate), kLowest, kHighest);
-}
 
 }  // namespace
 
@@ -31,7 +21,7 @@ void PolyLine::DrawSegment(size_t from, size_t to, const DrawColour& colour) {
 void PolyLine::DrawVertex(size_t index, const DrawColour& colour) {
     const bool selected = static_cast<int32_t>(index + 1) == selectedVertex_;
     const ShapePoint& vertex = points_[index];
-    owner_->DrawSquare(MarkerCentre(vertex.x), MarkerCentre(vertex.y), kVertexMarkerSide,
+    owner_->DrawSquare(DrawingCoordinate(vertex.x), DrawingCoordinate(vertex.y), kVertexMarkerSide,
                        selected ? kSelectedColour : colour);
 }
 
@@ -47,8 +37,8 @@ void PolyLine::DrawLabel(size_t segment, const DrawColour& colour) {
     // An empty label's (length - 1) wraps round, which puts it far left: at x = 1.
     const uint32_t halfWidth =
         static_cast<uint32_t>(static_cast<uint32_t>(label.size()) - 1u) * static_cast<uint32_t>(labelSize_) / 2u;
-    int32_t x = PixelOf(middleX - static_cast<float>(halfWidth));
-    int32_t y = PixelOf(middleY + kLabelDrop);
+    int32_t x = DrawingCoordinate(middleX - static_cast<float>(halfWidth));
+    int32_t y = DrawingCoordinate(middleY + kLabelDrop);
     if (x < 0) x = 1;
     if (y < 0) y = 1;
     owner_->DrawText(x, y, label.c_str(), labelSize_, colour);

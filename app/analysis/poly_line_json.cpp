@@ -1,22 +1,14 @@
 #include "app/analysis/poly_line_json.h"
 
 #include "app/analysis/poly_line_pixel.h"
+#include "app/util/json_text.h"
 
-#include <json/reader.h>
 #include <json/value.h>
 #include <json/writer.h>
 
 #include <algorithm>
-#include <memory>
 
 namespace {
-
-bool ParseJson(const std::string& text, Json::Value* root) {
-    Json::CharReaderBuilder builder;
-    const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    std::string errors;
-    return reader->parse(text.data(), text.data() + text.size(), root, &errors);
-}
 
 // The library's own conversions below raise its exception for a value of the wrong type.
 PointList ReadPoints(const Json::Value& shape, uint32_t pointLimit) {
@@ -85,7 +77,7 @@ std::optional<std::vector<ShapeRecords>> ReadShapeDocument(const std::string& te
     std::vector<ShapeRecords> groups;
     try {
         Json::Value root;
-        if (!ParseJson(text, &root)) return std::nullopt;
+        if (!ParseJsonText(text, &root)) return std::nullopt;
         for (const ShapeGroupKeys& group : keys) groups.push_back(ReadGroup(root, group, naming));
     } catch (const Json::Exception&) {
         return std::nullopt;

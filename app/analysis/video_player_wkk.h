@@ -9,6 +9,7 @@
 #pragma once
 
 #include "app/analysis/analysis_setting_player.h"
+#include "app/analysis/wkk_params_json.h"
 
 #include <cstdint>
 #include <string>
@@ -17,7 +18,7 @@ class CVideoPlayerWkk : public CAnalysisSettingPlayer {
 public:
     static constexpr int32_t kWkkStopAreaKind = 104;
     static constexpr int32_t kWkkShieldAreaKind = 105;
-    static constexpr size_t kMaxAreas = 15;
+    static constexpr size_t kMaxAreas = kMaxWkkAreas;
 
     CVideoPlayerWkk(VeltrinAPI* owner, FB::PluginWindow* window);
     ~CVideoPlayerWkk() override;

@@ -6,7 +6,7 @@
 
 bool ReadWkkParams(const std::string& text, AnalysisShapes* shapes, WkkAreas* areas) {
     AnalysisShapes read;
-    if (shapes == nullptr || areas == nullptr || !ReadAnalyseParams(text, &read)) return false;
+    if (shapes == nullptr || areas == nullptr || !ReadAnalyseParams(text, &read, kMaxWkkAreas)) return false;
     areas->stopAreas = std::exchange(read.stopAreas, {});
     areas->shieldAreas = std::exchange(read.shieldAreas, {});
     *shapes = std::move(read);

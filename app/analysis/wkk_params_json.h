@@ -5,15 +5,20 @@
 
 #include "app/analysis/analysis_shapes.h"
 
+#include <cstddef>
 #include <string>
+
+// The view keeps up to fifteen areas of each kind it draws.
+constexpr size_t kMaxWkkAreas = 15;
 
 struct WkkAreas {
     ShapeList stopAreas;
     ShapeList shieldAreas;
 };
 
-// Reads the document as ReadAnalyseParams does and takes its stop and shield areas out of shapes
-// into areas; false, with both untouched, when the text is not JSON.
+// Reads the document as ReadAnalyseParams does, keeping up to kMaxWkkAreas stop areas (all that
+// the view draws and writes), and takes its stop and shield areas out of shapes into areas; false,
+// with both untouched, when the text is not JSON.
 bool ReadWkkParams(const std::string& text, AnalysisShapes* shapes, WkkAreas* areas);
 
 // The document of the shapes with the areas in place of their stop and shield areas.

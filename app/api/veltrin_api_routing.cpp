@@ -2,9 +2,11 @@
 // thread.
 #include "app/api/veltrin_api.h"
 
+#include "app/player/alarm_text_message.h"
 #include "app/player/video_player.h"
 #include "app/util/file_logger.h"
 #include "host/events/mouse_events.h"
+#include "host/events/windows_event.h"
 
 namespace {
 
@@ -47,8 +49,13 @@ bool VeltrinAPI::onMouseMove(FB::MouseMoveEvent* event, FB::PluginWindow* window
     return Logged("onMouseMove", event, [&] { return view_->onMouseMove(event, window); });
 }
 
-// In device mode no message reaches a view.
+// In device mode no message reaches a view. A view made after the device mode still posts the
+// camera's alarm texts to the window: nobody hears them, and each text is freed here.
 bool VeltrinAPI::onWindowsEvent(FB::WindowsEvent* event, FB::PluginWindow* window) {
-    if (deviceMode() || !view_) return false;
+    if (!view_) return false;
+    if (deviceMode()) {
+        if (event && IsAlarmTextMessage(event->uMsg)) TakeAlarmText(event->wParam);
+        return false;
+    }
     return view_->onWindowsEvent(event, window);
 }

@@ -1,13 +1,12 @@
 #include "app/player/osd_settings_json.h"
 
 #include "app/util/code_page_text.h"
+#include "app/util/json_text.h"
 
-#include <json/reader.h>
 #include <json/value.h>
 
 #include <cstddef>
 #include <cstring>
-#include <memory>
 
 namespace {
 
@@ -35,13 +34,6 @@ constexpr Position kPositions[] = {
     {"locposx", offsetof(OsdRecord, locposx)},   {"locposy", offsetof(OsdRecord, locposy)},
 };
 
-bool ParseJson(const std::string& text, Json::Value* root) {
-    Json::CharReaderBuilder builder;
-    const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    std::string errors;
-    return reader->parse(text.data(), text.data() + text.size(), root, &errors);
-}
-
 // The library's own conversions; a member it cannot convert raises its exception.
 void ReadSettings(const Json::Value& settings, OsdRecord* record) {
     record->dateFormat = static_cast<uint32_t>(settings["dateformat"].asInt());
@@ -65,7 +57,7 @@ bool ReadOsdSettings(const std::string& json, OsdRecord* record) {
     std::memset(&read, 0, sizeof(read));
     try {
         Json::Value root;
-        if (!ParseJson(json, &root)) return false;
+        if (!ParseJsonText(json, &root)) return false;
         ReadSettings(root["result"], &read);
     } catch (const Json::Exception&) {
         return false;

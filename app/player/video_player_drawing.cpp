@@ -3,6 +3,7 @@
 // the picture size is known or while there is no current picture.
 #include "app/player/video_player.h"
 
+#include "app/render/drawing_coordinate.h"
 #include "app/render/frame_bitmap_blend.h"
 #include "app/render/frame_line.h"
 
@@ -38,10 +39,13 @@ void CVideoPlayer::DrawRect(const ShapePoint& from, const ShapePoint& to, const 
     DrawLine(bottomLeft, from, colour);
 }
 
+// The centre and side may come from the page (a vertex, a target width).
 void CVideoPlayer::DrawSquare(int centreX, int centreY, int side, const DrawColour& colour) {
-    const int half = side / 2;
-    DrawRect(ShapePoint{static_cast<float>(centreX - half), static_cast<float>(centreY - half)},
-             ShapePoint{static_cast<float>(centreX + half), static_cast<float>(centreY + half)}, colour);
+    const int x = DrawingCoordinate(centreX);
+    const int y = DrawingCoordinate(centreY);
+    const int half = DrawingCoordinate(side) / 2;
+    DrawRect(ShapePoint{static_cast<float>(x - half), static_cast<float>(y - half)},
+             ShapePoint{static_cast<float>(x + half), static_cast<float>(y + half)}, colour);
 }
 
 void CVideoPlayer::DrawArrowHead(const DrawColour& colour, float tailX, float tailY, float tipX, float tipY) {

@@ -62,13 +62,17 @@ void CVideoPlayerInnerCtrl::Notify(int command, int action) {
     if (owner_ != nullptr) owner_->notifyInnerCtrlCmd(command, action);
 }
 
-// A click on play starts the stream again the way the page's "StartPlay" does, and a click on stop
-// stops it the way "StopPlay" does, so that the watchdog does not restart a stream the user stopped.
+// A click on stop stops the stream the way "StopPlay" does, so that the watchdog does not restart a
+// stream the user stopped. A click on play starts it again and gives the watchdog back its
+// restarts whatever this start answers: a camera that cannot be reached yet is retried as it was
+// before the stop, where otherwise nothing would retry it (the bar takes no press until pictures
+// come back).
 uint32_t CVideoPlayerInnerCtrl::PlayClick(void* user) {
     auto* view = static_cast<CVideoPlayerInnerCtrl*>(user);
     view->buttons_[kPlay].visible = 0;
     view->buttons_[kStop].visible = 1;
-    if (view->Start() == 0) view->SetAutoRestart(true);
+    view->SetAutoRestart(true);
+    view->Start();
     view->Notify(kCommandPlay, kActionOnce);
     return 1;
 }

@@ -1,5 +1,6 @@
 #include "app/render/text_renderer.h"
 
+#include "app/render/drawing_coordinate.h"
 #include "app/render/font_file.h"
 #include "app/render/i420_picture.h"
 #include "platform/text/win_code_page.h"
@@ -116,8 +117,12 @@ size_t TextRenderer::layout(int x, int y, int width, int height) {
     return count;
 }
 
-void TextRenderer::DrawText(uint8_t* picture, const char* text, int width, int height, int x, int y, int pixelSize,
-                            const int32_t rgb[3]) {
+// The pen may come from the page or the camera (a label's place): it is held within the drawing's
+// reach, which leaves room for every offset the layout and the glyphs add to it.
+void TextRenderer::DrawText(uint8_t* picture, const char* text, int width, int height, int penX, int penY,
+                            int pixelSize, const int32_t rgb[3]) {
+    const int x = DrawingCoordinate(penX);
+    const int y = DrawingCoordinate(penY);
     if (!loaded_ || !picture || !text || !rgb || width <= 0 || height <= 0 || x > width || y > height) return;
     if (!validPixelSize(pixelSize)) return;
     SetFontSize(pixelSize);

@@ -26,10 +26,10 @@ public:
     // Draws ANSI text into the picture with its pen starting at (x, y); the baseline lies one font
     // size below the pen. A line feed, or a glyph that would reach the right edge, starts a new
     // line one font size lower at x. An underscore takes its room but is not drawn.
-    void DrawText(uint8_t* picture, const char* text, int width, int height, int x, int y, int pixelSize,
+    void DrawText(uint8_t* picture, const char* text, int width, int height, int penX, int penY, int pixelSize,
                   const int32_t rgb[3]);
-    // Draws one 1-bit glyph bitmap with its top left at (x, y); writes that would fall outside the
-    // picture are skipped.
+    // Draws one 1-bit glyph bitmap with its top left at (x, y), a place of DrawText's layout; writes
+    // that would fall outside the picture are skipped.
     void DrawGlyph(uint8_t* picture, const FT_Bitmap* bitmap, int x, int y, int width, int height,
                    const int32_t rgb[3]);
 

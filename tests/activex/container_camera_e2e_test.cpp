@@ -54,6 +54,28 @@ TEST_F(ContainerWithLibrary, TheControlIsMadeSitedAndReadiedThroughItsClassObjec
     EXPECT_EQ(S_FALSE, library.canUnloadNow());  // the control is alive
 }
 
+// Some containers also give the control its site through IObjectWithSite, before or after the
+// <param>s: the page's "onload" runs once all the same.
+TEST_F(ContainerWithLibrary, OnloadRunsOnceWhereverTheContainerGivesTheObjectSite) {
+    for (const auto when : {test_support::ObjectWithSite::BeforeParams, test_support::ObjectWithSite::AfterParams}) {
+        test_support::StandInContainer sited;
+        sited.useClassObject(library.getClassObject);
+        sited.giveObjectSite(when);
+        sited.loadPage(R"(<script>var loads = 0; function pluginLoaded(p) { loads++; }</script>
+<object id="player" type="application/x-veltrin" width="320" height="240">
+  <param name="onload" value="pluginLoaded"/>
+</object>)",
+                       ".");
+        const auto loads = [&] { return sited.evaluate("loads").text; };
+        EXPECT_TRUE(sited.pumpUntil([&] { return loads() != "0"; }, 5s)) << static_cast<int>(when);
+        sited.pumpUntil([&] { return loads() != "1"; }, 600ms);  // a second call would come 250 ms later
+        EXPECT_EQ("1", loads()) << static_cast<int>(when);
+        sited.shutdownControl();
+        EXPECT_EQ(0u, sited.liveObjectCount());
+        EXPECT_EQ(std::vector<std::string>{}, sited.faults());
+    }
+}
+
 TEST_F(ContainerWithLibrary, ThePagePlaysTheLoopbackCameraAndHearsItsAlarms) {
     test_support::LoopbackRtspCamera camera;
     camera.Start();

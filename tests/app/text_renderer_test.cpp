@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <fstream>
 #include <memory>
@@ -107,6 +108,10 @@ TEST_F(TextRendererTest, TextAtTheEdgesOrBeyondTheLayoutLimitStaysInsideThePictu
     EXPECT_NE(clipped, blankPicture(40, 30));
     for (int y = 0; y < 30; ++y) {
         for (int x = 0; x < 40; ++x) ASSERT_EQ(clipped[y * 40 + x], whole[(y + 20) * 45 + x + 5]) << x << ", " << y;
+    }
+    // A pen anywhere an int reaches (a camera's label may put it there) draws nothing outside.
+    for (const auto& [x, y] : {std::pair{INT_MIN, 5}, {5, INT_MIN}, {INT_MIN, INT_MIN}, {-40, INT_MAX}}) {
+        EXPECT_EQ(drawn("AB", 40, 30, x, y, 24), blankPicture(40, 30)) << x << ", " << y;
     }
     EXPECT_EQ(draw("A", kWidth + 1, 10), blankPicture());  // starting beyond the width draws nothing
     EXPECT_EQ(draw("A", 10, kHeight + 1), blankPicture());

@@ -47,7 +47,8 @@ TEST_F(EntryPoints, GetEntryPointsWritesTheCallbacksAndLeavesTheRestOfTheRecord)
     EXPECT_EQ(later, funcs.gotfocus);
 }
 
-TEST_F(EntryPoints, MissingOrShortRecordsAreRefusedAndNeverWrittenPastTheirSize) {
+// A size of 0 is one the browser did not set: the record gets every callback.
+TEST_F(EntryPoints, ShortRecordsAreNeverWrittenPastTheirSizeAndAnUnsetSizeGetsEveryCallback) {
     EXPECT_EQ(NPERR_INVALID_FUNCTABLE_ERROR, NP_GetEntryPoints(nullptr));
     EXPECT_EQ(NPERR_INVALID_FUNCTABLE_ERROR, NP_Initialize(nullptr));
 
@@ -57,6 +58,12 @@ TEST_F(EntryPoints, MissingOrShortRecordsAreRefusedAndNeverWrittenPastTheirSize)
     EXPECT_NE(nullptr, funcs.asfile);
     EXPECT_EQ(nullptr, funcs.writeready);
     EXPECT_EQ(nullptr, funcs.getvalue);
+
+    NPPluginFuncs unsized{};
+    EXPECT_EQ(NPERR_NO_ERROR, NP_GetEntryPoints(&unsized));
+    EXPECT_EQ(&FB::Npapi::NPP_New, unsized.newp);
+    EXPECT_EQ(&FB::Npapi::NPP_SetValue, unsized.setvalue);
+    EXPECT_EQ(0, unsized.size);
 }
 
 TEST_F(EntryPoints, InitializeCopiesWhatTheTablesVersionOffers) {

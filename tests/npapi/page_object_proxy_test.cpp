@@ -67,12 +67,33 @@ TEST_F(PageObjectProxy, AnEmptyNameCallsTheObjectAndARefusalNamesTheMethod) {
     browser.release(function);
 }
 
+// A call whose arguments cannot all be converted for the browser is refused, and the arguments
+// converted before the failing one are given back: the string's browser memory and the reference
+// taken on a page object.
+TEST_F(PageObjectProxy, ArgumentsConvertedBeforeOneThatCannotBeAreGivenBack) {
+    PageObject* function = browser.makeFunction([](const std::vector<NPVariant>&, NPVariant*) { return true; });
+    PageObject* page = browser.makeObject();
+    auto proxy = proxyOf(function);
+    const FB::VariantList args{std::string("text"), FB::variant(FB::JSObjectPtr(proxyOf(page))),
+                               FB::variant(1L << 40)};  // no 32-bit integer
+    const int allocations = browser.liveAllocations();
+    const uint32_t references = page->referenceCount;
+    EXPECT_ANY_THROW(proxy->Invoke("", args));
+    EXPECT_ANY_THROW(proxy->Construct(args));
+    EXPECT_EQ(browser.liveAllocations(), allocations);
+    EXPECT_EQ(page->referenceCount, references);
+    browser.release(page);
+    browser.release(function);
+}
+
 TEST_F(PageObjectProxy, AWorkersCallsAreMadeOnTheMainThread) {
     PageObject* page = browser.makeObject();
     auto proxy = proxyOf(page);
     fromWorker([&] {
         proxy->SetProperty("from", "worker");
-        EXPECT_TRUE(proxy->HasProperty(0) || true);
+        proxy->SetProperty(0, "zeroth");
+        EXPECT_TRUE(proxy->HasProperty(0));
+        EXPECT_FALSE(proxy->HasProperty(1));
         EXPECT_EQ("worker", proxy->GetProperty("from").convertTo<std::string>());
     });
     EXPECT_FALSE(browser.calledOffMainThread());

@@ -17,7 +17,10 @@ using test_support::PluginInstance;
 
 class AnalysisParams : public test_support::MachineTest {
 protected:
-    AnalysisParams() { page.Invoke("SetFunction", 2); }
+    explicit AnalysisParams(int controlType = 0) {
+        page.Invoke("setControlType", controlType);
+        page.Invoke("SetFunction", 2);
+    }
 
     void Load(const std::string& json) { page.Invoke("SetAnalyseParams", json); }
     std::string Saved() { return page.Invoke("SaveAnalyseParams").convertTo<std::string>(); }
@@ -182,21 +185,42 @@ TEST_F(AnalysisParams, CalibrationNeedsExactlyFourPointsThatDoNotAllCoincide) {
     EXPECT_EQ(SavedValue()["clbcoord"]["pointcnt"].asInt(), 4);
 }
 
-// Text that is not one whole JSON value changes nothing; a value of the wrong kind empties all.
+// Text that does not begin with one whole JSON value changes nothing; a value of the wrong kind
+// empties all; text after a whole value is not read, as the JSON library's reader leaves it.
 TEST_F(AnalysisParams, MalformedTextChangesNothingAndAnyOtherValueReplacesEverything) {
     const std::string one = R"({"eventInfo":{"stoparea":[{"points":[{"x":1,"y":1},{"x":9,"y":1},{"x":9,"y":9}]}]}})";
     Load(one);
     const std::string before = Saved();
-    for (const std::string& bad :
-         std::vector<std::string>{"not json", "{", "", R"({"eventInfo":{}} trailing)", std::string(5000, '[')}) {
+    for (const std::string& bad : std::vector<std::string>{"not json", "{", "", std::string(5000, '[')}) {
         Load(bad);
         EXPECT_EQ(Saved(), before) << bad.substr(0, 40);
     }
+    Load(R"({"eventInfo":{}} trailing)");
+    EXPECT_EQ(Saved(), kEmptyDocument);
+    Load(one + "\n{\"eventInfo\":{}}");
+    EXPECT_EQ(Saved(), before);
     Load(R"({"eventInfo":5})");
     EXPECT_EQ(Saved(), kEmptyDocument);
     Load(one);
     Load("[]");
     EXPECT_EQ(Saved(), kEmptyDocument);
+}
+
+// The stop-and-shield view (control type 10) keeps fifteen stop areas of its own, where the setting
+// view keeps eight: a document of its reads back whole, and one with more keeps the first fifteen.
+class StopAndShieldParams : public AnalysisParams {
+protected:
+    StopAndShieldParams() : AnalysisParams(10) {}
+};
+
+TEST_F(StopAndShieldParams, FifteenStopAreasLoadBackWholeAndMoreAreCut) {
+    const std::string triangle = Shape(R"({"x":1,"y":1},{"x":9,"y":1},{"x":9,"y":9})");
+    Load(R"({"eventInfo":{"stoparea":)" + Shapes(16, triangle) + "}}");
+    const std::string saved = Saved();
+    EXPECT_EQ(Parsed(saved)["eventInfo"]["stopareacnt"].asInt(), 15);
+    Load(kEmptyDocument);
+    Load(saved);
+    EXPECT_EQ(Saved(), saved);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The analytics views without a camera: the JSON each one saves, what it reads back, what it
 // refuses, and the shapes, labels and marks it draws into a picture.
+#include "app/analysis/analysis_setting_player.h"
 #include "app/analysis/video_player_analysis_jk.h"
 #include "app/analysis/video_player_analysis_old.h"
 #include "app/analysis/video_player_analysis_old_cross.h"
@@ -345,6 +346,17 @@ TEST_F(AnalysisViews, ShapesFarOutsideThePictureDrawNothingThereAndNeverOverflow
     shape.SelectVertex(2);
     const std::vector<uint8_t> untouched(static_cast<size_t>(kWidth) * kHeight * 3 / 2, 128);
     EXPECT_EQ(view->DrawnWith(128, [&] { shape.Draw(DrawColour{0, 255, 0}, true); }), untouched);
+
+    // The setting view: a shield area with a vertex at the end of the int range, selected and
+    // edited, has a marker on each vertex; the one inside the picture shows.
+    auto setting = Make<CAnalysisSettingPlayer>();
+    setting->SetAnalyseParams(R"({"eventInfo":{"sheildarea":[{"points":[{"x":40,"y":40},{"x":300,"y":40},)"
+                              R"({"x":2147483647,"y":2147483647}]}]}})");
+    setting->LockFrame();
+    EXPECT_TRUE(setting->SelectShapeAt(ShapePoint{200.0f, 50.0f}));
+    setting->UnlockFrame();
+    setting->ResumeEditing();
+    EXPECT_EQ(setting->Drawn(128)[40 * kWidth + 28], 255);  // the left side of the marker on (40, 40)
 }
 
 TEST_F(AnalysisViews, CrossMarksArePlusSignsTheSelectedOneRedMarksWithoutPointsAreSkipped) {

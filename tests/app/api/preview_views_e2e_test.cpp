@@ -162,6 +162,24 @@ TEST_F(PreviewViews, AlarmTextsStillWaitingForTheWindowAreFreedWhenThePageCloses
     EXPECT_EQ(AlarmTextsInFlight(), before);
 }
 
+// A view made after "SetFunction"(5) keeps the device mode's routing: the window messages that
+// carry its alarm texts reach no handler, and each text is freed as its message is taken.
+TEST_F(PreviewViews, AlarmTextsOfAViewMadeInDeviceModeAreFreedUnheard) {
+    LoopbackDevicePeer peer(kDeviceMessagePort, "127.0.0.8");
+    PluginInstance page;
+    page.Invoke("SetFunction", 5);
+    Open(page, 0, peer, "127.0.0.8");
+    const size_t before = AlarmTextsInFlight();
+    for (const char* text : {"one", "two", "three"}) ASSERT_TRUE(peer.link().sendMessage(0, text));
+    for (int wait = 0; wait < 500 && AlarmTextsInFlight() < before + 3; ++wait) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));  // posted, not pumped
+    }
+    ASSERT_EQ(AlarmTextsInFlight(), before + 3);
+    platform::testing::pumpPendingMessages();
+    EXPECT_EQ(AlarmTextsInFlight(), before);
+    EXPECT_TRUE(page.events->take("onalarm").empty());
+}
+
 TEST_F(PreviewViews, StatusRecordsOfTypes2_3And4AreDrawnIntoEveryPictureAndType10IsNot) {
     LoopbackDevicePeer peer(kDeviceMessagePort, "127.0.0.4");
     PluginInstance page;

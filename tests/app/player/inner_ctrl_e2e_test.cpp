@@ -80,6 +80,18 @@ TEST_F(ControlBarView, StopAndPlaySwapInOnePlaceAndStopAndRestartTheStream) {
     EXPECT_TRUE(bar->button(Bar::kStop).shown());
 }
 
+// The camera cannot be reached when play is clicked: the watchdog keeps trying until it can.
+TEST_F(ControlBarView, APlayClickWhoseStartFailsLeavesTheViewRetrying) {
+    Click(30, 30);  // stop
+    page.Invoke("SetRtspUrl", std::string());
+    Click(30, 30);  // play: no stream to open
+    EXPECT_FALSE(bar->playing());
+    EXPECT_TRUE(bar->autoRestart());
+    page.Invoke("SetRtspUrl", camera.Url());
+    for (int tick = 0; tick <= 5 && !bar->playing(); ++tick) Tick();
+    EXPECT_TRUE(bar->playing());
+}
+
 TEST_F(ControlBarView, TheBarHidesFiveTicksAfterThePointerLeftUnlessItRestsOnAButton) {
     MoveOver(200, 200);
     EXPECT_EQ(bar->barCountdown(), Bar::kShownTicks);

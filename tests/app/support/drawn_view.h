@@ -25,12 +25,12 @@ public:
     }
     // The same with a drawing of the test's as the view's overlay.
     template <class Drawing>
-    std::vector<uint8_t> DrawnWith(uint8_t fill, Drawing drawing) {
+    std::vector<uint8_t> DrawnWith(uint8_t fill, Drawing draw) {
         std::vector<uint8_t> picture(static_cast<size_t>(this->width_) * this->shownHeight() * 3 / 2, fill);
         DataBuffer frame{picture.data(), static_cast<int32_t>(picture.size())};
         this->LockFrame();
         this->currentFrame_ = &frame;
-        drawing();
+        draw();
         this->currentFrame_ = nullptr;
         this->UnlockFrame();
         return picture;

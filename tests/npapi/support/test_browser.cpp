@@ -109,6 +109,13 @@ bool pageEnumerate(NPObject* object, NPIdentifier** identifiers, uint32_t* count
     return true;
 }
 
+// No page object here is a constructor: the call is refused, as a page's script refuses "new" on a
+// plain object.
+bool pageConstruct(NPObject*, const NPVariant*, uint32_t, NPVariant* result) {
+    VOID_TO_NPVARIANT(*result);
+    return false;
+}
+
 NPClass g_pageClass = {NP_CLASS_STRUCT_VERSION,
                        &pageAllocate,
                        &pageDeallocate,
@@ -121,7 +128,7 @@ NPClass g_pageClass = {NP_CLASS_STRUCT_VERSION,
                        &pageSetProperty,
                        &pageRemoveProperty,
                        &pageEnumerate,
-                       nullptr};
+                       &pageConstruct};
 
 PageObject* pageObject(NPObject* object) {
     return object && object->_class == &g_pageClass ? static_cast<PageObject*>(object) : nullptr;

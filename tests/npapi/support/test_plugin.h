@@ -9,6 +9,7 @@
 #include "host/plugin_core.h"
 #include "scripting/jsapi_auto.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -20,7 +21,8 @@ class TestApi : public FB::JSAPIAuto {
 public:
     TestApi();
     std::string version() { return "V2.28"; }
-    int add(int a, int b) { return a + b; }
+    // Any two integers a page passes: the sum wraps round the 32-bit range rather than overflow.
+    int add(int a, int b) { return static_cast<int>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b)); }
     int fail();
     // Runs first when "fail" is called.
     std::function<void()> beforeFail;

@@ -53,7 +53,8 @@ void ContainerSession::loadPage(PageDocument page) {
         if (getClassObject_) {
             control_ = std::make_unique<EmbeddedControl>(
                 getClassObject_, browser_.get(), site_.get(), pageWindow_, *document_.plugin,
-                [this] { return mainThread_.isCurrent(); }, [this](const std::string& fault) { faults_.record(fault); });
+                [this] { return mainThread_.isCurrent(); }, [this](const std::string& fault) { faults_.record(fault); },
+                objectWithSite_);
         } else {
             control_ = std::make_unique<EmbeddedControl>(browser_.get(), site_.get(), pageWindow_, *document_.plugin);
         }

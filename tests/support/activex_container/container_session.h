@@ -29,6 +29,8 @@ public:
     // The control is made through this class object (the library's DllGetClassObject) rather than
     // of the binding's parts linked into the process. Before loadPage.
     void setClassObjectSource(LPFNGETCLASSOBJECT getClassObject) { getClassObject_ = getClassObject; }
+    // How the control made through the class object also gets its site. Before loadPage.
+    void setObjectWithSite(ObjectWithSite objectWithSite) { objectWithSite_ = objectWithSite; }
     // Runs the scripts before the control, makes the control for the page's <object> element, then
     // runs the scripts after it. Throws std::runtime_error when the control cannot be made.
     void loadPage(PageDocument page);
@@ -68,6 +70,7 @@ private:
     std::unique_ptr<EmbeddedControl> control_;
     HWND pageWindow_ = nullptr;
     int elementKey_ = 0;
+    ObjectWithSite objectWithSite_ = ObjectWithSite::Never;
     LPFNGETCLASSOBJECT getClassObject_ = nullptr;  // the element as a plain script object, among the held values
 };
 

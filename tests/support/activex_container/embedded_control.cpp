@@ -43,8 +43,10 @@ EmbeddedControl::EmbeddedControl(IWebBrowser2* browser, IOleClientSite* site, HW
 
 EmbeddedControl::EmbeddedControl(LPFNGETCLASSOBJECT getClassObject, IWebBrowser2* browser, IOleControlSite* site,
                                  HWND pageWindow, const PluginElement& element,
-                                 OleControlSite::MainThreadCheck onMainThread, OleControlSite::FaultSink faults) {
+                                 OleControlSite::MainThreadCheck onMainThread, OleControlSite::FaultSink faults,
+                                 ObjectWithSite objectWithSite) {
     OleControlSpec spec;
+    spec.objectWithSite = objectWithSite;
     for (const PageAttribute& param : element.params) spec.params.emplace_back(param.name, param.value);
     spec.width = element.width();
     spec.height = element.height();

@@ -24,7 +24,7 @@ public:
     // host or plug-in of the binding is reached directly then (host() and plugin() are empty).
     EmbeddedControl(LPFNGETCLASSOBJECT getClassObject, IWebBrowser2* browser, IOleControlSite* site, HWND pageWindow,
                     const PluginElement& element, OleControlSite::MainThreadCheck onMainThread,
-                    OleControlSite::FaultSink faults);
+                    OleControlSite::FaultSink faults, ObjectWithSite objectWithSite = ObjectWithSite::Never);
     // Shuts the control down if that has not happened.
     ~EmbeddedControl();
     EmbeddedControl(const EmbeddedControl&) = delete;

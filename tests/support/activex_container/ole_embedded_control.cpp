@@ -30,10 +30,12 @@ OleEmbeddedControl::OleEmbeddedControl(LPFNGETCLASSOBJECT getClassObject, IWebBr
     require(factory->CreateInstance(nullptr, IID_IOleObject, reinterpret_cast<void**>(object_.put())),
             "CreateInstance");
     require(object_->SetClientSite(site_.get()), "SetClientSite");
+    if (spec.objectWithSite == ObjectWithSite::BeforeParams) require(setObjectSite(true), "SetSite");
     const auto persist = object_.query<IPersistPropertyBag>(IID_IPersistPropertyBag);
     if (!persist) throw std::runtime_error("the control has no IPersistPropertyBag");
     const auto bag = FB::ActiveX::ComPtr<ParamPropertyBag>::adopt(new ParamPropertyBag(spec.params));
     require(persist->Load(bag.get(), nullptr), "IPersistPropertyBag::Load");
+    if (spec.objectWithSite == ObjectWithSite::AfterParams) require(setObjectSite(true), "SetSite");
     scripting_ = object_.query<IDispatchEx>(IID_IDispatchEx);
     if (!scripting_) throw std::runtime_error("the control has no IDispatchEx");
     require(activate(), "in-place activation");
@@ -51,6 +53,13 @@ HWND OleEmbeddedControl::window() const {
 HRESULT OleEmbeddedControl::activate() {
     if (!object_) return E_UNEXPECTED;
     return object_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site_.get(), 0, pageWindow_, &position_);
+}
+
+HRESULT OleEmbeddedControl::setObjectSite(bool sited) {
+    const auto withSite = object_.query<IObjectWithSite>(IID_IObjectWithSite);
+    if (!withSite) return E_NOINTERFACE;
+    sitedAsObject_ = sited;
+    return withSite->SetSite(sited ? static_cast<IOleClientSite*>(site_.get()) : nullptr);
 }
 
 HRESULT OleEmbeddedControl::resize(int width, int height) {
@@ -72,6 +81,7 @@ void OleEmbeddedControl::close() {
     deactivate();
     object_->Close(OLECLOSE_NOSAVE);
     object_->SetClientSite(nullptr);
+    if (sitedAsObject_) setObjectSite(false);
     scripting_.reset();
     object_.reset();
     site_->forget();

@@ -16,11 +16,16 @@
 
 namespace test_support {
 
+// Whether the container also gives the control its site through IObjectWithSite::SetSite, as some
+// containers do besides IOleObject::SetClientSite, and whether before or after the <param>s.
+enum class ObjectWithSite { Never, BeforeParams, AfterParams };
+
 struct OleControlSpec {
     std::vector<std::pair<std::string, std::string>> params;
     int width = 300;
     int height = 150;
     bool offerWindowless = false;
+    ObjectWithSite objectWithSite = ObjectWithSite::Never;
 };
 
 class OleEmbeddedControl {
@@ -41,6 +46,8 @@ public:
     HWND window() const;
 
     HRESULT activate();
+    // IObjectWithSite::SetSite with the control's site (null: without one).
+    HRESULT setObjectSite(bool sited);
     HRESULT resize(int width, int height);
     HRESULT deactivate();
     // Deactivates, closes and clears the site; the references go.
@@ -52,6 +59,7 @@ private:
     FB::ActiveX::ComPtr<IDispatchEx> scripting_;
     HWND pageWindow_;
     RECT position_;
+    bool sitedAsObject_ = false;
 };
 
 }  // namespace test_support

@@ -20,6 +20,10 @@ void StandInContainer::useClassObject(LPFNGETCLASSOBJECT getClassObject) {
     mainThread_.run([this, getClassObject] { session_->setClassObjectSource(getClassObject); });
 }
 
+void StandInContainer::giveObjectSite(ObjectWithSite when) {
+    mainThread_.run([this, when] { session_->setObjectWithSite(when); });
+}
+
 void StandInContainer::loadPageFile(const std::filesystem::path& file) {
     PageDocument page = test_support::loadPageFile(file);
     mainThread_.run([this, &page] { session_->loadPage(std::move(page)); });

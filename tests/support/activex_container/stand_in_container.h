@@ -44,6 +44,9 @@ public:
     // npVeltrin.so loaded with ComServerLibrary) instead of the binding's parts linked in. Before a
     // page is loaded.
     void useClassObject(LPFNGETCLASSOBJECT getClassObject);
+    // That control also gets its site through IObjectWithSite, before or after its <param>s, as
+    // some containers give it. Before a page is loaded.
+    void giveObjectSite(ObjectWithSite when);
 
     // Throws PageError for a page it cannot read and std::runtime_error for a control it cannot make.
     void loadPageFile(const std::filesystem::path& file);
