@@ -112,8 +112,36 @@ HRESULT JSAPI_IDispatchExBase::adviseSink(IUnknown* sink, DWORD* cookie, SinkCon
     }
 }
 
+HRESULT JSAPI_IDispatchExBase::adviseSinkWhenReady(IUnknown* sink, DWORD* cookie, SinkConnections& connections) {
+    if (!cookie) return E_POINTER;
+    if (!m_api.expired() && getHost()) return adviseSink(sink, cookie, connections);
+    ComPtr<IDispatch> dispatch;
+    if (!sink || sink->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(dispatch.put())) < 0 || !dispatch) {
+        return CONNECT_E_CANNOTCONNECT;
+    }
+    if (connections.nextCookie == 0) connections.nextCookie = 1;
+    *cookie = connections.nextCookie++;
+    connections.waiting[*cookie] = dispatch;
+    return S_OK;
+}
+
+// A sink that cannot be connected (the object already gone again) is dropped.
+void JSAPI_IDispatchExBase::connectWaitingSinks(SinkConnections& connections) {
+    const ActiveXBrowserHostPtr host = getHost();
+    for (auto& [cookie, dispatch] : std::exchange(connections.waiting, {})) {
+        try {
+            if (!host) continue;
+            const JSObjectPtr wrapper = IDispatchAPI::create(dispatch.get(), host);
+            getAPI()->addEventSink(wrapper);
+            connections.sinks[cookie] = wrapper;
+        } catch (...) {
+        }
+    }
+}
+
 // The sink is forgotten even when the scripting object has gone meanwhile.
 HRESULT JSAPI_IDispatchExBase::unadviseSink(DWORD cookie, SinkConnections& connections) {
+    if (connections.waiting.erase(cookie) > 0) return S_OK;
     const auto found = connections.sinks.find(cookie);
     if (found == connections.sinks.end()) return E_UNEXPECTED;
     const JSObjectPtr sink = found->second;

@@ -243,6 +243,7 @@ HRESULT CFBControl::InitNew() {
 void CFBControl::setReady() {
     m_windowOnly = !m_pluginCore->answersWindowless();
     setAPI(m_pluginCore->rootScriptingObject(), m_browserHost);
+    connectWaitingSinks(m_connections);
     m_readyState = READYSTATE_COMPLETE;
     if (m_propertyNotifySink) m_propertyNotifySink->OnChanged(DISPID_READYSTATE);
     // Loading, initialising and siting each make the control ready: the page's "onload" runs once.
@@ -380,6 +381,7 @@ HRESULT CFBControl::InPlaceDeactivate() {
         if (m_browserHost) {
             m_browserHost->releaseAllHeldObjects();
             m_connections.sinks.clear();
+            m_connections.waiting.clear();
             m_browserHost->suspend();
         }
     } catch (const std::exception&) {
@@ -414,6 +416,7 @@ void CFBControl::shutdown() {
     m_webBrowser.reset();
     m_serviceProvider.reset();
     m_connections.sinks.clear();
+    m_connections.waiting.clear();
 }
 
 HRESULT CFBControl::Close(DWORD) {

@@ -78,8 +78,10 @@ HRESULT CFBControl::FreezeEvents(BOOL freeze) {
 
 HRESULT CFBControl::TranslateAccelerator(LPMSG message) { return message ? S_FALSE : E_POINTER; }
 
-// The sink is advised on the control's own event source; a sink the control cannot connect is
-// left without a cookie, as the container's other set-up does not depend on it.
+// The sink is advised on the control's own event source. A container activates quickly before it
+// loads the control's properties, when the control shows no scripting object yet: the sink then
+// waits under its cookie and is connected once the control is ready. A sink the control cannot
+// take is left without a cookie, as the container's other set-up does not depend on it.
 HRESULT CFBControl::QuickActivate(QACONTAINER* container, QACONTROL* control) {
     if (!container || !control) return E_POINTER;
     if (container->cbSize < sizeof(QACONTAINER) || control->cbSize < sizeof(QACONTROL)) return E_INVALIDARG;
@@ -87,7 +89,8 @@ HRESULT CFBControl::QuickActivate(QACONTAINER* container, QACONTROL* control) {
     if (FAILED(sited)) return sited;
     control->dwEventCookie = 0;
     control->dwPropNotifyCookie = 0;
-    if (container->pUnkEventSink && Advise(container->pUnkEventSink, &control->dwEventCookie) < 0)
+    if (container->pUnkEventSink &&
+        adviseSinkWhenReady(container->pUnkEventSink, &control->dwEventCookie, m_connections) < 0)
         control->dwEventCookie = 0;
     GetMiscStatus(DVASPECT_CONTENT, &control->dwMiscStatus);
     GetViewStatus(&control->dwViewStatus);
