@@ -20,6 +20,10 @@ void StandInContainer::useClassObject(LPFNGETCLASSOBJECT getClassObject) {
     mainThread_.run([this, getClassObject] { session_->setClassObjectSource(getClassObject); });
 }
 
+void StandInContainer::withoutQuickActivation() {
+    mainThread_.run([this] { session_->setQuickActivation(false); });
+}
+
 void StandInContainer::loadPageFile(const std::filesystem::path& file) {
     PageDocument page = test_support::loadPageFile(file);
     mainThread_.run([this, &page] { session_->loadPage(std::move(page)); });

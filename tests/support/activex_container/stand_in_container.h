@@ -44,6 +44,9 @@ public:
     // npVeltrin.so loaded with ComServerLibrary) instead of the binding's parts linked in. Before a
     // page is loaded.
     void useClassObject(LPFNGETCLASSOBJECT getClassObject);
+    // Such a control is activated through IOleObject alone, as by a container without quick
+    // activation. Before a page is loaded.
+    void withoutQuickActivation();
 
     // Throws PageError for a page it cannot read and std::runtime_error for a control it cannot make.
     void loadPageFile(const std::filesystem::path& file);
