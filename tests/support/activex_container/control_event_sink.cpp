@@ -70,9 +70,11 @@ HRESULT ControlEventSink::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS
     }
     if (line.empty()) return DISP_E_MEMBERNOTFOUND;
     line += "(";
-    for (UINT i = 0; params && i < params->cArgs; ++i) {
+    // Named arguments (the caller's this) come first in the block, the event's own last-first.
+    const UINT positional = params && params->cArgs > params->cNamedArgs ? params->cArgs - params->cNamedArgs : 0;
+    for (UINT i = 0; i < positional; ++i) {
         if (i > 0) line += ",";
-        line += argumentText(params->rgvarg[params->cArgs - 1 - i]);  // last-first
+        line += argumentText(params->rgvarg[params->cArgs - 1 - i]);
     }
     heard_.push_back(line + ")");
     if (result) VariantInit(result);
