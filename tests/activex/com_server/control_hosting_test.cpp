@@ -26,21 +26,12 @@ extern "C" HRESULT DllGetClassObject(REFCLSID clsid, REFIID iid, void** object);
 namespace {
 
 using com_server_test::ControlTestPlugin;
+using com_server_test::eventsStartingWith;
+using com_server_test::pump;
 using FB::ActiveX::ComPtr;
 using platform::testing::MouseButton;
 using test_support::OleControlSpec;
 using test_support::OleEmbeddedControl;
-
-void pump() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-}
-
-size_t count(const std::string& prefix) {
-    const auto& events = ControlTestPlugin::last->windowEvents;
-    return size_t(std::count_if(events.begin(), events.end(),
-                                [&](const std::string& event) { return event.rfind(prefix, 0) == 0; }));
-}
 
 class ControlHosting : public ::testing::Test {
 protected:
@@ -74,34 +65,34 @@ TEST_F(ControlHosting, AWindowlessControlGetsThePagesInputWhereItsViewReportsAHi
     platform::testing::mouseDown(page, MouseButton::Left, 250, 50);  // beside the control
     platform::testing::mouseUp(page, MouseButton::Left, 250, 50);
     pump();
-    EXPECT_EQ(0u, count("down"));
+    EXPECT_EQ(0u, eventsStartingWith("down"));
     EXPECT_EQ(2, control->windowlessHost()->missed());
 
     platform::testing::advanceInputClock(1000);
     platform::testing::mouseDown(page, MouseButton::Left, 10, 20);
     pump();
-    EXPECT_EQ(1u, count("down"));
+    EXPECT_EQ(1u, eventsStartingWith("down"));
     EXPECT_TRUE(control->site().captured());
     platform::testing::mouseUp(page, MouseButton::Left, 250, 50);  // released outside: the capture holds
     pump();
-    EXPECT_EQ(1u, count("up"));
+    EXPECT_EQ(1u, eventsStartingWith("up"));
     EXPECT_FALSE(control->site().captured());
 
     SetFocus(page);
     platform::testing::keyDown('A');
     platform::testing::keyUp('A');
     pump();
-    EXPECT_EQ(1u, count("key "));
+    EXPECT_EQ(1u, eventsStartingWith("key "));
 }
 
 TEST_F(ControlHosting, AWindowlessControlIsDrawnWhenItAsksForARepaintFromAWorker) {
     embed(true);
     pump();
-    const size_t drawn = count("refresh");
+    const size_t drawn = eventsStartingWith("refresh");
     std::thread worker([] { ControlTestPlugin::last->getWindow()->repaintWindow(); });
     worker.join();
     pump();
-    EXPECT_EQ(drawn + 1, count("refresh"));
+    EXPECT_EQ(drawn + 1, eventsStartingWith("refresh"));
 }
 
 TEST_F(ControlHosting, AWindowedControlErasesWithTheWindowColourUnderTheArrowCursor) {
