@@ -129,7 +129,6 @@ public:
     void invalidateWindow(uint32_t left, uint32_t top, uint32_t right, uint32_t bottom);
 
     bool isWindowless() const { return m_windowless; }
-    int frozenEvents() const { return m_freezeEvents; }
     LONG readyState() const { return m_readyState; }
 
 private:

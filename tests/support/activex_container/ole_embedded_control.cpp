@@ -1,5 +1,6 @@
 #include "tests/support/activex_container/ole_embedded_control.h"
 
+#include "platform/com/objsafe.h"
 #include "platform/com/ocidl.h"
 #include "tests/support/activex_container/control_class_info.h"
 #include "tests/support/activex_container/param_property_bag.h"
@@ -101,8 +102,22 @@ void OleEmbeddedControl::connectEvents() {
     if (eventPoint_ && eventPoint_->Advise(eventSink_.get(), &eventCookie_) < 0) eventCookie_ = 0;
 }
 
+// As a browser does for a page it does not trust: the control must be safe for data from the page
+// (its <param> values) and for calls from its script.
+void OleEmbeddedControl::requireSafety() {
+    const auto safety = object_.query<IObjectSafety>(IID_IObjectSafety);
+    if (!safety) throw std::runtime_error("the control has no IObjectSafety");
+    require(safety->SetInterfaceSafetyOptions(IID_IPersistPropertyBag, INTERFACESAFE_FOR_UNTRUSTED_DATA,
+                                              INTERFACESAFE_FOR_UNTRUSTED_DATA),
+            "safety for untrusted data");
+    require(safety->SetInterfaceSafetyOptions(IID_IDispatch, INTERFACESAFE_FOR_UNTRUSTED_CALLER,
+                                              INTERFACESAFE_FOR_UNTRUSTED_CALLER),
+            "safety for untrusted callers");
+}
+
 // Events are held back while the control loads, then the ambient properties are news to it.
 void OleEmbeddedControl::load(const OleControlSpec& spec) {
+    requireSafety();
     const auto persist = object_.query<IPersistPropertyBag>(IID_IPersistPropertyBag);
     if (!persist) throw std::runtime_error("the control has no IPersistPropertyBag");
     const auto control = object_.query<IOleControl>(IID_IOleControl);

@@ -2,8 +2,8 @@
 // DllGetClassObject); activated quickly through IQuickActivate when it offers that (client site,
 // the container's event sink and the misc and view status in one call), else through IOleObject
 // (misc status, client site, and, once it is loaded, the event sink advised on the outgoing
-// interface its class information names); its events frozen while it loads its <param> values
-// from a property bag;
+// interface its class information names); required to be safe for the page's data and script
+// (IObjectSafety); its events frozen while it loads its <param> values from a property bag;
 // sized through its extent in HIMETRIC (the element's size, or the control's own extent when the
 // element gives none); then activated in place in the page's window. A windowless control is
 // hosted in that window (windowless_control_host.h). Taking it down deactivates it, disconnects
@@ -71,6 +71,7 @@ private:
     void activateQuickly(IQuickActivate& quick);
     void activateThroughObject();
     void connectEvents();
+    void requireSafety();
     void load(const OleControlSpec& spec);
     void size(const OleControlSpec& spec);
 
