@@ -8,6 +8,7 @@
 #include "scripting/script_error.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace FB::ActiveX {
 
@@ -125,12 +126,13 @@ HRESULT JSAPI_IDispatchExBase::adviseSinkWhenReady(IUnknown* sink, DWORD* cookie
     return S_OK;
 }
 
-// A sink that cannot be connected (the object already gone again) is dropped.
+// Sinks wait on while there is no host to convert their calls; one that cannot be connected (the
+// object already gone again) is dropped.
 void JSAPI_IDispatchExBase::connectWaitingSinks(SinkConnections& connections) {
     const ActiveXBrowserHostPtr host = getHost();
+    if (!host || m_api.expired()) return;
     for (auto& [cookie, dispatch] : std::exchange(connections.waiting, {})) {
         try {
-            if (!host) continue;
             const JSObjectPtr wrapper = IDispatchAPI::create(dispatch.get(), host);
             getAPI()->addEventSink(wrapper);
             connections.sinks[cookie] = wrapper;
