@@ -3,7 +3,9 @@
 // factory), makes the browser host when it gets its site, passes the page's <param> values from
 // the property bag, gives the plug-in a window when it is activated in place (its own child window
 // of the site's window, or a windowless wrapper when the container draws it), and shows the
-// plug-in's root scripting object to the page through its own IDispatchEx.
+// plug-in's root scripting object to the page through its own IDispatchEx. It answers as well as
+// a view object, an OLE control and a quickly activated object (fb_control_view.cpp), and gives
+// its class information from the type library the module carries.
 //
 // Apartment-threaded: every COM call arrives on the browser's thread. Only invalidateWindow may
 // be called from other threads; it marshals itself to the main thread.
