@@ -2,6 +2,7 @@
 
 #include "activex/activex_browser_host.h"
 #include "activex/com_javascript_object.h"
+#include "activex/com_module.h"
 #include "host/binding_factory_hooks.h"
 
 #include <mutex>
@@ -17,6 +18,9 @@ void registerActiveXFactoryHooks() {
             auto activexHost = std::dynamic_pointer_cast<ActiveXBrowserHost>(host);
             if (!activexHost) throw std::runtime_error("A COM scripting object needs an ActiveX browser host");
             return COMJavascriptObject::wrapApi(activexHost, api, autoRelease);
+        };
+        bindingFactoryHooks().updateRegistry = [](bool install) {
+            return ComModule::instance().updateControlRegistry(install);
         };
     });
 }

@@ -19,15 +19,10 @@ public:
 
 Document::Document(const JSObjectPtr& object, IWebBrowser2* browser)
     : DOM::Node(object),
-      AXDOM::Node(object, browser),
+      DOM::Element(object),
+      AXDOM::Element(object, browser),
       DOM::Document(object),
-      elementDispatch(requireDispatch(object)),
       htmlDocument(elementDispatch.query<IHTMLDocument2>(IID_IHTMLDocument2)) {}
-
-std::string Document::getStringAttribute(const std::string& name) {
-    return readStringAttribute(getJSObject(), elementDispatch.get(), name,
-                               [&] { return getProperty<std::string>(name); });
-}
 
 DOM::ElementPtr Document::getElementById(const std::string& id) {
     const auto document3 = elementDispatch.query<IHTMLDocument3>(IID_IHTMLDocument3);

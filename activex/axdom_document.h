@@ -1,17 +1,17 @@
-// The page's document over IHTMLDocument2/IHTMLDocument3 (see axdom_node.h).
+// The page's document over IHTMLDocument2/IHTMLDocument3 (see axdom_node.h): an element as well,
+// whose attribute reads are the element's.
 #pragma once
 
-#include "activex/axdom_node.h"
+#include "activex/axdom_element.h"
 #include "scripting/dom_document.h"
 
 namespace FB::ActiveX::AXDOM {
 
-class Document : public AXDOM::Node, public DOM::Document {
+class Document : public AXDOM::Element, public DOM::Document {
 public:
     // std::bad_cast "This is not a valid object" when the object is no ActiveX page object.
     Document(const JSObjectPtr& object, IWebBrowser2* webBrowser);
 
-    std::string getStringAttribute(const std::string& name) override;
     // An empty pointer for an id no element has; std::exception "Document does not support
     // getElementById" without IHTMLDocument3.
     DOM::ElementPtr getElementById(const std::string& id) override;
@@ -23,7 +23,6 @@ public:
     DOM::ElementPtr createElement(const std::string& tagName) override;
 
 private:
-    ComPtr<IDispatch> elementDispatch;
     ComPtr<IHTMLDocument2> htmlDocument;  // may be null
 };
 

@@ -9,7 +9,7 @@
 namespace FB::ActiveX::AXDOM {
 
 Element::Element(const JSObjectPtr& object, IWebBrowser2* browser)
-    : DOM::Node(object), AXDOM::Node(object, browser), DOM::Element(object), elementDispatch(requireDispatch(object)) {}
+    : DOM::Node(object), DOM::Element(object), AXDOM::Node(object, browser), elementDispatch(requireDispatch(object)) {}
 
 std::string Element::getStringAttribute(const std::string& name) {
     return readStringAttribute(getJSObject(), elementDispatch.get(), name,

@@ -6,7 +6,7 @@
 
 namespace FB::ActiveX::AXDOM {
 
-class Element : public AXDOM::Node, public DOM::Element {
+class Element : public AXDOM::Node, public virtual DOM::Element {
 public:
     // std::bad_cast "This is not a valid object" when the object is no ActiveX page object.
     Element(const JSObjectPtr& object, IWebBrowser2* webBrowser);

@@ -1,6 +1,7 @@
 // The library's five COM exports. COM calls DllGetClassObject and DllCanUnloadNow on the browser's
 // thread; an installer calls the registration exports (regsvr32, or the harvesting tool "heat.exe"
 // that collects what registration writes).
+#include "activex/activex_factory_hooks.h"
 #include "activex/com_module.h"
 #include "host/factory_base.h"
 #include "host/plugin_core.h"
@@ -12,10 +13,11 @@ using FB::ActiveX::ComModule;
 namespace {
 
 // The other road to registration, through the application's factory, is taken when the module's
-// own fails. The module's failure is what the installer hears: a fallback that succeeds after a
-// failed step, or that is not there at all (E_NOTIMPL), must not hide it.
+// own fails: it writes (or removes) the control's own script. The module's failure is what the
+// installer hears: a fallback that succeeds after a failed step must not hide it.
 HRESULT withFallback(HRESULT moduleResult, bool install) {
     if (SUCCEEDED(moduleResult)) return moduleResult;
+    FB::ActiveX::registerActiveXFactoryHooks();
     sharedFactory()->updateRegistry(install);
     return moduleResult;
 }

@@ -1,6 +1,7 @@
 #include "activex/com_javascript_object.h"
 
 #include "activex/activex_browser_host.h"
+#include "activex/com_module.h"
 #include "activex/object_safety.h"
 #include "host/framework_log.h"
 
@@ -80,11 +81,12 @@ HRESULT COMJavascriptObject::SetInterfaceSafetyOptions(REFIID iid, DWORD mask, D
     return setSafetyOptions(*static_cast<IDispatchEx*>(this), iid, kSupportedSafety, m_enabledSafety, mask, options);
 }
 
-// The class's type information lives in the plug-in's type library, which is not registered here.
 HRESULT COMJavascriptObject::GetClassInfo(ITypeInfo** info) {
-    if (!info) return E_POINTER;
-    *info = nullptr;
-    return TYPE_E_LIBNOTREGISTERED;
+    try {
+        return ComModule::instance().classInfo(CLSID_FBComJavascriptObject, info);
+    } catch (const std::exception&) {
+        return E_OUTOFMEMORY;
+    }
 }
 
 HRESULT COMJavascriptObject::GetGUID(DWORD kind, GUID* guid) {

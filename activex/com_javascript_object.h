@@ -39,8 +39,8 @@ public:
     HRESULT STDMETHODCALLTYPE GetInterfaceSafetyOptions(REFIID iid, DWORD* supported, DWORD* enabled) override;
     HRESULT STDMETHODCALLTYPE SetInterfaceSafetyOptions(REFIID iid, DWORD mask, DWORD options) override;
 
-    // IProvideClassInfo2: the class has no default source interface. Its type information comes
-    // from the plug-in's registered type library.
+    // IProvideClassInfo2: the class's type information from the type library the module carries;
+    // GetGUID names no default source interface.
     HRESULT STDMETHODCALLTYPE GetClassInfo(ITypeInfo** info) override;
     HRESULT STDMETHODCALLTYPE GetGUID(DWORD kind, GUID* guid) override;
 

@@ -77,9 +77,8 @@ HRESULT runScript(UINT id, bool registering, bool perUser) {
 
 HRESULT registerTypeLibrary(bool perUser) {
     std::wstring path = modulePathWide(ownModule());
-    if (path.empty()) return E_FAIL;
     ITypeLib* library = nullptr;
-    HRESULT result = LoadTypeLib(path.c_str(), &library);
+    HRESULT result = ComModule::instance().loadTypeLibrary(&library);
     if (FAILED(result)) return result;
     std::wstring helpDir = std::filesystem::path(path).parent_path().wstring();
     result = perUser ? RegisterTypeLibForUser(library, path.data(), helpDir.data())
@@ -89,9 +88,8 @@ HRESULT registerTypeLibrary(bool perUser) {
 }
 
 HRESULT unregisterTypeLibrary(bool perUser) {
-    std::wstring path = modulePathWide(ownModule());
     ITypeLib* library = nullptr;
-    HRESULT result = LoadTypeLib(path.c_str(), &library);
+    HRESULT result = ComModule::instance().loadTypeLibrary(&library);
     if (FAILED(result)) return result;
     TLIBATTR* attributes = nullptr;
     result = library->GetLibAttr(&attributes);
@@ -153,6 +151,27 @@ HRESULT ComModule::unregisterServer() {
     HRESULT result = runScript(kControlScript, false, m_perUser);
     if (SUCCEEDED(result)) result = unregisterTypeLibrary(m_perUser);
     if (SUCCEEDED(result)) result = runScript(kAppIdScript, false, m_perUser);
+    return result;
+}
+
+HRESULT ComModule::updateControlRegistry(bool registering) {
+    return runScript(kControlScript, registering, m_perUser);
+}
+
+HRESULT ComModule::loadTypeLibrary(ITypeLib** library) {
+    const std::wstring path = modulePathWide(ownModule());
+    if (path.empty()) return E_FAIL;
+    return LoadTypeLib(path.c_str(), library);
+}
+
+HRESULT ComModule::classInfo(REFCLSID clsid, ITypeInfo** info) {
+    if (!info) return E_POINTER;
+    *info = nullptr;
+    ITypeLib* library = nullptr;
+    HRESULT result = loadTypeLibrary(&library);
+    if (FAILED(result)) return result;
+    result = library->GetTypeInfoOfGuid(clsid, info);
+    library->Release();
     return result;
 }
 

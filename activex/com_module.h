@@ -8,6 +8,7 @@
 #pragma once
 
 #include "platform/com/class_factory.h"
+#include "platform/com/type_library.h"
 
 namespace FB::ActiveX {
 
@@ -26,6 +27,14 @@ public:
     HRESULT registerServer();
     // Script 103, the type library, then script 101; the first failure ends the sequence.
     HRESULT unregisterServer();
+
+    // Script 103 alone, registered or removed: the factory's registration fallback.
+    HRESULT updateControlRegistry(bool registering);
+
+    // The type library the module carries, and the type information of a class it describes
+    // (TYPE_E_ELEMENTNOTFOUND for another class), as the class objects hand it out.
+    HRESULT loadTypeLibrary(ITypeLib** library);
+    HRESULT classInfo(REFCLSID clsid, ITypeInfo** info);
 
     void setPerUser(bool perUser) { m_perUser = perUser; }
     bool perUser() const { return m_perUser; }

@@ -8,6 +8,7 @@
 #include "scripting/script_error.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace FB::ActiveX {
 
@@ -112,8 +113,37 @@ HRESULT JSAPI_IDispatchExBase::adviseSink(IUnknown* sink, DWORD* cookie, SinkCon
     }
 }
 
+HRESULT JSAPI_IDispatchExBase::adviseSinkWhenReady(IUnknown* sink, DWORD* cookie, SinkConnections& connections) {
+    if (!cookie) return E_POINTER;
+    if (!m_api.expired() && getHost()) return adviseSink(sink, cookie, connections);
+    ComPtr<IDispatch> dispatch;
+    if (!sink || sink->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(dispatch.put())) < 0 || !dispatch) {
+        return CONNECT_E_CANNOTCONNECT;
+    }
+    if (connections.nextCookie == 0) connections.nextCookie = 1;
+    *cookie = connections.nextCookie++;
+    connections.waiting[*cookie] = dispatch;
+    return S_OK;
+}
+
+// Sinks wait on while there is no host to convert their calls; one that cannot be connected (the
+// object already gone again) is dropped.
+void JSAPI_IDispatchExBase::connectWaitingSinks(SinkConnections& connections) {
+    const ActiveXBrowserHostPtr host = getHost();
+    if (!host || m_api.expired()) return;
+    for (auto& [cookie, dispatch] : std::exchange(connections.waiting, {})) {
+        try {
+            const JSObjectPtr wrapper = IDispatchAPI::create(dispatch.get(), host);
+            getAPI()->addEventSink(wrapper);
+            connections.sinks[cookie] = wrapper;
+        } catch (...) {
+        }
+    }
+}
+
 // The sink is forgotten even when the scripting object has gone meanwhile.
 HRESULT JSAPI_IDispatchExBase::unadviseSink(DWORD cookie, SinkConnections& connections) {
+    if (connections.waiting.erase(cookie) > 0) return S_OK;
     const auto found = connections.sinks.find(cookie);
     if (found == connections.sinks.end()) return E_UNEXPECTED;
     const JSObjectPtr sink = found->second;

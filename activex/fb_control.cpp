@@ -9,6 +9,8 @@
 #include "host/plugin_window_win.h"
 #include "host/plugin_windowless_win.h"
 #include "platform/com/objbase.h"
+#include "platform/window/win_gdi.h"
+#include "platform/window/win_input.h"
 #include "platform/window/win_window.h"
 #include "scripting/utf8_tools.h"
 
@@ -30,6 +32,8 @@ void registerControlWindowClass(WNDPROC procedure) {
         windowClass.cbSize = sizeof(windowClass);
         windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
         windowClass.lpfnWndProc = procedure;
+        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
         windowClass.lpszClassName = kControlWindowClass;
         RegisterClassExW(&windowClass);
     });
@@ -78,16 +82,22 @@ HRESULT CFBControl::QueryInterface(REFIID iid, void** object) {
         *object = static_cast<IDispatchEx*>(this);
     } else if (iid == IID_IPluginObject) {
         *object = static_cast<IPluginObject*>(static_cast<JSAPI_IDispatchExBase*>(this));
-    } else if (iid == IID_IViewObject) {
-        *object = static_cast<IViewObject*>(this);
+    } else if (iid == IID_IViewObjectEx || iid == IID_IViewObject2 || iid == IID_IViewObject) {
+        *object = static_cast<IViewObjectEx*>(this);
     } else if (iid == IID_IOleInPlaceObjectWindowless || iid == IID_IOleInPlaceObject || iid == IID_IOleWindow) {
         *object = static_cast<IOleInPlaceObjectWindowless*>(this);
+    } else if (iid == IID_IOleInPlaceActiveObject) {
+        *object = static_cast<IOleInPlaceActiveObject*>(this);
+    } else if (iid == IID_IOleControl) {
+        *object = static_cast<IOleControl*>(this);
     } else if (iid == IID_IOleObject) {
         *object = static_cast<IOleObject*>(this);
     } else if (iid == IID_IConnectionPointContainer) {
         *object = static_cast<IConnectionPointContainer*>(this);
     } else if (iid == IID_IConnectionPoint) {
         *object = static_cast<IConnectionPoint*>(this);
+    } else if (iid == IID_IQuickActivate) {
+        *object = static_cast<IQuickActivate*>(this);
     } else if (iid == IID_IObjectWithSite) {
         *object = static_cast<IObjectWithSite*>(this);
     } else if (iid == IID_IObjectSafety) {
@@ -233,6 +243,7 @@ HRESULT CFBControl::InitNew() {
 void CFBControl::setReady() {
     m_windowOnly = !m_pluginCore->answersWindowless();
     setAPI(m_pluginCore->rootScriptingObject(), m_browserHost);
+    connectWaitingSinks(m_connections);
     m_readyState = READYSTATE_COMPLETE;
     if (m_propertyNotifySink) m_propertyNotifySink->OnChanged(DISPID_READYSTATE);
     // Loading, initialising and siting each make the control ready, in the container's order: the
@@ -371,6 +382,7 @@ HRESULT CFBControl::InPlaceDeactivate() {
         if (m_browserHost) {
             m_browserHost->releaseAllHeldObjects();
             m_connections.sinks.clear();
+            m_connections.waiting.clear();
             m_browserHost->suspend();
         }
     } catch (const std::exception&) {
@@ -405,6 +417,7 @@ void CFBControl::shutdown() {
     m_webBrowser.reset();
     m_serviceProvider.reset();
     m_connections.sinks.clear();
+    m_connections.waiting.clear();
 }
 
 HRESULT CFBControl::Close(DWORD) {
@@ -468,12 +481,12 @@ HRESULT CFBControl::SetInterfaceSafetyOptions(REFIID iid, DWORD mask, DWORD opti
                             options);
 }
 
-// The type information of the class is not handed out: the compact type library describes the
-// classes for registration only.
 HRESULT CFBControl::GetClassInfo(ITypeInfo** info) {
-    if (!info) return E_POINTER;
-    *info = nullptr;
-    return TYPE_E_LIBNOTREGISTERED;
+    try {
+        return ComModule::instance().classInfo(CLSID_FBControl0, info);
+    } catch (const std::exception&) {
+        return E_OUTOFMEMORY;
+    }
 }
 
 HRESULT CFBControl::GetGUID(DWORD kind, GUID* guid) {

@@ -3,7 +3,9 @@
 // factory), makes the browser host when it gets its site, passes the page's <param> values from
 // the property bag, gives the plug-in a window when it is activated in place (its own child window
 // of the site's window, or a windowless wrapper when the container draws it), and shows the
-// plug-in's root scripting object to the page through its own IDispatchEx.
+// plug-in's root scripting object to the page through its own IDispatchEx. It answers as well as
+// a view object, an OLE control and a quickly activated object (fb_control_view.cpp), and gives
+// its class information from the type library the module carries.
 //
 // Apartment-threaded: every COM call arrives on the browser's thread. Only invalidateWindow may
 // be called from other threads; it marshals itself to the main thread.
@@ -34,9 +36,12 @@ namespace FB::ActiveX {
 class CFBControl final : public JSAPI_IDispatchEx<CFBControl, IFBControl, &DIID_IFBComEventSource>,
                          public IProvideClassInfo2,
                          public IObjectSafety,
+                         public IOleControl,
                          public IOleObject,
+                         public IOleInPlaceActiveObject,
+                         public IQuickActivate,
+                         public IViewObjectEx,
                          public IOleInPlaceObjectWindowless,
-                         public IViewObject,
                          public IObjectWithSite,
                          public IPersistPropertyBag,
                          public BrowserPlugin {
@@ -57,6 +62,23 @@ public:
                                      LPCRECT position) override;
     HRESULT STDMETHODCALLTYPE GetUserClassID(CLSID* clsid) override;
     HRESULT STDMETHODCALLTYPE GetMiscStatus(DWORD aspect, DWORD* status) override;
+    // The extent the container gives, in HIMETRIC; the natural size stays as it was made.
+    HRESULT STDMETHODCALLTYPE SetExtent(DWORD aspect, SIZEL* size) override;
+    HRESULT STDMETHODCALLTYPE GetExtent(DWORD aspect, SIZEL* size) override;
+
+    // IOleControl: ambient changes need nothing of the control; frozen events are counted.
+    HRESULT STDMETHODCALLTYPE OnAmbientPropertyChange(DISPID) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE FreezeEvents(BOOL freeze) override;
+
+    // IOleInPlaceActiveObject: the control has no accelerators, so every keystroke is the
+    // container's to dispatch (S_FALSE).
+    HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG message) override;
+
+    // IQuickActivate: the client site, the event sink advised on the control's event source, and
+    // the misc and view status, in one call.
+    HRESULT STDMETHODCALLTYPE QuickActivate(QACONTAINER* container, QACONTROL* control) override;
+    HRESULT STDMETHODCALLTYPE SetContentExtent(LPSIZEL size) override;
+    HRESULT STDMETHODCALLTYPE GetContentExtent(LPSIZEL size) override;
 
     // IOleWindow, IOleInPlaceObject
     HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override;
@@ -70,6 +92,16 @@ public:
     HRESULT STDMETHODCALLTYPE Draw(DWORD aspect, LONG index, void* aspectInfo, DVTARGETDEVICE* device,
                                    HDC targetDevice, HDC drawInto, LPCRECTL bounds, LPCRECTL metafileBounds,
                                    BOOL(STDMETHODCALLTYPE* keepDrawing)(ULONG_PTR), ULONG_PTR keepDrawingArgument) override;
+    // IViewObject2, IViewObjectEx: the extent, an opaque view with a solid background, and hits
+    // anywhere inside its rectangle. Only the content aspect is drawn or measured.
+    HRESULT STDMETHODCALLTYPE GetExtent(DWORD aspect, LONG index, DVTARGETDEVICE* device, LPSIZEL size) override;
+    HRESULT STDMETHODCALLTYPE GetViewStatus(DWORD* status) override;
+    HRESULT STDMETHODCALLTYPE QueryHitPoint(DWORD aspect, LPCRECT bounds, POINT location, LONG closeHint,
+                                            DWORD* hitResult) override;
+    HRESULT STDMETHODCALLTYPE QueryHitRect(DWORD aspect, LPCRECT bounds, LPCRECT location, LONG closeHint,
+                                           DWORD* hitResult) override;
+    HRESULT STDMETHODCALLTYPE GetNaturalExtent(DWORD aspect, LONG index, DVTARGETDEVICE* device, HDC targetDevice,
+                                               DVEXTENTINFO* extentInfo, LPSIZEL size) override;
 
     // IObjectWithSite
     HRESULT STDMETHODCALLTYPE SetSite(IUnknown* site) override;
@@ -85,7 +117,9 @@ public:
     HRESULT STDMETHODCALLTYPE GetInterfaceSafetyOptions(REFIID iid, DWORD* supported, DWORD* enabled) override;
     HRESULT STDMETHODCALLTYPE SetInterfaceSafetyOptions(REFIID iid, DWORD mask, DWORD options) override;
 
-    // IProvideClassInfo2: no default source dispatch interface is named.
+    // IProvideClassInfo2: the class's type information from the type library the module carries;
+    // GetGUID names no default source dispatch interface (a container finds it in the class's
+    // type information).
     HRESULT STDMETHODCALLTYPE GetClassInfo(ITypeInfo** info) override;
     HRESULT STDMETHODCALLTYPE GetGUID(DWORD kind, GUID* guid) override;
 
@@ -135,6 +169,10 @@ private:
     bool m_inPlaceActive = false;
     bool m_onloadScheduled = false;
     RECT m_position{};
+    // HIMETRIC; both start at 5080 x 5080 (two inches).
+    SIZEL m_naturalSize{5080, 5080};
+    SIZEL m_extent{5080, 5080};
+    int m_freezeEvents = 0;
     std::shared_ptr<ShareableReference<CFBControl>> m_selfReference;
     // Guards the host and the in-place site, which invalidateWindow reads from other threads.
     std::mutex m_crossThreadLock;

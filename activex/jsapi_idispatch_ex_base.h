@@ -8,6 +8,7 @@
 // the browser on its main thread.
 #pragma once
 
+#include "activex/com_owners.h"
 #include "activex/plugin_interfaces.h"
 #include "host/shareable_reference.h"
 #include "scripting/jsapi.h"
@@ -24,9 +25,11 @@ class ActiveXBrowserHost;
 using ActiveXBrowserHostPtr = std::shared_ptr<ActiveXBrowserHost>;
 
 // The event sinks advised on one connection point, by cookie. Cookies count up from 1, so that a
-// cookie never names two sinks in the object's life.
+// cookie never names two sinks in the object's life. A sink given before the object shows a
+// scripting object waits, under its cookie, until it does.
 struct SinkConnections {
     std::map<DWORD, JSObjectPtr> sinks;
+    std::map<DWORD, ComPtr<IDispatch>> waiting;
     DWORD nextCookie = 1;
 };
 
@@ -69,6 +72,10 @@ protected:
     HRESULT dispatchGetNextDispID(DISPID id, DISPID* next, std::vector<std::wstring>& memberNames);
     HRESULT dispatchDeleteMember(DISPID id);
     HRESULT adviseSink(IUnknown* sink, DWORD* cookie, SinkConnections& connections);
+    // As adviseSink, but a sink given before there is a scripting object waits for it.
+    HRESULT adviseSinkWhenReady(IUnknown* sink, DWORD* cookie, SinkConnections& connections);
+    // The waiting sinks become sinks of the scripting object now shown.
+    void connectWaitingSinks(SinkConnections& connections);
     HRESULT unadviseSink(DWORD cookie, SinkConnections& connections);
 
 private:

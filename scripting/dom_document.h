@@ -5,7 +5,9 @@
 
 namespace FB::DOM {
 
-class Document : public Element {
+// Element is a virtual base, so that a binding's document can derive from its own element wrapper
+// as well and still be one element.
+class Document : public virtual Element {
 public:
     explicit Document(const JSObjectPtr& object) : Node(object), Element(object) {}
 

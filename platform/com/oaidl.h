@@ -8,7 +8,7 @@
 
 extern "C" const IID IID_IDispatch;
 
-// Type information is never handed out here: only its name is needed by the signatures.
+// Declared in platform/com/type_info.h; only its name is needed by the signatures here.
 struct ITypeInfo;
 
 typedef struct tagDISPPARAMS {
@@ -54,9 +54,6 @@ typedef struct tagEXCEPINFO {
 #define DISP_E_UNKNOWNNAME ((HRESULT)0x80020006L)
 #define DISP_E_EXCEPTION ((HRESULT)0x80020009L)
 #define DISP_E_BADPARAMCOUNT ((HRESULT)0x8002000EL)
-
-// Type information that cannot be had: no type library is registered for the object's module.
-#define TYPE_E_LIBNOTREGISTERED ((HRESULT)0x8002801DL)
 
 // The loading progress an object reports through DISPID_READYSTATE.
 #define READYSTATE_LOADING 1

@@ -1,8 +1,11 @@
 // Control interfaces: connection points (an object's outgoing event interfaces, to which sinks are
-// advised by cookie), class information, property-change notification and the control site.
+// advised by cookie), class information, property-change notification, the control site, the
+// control's own side (ambient changes, frozen events) and quick activation.
 #pragma once
 
 #include "platform/com/oaidl.h"
+#include "platform/com/oleidl.h"
+#include "platform/com/ole_view.h"
 
 extern "C" const IID IID_IConnectionPointContainer;
 extern "C" const IID IID_IConnectionPoint;
@@ -11,6 +14,8 @@ extern "C" const IID IID_IProvideClassInfo;
 extern "C" const IID IID_IProvideClassInfo2;
 extern "C" const IID IID_IPropertyNotifySink;
 extern "C" const IID IID_IOleControlSite;
+extern "C" const IID IID_IOleControl;
+extern "C" const IID IID_IQuickActivate;
 
 #define CONNECT_E_NOCONNECTION ((HRESULT)0x80040200L)
 #define CONNECT_E_ADVISELIMIT ((HRESULT)0x80040201L)
@@ -81,4 +86,70 @@ struct IOleControlSite : IUnknown {
 
 protected:
     ~IOleControlSite() = default;
+};
+
+// The container tells the control that ambient properties changed (DISPID_UNKNOWN: any of them),
+// and holds its events back while it is set up (FreezeEvents counts: TRUE freezes once more,
+// FALSE thaws once).
+struct IOleControl : IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE OnAmbientPropertyChange(DISPID id) = 0;
+    virtual HRESULT STDMETHODCALLTYPE FreezeEvents(BOOL freeze) = 0;
+
+protected:
+    ~IOleControl() = default;
+};
+
+// What a container hands a control in one call instead of setting it up piece by piece; only the
+// client site and the event sink are used here, the other members are named for their place.
+struct IAdviseSink;
+struct IServiceProvider;
+struct IFont;
+struct IOleUndoManager;
+struct IBindHost;
+struct HPALETTE__;
+typedef HPALETTE__* HPALETTE;
+typedef DWORD OLE_COLOR;
+
+// QACONTAINER::dwAmbientFlags.
+#define QACONTAINER_USERMODE 0x4
+#define QACONTAINER_AUTOCLIP 0x20
+
+typedef struct tagQACONTAINER {
+    ULONG cbSize;
+    IOleClientSite* pClientSite;
+    IAdviseSink* pAdviseSink;
+    IPropertyNotifySink* pPropertyNotifySink;
+    IUnknown* pUnkEventSink;  // advised on the control's default outgoing interface
+    DWORD dwAmbientFlags;
+    OLE_COLOR colorFore;
+    OLE_COLOR colorBack;
+    IFont* pFont;
+    IOleUndoManager* pUndoMgr;
+    DWORD dwAppearance;
+    LONG lcid;
+    HPALETTE hpal;
+    IBindHost* pBindHost;
+    IOleControlSite* pOleControlSite;
+    IServiceProvider* pServiceProvider;
+} QACONTAINER;
+
+// What the control answers: its OLEMISC bits, its VIEWSTATUS bits and the cookies of the sinks it
+// advised (0 for one it did not).
+typedef struct tagQACONTROL {
+    ULONG cbSize;
+    DWORD dwMiscStatus;
+    DWORD dwViewStatus;
+    DWORD dwEventCookie;
+    DWORD dwPropNotifyCookie;
+    DWORD dwPointerActivationPolicy;
+} QACONTROL;
+
+struct IQuickActivate : IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE QuickActivate(QACONTAINER* container, QACONTROL* control) = 0;
+    // The control's extent in HIMETRIC, as IOleObject::SetExtent and GetExtent for its content.
+    virtual HRESULT STDMETHODCALLTYPE SetContentExtent(LPSIZEL size) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetContentExtent(LPSIZEL size) = 0;
+
+protected:
+    ~IQuickActivate() = default;
 };

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/base/win_user_types.h"
+#include "platform/com/ole_view.h"
 #include "platform/com/oleidl.h"
 #include "platform/window/win_window.h"
 
@@ -14,21 +15,7 @@ extern "C" const IID IID_IOleInPlaceSite;
 extern "C" const IID IID_IOleInPlaceSiteWindowless;
 extern "C" const IID IID_IObjectWithSite;
 extern "C" const IID IID_IOleInPlaceObjectWindowless;
-extern "C" const IID IID_IViewObject;
-
-#define DVASPECT_CONTENT 1
-
-typedef struct _RECTL {
-    LONG left;
-    LONG top;
-    LONG right;
-    LONG bottom;
-} RECTL;
-typedef const RECTL* LPCRECTL;
-
-// The device a picture is meant for; never described here (always null).
-struct tagDVTARGETDEVICE;
-typedef tagDVTARGETDEVICE DVTARGETDEVICE;
+extern "C" const IID IID_IOleInPlaceActiveObject;
 
 // Verbs of IOleObject::DoVerb.
 #define OLEIVERB_PRIMARY 0L
@@ -58,6 +45,9 @@ struct IOleObject : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE DoVerb(LONG verb, LPMSG message, IOleClientSite* site, LONG index, HWND parent,
                                              LPCRECT position) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetUserClassID(CLSID* clsid) = 0;
+    // The object's size in HIMETRIC units (0.01 mm): the one the container gives it, and back.
+    virtual HRESULT STDMETHODCALLTYPE SetExtent(DWORD aspect, SIZEL* size) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetExtent(DWORD aspect, SIZEL* size) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetMiscStatus(DWORD aspect, DWORD* status) = 0;
 
 protected:
@@ -89,14 +79,14 @@ protected:
     ~IOleInPlaceObjectWindowless() = default;
 };
 
-// How the container has an object without a window draw itself into the container's surface.
-struct IViewObject : IUnknown {
-    virtual HRESULT STDMETHODCALLTYPE Draw(DWORD aspect, LONG index, void* aspectInfo, DVTARGETDEVICE* device,
-                                           HDC targetDevice, HDC drawInto, LPCRECTL bounds, LPCRECTL metafileBounds,
-                                           BOOL(STDMETHODCALLTYPE* keepDrawing)(ULONG_PTR), ULONG_PTR keepDrawingArgument) = 0;
+// The object while it is active in place: the container's frame offers it keystrokes first.
+struct IOleInPlaceActiveObject : IOleWindow {
+    // S_OK when the object took the message as an accelerator of its own, S_FALSE when the
+    // container is to dispatch it as usual.
+    virtual HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG message) = 0;
 
 protected:
-    ~IViewObject() = default;
+    ~IOleInPlaceActiveObject() = default;
 };
 
 // The container's side; GetWindow answers the window the object is placed in.

@@ -11,8 +11,10 @@
 #include <atomic>
 #include <filesystem>
 #include <sstream>
+#include <utility>
 
 extern "C" const IID IID_ITypeLib = {0x00020402, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+extern "C" const IID IID_ITypeInfo = {0x00020401, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
 namespace platform {
 
@@ -64,6 +66,68 @@ bool readGuid(const std::string& text, GUID& guid) { return guidFromText(utf8ToW
 
 }  // namespace
 
+namespace {
+
+// The attribute words a declaration of that kind may carry, as type flags; false for another word.
+bool readAttribute(TypeLibraryEntry& entry, const std::string& word) {
+    const bool interface = entry.kind == TypeLibraryEntry::Interface;
+    if (interface && word == "dual") {
+        entry.dual = true;
+        entry.typeFlags |= TYPEFLAG_FDUAL | TYPEFLAG_FOLEAUTOMATION | TYPEFLAG_FDISPATCHABLE;
+    } else if (interface && word == "nonextensible") {
+        entry.typeFlags |= TYPEFLAG_FNONEXTENSIBLE;
+    } else if (interface && word == "oleautomation") {
+        entry.typeFlags |= TYPEFLAG_FOLEAUTOMATION;
+    } else if (entry.kind == TypeLibraryEntry::CoClass && word == "creatable") {
+        entry.typeFlags |= TYPEFLAG_FCANCREATE;
+    } else if (entry.kind == TypeLibraryEntry::CoClass && word == "control") {
+        entry.typeFlags |= TYPEFLAG_FCONTROL;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// One interface, dispinterface or class line; nullopt when it is none.
+std::optional<TypeLibraryEntry> readEntry(const std::vector<std::string>& words, const std::string& help) {
+    TypeLibraryEntry entry;
+    entry.kind = TypeLibraryEntry::Interface;
+    entry.helpString = utf8ToWideText(help);
+    size_t fixed = 0;
+    if (words[0] == "interface") {
+        fixed = 4;
+    } else if (words[0] == "dispinterface") {
+        entry.kind = TypeLibraryEntry::DispInterface;
+        entry.typeFlags = TYPEFLAG_FDISPATCHABLE;
+        fixed = 3;
+    } else if (words[0] == "coclass") {
+        entry.kind = TypeLibraryEntry::CoClass;
+        fixed = 5;
+    } else {
+        return std::nullopt;
+    }
+    if (words.size() < fixed || words.size() < 3 || !readGuid(words[2], entry.id)) return std::nullopt;
+    entry.name = utf8ToWideText(words[1]);
+    if (entry.kind == TypeLibraryEntry::Interface) entry.base = utf8ToWideText(words[3]);
+    if (entry.kind == TypeLibraryEntry::CoClass) {
+        entry.defaultInterface = utf8ToWideText(words[3]);
+        entry.defaultSource = utf8ToWideText(words[4]);
+    }
+    for (size_t i = fixed; i < words.size(); ++i) {
+        if (!readAttribute(entry, words[i])) return std::nullopt;
+    }
+    return entry;
+}
+
+bool declaresInterface(const TypeLibraryText& library, const std::wstring& name) {
+    for (const auto& entry : library.entries) {
+        if (entry.name == name && entry.kind != TypeLibraryEntry::CoClass) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 std::optional<TypeLibraryText> parseTypeLibrary(std::string_view text) {
     TypeLibraryText library;
     bool haveLibrary = false;
@@ -84,24 +148,16 @@ std::optional<TypeLibraryText> parseTypeLibrary(std::string_view text) {
             haveLibrary = true;
             continue;
         }
-        TypeLibraryEntry entry{TypeLibraryEntry::Interface, {}, {}, utf8ToWideText(help)};
-        if (words[0] == "interface" && (words.size() == 4 || words.size() == 5))
-            entry.kind = TypeLibraryEntry::Interface;
-        else if (words[0] == "dispinterface" && words.size() == 3)
-            entry.kind = TypeLibraryEntry::DispInterface;
-        else if (words[0] == "coclass" && words.size() == 5)
-            entry.kind = TypeLibraryEntry::CoClass;
-        else
-            return std::nullopt;
-        if (!readGuid(words[2], entry.id)) return std::nullopt;
-        if (entry.kind == TypeLibraryEntry::Interface && words.size() == 5) {
-            if (words[4] != "dual") return std::nullopt;
-            entry.dual = true;
-        }
-        entry.name = utf8ToWideText(words[1]);
-        library.entries.push_back(std::move(entry));
+        auto entry = readEntry(words, help);
+        if (!entry) return std::nullopt;
+        library.entries.push_back(std::move(*entry));
     }
     if (!haveLibrary) return std::nullopt;
+    for (const auto& entry : library.entries) {
+        if (entry.kind == TypeLibraryEntry::CoClass &&
+            (!declaresInterface(library, entry.defaultInterface) || !declaresInterface(library, entry.defaultSource)))
+            return std::nullopt;
+    }
     return library;
 }
 
@@ -111,15 +167,16 @@ namespace {
 
 using platform::TypeLibraryText;
 
-class CompactTypeLib final : public ITypeLib {
+// The reference counting and interface lookup of the library's objects, which answer one
+// interface each.
+template <typename Interface, const IID* OwnIid>
+class CompactObject : public Interface {
 public:
-    explicit CompactTypeLib(TypeLibraryText text) : text_(std::move(text)) {}
-
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
         if (!object) return E_POINTER;
         *object = nullptr;
-        if (iid != IID_IUnknown && iid != IID_ITypeLib) return E_NOINTERFACE;
-        *object = static_cast<ITypeLib*>(this);
+        if (iid != IID_IUnknown && iid != *OwnIid) return E_NOINTERFACE;
+        *object = static_cast<Interface*>(this);
         AddRef();
         return S_OK;
     }
@@ -129,6 +186,28 @@ public:
         if (left == 0) delete this;
         return left;
     }
+
+protected:
+    virtual ~CompactObject() = default;
+
+private:
+    std::atomic<ULONG> references_{1};
+};
+
+class CompactTypeLib final : public CompactObject<ITypeLib, &IID_ITypeLib> {
+public:
+    explicit CompactTypeLib(TypeLibraryText text) : text_(std::move(text)) {}
+
+    UINT STDMETHODCALLTYPE GetTypeInfoCount() override { return UINT(text_.entries.size()); }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, ITypeInfo** info) override;
+    HRESULT STDMETHODCALLTYPE GetTypeInfoOfGuid(REFGUID guid, ITypeInfo** info) override {
+        if (!info) return E_POINTER;
+        *info = nullptr;
+        for (size_t i = 0; i < text_.entries.size(); ++i) {
+            if (text_.entries[i].id == guid) return GetTypeInfo(UINT(i), info);
+        }
+        return TYPE_E_ELEMENTNOTFOUND;
+    }
     HRESULT STDMETHODCALLTYPE GetLibAttr(TLIBATTR** attributes) override {
         if (!attributes) return E_POINTER;
         *attributes = new TLIBATTR{text_.id, 0x409, SYS_WIN32, text_.major, text_.minor, 0};
@@ -137,13 +216,116 @@ public:
     void STDMETHODCALLTYPE ReleaseTLibAttr(TLIBATTR* attributes) override { delete attributes; }
 
     const TypeLibraryText& text() const { return text_; }
+    // The index of the declaration of that name, or nullopt.
+    std::optional<UINT> indexOf(const std::wstring& name) const {
+        for (size_t i = 0; i < text_.entries.size(); ++i) {
+            if (text_.entries[i].name == name) return UINT(i);
+        }
+        return std::nullopt;
+    }
 
 private:
-    ~CompactTypeLib() = default;
+    ~CompactTypeLib() override = default;
 
     TypeLibraryText text_;
-    std::atomic<ULONG> references_{1};
 };
+
+// One declaration of a compact library; it keeps its library alive. A reference to another type
+// (HREFTYPE) is that type's index in the library.
+class CompactTypeInfo final : public CompactObject<ITypeInfo, &IID_ITypeInfo> {
+public:
+    CompactTypeInfo(CompactTypeLib* library, UINT index) : library_(library), index_(index) { library_->AddRef(); }
+
+
+    HRESULT STDMETHODCALLTYPE GetTypeAttr(TYPEATTR** attributes) override {
+        if (!attributes) return E_POINTER;
+        const auto& library = library_->text();
+        auto* made = new TYPEATTR{};
+        made->guid = entry().id;
+        made->lcid = 0x409;
+        made->memidConstructor = MEMBERID_NIL;
+        made->memidDestructor = MEMBERID_NIL;
+        made->typekind = kind();
+        made->cImplTypes = WORD(implemented().size());
+        made->cbAlignment = 4;
+        made->wTypeFlags = entry().typeFlags;
+        made->wMajorVerNum = library.major;
+        made->wMinorVerNum = library.minor;
+        *attributes = made;
+        return S_OK;
+    }
+    void STDMETHODCALLTYPE ReleaseTypeAttr(TYPEATTR* attributes) override { delete attributes; }
+
+    HRESULT STDMETHODCALLTYPE GetRefTypeOfImplType(UINT index, HREFTYPE* reference) override {
+        if (!reference) return E_POINTER;
+        const auto types = implemented();
+        if (index >= types.size()) return TYPE_E_ELEMENTNOTFOUND;
+        *reference = types[index].first;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetImplTypeFlags(UINT index, INT* flags) override {
+        if (!flags) return E_POINTER;
+        const auto types = implemented();
+        if (index >= types.size()) return TYPE_E_ELEMENTNOTFOUND;
+        *flags = types[index].second;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetDocumentation(MEMBERID member, BSTR* name, BSTR* documentation, DWORD* helpContext,
+                                               BSTR* helpFile) override {
+        if (member != MEMBERID_NIL) return TYPE_E_ELEMENTNOTFOUND;
+        if (name && !(*name = SysAllocString(entry().name.c_str()))) return E_OUTOFMEMORY;
+        if (documentation && !(*documentation = SysAllocString(entry().helpString.c_str()))) {
+            if (name) SysFreeString(std::exchange(*name, nullptr));
+            return E_OUTOFMEMORY;
+        }
+        if (helpContext) *helpContext = 0;
+        if (helpFile) *helpFile = nullptr;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetRefTypeInfo(HREFTYPE reference, ITypeInfo** info) override {
+        return library_->GetTypeInfo(reference, info);
+    }
+    HRESULT STDMETHODCALLTYPE GetContainingTypeLib(ITypeLib** library, UINT* index) override {
+        if (library) {
+            *library = library_;
+            library_->AddRef();
+        }
+        if (index) *index = index_;
+        return S_OK;
+    }
+
+private:
+    ~CompactTypeInfo() override { library_->Release(); }
+
+    const platform::TypeLibraryEntry& entry() const { return library_->text().entries[index_]; }
+    TYPEKIND kind() const {
+        if (entry().kind == platform::TypeLibraryEntry::CoClass) return TKIND_COCLASS;
+        if (entry().kind == platform::TypeLibraryEntry::DispInterface || entry().dual) return TKIND_DISPATCH;
+        return TKIND_INTERFACE;
+    }
+    // The types it implements, with their IMPLTYPEFLAG_* roles.
+    std::vector<std::pair<HREFTYPE, INT>> implemented() const {
+        std::vector<std::pair<HREFTYPE, INT>> types;
+        if (entry().kind == platform::TypeLibraryEntry::CoClass) {
+            types.emplace_back(*library_->indexOf(entry().defaultInterface), IMPLTYPEFLAG_FDEFAULT);
+            types.emplace_back(*library_->indexOf(entry().defaultSource), IMPLTYPEFLAG_FDEFAULT | IMPLTYPEFLAG_FSOURCE);
+        } else if (const auto base = library_->indexOf(entry().base)) {
+            types.emplace_back(*base, 0);
+        }
+        return types;
+    }
+
+    CompactTypeLib* library_;
+    UINT index_;
+};
+
+HRESULT CompactTypeLib::GetTypeInfo(UINT index, ITypeInfo** info) {
+    if (!info) return E_POINTER;
+    *info = nullptr;
+    if (index >= text_.entries.size()) return TYPE_E_ELEMENTNOTFOUND;
+    *info = new CompactTypeInfo(this, index);
+    return S_OK;
+}
 
 struct ModuleSearch {
     std::filesystem::path wanted;
@@ -152,9 +334,10 @@ struct ModuleSearch {
 
 int matchModule(dl_phdr_info* info, size_t, void* data) {
     auto* search = static_cast<ModuleSearch*>(data);
-    if (!info->dlpi_name || !info->dlpi_name[0]) return 0;
+    // The program itself has no name here.
+    const char* name = info->dlpi_name && info->dlpi_name[0] ? info->dlpi_name : "/proc/self/exe";
     std::error_code error;
-    if (!std::filesystem::equivalent(info->dlpi_name, search->wanted, error)) return 0;
+    if (!std::filesystem::equivalent(name, search->wanted, error)) return 0;
     ElfW(Addr) lowest = ~ElfW(Addr)(0);
     for (int i = 0; i < info->dlpi_phnum; ++i) {
         if (info->dlpi_phdr[i].p_type == PT_LOAD && info->dlpi_phdr[i].p_vaddr < lowest) lowest = info->dlpi_phdr[i].p_vaddr;

@@ -2,9 +2,14 @@
 // 1, a text of one declaration per line:
 //
 //   library <name> <{libid}> <major>.<minor> "<help string>"
-//   interface <name> <{iid}> <base interface> [dual] "<help string>"
+//   interface <name> <{iid}> <base interface> [dual] [nonextensible] [oleautomation] "<help string>"
 //   dispinterface <name> <{iid}> "<help string>"
-//   coclass <name> <{clsid}> <default interface> <default source> "<help string>"
+//   coclass <name> <{clsid}> <default interface> <default source> [creatable] [control] "<help string>"
+//
+// A class's two interfaces must be declared in the library. Loaded, the library hands out the type
+// information of each declaration (platform/com/type_info.h): a dual interface and a
+// dispinterface are dispatch types, another interface a plain one, listing its base when the
+// library declares it; a class lists its default interface and its default outgoing one.
 //
 // Registering a library writes TypeLib\{libid}\<version> (its help string, FLAGS, HELPDIR and the
 // win32 path of the module) and Interface\{iid}
@@ -15,6 +20,7 @@
 
 #include "platform/com/guiddef.h"
 #include "platform/com/oleauto.h"
+#include "platform/com/type_info.h"
 #include "platform/com/unknwn.h"
 
 #include <optional>
@@ -38,8 +44,11 @@ typedef struct tagTLIBATTR {
 
 extern "C" const IID IID_ITypeLib;
 
-// Only the library's attributes are read through it here.
 struct ITypeLib : IUnknown {
+    virtual UINT STDMETHODCALLTYPE GetTypeInfoCount() = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, ITypeInfo** info) = 0;
+    // TYPE_E_ELEMENTNOTFOUND for an identifier the library does not declare.
+    virtual HRESULT STDMETHODCALLTYPE GetTypeInfoOfGuid(REFGUID guid, ITypeInfo** info) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetLibAttr(TLIBATTR** attributes) = 0;
     virtual void STDMETHODCALLTYPE ReleaseTLibAttr(TLIBATTR* attributes) = 0;
 
@@ -57,11 +66,15 @@ HRESULT WINAPI UnRegisterTypeLibForUser(REFGUID libraryId, WORD major, WORD mino
 namespace platform {
 
 struct TypeLibraryEntry {
-    enum Kind { Interface, DispInterface, CoClass } kind;
+    enum Kind { Interface, DispInterface, CoClass } kind = Interface;
     std::wstring name;
-    GUID id;
+    GUID id{};
     std::wstring helpString;
-    bool dual = false;  // interfaces only
+    bool dual = false;      // interfaces only
+    WORD typeFlags = 0;     // TYPEFLAG_* of its attributes
+    std::wstring base;      // interfaces: the interface it derives from
+    std::wstring defaultInterface;  // classes: their two interfaces
+    std::wstring defaultSource;
 };
 
 struct TypeLibraryText {

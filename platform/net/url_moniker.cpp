@@ -1,10 +1,14 @@
 // URL monikers, the asynchronous bind context and the binding: the callback is told everything on
 // the thread that started the binding, through a message-only window of the binding's, whatever
-// thread the URL provider answers on.
+// thread the URL provider answers on. A redirect is followed as the platform's downloader does,
+// telling the callback the new URL; a binding that asks for a file gets its data delivered into a
+// cache file as well, whose name it is told before the first data.
 #include "platform/net/urlmon.h"
 
 #include "platform/com/objbase.h"
 #include "platform/net/http_header_block.h"
+#include "platform/net/url_cache_file.h"
+#include "platform/net/url_resolution.h"
 #include "platform/net/url_provider.h"
 #include "platform/base/win_error.h"
 #include "platform/text/utf_text.h"
@@ -20,6 +24,8 @@
 namespace {
 
 constexpr UINT kDrainMessage = WM_USER + 0x51;
+// As many redirects as a browser follows for one request.
+constexpr int kMostRedirects = 20;
 constexpr const wchar_t* kBindingWindowClass = L"UrlBindingWindow";
 
 std::mutex providerLock;
@@ -141,6 +147,9 @@ public:
 
     void append(const std::string& bytes) { pending_ += bytes; }
     void end() { ended_ = true; }
+    // The file the data is delivered into as well; it goes when the stream does.
+    void keepCacheFile(std::unique_ptr<platform::UrlCacheFile> file) { cacheFile_ = std::move(file); }
+    platform::UrlCacheFile* cacheFile() const { return cacheFile_.get(); }
 
 private:
     friend class Counted<DataStream>;
@@ -148,6 +157,7 @@ private:
 
     std::string pending_;
     bool ended_ = false;
+    std::unique_ptr<platform::UrlCacheFile> cacheFile_;
 };
 
 class UrlBinding final : public IBinding, public IWinInetHttpInfo, private Counted<UrlBinding> {
@@ -198,6 +208,14 @@ private:
 
     platform::UrlRequest request();
     void handle(const Event& event);
+    void respond(const Response& response);
+    // A 3xx answer with a Location: the same request goes to the new URL. False for any other.
+    bool redirect(const Response& response);
+    void receive(const std::string& bytes);
+    void finish(HRESULT result);
+    void notifyData(DWORD flags);
+    // The binding's cache file, made (and its name told) on first use; false when it cannot be.
+    bool cacheFileReady();
     void stop(HRESULT result);
 
     std::wstring url_;
@@ -206,9 +224,11 @@ private:
     std::shared_ptr<Channel> channel_;
     HWND window_ = nullptr;
     DataStream* stream_ = nullptr;
-    std::string requestHeaders_;
+    platform::UrlRequest request_;
     std::string responseHeaders_;
     DWORD received_ = 0;
+    int redirects_ = 0;
+    bool needFile_ = false;
     bool firstData_ = true;
     bool aborting_ = false;
     bool stopped_ = false;
@@ -240,6 +260,7 @@ platform::UrlRequest UrlBinding::request() {
     BINDINFO info{};
     info.cbSize = sizeof(info);
     if (callback_->GetBindInfo(&flags, &info) >= 0) {
+        needFile_ = (flags & BINDF_NEEDFILE) != 0;
         if (info.dwBindVerb == BINDVERB_POST) {
             request.verb = "POST";
             if (info.stgmedData.tymed == TYMED_HGLOBAL && info.stgmedData.hGlobal)
@@ -256,7 +277,6 @@ platform::UrlRequest UrlBinding::request() {
     } else {
         negotiate_ = nullptr;
     }
-    requestHeaders_ = request.headers;
     return request;
 }
 
@@ -268,8 +288,8 @@ HRESULT UrlBinding::start() {
     channel_ = std::make_shared<Channel>(window_);
     AddRef();  // in flight until it stops
     callback_->OnStartBinding(0, this);
-    const platform::UrlRequest made = request();
-    currentProvider()(made, channel_);
+    request_ = request();
+    currentProvider()(request_, channel_);
     return MK_S_ASYNCHRONOUS;
 }
 
@@ -282,38 +302,88 @@ void UrlBinding::drain() {
 }
 
 void UrlBinding::handle(const Event& event) {
-    if (const auto* response = std::get_if<Response>(&event)) {
-        responseHeaders_ = response->headers;
-        if (!negotiate_) return;
-        LPWSTR added = nullptr;
-        const HRESULT result =
-            negotiate_->OnResponse(DWORD(response->status), platform::utf8ToWideText(response->headers).c_str(),
-                                   platform::utf8ToWideText(requestHeaders_).c_str(), &added);
-        CoTaskMemFree(added);
-        if (result < 0) stop(E_ABORT);
-    } else if (const auto* data = std::get_if<Data>(&event)) {
-        if (data->bytes.empty()) return;
-        stream_->append(data->bytes);
-        received_ += static_cast<DWORD>(data->bytes.size());
-        FORMATETC format{};
-        STGMEDIUM medium{};
-        medium.tymed = TYMED_ISTREAM;
-        medium.pstm = stream_;
-        const DWORD flags = firstData_ ? BSCF_FIRSTDATANOTIFICATION : BSCF_INTERMEDIATEDATANOTIFICATION;
-        firstData_ = false;
-        if (callback_->OnDataAvailable(flags, received_, &format, &medium) < 0) stop(E_ABORT);
-    } else if (const auto* finish = std::get_if<Finish>(&event)) {
-        if (finish->result >= 0) {
-            stream_->end();
-            FORMATETC format{};
-            STGMEDIUM medium{};
-            medium.tymed = TYMED_ISTREAM;
-            medium.pstm = stream_;
-            const DWORD flags = (firstData_ ? BSCF_FIRSTDATANOTIFICATION : 0) | BSCF_LASTDATANOTIFICATION;
-            callback_->OnDataAvailable(flags, received_, &format, &medium);
-        }
-        stop(finish->result);
+    if (const auto* response = std::get_if<Response>(&event))
+        respond(*response);
+    else if (const auto* data = std::get_if<Data>(&event))
+        receive(data->bytes);
+    else if (const auto* finished = std::get_if<Finish>(&event))
+        finish(finished->result);
+}
+
+void UrlBinding::respond(const Response& response) {
+    if (redirect(response)) return;
+    responseHeaders_ = response.headers;
+    if (!negotiate_) return;
+    LPWSTR added = nullptr;
+    const HRESULT result =
+        negotiate_->OnResponse(DWORD(response.status), platform::utf8ToWideText(response.headers).c_str(),
+                               platform::utf8ToWideText(request_.headers).c_str(), &added);
+    CoTaskMemFree(added);
+    if (result < 0) stop(E_ABORT);
+}
+
+bool UrlBinding::redirect(const Response& response) {
+    const int status = response.status;
+    if (status != 301 && status != 302 && status != 303 && status != 307 && status != 308) return false;
+    const auto location = platform::httpHeaderValue(response.headers, "Location");
+    if (!location || location->empty()) return false;
+    if (++redirects_ > kMostRedirects) {
+        stop(INET_E_REDIRECT_FAILED);
+        return true;
     }
+    url_ = platform::resolveUrl(url_, platform::utf8ToWideText(*location));
+    callback_->OnProgress(0, 0, BINDSTATUS_REDIRECTING, url_.c_str());
+    if (stopped_) return true;  // the callback aborted meanwhile
+    // The first answer is done with: nothing more of it is wanted.
+    channel_->close();
+    request_.url = url_;
+    if (status == 303 || ((status == 301 || status == 302) && request_.verb == "POST")) {
+        request_.verb = "GET";
+        request_.body.clear();
+    }
+    channel_ = std::make_shared<Channel>(window_);
+    currentProvider()(request_, channel_);
+    return true;
+}
+
+void UrlBinding::receive(const std::string& bytes) {
+    if (bytes.empty()) return;
+    if (needFile_ && (!cacheFileReady() || !stream_->cacheFile()->append(bytes))) {
+        stop(INET_E_DOWNLOAD_FAILURE);
+        return;
+    }
+    stream_->append(bytes);
+    received_ += static_cast<DWORD>(bytes.size());
+    notifyData(firstData_ ? BSCF_FIRSTDATANOTIFICATION : BSCF_INTERMEDIATEDATANOTIFICATION);
+}
+
+void UrlBinding::finish(HRESULT result) {
+    if (result >= 0 && needFile_ && (!cacheFileReady() || !stream_->cacheFile()->finish()))
+        result = INET_E_DOWNLOAD_FAILURE;
+    if (result >= 0) {
+        stream_->end();
+        notifyData((firstData_ ? BSCF_FIRSTDATANOTIFICATION : 0) | BSCF_LASTDATANOTIFICATION);
+    }
+    stop(result);
+}
+
+void UrlBinding::notifyData(DWORD flags) {
+    firstData_ = false;
+    FORMATETC format{};
+    STGMEDIUM medium{};
+    medium.tymed = TYMED_ISTREAM;
+    medium.pstm = stream_;
+    if (callback_->OnDataAvailable(flags, received_, &format, &medium) < 0) stop(E_ABORT);
+}
+
+bool UrlBinding::cacheFileReady() {
+    if (stream_->cacheFile()) return true;
+    auto file = platform::UrlCacheFile::create(url_);
+    if (!file) return false;
+    const std::wstring name = file->windowsPath();
+    stream_->keepCacheFile(std::move(file));
+    callback_->OnProgress(0, 0, BINDSTATUS_CACHEFILENAMEAVAILABLE, name.c_str());
+    return !stopped_;
 }
 
 void UrlBinding::stop(HRESULT result) {

@@ -2,8 +2,12 @@
 // status callback, registered on an asynchronous bind context, is told on the thread that started
 // the binding, through that thread's message pump: the start with the binding (which can be
 // aborted and answers the response's HTTP headers), the request headers to add and the response
-// (IHttpNegotiate), the data as it arrives through one IStream, and the end. The transfer itself
-// is done by the process's URL provider (platform/net/url_provider.h).
+// (IHttpNegotiate; a transfer without an HTTP response has none), the data as it arrives through
+// one IStream, and the end. Progress tells of a redirect followed (BINDSTATUS_REDIRECTING with the
+// new URL) and, for a binding that asks for a file (BINDF_NEEDFILE), of the cache file its data is
+// delivered into (BINDSTATUS_CACHEFILENAMEAVAILABLE, before the first data); that file is deleted
+// when the data stream goes. The transfer itself is done by the process's URL provider
+// (platform/net/url_provider.h).
 #pragma once
 
 #include "platform/base/win_global_memory.h"
@@ -26,6 +30,7 @@ extern "C" const IID IID_IWinInetHttpInfo;
 #define INET_E_DOWNLOAD_FAILURE ((HRESULT)0x800C0008L)
 #define INET_E_RESULT_DISPATCHED ((HRESULT)0x800C0200L)
 #define INET_E_UNKNOWN_PROTOCOL ((HRESULT)0x800C000DL)
+#define INET_E_REDIRECT_FAILED ((HRESULT)0x800C0014L)
 #define MK_E_SYNTAX ((HRESULT)0x800401E4L)
 
 #define URL_MK_UNIFORM 1

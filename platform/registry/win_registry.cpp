@@ -29,6 +29,16 @@ namespace {
 using platform::RegistryKey;
 
 std::atomic<bool> keyOpeningFails{false};
+std::atomic<int> keyOpeningFailures{0};
+
+// Whether this opening is refused by a test switch; a counted failure is used up.
+bool openingRefused() {
+    if (keyOpeningFails) return true;
+    int left = keyOpeningFailures.load();
+    while (left > 0 && !keyOpeningFailures.compare_exchange_weak(left, left - 1)) {
+    }
+    return left > 0;
+}
 
 // Handles that are open now, so that a stale or foreign handle is refused, never dereferenced.
 std::mutex handlesLock;
@@ -124,6 +134,7 @@ std::wstring valueNameOf(LPCWSTR name) { return platform::foldRegistryName(name 
 namespace platform::testing {
 
 void setRegistryKeyOpeningFails(bool fails) { keyOpeningFails = fails; }
+void failNextRegistryKeyOpenings(int count) { keyOpeningFailures = count; }
 
 }  // namespace platform::testing
 
@@ -132,7 +143,7 @@ LSTATUS WINAPI RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, REGSAM samDesir
     *phkResult = nullptr;
     auto base = resolve(hKey);
     if (!base) return ERROR_INVALID_HANDLE;
-    if (keyOpeningFails) return ERROR_ACCESS_DENIED;
+    if (openingRefused()) return ERROR_ACCESS_DENIED;
     auto path = joined(base->path, platform::splitRegistryPath(lpSubKey));
     if (!keyExists(locate(base->hive, path))) return ERROR_FILE_NOT_FOUND;
     *phkResult = newHandle(base->hive, std::move(path), samDesired);
@@ -145,7 +156,7 @@ LSTATUS WINAPI RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, DWORD
     *phkResult = nullptr;
     auto base = resolve(hKey);
     if (!base) return ERROR_INVALID_HANDLE;
-    if (keyOpeningFails) return ERROR_ACCESS_DENIED;
+    if (openingRefused()) return ERROR_ACCESS_DENIED;
     auto path = joined(base->path, platform::splitRegistryPath(lpSubKey));
     const Location location = locate(base->hive, path);
     bool created = false;

@@ -1,14 +1,17 @@
 // Downloads through the URL monikers, as the plug-in asks the ActiveX host for them: a whole
 // resource (200), byte ranges (206, placed by Content-Range), a missing one (404), a POST, a
-// transfer cancelled midway, the request headers exactly, and nothing left behind once done.
+// transfer cancelled midway, the request headers exactly, redirects followed, cached streams
+// delivered into a cache file that goes with the transfer, and nothing left behind once done.
 // The test's thread is the browser's main thread, whose pump carries the monikers' notifications.
 #include "activex/activex_browser_host.h"
 #include "activex/activex_stream.h"
 #include "host/events/lifecycle_events.h"
 #include "host/events/stream_events.h"
+#include "platform/files/path_mapping.h"
 #include "tests/activex/support/http_url_provider.h"
 #include "tests/support/host/event_recorder.h"
 #include "tests/support/npapi_browser/loopback_http_server.h"
+#include "tests/support/scoped_machine_folders.h"
 
 #include <gtest/gtest.h>
 
@@ -42,13 +45,23 @@ public:
             return false;
         }
         if (dynamic_cast<FB::AttachedEvent*>(event)) return false;  // being added as an observer
+        if (dynamic_cast<FB::StreamCompletedEvent*>(event)) readCacheFile(dynamic_cast<FB::BrowserStream*>(source));
         return EventRecorder::handleEvent(event, source);
+    }
+    // Where the cache file is, on this machine, and what it held when the plug-in heard the end.
+    void readCacheFile(FB::BrowserStream* stream) {
+        if (!stream || stream->getCacheFilename().empty()) return;
+        cacheFile = platform::hostPath(stream->getCacheFilename());
+        std::ifstream file(cacheFile, std::ios::binary);
+        cached.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
     }
     bool ended() const { return !log.empty() && log.back().rfind("completed", 0) == 0; }
 
     std::string received;
     std::vector<uint32_t> offsets;
     std::vector<float> progress;
+    std::filesystem::path cacheFile;
+    std::string cached;
 };
 
 class ActiveXStreams : public ::testing::Test {
@@ -78,6 +91,7 @@ protected:
         return true;
     }
 
+    test_support::ScopedMachineFolders folders;  // the cache folder is on its drive
     activex_test::ScopedHttpUrlProvider provider;
     LoopbackHttpServer server;
     std::shared_ptr<ActiveXBrowserHost> host = std::make_shared<ActiveXBrowserHost>(nullptr, nullptr);
@@ -112,6 +126,53 @@ TEST_F(ActiveXStreams, AWholeResourceArrivesWithItsLengthTypeAndTheHeadersAsked)
 
 // The whole-resource request stays open (its server takes ranges) while ranges are asked; the
 // range requests go to the loopback server, which answers 206.
+// A cached stream has its data delivered into a cache file as well, complete when the plug-in
+// hears the end and gone once the transfer is; a redirect is followed to the same resource.
+TEST_F(ActiveXStreams, RedirectedAndCachedDownloadsDeliverTheSameBytes) {
+    struct Case {
+        const char* path;
+        bool cached;
+        size_t requests;
+    };
+    server.respond("/file", {200, "OK", {{"Content-Type", "video/mp4"}}, body(70000)});
+    server.respond("/moved", {302, "Found", {{"Location", "/file"}}, "elsewhere"});
+    for (const Case& test : {Case{"/file", false, 1}, Case{"/file", true, 1}, Case{"/moved", false, 2},
+                             Case{"/moved", true, 2}}) {
+        SCOPED_TRACE(std::string(test.path) + (test.cached ? " cached" : ""));
+        const size_t before = server.requests().size();
+        auto log = std::make_shared<StreamLog>();
+        auto stream = host->openStream(server.url(test.path), log, test.cached, false, 0);
+        ASSERT_TRUE(stream);
+        ASSERT_TRUE(pumpUntil([&] { return log->ended(); }));
+        EXPECT_EQ((std::vector<std::string>{"created", "opened", "completed ok"}), log->log);
+        EXPECT_EQ(body(70000), log->received);
+        EXPECT_EQ("video/mp4", stream->getMimeType());
+        EXPECT_EQ(test.requests, server.requests().size() - before);
+        EXPECT_EQ("/file", server.requests().back().path);
+        EXPECT_EQ(test.cached, !log->cacheFile.empty());
+        EXPECT_EQ(test.cached ? body(70000) : "", log->cached);
+        pumpFor(std::chrono::milliseconds(20));
+        EXPECT_FALSE(!log->cacheFile.empty() && std::filesystem::exists(log->cacheFile));
+    }
+}
+
+// A transfer without an HTTP response (a protocol of another kind) never opens the stream: its data
+// reaches the plug-in only when a cache file is known.
+TEST_F(ActiveXStreams, WithoutAResponseOnlyACachedStreamDeliversItsData) {
+    platform::testing::setUrlProvider([](const platform::UrlRequest&, const std::shared_ptr<platform::UrlTransfer>& t) {
+        t->deliver("abc", 3);
+        t->finish(S_OK);
+    });
+    for (const bool cached : {true, false}) {
+        auto log = std::make_shared<StreamLog>();
+        auto stream = host->openStream("other:thing", log, cached, false, 0);
+        ASSERT_TRUE(stream);
+        ASSERT_TRUE(pumpUntil([&] { return log->ended(); }));
+        EXPECT_EQ(cached ? "abc" : "", log->received);
+        EXPECT_EQ((std::vector<std::string>{"created", "completed ok"}), log->log);
+    }
+}
+
 TEST_F(ActiveXStreams, RangesAreAskedInOneLineAndTheirDataPlacedByContentRange) {
     server.respond("/seek", {206,
                              "Partial Content",

@@ -72,6 +72,13 @@ TEST_F(AxDom, AttributesReadAsText) {
     EXPECT_EQ("Caf\xc3\xa9", paragraph->getStringAttribute("title"));
 }
 
+// The document is the binding's element as well, wherever an element is expected.
+TEST_F(AxDom, TheDocumentServesAsAnElement) {
+    const FB::DOM::ElementPtr element = host->documentObject();
+    EXPECT_TRUE(std::dynamic_pointer_cast<FB::ActiveX::AXDOM::Element>(element));
+    EXPECT_EQ((std::vector<std::string>{"inner", "outer"}), ids(element->getElementsByTagName("span")));
+}
+
 TEST_F(AxDom, AMadeElementIsAppendedAndStandsForTheNodeTheBrowserInserted) {
     const FB::DOM::DocumentPtr page = host->documentObject();
     const FB::DOM::ElementPtr made = page->createElement("div");

@@ -1,7 +1,8 @@
 // npVeltrin.so registers itself as a COM class from the two registry scripts and the type library
 // it carries: per user (HKCR written under HKCU\Software\Classes) unless the process is the
 // installer's harvesting tool, every key and value of both scripts, removal that keeps the
-// NoRemove parents, and DllInstall's "user" command line.
+// NoRemove parents, DllInstall's "user" command line, and the factory's fallback that writes and
+// removes the control's own keys when the module's registration fails.
 #include "platform/module/win_module_testing.h"
 #include "platform/registry/win_registry_testing.h"
 #include "platform/text/win_locale.h"
@@ -13,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <vector>
 
 namespace {
 
@@ -146,6 +148,48 @@ TEST_F(ComRegistration, AnyOtherProgramRegistersPerUserWhateverDllInstallSaid) {
     ASSERT_EQ(S_OK, library.install(TRUE, L"machine"));
     EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, kUserClasses + L"CLSID\\" + kClsid));
     EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, L"Software\\Classes\\CLSID\\" + kClsid));
+}
+
+// The keys the control's script makes, below HKCU (the per-user classes included).
+std::vector<std::wstring> controlKeys() {
+    return {kUserClasses + L"zelk.Veltrin.1\\CLSID",
+            kUserClasses + L"zelk.Veltrin\\CurVer",
+            kUserClasses + L"CLSID\\" + kClsid + L"\\InprocServer32",
+            kUserClasses + L"CLSID\\" + kClsid + L"\\MiscStatus\\1",
+            kUserClasses + L"MIME\\Database\\Content Type\\application/x-veltrin",
+            kExt + L"PreApproved\\" + kClsid,
+            kExt + L"Stats\\" + kClsid + L"\\iexplore\\AllowedDomains\\*",
+            L"Software\\MozillaPlugins\\zelk.com/Veltrin_"};
+}
+
+size_t keysPresent(const std::vector<std::wstring>& keys) {
+    size_t present = 0;
+    for (const std::wstring& key : keys) present += keyExists(HKEY_CURRENT_USER, key);
+    return present;
+}
+
+// A key refused for a moment stops the module's registration at its first step; the factory's
+// fallback then writes, or removes, the same keys of the control as a whole registration does.
+TEST_F(ComRegistration, TheFallbackWritesAndRemovesTheControlsOwnKeys) {
+    const std::wstring appId = kUserClasses + L"AppID\\" + kAppId;
+    const std::wstring typeLib = kUserClasses + L"TypeLib\\" + kLibId;
+    ASSERT_EQ(S_OK, library.registerServer());
+    EXPECT_EQ(controlKeys().size(), keysPresent(controlKeys()));
+    ASSERT_EQ(S_OK, library.unregisterServer());
+    EXPECT_EQ(0u, keysPresent(controlKeys()));
+
+    platform::testing::failNextRegistryKeyOpenings(1);
+    EXPECT_EQ(HRESULT(0x80070005), library.registerServer());  // the module's failure is what is heard
+    EXPECT_EQ(controlKeys().size(), keysPresent(controlKeys()));
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, appId));
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, typeLib));
+
+    ASSERT_EQ(S_OK, library.registerServer());
+    platform::testing::failNextRegistryKeyOpenings(1);
+    EXPECT_EQ(HRESULT(0x80070005), library.unregisterServer());
+    EXPECT_EQ(0u, keysPresent(controlKeys()));
+    EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, appId));  // the module stopped before its other steps
+    EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, typeLib));
 }
 
 TEST_F(ComRegistration, TheFirstFailureEndsRegistrationAndIsReported) {

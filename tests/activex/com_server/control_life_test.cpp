@@ -20,16 +20,12 @@
 namespace {
 
 using com_server_test::ControlTestPlugin;
+using com_server_test::pump;
 using activex_test::FakeBrowser;
 using FB::ActiveX::CFBControl;
 using FB::ActiveX::ComPtr;
 using test_support::OleControlSite;
 using test_support::ParamPropertyBag;
-
-void pump() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-}
 
 bool hasEvent(const std::string& event) {
     const auto& events = ControlTestPlugin::last->windowEvents;

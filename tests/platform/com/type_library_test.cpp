@@ -1,5 +1,6 @@
-// The compact type library: the module's own library reads as its declarations, identifiers read
-// back in either case, and a text with a line it cannot place is no library.
+// The compact type library: the module's own library reads as its declarations with their
+// attributes and a class's two interfaces, identifiers read back in either case, and a text with a
+// line it cannot place is no library.
 #include "platform/com/type_library.h"
 
 #include <gtest/gtest.h>
@@ -37,6 +38,13 @@ TEST(TypeLibrary, TheModulesLibraryReadsAsItsDeclarations) {
     EXPECT_EQ(2u, dual);
     EXPECT_EQ(1u, dispinterfaces);
     EXPECT_EQ(2u, classes);
+    const auto& control = library->entries[5];
+    EXPECT_EQ(L"FBControl0", control.name);
+    EXPECT_EQ(L"IFBControl", control.defaultInterface);
+    EXPECT_EQ(L"IFBComEventSource", control.defaultSource);
+    EXPECT_EQ(TYPEFLAG_FCANCREATE | TYPEFLAG_FCONTROL, control.typeFlags);
+    EXPECT_EQ(TYPEFLAG_FDUAL | TYPEFLAG_FNONEXTENSIBLE | TYPEFLAG_FOLEAUTOMATION | TYPEFLAG_FDISPATCHABLE,
+              library->entries[2].typeFlags);
 }
 
 TEST(TypeLibrary, AnythingElseIsNoLibrary) {
@@ -48,6 +56,9 @@ TEST(TypeLibrary, AnythingElseIsNoLibrary) {
     EXPECT_FALSE(platform::parseTypeLibrary("interface I {56226c0d-abdf-5b6c-a2f6-71a08d251410} IUnknown \"no library\""));
     EXPECT_FALSE(platform::parseTypeLibrary(moduleLibrary() + "method M \"unknown\"\n"));
     EXPECT_FALSE(platform::parseTypeLibrary(moduleLibrary() + "interface J {bad} IUnknown \"bad id\"\n"));
+    const std::string id = " {c04f30c6-5ded-5788-8782-f89e971d63a9} ";
+    EXPECT_FALSE(platform::parseTypeLibrary(moduleLibrary() + "interface J" + id + "IUnknown creatable \"class word\"\n"));
+    EXPECT_FALSE(platform::parseTypeLibrary(moduleLibrary() + "coclass C" + id + "IFBControl INone \"no source\"\n"));
 }
 
 }  // namespace

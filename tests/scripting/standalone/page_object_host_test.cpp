@@ -58,7 +58,7 @@ public:
 };
 class BindingDocument : public FB::DOM::Document {
 public:
-    explicit BindingDocument(const FB::JSObjectPtr& object) : Node(object), Document(object) {}
+    explicit BindingDocument(const FB::JSObjectPtr& object) : Node(object), Element(object), Document(object) {}
 };
 
 // Keeps main-thread calls until the test runs them, records page-timer calls, and wraps page

@@ -1,6 +1,6 @@
 #include "tests/support/activex_container/container_session.h"
 
-#include "activex/plugin_interfaces.h"
+#include "tests/support/activex_container/control_class_info.h"
 #include "tests/support/activex_container/container_window.h"
 #include "tests/support/page_engine/element_script.h"
 
@@ -52,7 +52,7 @@ void ContainerSession::loadPage(PageDocument page) {
         site_ = FB::ActiveX::ComPtr<ContainerSite>::adopt(new ContainerSite(*bridge_, elementKey_));
         if (getClassObject_) {
             control_ = std::make_unique<EmbeddedControl>(
-                getClassObject_, browser_.get(), site_.get(), pageWindow_, *document_.plugin,
+                getClassObject_, browser_.get(), site_.get(), pageWindow_, *document_.plugin, quickActivation_,
                 [this] { return mainThread_.isCurrent(); }, [this](const std::string& fault) { faults_.record(fault); },
                 objectWithSite_);
         } else {
@@ -96,10 +96,12 @@ const std::vector<std::string>& ContainerSession::consoleLines() const {
 
 FB::ActiveX::ComPtr<IConnectionPoint> ContainerSession::connectionPoint() {
     FB::ActiveX::ComPtr<IConnectionPoint> point;
-    if (!control_ || !control_->scriptingObject()) return point;
+    IID source{};
+    if (!control_ || !control_->scriptingObject() || !defaultSourceInterface(control_->scriptingObject(), source))
+        return point;
     const auto container = FB::ActiveX::ComPtr<IDispatchEx>(control_->scriptingObject())
                                .query<IConnectionPointContainer>(IID_IConnectionPointContainer);
-    if (container && container->FindConnectionPoint(DIID_IFBComEventSource, point.put()) < 0) point.reset();
+    if (container && container->FindConnectionPoint(source, point.put()) < 0) point.reset();
     return point;
 }
 

@@ -31,6 +31,9 @@ public:
     void setClassObjectSource(LPFNGETCLASSOBJECT getClassObject) { getClassObject_ = getClassObject; }
     // How the control made through the class object also gets its site. Before loadPage.
     void setObjectWithSite(ObjectWithSite objectWithSite) { objectWithSite_ = objectWithSite; }
+    // Whether a control made through its class object is activated through IQuickActivate when it
+    // offers it (the default), or through IOleObject alone. Before loadPage.
+    void setQuickActivation(bool quick) { quickActivation_ = quick; }
     // Runs the scripts before the control, makes the control for the page's <object> element, then
     // runs the scripts after it. Throws std::runtime_error when the control cannot be made.
     void loadPage(PageDocument page);
@@ -42,8 +45,9 @@ public:
     ComBridge* bridge() const { return bridge_.get(); }
     HWND pluginWindow() const { return control_ ? control_->window() : nullptr; }
 
-    // Advises the script object the expression gives on the control's connection point for its
-    // event interface, as the browser does for event scripts; the cookie comes back in `cookie`.
+    // Advises the script object the expression gives on the control's connection point for the
+    // outgoing interface its class information names, as the browser does for event scripts; the
+    // cookie comes back in `cookie`.
     HRESULT advise(const std::string& sinkExpression, DWORD& cookie);
     HRESULT unadvise(DWORD cookie);
     void shutdownControl();
@@ -71,7 +75,8 @@ private:
     HWND pageWindow_ = nullptr;
     int elementKey_ = 0;
     ObjectWithSite objectWithSite_ = ObjectWithSite::Never;
-    LPFNGETCLASSOBJECT getClassObject_ = nullptr;  // the element as a plain script object, among the held values
+    LPFNGETCLASSOBJECT getClassObject_ = nullptr;
+    bool quickActivation_ = true;
 };
 
 }  // namespace test_support

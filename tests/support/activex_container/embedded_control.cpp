@@ -42,14 +42,16 @@ EmbeddedControl::EmbeddedControl(IWebBrowser2* browser, IOleClientSite* site, HW
 }
 
 EmbeddedControl::EmbeddedControl(LPFNGETCLASSOBJECT getClassObject, IWebBrowser2* browser, IOleControlSite* site,
-                                 HWND pageWindow, const PluginElement& element,
+                                 HWND pageWindow, const PluginElement& element, bool quickActivate,
                                  OleControlSite::MainThreadCheck onMainThread, OleControlSite::FaultSink faults,
                                  ObjectWithSite objectWithSite) {
     OleControlSpec spec;
     spec.objectWithSite = objectWithSite;
     for (const PageAttribute& param : element.params) spec.params.emplace_back(param.name, param.value);
-    spec.width = element.width();
-    spec.height = element.height();
+    const bool sized = !element.attribute("width").empty() && !element.attribute("height").empty();
+    spec.width = sized ? element.width() : 0;
+    spec.height = sized ? element.height() : 0;
+    spec.quickActivate = quickActivate;
     ole_ = std::make_unique<OleEmbeddedControl>(getClassObject, browser, site, pageWindow, spec,
                                                 std::move(onMainThread), std::move(faults));
     scripting_ = FB::ActiveX::ComPtr<IDispatchEx>(ole_->scriptingObject());

@@ -21,9 +21,10 @@ public:
     // Throws std::runtime_error when the plug-in or its window cannot be made.
     EmbeddedControl(IWebBrowser2* browser, IOleClientSite* site, HWND pageWindow, const PluginElement& element);
     // The control the library makes itself, through its class object and the OLE interfaces: no
-    // host or plug-in of the binding is reached directly then (host() and plugin() are empty).
+    // host or plug-in of the binding is reached directly then (host() and plugin() are empty). An
+    // element without width and height gets the control's own extent.
     EmbeddedControl(LPFNGETCLASSOBJECT getClassObject, IWebBrowser2* browser, IOleControlSite* site, HWND pageWindow,
-                    const PluginElement& element, OleControlSite::MainThreadCheck onMainThread,
+                    const PluginElement& element, bool quickActivate, OleControlSite::MainThreadCheck onMainThread,
                     OleControlSite::FaultSink faults, ObjectWithSite objectWithSite = ObjectWithSite::Never);
     // Shuts the control down if that has not happened.
     ~EmbeddedControl();

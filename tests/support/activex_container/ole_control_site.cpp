@@ -1,5 +1,7 @@
 #include "tests/support/activex_container/ole_control_site.h"
 
+#include "platform/window/win_gdi.h"
+
 namespace test_support {
 
 OleControlSite::OleControlSite(IWebBrowser2* browser, IOleControlSite* controlSite, HWND window, const RECT& position,
@@ -101,12 +103,14 @@ HRESULT OleControlSite::SetCapture(BOOL capture) {
 HRESULT OleControlSite::SetFocus(BOOL focus) {
     check("IOleInPlaceSiteWindowless::SetFocus");
     if (focus) ++focusRequests_;
+    focused_ = focus != FALSE;
     return S_OK;
 }
 
-HRESULT OleControlSite::InvalidateRect(LPCRECT, BOOL) {
+HRESULT OleControlSite::InvalidateRect(LPCRECT rectangle, BOOL erase) {
     check("IOleInPlaceSiteWindowless::InvalidateRect");
     ++invalidations_;
+    ::InvalidateRect(window_, rectangle ? rectangle : &position_, erase);
     return S_OK;
 }
 

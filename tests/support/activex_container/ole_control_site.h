@@ -4,7 +4,8 @@
 // the web browser, the property-notify sink that hears the ready state, and the control site whose
 // extended control is the page's element (given by the container, or none).
 //
-// It counts what the control asks of it, so tests can see it: repaint requests, ready-state
+// It counts what the control asks of it, so tests can see it: repaint requests (which invalidate
+// the control's rectangle of the window, so that a windowless control is drawn again), ready-state
 // notifications, activations and deactivations, focus and capture. Every call is checked to arrive
 // on the container's main thread; a call from elsewhere is reported to the fault sink.
 #pragma once
@@ -36,6 +37,7 @@ public:
 
     void offerWindowless(bool offer) { offerWindowless_ = offer; }
     void setPosition(const RECT& position) { position_ = position; }
+    const RECT& position() const { return position_; }
     // The page went: the browser and the control site are let go.
     void forget();
 
@@ -45,6 +47,7 @@ public:
     int deactivations() const { return deactivations_; }
     int focusRequests() const { return focusRequests_; }
     bool captured() const { return captured_; }
+    bool focused() const { return focused_; }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
     ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
@@ -82,6 +85,7 @@ private:
     std::atomic<int> deactivations_{0};
     std::atomic<int> focusRequests_{0};
     std::atomic<bool> captured_{false};
+    std::atomic<bool> focused_{false};
     std::atomic<ULONG> references_{1};
 };
 

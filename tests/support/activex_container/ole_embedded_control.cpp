@@ -1,5 +1,8 @@
 #include "tests/support/activex_container/ole_embedded_control.h"
 
+#include "platform/com/objsafe.h"
+#include "platform/com/ocidl.h"
+#include "tests/support/activex_container/control_class_info.h"
 #include "tests/support/activex_container/param_property_bag.h"
 
 #include <stdexcept>
@@ -8,6 +11,11 @@ namespace test_support {
 
 namespace {
 
+using FB::ActiveX::ComPtr;
+
+constexpr int64_t kPixelsPerInch = 96;
+constexpr int64_t kHimetricPerInch = 2540;
+
 const CLSID kVeltrinControlClass = {
     0xb870b429, 0x16d7, 0x5cc7, {0x86, 0xcc, 0x57, 0xd8, 0x42, 0x21, 0x06, 0x8a}};
 
@@ -15,33 +23,124 @@ void require(HRESULT result, const char* step) {
     if (result < 0) throw std::runtime_error(std::string("the control refused ") + step);
 }
 
+// The control's connection point for the outgoing interface its class information names.
+ComPtr<IConnectionPoint> eventConnectionPoint(IUnknown* control) {
+    IID source{};
+    ComPtr<IConnectionPoint> point;
+    const auto points = ComPtr<IUnknown>(control).query<IConnectionPointContainer>(IID_IConnectionPointContainer);
+    if (!defaultSourceInterface(control, source) || !points || points->FindConnectionPoint(source, point.put()) < 0)
+        point.reset();
+    return point;
+}
+
 }  // namespace
+
+LONG pixelsToHimetric(int pixels) {
+    return LONG((pixels * kHimetricPerInch + kPixelsPerInch / 2) / kPixelsPerInch);
+}
+
+int himetricToPixels(LONG himetric) {
+    return int((himetric * kPixelsPerInch + kHimetricPerInch / 2) / kHimetricPerInch);
+}
 
 OleEmbeddedControl::OleEmbeddedControl(LPFNGETCLASSOBJECT getClassObject, IWebBrowser2* browser,
                                        IOleControlSite* controlSite, HWND pageWindow, const OleControlSpec& spec,
                                        OleControlSite::MainThreadCheck onMainThread, OleControlSite::FaultSink faults)
     : pageWindow_(pageWindow), position_{0, 0, spec.width, spec.height} {
-    site_ = FB::ActiveX::ComPtr<OleControlSite>::adopt(
-        new OleControlSite(browser, controlSite, pageWindow, position_, std::move(onMainThread), std::move(faults)));
+    site_ = ComPtr<OleControlSite>::adopt(
+        new OleControlSite(browser, controlSite, pageWindow, position_, onMainThread, faults));
     site_->offerWindowless(spec.offerWindowless);
-    FB::ActiveX::ComPtr<IClassFactory> factory;
+    eventSink_ = ComPtr<ControlEventSink>::adopt(new ControlEventSink(std::move(onMainThread), std::move(faults)));
+    ComPtr<IClassFactory> factory;
     require(getClassObject(kVeltrinControlClass, IID_IClassFactory, reinterpret_cast<void**>(factory.put())),
             "DllGetClassObject");
     require(factory->CreateInstance(nullptr, IID_IOleObject, reinterpret_cast<void**>(object_.put())),
             "CreateInstance");
-    require(object_->SetClientSite(site_.get()), "SetClientSite");
+    eventPoint_ = eventConnectionPoint(object_.get());
+    const auto quick = spec.quickActivate ? object_.query<IQuickActivate>(IID_IQuickActivate) : ComPtr<IQuickActivate>();
+    if (quick)
+        activateQuickly(*quick.get());
+    else
+        activateThroughObject();
     if (spec.objectWithSite == ObjectWithSite::BeforeParams) require(setObjectSite(true), "SetSite");
-    const auto persist = object_.query<IPersistPropertyBag>(IID_IPersistPropertyBag);
-    if (!persist) throw std::runtime_error("the control has no IPersistPropertyBag");
-    const auto bag = FB::ActiveX::ComPtr<ParamPropertyBag>::adopt(new ParamPropertyBag(spec.params));
-    require(persist->Load(bag.get(), nullptr), "IPersistPropertyBag::Load");
+    load(spec);
     if (spec.objectWithSite == ObjectWithSite::AfterParams) require(setObjectSite(true), "SetSite");
+    if (!activatedQuickly_) connectEvents();
+    size(spec);
     scripting_ = object_.query<IDispatchEx>(IID_IDispatchEx);
     if (!scripting_) throw std::runtime_error("the control has no IDispatchEx");
     require(activate(), "in-place activation");
 }
 
 OleEmbeddedControl::~OleEmbeddedControl() { close(); }
+
+// The control sites itself and advises the container's sink on its own event source.
+void OleEmbeddedControl::activateQuickly(IQuickActivate& quick) {
+    QACONTAINER container{};
+    container.cbSize = sizeof(container);
+    container.pClientSite = site_.get();
+    container.pPropertyNotifySink = site_.get();
+    container.pUnkEventSink = eventSink_.get();
+    container.dwAmbientFlags = QACONTAINER_USERMODE | QACONTAINER_AUTOCLIP;
+    container.lcid = 0x409;
+    container.pOleControlSite = site_.get();
+    QACONTROL control{};
+    control.cbSize = sizeof(control);
+    require(quick.QuickActivate(&container, &control), "IQuickActivate::QuickActivate");
+    if (!(control.dwMiscStatus & OLEMISC_SETCLIENTSITEFIRST))
+        throw std::runtime_error("the control did not tell its misc status");
+    eventCookie_ = control.dwEventCookie;
+    activatedQuickly_ = true;
+}
+
+void OleEmbeddedControl::activateThroughObject() {
+    DWORD misc = 0;
+    require(object_->GetMiscStatus(DVASPECT_CONTENT, &misc), "IOleObject::GetMiscStatus");
+    require(object_->SetClientSite(site_.get()), "SetClientSite");
+}
+
+// Once loaded, the control shows its scripting object, whose events the sink can then hear.
+void OleEmbeddedControl::connectEvents() {
+    if (eventPoint_ && eventPoint_->Advise(eventSink_.get(), &eventCookie_) < 0) eventCookie_ = 0;
+}
+
+// As a browser does for a page it does not trust: the control must be safe for data from the page
+// (its <param> values) and for calls from its script.
+void OleEmbeddedControl::requireSafety() {
+    const auto safety = object_.query<IObjectSafety>(IID_IObjectSafety);
+    if (!safety) throw std::runtime_error("the control has no IObjectSafety");
+    require(safety->SetInterfaceSafetyOptions(IID_IPersistPropertyBag, INTERFACESAFE_FOR_UNTRUSTED_DATA,
+                                              INTERFACESAFE_FOR_UNTRUSTED_DATA),
+            "safety for untrusted data");
+    require(safety->SetInterfaceSafetyOptions(IID_IDispatch, INTERFACESAFE_FOR_UNTRUSTED_CALLER,
+                                              INTERFACESAFE_FOR_UNTRUSTED_CALLER),
+            "safety for untrusted callers");
+}
+
+// Events are held back while the control loads, then the ambient properties are news to it.
+void OleEmbeddedControl::load(const OleControlSpec& spec) {
+    requireSafety();
+    const auto persist = object_.query<IPersistPropertyBag>(IID_IPersistPropertyBag);
+    if (!persist) throw std::runtime_error("the control has no IPersistPropertyBag");
+    const auto control = object_.query<IOleControl>(IID_IOleControl);
+    if (control) require(control->FreezeEvents(TRUE), "IOleControl::FreezeEvents");
+    const auto bag = ComPtr<ParamPropertyBag>::adopt(new ParamPropertyBag(spec.params));
+    require(persist->Load(bag.get(), nullptr), "IPersistPropertyBag::Load");
+    if (control) {
+        require(control->FreezeEvents(FALSE), "IOleControl::FreezeEvents");
+        require(control->OnAmbientPropertyChange(DISPID_UNKNOWN), "IOleControl::OnAmbientPropertyChange");
+    }
+}
+
+// The element's size goes to the control as its extent; the control's extent, read back, is the
+// size it is given in the page.
+void OleEmbeddedControl::size(const OleControlSpec& spec) {
+    SIZEL extent{pixelsToHimetric(spec.width), pixelsToHimetric(spec.height)};
+    if (spec.width > 0 && spec.height > 0) require(object_->SetExtent(DVASPECT_CONTENT, &extent), "SetExtent");
+    require(object_->GetExtent(DVASPECT_CONTENT, &extent), "GetExtent");
+    position_ = RECT{0, 0, himetricToPixels(extent.cx), himetricToPixels(extent.cy)};
+    site_->setPosition(position_);
+}
 
 HWND OleEmbeddedControl::window() const {
     HWND window = nullptr;
@@ -52,7 +151,10 @@ HWND OleEmbeddedControl::window() const {
 
 HRESULT OleEmbeddedControl::activate() {
     if (!object_) return E_UNEXPECTED;
-    return object_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site_.get(), 0, pageWindow_, &position_);
+    const HRESULT result = object_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site_.get(), 0, pageWindow_, &position_);
+    if (result >= 0 && !windowlessHost_ && !window() && site_->activations() > site_->deactivations())
+        windowlessHost_ = std::make_unique<WindowlessControlHost>(pageWindow_, object_.get(), *site_.get());
+    return result;
 }
 
 HRESULT OleEmbeddedControl::setObjectSite(bool sited) {
@@ -72,6 +174,7 @@ HRESULT OleEmbeddedControl::resize(int width, int height) {
 }
 
 HRESULT OleEmbeddedControl::deactivate() {
+    windowlessHost_.reset();
     const auto inPlace = object_.query<IOleInPlaceObject>(IID_IOleInPlaceObject);
     return inPlace ? inPlace->InPlaceDeactivate() : E_NOINTERFACE;
 }
@@ -79,6 +182,8 @@ HRESULT OleEmbeddedControl::deactivate() {
 void OleEmbeddedControl::close() {
     if (!object_) return;
     deactivate();
+    if (eventPoint_ && eventCookie_) eventPoint_->Unadvise(eventCookie_);
+    eventPoint_.reset();
     object_->Close(OLECLOSE_NOSAVE);
     object_->SetClientSite(nullptr);
     if (sitedAsObject_) setObjectSite(false);

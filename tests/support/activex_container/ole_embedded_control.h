@@ -1,15 +1,24 @@
-// A control embedded the way a container embeds one: made by its class object (from the library's
-// DllGetClassObject), given its client site first, its <param> values through a property bag, then
-// activated in place in the page's window. Taking it down deactivates it, closes it and clears
-// its site. Main thread only.
+// A control embedded the way a browser embeds one: made by its class object (from the library's
+// DllGetClassObject); activated quickly through IQuickActivate when it offers that (client site,
+// the container's event sink and the misc and view status in one call), else through IOleObject
+// (misc status, client site, and, once it is loaded, the event sink advised on the outgoing
+// interface its class information names); required to be safe for the page's data and script
+// (IObjectSafety); its events frozen while it loads its <param> values from a property bag;
+// sized through its extent in HIMETRIC (the element's size, or the control's own extent when the
+// element gives none); then activated in place in the page's window. A windowless control is
+// hosted in that window (windowless_control_host.h). Taking it down deactivates it, disconnects
+// the event sink, closes it and clears its site. Main thread only.
 #pragma once
 
 #include "activex/com_owners.h"
 #include "platform/com/class_factory.h"
 #include "platform/com/dispex.h"
 #include "platform/com/ole_inplace.h"
+#include "tests/support/activex_container/control_event_sink.h"
 #include "tests/support/activex_container/ole_control_site.h"
+#include "tests/support/activex_container/windowless_control_host.h"
 
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,11 +31,18 @@ enum class ObjectWithSite { Never, BeforeParams, AfterParams };
 
 struct OleControlSpec {
     std::vector<std::pair<std::string, std::string>> params;
+    // In pixels; 0 for the control's own extent.
     int width = 300;
     int height = 150;
     bool offerWindowless = false;
     ObjectWithSite objectWithSite = ObjectWithSite::Never;
+    // False: as a container without quick activation, through IOleObject alone.
+    bool quickActivate = true;
 };
+
+// The screen's 96 pixels per inch against HIMETRIC's 2540 units, rounded to the nearest.
+LONG pixelsToHimetric(int pixels);
+int himetricToPixels(LONG himetric);
 
 class OleEmbeddedControl {
 public:
@@ -44,6 +60,11 @@ public:
     OleControlSite& site() const { return *site_.get(); }
     // The control's own window while it is active in place and windowed.
     HWND window() const;
+    bool activatedQuickly() const { return activatedQuickly_; }
+    // What the container's own event sink heard, as "name(arg,...)".
+    const std::vector<std::string>& events() const { return eventSink_->heard(); }
+    // The hosting of a windowless control while it is active; null otherwise.
+    const WindowlessControlHost* windowlessHost() const { return windowlessHost_.get(); }
 
     HRESULT activate();
     // IObjectWithSite::SetSite with the control's site (null: without one).
@@ -54,9 +75,21 @@ public:
     void close();
 
 private:
+    void activateQuickly(IQuickActivate& quick);
+    void activateThroughObject();
+    void connectEvents();
+    void requireSafety();
+    void load(const OleControlSpec& spec);
+    void size(const OleControlSpec& spec);
+
     FB::ActiveX::ComPtr<OleControlSite> site_;
     FB::ActiveX::ComPtr<IOleObject> object_;
     FB::ActiveX::ComPtr<IDispatchEx> scripting_;
+    FB::ActiveX::ComPtr<ControlEventSink> eventSink_;
+    FB::ActiveX::ComPtr<IConnectionPoint> eventPoint_;  // where the sink is advised, when the container did it
+    DWORD eventCookie_ = 0;
+    bool activatedQuickly_ = false;
+    std::unique_ptr<WindowlessControlHost> windowlessHost_;
     HWND pageWindow_;
     RECT position_;
     bool sitedAsObject_ = false;

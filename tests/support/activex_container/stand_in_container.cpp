@@ -24,6 +24,10 @@ void StandInContainer::giveObjectSite(ObjectWithSite when) {
     mainThread_.run([this, when] { session_->setObjectWithSite(when); });
 }
 
+void StandInContainer::withoutQuickActivation() {
+    mainThread_.run([this] { session_->setQuickActivation(false); });
+}
+
 void StandInContainer::loadPageFile(const std::filesystem::path& file) {
     PageDocument page = test_support::loadPageFile(file);
     mainThread_.run([this, &page] { session_->loadPage(std::move(page)); });

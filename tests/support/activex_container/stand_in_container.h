@@ -47,6 +47,9 @@ public:
     // That control also gets its site through IObjectWithSite, before or after its <param>s, as
     // some containers give it. Before a page is loaded.
     void giveObjectSite(ObjectWithSite when);
+    // Such a control is activated through IOleObject alone, as by a container without quick
+    // activation. Before a page is loaded.
+    void withoutQuickActivation();
 
     // Throws PageError for a page it cannot read and std::runtime_error for a control it cannot make.
     void loadPageFile(const std::filesystem::path& file);

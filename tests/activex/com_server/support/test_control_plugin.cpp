@@ -2,7 +2,10 @@
 
 #include "host/events/window_events.h"
 #include "scripting/method_wrappers.h"
+#include "platform/window/win_window.h"
 #include "tests/support/host/event_recorder.h"
+
+#include <algorithm>
 
 namespace com_server_test {
 
@@ -42,3 +45,18 @@ std::shared_ptr<ControlTestFactory> controlTestFactory() {
 }  // namespace com_server_test
 
 FB::FactoryBasePtr sharedFactory() { return com_server_test::controlTestFactory(); }
+
+namespace com_server_test {
+
+void pump() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+}
+
+size_t eventsStartingWith(const std::string& prefix) {
+    const auto& events = ControlTestPlugin::last->windowEvents;
+    return size_t(std::count_if(events.begin(), events.end(),
+                                [&](const std::string& event) { return event.rfind(prefix, 0) == 0; }));
+}
+
+}  // namespace com_server_test

@@ -51,4 +51,9 @@ public:
 
 std::shared_ptr<ControlTestFactory> controlTestFactory();
 
+// Runs the messages waiting for this thread, the browser's main thread of these tests.
+void pump();
+// How many of the last plug-in's window events start with `prefix`.
+size_t eventsStartingWith(const std::string& prefix);
+
 }  // namespace com_server_test
