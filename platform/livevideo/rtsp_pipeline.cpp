@@ -184,7 +184,10 @@ GstPadProbeReturn RtspPipeline::onRtpPacket(GstPad*, GstPadProbeInfo* info, gpoi
     return GST_PAD_PROBE_OK;
 }
 
+// A sync handler that drops a message owns it: every message holds its source element, and one
+// not given back keeps the whole pipeline (and the bus's socket pair) alive.
 GstBusSyncReply RtspPipeline::onMessage(GstBus*, GstMessage* message, gpointer self) {
+    const GstPtr<GstMessage> dropped(message);
     auto* pipeline = enter(self);
     switch (GST_MESSAGE_TYPE(message)) {
         case GST_MESSAGE_PROGRESS: {
