@@ -120,7 +120,10 @@ TEST_P(Recording, StartRecordStoresEveryPictureUnchangedAsOneSampleFromTheNextKe
 INSTANTIATE_TEST_SUITE_P(CameraStreams, Recording, ::testing::ValuesIn(kStreams),
                          [](const ::testing::TestParamInfo<CameraStream>& stream) { return stream.param.name; });
 
-class RecordingRefusals : public test_support::MachineTest {};
+class RecordingRefusals : public test_support::MachineTest {
+protected:
+    test_support::FixedClock clock;
+};
 
 TEST_F(RecordingRefusals, StartRecordAnswersMinusOneWhenStoppedWithoutAFolderOrWithTooLongAName) {
     PluginInstance page;
@@ -132,6 +135,11 @@ TEST_F(RecordingRefusals, StartRecordAnswersMinusOneWhenStoppedWithoutAFolderOrW
     page.Invoke("SetRtspUrl", camera.Url());
     ASSERT_EQ(page.Call("StartPlay"), 0);
     EXPECT_EQ(page.Invoke("StartRecord", std::string()).convertTo<int>(), -1);
+    // Separators alone name no folder: not the file system's root either.
+    for (const char* noFolder : {"\\", "/", "\\\\\\///"}) {
+        EXPECT_EQ(page.Invoke("StartRecord", std::string(noFolder)).convertTo<int>(), -1) << noFolder;
+    }
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::path("/") / (std::string(clock.kStamp) + ".mp4")));
     // "\YYYYMMDDhhmmss.mp4" takes 19 of the name's 255 bytes.
     EXPECT_EQ(page.Invoke("StartRecord", "D:\\" + std::string(234, 'r')).convertTo<int>(), -1);
     EXPECT_FALSE(page.view()->recording());
