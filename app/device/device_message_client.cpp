@@ -69,6 +69,7 @@ int DeviceMessageClient::Start(const std::string& address, DeviceMessageCallback
     {
         std::lock_guard<std::mutex> hold(socketLock_);
         running_ = true;
+        givenUp_ = false;
     }
     if (Connect(address_, port_) == INVALID_SOCKET) {
         Stop();
@@ -94,12 +95,31 @@ void DeviceMessageClient::Stop() {
     user_ = nullptr;
 }
 
+bool DeviceMessageClient::ResumeIfGivenUp() {
+    assert(!reader_.joinable() || reader_.get_id() != std::this_thread::get_id());  // never from the callback
+    {
+        std::lock_guard<std::mutex> hold(socketLock_);
+        if (!running_ || !givenUp_) return false;
+        givenUp_ = false;
+    }
+    if (reader_.joinable()) reader_.join();  // it has ended, or is about to
+    try {
+        reader_ = std::thread(&DeviceMessageClient::ReceiveLoop, this);
+    } catch (const std::system_error&) {
+        std::lock_guard<std::mutex> hold(socketLock_);
+        givenUp_ = true;  // still given up: a later resume tries again
+        return false;
+    }
+    return true;
+}
+
 // A blocked recv does not return when its socket is closed under it; shutting the socket down does
 // wake it. A connection attempt or the pause before one waits for the stop event. The stop word goes
 // out first, ahead of the end of the stream.
 void DeviceMessageClient::WakeAndSignalStop() {
     std::lock_guard<std::mutex> hold(socketLock_);
     running_ = false;
+    givenUp_ = false;
     if (stopRequested_.valid()) WSASetEvent(stopRequested_.get());
     if (socket_) {
         if (greeted_) {
@@ -176,6 +196,13 @@ bool DeviceMessageClient::IsRunning() {
     return running_;
 }
 
+// The reader's end after too many failed reconnects, unless a stop came first.
+bool DeviceMessageClient::GiveUp() {
+    std::lock_guard<std::mutex> hold(socketLock_);
+    givenUp_ = running_;
+    return givenUp_;
+}
+
 // Makes s the link's socket so that a stop can wake whatever blocks on it; refused (and s closed)
 // once stopping.
 bool DeviceMessageClient::Publish(OwnedSocket s) {
@@ -217,9 +244,9 @@ void DeviceMessageClient::ReceiveLoop() {
             if (!PauseBeforeReconnect()) return;
             s = Connect(address_, port_);
             if (s == INVALID_SOCKET) {
-                if (++failures >= kConnectAttempts && IsRunning()) {
+                if (++failures >= kConnectAttempts && GiveUp()) {
                     FileLogger::Write("reconnect failed %d times, device link given up.", failures);
-                    return;  // until the next start
+                    return;  // until the next start or resume
                 }
                 continue;
             }

@@ -1,8 +1,8 @@
 // The TCP link to the camera: one connection to the camera's device port, greeted on every connect,
 // read by a thread of its own that turns the byte stream into messages and hands each to a callback.
 // A broken connection is re-established after a pause of 40 ms, and again 40 ms after each failed
-// attempt, until five attempts in a row fail. No connection attempt lasts longer than a few
-// seconds, and a stop ends one at once.
+// attempt, until five attempts in a row fail: the link then gives up until it is started or resumed
+// again. No connection attempt lasts longer than a few seconds, and a stop ends one at once.
 #pragma once
 
 #include "app/device/device_message_framing.h"
@@ -28,6 +28,10 @@ public:
     int Start(const std::string& address, DeviceMessageCallback callback, void* user);
     // Sends the stop word, ends the connection and the reader. Never call it from the callback.
     void Stop();
+    // A link that gave up reconnecting starts over on a new reader, which reconnects to the same
+    // camera as after a broken connection (five attempts); this call does not wait for it. True
+    // when it did; a link that runs or was stopped is left as it is. Never from the callback.
+    bool ResumeIfGivenUp();
 
 private:
     SOCKET Connect(const std::string& address, uint16_t port);
@@ -39,6 +43,7 @@ private:
     void Deliver(int type, const char* body, int length);
 
     bool IsRunning();
+    bool GiveUp();
     bool Publish(OwnedSocket s);
     SOCKET Abandon(SOCKET s);
     void WakeAndSignalStop();
@@ -55,6 +60,7 @@ private:
     uint16_t port_ = 0;
     DeviceMessageCallback callback_ = nullptr;
     bool running_ = false;
+    bool givenUp_ = false;  // the reader ended after five failed reconnects; running_ stays set
     std::thread reader_;
     void* user_ = nullptr;
     const uint16_t devicePort_;

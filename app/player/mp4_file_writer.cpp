@@ -9,10 +9,9 @@ extern "C" {
 namespace {
 
 constexpr int kIoBufferSize = 64 * 1024;
-// An empty movie header first, then a fragment at every key picture and at least one a second,
-// each fragment carrying its own base offset (what every player expects of a fragmented file).
-constexpr char kMovieFlags[] = "frag_keyframe+empty_moov+default_base_moof";
-constexpr char kLongestFragmentMicroseconds[] = "1000000";
+// An empty movie header first, then the fragments this writer cuts itself (one per picture), each
+// carrying its own base offset (what every player expects of a fragmented file).
+constexpr char kMovieFlags[] = "frag_custom+empty_moov+default_base_moof";
 constexpr char kTrackTimeScale[] = "90000";
 constexpr uint8_t kLengthSizeMinusOne = 3;  // samples carry 4-byte lengths
 constexpr size_t kLongestParameterSet = 0xFFFF;
@@ -98,7 +97,6 @@ bool Mp4FileWriter::AddVideoTrack(int width, int height, const std::vector<uint8
     stream_->time_base = AVRational{1, kTimeScale};
     DictionaryOwner options;
     av_dict_set(&options.entries, "movflags", kMovieFlags, 0);
-    av_dict_set(&options.entries, "frag_duration", kLongestFragmentMicroseconds, 0);
     av_dict_set(&options.entries, "video_track_timescale", kTrackTimeScale, 0);
     if (avformat_write_header(format_.get(), &options.entries) < 0 || format_->pb->error < 0) return false;
     headerWritten_ = true;
@@ -122,6 +120,9 @@ int Mp4FileWriter::WriteSample(const uint8_t* data, size_t size, bool sync, int6
     int result = av_write_frame(format_.get(), packet);
     packet->data = nullptr;
     packet->size = 0;
+    // Each picture is a fragment of its own, in the file as soon as it is written: a killed process
+    // loses at most the picture it was writing.
+    if (result >= 0) result = av_write_frame(format_.get(), nullptr);
     if (result >= 0 && format_->pb->error < 0) result = format_->pb->error;
     if (result < 0) return result;
     ++samples_;

@@ -2,8 +2,8 @@
 // One MP4 file holding one H.264 video track, written with libavformat's MP4 muxer without decoding
 // or re-encoding: each sample is one picture as the camera coded it, its NAL units each behind a
 // 4-byte big-endian length. The file is fragmented (an empty movie header first, then a fragment
-// per key picture or per second of pictures), so a file cut off at any moment, by a killed process
-// or a pulled plug, still opens with everything up to its last whole fragment.
+// per picture, written out as soon as the picture is), so a file cut off at any moment, by a killed
+// process or a pulled plug, still opens with every picture but the one being written.
 //
 // Time scale 90000; each sample carries the decoding time, presentation time and duration its
 // writer gives it (composition offsets for pictures shown in another order than they are decoded).

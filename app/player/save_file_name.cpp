@@ -5,6 +5,10 @@
 #include <cstdio>
 #include <cstring>
 
+bool NamesAFolder(const char* folder) {
+    return folder != nullptr && folder[std::strspn(folder, "\\/")] != '\0';
+}
+
 bool FormatSaveFileName(char* out, size_t size, const char* folder, const char* extension) {
     if (out == nullptr || size == 0) return false;
     std::memset(out, 0, size);

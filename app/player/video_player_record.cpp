@@ -25,7 +25,7 @@ void MakeFolder(const char* ansiFolder) { MakeDirTree((std::string(ansiFolder) +
 // folder outside ASCII holds its recordings.
 int CVideoPlayer::StartRecord(const std::string& folder) {
     assert(OnOwnerThread());
-    if (!playing_ || folder.empty() || recorder_.recording()) return -1;
+    if (!playing_ || !NamesAFolder(folder.c_str()) || recorder_.recording()) return -1;
     char ansiFolder[kAnsiFolderSize];
     Utf8ToAnsi(ansiFolder, folder.c_str(), kAnsiFolderSize);
     char name[kRecordingNameSize];
@@ -39,7 +39,7 @@ void CVideoPlayer::StopRecord() { recorder_.Stop(); }
 // Compression runs outside every lock; only the copy of the picture holds the render-queue lock.
 int CVideoPlayer::Snapshot(const char* ansiFolder) {
     assert(OnOwnerThread());
-    if (!playing_ || ansiFolder == nullptr || ansiFolder[0] == '\0') return -1;
+    if (!playing_ || !NamesAFolder(ansiFolder)) return -1;
     char name[kSnapshotNameSize];
     if (!FormatSaveFileName(name, sizeof(name), ansiFolder, "jpg")) return -1;
     SampleRange range = SampleRange::Studio;

@@ -93,6 +93,10 @@ bool CVideoPlayer::onWindowsEvent(FB::WindowsEvent* event, FB::PluginWindow*) {
             FileLogger::Write("restart play.");
             Stop();
             Start();
+            // The device link gives up reconnecting until its next start: a camera that went away
+            // long enough to stall the picture took its link down too, and the restart brings both
+            // back, so that its alarms are not lost for good.
+            deviceLink_.ResumeIfGivenUp();
             return true;
         case kViewPaintBlackMessage:
             ClearWindow();

@@ -12,6 +12,7 @@ namespace livevideo {
 struct GstUnref {
     void operator()(GstCaps* caps) const { gst_caps_unref(caps); }
     void operator()(GstSample* sample) const { gst_sample_unref(sample); }
+    void operator()(GstMessage* message) const { gst_message_unref(message); }
     void operator()(gchar* text) const { g_free(text); }
     void operator()(guchar* bytes) const { g_free(bytes); }
     void operator()(GError* error) const { g_error_free(error); }

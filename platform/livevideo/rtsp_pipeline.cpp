@@ -126,6 +126,7 @@ RtspPipeline::RtspPipeline(Events& events, GstPtr<GstElement> pipeline, GstPtr<G
       bus_(gst_element_get_bus(pipeline_.get())) {}
 
 RtspPipeline::~RtspPipeline() {
+    jitterBuffers_.stop();
     // Waits for the streaming threads, so no event comes once it returns.
     gst_element_set_state(pipeline_.get(), GST_STATE_NULL);
     gst_bus_set_sync_handler(bus_.get(), nullptr, nullptr, nullptr);
@@ -134,6 +135,7 @@ RtspPipeline::~RtspPipeline() {
 void RtspPipeline::connectSignals(GstElement* sink) {
     g_signal_connect(source_.get(), "select-stream", G_CALLBACK(&RtspPipeline::onSelectStream), this);
     g_signal_connect(source_.get(), "pad-added", G_CALLBACK(&RtspPipeline::onPadAdded), this);
+    jitterBuffers_.watch(source_.get());
     const GstPtr<GstPad> into(gst_element_get_static_pad(depayloader_.get(), "sink"));
     gst_pad_add_probe(into.get(), GST_PAD_PROBE_TYPE_BUFFER, &RtspPipeline::onRtpPacket, this, nullptr);
     // Every message is handled where it is posted and dropped: nobody reads the bus's queue.
@@ -190,7 +192,10 @@ GstPadProbeReturn RtspPipeline::onRtpPacket(GstPad*, GstPadProbeInfo* info, gpoi
     return GST_PAD_PROBE_OK;
 }
 
+// A sync handler that drops a message owns it: every message holds its source element, and one
+// not given back keeps the whole pipeline (and the bus's socket pair) alive.
 GstBusSyncReply RtspPipeline::onMessage(GstBus*, GstMessage* message, gpointer self) {
+    const GstPtr<GstMessage> dropped(message);
     auto* pipeline = enter(self);
     switch (GST_MESSAGE_TYPE(message)) {
         case GST_MESSAGE_PROGRESS: {

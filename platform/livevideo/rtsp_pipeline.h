@@ -8,6 +8,7 @@
 
 #include "platform/livevideo/fragment_bound.h"
 #include "platform/livevideo/gst_owners.h"
+#include "platform/livevideo/jitter_buffer_stopper.h"
 #include "platform/livevideo/rtsp_url.h"
 
 #include <gst/app/gstappsink.h>
@@ -45,8 +46,8 @@ public:
     // timeoutMs (none when 0 or less). Null when an element is missing.
     static std::unique_ptr<RtspPipeline> make(const RtspTransport& transport, int timeoutMs, Events& events);
 
-    // Stops every thread of the pipeline, letting the TEARDOWN out briefly, then releases it. Never
-    // on one of the pipeline's threads.
+    // Stops every thread of the pipeline, the jitter buffers' output first, letting the TEARDOWN
+    // out briefly, then releases it. Never on one of the pipeline's threads.
     ~RtspPipeline();
     RtspPipeline(const RtspPipeline&) = delete;
     RtspPipeline& operator=(const RtspPipeline&) = delete;
@@ -75,6 +76,7 @@ private:
     GstPtr<GstElement> source_;
     GstPtr<GstElement> depayloader_;
     GstPtr<GstBus> bus_;
+    JitterBufferStopper jitterBuffers_;
     // Raised (release) before every state change is requested and read (acquire) by every callback:
     // GStreamer passes the pipeline to its streaming threads through GLib's own locks, which thread
     // checkers cannot see; this makes the hand-off of everything set up before it visible to them.

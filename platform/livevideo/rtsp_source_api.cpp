@@ -33,6 +33,13 @@ LIVEVIDEO_EXPORT void rtsp_source_close(rtsp_source* source) {
     }
 }
 
-LIVEVIDEO_EXPORT void rtsp_source_free(rtsp_source* source) { delete source; }
+// Closed before its destruction begins: a streaming thread that reports to the source until the
+// close returns must find it whole, not halfway through its destructor.
+LIVEVIDEO_EXPORT void rtsp_source_free(rtsp_source* source) {
+    if (source != nullptr) {
+        source->close();
+    }
+    delete source;
+}
 
 }  // extern "C"

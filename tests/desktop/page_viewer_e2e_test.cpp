@@ -1,11 +1,16 @@
 // The page viewer opens local pages only: QtWebKit is no longer maintained and the plug-in is
 // native code, so a page that leads elsewhere is refused with a message, and so is a page named
-// by another scheme on the command line.
+// by another scheme on the command line, and so is every connection a page asks the engine to open
+// itself.
 #include "tests/desktop/viewer_run.h"
+#include "tests/support/loopback_device_peer.h"
 
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+
+#include <chrono>
+#include <string>
 
 using namespace desktop_test;
 
@@ -17,6 +22,21 @@ TEST(PageViewer, RefusesToLeaveLocalPages) {
     EXPECT_EQ("leads elsewhere", run.valueAfter("eval: "));
     EXPECT_EQ(0, run.finish());
     EXPECT_TRUE(run.said("page_viewer: refused http://127.0.0.1:9/elsewhere.html: the viewer opens local pages only"));
+}
+
+// A WebSocket and a media stream to a server on loopback, and a WebSocket to a host by name: none
+// reaches anything, and each refusal is said.
+TEST(PageViewer, OpensNoConnectionAPageAsksTheEngineFor) {
+    test_support::LoopbackDevicePeer server;  // a TCP service on loopback, as any other
+    const std::string port = std::to_string(server.port());
+    ViewerRun run(testPage("reaches_out.html"), port, {"--until", "window.tried", "--time", "15"});
+    EXPECT_EQ(0, run.finish()) << run.transcript();
+    EXPECT_TRUE(server.noConnectionWithin(std::chrono::milliseconds(0))) << run.transcript();
+    EXPECT_TRUE(run.said("console: loopback socket closed")) << run.transcript();
+    EXPECT_TRUE(run.said("console: named socket closed")) << run.transcript();
+    EXPECT_FALSE(run.said("console: loopback socket open"));
+    EXPECT_TRUE(run.said("page_viewer: refused 127.0.0.1:" + port + ": the viewer opens local pages only"));
+    EXPECT_TRUE(run.said("page_viewer: refused camera.example:" + port + ": the viewer opens local pages only"));
 }
 
 TEST(PageViewer, TakesNoPageButALocalOne) {

@@ -186,9 +186,13 @@ std::string LoopbackRtspCamera::LaunchDescription() const {
     if (options_.slicesPerPicture > 1) {
         encoder += " option-string=slices=" + std::to_string(options_.slicesPerPicture);
     }
+    // A camera that cannot encode a picture in time drops it: the pattern is made on time whatever
+    // the encoder does, and only the newest picture waits for it. Blocked instead, the pattern
+    // would fall behind and then send its late pictures all at once.
     return "( videotestsrc is-live=true pattern=ball ! video/x-raw,format=I420,width=" +
            std::to_string(options_.width) + ",height=" + std::to_string(options_.height) +
-           ",framerate=" + std::to_string(options_.framesPerSecond) + "/1 ! " + encoder + tail;
+           ",framerate=" + std::to_string(options_.framesPerSecond) +
+           "/1 ! queue leaky=downstream max-size-buffers=1 max-size-bytes=0 max-size-time=0 ! " + encoder + tail;
 }
 
 void LoopbackRtspCamera::Start() {
@@ -214,6 +218,12 @@ void LoopbackRtspCamera::Start() {
     GstRTSPMediaFactory* factory = gst_rtsp_media_factory_new();
     gst_rtsp_media_factory_set_launch(factory, launch.c_str());
     gst_rtsp_media_factory_set_shared(factory, FALSE);
+    if (options_.file.empty()) {
+        // A live camera sends what it sees once it is asked to play. Left running after the session
+        // description is made, the test pattern would pile up pictures until the PLAY and then send
+        // them all at once, as many as the client took time to get from DESCRIBE to PLAY.
+        gst_rtsp_media_factory_set_suspend_mode(factory, GST_RTSP_SUSPEND_MODE_RESET);
+    }
     g_signal_connect_data(
         factory, "media-configure", G_CALLBACK(ConfigureSession),
         new SessionSetup{valves_, options_.parameterSetsInBand},

@@ -8,6 +8,7 @@
 // Plug-ins are looked for in $QTWEBKIT_PLUGIN_PATH, which defaults to the desktop bridge's folder
 // of this build.
 
+#include "tools/page_viewer/local_sockets.h"
 #include "tools/page_viewer/viewer_options.h"
 #include "tools/page_viewer/viewer_session.h"
 
@@ -45,6 +46,7 @@ int main(int argc, char** argv) {
     lookForPluginsBesideTheViewer(argv[0]);
     QApplication application(argc, argv);
     viewer::ViewerSession session(std::move(options));
+    viewer::refuseSocketsOut();
     session.start();
     return application.exec();
 }

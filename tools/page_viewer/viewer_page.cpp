@@ -14,11 +14,11 @@ void printLine(const QString& line) {
     std::fflush(stdout);
 }
 
-void refuse(const QUrl& url) {
-    printLine(QStringLiteral("page_viewer: refused %1: the viewer opens local pages only").arg(url.toString()));
-}
-
 }  // namespace
+
+void refuse(const QString& target) {
+    printLine(QStringLiteral("page_viewer: refused %1: the viewer opens local pages only").arg(target));
+}
 
 bool isLocal(const QUrl& url) {
     const QString scheme = url.scheme();
@@ -29,7 +29,7 @@ bool isLocal(const QUrl& url) {
 QNetworkReply* LocalNetwork::createRequest(Operation operation, const QNetworkRequest& request,
                                            QIODevice* outgoingData) {
     if (isLocal(request.url())) return QNetworkAccessManager::createRequest(operation, request, outgoingData);
-    refuse(request.url());
+    refuse(request.url().toString());
     // A request for no URL fails at once, as a refused one should.
     return QNetworkAccessManager::createRequest(operation, QNetworkRequest(QUrl()), nullptr);
 }
@@ -40,6 +40,12 @@ ViewerPage::ViewerPage(QObject* parent) : QWebPage(parent) {
     settings()->setAttribute(QWebSettings::JavascriptEnabled, true);
     // A local page may not reach out either: QtWebKit refuses its requests for remote resources.
     settings()->setAttribute(QWebSettings::LocalContentCanAccessRemoteUrls, false);
+    // The media player hands a stream's URL to GStreamer, whose own sources (rtsp:, udp: ...)
+    // connect without the network access manager; the camera is the plug-in's to play, not the
+    // page's. Nor is any host name looked up ahead of a link being followed.
+    settings()->setAttribute(QWebSettings::MediaEnabled, false);
+    settings()->setAttribute(QWebSettings::MediaSourceEnabled, false);
+    settings()->setAttribute(QWebSettings::DnsPrefetchEnabled, false);
 }
 
 void ViewerPage::javaScriptConsoleMessage(const QString& message, int, const QString&) {
@@ -61,7 +67,7 @@ bool ViewerPage::javaScriptPrompt(QWebFrame*, const QString& message, const QStr
 
 bool ViewerPage::acceptNavigationRequest(QWebFrame* frame, const QNetworkRequest& request, NavigationType type) {
     if (!isLocal(request.url())) {
-        refuse(request.url());
+        refuse(request.url().toString());
         return false;
     }
     return QWebPage::acceptNavigationRequest(frame, request, type);

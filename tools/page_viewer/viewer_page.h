@@ -11,6 +11,8 @@ namespace viewer {
 
 // Whether the viewer loads the URL: local files and the page's own inline data.
 bool isLocal(const QUrl& url);
+// Prints that what the page asked for (a URL, or a host and port) was refused.
+void refuse(const QString& target);
 
 class LocalNetwork : public QNetworkAccessManager {
 public:

@@ -121,7 +121,10 @@ TEST_P(Recording, StartRecordStoresEveryPictureUnchangedAsOneSampleFromTheLatest
 INSTANTIATE_TEST_SUITE_P(CameraStreams, Recording, ::testing::ValuesIn(kStreams),
                          [](const ::testing::TestParamInfo<CameraStream>& stream) { return stream.param.name; });
 
-class RecordingRefusals : public test_support::MachineTest {};
+class RecordingRefusals : public test_support::MachineTest {
+protected:
+    test_support::FixedClock clock;
+};
 
 TEST_F(RecordingRefusals, StartRecordAnswersMinusOneWhenStoppedWithoutAFolderOrWithTooLongAName) {
     PluginInstance page;
@@ -133,6 +136,11 @@ TEST_F(RecordingRefusals, StartRecordAnswersMinusOneWhenStoppedWithoutAFolderOrW
     page.Invoke("SetRtspUrl", camera.Url());
     ASSERT_EQ(page.Call("StartPlay"), 0);
     EXPECT_EQ(page.Invoke("StartRecord", std::string()).convertTo<int>(), -1);
+    // Separators alone name no folder: not the file system's root either.
+    for (const char* noFolder : {"\\", "/", "\\\\\\///"}) {
+        EXPECT_EQ(page.Invoke("StartRecord", std::string(noFolder)).convertTo<int>(), -1) << noFolder;
+    }
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::path("/") / (std::string(clock.kStamp) + ".mp4")));
     // "\YYYYMMDDhhmmss.mp4" takes 19 of the name's 255 bytes.
     EXPECT_EQ(page.Invoke("StartRecord", "D:\\" + std::string(234, 'r')).convertTo<int>(), -1);
     EXPECT_FALSE(page.view()->recording());
@@ -142,20 +150,28 @@ TEST_F(RecordingRefusals, StartRecordAnswersMinusOneWhenStoppedWithoutAFolderOrW
     EXPECT_FALSE(page.view()->recording());
 }
 
-// The child records the camera until it is killed; fragments reach the file as the pictures come,
-// so what it holds ends at most about a second (one fragment) before the kill.
-TEST(RecordingKilled, AKilledRecorderLeavesAFileThatPlaysUpToAboutASecondBeforeTheKill) {
+// The child records a camera that plays a short file and is killed once the file has been sent:
+// each picture reaches the file as a fragment of its own as soon as it is whole, so the file holds
+// every picture the camera sent from the recording's first key picture on, up to the last one or
+// two (none waits for the next key picture or the end of a second).
+TEST(RecordingKilled, AKilledRecorderLeavesAFileWithEveryPictureButTheLastOneOrTwo) {
     test_support::ScopedMachineFolders machine;
-    LoopbackRtspCamera camera;
+    constexpr size_t kPictures = 60;  // 2.4 s, key pictures at 0, 25 and 50
+    const std::filesystem::path source = machine.driveRoot() / "camera.mp4";
+    test_support::WriteH264Mp4File(source, 320, 240, kPictures, kKeyInterval);
+    const VideoFile reference = test_support::ReadVideoFile(source);
+    ASSERT_EQ(reference.pictures.size(), kPictures);
+    LoopbackRtspCameraOptions options;
+    options.file = source;
+    LoopbackRtspCamera camera(options);
     camera.Start();
     const std::filesystem::path folder = machine.driveRoot() / "records";
-    std::chrono::steady_clock::duration recorded{};
     {
         test_support::LoopbackCameraProgram child({camera.Url(), folder.string()}, "record_until_killed");
         ASSERT_EQ(child.ReadLine(), "recording");
-        const auto started = std::chrono::steady_clock::now();
-        std::this_thread::sleep_for(4s);
-        recorded = std::chrono::steady_clock::now() - started;
+        // The stream began before "recording" and has been sent whole 2.4 s later; the child's own
+        // watchdog would end the recording some 5 s after the last picture.
+        std::this_thread::sleep_for(3500ms);
     }  // killed with SIGKILL
     const std::vector<std::string> files = FilesIn(folder);
     ASSERT_EQ(files.size(), 1u);
@@ -163,10 +179,13 @@ TEST(RecordingKilled, AKilledRecorderLeavesAFileThatPlaysUpToAboutASecondBeforeT
     ASSERT_TRUE(file.opened);
     ASSERT_FALSE(file.samples.empty());
     EXPECT_TRUE(file.samples.front().key);
-    // Up to a second waiting for the first key picture, a second in the fragment not yet written,
-    // and half a second for a busy machine.
-    const auto playable = std::chrono::milliseconds(40) * file.pictures.size();
-    EXPECT_GE(playable, recorded - 2500ms) << file.pictures.size() << " pictures";
+    EXPECT_EQ(file.decodeErrors, 0);
+    const int first = FirstPictureAt(file, reference);
+    ASSERT_GE(first, 0);
+    const size_t count = file.pictures.size();
+    ASSERT_LE(first + count, kPictures);
+    for (size_t i = 0; i < count; ++i) EXPECT_TRUE(file.pictures[i] == reference.pictures[first + i]) << i;
+    EXPECT_GE(first + count, kPictures - 2) << "the file ends at picture " << first + count << " of " << kPictures;
 }
 
 }  // namespace

@@ -103,9 +103,12 @@ TEST_F(Snapshots, SnapPictureAnswersMinusOneAndWritesNothingWithoutAPictureOrAWr
         EXPECT_EQ(page.Call("SnapPicture"), -1);  // the folder cannot be made
     }
     PluginInstance page;
-    PickSnapshotFolder(page, L"D:\\snaps");
+    PickSnapshotFolder(page, L"\\\\\\///");  // names no folder: not the file system's root either
     ASSERT_EQ(page.Play(camera.Url()), 0);
     ASSERT_TRUE(PumpUntil([&] { return page.view()->renderQueueLength() > 0; }));
+    EXPECT_EQ(page.Call("SnapPicture"), -1);
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::path("/") / (std::string(clock.kStamp) + ".jpg")));
+    PickSnapshotFolder(page, L"D:\\snaps");
     camera.SetStalled(true);
     ASSERT_TRUE(PumpUntil([&] { return page.view()->renderQueueLength() == 0; }, 15s));
     EXPECT_EQ(page.Call("SnapPicture"), -1);  // nothing to take

@@ -264,6 +264,39 @@ TEST_F(DeviceLink, RetriesWhileTheCameraIsAwayAndGivesUpAfterExactlyFiveRefusals
     Connect();  // until the next start
 }
 
+// A link that gave up comes back when resumed, as often as it is resumed, and only then: a running
+// link or one that was stopped stays as it is.
+TEST_F(DeviceLink, AGivenUpLinkReconnectsWhenResumedAndNoOtherLinkDoes) {
+    const std::string givenUp = "reconnect failed 5 times, device link given up.";
+    const auto givenUpCount = [&] {
+        const auto lines = log.messages();
+        return std::count(lines.begin(), lines.end(), givenUp);
+    };
+    Connect();
+    EXPECT_FALSE(client.ResumeIfGivenUp());  // running
+    peer.stopListening();
+    peer.dropConnection();
+    ASSERT_TRUE(log.waitFor(givenUp));
+    EXPECT_TRUE(client.ResumeIfGivenUp());  // the camera still refuses: five more attempts
+    for (const auto deadline = Clock::now() + 5s; givenUpCount() < 2 && Clock::now() < deadline;) {
+        std::this_thread::sleep_for(5ms);
+    }
+    ASSERT_EQ(givenUpCount(), 2);
+
+    ASSERT_TRUE(peer.listenAgain());
+    EXPECT_TRUE(peer.noConnectionWithin(200ms));  // given up: nothing until resumed
+    EXPECT_TRUE(client.ResumeIfGivenUp());
+    EXPECT_FALSE(client.ResumeIfGivenUp());  // already resuming
+    ExpectReconnect();
+    ASSERT_TRUE(peer.link().sendMessage(kDeviceAlarmText, "back"));
+    EXPECT_EQ(sink.waitFor(1), (Messages{{kDeviceAlarmText, "back"}}));
+
+    client.Stop();
+    ExpectClose(kStopWord);
+    EXPECT_FALSE(client.ResumeIfGivenUp());  // stopped
+    EXPECT_TRUE(peer.noConnectionWithin(200ms));
+}
+
 TEST_F(DeviceLink, ConnectToACameraThatNeverAnswersEndsWithinSecondsOrAtOnceOnStop) {
     ASSERT_TRUE(peer.stallNewConnections());
     auto attempt =

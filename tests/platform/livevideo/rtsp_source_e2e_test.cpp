@@ -15,9 +15,13 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
 #include <future>
 #include <memory>
 #include <mutex>
+#include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -77,13 +81,22 @@ struct Receiver {
         });
     }
 
-    // False when close does not return within the bound.
-    bool CloseFromAnotherThread() {
-        auto closing = std::async(std::launch::async, [this] {
+    // Closes on another thread and waits for it within the bound. A close that does not return
+    // leaves a thread stuck inside the source, and nothing can be cleaned up after it: the test
+    // program then ends at once with the failure.
+    void CloseFromAnotherThread(const std::string& when) {
+        auto done = std::make_shared<std::promise<void>>();
+        std::future<void> closing = done->get_future();
+        std::thread([this, done] {
             rtsp_source_close(source.get());
             closed = true;
-        });
-        return closing.wait_for(kStreamWait) == std::future_status::ready;
+            done->set_value();
+        }).detach();
+        if (closing.wait_for(kStreamWait) != std::future_status::ready) {
+            ADD_FAILURE() << "the close " << when << " never returned";
+            std::fflush(stdout);
+            std::_Exit(1);
+        }
     }
 
     Nals Snapshot() {
@@ -257,7 +270,7 @@ TEST(RtspSourceLifecycle, CloseFromAnotherThreadReturnsPromptlyAndNoCallbackFoll
     Receiver receiver;
     receiver.Play(camera.Url());
     ASSERT_TRUE(receiver.WaitFor(StartsPicture, 3));
-    ASSERT_TRUE(receiver.CloseFromAnotherThread());  // in the middle of a flowing stream
+    receiver.CloseFromAnotherThread("in the middle of a flowing stream");
     std::this_thread::sleep_for(100ms);
     EXPECT_EQ(receiver.callbacksAfterClose, 0);
 
@@ -272,7 +285,7 @@ TEST(RtspSourceLifecycle, CloseFromAnotherThreadReturnsPromptlyAndNoCallbackFoll
 
     camera.SetStalled(true);
     std::this_thread::sleep_for(100ms);  // the source now waits for data that does not come
-    ASSERT_TRUE(receiver.CloseFromAnotherThread());
+    receiver.CloseFromAnotherThread("of a stalled stream");
     camera.SetStalled(false);
     std::this_thread::sleep_for(100ms);
     EXPECT_EQ(receiver.callbacksAfterClose, 0);
@@ -313,6 +326,27 @@ TEST(RtspSourceLifecycle, CloseMayRacePlayAndPlayAnswersFailureOnceTheStreamHasE
         played = rtsp_source_play(source);
     }
     EXPECT_EQ(played, RTSP_SOURCE_ERROR_SERVER);
+}
+
+// A camera whose stream ends just as the view stops (a recording played back, any server that
+// announces where its stream ends): the close meets the client's own shutdown of the ended session
+// at every moment around the end, 200 times, and must return each time.
+TEST(RtspSourceLifecycle, CloseReturnsWhenTheStreamEndsAtAnyMomentAroundIt) {
+    test_support::ScopedTempDir dir;
+    test_support::WriteH264Mp4File(dir.path() / "two.mp4", 320, 240, 2, 25);  // ends after 80 ms
+    LoopbackRtspCameraOptions options;
+    options.file = dir.path() / "two.mp4";
+    LoopbackRtspCamera camera(options);
+    camera.Start();
+    Receiver receiver;
+    for (int round = 0; round < 200; ++round) {
+        receiver.closed = false;
+        ASSERT_EQ(rtsp_source_open(receiver.source.get(), camera.Url().c_str(), 0, 5 * kOpenTimeoutMs), RTSP_SOURCE_OK);
+        rtsp_source_play(receiver.source.get());
+        std::this_thread::sleep_for(std::chrono::milliseconds(round % 40 * 5));  // 0 to 195 ms
+        receiver.CloseFromAnotherThread("of round " + std::to_string(round));
+    }
+    EXPECT_EQ(receiver.callbacksAfterClose, 0);
 }
 
 TEST(RtspSourceOpen, FailsWithANegativeResultOnBadUrlsUnknownStreamsSilentServersAndClosedPorts) {
