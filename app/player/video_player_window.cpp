@@ -23,7 +23,7 @@ constexpr wchar_t kFullScreenClass[] = L"FullScreen";
 constexpr wchar_t kFullScreenTitle[] = L"全屏";
 constexpr UINT kFullScreenClassStyle = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
 constexpr ULONG_PTR kFullScreenBackground = 15;
-// Ticks with an empty render queue after which the stream counts as stalled.
+// Ticks with nothing coming to the render queue after which the stream counts as stalled.
 constexpr int32_t kStalledTicks = 5;
 constexpr uint8_t kBlackLuma = 16;
 constexpr uint8_t kBlackChroma = 128;
@@ -112,7 +112,10 @@ void CVideoPlayer::HandleWatchdogTick() {
     bool stalled = false;
     {
         CriticalSectionHold hold(renderQueueLock_);
-        watchdogCount_ = renderQueue_.empty() ? watchdogCount_ + 1 : 0;
+        // A stopped view keeps its last pictures queued, yet nothing more comes: it counts as
+        // stalled too, so that a view whose start failed is retried while restarts are on.
+        const bool nothingComing = renderQueue_.empty() || !playing_;
+        watchdogCount_ = nothingComing ? watchdogCount_ + 1 : 0;
         stalled = watchdogCount_ > kStalledTicks;
         if (stalled) watchdogCount_ = 0;
     }

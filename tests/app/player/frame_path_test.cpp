@@ -102,6 +102,7 @@ TEST_F(FramePath, TheZoomRectangleIsTheRenderersSourceInPictureCoordinates) {
 }
 
 TEST_F(FramePath, SixTicksWithAnEmptyQueueAskForARestartAndAPictureStartsTheCountAgain) {
+    view->MarkPlaying(true);
     for (int tick = 1; tick <= 5; ++tick) EXPECT_FALSE(Send(WM_TIMER));
     EXPECT_EQ(TakePosted(kViewRestartMessage), 0);
     EXPECT_EQ(TakePosted(kViewPaintBlackMessage), 5);  // no render thread runs
@@ -112,6 +113,11 @@ TEST_F(FramePath, SixTicksWithAnEmptyQueueAskForARestartAndAPictureStartsTheCoun
     for (int tick = 1; tick <= 5; ++tick) Send(WM_TIMER);
     EXPECT_EQ(TakePosted(kViewRestartMessage), 0);
     Send(WM_TIMER);
+    EXPECT_EQ(TakePosted(kViewRestartMessage), 1);
+    // Stopped, the view counts its ticks whatever it still holds: nothing more comes.
+    view->MarkPlaying(false);
+    view->Decoded(2);
+    for (int tick = 1; tick <= 6; ++tick) Send(WM_TIMER);
     EXPECT_EQ(TakePosted(kViewRestartMessage), 1);
     // With auto-restart the request restarts playback, which fails here for want of a URL.
     view->SetAutoRestart(true);

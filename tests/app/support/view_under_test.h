@@ -21,6 +21,8 @@ public:
         height_ = codedHeight;
         cropRows_ = cropRows;
     }
+    // As if a start had succeeded or a stop had run, without a stream.
+    void MarkPlaying(bool on) { playing_ = on; }
     // A decoded picture of the given size with every byte set to fill, as the decoder hands it on.
     void Decoded(int width, int height, uint8_t fill, SampleRange range = SampleRange::Studio) {
         DataBuffer* picture = AllocDataBuffer(width * height * 3 / 2);
