@@ -1,10 +1,14 @@
 // Every shape of H.264 stream a camera may send plays, snapshots and records right through the
 // page's scripting object: the stand-in browser loads npVeltrin.so, the loopback camera serves a
-// file of the shape made by ffmpeg, and FFmpeg's own tool decodes the same file as the reference.
-// For each shape the window (as large as the picture, so nothing is scaled) shows a picture of the
-// stream in the colours its range gives, the snapshot has the picture's size and matches one of the
-// stream's pictures, the recording has the picture's size and decodes cleanly, and the stream is
-// never reopened (a picture the view cannot take would make it ask for a restart).
+// file of the shape made by ffmpeg, and FFmpeg's own tool decodes the same stream as the reference.
+// For each shape the window (as large as the picture, so nothing is scaled) shows the stream's
+// pictures in the colours their range gives, up to its last ones; the snapshot has the picture's
+// size and matches one of the stream's pictures; the stream is never reopened (a picture the view
+// cannot take would make it ask for a restart). The recording, begun shortly after "StartPlay"
+// (the first key picture has come, the view holds it) and ended once the whole stream has come,
+// holds every picture from the first key picture the camera sent on, has the picture's size,
+// shows its pictures in the stream's display order at the camera's rate, and FFmpeg copies and
+// decodes it without a word.
 //
 // Field-coded (PAFF) streams are not among the shapes: no encoder on these machines makes them
 // (libx264 codes interlaced video as MBAFF only).
@@ -21,20 +25,23 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <ostream>
+#include <span>
 #include <string>
-#include <thread>
 #include <vector>
 
 using namespace std::chrono_literals;
 
 namespace {
 
+using test_support::RgbPicture;
+
 struct StreamShape {
     const char* name;
-    const char* options;  // ffmpeg output options of the file the camera serves
+    const char* options;  // ffmpeg output options of the stream the camera's file is made from
     int width = 320;      // of the pictures shown, once cropped
     int height = 240;
     SampleRange range = SampleRange::Studio;
@@ -42,6 +49,8 @@ struct StreamShape {
     int sourceWidth = 320;
     int sourceHeight = 240;
     int framesPerSecond = 25;
+    int keyInterval = 0;  // pictures from one key picture to the next; 0: a second's
+    int joinedAt = 0;     // the picture of the stream the camera's file begins with
 };
 
 void PrintTo(const StreamShape& shape, std::ostream* out) { *out << shape.name; }
@@ -68,17 +77,87 @@ const StreamShape kShapes[] = {
     {"ConstrainedBaseline", "-profile:v baseline"},
     // Interlaced as MBAFF: 128 rows a field, coded 256 high, 16 rows cropped.
     {"Mbaff", "-flags +ildct+ilme"},
+    // A B pyramid three deep: pictures sent out of the order they are shown in.
+    {"BFramePyramid", "-bf 3 -x264-params b-pyramid=normal"},
     {"Hd1080At30", "-preset ultrafast", 1920, 1080, kStudio, false, 1920, 1080, 30},
+    // A key picture every 10 s, the camera joined 1.2 s before one: the recording begins there.
+    {.name = "LongGroupJoinedInTheMiddle",
+     .options = "-keyint_min 250 -sc_threshold 0",
+     .keyInterval = 250,
+     .joinedAt = 220},
 };
 
-constexpr auto kStreamLength = 3s;
-constexpr int kKeyPicturesPerSecond = 3;
-constexpr auto kRecordingLength = 1000ms;
+constexpr auto kStreamLength = 2s;
+// Long enough after "StartPlay" for the stream's first key picture to have come, well before the
+// second.
+constexpr auto kFirstKeyPictureCome = 300ms;
+// Once the whole stream has come the window shows one of its last three pictures (a decoder that
+// reorders, as for the B pyramid, holds the last two back); any after it come within the time to
+// spare, even in a slow (instrumented) build.
+constexpr size_t kLastPictures = 3;
+constexpr auto kTimeToSpare = 500ms;
 // The least PSNR of a right picture: the renderers' fixed-point conversion and the JPEG's rounding
 // against the reference's floating point stay above 50 dB; a full-range picture shown as studio
-// range gives under 40, a picture shifted by a crop far less.
+// range gives under 40, a picture shifted by a crop far less. Two pictures of the stream one picture
+// time apart differ by about 45 dB: a picture is told from its neighbours by its best match.
 constexpr double kLeastPsnr = 45;
+// A recorded picture decoded by the reference decoder is the stream's picture sample for sample.
+constexpr double kSamePicture = 80;
 constexpr int kComparedRows = 120;
+
+int KeyInterval(const StreamShape& shape) { return shape.keyInterval > 0 ? shape.keyInterval : shape.framesPerSecond; }
+
+// The first key picture the camera sends, as a picture of the whole stream.
+int FirstKeyPictureServed(const StreamShape& shape) {
+    const int interval = KeyInterval(shape);
+    return (shape.joinedAt + interval - 1) / interval * interval;
+}
+
+// What the camera serves of a shape, and the stream it is cut from (the same file unless the camera
+// is joined in the middle).
+struct CameraFile {
+    std::filesystem::path stream;
+    std::filesystem::path served;
+};
+
+CameraFile MakeCameraFile(const StreamShape& shape, const std::filesystem::path& folder) {
+    std::filesystem::create_directories(folder);
+    const CameraFile file{folder / "stream.mp4", shape.joinedAt > 0 ? folder / "joined.mp4" : folder / "stream.mp4"};
+    const int pictures = shape.joinedAt + shape.framesPerSecond * static_cast<int>(kStreamLength / 1s);
+    test_support::WriteH264Mp4File(file.stream, shape.sourceWidth, shape.sourceHeight, pictures, KeyInterval(shape),
+                                   shape.options, shape.framesPerSecond);
+    if (shape.joinedAt > 0) {
+        test_support::CopyH264Mp4FileFrom(file.stream, file.served, shape.joinedAt, shape.framesPerSecond);
+    }
+    return file;
+}
+
+// Every picture the camera serves (every rowStep-th row of it) as the reference decodes the stream.
+std::vector<RgbPicture> ServedPictures(const CameraFile& file, const StreamShape& shape, int rowStep) {
+    std::vector<RgbPicture> served;
+    int index = 0;
+    test_support::VisitPicturesWithFfmpegTool(
+        file.stream, shape.width, shape.height, shape.range, [&](const std::vector<uint8_t>& picture) {
+            if (index++ >= shape.joinedAt) {
+                served.push_back(test_support::I420ToRgb(picture, shape.width, shape.height, shape.range, rowStep));
+            }
+        });
+    return served;
+}
+
+// Which of the pictures a picture is (the index of its best match), or -1 when it is none of them.
+int WhichPicture(const RgbPicture& picture, std::span<const RgbPicture> pictures) {
+    int best = -1;
+    double bestPsnr = kLeastPsnr;
+    for (size_t i = 0; i < pictures.size(); ++i) {
+        const double psnr = test_support::Psnr(picture, pictures[i]);
+        if (psnr >= bestPsnr) {
+            best = static_cast<int>(i);
+            bestPsnr = psnr;
+        }
+    }
+    return best;
+}
 
 std::string Quoted(const std::string& text) { return "'" + text + "'"; }
 
@@ -109,15 +188,49 @@ std::string PageFor(const StreamShape& shape, const std::string& url) {
            Quoted(url) + ");\nvar started = player.StartPlay();\n</script>";
 }
 
-// What every recording of a shape must be: a file at the picture's size that decodes with no error.
-void CheckRecording(const std::filesystem::path& file, const StreamShape& shape) {
+// The pictures (by their place in the decoder's order) not shown one picture time after the one
+// before.
+std::vector<size_t> MistimedPictures(const std::vector<int64_t>& times, int64_t pictureTicks) {
+    std::vector<size_t> wrong;
+    for (size_t i = 0; i < times.size(); ++i) {
+        // The loopback camera rounds its times down to the 90 kHz tick.
+        if (std::llabs(times[i] - times[0] - static_cast<int64_t>(i) * pictureTicks) > 1) wrong.push_back(i);
+    }
+    return wrong;
+}
+
+// What every recording of a shape must be: a file at the picture's size that FFmpeg copies and
+// decodes cleanly, holding the pictures `recorded` (every rowStep-th row of each, as the reference
+// decodes them) in that order, one picture time apart at the camera's rate. The decoder gives the
+// pictures in the stream's display order, each with the time the file shows it at.
+void CheckRecording(const std::filesystem::path& file, const StreamShape& shape, std::span<const RgbPicture> recorded,
+                    int rowStep) {
     ASSERT_FALSE(file.empty()) << "no recording";
-    const test_support::VideoFile recorded = test_support::ReadVideoFile(file);
-    ASSERT_TRUE(recorded.opened);
-    EXPECT_EQ((std::vector<int>{recorded.width, recorded.height}), (std::vector<int>{shape.width, shape.height}));
-    EXPECT_FALSE(recorded.samples.empty());
-    EXPECT_EQ(recorded.decodeErrors, 0);
-    EXPECT_EQ(test_support::FfmpegToolDecodeErrors(file), "");
+    const test_support::VideoFile read = test_support::ReadVideoFile(file, test_support::DecodedPictures::kTimesOnly);
+    ASSERT_TRUE(read.opened);
+    EXPECT_EQ((std::vector<int>{read.width, read.height}), (std::vector<int>{shape.width, shape.height}));
+    EXPECT_EQ(read.decodeErrors, 0);
+    EXPECT_EQ(test_support::FfmpegErrors(file), "");
+    ASSERT_FALSE(read.samples.empty());
+    EXPECT_TRUE(read.samples.front().key);
+    EXPECT_EQ(read.samples.size(), recorded.size());
+    EXPECT_EQ(read.picturePts.size(), recorded.size());
+    const int64_t pictureTicks = read.timeScale / shape.framesPerSecond;
+    EXPECT_EQ(MistimedPictures(read.picturePts, pictureTicks), std::vector<size_t>{});
+    EXPECT_NEAR(read.duration, static_cast<int64_t>(recorded.size()) * pictureTicks, 2);
+
+    std::vector<size_t> wrong;
+    size_t decoded = 0;
+    test_support::VisitPicturesWithFfmpegTool(
+        file, shape.width, shape.height, shape.range, [&](const std::vector<uint8_t>& picture) {
+            const RgbPicture rows = test_support::I420ToRgb(picture, shape.width, shape.height, shape.range, rowStep);
+            if (decoded >= recorded.size() || test_support::Psnr(rows, recorded[decoded]) < kSamePicture) {
+                wrong.push_back(decoded);
+            }
+            ++decoded;
+        });
+    EXPECT_EQ(decoded, recorded.size());
+    EXPECT_EQ(wrong, std::vector<size_t>{});
 }
 
 class StreamShapes : public ::testing::TestWithParam<StreamShape> {
@@ -136,17 +249,16 @@ protected:
     test_support::ScopedMachineFolders machine;
 };
 
-TEST_P(StreamShapes, PlaysSnapshotsAndRecordsTheRightPictureAtItsSizeWithoutARestart) {
+TEST_P(StreamShapes, PlaysSnapshotsAndRecordsTheRightPicturesAtTheirSizeAndRateWithoutARestart) {
     const StreamShape& shape = GetParam();
     if (shape.gdi) UseGdiRenderer();
-    const std::filesystem::path source = Drive("camera.mp4");
-    std::filesystem::create_directories(source.parent_path());
-    const int frames = shape.framesPerSecond * static_cast<int>(kStreamLength / 1s);
-    test_support::WriteH264Mp4File(source, shape.sourceWidth, shape.sourceHeight, frames,
-                                   shape.framesPerSecond / kKeyPicturesPerSecond, shape.options,
-                                   shape.framesPerSecond);
+    const CameraFile file = MakeCameraFile(shape, Drive("camera"));
+    const int rowStep = std::max(1, shape.height / kComparedRows);
+    const std::vector<RgbPicture> served = ServedPictures(file, shape, rowStep);
+    ASSERT_GT(served.size(), kLastPictures);
     test_support::LoopbackRtspCameraOptions options;
-    options.file = source;
+    options.file = file.served;
+    options.endWithTheFile = false;  // the view stops while the camera's session is still open
     test_support::LoopbackRtspCamera camera(options);
     camera.Start();
     platform::testing::setFolderChooser([](const platform::testing::FolderRequest&) { return L"D:\\snaps"; });
@@ -155,17 +267,25 @@ TEST_P(StreamShapes, PlaysSnapshotsAndRecordsTheRightPictureAtItsSizeWithoutARes
     browser.loadPage(PageFor(shape, camera.Url()), ".");
     ASSERT_EQ(NPERR_NO_ERROR, browser.instanceResult());
     ASSERT_EQ(browser.evaluate("started").text, "0");
-    const auto recordingSince = std::chrono::steady_clock::now();
+    // Begun while the view holds the stream's first key picture and what followed it: the
+    // recording begins there.
+    browser.pumpFor(kFirstKeyPictureCome);
     EXPECT_EQ(browser.evaluate("player.StartRecord('D:\\\\records')").text, "0");
 
     ASSERT_TRUE(browser.pumpUntil([&] { return ShowsAPicture(browser.pluginPixels()); }, 10s))
         << "no picture; the stream was opened " << camera.SessionsMade() << " times";
     browser.pumpFor(200ms);  // a picture of the stream, not the first one half drawn
-    const test_support::RgbPicture shown = test_support::SurfaceToRgb(browser.pluginPixels());
     EXPECT_EQ(browser.evaluate("player.SnapPicture()").text, "0");
-    // Long enough for a key picture and the group of pictures after it.
-    browser.pumpFor(std::max(0ms, std::chrono::duration_cast<std::chrono::milliseconds>(
-                                      kRecordingLength - (std::chrono::steady_clock::now() - recordingSince))));
+    const int lastShown = static_cast<int>(served.size() - kLastPictures);
+    const auto shown = [&] {
+        return WhichPicture(test_support::SurfaceToRgb(browser.pluginPixels(), rowStep), served);
+    };
+    for (const auto giveUp = std::chrono::steady_clock::now() + kStreamLength + 10s;
+         shown() < lastShown && std::chrono::steady_clock::now() < giveUp;) {
+        browser.pumpFor(100ms);
+    }
+    EXPECT_GE(shown(), lastShown) << "the window shows none of the stream's last pictures (-1: none of its pictures)";
+    browser.pumpFor(kTimeToSpare);
     EXPECT_EQ(browser.evaluate("player.StopRecord()").text, "0");
     EXPECT_EQ(camera.SessionsMade(), 1u);  // opened once: no restart was asked for
     browser.evaluate("player.StopPlay()");
@@ -177,20 +297,13 @@ TEST_P(StreamShapes, PlaysSnapshotsAndRecordsTheRightPictureAtItsSizeWithoutARes
     ASSERT_FALSE(snapshot.empty()) << "no snapshot";
     // Its samples as the file holds them, which a reader takes as full range; throws when the
     // snapshot is not of the picture's size.
-    const test_support::RgbPicture snapped = test_support::I420ToRgb(
+    const RgbPicture snapped = test_support::I420ToRgb(
         test_support::DecodeWithFfmpegTool(snapshot, shape.width, shape.height, SampleRange::Full).at(0), shape.width,
-        shape.height, SampleRange::Full);
-    const int rowStep = std::max(1, shape.height / kComparedRows);
-    double windowPsnr = 0;
-    double snapshotPsnr = 0;
-    test_support::VisitPicturesWithFfmpegTool(
-        source, shape.width, shape.height, shape.range, [&](const std::vector<uint8_t>& picture) {
-            windowPsnr = std::max(windowPsnr, test_support::Psnr(shown, picture, shape.range, rowStep));
-            snapshotPsnr = std::max(snapshotPsnr, test_support::Psnr(snapped, picture, shape.range, rowStep));
-        });
-    EXPECT_GE(windowPsnr, kLeastPsnr);
-    EXPECT_GE(snapshotPsnr, kLeastPsnr);
-    CheckRecording(OnlyFileIn(Drive("records")), shape);
+        shape.height, SampleRange::Full, rowStep);
+    EXPECT_GE(WhichPicture(snapped, served), 0);
+    CheckRecording(OnlyFileIn(Drive("records")), shape,
+                   std::span(served).subspan(static_cast<size_t>(FirstKeyPictureServed(shape) - shape.joinedAt)),
+                   rowStep);
 }
 
 INSTANTIATE_TEST_SUITE_P(CameraStreams, StreamShapes, ::testing::ValuesIn(kShapes),

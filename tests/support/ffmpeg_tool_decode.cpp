@@ -87,16 +87,4 @@ std::vector<RgbPicture> DecodeToRgbWithFfmpegTool(const std::filesystem::path& f
     return pictures;
 }
 
-std::string FfmpegToolDecodeErrors(const std::filesystem::path& file) {
-    const std::string command =
-        "ffmpeg -nostdin -hide_banner -loglevel error -flags unaligned -i " + Quoted(file) + " -f null - 2>&1";
-    std::unique_ptr<FILE, PipeCloser> pipe(popen(command.c_str(), "r"));
-    if (!pipe) throw std::runtime_error("cannot run " + command);
-    std::string errors;
-    char buffer[512];
-    while (size_t read = std::fread(buffer, 1, sizeof(buffer), pipe.get())) errors.append(buffer, read);
-    if (pclose(pipe.release()) != 0 && errors.empty()) errors = "ffmpeg failed";
-    return errors;
-}
-
 }  // namespace test_support

@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
-#include <string>
 #include <vector>
 
 namespace test_support {
@@ -29,9 +28,5 @@ std::vector<std::vector<uint8_t>> DecodeWithFfmpegTool(const std::filesystem::pa
 
 // Every picture of the file converted to RGB by ffmpeg, as a player shows it. Throws as above.
 std::vector<RgbPicture> DecodeToRgbWithFfmpegTool(const std::filesystem::path& file, int width, int height);
-
-// What the tool reports as errors while it decodes the whole file; empty for a file that decodes
-// cleanly.
-std::string FfmpegToolDecodeErrors(const std::filesystem::path& file);
 
 }  // namespace test_support

@@ -14,4 +14,11 @@ namespace test_support {
 void WriteH264Mp4File(const std::filesystem::path& file, int width, int height, int frames, int keyFrameInterval,
                       const std::string& encoderOptions = "", int framesPerSecond = 25);
 
+// Copies the pictures of such a file (without B pictures) from picture `first` on into another,
+// its times starting at 0, as a camera joined in the middle of a group of pictures sends them: the
+// predicted pictures before the next key picture included. Throws std::runtime_error when ffmpeg
+// fails.
+void CopyH264Mp4FileFrom(const std::filesystem::path& from, const std::filesystem::path& to, int first,
+                         int framesPerSecond = 25);
+
 }  // namespace test_support

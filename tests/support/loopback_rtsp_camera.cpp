@@ -116,7 +116,22 @@ void OnClientConnected(GstRTSPServer*, GstRTSPClient* client, gpointer) {
 struct SessionSetup {
     std::shared_ptr<StallValves> valves;
     bool parameterSetsInBand;
+    bool endWithTheFile;
 };
+
+// Keeps the file's length and end from the session, as a live camera has neither: the session
+// description tells no range (a client that knows where the stream stops ends it there, dropping
+// what comes after), and after the file the session goes on sending nothing.
+GstPadProbeReturn HideTheEnd(GstPad*, GstPadProbeInfo* info, gpointer) {
+    bool end = false;
+    if ((info->type & GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM) != 0) {
+        end = GST_EVENT_TYPE(GST_PAD_PROBE_INFO_EVENT(info)) == GST_EVENT_EOS;
+    } else {
+        const GstQueryType type = GST_QUERY_TYPE(GST_PAD_PROBE_INFO_QUERY(info));
+        end = type == GST_QUERY_DURATION || type == GST_QUERY_SEGMENT || type == GST_QUERY_SEEKING;
+    }
+    return end ? GST_PAD_PROBE_DROP : GST_PAD_PROBE_OK;
+}
 
 // A session's stall valve, registered until the session's media goes.
 struct SessionValve {
@@ -136,9 +151,15 @@ void ConfigureSession(GstRTSPMediaFactory*, GstRTSPMedia* media, gpointer data) 
     GstElement* valve = gst_bin_get_by_name(GST_BIN(bin.get()), "stall");
     setup->valves->Add(GLibPtr<GstElement>(valve));
     g_object_weak_ref(G_OBJECT(media), ReleaseSessionValve, new SessionValve{setup->valves, valve});
+    const GLibPtr<GstPad> into(gst_element_get_static_pad(valve, "src"));
     if (!setup->parameterSetsInBand) {
-        const GLibPtr<GstPad> into(gst_element_get_static_pad(valve, "src"));
         gst_pad_add_probe(into.get(), GST_PAD_PROBE_TYPE_BUFFER, DropAvcParameterSets, nullptr, nullptr);
+    }
+    if (!setup->endWithTheFile) {
+        gst_pad_add_probe(
+            into.get(),
+            static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM | GST_PAD_PROBE_TYPE_QUERY_UPSTREAM),
+            HideTheEnd, nullptr, nullptr);
     }
 }
 
@@ -226,7 +247,7 @@ void LoopbackRtspCamera::Start() {
     }
     g_signal_connect_data(
         factory, "media-configure", G_CALLBACK(ConfigureSession),
-        new SessionSetup{valves_, options_.parameterSetsInBand},
+        new SessionSetup{valves_, options_.parameterSetsInBand, options_.endWithTheFile},
         [](gpointer setup, GClosure*) { delete static_cast<SessionSetup*>(setup); }, GConnectFlags{});
     const GLibPtr<GstRTSPMountPoints> mounts(gst_rtsp_server_get_mount_points(server));
     gst_rtsp_mount_points_add_factory(mounts.get(), options_.path.c_str(), factory);  // takes the factory

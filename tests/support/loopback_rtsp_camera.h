@@ -30,6 +30,9 @@ struct LoopbackRtspCameraOptions {
     // An MP4 file with H.264 to serve, once and in real time, instead of the test pattern (size,
     // rate, key frames and slices are then the file's).
     std::filesystem::path file;
+    // The session tells the file's length and ends with it; when false it tells neither, as a live
+    // camera's, and after the file stays open sending nothing.
+    bool endWithTheFile = true;
     bool parameterSetsInSessionDescription = true;  // sprop-parameter-sets in the SDP
     bool parameterSetsInBand = true;                // SPS and PPS in the stream before each key frame
 };

@@ -20,12 +20,9 @@ void ToRgb(uint8_t y, uint8_t u, uint8_t v, SampleRange range, uint8_t* out) {
     out[2] = Clamped(luma + 1.772 * cb);
 }
 
-// One row of an I420 picture as I420ToRgb lays it out, or false when the picture's length is not
-// that of its size.
-bool ConvertRow(const std::vector<uint8_t>& picture, int width, int height, SampleRange range, int y,
-                uint8_t* out) {
+// One row of an I420 picture as I420ToRgb lays it out.
+void ConvertRow(const std::vector<uint8_t>& picture, int width, int height, SampleRange range, int y, uint8_t* out) {
     const size_t lumaSize = static_cast<size_t>(width) * height;
-    if (picture.size() != lumaSize * 3 / 2) return false;
     const int chromaWidth = width / 2;
     const int chromaHeight = height / 2;
     for (int x = 0; x < width; ++x) {
@@ -39,64 +36,48 @@ bool ConvertRow(const std::vector<uint8_t>& picture, int width, int height, Samp
         }
         ToRgb(picture[static_cast<size_t>(y) * width + x], u, v, range, out + static_cast<size_t>(x) * 3);
     }
-    return true;
 }
 
-// Squared differences of the rows on the step, and how many samples they cover; the second picture
-// gives each row through rowOf.
-template <typename RowOf>
-double PsnrOfRows(const RgbPicture& a, int rowStep, RowOf rowOf) {
-    const size_t rowBytes = static_cast<size_t>(a.width) * 3;
-    std::vector<uint8_t> row(rowBytes);
-    double squares = 0;
-    size_t samples = 0;
-    for (int y = 0; y < a.height; y += std::max(rowStep, 1)) {
-        const uint8_t* other = rowOf(y, row.data());
-        if (other == nullptr) return 0;
-        const uint8_t* own = a.rgb.data() + static_cast<size_t>(y) * rowBytes;
-        for (size_t i = 0; i < rowBytes; ++i) {
-            const double difference = static_cast<double>(own[i]) - other[i];
-            squares += difference * difference;
-        }
-        samples += rowBytes;
-    }
-    if (samples == 0) return 0;
-    if (squares == 0) return 100;
-    return 10 * std::log10(255.0 * 255.0 * static_cast<double>(samples) / squares);
-}
+int RowsKept(int height, int rowStep) { return (height + rowStep - 1) / rowStep; }
 
 }  // namespace
 
-RgbPicture I420ToRgb(const std::vector<uint8_t>& picture, int width, int height, SampleRange range) {
-    RgbPicture out{width, height, std::vector<uint8_t>(static_cast<size_t>(width) * height * 3)};
-    for (int y = 0; y < height; ++y) {
-        if (!ConvertRow(picture, width, height, range, y, &out.rgb[static_cast<size_t>(y) * width * 3])) {
-            return RgbPicture{};
+RgbPicture I420ToRgb(const std::vector<uint8_t>& picture, int width, int height, SampleRange range, int rowStep) {
+    if (picture.size() != static_cast<size_t>(width) * height * 3 / 2) return RgbPicture{};
+    const int step = std::max(rowStep, 1);
+    const int rows = RowsKept(height, step);
+    RgbPicture out{width, rows, std::vector<uint8_t>(static_cast<size_t>(width) * rows * 3)};
+    for (int row = 0; row < rows; ++row) {
+        ConvertRow(picture, width, height, range, row * step, &out.rgb[static_cast<size_t>(row) * width * 3]);
+    }
+    return out;
+}
+
+RgbPicture SurfaceToRgb(const platform::testing::SurfacePixels& surface, int rowStep) {
+    if (surface.pixels.size() != static_cast<size_t>(surface.width) * surface.height) return RgbPicture{};
+    const int step = std::max(rowStep, 1);
+    RgbPicture out{surface.width, RowsKept(surface.height, step), {}};
+    out.rgb.reserve(static_cast<size_t>(out.width) * out.height * 3);
+    for (int y = 0; y < surface.height; y += step) {
+        for (int x = 0; x < surface.width; ++x) {
+            const uint32_t pixel = surface.at(x, y);
+            out.rgb.push_back(static_cast<uint8_t>(pixel >> 16));
+            out.rgb.push_back(static_cast<uint8_t>(pixel >> 8));
+            out.rgb.push_back(static_cast<uint8_t>(pixel));
         }
     }
     return out;
 }
 
-RgbPicture SurfaceToRgb(const platform::testing::SurfacePixels& surface) {
-    RgbPicture out{surface.width, surface.height, {}};
-    out.rgb.reserve(surface.pixels.size() * 3);
-    for (uint32_t pixel : surface.pixels) {
-        out.rgb.push_back(static_cast<uint8_t>(pixel >> 16));
-        out.rgb.push_back(static_cast<uint8_t>(pixel >> 8));
-        out.rgb.push_back(static_cast<uint8_t>(pixel));
+double Psnr(const RgbPicture& a, const RgbPicture& b) {
+    if (a.width != b.width || a.height != b.height || a.rgb.size() != b.rgb.size() || a.rgb.empty()) return 0;
+    double squares = 0;
+    for (size_t i = 0; i < a.rgb.size(); ++i) {
+        const double difference = static_cast<double>(a.rgb[i]) - b.rgb[i];
+        squares += difference * difference;
     }
-    return out;
-}
-
-double Psnr(const RgbPicture& a, const RgbPicture& b, int rowStep) {
-    if (a.width != b.width || a.height != b.height || a.rgb.size() != b.rgb.size()) return 0;
-    return PsnrOfRows(a, rowStep, [&](int y, uint8_t*) { return b.rgb.data() + static_cast<size_t>(y) * a.width * 3; });
-}
-
-double Psnr(const RgbPicture& a, const std::vector<uint8_t>& picture, SampleRange range, int rowStep) {
-    return PsnrOfRows(a, rowStep, [&](int y, uint8_t* row) {
-        return ConvertRow(picture, a.width, a.height, range, y, row) ? row : nullptr;
-    });
+    if (squares == 0) return 100;
+    return 10 * std::log10(255.0 * 255.0 * static_cast<double>(a.rgb.size()) / squares);
 }
 
 }  // namespace test_support

@@ -17,9 +17,9 @@ struct InputDeleter {
 };
 using InputPtr = std::unique_ptr<AVFormatContext, InputDeleter>;
 
-void TakePictures(AVCodecContext* decoder, AVFrame* frame, VideoFile& video) {
+void TakePictures(AVCodecContext* decoder, AVFrame* frame, DecodedPictures kept, VideoFile& video) {
     while (avcodec_receive_frame(decoder, frame) == 0) {
-        video.pictures.push_back(PackI420(frame));
+        if (kept == DecodedPictures::kKept) video.pictures.push_back(PackI420(frame));
         video.picturePts.push_back(frame->pts);
         av_frame_unref(frame);
     }
@@ -38,7 +38,7 @@ void Describe(const AVStream* stream, VideoFile& video) {
 
 }  // namespace
 
-VideoFile ReadVideoFile(const std::filesystem::path& file) {
+VideoFile ReadVideoFile(const std::filesystem::path& file, DecodedPictures kept) {
     VideoFile video;
     AVFormatContext* opened = nullptr;
     if (avformat_open_input(&opened, file.c_str(), nullptr, nullptr) < 0) return video;
@@ -62,21 +62,21 @@ VideoFile ReadVideoFile(const std::filesystem::path& file) {
             video.samples.push_back({packet->pts, packet->dts, packet->duration, (packet->flags & AV_PKT_FLAG_KEY) != 0,
                                      static_cast<size_t>(packet->size)});
             if (avcodec_send_packet(decoder.get(), packet.get()) < 0) ++video.decodeErrors;
-            TakePictures(decoder.get(), frame.get(), video);
+            TakePictures(decoder.get(), frame.get(), kept, video);
         }
         av_packet_unref(packet.get());
     }
     avcodec_send_packet(decoder.get(), nullptr);
-    TakePictures(decoder.get(), frame.get(), video);
+    TakePictures(decoder.get(), frame.get(), kept, video);
     // The track's length is known once every fragment has been read.
     Describe(stream, video);
     return video;
 }
 
 // The FFmpeg tool itself: copying the file into another MP4 checks its timing the way every muxer
-// does, and decoding it checks its pictures.
+// does, and decoding it (cropped exactly as the stream says) checks its pictures.
 std::string FfmpegErrors(const std::filesystem::path& file) {
-    const std::string command = "ffmpeg -nostdin -hide_banner -v error -i '" + file.string() +
+    const std::string command = "ffmpeg -nostdin -hide_banner -v error -flags unaligned -i '" + file.string() +
                                 "' -map 0:v -c copy -f mp4 -movflags frag_keyframe+empty_moov -y /dev/null -map 0:v "
                                 "-f null - 2>&1";
     std::string output;

@@ -29,14 +29,18 @@ struct VideoFile {
     int profile = 0;
     int level = 0;
     std::vector<VideoFileSample> samples;
-    std::vector<std::vector<uint8_t>> pictures;  // packed I420, in output order
+    std::vector<std::vector<uint8_t>> pictures;  // packed I420, in output order (when kept)
     std::vector<int64_t> picturePts;             // each picture's presentation time, in track ticks
     int decodeErrors = 0;                        // samples the decoder refused
 };
 
+// What ReadVideoFile keeps of each picture it decodes: its bytes and time, or its time alone (a
+// long recording of large pictures is checked without holding them all).
+enum class DecodedPictures { kKept, kTimesOnly };
+
 // Never throws; a file that cannot be opened gives opened == false. A still picture (a JPEG file)
 // reads as a video of one picture.
-VideoFile ReadVideoFile(const std::filesystem::path& file);
+VideoFile ReadVideoFile(const std::filesystem::path& file, DecodedPictures kept = DecodedPictures::kKept);
 
 // What the ffmpeg tool reports as errors when it copies the file's video into another MP4 and
 // decodes it: empty for a file every player reads cleanly.
