@@ -99,6 +99,15 @@ TEST_F(ControlLife, PropertyBagParamsReachThePluginAndMarkItReadyOnce) {
     }());
 }
 
+// A control the container makes new, without <param>s, is ready all the same.
+TEST_F(ControlLife, InitNewMarksThePluginReadyWithoutParams) {
+    ASSERT_EQ(S_OK, object->SetClientSite(site.get()));
+    EXPECT_EQ(S_OK, as<IPersistPropertyBag>(IID_IPersistPropertyBag)->InitNew());
+    EXPECT_EQ(READYSTATE_COMPLETE, control().readyState());
+    EXPECT_EQ(1, site->readyStateChanges());
+    EXPECT_EQ(1, ControlTestPlugin::last->readyMarks);
+}
+
 TEST_F(ControlLife, InPlaceActivationGivesThePluginAChildWindowOfTheSite) {
     load({});
     EXPECT_EQ(nullptr, window());
