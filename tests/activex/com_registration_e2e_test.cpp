@@ -30,7 +30,7 @@ const std::wstring kUserClasses = L"Software\\Classes\\";
 const std::wstring kExt = L"Software\\Microsoft\\Windows\\CurrentVersion\\Ext\\";
 
 std::wstring modulePath() {
-    return FB::utf8ToWide(std::filesystem::canonical(ComServerLibrary::pluginPath()).string());
+    return FB::utf8ToWide(std::filesystem::canonical(test_support::PluginLibrary::builtPlugin()).string());
 }
 
 class ComRegistration : public ::testing::Test {
@@ -38,7 +38,7 @@ protected:
     void TearDown() override { platform::testing::setExecutablePath(L""); }
 
     test_support::ScopedMachineFolders folders;
-    ComServerLibrary library{ComServerLibrary::pluginPath()};
+    ComServerLibrary library;
 };
 
 TEST_F(ComRegistration, WritesEveryKeyAndValueOfBothScriptsForTheUser) {

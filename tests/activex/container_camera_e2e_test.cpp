@@ -30,7 +30,7 @@ protected:
     std::string eval(const std::string& script) { return container.evaluate(script).text; }
 
     test_support::ScopedMachineFolders machine;
-    test_support::ComServerLibrary library{test_support::ComServerLibrary::pluginPath()};
+    test_support::ComServerLibrary library;
     test_support::StandInContainer container;
 };
 
@@ -86,15 +86,17 @@ var alarms = [];
 var player = document.getElementById('player');
 player.attachEvent('onalarm', function(text) { alarms.push(text); });
 player.SetFunction(0);
-player.SetRtspUrl(')" + camera.Url() + R"(');
+player.SetRtspUrl(')" + camera.Url() +
+                           R"(');
 var started = player.StartPlay();
-player.SetServerIp(')" + kDeviceAddress + R"(');
+player.SetServerIp(')" + kDeviceAddress +
+                           R"(');
 </script>)",
                        ".");
     EXPECT_EQ("0", eval("started"));
     const HWND window = container.pluginWindow();
-    EXPECT_TRUE(container.pumpUntil(
-        [&] { return test_support::showsTheBall(platform::testing::readSurface(window)); }, 10s));
+    EXPECT_TRUE(
+        container.pumpUntil([&] { return test_support::showsTheBall(platform::testing::readSurface(window)); }, 10s));
 
     ASSERT_TRUE(peer.acceptLink());
     ASSERT_TRUE(peer.link().expectGreeting());

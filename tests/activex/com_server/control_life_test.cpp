@@ -8,7 +8,7 @@
 #include "scripting/utf8_tools.h"
 #include "tests/activex/com_server/support/test_control_plugin.h"
 #include "tests/activex/support/fake_html.h"
-#include "tests/support/activex_container/container_window.h"
+#include "tests/support/page_engine/message_window.h"
 #include "tests/support/activex_container/ole_control_site.h"
 #include "tests/support/activex_container/param_property_bag.h"
 
@@ -19,9 +19,9 @@
 
 namespace {
 
+using activex_test::FakeBrowser;
 using com_server_test::ControlTestPlugin;
 using com_server_test::pump;
-using activex_test::FakeBrowser;
 using FB::ActiveX::CFBControl;
 using FB::ActiveX::ComPtr;
 using test_support::OleControlSite;
@@ -35,11 +35,11 @@ bool hasEvent(const std::string& event) {
 class ControlLife : public ::testing::Test {
 protected:
     void SetUp() override {
-        page = test_support::createContainerWindow(L"ControlLifePage", 0, WS_VISIBLE, 800, 600, nullptr);
+        page = test_support::createClassWindow(L"ControlLifePage", 0, DefWindowProcW, WS_VISIBLE, 800, 600, nullptr);
         browser = ComPtr<IWebBrowser2>::adopt(new FakeBrowser(nullptr, L"http://example.test/"));
-        site = ComPtr<OleControlSite>::adopt(new OleControlSite(
-            browser.get(), nullptr, page, RECT{10, 20, 330, 260}, nullptr,
-            [this](const std::string& fault) { faults.push_back(fault); }));
+        site = ComPtr<OleControlSite>::adopt(
+            new OleControlSite(browser.get(), nullptr, page, RECT{10, 20, 330, 260}, nullptr,
+                               [this](const std::string& fault) { faults.push_back(fault); }));
         ASSERT_EQ(S_OK, CFBControl::create(IID_IOleObject, reinterpret_cast<void**>(object.put())));
     }
     void TearDown() override {
@@ -182,7 +182,8 @@ TEST_F(ControlLife, AWindowlessControlTakesTheSitesMessagesAndDrawsIntoItsSurfac
     windowless->OnWindowMessage(WM_LBUTTONUP, 0, MAKELPARAM(10, 20), &result);
     EXPECT_FALSE(site->captured());
     const auto& events = ControlTestPlugin::last->windowEvents;
-    EXPECT_TRUE(std::any_of(events.begin(), events.end(), [](const std::string& e) { return e.rfind("down", 0) == 0; }));
+    EXPECT_TRUE(
+        std::any_of(events.begin(), events.end(), [](const std::string& e) { return e.rfind("down", 0) == 0; }));
     const HDC surface = GetDC(page);
     const RECTL bounds{0, 0, 200, 100};
     EXPECT_EQ(S_OK, as<IViewObject>(IID_IViewObject)
@@ -231,8 +232,9 @@ TEST_F(ControlLife, AScriptMadeControlIsReadyOnceItHasASite) {
     EXPECT_EQ(READYSTATE_COMPLETE, control().readyState());
     EXPECT_EQ(2, ControlTestPlugin::last->readyMarks);
     ComPtr<IOleClientSite> kept;
-    EXPECT_EQ(S_OK, as<IObjectWithSite>(IID_IObjectWithSite)
-                        ->GetSite(IID_IOleClientSite, reinterpret_cast<void**>(kept.put())));
+    EXPECT_EQ(
+        S_OK,
+        as<IObjectWithSite>(IID_IObjectWithSite)->GetSite(IID_IOleClientSite, reinterpret_cast<void**>(kept.put())));
     EXPECT_EQ(static_cast<IOleClientSite*>(site.get()), kept.get());
     kept.reset();
     EXPECT_EQ(S_OK, as<IObjectWithSite>(IID_IObjectWithSite)->SetSite(nullptr));
