@@ -6,7 +6,7 @@
 #include "activex/com_javascript_object.h"
 #include "activex/dispatch_name_map.h"
 #include "platform/com/objsafe.h"
-#include "tests/activex/support/counted_dispatch.h"
+#include "tests/support/counted_dispatch.h"
 #include "tests/activex/support/dispatch_calls.h"
 #include "tests/scripting/error_expectations.h"
 #include "tests/scripting/page_object.h"
@@ -19,6 +19,7 @@
 namespace {
 
 using namespace activex_test;
+using test_support::CountedDispatch;
 using FB::ActiveX::ActiveXBrowserHost;
 using FB::ActiveX::COMJavascriptObject;
 using FB::testing::TestApi;

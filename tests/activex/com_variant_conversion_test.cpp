@@ -6,7 +6,7 @@
 #include "activex/com_javascript_object.h"
 #include "activex/idispatch_api.h"
 #include "tests/activex/support/container_page.h"
-#include "tests/activex/support/counted_dispatch.h"
+#include "tests/support/counted_dispatch.h"
 #include "tests/activex/support/dispatch_calls.h"
 #include "tests/scripting/page_object.h"
 #include "tests/scripting/test_api.h"
@@ -18,6 +18,7 @@
 namespace {
 
 using namespace activex_test;
+using test_support::CountedDispatch;
 using FB::ActiveX::ActiveXBrowserHost;
 
 class ComVariantConversion : public ::testing::Test {
