@@ -18,8 +18,8 @@
 namespace {
 
 using namespace activex_test;
-using test_support::CountedDispatch;
 using FB::ActiveX::ActiveXBrowserHost;
+using test_support::CountedDispatch;
 
 class ComVariantConversion : public ::testing::Test {
 protected:
@@ -105,34 +105,33 @@ TEST_F(ComVariantConversion, EachVariantTypeComesBackAsTheScriptValueOfItsRow) {
     VARIANT array = of(VT_ARRAY | VT_VARIANT);
     array.parray = SafeArrayCreateVector(VT_VARIANT, 0, 2);
     const FB::variant empty;
-    const std::pair<VARIANT, FB::variant> rows[] = {
-        {with(VT_I2, -5), FB::variant(-5L)},
-        {with(VT_I1, -7), FB::variant(-7L)},
-        {with(VT_UI1, 200), FB::variant(200L)},
-        {with(VT_UI2, 65535), FB::variant(65535L)},
-        {with(VT_I4, -70000), FB::variant(-70000L)},
-        {with(VT_INT, 12), FB::variant(12L)},
-        {with(VT_UI4, 4294967295LL), FB::variant(4294967295UL)},
-        {with(VT_UINT, 4000000000LL), FB::variant(4000000000UL)},
-        {with(VT_I8, -(1LL << 40)), FB::variant(-(1LL << 40))},
-        {with(VT_UI8, -1), FB::variant(~0ULL)},
-        {single, FB::variant(1.5)},
-        {real, FB::variant(-0.25)},
-        {decimal, FB::variant(2.5)},
-        {with(VT_BOOL, VARIANT_TRUE), FB::variant(true)},
-        {with(VT_BOOL, 1), FB::variant(false)},
-        {of(VT_ERROR), FB::variant(false)},
-        {of(VT_NULL), FB::variant(FB::variant_detail::null())},
-        {of(VT_LPSTR), FB::variant(std::string())},
-        {of(VT_LPWSTR), FB::variant(std::string())},
-        {of(VT_CLSID), FB::variant(std::string())},
-        {of(VT_EMPTY), empty},
-        {of(VT_DATE), empty},
-        {of(VT_CY), empty},
-        {of(VT_UNKNOWN), empty},
-        {of(VT_VARIANT), empty},
-        {with(VT_BYREF | VT_I4, 0), empty},
-        {array, empty}};
+    const std::pair<VARIANT, FB::variant> rows[] = {{with(VT_I2, -5), FB::variant(-5L)},
+                                                    {with(VT_I1, -7), FB::variant(-7L)},
+                                                    {with(VT_UI1, 200), FB::variant(200L)},
+                                                    {with(VT_UI2, 65535), FB::variant(65535L)},
+                                                    {with(VT_I4, -70000), FB::variant(-70000L)},
+                                                    {with(VT_INT, 12), FB::variant(12L)},
+                                                    {with(VT_UI4, 4294967295LL), FB::variant(4294967295UL)},
+                                                    {with(VT_UINT, 4000000000LL), FB::variant(4000000000UL)},
+                                                    {with(VT_I8, -(1LL << 40)), FB::variant(-(1LL << 40))},
+                                                    {with(VT_UI8, -1), FB::variant(~0ULL)},
+                                                    {single, FB::variant(1.5)},
+                                                    {real, FB::variant(-0.25)},
+                                                    {decimal, FB::variant(2.5)},
+                                                    {with(VT_BOOL, VARIANT_TRUE), FB::variant(true)},
+                                                    {with(VT_BOOL, 1), FB::variant(false)},
+                                                    {of(VT_ERROR), FB::variant(false)},
+                                                    {of(VT_NULL), FB::variant(FB::variant_detail::null())},
+                                                    {of(VT_LPSTR), FB::variant(std::string())},
+                                                    {of(VT_LPWSTR), FB::variant(std::string())},
+                                                    {of(VT_CLSID), FB::variant(std::string())},
+                                                    {of(VT_EMPTY), empty},
+                                                    {of(VT_DATE), empty},
+                                                    {of(VT_CY), empty},
+                                                    {of(VT_UNKNOWN), empty},
+                                                    {of(VT_VARIANT), empty},
+                                                    {with(VT_BYREF | VT_I4, 0), empty},
+                                                    {array, empty}};
     for (const auto& [in, expected] : rows) {
         const VARTYPE type = in.vt;
         const FB::variant found = fromCom(in);
@@ -154,7 +153,7 @@ TEST_F(ComVariantConversion, WithoutAPageListsAndMapsBecomeSafeArrays) {
 
     const ScopedVariant map = toCom(FB::variant(FB::VariantMap{{"b", 2}, {"a", "one"}}));
     ASSERT_EQ(VT_ARRAY | VT_VARIANT, map.get()->vt);
-    index = 0;  // entries in key order, each a (key, value) pair
+    index = 0;                    // entries in key order, each a (key, value) pair
     VariantClear(element.get());  // the array writes its copy over whatever the VARIANT held
     ASSERT_EQ(S_OK, SafeArrayGetElement(map.get()->parray, &index, element.get()));
     ASSERT_EQ(VT_ARRAY | VT_VARIANT, element.get()->vt);
