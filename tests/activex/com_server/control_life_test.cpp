@@ -5,7 +5,6 @@
 #include "activex/fb_control.h"
 #include "platform/com/class_factory.h"
 #include "platform/window/win_gdi.h"
-#include "scripting/utf8_tools.h"
 #include "tests/activex/com_server/support/test_control_plugin.h"
 #include "tests/activex/support/fake_html.h"
 #include "tests/support/page_engine/message_window.h"
@@ -87,16 +86,6 @@ TEST_F(ControlLife, PropertyBagParamsReachThePluginAndMarkItReadyOnce) {
     EXPECT_EQ(READYSTATE_COMPLETE, control().readyState());
     EXPECT_EQ(1, site->readyStateChanges());
     EXPECT_EQ(1, plugin.readyMarks);
-    EXPECT_EQ("V2.28", [&] {
-        DISPID id = 0;
-        FB::ActiveX::ScopedBstr name(L"Version");
-        object.query<IDispatchEx>(IID_IDispatchEx)->GetDispID(name.get(), 0, &id);
-        FB::ActiveX::ScopedVariant result;
-        DISPPARAMS none{};
-        object.query<IDispatchEx>(IID_IDispatchEx)
-            ->InvokeEx(id, 0, DISPATCH_PROPERTYGET, &none, result.get(), nullptr, nullptr);
-        return result.get()->vt == VT_BSTR ? FB::wideToUtf8(FB::ActiveX::bstrText(result.get()->bstrVal)) : "";
-    }());
 }
 
 // A control the container makes new, without <param>s, is ready all the same.
