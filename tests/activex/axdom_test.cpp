@@ -49,34 +49,22 @@ protected:
     std::shared_ptr<FB::ActiveX::ActiveXBrowserHost> host;
 };
 
-TEST_F(AxDom, TheDocumentFindsElementsByIdAndByTagNameInDocumentOrder) {
+// The document is the binding's element as well: an element looks only below itself.
+TEST_F(AxDom, ElementsAreFoundByIdAndTagNameInDocumentOrderBelowWhereAsked) {
     const FB::DOM::DocumentPtr page = host->documentObject();
     ASSERT_TRUE(page);
-    const FB::DOM::ElementPtr found = page->getElementById("second");
+    const FB::DOM::ElementPtr found = page->getElementById("first");
     ASSERT_TRUE(found);
-    EXPECT_EQ("second", found->getStringAttribute("id"));
+    EXPECT_EQ("first", found->getStringAttribute("id"));
+    EXPECT_EQ("42", found->getStringAttribute("width"));
+    EXPECT_EQ("Caf\xc3\xa9", found->getStringAttribute("title"));
     EXPECT_FALSE(page->getElementById("nobody"));  // no element, no wrapper
     EXPECT_EQ((std::vector<std::string>{"first", "second"}), ids(page->getElementsByTagName("p")));
-    EXPECT_EQ((std::vector<std::string>{"inner", "outer"}), ids(page->getElementsByTagName(std::wstring(L"span"))));
     EXPECT_TRUE(page->getElementsByTagName("table").empty());
-}
-
-TEST_F(AxDom, AnElementLooksOnlyBelowItself) {
-    const FB::DOM::ElementPtr paragraph = host->documentObject()->getElementById("first");
-    EXPECT_EQ(std::vector<std::string>{"inner"}, ids(paragraph->getElementsByTagName("span")));
-}
-
-TEST_F(AxDom, AttributesReadAsText) {
-    const FB::DOM::ElementPtr paragraph = host->documentObject()->getElementById("first");
-    EXPECT_EQ("42", paragraph->getStringAttribute("width"));
-    EXPECT_EQ("Caf\xc3\xa9", paragraph->getStringAttribute("title"));
-}
-
-// The document is the binding's element as well, wherever an element is expected.
-TEST_F(AxDom, TheDocumentServesAsAnElement) {
-    const FB::DOM::ElementPtr element = host->documentObject();
+    EXPECT_EQ(std::vector<std::string>{"inner"}, ids(found->getElementsByTagName("span")));
+    const FB::DOM::ElementPtr element = page;
     EXPECT_TRUE(std::dynamic_pointer_cast<FB::ActiveX::AXDOM::Element>(element));
-    EXPECT_EQ((std::vector<std::string>{"inner", "outer"}), ids(element->getElementsByTagName("span")));
+    EXPECT_EQ((std::vector<std::string>{"inner", "outer"}), ids(element->getElementsByTagName(std::wstring(L"span"))));
 }
 
 TEST_F(AxDom, AMadeElementIsAppendedAndStandsForTheNodeTheBrowserInserted) {

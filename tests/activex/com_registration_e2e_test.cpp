@@ -30,7 +30,7 @@ const std::wstring kUserClasses = L"Software\\Classes\\";
 const std::wstring kExt = L"Software\\Microsoft\\Windows\\CurrentVersion\\Ext\\";
 
 std::wstring modulePath() {
-    return FB::utf8ToWide(std::filesystem::canonical(ComServerLibrary::pluginPath()).string());
+    return FB::utf8ToWide(std::filesystem::canonical(test_support::PluginLibrary::builtPlugin()).string());
 }
 
 class ComRegistration : public ::testing::Test {
@@ -38,56 +38,54 @@ protected:
     void TearDown() override { platform::testing::setExecutablePath(L""); }
 
     test_support::ScopedMachineFolders folders;
-    ComServerLibrary library{ComServerLibrary::pluginPath()};
+    ComServerLibrary library;
 };
 
 TEST_F(ComRegistration, WritesEveryKeyAndValueOfBothScriptsForTheUser) {
     SetThreadLocale(0x804);
     ASSERT_EQ(S_OK, library.registerServer());
     EXPECT_EQ(0x804u, GetThreadLocale());  // the system's locale only while registering
-    const std::wstring classes = kUserClasses;
-    EXPECT_EQ(L"PluginWin", stringValue(HKEY_CURRENT_USER, classes + L"AppID\\" + kAppId));
-    EXPECT_EQ(kAppId, stringValue(HKEY_CURRENT_USER, classes + L"AppID\\npVeltrin.so", L"AppID"));
-
-    EXPECT_EQ(L"NOTFOUND", stringValue(HKEY_CURRENT_USER, classes + L"zelk.Veltrin.1"));
-    EXPECT_EQ(kClsid, stringValue(HKEY_CURRENT_USER, classes + L"zelk.Veltrin.1\\CLSID"));
-    EXPECT_EQ(L"NOTFOUND", stringValue(HKEY_CURRENT_USER, classes + L"zelk.Veltrin"));
-    EXPECT_EQ(kClsid, stringValue(HKEY_CURRENT_USER, classes + L"zelk.Veltrin\\CLSID"));
-    EXPECT_EQ(L"zelk.Veltrin.1", stringValue(HKEY_CURRENT_USER, classes + L"zelk.Veltrin\\CurVer"));
-
-    const std::wstring control = classes + L"CLSID\\" + kClsid;
-    EXPECT_EQ(L"NOTFOUND", stringValue(HKEY_CURRENT_USER, control));
-    EXPECT_EQ(kAppId, stringValue(HKEY_CURRENT_USER, control, L"AppID"));
-    EXPECT_EQ(L"zelk.Veltrin.1", stringValue(HKEY_CURRENT_USER, control + L"\\ProgID"));
-    EXPECT_EQ(L"zelk.Veltrin", stringValue(HKEY_CURRENT_USER, control + L"\\VersionIndependentProgID"));
-    EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, control + L"\\Programmable"));
-    EXPECT_EQ(modulePath(), stringValue(HKEY_CURRENT_USER, control + L"\\InprocServer32"));
-    EXPECT_EQ(L"Apartment", stringValue(HKEY_CURRENT_USER, control + L"\\InprocServer32", L"ThreadingModel"));
-    EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, control + L"\\Control"));
-    EXPECT_EQ(L"0", stringValue(HKEY_CURRENT_USER, control + L"\\MiscStatus"));
-    EXPECT_EQ(L"131473", stringValue(HKEY_CURRENT_USER, control + L"\\MiscStatus\\1"));
-    EXPECT_EQ(kLibId, stringValue(HKEY_CURRENT_USER, control + L"\\TypeLib"));
-    EXPECT_EQ(L"1", stringValue(HKEY_CURRENT_USER, control + L"\\Version"));
-
-    const std::wstring mime = classes + L"MIME\\Database\\Content Type\\application/x-veltrin";
-    EXPECT_EQ(L"NOTFOUND", stringValue(HKEY_CURRENT_USER, mime));
-    EXPECT_EQ(L"", stringValue(HKEY_CURRENT_USER, mime, L"Extension"));
-    EXPECT_EQ(kClsid, stringValue(HKEY_CURRENT_USER, mime, L"CLSID"));
-
-    EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, kExt + L"PreApproved\\" + kClsid));
+    const std::wstring control = kUserClasses + L"CLSID\\" + kClsid;
+    const std::wstring mime = kUserClasses + L"MIME\\Database\\Content Type\\application/x-veltrin";
+    const std::wstring typeLib = kUserClasses + L"TypeLib\\" + kLibId + L"\\1.0";
+    struct Value {
+        std::wstring key;
+        const wchar_t* name;  // the default value when null
+        std::wstring text;
+    };
+    const Value values[] = {
+        {kUserClasses + L"AppID\\" + kAppId, nullptr, L"PluginWin"},
+        {kUserClasses + L"AppID\\npVeltrin.so", L"AppID", kAppId},
+        {kUserClasses + L"zelk.Veltrin.1", nullptr, L"NOTFOUND"},
+        {kUserClasses + L"zelk.Veltrin.1\\CLSID", nullptr, kClsid},
+        {kUserClasses + L"zelk.Veltrin", nullptr, L"NOTFOUND"},
+        {kUserClasses + L"zelk.Veltrin\\CLSID", nullptr, kClsid},
+        {kUserClasses + L"zelk.Veltrin\\CurVer", nullptr, L"zelk.Veltrin.1"},
+        {control, nullptr, L"NOTFOUND"},
+        {control, L"AppID", kAppId},
+        {control + L"\\ProgID", nullptr, L"zelk.Veltrin.1"},
+        {control + L"\\VersionIndependentProgID", nullptr, L"zelk.Veltrin"},
+        {control + L"\\InprocServer32", nullptr, modulePath()},
+        {control + L"\\InprocServer32", L"ThreadingModel", L"Apartment"},
+        {control + L"\\MiscStatus", nullptr, L"0"},
+        {control + L"\\MiscStatus\\1", nullptr, L"131473"},
+        {control + L"\\TypeLib", nullptr, kLibId},
+        {control + L"\\Version", nullptr, L"1"},
+        {mime, nullptr, L"NOTFOUND"},
+        {mime, L"Extension", L""},
+        {mime, L"CLSID", kClsid},
+        {L"Software\\MozillaPlugins\\zelk.com/Veltrin_", L"Path", modulePath()},
+        {typeLib, nullptr, L"Veltrin 1.0 Type Library"},
+        {typeLib + L"\\0\\win32", nullptr, modulePath()},
+        {kUserClasses + L"Interface\\{E65F0C86-FCA4-5C65-A0C4-EF8D404411C3}", nullptr, L"IFBControl"},
+        {kUserClasses + L"Interface\\{F67BD7A8-EB13-5FD4-BDE9-6BE4DD8ECD71}", nullptr, L"IFBComEventSource"}};
+    for (const Value& value : values)
+        EXPECT_EQ(value.text, stringValue(HKEY_CURRENT_USER, value.key, value.name)) << FB::wideToUtf8(value.key);
+    for (const std::wstring& key :
+         {control + L"\\Programmable", control + L"\\Control", kExt + L"PreApproved\\" + kClsid,
+          kExt + L"Stats\\" + kClsid + L"\\iexplore\\AllowedDomains\\*"})
+        EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, key)) << FB::wideToUtf8(key);
     EXPECT_EQ(0u, numberValue(HKEY_CURRENT_USER, kExt + L"Stats\\" + kClsid + L"\\iexplore", L"Count"));
-    EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, kExt + L"Stats\\" + kClsid + L"\\iexplore\\AllowedDomains\\*"));
-    EXPECT_EQ(modulePath(), stringValue(HKEY_CURRENT_USER, L"Software\\MozillaPlugins\\zelk.com/Veltrin_", L"Path"));
-
-    // The type library, per user as well.
-    const std::wstring typeLib = classes + L"TypeLib\\" + kLibId + L"\\1.0";
-    EXPECT_EQ(L"Veltrin 1.0 Type Library", stringValue(HKEY_CURRENT_USER, typeLib));
-    EXPECT_EQ(modulePath(), stringValue(HKEY_CURRENT_USER, typeLib + L"\\0\\win32"));
-    EXPECT_EQ(L"IFBControl",
-              stringValue(HKEY_CURRENT_USER, classes + L"Interface\\{E65F0C86-FCA4-5C65-A0C4-EF8D404411C3}"));
-    EXPECT_EQ(L"IFBComEventSource",
-              stringValue(HKEY_CURRENT_USER, classes + L"Interface\\{F67BD7A8-EB13-5FD4-BDE9-6BE4DD8ECD71}"));
-
     // Nothing reaches the machine's classes.
     EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, L"Software\\Classes\\CLSID\\" + kClsid));
     EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, L"Software\\Classes\\TypeLib\\" + kLibId));
@@ -101,25 +99,17 @@ TEST_F(ComRegistration, RemovalTakesTheForceRemoveKeysAndKeepsTheNoRemoveParents
     RegCloseKey(neighbour);
     ASSERT_EQ(S_OK, library.registerServer());
     ASSERT_EQ(S_OK, library.unregisterServer());
-
-    EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, kUserClasses + L"CLSID\\{other}"));
-    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kUserClasses + L"CLSID\\" + kClsid));
-    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kUserClasses + L"zelk.Veltrin"));
-    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kUserClasses + L"zelk.Veltrin.1"));
-    EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, kUserClasses + L"MIME\\Database\\Content Type"));
-    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kUserClasses + L"MIME\\Database\\Content Type\\application/x-veltrin"));
-    EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, kUserClasses + L"AppID"));
-    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kUserClasses + L"AppID\\" + kAppId));
-    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kUserClasses + L"AppID\\npVeltrin.so"));
-    EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, kExt + L"PreApproved"));
-    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kExt + L"PreApproved\\" + kClsid));
-    EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, kExt + L"Stats"));
-    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kExt + L"Stats\\" + kClsid));
-    EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, L"Software\\MozillaPlugins"));
-    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, L"Software\\MozillaPlugins\\zelk.com/Veltrin_"));
-    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kUserClasses + L"TypeLib\\" + kLibId));
-    EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, kUserClasses + L"TypeLib"));
-    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kUserClasses + L"Interface\\{E65F0C86-FCA4-5C65-A0C4-EF8D404411C3}"));
+    for (const std::wstring& kept :
+         {kUserClasses + L"CLSID\\{other}", kUserClasses + L"MIME\\Database\\Content Type", kUserClasses + L"AppID",
+          kExt + L"PreApproved", kExt + L"Stats", std::wstring(L"Software\\MozillaPlugins"), kUserClasses + L"TypeLib"})
+        EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, kept)) << FB::wideToUtf8(kept);
+    for (const std::wstring& gone :
+         {kUserClasses + L"CLSID\\" + kClsid, kUserClasses + L"zelk.Veltrin", kUserClasses + L"zelk.Veltrin.1",
+          kUserClasses + L"MIME\\Database\\Content Type\\application/x-veltrin", kUserClasses + L"AppID\\" + kAppId,
+          kUserClasses + L"AppID\\npVeltrin.so", kExt + L"PreApproved\\" + kClsid, kExt + L"Stats\\" + kClsid,
+          std::wstring(L"Software\\MozillaPlugins\\zelk.com/Veltrin_"), kUserClasses + L"TypeLib\\" + kLibId,
+          kUserClasses + L"Interface\\{E65F0C86-FCA4-5C65-A0C4-EF8D404411C3}"})
+        EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, gone)) << FB::wideToUtf8(gone);
 }
 
 TEST_F(ComRegistration, UnderTheHarvestingToolDllInstallChoosesByItsCommandLine) {

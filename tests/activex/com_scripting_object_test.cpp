@@ -6,7 +6,7 @@
 #include "activex/com_javascript_object.h"
 #include "activex/dispatch_name_map.h"
 #include "platform/com/objsafe.h"
-#include "tests/activex/support/counted_dispatch.h"
+#include "tests/support/counted_dispatch.h"
 #include "tests/activex/support/dispatch_calls.h"
 #include "tests/scripting/error_expectations.h"
 #include "tests/scripting/page_object.h"
@@ -14,9 +14,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 using namespace activex_test;
+using test_support::CountedDispatch;
 using FB::ActiveX::ActiveXBrowserHost;
 using FB::ActiveX::COMJavascriptObject;
 using FB::testing::TestApi;
@@ -82,6 +85,12 @@ TEST_F(ComScriptingObject, CallsPropertiesAndTheBrowsersStandardIds) {
     EXPECT_EQ(S_OK, object->InvokeEx(idOf(object.get(), L"Level"), LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params,
                                      nullptr, nullptr, nullptr));
     EXPECT_EQ(7, api->level);
+    // A member the page deletes is gone from the scripting object; its id stays in the table.
+    api->SetProperty("Extra", 5);
+    const DISPID extra = idOf(object.get(), L"Extra");
+    EXPECT_EQ(S_OK, object->DeleteMemberByDispID(extra));
+    EXPECT_TRUE(api->GetProperty("Extra").isEmpty());
+    EXPECT_EQ(extra, idOf(object.get(), L"Extra"));
 
     ASSERT_EQ(S_OK, invoke(object.get(), DISPID_READYSTATE, DISPATCH_PROPERTYGET, {}, result.get()));
     EXPECT_EQ(VT_I4, result.get()->vt);
@@ -183,20 +192,29 @@ TEST_F(ComScriptingObject, SetEventListenerAddsAndRemovesHandlersAndRefusesBadAr
               errorText<FB::invalid_arguments>([&] { base.callSetEventListener({"onalarm", 5}, true); }));
 }
 
+// A member named like a built-in is listed once: a name met twice would send the walk round.
 TEST_F(ComScriptingObject, EnumerationListsTheMembersThenTheBuiltinsThenEnds) {
-    std::vector<std::wstring> names;
-    DISPID id = DISPID_STARTENUM;
-    while (object->GetNextDispID(fdexEnumAll, id, &id) == S_OK && names.size() < 100) {
-        ScopedBstr name;
-        ASSERT_EQ(S_OK, object->GetMemberName(id, name.put()));
-        names.push_back(FB::ActiveX::bstrText(name.get()));
-    }
+    const auto walk = [&] {
+        std::vector<std::wstring> names;
+        DISPID id = DISPID_STARTENUM;
+        while (object->GetNextDispID(fdexEnumAll, id, &id) == S_OK && names.size() < 100) {
+            ScopedBstr name;
+            EXPECT_EQ(S_OK, object->GetMemberName(id, name.put()));
+            names.push_back(FB::ActiveX::bstrText(name.get()));
+        }
+        return names;
+    };
+    std::vector<std::wstring> names = walk();
     ASSERT_GE(names.size(), 4u);
     EXPECT_NE(names.end(), std::find(names.begin(), names.end(), L"Add"));
     EXPECT_EQ((std::vector<std::wstring>{L"attachEvent", L"detachEvent", L"getLastException"}),
               std::vector<std::wstring>(names.end() - 3, names.end()));
     DISPID next = 0;
     EXPECT_EQ(S_FALSE, object->GetNextDispID(fdexEnumAll, 99, &next));  // an id the table never gave
+    api->SetProperty("detachEvent", 1);
+    names = walk();
+    EXPECT_LT(names.size(), 100u);
+    EXPECT_EQ(1, std::count(names.begin(), names.end(), L"detachEvent"));
 }
 
 TEST_F(ComScriptingObject, ConnectionPointCookiesCountAndUnadvisedSinksAreForgotten) {
@@ -283,11 +301,9 @@ TEST_F(ComScriptingObject, ObjectSafetyClassInfoAndTheFrameworksOwnInterface) {
     ASSERT_EQ(S_OK, safety->GetInterfaceSafetyOptions(IID_IDispatchEx, &supported, &enabled));
     EXPECT_EQ(3u, supported);
     EXPECT_EQ(0u, enabled);
-    EXPECT_EQ(E_FAIL, safety->SetInterfaceSafetyOptions(IID_IDispatch, 4, 4));
     EXPECT_EQ(S_OK, safety->SetInterfaceSafetyOptions(IID_IDispatch, 3, 1));
     safety->GetInterfaceSafetyOptions(IID_IDispatch, &supported, &enabled);
     EXPECT_EQ(1u, enabled);
-    EXPECT_EQ(E_NOINTERFACE, safety->SetInterfaceSafetyOptions(IID_IOleClientSite, 1, 1));
 
     const auto classInfo = object.query<IProvideClassInfo2>(IID_IProvideClassInfo2);
     ASSERT_TRUE(classInfo);

@@ -34,7 +34,7 @@ protected:
     }
 
     test_support::ScopedMachineFolders machine;
-    test_support::ComServerLibrary library{test_support::ComServerLibrary::pluginPath()};
+    test_support::ComServerLibrary library;
     test_support::StandInContainer container;
 };
 
@@ -47,8 +47,8 @@ TEST_P(ContainerActivation, TheControlIsSizedByItsExtentAndItsEventsReachTheCont
                        ".");
     const auto [quick, extent] = container.onMainThread([](ContainerSession& session) {
         SIZEL size{};
-        session.control()->oleControl()->object()->GetExtent(DVASPECT_CONTENT, &size);
-        return std::make_pair(session.control()->oleControl()->activatedQuickly(), size);
+        session.control()->object()->GetExtent(DVASPECT_CONTENT, &size);
+        return std::make_pair(session.control()->activatedQuickly(), size);
     });
     EXPECT_EQ(embedding.quick, quick);
     EXPECT_EQ(embedding.extentX, extent.cx);
@@ -63,17 +63,17 @@ TEST_P(ContainerActivation, TheControlIsSizedByItsExtentAndItsEventsReachTheCont
     platform::testing::mouseDown(window, platform::testing::MouseButton::Left, 10, 10);
     platform::testing::mouseUp(window, platform::testing::MouseButton::Left, 10, 10);
     auto heard = [&] {
-        return container.onMainThread([](ContainerSession& session) { return session.control()->oleControl()->events(); });
+        return container.onMainThread([](ContainerSession& session) { return session.control()->events(); });
     };
     EXPECT_TRUE(container.pumpUntil([&] { return !heard().empty(); }, 5s));
     EXPECT_EQ(std::vector<std::string>{"ononMouseDownScreen(0,0)"}, heard());
 }
 
-INSTANTIATE_TEST_SUITE_P(Browser, ContainerActivation,
-                         ::testing::Values(Embedding{"Quickly", true, R"(width="320" height="240")", 8467, 6350, 320, 240},
-                                           Embedding{"ThroughOleObject", false, R"(width="320" height="240")", 8467,
-                                                     6350, 320, 240},
-                                           Embedding{"Unsized", true, "", 5080, 5080, 192, 192}),
-                         [](const ::testing::TestParamInfo<Embedding>& row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Browser, ContainerActivation,
+    ::testing::Values(Embedding{"Quickly", true, R"(width="320" height="240")", 8467, 6350, 320, 240},
+                      Embedding{"ThroughOleObject", false, R"(width="320" height="240")", 8467, 6350, 320, 240},
+                      Embedding{"Unsized", true, "", 5080, 5080, 192, 192}),
+    [](const ::testing::TestParamInfo<Embedding>& row) { return std::string(row.param.name); });
 
 }  // namespace

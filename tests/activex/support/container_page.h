@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+extern "C" HRESULT DllGetClassObject(REFCLSID clsid, REFIID iid, void** object);
+
 namespace activex_test {
 
 inline std::string cameraPage(const std::string& script) {
@@ -28,6 +30,7 @@ inline std::string cameraPage(const std::string& script) {
 class ContainerPageTest : public ::testing::Test {
 protected:
     void load(const std::string& script = "") {
+        container.useClassObject(DllGetClassObject);
         container.loadPage(cameraPage(script), ".");
         ASSERT_TRUE(container.pumpUntil([&] { return eval("loadedWith !== null") == "true"; }, std::chrono::seconds(5)))
             << ::testing::PrintToString(container.consoleLines());

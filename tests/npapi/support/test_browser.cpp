@@ -1,5 +1,6 @@
 #include "tests/npapi/support/test_browser.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
@@ -28,9 +29,9 @@ void pageDeallocate(NPObject* object) {
 }
 
 std::string nameOf(NPIdentifier id) {
-    auto* identifier = static_cast<TestBrowser::Identifier*>(id);
+    const auto* identifier = browser().identifier(id);
     if (!identifier) return "";
-    return identifier->isString ? identifier->name : std::to_string(identifier->value);
+    return identifier->isString ? identifier->name : std::to_string(identifier->number);
 }
 
 bool pageHasProperty(NPObject* object, NPIdentifier name) {
@@ -140,17 +141,20 @@ void* npnMemAlloc(uint32_t size) { return browser().alloc(size); }
 void npnMemFree(void* ptr) { browser().free(ptr); }
 NPIdentifier npnGetStringIdentifier(const NPUTF8* name) { return name ? browser().stringIdentifier(name) : nullptr; }
 NPIdentifier npnGetIntIdentifier(int32_t value) { return browser().intIdentifier(value); }
-bool npnIdentifierIsString(NPIdentifier id) { return id && static_cast<TestBrowser::Identifier*>(id)->isString; }
+bool npnIdentifierIsString(NPIdentifier id) {
+    const auto* identifier = browser().identifier(id);
+    return identifier && identifier->isString;
+}
 NPUTF8* npnUTF8FromIdentifier(NPIdentifier id) {
-    auto* identifier = static_cast<TestBrowser::Identifier*>(id);
+    const auto* identifier = browser().identifier(id);
     if (!identifier || !identifier->isString) return nullptr;
     auto* text = static_cast<NPUTF8*>(browser().alloc(static_cast<uint32_t>(identifier->name.size() + 1)));
     std::memcpy(text, identifier->name.c_str(), identifier->name.size() + 1);
     return text;
 }
 int32_t npnIntFromIdentifier(NPIdentifier id) {
-    auto* identifier = static_cast<TestBrowser::Identifier*>(id);
-    return identifier && !identifier->isString ? identifier->value : 0;
+    const auto* identifier = browser().identifier(id);
+    return identifier && !identifier->isString ? identifier->number : 0;
 }
 NPObject* npnCreateObject(NPP, NPClass* aClass) { return browser().createObject(aClass); }
 NPObject* npnRetainObject(NPObject* object) {
@@ -368,6 +372,9 @@ TestBrowser::~TestBrowser() {
         if (object) release(object);
     }
     g_current = nullptr;
+    const std::vector<std::string> faults = m_faults.all();
+    for (const std::string& fault : faults) std::fprintf(stderr, "test browser: %s\n", fault.c_str());
+    if (!faults.empty()) std::abort();
 }
 
 TestBrowser& TestBrowser::current() { return browser(); }
@@ -383,38 +390,12 @@ void TestBrowser::checkThread() {
     if (std::this_thread::get_id() != m_mainThread) m_calledOffMainThread = true;
 }
 
-TestBrowser::Identifier* TestBrowser::stringIdentifier(const std::string& name) {
-    auto& slot = m_stringIds[name];
-    if (!slot) slot.reset(new Identifier{true, name, 0});
-    return slot.get();
-}
-
-TestBrowser::Identifier* TestBrowser::intIdentifier(int32_t value) {
-    auto& slot = m_intIds[value];
-    if (!slot) slot.reset(new Identifier{false, "", value});
-    return slot.get();
-}
-
-NPObject* TestBrowser::createObject(NPClass* aClass) {
-    NPObject* object = aClass->allocate ? aClass->allocate(&instance, aClass) : new NPObject();
-    object->_class = aClass;
-    object->referenceCount = 1;
-    ++m_liveObjects;
-    return object;
-}
-
 void TestBrowser::retain(NPObject* object) {
-    if (object) ++object->referenceCount;
+    if (object) m_objects.retain(object, "NPN_RetainObject");
 }
 
 void TestBrowser::release(NPObject* object) {
-    if (!object || --object->referenceCount != 0) return;
-    --m_liveObjects;
-    if (object->_class->deallocate) {
-        object->_class->deallocate(object);
-    } else {
-        delete object;
-    }
+    if (object) m_objects.release(object, "NPN_ReleaseObject");
 }
 
 void* TestBrowser::alloc(uint32_t size) {

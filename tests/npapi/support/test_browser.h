@@ -2,10 +2,13 @@
 // in-process identifiers, reference-counted objects and page objects (plain objects, arrays and
 // functions written in C++), with every request the plug-in makes recorded for the test. The
 // thread that makes it is the browser's main thread; asynchronous calls wait in a queue the test
-// runs by hand. One browser at a time: the NPN functions find it as the current one.
+// runs by hand. One browser at a time: the NPN functions find it as the current one. An object
+// retained or released once too often ends the test program when the browser goes.
 #pragma once
 
 #include "platform/npapi/npfunctions.h"
+#include "tests/support/npapi_browser/browser_identifiers.h"
+#include "tests/support/npapi_browser/browser_objects.h"
 
 #include <deque>
 #include <functional>
@@ -64,7 +67,7 @@ public:
     bool callObject(NPObject* object, const std::vector<NPVariant>& args, NPVariant* result);
 
     // Objects made through the table and not yet deallocated, the browser's own included.
-    int liveObjects() const { return m_liveObjects; }
+    int liveObjects() const { return static_cast<int>(m_objects.liveCount()); }
     int liveAllocations() const { return m_liveAllocations; }
 
     // What the plug-in asked for.
@@ -97,14 +100,10 @@ public:
     NPIdentifier id(int32_t index) { return funcs.getintidentifier(index); }
 
     // The browser's side of the NPN functions (public so the table's plain functions reach them).
-    struct Identifier {
-        bool isString;
-        std::string name;
-        int32_t value;
-    };
-    Identifier* stringIdentifier(const std::string& name);
-    Identifier* intIdentifier(int32_t value);
-    NPObject* createObject(NPClass* aClass);
+    NPIdentifier stringIdentifier(const std::string& name) { return m_identifiers.forName(name); }
+    NPIdentifier intIdentifier(int32_t value) { return m_identifiers.forNumber(value); }
+    const test_support::IdentifierRecord* identifier(NPIdentifier id) const { return m_identifiers.find(id); }
+    NPObject* createObject(NPClass* aClass) { return m_objects.create(&instance, aClass); }
     void retain(NPObject* object);
     void release(NPObject* object);
     void* alloc(uint32_t size);
@@ -118,9 +117,9 @@ public:
 private:
     void installPage();
 
-    std::map<std::string, std::unique_ptr<Identifier>> m_stringIds;
-    std::map<int32_t, std::unique_ptr<Identifier>> m_intIds;
-    int m_liveObjects = 0;
+    test_support::BrowserIdentifiers m_identifiers;
+    test_support::BrowserFaults m_faults;  // objects retained or released once too often
+    test_support::BrowserObjects m_objects{m_faults};
     int m_liveAllocations = 0;
     std::thread::id m_mainThread = std::this_thread::get_id();
     bool m_calledOffMainThread = false;

@@ -4,12 +4,9 @@
 
 #include "activex/com_owners.h"
 #include "scripting/utf8_tools.h"
-#include "tests/support/activex_container/container_keys.h"
 #include "tests/support/page_engine/browser_text.h"
 
 #include <algorithm>
-#include <cmath>
-#include <limits>
 
 namespace test_support {
 
@@ -17,83 +14,9 @@ namespace {
 
 using FB::ActiveX::bstrText;
 
-enum Operation { kHas, kGet, kSet, kDelete, kCall, kCallMember, kConstruct, kConstructMember, kOwnKeys };
-
 // The largest argument list handed on to script in one call.
 constexpr UINT kMostArguments = 10000;
 constexpr DISPID kFirstPageId = 1000;
-
-struct OperationCall {
-    int kind;
-    duk_idx_t valueCount;  // the arguments, or the value to write
-};
-
-// Under duk_safe_call, with the script object, the member key (undefined when there is none), the
-// this-value, then the values: leaves the answer as the one result.
-duk_ret_t runOperationOnStack(duk_context* context, void* data) {
-    const auto& call = *static_cast<const OperationCall*>(data);
-    const duk_idx_t object = duk_get_top(context) - call.valueCount - 3;
-    const duk_idx_t key = object + 1;
-    const duk_idx_t self = object + 2;
-    const duk_idx_t first = object + 3;
-    auto pushValues = [&] {
-        for (duk_idx_t i = 0; i < call.valueCount; ++i) duk_dup(context, first + i);
-    };
-    switch (call.kind) {
-        case kHas:
-            duk_dup(context, key);
-            duk_push_boolean(context, duk_has_prop(context, object));
-            break;
-        case kGet:
-            duk_dup(context, key);
-            duk_get_prop(context, object);
-            break;
-        case kSet:
-            duk_dup(context, key);
-            duk_dup(context, first);
-            duk_put_prop(context, object);
-            duk_push_true(context);
-            break;
-        case kDelete:
-            duk_dup(context, key);
-            duk_push_boolean(context, duk_del_prop(context, object));
-            break;
-        case kCall:
-        case kCallMember:
-            if (call.kind == kCall) {
-                duk_dup(context, object);
-            } else {
-                duk_dup(context, key);
-                duk_get_prop(context, object);
-            }
-            duk_dup(context, self);
-            pushValues();
-            duk_call_method(context, call.valueCount);
-            break;
-        case kConstruct:
-        case kConstructMember:
-            if (call.kind == kConstruct) {
-                duk_dup(context, object);
-            } else {
-                duk_dup(context, key);
-                duk_get_prop(context, object);
-            }
-            pushValues();
-            duk_new(context, call.valueCount);
-            break;
-        case kOwnKeys: {
-            duk_push_array(context);
-            duk_enum(context, object, DUK_ENUM_OWN_PROPERTIES_ONLY);
-            duk_uarridx_t count = 0;
-            while (duk_next(context, -1, 0)) duk_put_prop_index(context, -3, count++);
-            duk_pop(context);
-            break;
-        }
-        default:
-            return DUK_RET_ERROR;
-    }
-    return 1;
-}
 
 BSTR newBstr(const std::wstring& text) { return SysAllocStringLen(text.data(), static_cast<UINT>(text.size())); }
 
@@ -106,12 +29,12 @@ bool wellFormed(const DISPPARAMS* params) {
 }  // namespace
 
 ComBridge::ComBridge(PageScript& page, BrowserFaults& faults, MainThreadCheck onMainThread, MainThreadPost post)
-    : page_(&page), faults_(faults), onMainThread_(std::move(onMainThread)), post_(std::move(post)) {
-    duk_context* context = page.context();
-    duk_push_global_stash(context);
-    duk_push_pointer(context, this);
-    duk_put_prop_string(context, -2, kComBridgeKey);
-    duk_pop(context);
+    : page_(&page),
+      faults_(faults),
+      onMainThread_(std::move(onMainThread)),
+      post_(std::move(post)),
+      proxies_([](IDispatch* object) { object->Release(); }, "The control's object is no longer available") {
+    stashBridge(page.context(), this);
 }
 
 ComBridge::~ComBridge() {
@@ -128,7 +51,7 @@ bool ComBridge::checkMainThread(const char* what) {
 void ComBridge::detachPage() {
     if (!page_) return;
     disconnectProxies();
-    for (PageDispatch* object : pageObjects_) object->detach();
+    for (PageDispatch* object : pageObjects_.all()) object->detach();
     pageObjects_.clear();
     pageObjectOf_.clear();
     page_ = nullptr;
@@ -173,26 +96,25 @@ PageDispatch* ComBridge::pageObjectFor(duk_idx_t index) {
     duk_context* context = page_->context();
     index = duk_normalize_index(context, index);
     if (!duk_is_object(context, index)) return nullptr;
-    auto* known = static_cast<PageDispatch*>(markOf(context, index, kComProxyKeys));
-    if (known && pageObjects_.count(known)) {
+    if (PageDispatch* known = pageObjects_.find(context, index)) {
         known->AddRef();
         return known;
     }
     auto* object = new PageDispatch(*this, page_->holdValue(index), kindOf(index));
-    pageObjects_.insert(object);
+    pageObjects_.add(context, index, object);
     pageObjectOf_[object->dispatch()] = object;
-    markScriptObject(context, index, kComProxyKeys, object);
     return object;
 }
 
 void ComBridge::forgetPageObject(PageDispatch* object) {
-    pageObjects_.erase(object);
     pageObjectOf_.erase(object->dispatch());
-    if (!page_ || !object->heldKey()) return;
-    duk_context* context = page_->context();
+    if (!page_ || !object->heldKey()) {
+        pageObjects_.remove(nullptr, object);
+        return;
+    }
     page_->pushHeldValue(object->heldKey());
-    markScriptObject(context, -1, kComProxyKeys, nullptr);
-    duk_pop(context);
+    pageObjects_.remove(page_->context(), object);
+    duk_pop(page_->context());
     page_->dropHeldValue(object->heldKey());
 }
 
@@ -210,8 +132,7 @@ void ComBridge::toVariant(duk_idx_t index, VARIANT& value) {
             break;
         case DUK_TYPE_NUMBER: {
             const double number = duk_get_number(context, index);
-            const bool integral = std::nearbyint(number) == number && !(number == 0 && std::signbit(number));
-            if (integral && number >= std::numeric_limits<LONG>::min() && number <= std::numeric_limits<LONG>::max()) {
+            if (isInt32Number(number)) {
                 value.vt = VT_I4;
                 value.lVal = static_cast<LONG>(number);
             } else {
@@ -221,16 +142,14 @@ void ComBridge::toVariant(duk_idx_t index, VARIANT& value) {
             break;
         }
         case DUK_TYPE_STRING: {
-            duk_size_t length = 0;
-            const char* text = duk_get_lstring(context, index, &length);
-            value.bstrVal = newBstr(FB::utf8ToWide(utf8FromScript(text, length)));
+            value.bstrVal = newBstr(FB::utf8ToWide(scriptText(context, index)));
             value.vt = value.bstrVal ? VT_BSTR : VT_EMPTY;
             break;
         }
         case DUK_TYPE_OBJECT:
         case DUK_TYPE_LIGHTFUNC: {
             IDispatch* object = nullptr;
-            if (ProxyRecord* record = recordOfProxy(index)) {
+            if (Proxies::Record* record = proxies_.proxyAt(context, index)) {
                 object = record->object;
                 if (object) object->AddRef();
             } else if (PageDispatch* page = pageObjectFor(index)) {
@@ -310,7 +229,7 @@ void ComBridge::pushVariant(const VARIANT& value) {
     }
 }
 
-bool ComBridge::runOperation(PageDispatch& object, int kind, const std::string* name, duk_idx_t count,
+bool ComBridge::runOperation(PageDispatch& object, ScriptOperation operation, const std::string* name, duk_idx_t count,
                              const std::function<void()>& pushValues) {
     duk_context* context = page_->context();
     page_->pushHeldValue(object.heldKey());
@@ -319,8 +238,7 @@ bool ComBridge::runOperation(PageDispatch& object, int kind, const std::string* 
     else
         duk_push_undefined(context);
     pushValues();
-    OperationCall call{kind, count};
-    return duk_safe_call(context, runOperationOnStack, &call, count + 3, 1) == DUK_EXEC_SUCCESS;
+    return runScriptOperation(context, operation, count);
 }
 
 // The error on top of the stack: an uncaught error of the page, and the call's exception record.
@@ -338,7 +256,7 @@ HRESULT ComBridge::scriptFailure(EXCEPINFO* exception) {
 HRESULT ComBridge::hasMember(PageDispatch& object, const std::string& name, bool& has) {
     duk_context* context = page_->context();
     const duk_idx_t top = duk_get_top(context);
-    const bool ok = runOperation(object, kHas, &name, 0, [&] { duk_push_undefined(context); });
+    const bool ok = runOperation(object, ScriptOperation::Has, &name, 0, [&] { duk_push_undefined(context); });
     has = ok && duk_get_boolean(context, -1);
     duk_set_top(context, top);
     return S_OK;
@@ -355,15 +273,15 @@ HRESULT ComBridge::invoke(PageDispatch& object, DISPID id, WORD flags, DISPPARAM
     duk_context* context = page_->context();
     if (!duk_check_stack(context, static_cast<duk_idx_t>(count) + 8)) return E_OUTOFMEMORY;
 
-    int kind = kGet;
+    ScriptOperation kind = ScriptOperation::Get;
     if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) {
         if (!name) return DISP_E_MEMBERNOTFOUND;
         if (count == 0) return DISP_E_BADPARAMCOUNT;
-        kind = kSet;
+        kind = ScriptOperation::Set;
     } else if (flags & DISPATCH_METHOD) {
-        kind = name ? kCallMember : kCall;
+        kind = name ? ScriptOperation::CallMember : ScriptOperation::Call;
     } else if (flags & DISPATCH_CONSTRUCT) {
-        kind = name ? kConstructMember : kConstruct;
+        kind = name ? ScriptOperation::ConstructMember : ScriptOperation::Construct;
     } else if (!(flags & DISPATCH_PROPERTYGET)) {
         return E_INVALIDARG;
     } else if (!name) {  // the object's own value: the object itself
@@ -377,16 +295,16 @@ HRESULT ComBridge::invoke(PageDispatch& object, DISPID id, WORD flags, DISPPARAM
     }
 
     const duk_idx_t top = duk_get_top(context);
-    const UINT firstPositional = kind == kSet ? 0 : named;
-    const duk_idx_t valueCount = kind == kSet ? 1 : static_cast<duk_idx_t>(count - firstPositional);
+    const UINT firstPositional = kind == ScriptOperation::Set ? 0 : named;
+    const duk_idx_t valueCount = kind == ScriptOperation::Set ? 1 : static_cast<duk_idx_t>(count - firstPositional);
     const bool ok = runOperation(object, kind, name, valueCount, [&] {
-        if (passesThis && kind != kSet)
+        if (passesThis && kind != ScriptOperation::Set)
             pushVariant(params->rgvarg[0]);
-        else if (kind == kCallMember)
+        else if (kind == ScriptOperation::CallMember)
             page_->pushHeldValue(object.heldKey());
         else
             duk_push_undefined(context);
-        if (kind == kSet) {
+        if (kind == ScriptOperation::Set) {
             pushVariant(params->rgvarg[0]);
             return;
         }
@@ -406,7 +324,7 @@ HRESULT ComBridge::invoke(PageDispatch& object, DISPID id, WORD flags, DISPPARAM
 HRESULT ComBridge::deleteMember(PageDispatch& object, const std::string& name) {
     duk_context* context = page_->context();
     const duk_idx_t top = duk_get_top(context);
-    const bool ok = runOperation(object, kDelete, &name, 0, [&] { duk_push_undefined(context); });
+    const bool ok = runOperation(object, ScriptOperation::Delete, &name, 0, [&] { duk_push_undefined(context); });
     const bool deleted = ok && duk_get_boolean(context, -1);
     duk_set_top(context, top);
     return deleted ? S_OK : S_FALSE;
@@ -417,13 +335,11 @@ HRESULT ComBridge::nextMember(PageDispatch& object, DISPID id, DISPID* next) {
     duk_context* context = page_->context();
     const duk_idx_t top = duk_get_top(context);
     std::vector<std::string> keys;
-    if (runOperation(object, kOwnKeys, nullptr, 0, [&] { duk_push_undefined(context); })) {
+    if (runOperation(object, ScriptOperation::OwnKeys, nullptr, 0, [&] { duk_push_undefined(context); })) {
         const auto length = static_cast<duk_uarridx_t>(duk_get_length(context, -1));
         for (duk_uarridx_t i = 0; i < length; ++i) {
             duk_get_prop_index(context, -1, i);
-            duk_size_t size = 0;
-            const char* text = duk_safe_to_lstring(context, -1, &size);
-            keys.push_back(utf8FromScript(text, size));
+            keys.push_back(scriptText(context, -1, true));
             duk_pop(context);
         }
     }

@@ -11,13 +11,11 @@
 //   call goes to that object's member (DISPATCH_METHOD on its DISPID), otherwise to the function
 //   object itself (DISPID_VALUE, with the this-value as the named DISPID_THIS argument). One proxy
 //   per object while script holds it, holding one reference, given up when the garbage collector
-//   finds the proxy dropped or when the control goes (disconnectProxies).
+//   finds the proxy dropped (at the container's next safe point, releaseDroppedReferences) or when
+//   the control goes (disconnectProxies).
 // - A failed call raises a script error: EXCEPINFO's description as its message (with its
 //   "description", "number" and "source"), or "Object doesn't support this property or method".
-//
-// Duktape runs finalizers inside arbitrary Duktape calls, so a dropped proxy only queues its
-// reference; the container gives queued references up at its safe points
-// (releaseDroppedReferences). Main thread only, except the main-thread check itself.
+// Main thread only, except the main-thread check itself.
 #pragma once
 
 #include "activex/com_owners.h"
@@ -25,24 +23,25 @@
 #include "tests/support/activex_container/page_dispatch.h"
 #include "tests/support/page_engine/browser_faults.h"
 #include "tests/support/page_engine/page_script.h"
+#include "tests/support/page_engine/page_session.h"
+#include "tests/support/page_engine/record_proxy.h"
+#include "tests/support/page_engine/script_operation.h"
 
 #include <functional>
 #include <map>
 #include <optional>
 #include <string>
 #include <unordered_map>
-#include <unordered_set>
-#include <vector>
 
 namespace test_support {
 
-class ComBridge {
+class ComBridge : public PageBridge {
 public:
     using MainThreadCheck = std::function<bool()>;
     using MainThreadPost = std::function<bool(std::function<void()>)>;
 
     ComBridge(PageScript& page, BrowserFaults& faults, MainThreadCheck onMainThread, MainThreadPost post);
-    ~ComBridge();
+    ~ComBridge() override;
     ComBridge(const ComBridge&) = delete;
     ComBridge& operator=(const ComBridge&) = delete;
 
@@ -64,20 +63,17 @@ public:
     PageDispatch* pageObjectFor(duk_idx_t index);
     // The page's element that stands for the control; it answers the element interfaces.
     void setElementValue(int heldKey) { elementKey_ = heldKey; }
-    size_t livePageObjects() const { return pageObjects_.size(); }
+    size_t livePageObjects() const { return pageObjects_.all().size(); }
     // Called by a PageDispatch on its last release (main thread).
     void forgetPageObject(PageDispatch* object);
 
     // Pushes the proxy over a control object: the one script still has, or a new one holding its
     // own reference.
     void pushControlObject(IDispatch* object);
-    void releaseDroppedReferences();
-    // Cuts every proxy loose from its object and gives up its reference; script that still holds
-    // one gets an error from then on.
-    void disconnectProxies();
-    // The page's heap is about to go: proxies are cut loose and page objects forget their script
-    // values, so that neither reaches the heap again.
-    void detachPage();
+    void releaseDroppedReferences() override { proxies_.releaseDropped(); }
+    // Script that still holds a proxy cut loose gets an error from then on.
+    void disconnectProxies() override { proxies_.disconnect(); }
+    void detachPage() override;
 
     // DISPIDs of page members: one per name for the container's life, from 1000 up.
     DISPID idForName(const std::string& name);
@@ -92,37 +88,31 @@ public:
     HRESULT execScript(const std::string& code, VARIANT* result);
 
 private:
-    // What a proxy stands for: it holds one reference on the object. `parent` and `parentId` name
-    // the object and member the proxy's object was last read from, so that calling it on that
+    // The object and member the proxy's object was last read from, so that calling it on that
     // object calls the member.
-    struct ProxyRecord {
-        ComBridge* bridge = nullptr;
-        IDispatch* object = nullptr;  // null once cut loose
-        void* proxy = nullptr;        // the proxy's heap address
+    struct ProxyExtra {
         IDispatch* parent = nullptr;  // compared only, never called
         DISPID parentId = DISPID_UNKNOWN;
     };
+    using Proxies = ScriptProxies<IDispatch, ProxyExtra>;
+    friend Proxies;
 
     PageObjectKind kindOf(duk_idx_t index);
     // Runs one script operation under a protected call on the object's value, the member key and
-    // `count` values pushed by pushValues; leaves the result (or the error) on the stack and answers
-    // whether it succeeded.
-    bool runOperation(PageDispatch& object, int kind, const std::string* name, duk_idx_t count,
+    // the this-value and `count` values pushed by pushValues; leaves the result (or the error) on
+    // the stack and answers whether it succeeded.
+    bool runOperation(PageDispatch& object, ScriptOperation operation, const std::string* name, duk_idx_t count,
                       const std::function<void()>& pushValues);
     HRESULT scriptFailure(EXCEPINFO* exception);
 
-    ProxyRecord* recordOfProxy(duk_idx_t index);
-    ProxyRecord* liveRecord(duk_context* context, bool ofCurrentFunction);
-    static ComBridge& of(duk_context* context);
-    template <bool (ComBridge::*Work)(duk_context*)>
-    static duk_ret_t trap(duk_context* context);
-    static duk_ret_t finalizeRecord(duk_context* context);
     bool proxyGet(duk_context* context);
     bool proxySet(duk_context* context);
     bool proxyHas(duk_context* context);
     bool proxyDelete(duk_context* context);
     bool proxyOwnKeys(duk_context* context);
-    bool callControl(duk_context* context);
+    bool callObject(duk_context* context);
+    // The live record of a trap's target or of the function called; notes a fault off the main thread.
+    Proxies::Record* liveRecord(duk_context* context, bool ofCurrentFunction);
     // The member's DISPID on the control object; nothing when it has none.
     std::optional<DISPID> controlDispId(IDispatch* object, const std::string& name);
     // InvokeEx on the control object with the parameter block (and the one named argument's id,
@@ -135,11 +125,9 @@ private:
     MainThreadCheck onMainThread_;
     MainThreadPost post_;
     int elementKey_ = 0;
-    std::unordered_set<PageDispatch*> pageObjects_;
+    PageObjectMarks<PageDispatch> pageObjects_;
     std::unordered_map<IDispatch*, PageDispatch*> pageObjectOf_;
-    std::unordered_set<ProxyRecord*> proxies_;
-    std::unordered_map<IDispatch*, ProxyRecord*> proxyOf_;  // the live proxy of each control object
-    std::vector<IDispatch*> dropped_;                       // references given up, not yet released
+    Proxies proxies_;
     std::map<std::string, DISPID> ids_;
     std::map<DISPID, std::string> names_;
 };

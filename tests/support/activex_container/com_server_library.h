@@ -1,32 +1,22 @@
 // An in-process COM server loaded as a container loads one: the library opened with dlopen and its
-// five COM exports looked up by name. The library is closed when this goes (it stays mapped).
+// five COM exports looked up by name.
 #pragma once
 
 #include "platform/com/class_factory.h"
-
-#include <string>
+#include "tests/support/page_engine/plugin_library.h"
 
 namespace test_support {
 
-class ComServerLibrary {
-public:
+struct ComServerLibrary {
     // Throws std::runtime_error when the library cannot be loaded or lacks an export.
-    explicit ComServerLibrary(const std::string& path);
-    ~ComServerLibrary();
-    ComServerLibrary(const ComServerLibrary&) = delete;
-    ComServerLibrary& operator=(const ComServerLibrary&) = delete;
+    explicit ComServerLibrary(const std::filesystem::path& file = PluginLibrary::builtPlugin()) : library(file) {}
 
-    // npVeltrin.so of the build the tests run in ($VELTRIN_BUILD_DIR/lib).
-    static std::string pluginPath();
-
-    LPFNGETCLASSOBJECT getClassObject = nullptr;
-    LPFNCANUNLOADNOW canUnloadNow = nullptr;
-    LPFNREGISTERSERVER registerServer = nullptr;
-    LPFNREGISTERSERVER unregisterServer = nullptr;
-    LPFNDLLINSTALL install = nullptr;
-
-private:
-    void* handle_ = nullptr;
+    PluginLibrary library;
+    LPFNGETCLASSOBJECT getClassObject = library.exportOf<LPFNGETCLASSOBJECT>("DllGetClassObject");
+    LPFNCANUNLOADNOW canUnloadNow = library.exportOf<LPFNCANUNLOADNOW>("DllCanUnloadNow");
+    LPFNREGISTERSERVER registerServer = library.exportOf<LPFNREGISTERSERVER>("DllRegisterServer");
+    LPFNREGISTERSERVER unregisterServer = library.exportOf<LPFNREGISTERSERVER>("DllUnregisterServer");
+    LPFNDLLINSTALL install = library.exportOf<LPFNDLLINSTALL>("DllInstall");
 };
 
 }  // namespace test_support

@@ -1,15 +1,9 @@
 // Script's view of the control's COM objects: Duktape proxies whose traps call GetDispID, InvokeEx,
-// DeleteMemberByDispID and GetNextDispID on the object.
-//
-// A proxy's target is a native function (so that calling the proxy, or constructing with it, calls
-// the object) carrying the address of a ProxyRecord, which holds the proxy's reference on the
-// object. Every trap does its work in a member function that lets no C++ exception out and leaves
-// one value on the stack; only the trap itself, holding no C++ object, throws that value into script.
+// DeleteMemberByDispID and GetNextDispID on the object. Calling a proxy, or constructing with it,
+// calls the object.
 #include "activex/com_owners.h"
 #include "scripting/utf8_tools.h"
 #include "tests/support/activex_container/com_bridge.h"
-#include "tests/support/activex_container/container_keys.h"
-#include "tests/support/page_engine/browser_text.h"
 
 #include <set>
 
@@ -32,11 +26,7 @@ ComPtr<IDispatchEx> dispatchExOf(IDispatch* object) {
     return ComPtr<IDispatch>(object).query<IDispatchEx>(IID_IDispatchEx);
 }
 
-std::string keyText(duk_context* context, duk_idx_t index) {
-    duk_size_t length = 0;
-    const char* text = duk_safe_to_lstring(context, index, &length);
-    return utf8FromScript(text, length);
-}
+std::string keyText(duk_context* context, duk_idx_t index) { return scriptText(context, index, true); }
 
 // A script error of the failed call: EXCEPINFO's description for an exception, else the browser's
 // own text; its number is the result code.
@@ -56,89 +46,17 @@ void pushCallError(duk_context* context, HRESULT result, EXCEPINFO& exception) {
 
 }  // namespace
 
-ComBridge& ComBridge::of(duk_context* context) {
-    duk_push_global_stash(context);
-    duk_get_prop_string(context, -1, kComBridgeKey);
-    auto* bridge = static_cast<ComBridge*>(duk_get_pointer(context, -1));
-    duk_pop_2(context);
-    return *bridge;
-}
-
-ComBridge::ProxyRecord* ComBridge::recordOfProxy(duk_idx_t index) {
-    auto* record = static_cast<ProxyRecord*>(recordAt(page_->context(), index, kComProxyKeys));
-    return record && proxies_.count(record) ? record : nullptr;
-}
-
 void ComBridge::pushControlObject(IDispatch* object) {
     duk_context* context = page_->context();
-    if (const auto found = proxyOf_.find(object); found != proxyOf_.end()) {
-        duk_push_heapptr(context, found->second->proxy);
-        return;
-    }
+    if (proxies_.pushKnown(context, object)) return;
     object->AddRef();
-    auto* record = new ProxyRecord{this, object};
-    proxies_.insert(record);
-    record->proxy = pushRecordProxy(context, kComProxyKeys, record, trap<&ComBridge::callControl>, finalizeRecord,
-                                    {{"get", trap<&ComBridge::proxyGet>, 3},
-                                     {"set", trap<&ComBridge::proxySet>, 4},
-                                     {"has", trap<&ComBridge::proxyHas>, 2},
-                                     {"deleteProperty", trap<&ComBridge::proxyDelete>, 2},
-                                     {"ownKeys", trap<&ComBridge::proxyOwnKeys>, 1}});
-    proxyOf_.emplace(object, record);
+    proxies_.pushProxy<ComBridge>(context, object);
 }
 
-duk_ret_t ComBridge::finalizeRecord(duk_context* context) {
-    duk_get_prop_string(context, 0, kComProxyRecordKey);
-    auto* record = static_cast<ProxyRecord*>(duk_get_pointer(context, -1));
-    if (!record) return 0;
-    ComBridge& bridge = *record->bridge;
-    try {
-        if (record->object) bridge.dropped_.push_back(record->object);
-    } catch (...) {
-        bridge.faults_.record("a dropped proxy's reference could not be queued");
-    }
-    const auto mapped = bridge.proxyOf_.find(record->object);
-    if (mapped != bridge.proxyOf_.end() && mapped->second == record) bridge.proxyOf_.erase(mapped);
-    bridge.proxies_.erase(record);
-    delete record;
-    return 0;
-}
-
-void ComBridge::releaseDroppedReferences() {
-    while (!dropped_.empty()) {
-        IDispatch* object = dropped_.back();
-        dropped_.pop_back();
-        object->Release();
-    }
-}
-
-void ComBridge::disconnectProxies() {
-    proxyOf_.clear();
-    for (ProxyRecord* record : proxies_) {
-        if (record->object) dropped_.push_back(record->object);
-        record->object = nullptr;
-    }
-    releaseDroppedReferences();
-}
-
-// The record of the proxy target at index 0 of a trap, or of the function being called; null, with
-// an error pushed, when the object is no longer reachable. Notes a fault when called off the main
-// thread.
-ComBridge::ProxyRecord* ComBridge::liveRecord(duk_context* context, bool ofCurrentFunction) {
-    // Every call into the control passes here; the browser makes them on its main thread only.
+// Every call into the control passes here; the browser makes them on its main thread only.
+ComBridge::Proxies::Record* ComBridge::liveRecord(duk_context* context, bool ofCurrentFunction) {
     checkMainThread("a call into the control");
-    if (ofCurrentFunction)
-        duk_push_current_function(context);
-    else
-        duk_dup(context, 0);
-    duk_get_prop_string(context, -1, kComProxyRecordKey);
-    auto* record = static_cast<ProxyRecord*>(duk_get_pointer(context, -1));
-    duk_pop_2(context);
-    if (!record || !proxies_.count(record) || !record->object) {
-        duk_push_error_object(context, DUK_ERR_ERROR, "The control's object is no longer available");
-        return nullptr;
-    }
-    return record;
+    return proxies_.liveRecord(context, ofCurrentFunction);
 }
 
 std::optional<DISPID> ComBridge::controlDispId(IDispatch* object, const std::string& name) {
@@ -174,7 +92,7 @@ bool ComBridge::invokeControl(duk_context* context, IDispatch* object, DISPID id
 }
 
 bool ComBridge::proxyGet(duk_context* context) {
-    ProxyRecord* record = liveRecord(context, false);
+    Proxies::Record* record = liveRecord(context, false);
     if (!record) return true;
     if (duk_is_symbol(context, 1)) {
         duk_push_undefined(context);
@@ -191,16 +109,16 @@ bool ComBridge::proxyGet(duk_context* context) {
     if (!invokeControl(context, object, *id, DISPATCH_PROPERTYGET, none, nullptr, result.get())) return true;
     pushVariant(*result.get());
     if (result.get()->vt == VT_DISPATCH && result.get()->pdispVal) {
-        if (const auto fetched = proxyOf_.find(result.get()->pdispVal); fetched != proxyOf_.end()) {
-            fetched->second->parent = object;
-            fetched->second->parentId = *id;
+        if (Proxies::Record* fetched = proxies_.proxyOf(result.get()->pdispVal)) {
+            fetched->parent = object;
+            fetched->parentId = *id;
         }
     }
     return false;
 }
 
 bool ComBridge::proxySet(duk_context* context) {
-    ProxyRecord* record = liveRecord(context, false);
+    Proxies::Record* record = liveRecord(context, false);
     if (!record) return true;
     if (duk_is_symbol(context, 1)) {
         duk_push_true(context);
@@ -221,14 +139,14 @@ bool ComBridge::proxySet(duk_context* context) {
 }
 
 bool ComBridge::proxyHas(duk_context* context) {
-    ProxyRecord* record = liveRecord(context, false);
+    Proxies::Record* record = liveRecord(context, false);
     if (!record) return true;
     duk_push_boolean(context, !duk_is_symbol(context, 1) && controlDispId(record->object, keyText(context, 1)));
     return false;
 }
 
 bool ComBridge::proxyDelete(duk_context* context) {
-    ProxyRecord* record = liveRecord(context, false);
+    Proxies::Record* record = liveRecord(context, false);
     if (!record) return true;
     if (!duk_is_symbol(context, 1)) {
         const std::optional<DISPID> id = controlDispId(record->object, keyText(context, 1));
@@ -241,7 +159,7 @@ bool ComBridge::proxyDelete(duk_context* context) {
 
 // Walks the members with GetNextDispID; a failure, or an id met before, ends the walk.
 bool ComBridge::proxyOwnKeys(duk_context* context) {
-    ProxyRecord* record = liveRecord(context, false);
+    Proxies::Record* record = liveRecord(context, false);
     if (!record) return true;
     duk_push_array(context);
     const ComPtr<IDispatchEx> extended = dispatchExOf(record->object);
@@ -262,9 +180,9 @@ bool ComBridge::proxyOwnKeys(duk_context* context) {
 // A call of the proxy. Called on the object it was last read from, it calls that object's member;
 // otherwise it calls the object itself with the this-value as the named DISPID_THIS argument. With
 // "new" it constructs.
-bool ComBridge::callControl(duk_context* context) {
+bool ComBridge::callObject(duk_context* context) {
     const duk_idx_t count = duk_get_top(context);
-    ProxyRecord* record = liveRecord(context, true);
+    Proxies::Record* record = liveRecord(context, true);
     if (!record) return true;
     if (count > kMostArguments) {
         duk_push_error_object(context, DUK_ERR_RANGE_ERROR, "Too many arguments for a call of the control");
@@ -272,7 +190,7 @@ bool ComBridge::callControl(duk_context* context) {
     }
     const bool construct = duk_is_constructor_call(context);
     duk_push_this(context);
-    const ProxyRecord* thisRecord = construct ? nullptr : recordOfProxy(-1);
+    const Proxies::Record* thisRecord = construct ? nullptr : proxies_.proxyAt(context, -1);
     const bool onParent = thisRecord && thisRecord->object && thisRecord->object == record->parent;
     const bool passThis = !construct && !onParent;
     const size_t first = passThis ? 1 : 0;
@@ -288,19 +206,6 @@ bool ComBridge::callControl(duk_context* context) {
     if (!invokeControl(context, target, id, flags, values, passThis ? &named : nullptr, result.get())) return true;
     pushVariant(*result.get());
     return false;
-}
-
-// Runs the work, letting no C++ exception out, and throws what it left on the stack when it says
-// so; by then the trap's frame holds no C++ object for the jump to skip.
-template <bool (ComBridge::*Work)(duk_context*)>
-duk_ret_t ComBridge::trap(duk_context* context) {
-    bool thrown = true;
-    try {
-        thrown = (of(context).*Work)(context);
-    } catch (...) {
-        duk_push_error_object(context, DUK_ERR_ERROR, "the container failed in a control object operation");
-    }
-    return thrown ? duk_throw(context) : 1;
 }
 
 }  // namespace test_support

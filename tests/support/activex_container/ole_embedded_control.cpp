@@ -1,5 +1,7 @@
 #include "tests/support/activex_container/ole_embedded_control.h"
 
+#include "activex/jsapi_idispatch_ex_base.h"
+#include "host/browser_plugin.h"
 #include "platform/com/objsafe.h"
 #include "platform/com/ocidl.h"
 #include "tests/support/activex_container/control_class_info.h"
@@ -16,8 +18,7 @@ using FB::ActiveX::ComPtr;
 constexpr int64_t kPixelsPerInch = 96;
 constexpr int64_t kHimetricPerInch = 2540;
 
-const CLSID kVeltrinControlClass = {
-    0xb870b429, 0x16d7, 0x5cc7, {0x86, 0xcc, 0x57, 0xd8, 0x42, 0x21, 0x06, 0x8a}};
+const CLSID kVeltrinControlClass = {0xb870b429, 0x16d7, 0x5cc7, {0x86, 0xcc, 0x57, 0xd8, 0x42, 0x21, 0x06, 0x8a}};
 
 void require(HRESULT result, const char* step) {
     if (result < 0) throw std::runtime_error(std::string("the control refused ") + step);
@@ -35,9 +36,7 @@ ComPtr<IConnectionPoint> eventConnectionPoint(IUnknown* control) {
 
 }  // namespace
 
-LONG pixelsToHimetric(int pixels) {
-    return LONG((pixels * kHimetricPerInch + kPixelsPerInch / 2) / kPixelsPerInch);
-}
+LONG pixelsToHimetric(int pixels) { return LONG((pixels * kHimetricPerInch + kPixelsPerInch / 2) / kPixelsPerInch); }
 
 int himetricToPixels(LONG himetric) {
     return int((himetric * kPixelsPerInch + kHimetricPerInch / 2) / kHimetricPerInch);
@@ -57,7 +56,8 @@ OleEmbeddedControl::OleEmbeddedControl(LPFNGETCLASSOBJECT getClassObject, IWebBr
     require(factory->CreateInstance(nullptr, IID_IOleObject, reinterpret_cast<void**>(object_.put())),
             "CreateInstance");
     eventPoint_ = eventConnectionPoint(object_.get());
-    const auto quick = spec.quickActivate ? object_.query<IQuickActivate>(IID_IQuickActivate) : ComPtr<IQuickActivate>();
+    const auto quick =
+        spec.quickActivate ? object_.query<IQuickActivate>(IID_IQuickActivate) : ComPtr<IQuickActivate>();
     if (quick)
         activateQuickly(*quick.get());
     else
@@ -140,6 +140,16 @@ void OleEmbeddedControl::size(const OleControlSpec& spec) {
     require(object_->GetExtent(DVASPECT_CONTENT, &extent), "GetExtent");
     position_ = RECT{0, 0, himetricToPixels(extent.cx), himetricToPixels(extent.cy)};
     site_->setPosition(position_);
+}
+
+FB::ActiveX::ActiveXBrowserHostPtr OleEmbeddedControl::host() const {
+    const auto* scripting = dynamic_cast<FB::ActiveX::JSAPI_IDispatchExBase*>(scripting_.get());
+    return scripting ? scripting->getHost() : nullptr;
+}
+
+std::shared_ptr<FB::PluginCore> OleEmbeddedControl::plugin() const {
+    const auto* control = dynamic_cast<FB::BrowserPlugin*>(object_.get());
+    return control ? control->pluginCore() : nullptr;
 }
 
 HWND OleEmbeddedControl::window() const {

@@ -10,7 +10,9 @@
 // the event sink, closes it and clears its site. Main thread only.
 #pragma once
 
+#include "activex/activex_browser_host.h"
 #include "activex/com_owners.h"
+#include "host/plugin_core.h"
 #include "platform/com/class_factory.h"
 #include "platform/com/dispex.h"
 #include "platform/com/ole_inplace.h"
@@ -56,6 +58,10 @@ public:
 
     // No reference is added.
     IDispatchEx* scriptingObject() const { return scripting_.get(); }
+    // The host and the plug-in behind a control of the binding linked into this process; empty
+    // for another.
+    FB::ActiveX::ActiveXBrowserHostPtr host() const;
+    std::shared_ptr<FB::PluginCore> plugin() const;
     IOleObject* object() const { return object_.get(); }
     OleControlSite& site() const { return *site_.get(); }
     // The control's own window while it is active in place and windowed.

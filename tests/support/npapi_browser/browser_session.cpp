@@ -1,7 +1,6 @@
 #include "tests/support/npapi_browser/browser_session.h"
 
 #include "tests/support/npapi_browser/browser_functions.h"
-#include "tests/support/page_engine/element_script.h"
 
 #include <algorithm>
 #include <cassert>
@@ -25,8 +24,7 @@ char* browserCopy(const std::string& text) {
 }  // namespace
 
 BrowserSession::BrowserSession(BrowserOptions options, BrowserMainThread& mainThread, BrowserFaults& faults)
-    : options_(std::move(options)), mainThread_(mainThread), faults_(faults) {
-    assert(mainThread_.isCurrent());
+    : PageSession(mainThread, faults), options_(std::move(options)) {
     if (options_.pluginFile.empty()) options_.pluginFile = PluginLibrary::builtPlugin();
     attachBrowserSession(*this, mainThread_);
 }
@@ -40,50 +38,28 @@ BrowserSession::~BrowserSession() {
     } catch (const std::exception& error) {
         faults_.record(std::string("tearing the browser down: ") + error.what());
     }
-    if (bridge_) bridge_->detachPage();
-    page_.reset();  // finalizers queue what the proxies still held
-    if (bridge_) bridge_->releaseDroppedReferences();
-    bridge_.reset();
+    closePage();
     instance_.reset();
     library_.reset();
     detachBrowserSession();
 }
 
-void BrowserSession::loadPage(PageDocument page) {
-    assert(mainThread_.isCurrent());
-    if (page_) throw std::logic_error("the stand-in browser shows one page in its life");
-    document_ = std::move(page);
-    page_ = std::make_unique<PageScript>(document_.url);
-    bridge_ = std::make_unique<ScriptBridge>(*page_, objects_, identifiers_, faults_);
-    if (document_.plugin) defineElement(*document_.plugin);
-    runScripts(document_.scriptsBeforePlugin);
-    if (document_.plugin) {
-        loadPlugin();
-        instance_ = std::make_unique<PluginInstance>(
-            plugin_, mainThread_, faults_, UrlStreamSettings{document_.baseDirectory, options_.userAgent}, this);
-        if (instance_->create(*document_.plugin) == NPERR_NO_ERROR)
-            instance_->setWindow(document_.plugin->width(), document_.plugin->height());
-    }
-    runScripts(document_.scriptsAfterPlugin);
+std::unique_ptr<PageBridge> BrowserSession::makeBridge(PageScript& page) {
+    return std::make_unique<ScriptBridge>(page, objects_, identifiers_, faults_);
 }
 
-void BrowserSession::runScripts(const std::vector<std::string>& scripts) {
-    runPageScripts(*page_, scripts, [this] { settle(); });
+void BrowserSession::embedPlugin(const PluginElement& element) {
+    loadPlugin();
+    instance_ = std::make_unique<PluginInstance>(plugin_, mainThread_, faults_,
+                                                 UrlStreamSettings{document_.baseDirectory, options_.userAgent}, this);
+    if (instance_->create(element) == NPERR_NO_ERROR) instance_->setWindow(element.width(), element.height());
 }
 
-// The element is a plain script object with the <object>'s attributes until the plug-in gives its
-// scriptable object; from then on script reaches that object under the element's id.
-void BrowserSession::defineElement(const PluginElement& element) {
-    elementKey_ = defineElementObject(*page_, element, [this] { pushElement(page_->context()); });
-}
-
-void BrowserSession::pushElement(duk_context*) {
+// From the plug-in's scriptable object on, script reaches that object under the element's id.
+bool BrowserSession::pushPluginObject() {
     NPObject* scriptable = instance() ? instance_->scriptableObject() : nullptr;
-    if (!scriptable) {
-        page_->pushHeldValue(elementKey_);
-        return;
-    }
-    bridge_->pushPluginObject(scriptable);
+    if (scriptable) bridge()->pushPluginObject(scriptable);
+    return scriptable != nullptr;
 }
 
 void BrowserSession::loadPlugin() {
@@ -97,25 +73,14 @@ void BrowserSession::loadPlugin() {
     plugin_ = NPPluginFuncs{};
     plugin_.size = sizeof(plugin_);
     plugin_.version = options_.tableVersion;
-    if (const NPError error = library_->getEntryPoints()(&plugin_); error != NPERR_NO_ERROR)
+    if (const NPError error = library_->exportOf<NP_GetEntryPointsFunc>("NP_GetEntryPoints")(&plugin_);
+        error != NPERR_NO_ERROR)
         throw std::runtime_error("NP_GetEntryPoints answered " + std::to_string(error));
-    if (const NPError error = library_->initialize()(reinterpret_cast<NPNetscapeFuncs*>(table_.get()));
+    if (const NPError error =
+            library_->exportOf<NP_InitializeFunc>("NP_Initialize")(reinterpret_cast<NPNetscapeFuncs*>(table_.get()));
         error != NPERR_NO_ERROR)
         throw std::runtime_error("NP_Initialize answered " + std::to_string(error));
     initialized_ = true;
-}
-
-ScriptResult BrowserSession::evaluate(const std::string& script) {
-    assert(mainThread_.isCurrent());
-    if (!page_) return {false, "no page is loaded"};
-    ScriptResult result = page_->evaluate(script, "evaluate");
-    settle();
-    return result;
-}
-
-const std::vector<std::string>& BrowserSession::consoleLines() const {
-    static const std::vector<std::string> none;
-    return page_ ? page_->consoleLines() : none;
 }
 
 NPError BrowserSession::resizePlugin(int width, int height) {
@@ -132,7 +97,7 @@ void BrowserSession::destroyInstance() {
     NPP npp = instance_->npp();
     NPObject* scriptable = instance_->destroy();
     if (scriptable) objects_.release(scriptable, "the browser's reference on the scriptable object");
-    bridge_->disconnectProxies();
+    bridge()->disconnectProxies();
     for (NPObject* object : objects_.madeBy(npp, &ScriptBridge::pageObjectClass)) {
         if (objects_.isLive(object) && object->_class->invalidate) object->_class->invalidate(object);
     }
@@ -143,22 +108,8 @@ void BrowserSession::shutdownPlugin() {
     destroyInstance();
     if (!initialized_) return;
     initialized_ = false;
-    library_->shutdown()();
+    library_->exportOf<NP_ShutdownFunc>("NP_Shutdown")();
     settle();
-}
-
-size_t BrowserSession::liveObjects() {
-    assert(mainThread_.isCurrent());
-    if (page_) {  // the first pass runs the finalizers of proxies script dropped, the second frees them
-        duk_gc(page_->context(), 0);
-        duk_gc(page_->context(), 0);
-    }
-    settle();
-    return objects_.liveCount();
-}
-
-void BrowserSession::settle() {
-    if (bridge_) bridge_->releaseDroppedReferences();
 }
 
 bool BrowserSession::knownInstance(NPP instance, const char* function) {
@@ -245,7 +196,7 @@ NPError BrowserSession::getValue(NPP instance, NPNVariable variable, void* value
                 duk_push_global_object(context);
             else
                 page_->pushHeldValue(elementKey_);
-            *static_cast<NPObject**>(value) = bridge_->pageObjectFor(-1);
+            *static_cast<NPObject**>(value) = bridge()->pageObjectFor(-1);
             duk_pop(context);
             return *static_cast<NPObject**>(value) ? NPERR_NO_ERROR : NPERR_GENERIC_ERROR;
         }
@@ -364,7 +315,7 @@ bool BrowserSession::evaluateFor(NPP instance, NPObject* object, const NPString*
     duk_context* context = page_->context();
     const bool ok = page_->evaluateOnStack(text, "NPN_Evaluate");
     if (ok)
-        bridge_->toVariant(-1, *result);
+        bridge()->toVariant(-1, *result);
     else
         page_->writeConsole("Uncaught " + PageScript::textOf(context, -1));
     duk_pop(context);
@@ -416,7 +367,7 @@ bool BrowserSession::enumerate(NPP instance, NPObject* object, NPIdentifier** na
 }
 
 void BrowserSession::setException(const NPUTF8* message) {
-    if (bridge_) bridge_->setException(message);
+    if (bridge_) bridge()->setException(message);
 }
 
 NPError BrowserSession::getValueForUrl(NPP instance, NPNURLVariable variable, const char* url, char** value,

@@ -1,19 +1,16 @@
-// The stand-in browser's world on its main thread: the page with its script, the plug-in library
+// The stand-in browser's world on its main thread: the page with its script (PageSession), the plug-in library
 // with the browser's function table, the one plug-in instance, the NPAPI objects and identifiers.
 // It implements the browser's NPN functions (browser_functions.cpp reaches it through them). Every
 // NPN function checks that it runs on the main thread; a call from elsewhere is a fault and does
 // nothing. Main thread only, from construction to destruction.
 #pragma once
 
-#include "tests/support/page_engine/browser_faults.h"
 #include "tests/support/npapi_browser/browser_identifiers.h"
-#include "tests/support/page_engine/browser_main_thread.h"
 #include "tests/support/npapi_browser/browser_objects.h"
-#include "tests/support/page_engine/page_document.h"
-#include "tests/support/page_engine/page_script.h"
 #include "tests/support/npapi_browser/plugin_instance.h"
-#include "tests/support/npapi_browser/plugin_library.h"
+#include "tests/support/page_engine/plugin_library.h"
 #include "tests/support/npapi_browser/script_bridge.h"
+#include "tests/support/page_engine/page_session.h"
 
 #include "platform/npapi/npfunctions.h"
 
@@ -37,30 +34,18 @@ struct BrowserOptions {
     std::string proxyForUrl = "DIRECT";  // NPN_GetValueForURL's answer for NPNURLVProxy
 };
 
-class BrowserSession {
+class BrowserSession : public PageSession {
 public:
     BrowserSession(BrowserOptions options, BrowserMainThread& mainThread, BrowserFaults& faults);
     // Destroys the instance, shuts the plug-in down, drops the page and unloads the library.
-    ~BrowserSession();
-    BrowserSession(const BrowserSession&) = delete;
-    BrowserSession& operator=(const BrowserSession&) = delete;
+    ~BrowserSession() override;
 
-    // Runs the scripts before the plug-in, loads the plug-in and makes its instance with its window,
-    // then runs the scripts after it. Throws std::runtime_error when the plug-in library cannot be
-    // loaded or started; an instance the plug-in refuses is not an error (see instanceResult).
-    void loadPage(PageDocument page);
-    ScriptResult evaluate(const std::string& script);
-    const std::vector<std::string>& consoleLines() const;
+    // An instance the plug-in refuses is not an error of loadPage: NPP_New's answer.
     NPError instanceResult() const { return instance_ ? instance_->newResult() : NPERR_INVALID_INSTANCE_ERROR; }
     PluginInstance* instance() { return instance_ && instance_->live() ? instance_.get() : nullptr; }
     NPError resizePlugin(int width, int height);
     void destroyInstance();
     void shutdownPlugin();
-    // Live NPObjects after the browser has given up the references script dropped.
-    size_t liveObjects();
-    // At the browser's safe points (after each message the pump dispatched, each script run): the
-    // references dropped proxies gave up are released.
-    void settle();
 
     // The NPN functions, each after its main-thread check (browser_functions.cpp).
     NPError getUrl(NPP instance, const char* url, const char* target, bool notify, void* notifyData);
@@ -97,33 +82,29 @@ public:
     // NPN_PluginThreadAsyncCall's work once it reaches the main thread: run unless its instance has
     // gone meanwhile.
     void runAsyncCall(NPP instance, void (*function)(void*), void* data);
-    void fault(std::string text) { faults_.record(std::move(text)); }
-    bool isMainThread() const { return mainThread_.isCurrent(); }
 
 private:
+    std::unique_ptr<PageBridge> makeBridge(PageScript& page) override;
+    // Loads the plug-in and makes its instance with its window. Throws std::runtime_error when the
+    // plug-in library cannot be loaded or started.
+    void embedPlugin(const PluginElement& element) override;
+    bool pushPluginObject() override;
+    size_t liveCount() override { return objects_.liveCount(); }
+    ScriptBridge* bridge() const { return static_cast<ScriptBridge*>(bridge_.get()); }
     void loadPlugin();
-    void pushElement(duk_context* context);
-    void defineElement(const PluginElement& element);
-    void runScripts(const std::vector<std::string>& scripts);
     bool knownInstance(NPP instance, const char* function);
     bool liveObject(NPObject* object, const char* function);
     bool knownIdentifier(NPIdentifier identifier, const char* function);
     NPError request(NPP instance, const char* url, const char* target, UrlRequest request);
 
     BrowserOptions options_;
-    BrowserMainThread& mainThread_;
-    BrowserFaults& faults_;
     BrowserIdentifiers identifiers_;
     BrowserObjects objects_{faults_};
-    PageDocument document_;
-    std::unique_ptr<PageScript> page_;
-    std::unique_ptr<ScriptBridge> bridge_;
     std::unique_ptr<PluginLibrary> library_;
     std::unique_ptr<unsigned char[]> table_;  // exactly tableSize bytes
     NPPluginFuncs plugin_{};
     bool initialized_ = false;
     std::unique_ptr<PluginInstance> instance_;
-    int elementKey_ = 0;  // the element as a plain script object, among the held values
     std::shared_ptr<int> alive_ = std::make_shared<int>(0);  // posted work finds out whether this still lives
 };
 

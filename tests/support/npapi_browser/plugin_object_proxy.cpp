@@ -1,15 +1,8 @@
 // Script's view of the plug-in's objects: Duktape proxies whose traps call the object's NPClass.
 //
-// A proxy's target is a native function (so that calling the proxy, or constructing with it, calls
-// the object's invokeDefault or construct) carrying the address of a ProxyRecord, which holds the
-// proxy's reference on the object. A member the object answers only as a method reads as a method
-// function with a record of its own.
-//
-// Every trap does its work in a member function that lets no C++ exception out and leaves one value
-// on the stack; only the trap itself, holding no C++ object, throws that value into script.
+// Calling a proxy, or constructing with it, calls the object's invokeDefault or construct. A member
+// the object answers only as a method reads as a method function with a record of its own.
 #include "tests/support/npapi_browser/script_bridge.h"
-
-#include "tests/support/npapi_browser/bridge_keys.h"
 
 #include <cstdlib>
 #include <string>
@@ -59,86 +52,19 @@ void ScriptBridge::setException(const char* message) {
         page_->writeConsole("Uncaught Error: " + text);
 }
 
-ScriptBridge::ProxyRecord* ScriptBridge::recordOfProxy(duk_idx_t index) {
-    auto* record = static_cast<ProxyRecord*>(recordAt(page_->context(), index, kNpProxyKeys));
-    return record && proxies_.count(record) && !record->isMethod ? record : nullptr;
-}
-
 void ScriptBridge::pushPluginObject(NPObject* object) {
     duk_context* context = page_->context();
-    if (const auto found = proxyOf_.find(object); found != proxyOf_.end()) {
-        duk_push_heapptr(context, found->second->proxy);
-        return;
-    }
+    if (proxies_.pushKnown(context, object)) return;
     if (!objects_.retain(object, "a plug-in object handed to script")) {
         duk_push_undefined(context);
         return;
     }
-    auto* record = new ProxyRecord{this, object, false, nullptr};
-    proxies_.insert(record);
-    record->proxy = pushRecordProxy(context, kNpProxyKeys, record, trap<&ScriptBridge::callObject>, finalizeRecord,
-                                    {{"get", trap<&ScriptBridge::proxyGet>, 3},
-                                     {"set", trap<&ScriptBridge::proxySet>, 4},
-                                     {"has", trap<&ScriptBridge::proxyHas>, 2},
-                                     {"deleteProperty", trap<&ScriptBridge::proxyDelete>, 2},
-                                     {"ownKeys", trap<&ScriptBridge::proxyOwnKeys>, 1}});
-    proxyOf_.emplace(object, record);
-}
-
-duk_ret_t ScriptBridge::finalizeRecord(duk_context* context) {
-    duk_get_prop_string(context, 0, kProxyRecordKey);
-    auto* record = static_cast<ProxyRecord*>(duk_get_pointer(context, -1));
-    if (!record) return 0;
-    ScriptBridge& bridge = *record->bridge;
-    try {
-        if (record->object) bridge.dropped_.push_back(record->object);
-    } catch (...) {
-        bridge.faults_.record("a dropped proxy's reference could not be queued");
-    }
-    const auto mapped = bridge.proxyOf_.find(record->object);
-    if (mapped != bridge.proxyOf_.end() && mapped->second == record) bridge.proxyOf_.erase(mapped);
-    bridge.proxies_.erase(record);
-    delete record;
-    return 0;
-}
-
-void ScriptBridge::releaseDroppedReferences() {
-    while (!dropped_.empty()) {
-        NPObject* object = dropped_.back();
-        dropped_.pop_back();
-        objects_.release(object, "a dropped proxy");
-    }
-}
-
-void ScriptBridge::disconnectProxies() {
-    proxyOf_.clear();
-    for (ProxyRecord* record : proxies_) {
-        if (record->object) dropped_.push_back(record->object);
-        record->object = nullptr;
-    }
-    releaseDroppedReferences();
-}
-
-// The record of the proxy target at index 0 of a trap, or of the function being called; null, with
-// an error pushed, when the object is no longer reachable.
-ScriptBridge::ProxyRecord* ScriptBridge::liveRecord(duk_context* context, bool ofCurrentFunction) {
-    if (ofCurrentFunction)
-        duk_push_current_function(context);
-    else
-        duk_dup(context, 0);
-    duk_get_prop_string(context, -1, kProxyRecordKey);
-    auto* record = static_cast<ProxyRecord*>(duk_get_pointer(context, -1));
-    duk_pop_2(context);
-    if (!record || !proxies_.count(record) || !record->object) {
-        pushError(context, "The plug-in object is no longer available");
-        return nullptr;
-    }
-    return record;
+    proxies_.pushProxy<ScriptBridge>(context, object);
 }
 
 bool ScriptBridge::memberOfTrap(duk_context* context, PluginCall& call, Member& member, bool& thrown,
                                 void (*symbolAnswer)(duk_context*)) {
-    ProxyRecord* record = liveRecord(context, false);
+    Proxies::Record* record = proxies_.liveRecord(context, false);
     thrown = !record;
     if (!record) return false;
     if (duk_is_symbol(context, 1)) {
@@ -184,9 +110,8 @@ bool ScriptBridge::proxyGet(duk_context* context) {
         duk_push_undefined(context);
         return false;
     }
-    auto* method = new ProxyRecord{this, member.object, true, member.name};
-    proxies_.insert(method);
-    pushRecordFunction(context, kNpProxyKeys, trap<&ScriptBridge::callMethod>, method, finalizeRecord);
+    proxies_.pushFunction(context, member.object, bridgeTrap<ScriptBridge, &ScriptBridge::callMethod>,
+                          ProxyExtra{member.name});
     return false;
 }
 
@@ -243,7 +168,7 @@ bool ScriptBridge::proxyDelete(duk_context* context) {
 }
 
 bool ScriptBridge::proxyOwnKeys(duk_context* context) {
-    ProxyRecord* record = liveRecord(context, false);
+    Proxies::Record* record = proxies_.liveRecord(context, false);
     if (!record) return true;
     NPObject* object = record->object;
     NPClass* objectClass = object->_class;
@@ -282,7 +207,7 @@ bool ScriptBridge::callMethod(duk_context* context) { return callPlugin(context,
 // A call of the proxy (invokeDefault, or construct with "new") or of a method function (invoke).
 bool ScriptBridge::callPlugin(duk_context* context, bool ofMethod) {
     const duk_idx_t count = duk_get_top(context);
-    ProxyRecord* record = liveRecord(context, true);
+    Proxies::Record* record = proxies_.liveRecord(context, true);
     if (!record) return true;
     if (count > kMostArguments) {
         pushError(context, "Too many arguments for a plug-in call");
@@ -325,19 +250,6 @@ bool ScriptBridge::callPlugin(duk_context* context, bool ofMethod) {
     pushVariant(result);
     releaseVariant(result);
     return false;
-}
-
-// Runs the work, letting no C++ exception out, and throws what it left on the stack when it says
-// so; by then the trap's frame holds no C++ object for the jump to skip.
-template <bool (ScriptBridge::*Work)(duk_context*)>
-duk_ret_t ScriptBridge::trap(duk_context* context) {
-    bool thrown = true;
-    try {
-        thrown = (of(context).*Work)(context);
-    } catch (...) {
-        duk_push_error_object(context, DUK_ERR_ERROR, "the browser failed in a plug-in object operation");
-    }
-    return thrown ? duk_throw(context) : 1;
 }
 
 }  // namespace test_support

@@ -2,9 +2,6 @@
 // plugin_object_proxy.cpp.
 #include "tests/support/npapi_browser/script_bridge.h"
 
-#include "tests/support/npapi_browser/bridge_keys.h"
-#include "tests/support/page_engine/browser_text.h"
-
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -15,83 +12,8 @@ namespace test_support {
 
 namespace {
 
-enum PageOperation { kHas, kHasMethod, kGet, kSet, kRemove, kInvoke, kInvokeDefault, kConstruct };
-
 // The largest argument list handed on to script in one call.
 constexpr uint32_t kMostArguments = 10000;
-
-// duk_safe_call runs its function on the caller's stack, the arguments on top: these functions find
-// theirs from the top down.
-
-struct PageOperationCall {
-    int kind;
-    duk_idx_t argumentCount;  // the call's arguments, or the value to write
-};
-
-// Under duk_safe_call, with the script object, the member key (undefined when there is none), then
-// the value to write or the call's arguments: leaves the answer as the one result.
-duk_ret_t runOperationOnStack(duk_context* context, void* data) {
-    const auto& call = *static_cast<const PageOperationCall*>(data);
-    const duk_idx_t object = duk_get_top(context) - call.argumentCount - 2;
-    const duk_idx_t key = object + 1;
-    const duk_idx_t first = object + 2;
-    switch (call.kind) {
-        case kHas:
-            duk_dup(context, key);
-            duk_push_boolean(context, duk_has_prop(context, object));
-            break;
-        case kHasMethod:
-            duk_dup(context, key);
-            duk_get_prop(context, object);
-            duk_push_boolean(context, duk_is_callable(context, -1));
-            break;
-        case kGet:
-            duk_dup(context, key);
-            duk_get_prop(context, object);
-            break;
-        case kSet:
-            duk_dup(context, key);
-            duk_dup(context, first);
-            duk_put_prop(context, object);
-            duk_push_true(context);
-            break;
-        case kRemove:
-            duk_dup(context, key);
-            duk_push_boolean(context, duk_del_prop(context, object));
-            break;
-        case kInvoke:
-        case kInvokeDefault:
-            if (call.kind == kInvoke) {
-                duk_dup(context, key);
-                duk_get_prop(context, object);
-                duk_dup(context, object);
-            } else {
-                duk_dup(context, object);
-                duk_push_undefined(context);
-            }
-            for (duk_idx_t i = 0; i < call.argumentCount; ++i) duk_dup(context, first + i);
-            duk_call_method(context, call.argumentCount);
-            break;
-        case kConstruct:
-            duk_dup(context, object);
-            for (duk_idx_t i = 0; i < call.argumentCount; ++i) duk_dup(context, first + i);
-            duk_new(context, call.argumentCount);
-            break;
-        default:
-            return DUK_RET_ERROR;
-    }
-    return 1;
-}
-
-// Under duk_safe_call, with the object on top: its own enumerable keys, as an array.
-duk_ret_t ownKeysOnStack(duk_context* context, void*) {
-    duk_push_array(context);
-    duk_enum(context, -2, DUK_ENUM_OWN_PROPERTIES_ONLY);
-    duk_uarridx_t count = 0;
-    while (duk_next(context, -1, 0)) duk_put_prop_index(context, -3, count++);
-    duk_pop(context);
-    return 1;
-}
 
 // Canonical array indexes ("0", "17", never "017") are integer identifiers, as browsers make them.
 bool isIndexText(const char* text, size_t length, int32_t& index) {
@@ -117,63 +39,55 @@ NPClass ScriptBridge::pageObjectClass = {
 
 ScriptBridge::ScriptBridge(PageScript& page, BrowserObjects& objects, BrowserIdentifiers& identifiers,
                            BrowserFaults& faults)
-    : page_(&page), objects_(objects), identifiers_(identifiers), faults_(faults) {
-    duk_context* context = page.context();
-    duk_push_global_stash(context);
-    duk_push_pointer(context, this);
-    duk_put_prop_string(context, -2, kBridgeKey);
-    duk_pop(context);
+    : page_(&page),
+      objects_(objects),
+      identifiers_(identifiers),
+      faults_(faults),
+      proxies_([this](NPObject* object) { objects_.release(object, "a dropped proxy"); },
+               "The plug-in object is no longer available") {
+    stashBridge(page.context(), this);
 }
 
 ScriptBridge::~ScriptBridge() {
     detachPage();
-    for (PageObject* object : pageObjects_) object->bridge = nullptr;
-    for (ProxyRecord* record : proxies_) delete record;
-}
-
-ScriptBridge& ScriptBridge::of(duk_context* context) {
-    duk_push_global_stash(context);
-    duk_get_prop_string(context, -1, kBridgeKey);
-    auto* bridge = static_cast<ScriptBridge*>(duk_get_pointer(context, -1));
-    duk_pop_2(context);
-    return *bridge;
+    for (PageObject* object : pageObjects_.all()) object->bridge = nullptr;
 }
 
 void ScriptBridge::detachPage() {
     if (!page_) return;
     disconnectProxies();
-    for (PageObject* object : pageObjects_) object->heldKey = 0;
+    for (PageObject* object : pageObjects_.all()) object->heldKey = 0;
     page_ = nullptr;
 }
 
 bool ScriptBridge::isPageObject(const NPObject* object) const {
     return object && object->_class == &pageObjectClass &&
-           pageObjects_.count(static_cast<PageObject*>(const_cast<NPObject*>(object)));
+           pageObjects_.contains(static_cast<const PageObject*>(object));
 }
 
 NPObject* ScriptBridge::pageObjectFor(duk_idx_t index) {
     if (!page_) return nullptr;
     duk_context* context = page_->context();
     index = duk_normalize_index(context, index);
-    auto* known = static_cast<PageObject*>(markOf(context, index, kNpProxyKeys));
-    if (known && pageObjects_.count(known) && objects_.retain(known, "a page object")) return known;
+    PageObject* known = pageObjects_.find(context, index);
+    if (known && objects_.retain(known, "a page object")) return known;
 
     auto* object = static_cast<PageObject*>(objects_.create(nullptr, &pageObjectClass));
     if (!object) return nullptr;
     object->bridge = this;
     object->heldKey = page_->holdValue(index);
-    pageObjects_.insert(object);
-    markScriptObject(context, index, kNpProxyKeys, object);
+    pageObjects_.add(context, index, object);
     return object;
 }
 
 void ScriptBridge::forgetPageObject(PageObject* object) {
-    pageObjects_.erase(object);
-    if (!page_ || !object->heldKey) return;
-    duk_context* context = page_->context();
+    if (!page_ || !object->heldKey) {
+        pageObjects_.remove(nullptr, object);
+        return;
+    }
     page_->pushHeldValue(object->heldKey);
-    markScriptObject(context, -1, kNpProxyKeys, nullptr);
-    duk_pop(context);
+    pageObjects_.remove(page_->context(), object);
+    duk_pop(page_->context());
     page_->dropHeldValue(object->heldKey);
 }
 
@@ -190,18 +104,14 @@ void ScriptBridge::toVariant(duk_idx_t index, NPVariant& variant) {
             break;
         case DUK_TYPE_NUMBER: {
             const double number = duk_get_number(context, index);
-            const bool integral = std::nearbyint(number) == number && !(number == 0 && std::signbit(number));
-            if (integral && number >= std::numeric_limits<int32_t>::min() &&
-                number <= std::numeric_limits<int32_t>::max())
+            if (isInt32Number(number))
                 INT32_TO_NPVARIANT(static_cast<int32_t>(number), variant);
             else
                 DOUBLE_TO_NPVARIANT(number, variant);
             break;
         }
         case DUK_TYPE_STRING: {
-            duk_size_t length = 0;
-            const char* text = duk_get_lstring(context, index, &length);
-            const std::string utf8 = utf8FromScript(text, length);
+            const std::string utf8 = scriptText(context, index);
             auto* copy = static_cast<char*>(std::malloc(utf8.size() + 1));
             if (!copy) break;
             std::memcpy(copy, utf8.c_str(), utf8.size() + 1);
@@ -211,7 +121,7 @@ void ScriptBridge::toVariant(duk_idx_t index, NPVariant& variant) {
         case DUK_TYPE_OBJECT:
         case DUK_TYPE_LIGHTFUNC: {
             NPObject* object = nullptr;
-            if (ProxyRecord* record = recordOfProxy(index)) {
+            if (Proxies::Record* record = proxies_.proxyAt(context, index)) {
                 if (record->object && objects_.retain(record->object, "a plug-in object passed back"))
                     object = record->object;
             } else {
@@ -290,10 +200,9 @@ NPIdentifier ScriptBridge::identifierForKey(duk_context* context, duk_idx_t key)
         if (number >= 0 && number <= std::numeric_limits<int32_t>::max() && std::nearbyint(number) == number)
             return identifiers_.forNumber(static_cast<int32_t>(number));
     }
-    duk_size_t length = 0;
-    const char* text = duk_safe_to_lstring(context, key, &length);
-    if (isIndexText(text, length, index)) return identifiers_.forNumber(index);
-    return identifiers_.forName(utf8FromScript(text, length));
+    const std::string text = scriptText(context, key, true);
+    if (isIndexText(text.data(), text.size(), index)) return identifiers_.forNumber(index);
+    return identifiers_.forName(text);
 }
 
 bool ScriptBridge::pushIdentifierKey(NPIdentifier identifier) {
@@ -315,28 +224,31 @@ std::string ScriptBridge::textOfIdentifier(NPIdentifier identifier) {
     return record->isString ? record->name : std::to_string(record->number);
 }
 
-bool ScriptBridge::runPageOperation(NPObject* object, int kind, NPIdentifier name, const NPVariant* arguments,
-                                    uint32_t count, const NPVariant* value, NPVariant* result) {
+bool ScriptBridge::runPageOperation(NPObject* object, ScriptOperation operation, NPIdentifier name,
+                                    const NPVariant* arguments, uint32_t count, NPVariant* result) {
     auto* pageObject = static_cast<PageObject*>(object);
     if (!page_ || !pageObject->heldKey || count > kMostArguments || (count > 0 && !arguments)) return false;
     duk_context* context = page_->context();
     if (!duk_check_stack(context, static_cast<duk_idx_t>(count) + 8)) return false;
     const duk_idx_t top = duk_get_top(context);
     page_->pushHeldValue(pageObject->heldKey);
-    const bool named = kind != kInvokeDefault && kind != kConstruct;
-    if (named && !pushIdentifierKey(name)) {
+    if (!name) {
+        duk_push_undefined(context);
+    } else if (!pushIdentifierKey(name)) {
         duk_set_top(context, top);
         return false;
     }
-    if (!named) duk_push_undefined(context);
-    if (kind == kSet) pushVariant(*value);
+    if (operation == ScriptOperation::CallMember)
+        duk_dup(context, top);
+    else
+        duk_push_undefined(context);
     for (uint32_t i = 0; i < count; ++i) pushVariant(arguments[i]);
-    PageOperationCall call{kind, duk_get_top(context) - top - 2};
-    const bool ok = duk_safe_call(context, runOperationOnStack, &call, call.argumentCount + 2, 1) == DUK_EXEC_SUCCESS;
+    const bool ok = runScriptOperation(context, operation, static_cast<duk_idx_t>(count));
     bool answer = ok;
     if (!ok) {
         page_->writeConsole("Uncaught " + PageScript::textOf(context, -1));
-    } else if (kind == kHas || kind == kHasMethod || kind == kRemove) {
+    } else if (operation == ScriptOperation::Has || operation == ScriptOperation::HasMethod ||
+               operation == ScriptOperation::Delete) {
         answer = duk_get_boolean(context, -1);
     } else if (result) {
         toVariant(-1, *result);
@@ -351,7 +263,9 @@ bool ScriptBridge::enumeratePageObject(NPObject* object, NPIdentifier** identifi
     duk_context* context = page_->context();
     const duk_idx_t top = duk_get_top(context);
     page_->pushHeldValue(pageObject->heldKey);
-    if (duk_safe_call(context, ownKeysOnStack, nullptr, 1, 1) != DUK_EXEC_SUCCESS) {
+    duk_push_undefined(context);
+    duk_push_undefined(context);
+    if (!runScriptOperation(context, ScriptOperation::OwnKeys, 0)) {
         duk_set_top(context, top);
         return false;
     }
@@ -394,43 +308,43 @@ bool ScriptBridge::onPageObject(NPObject* object, Operation operation) {
 
 bool ScriptBridge::pageHasMethod(NPObject* object, NPIdentifier name) {
     return onPageObject(object, [&](ScriptBridge& bridge) {
-        return bridge.runPageOperation(object, kHasMethod, name, nullptr, 0, nullptr, nullptr);
+        return bridge.runPageOperation(object, ScriptOperation::HasMethod, name, nullptr, 0, nullptr);
     });
 }
 bool ScriptBridge::pageInvoke(NPObject* object, NPIdentifier name, const NPVariant* arguments, uint32_t count,
                               NPVariant* result) {
     return onPageObject(object, [&](ScriptBridge& bridge) {
-        return bridge.runPageOperation(object, kInvoke, name, arguments, count, nullptr, result);
+        return bridge.runPageOperation(object, ScriptOperation::CallMember, name, arguments, count, result);
     });
 }
 bool ScriptBridge::pageInvokeDefault(NPObject* object, const NPVariant* arguments, uint32_t count, NPVariant* result) {
     return onPageObject(object, [&](ScriptBridge& bridge) {
-        return bridge.runPageOperation(object, kInvokeDefault, nullptr, arguments, count, nullptr, result);
+        return bridge.runPageOperation(object, ScriptOperation::Call, nullptr, arguments, count, result);
     });
 }
 bool ScriptBridge::pageHasProperty(NPObject* object, NPIdentifier name) {
     return onPageObject(object, [&](ScriptBridge& bridge) {
-        return bridge.runPageOperation(object, kHas, name, nullptr, 0, nullptr, nullptr);
+        return bridge.runPageOperation(object, ScriptOperation::Has, name, nullptr, 0, nullptr);
     });
 }
 bool ScriptBridge::pageGetProperty(NPObject* object, NPIdentifier name, NPVariant* result) {
     return onPageObject(object, [&](ScriptBridge& bridge) {
-        return bridge.runPageOperation(object, kGet, name, nullptr, 0, nullptr, result);
+        return bridge.runPageOperation(object, ScriptOperation::Get, name, nullptr, 0, result);
     });
 }
 bool ScriptBridge::pageSetProperty(NPObject* object, NPIdentifier name, const NPVariant* value) {
     return value && onPageObject(object, [&](ScriptBridge& bridge) {
-               return bridge.runPageOperation(object, kSet, name, nullptr, 0, value, nullptr);
+               return bridge.runPageOperation(object, ScriptOperation::Set, name, value, 1, nullptr);
            });
 }
 bool ScriptBridge::pageRemoveProperty(NPObject* object, NPIdentifier name) {
     return onPageObject(object, [&](ScriptBridge& bridge) {
-        return bridge.runPageOperation(object, kRemove, name, nullptr, 0, nullptr, nullptr);
+        return bridge.runPageOperation(object, ScriptOperation::Delete, name, nullptr, 0, nullptr);
     });
 }
 bool ScriptBridge::pageConstruct(NPObject* object, const NPVariant* arguments, uint32_t count, NPVariant* result) {
     return onPageObject(object, [&](ScriptBridge& bridge) {
-        return bridge.runPageOperation(object, kConstruct, nullptr, arguments, count, nullptr, result);
+        return bridge.runPageOperation(object, ScriptOperation::Construct, nullptr, arguments, count, result);
     });
 }
 bool ScriptBridge::pageEnumerate(NPObject* object, NPIdentifier** identifiers, uint32_t* count) {

@@ -9,13 +9,10 @@
 // - An NPObject of the plug-in handed to script becomes a Duktape proxy whose member reads, writes,
 //   tests ("in"), deletions, listing (Object.getOwnPropertyNames) and calls go through the object's
 //   NPClass: one proxy per object while script holds it. Each proxy holds one reference, given up
-//   when script has dropped the proxy and the garbage collector finds it, or when the instance ends
-//   (disconnectProxies).
+//   when script has dropped the proxy and the garbage collector finds it (at the browser's next
+//   safe point, releaseDroppedReferences), or when the instance ends (disconnectProxies).
 // - Values convert both ways. A message given to NPN_SetException becomes the script exception of
 //   the plug-in call under way.
-//
-// Duktape runs finalizers inside arbitrary Duktape calls, so a dropped proxy only queues its
-// reference; the browser gives queued references up at its safe points (releaseDroppedReferences).
 // Main thread only.
 #pragma once
 
@@ -23,19 +20,19 @@
 #include "tests/support/npapi_browser/browser_identifiers.h"
 #include "tests/support/npapi_browser/browser_objects.h"
 #include "tests/support/page_engine/page_script.h"
+#include "tests/support/page_engine/page_session.h"
+#include "tests/support/page_engine/record_proxy.h"
+#include "tests/support/page_engine/script_operation.h"
 
 #include <optional>
 #include <string>
-#include <unordered_map>
-#include <unordered_set>
-#include <vector>
 
 namespace test_support {
 
-class ScriptBridge {
+class ScriptBridge : public PageBridge {
 public:
     ScriptBridge(PageScript& page, BrowserObjects& objects, BrowserIdentifiers& identifiers, BrowserFaults& faults);
-    ~ScriptBridge();
+    ~ScriptBridge() override;
     ScriptBridge(const ScriptBridge&) = delete;
     ScriptBridge& operator=(const ScriptBridge&) = delete;
 
@@ -59,13 +56,10 @@ public:
     // console as uncaught when no call is under way.
     void setException(const char* message);
 
-    void releaseDroppedReferences();
-    // Cuts every proxy loose from its object and gives up its reference; script that still holds
-    // one gets an error from then on.
-    void disconnectProxies();
-    // The page's heap is about to go: proxies are cut loose and page objects forget their script
-    // values, so that neither reaches the heap again.
-    void detachPage();
+    void releaseDroppedReferences() override { proxies_.releaseDropped(); }
+    // Script that still holds a proxy cut loose gets an error from then on.
+    void disconnectProxies() override { proxies_.disconnect(); }
+    void detachPage() override;
 
     // The page-object class: its callbacks, reached through the NPN functions.
     static NPClass pageObjectClass;
@@ -75,14 +69,12 @@ private:
         ScriptBridge* bridge = nullptr;  // null once the bridge is gone
         int heldKey = 0;                 // the script value among the page's held values; 0 once the heap is gone
     };
-    // What a proxy (or a method function) stands for; it holds one reference on the object.
-    struct ProxyRecord {
-        ScriptBridge* bridge = nullptr;
-        NPObject* object = nullptr;     // null once cut loose
-        bool isMethod = false;          // a method function rather than a proxy
-        NPIdentifier method = nullptr;  // isMethod: the method's name
-        void* proxy = nullptr;          // !isMethod: the proxy's heap address
+    // A proxy, or a function standing for one of the object's methods.
+    struct ProxyExtra {
+        NPIdentifier method = nullptr;
     };
+    using Proxies = ScriptProxies<NPObject, ProxyExtra>;
+    friend Proxies;
     class PluginCall;
     struct Member {
         NPObject* object = nullptr;
@@ -93,12 +85,11 @@ private:
     NPIdentifier identifierForKey(duk_context* context, duk_idx_t key);
     bool pushIdentifierKey(NPIdentifier identifier);
     void forgetPageObject(PageObject* object);
-    ProxyRecord* recordOfProxy(duk_idx_t index);
     std::string textOfIdentifier(NPIdentifier identifier);
 
     // Page-object operations, run on the script object under a protected call.
-    bool runPageOperation(NPObject* object, int kind, NPIdentifier name, const NPVariant* arguments, uint32_t count,
-                          const NPVariant* value, NPVariant* result);
+    bool runPageOperation(NPObject* object, ScriptOperation operation, NPIdentifier name, const NPVariant* arguments,
+                          uint32_t count, NPVariant* result);
     bool enumeratePageObject(NPObject* object, NPIdentifier** identifiers, uint32_t* count);
 
     // Proxy traps; each leaves one value on the stack (the result, or the error to throw) and
@@ -111,7 +102,6 @@ private:
     bool callObject(duk_context* context);
     bool callMethod(duk_context* context);
     bool callPlugin(duk_context* context, bool ofMethod);
-    ProxyRecord* liveRecord(duk_context* context, bool ofCurrentFunction);
     // The object and member of a member trap (target at index 0, key at 1), with the object's answer
     // whether it is a property. False when the trap is answered already, its answer pushed: an error
     // (thrown) for a proxy cut loose or an exception the plug-in raised, and for a symbol key, which
@@ -121,11 +111,6 @@ private:
     // Whether the object has the member as a property (or as a method); nothing, with the error
     // pushed, when the plug-in raised an exception instead of answering.
     std::optional<bool> answers(duk_context* context, PluginCall& call, const Member& member, bool asProperty);
-
-    static ScriptBridge& of(duk_context* context);
-    template <bool (ScriptBridge::*Work)(duk_context*)>
-    static duk_ret_t trap(duk_context* context);
-    static duk_ret_t finalizeRecord(duk_context* context);
 
     template <typename Operation>
     static bool onPageObject(NPObject* object, Operation operation);
@@ -146,11 +131,9 @@ private:
     BrowserObjects& objects_;
     BrowserIdentifiers& identifiers_;
     BrowserFaults& faults_;
-    std::unordered_set<PageObject*> pageObjects_;
-    std::unordered_set<ProxyRecord*> proxies_;
-    std::unordered_map<NPObject*, ProxyRecord*> proxyOf_;  // the live proxy of each object
-    std::vector<NPObject*> dropped_;                       // references given up by proxies, not yet released
-    std::optional<std::string> exception_;                 // NPN_SetException's message for the call under way
+    PageObjectMarks<PageObject> pageObjects_;
+    Proxies proxies_;
+    std::optional<std::string> exception_;  // NPN_SetException's message for the call under way
     int pluginCallDepth_ = 0;
 };
 

@@ -6,7 +6,8 @@
 
 namespace test_support {
 
-HWND createMessageWindow(const wchar_t* className, WNDPROC procedure, void* owner) {
+HWND createClassWindow(const wchar_t* className, UINT classStyle, WNDPROC procedure, DWORD style, int width, int height,
+                       HWND parent) {
     static std::mutex lock;
     static std::set<std::wstring> registered;
     {
@@ -14,12 +15,17 @@ HWND createMessageWindow(const wchar_t* className, WNDPROC procedure, void* owne
         if (registered.insert(className).second) {
             WNDCLASSEXW windowClass{};
             windowClass.cbSize = sizeof(windowClass);
+            windowClass.style = classStyle;
             windowClass.lpfnWndProc = procedure;
             windowClass.lpszClassName = className;
             RegisterClassExW(&windowClass);
         }
     }
-    HWND window = CreateWindowExW(0, className, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    return CreateWindowExW(0, className, L"", style, 0, 0, width, height, parent, nullptr, nullptr, nullptr);
+}
+
+HWND createMessageWindow(const wchar_t* className, WNDPROC procedure, void* owner) {
+    HWND window = createClassWindow(className, 0, procedure, 0, 0, 0, HWND_MESSAGE);
     if (window) SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(owner));
     return window;
 }

@@ -71,10 +71,3 @@ TEST_F(StandInBrowserPageScript, ConsoleKeepsLinesAndUncaughtTimerErrors) {
     });
     EXPECT_TRUE(faults_.empty());
 }
-
-TEST_F(StandInBrowserPageScript, ElementsAreFoundByIdAndAsWindowProperties) {
-    main_.run([this] {
-        page_->defineElement("player", [](duk_context* context) { duk_push_string(context, "the element"); });
-        EXPECT_EQ(page_->evaluate("document.getElementById('player') + '|' + player").text, "the element|the element");
-    });
-}

@@ -7,7 +7,7 @@
 
 #include <atomic>
 
-namespace activex_test {
+namespace test_support {
 
 class CountedDispatch final : public IDispatch {
 public:
@@ -31,4 +31,4 @@ public:
     std::atomic<long> references{1};
 };
 
-}  // namespace activex_test
+}  // namespace test_support

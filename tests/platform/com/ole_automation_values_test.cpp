@@ -1,8 +1,8 @@
-// The OLE automation values of the platform stand-in: BSTRs keep every unit, VARIANTs own what
-// they hold, type changes convert or refuse as the binding relies on, and one-dimensional
-// SAFEARRAYs hold independent copies.
+// The OLE automation values: BSTRs keep every unit, VARIANTs own what they hold, type changes
+// convert or refuse as the ActiveX binding relies on, and one-dimensional SAFEARRAYs hold
+// independent copies.
 #include "platform/com/oaidl.h"
-#include "tests/activex/support/counted_dispatch.h"
+#include "tests/support/counted_dispatch.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 
 namespace {
 
-using activex_test::CountedDispatch;
+using test_support::CountedDispatch;
 
 VARIANT variantOf(VARTYPE type) {
     VARIANT value{};
