@@ -207,8 +207,9 @@ HRESULT DirectDrawSurface::drawOnto(HWND window, const RECT& destination, const 
     target.endX = std::min(target.columns.endVisible(pixels->width), screenWidth - origin.x);
     target.firstY = std::max(target.rows.firstVisible(pixels->height), -origin.y);
     target.endY = std::min(target.rows.endVisible(pixels->height), screenHeight - origin.y);
-    if (target.firstX < target.endX && target.firstY < target.endY) {
-        blitToPixels(SurfaceMemory{format_, memory_.data(), width_, height_, pitch_}, target);
+    if (target.firstX < target.endX && target.firstY < target.endY &&
+        !blitToPixels(SurfaceMemory{format_, memory_.data(), width_, height_, pitch_}, target, scaler_)) {
+        return DDERR_OUTOFMEMORY;
     }
     return DD_OK;
 }

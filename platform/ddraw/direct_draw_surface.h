@@ -40,6 +40,7 @@ private:
     std::vector<uint8_t> memory_;            // off-screen surfaces only
     bool locked_ = false;                    // lock_
     IDirectDrawClipper* clipper_ = nullptr;  // lock_; holds a reference
+    Yv12Scaler scaler_;                      // lock_
 };
 
 }  // namespace platform::detail

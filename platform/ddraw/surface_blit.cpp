@@ -7,81 +7,6 @@ namespace platform::detail {
 
 namespace {
 
-// BT.601 studio range in 8.8 fixed point: Y 16..235 and chroma 16..240 map to 0..255.
-struct Bt601Tables {
-    int32_t luma[256];
-    int32_t redFromV[256];
-    int32_t greenFromU[256];
-    int32_t greenFromV[256];
-    int32_t blueFromU[256];
-
-    Bt601Tables() {
-        for (int i = 0; i < 256; ++i) {
-            luma[i] = 298 * (i - 16) + 128;
-            redFromV[i] = 409 * (i - 128);
-            greenFromU[i] = -100 * (i - 128);
-            greenFromV[i] = -208 * (i - 128);
-            blueFromU[i] = 516 * (i - 128);
-        }
-    }
-};
-
-const Bt601Tables& bt601() {
-    static const Bt601Tables tables;
-    return tables;
-}
-
-// Saturation by lookup, indexed by a channel's 8.8 sum shifted down: every such sum of the tables
-// above lies within it.
-struct ChannelTable {
-    static constexpr int kOffset = 384;
-    uint32_t values[1024];
-
-    ChannelTable() {
-        for (int i = 0; i < 1024; ++i)
-            values[i] = static_cast<uint32_t>(i < kOffset ? 0 : i > kOffset + 255 ? 255 : i - kOffset);
-    }
-};
-
-const ChannelTable& channels() {
-    static const ChannelTable table;
-    return table;
-}
-
-// The chroma terms of one U, V pair, shared by the pixels of a 2 x 2 block.
-struct ChromaTerms {
-    int32_t red;
-    int32_t green;
-    int32_t blue;
-};
-
-inline uint32_t yuvPixel(const uint32_t* channel, int32_t luma, const ChromaTerms& chroma) {
-    return 0xFF000000u | (channel[(luma + chroma.red) >> 8] << 16) | (channel[(luma + chroma.green) >> 8] << 8) |
-           channel[(luma + chroma.blue) >> 8];
-}
-
-void blitYv12Row(const SurfaceMemory& source, int sourceRow, const std::vector<int>& columns, uint32_t* out) {
-    const Bt601Tables& t = bt601();
-    const uint32_t* channel = channels().values + ChannelTable::kOffset;
-    size_t chromaPitch = static_cast<size_t>(source.pitch) / 2;
-    const uint8_t* lumaRow = source.bytes + static_cast<size_t>(sourceRow) * source.pitch;
-    const uint8_t* vPlane = source.bytes + static_cast<size_t>(source.pitch) * source.height;
-    const uint8_t* vRow = vPlane + static_cast<size_t>(sourceRow / 2) * chromaPitch;
-    const uint8_t* uRow = vRow + static_cast<size_t>(source.height / 2) * chromaPitch;
-    int termsOf = -1;
-    ChromaTerms terms{};
-    for (size_t i = 0; i < columns.size(); ++i) {
-        int column = columns[i];
-        if (column / 2 != termsOf) {
-            termsOf = column / 2;
-            uint8_t u = uRow[termsOf];
-            uint8_t v = vRow[termsOf];
-            terms = ChromaTerms{t.redFromV[v], t.greenFromU[u] + t.greenFromV[v], t.blueFromU[u]};
-        }
-        out[i] = yuvPixel(channel, t.luma[lumaRow[column]], terms);
-    }
-}
-
 void blitRgb32Row(const SurfaceMemory& source, int sourceRow, const std::vector<int>& columns, uint32_t* out) {
     const uint8_t* row = source.bytes + static_cast<size_t>(sourceRow) * source.pitch;
     for (size_t i = 0; i < columns.size(); ++i) {
@@ -91,16 +16,54 @@ void blitRgb32Row(const SurfaceMemory& source, int sourceRow, const std::vector<
     }
 }
 
-}  // namespace
-
-void blitToPixels(const SurfaceMemory& source, const BlitTarget& target) {
+void blitRgb32(const SurfaceMemory& source, const BlitTarget& target) {
     thread_local std::vector<int> columns;
     mapSourceCoordinates(target.columns, target.firstX, target.endX, source.width, columns);
-    auto blitRow = source.format == SurfaceFormat::Yv12 ? blitYv12Row : blitRgb32Row;
     for (int y = target.firstY; y < target.endY; ++y) {
         uint32_t* out = target.pixels + static_cast<size_t>(y) * target.pixelsPerRow + target.firstX;
-        blitRow(source, static_cast<int>(target.rows.sourceAt(y)), columns, out);
+        blitRgb32Row(source, static_cast<int>(target.rows.sourceAt(y)), columns, out);
     }
+}
+
+// The source span the destination span [first, end) of the axis shows: all of it when the whole
+// destination is drawn, else from the source of its first pixel to that of its last.
+struct Span {
+    int start;
+    int extent;
+};
+Span shownSpan(const StretchAxis& axis, int first, int end) {
+    const bool fromStart = first <= axis.destinationStart;
+    const bool toEnd = end >= axis.destinationStart + axis.destinationExtent;
+    const int64_t start = fromStart ? axis.sourceStart : axis.sourceAt(first);
+    const int64_t stop = toEnd ? axis.sourceStart + axis.sourceExtent : axis.sourceAt(end - 1) + 1;
+    return Span{static_cast<int>(start), static_cast<int>(stop - start)};
+}
+
+bool blitYv12(const SurfaceMemory& source, const BlitTarget& target, Yv12Scaler& scaler) {
+    const Span columns = shownSpan(target.columns, target.firstX, target.endX);
+    const Span rows = shownSpan(target.rows, target.firstY, target.endY);
+    const size_t chromaPitch = static_cast<size_t>(source.pitch) / 2;
+    const uint8_t* vPlane = source.bytes + static_cast<size_t>(source.pitch) * source.height;
+    const uint8_t* uPlane = vPlane + chromaPitch * static_cast<size_t>(source.height / 2);
+    const size_t chromaAt = static_cast<size_t>(rows.start / 2) * chromaPitch + static_cast<size_t>(columns.start / 2);
+    const Yv12Region region{source.bytes + static_cast<size_t>(rows.start) * source.pitch + columns.start,
+                            uPlane + chromaAt,
+                            vPlane + chromaAt,
+                            source.pitch,
+                            static_cast<int>(chromaPitch),
+                            columns.extent,
+                            rows.extent};
+    uint32_t* out = target.pixels + static_cast<size_t>(target.firstY) * target.pixelsPerRow + target.firstX;
+    return scaler.scale(region, out, static_cast<size_t>(target.pixelsPerRow), target.endX - target.firstX,
+                        target.endY - target.firstY);
+}
+
+}  // namespace
+
+bool blitToPixels(const SurfaceMemory& source, const BlitTarget& target, Yv12Scaler& scaler) {
+    if (source.format == SurfaceFormat::Yv12) return blitYv12(source, target, scaler);
+    blitRgb32(source, target);
+    return true;
 }
 
 }  // namespace platform::detail

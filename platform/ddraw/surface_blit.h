@@ -1,7 +1,8 @@
-// The pixel work of a Blt: nearest-neighbour stretching of an off-screen surface's memory onto a
-// window's 32-bit BGRA pixels, converting YV12 on the way. Internal to the platform library.
+// The pixel work of a Blt: stretching an off-screen surface's memory onto a window's 32-bit BGRA
+// pixels, converting YV12 on the way. Internal to the platform library.
 #pragma once
 
+#include "platform/ddraw/yv12_scaler.h"
 #include "platform/window/stretch_mapping.h"
 
 #include <cstdint>
@@ -34,6 +35,9 @@ struct BlitTarget {
     int endY;
 };
 
-void blitToPixels(const SurfaceMemory& source, const BlitTarget& target);
+// RGB32 is stretched here by nearest neighbour. YV12 goes through the scaler: the part of the
+// source that the drawn pixels show is stretched onto them, which is the whole stretch whenever the
+// whole destination is drawn. False when the scaler failed.
+bool blitToPixels(const SurfaceMemory& source, const BlitTarget& target, Yv12Scaler& scaler);
 
 }  // namespace platform::detail
