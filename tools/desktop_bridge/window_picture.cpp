@@ -16,7 +16,7 @@ bool WindowPicture::needsRepaint() {
     std::lock_guard<std::mutex> hold(lock_);
     if (repaintAsked_) return false;
     bool differs = false;
-    platform::embedding::visitWindowPixels(window_, [&](const uint32_t* pixels, int width, int height) {
+    platform::embedding::visitWindowPixels(window_, [&](const uint32_t* pixels, int width, int height, uint64_t) {
         differs = differsLocked(pixels, width, height);
     });
     if (!differs) return false;
@@ -27,7 +27,7 @@ bool WindowPicture::needsRepaint() {
 
 std::optional<WindowPicture::Clock::time_point> WindowPicture::takePicture() {
     std::lock_guard<std::mutex> hold(lock_);
-    platform::embedding::visitWindowPixels(window_, [&](const uint32_t* pixels, int width, int height) {
+    platform::embedding::visitWindowPixels(window_, [&](const uint32_t* pixels, int width, int height, uint64_t) {
         shown_.assign(pixels, pixels + static_cast<size_t>(width) * height);
         width_ = width;
         height_ = height;

@@ -1,15 +1,19 @@
 #include "platform/ddraw/ddraw.h"
 #include "platform/ddraw/ddraw_testing.h"
+#include "platform/window/win_gdi.h"
+#include "platform/window/win_surface_host.h"
 #include "tests/support/pixel_window.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
+#include <atomic>
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 using platform::testing::DirectDrawCall;
 using test_support::PixelWindow;
@@ -306,6 +310,114 @@ TEST_F(DirectDrawBlt, RefusesBadRectanglesBusyAndLostSurfaces) {
     EXPECT_EQ(remade->Lock(nullptr, &locked, DDLOCK_WAIT, nullptr), DDERR_WASSTILLDRAWING);
     EXPECT_EQ(remade->Lock(nullptr, &locked, DDLOCK_WAIT, nullptr), DD_OK);
     remade->Unlock(nullptr);
+}
+
+// A display shows a blitted picture until something draws over it: a blit of the same picture to
+// the same place does no work, anything drawn in between makes the next one draw again.
+class RepeatedBlt : public DirectDrawTest {
+protected:
+    void SetUp() override {
+        platform::embedding::setPixelsChangedListener([this](HWND) { ++heard_; });
+        directDraw_ = createDirectDraw();
+        primary_ = primaryFor(directDraw_.get(), window_.handle());
+        picture_ = create(directDraw_.get(), yv12Description(8, 4));
+        fill(picture_.get(), [](int x, int y) { return Yuv{static_cast<BYTE>(20 * (x + y) + 16), 90, 200}; });
+    }
+    void TearDown() override {
+        platform::embedding::setPixelsChangedListener(nullptr);
+        picture_.reset();
+        primary_.reset();
+        directDraw_.reset();
+        DirectDrawTest::TearDown();
+    }
+
+    HRESULT blt() {
+        RECT screen = screenRectOf(window_.handle());
+        return primary_->Blt(&screen, picture_.get(), nullptr, DDBLT_WAIT, nullptr);
+    }
+    // Blts twice with `between` done in between, a pixel scribbled before the second Blt: whether
+    // the second one drew (the scribble is gone), with the drawings counted and heard.
+    struct Second {
+        bool drew;
+        uint64_t drawings;
+        int heard;
+    };
+    Second bltTwice(const std::function<void()>& between) {
+        EXPECT_EQ(blt(), DD_OK);
+        between();
+        platform::testing::scribbleOnSurface(window_.handle(), 1, 1, kScribble);
+        const uint64_t before = window_.pixels().generation;
+        const int heardBefore = heard_;
+        EXPECT_EQ(blt(), DD_OK);
+        auto after = window_.pixels();
+        return Second{after.at(1, 1) != kScribble, after.generation - before, heard_ - heardBefore};
+    }
+
+    static constexpr uint32_t kScribble = 0xFF123456u;
+    PixelWindow window_{0, 0, 16, 8};
+    Owned<IDirectDraw7> directDraw_;
+    Owned<IDirectDrawSurface7> primary_;
+    Owned<IDirectDrawSurface7> picture_;
+    std::atomic<int> heard_{0};
+};
+
+TEST_F(RepeatedBlt, OfTheSamePictureToTheSamePlaceDoesNoWork) {
+    const Second again = bltTwice([] {});
+    EXPECT_FALSE(again.drew);
+    EXPECT_EQ(again.drawings, 0u);
+    EXPECT_EQ(again.heard, 0);
+    // Writing the same bytes again is no new picture either.
+    const Second rewritten = bltTwice(
+        [&] { fill(picture_.get(), [](int x, int y) { return Yuv{static_cast<BYTE>(20 * (x + y) + 16), 90, 200}; }); });
+    EXPECT_FALSE(rewritten.drew);
+}
+
+TEST_F(RepeatedBlt, DrawsAgainAfterAnythingDrewOverTheWindowOrTheSourceChanged) {
+    const HWND window = window_.handle();
+    const std::vector<std::pair<std::string, std::function<void()>>> between{
+        {"FillRect",
+         [&] {
+             HDC context = GetDC(window);
+             RECT corner{0, 0, 2, 2};
+             FillRect(context, &corner, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
+             ReleaseDC(window, context);
+         }},
+        {"TextOutW",
+         [&] {
+             HDC context = GetDC(window);
+             TextOutW(context, 0, 0, L"x", 1);
+             ReleaseDC(window, context);
+         }},
+        {"StretchDIBits",
+         [&] {
+             BITMAPINFO info{};
+             info.bmiHeader = BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), 1, 1, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+             const BYTE bits[4] = {1, 2, 3, 0};
+             HDC context = GetDC(window);
+             StretchDIBits(context, 0, 0, 1, 1, 0, 0, 1, 1, bits, &info, DIB_RGB_COLORS, SRCCOPY);
+             ReleaseDC(window, context);
+         }},
+        {"another surface's Blt",
+         [&] {
+             auto other = create(directDraw_.get(), yv12Description(8, 4));
+             RECT screen = screenRectOf(window);
+             primary_->Blt(&screen, other.get(), nullptr, DDBLT_WAIT, nullptr);
+         }},
+        {"a resize, back and forth",
+         [&] {
+             MoveWindow(window, 0, 0, 15, 8, FALSE);
+             MoveWindow(window, 0, 0, 16, 8, FALSE);
+         }},
+        {"an expose", [&] { InvalidateRect(window, nullptr, FALSE); }},
+        {"a new picture in the surface",
+         [&] { fill(picture_.get(), [](int x, int) { return Yuv{static_cast<BYTE>(16 + x), 128, 128}; }); }},
+    };
+    for (const auto& [what, draw] : between) {
+        const Second again = bltTwice(draw);
+        EXPECT_TRUE(again.drew) << what;
+        EXPECT_EQ(again.drawings, 1u) << what;
+        EXPECT_EQ(again.heard, 1) << what;
+    }
 }
 
 }  // namespace

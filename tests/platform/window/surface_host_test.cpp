@@ -35,7 +35,7 @@ protected:
     void listen() {
         setPixelsChangedListener([this](HWND window) {
             uint32_t topLeft = 0;
-            visitWindowPixels(window, [&](const uint32_t* pixels, int width, int height) {
+            visitWindowPixels(window, [&](const uint32_t* pixels, int width, int height, uint64_t) {
                 if (width > 0 && height > 0) topLeft = pixels[0];
             });
             std::lock_guard<std::mutex> hold(lock_);
@@ -83,7 +83,7 @@ TEST_F(SurfaceHost, EachDrawingIsHeardOnItsThreadWithThePixelsItLeft) {
     EXPECT_EQ(SurfaceHost::heard().size(), 2u);
     uint32_t seen = 0;
     int seenWidth = 0;
-    EXPECT_TRUE(visitWindowPixels(window, [&](const uint32_t* pixels, int width, int) {
+    EXPECT_TRUE(visitWindowPixels(window, [&](const uint32_t* pixels, int width, int, uint64_t) {
         seen = pixels[0];
         seenWidth = width;
     }));
@@ -95,7 +95,7 @@ TEST_F(SurfaceHost, AWindowThatIsGoneHasNoPixelsToVisit) {
     HWND window = create(0);
     DestroyWindow(window);
     bool visited = false;
-    EXPECT_FALSE(visitWindowPixels(window, [&](const uint32_t*, int, int) { visited = true; }));
+    EXPECT_FALSE(visitWindowPixels(window, [&](const uint32_t*, int, int, uint64_t) { visited = true; }));
     EXPECT_FALSE(visited);
 }
 
