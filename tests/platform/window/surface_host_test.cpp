@@ -3,6 +3,7 @@
 // waits for the calls under way.
 #include "platform/window/win_gdi.h"
 #include "platform/window/win_surface_host.h"
+#include "tests/support/pixel_window.h"
 #include "window_test_support.h"
 
 #include <gmock/gmock.h>
@@ -47,14 +48,7 @@ protected:
         return heard_;
     }
 
-    static void fill(HWND window, COLORREF color) {
-        HDC deviceContext = GetDC(window);
-        HBRUSH brush = CreateSolidBrush(color);
-        RECT all{0, 0, 100, 50};
-        FillRect(deviceContext, &all, brush);
-        DeleteObject(brush);
-        ReleaseDC(window, deviceContext);
-    }
+    static void fill(HWND window, COLORREF color) { test_support::fillWindow(window, color); }
 
 private:
     std::mutex lock_;
