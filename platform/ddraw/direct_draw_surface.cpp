@@ -1,7 +1,6 @@
 #include "platform/ddraw/direct_draw_surface.h"
 
 #include "platform/ddraw/direct_draw_clipper.h"
-#include "platform/window/content_hash.h"
 #include "platform/window/device_context.h"
 #include "platform/window/surface_drawing.h"
 #include "platform/window/win_window.h"
@@ -109,8 +108,7 @@ DirectDrawSurface::DirectDrawSurface(IDirectDraw7* owner, SurfaceFormat format, 
       pitch_(pitch),
       generation_(displayGeneration()),
       id_(newSurfaceId()),
-      memory_(memorySize(format, pitch, height)),
-      contentHash_(hashBytes(memory_.data(), memory_.size())) {
+      memory_(memorySize(format, pitch, height)) {
     owner_->AddRef();
 }
 
@@ -149,12 +147,6 @@ HRESULT STDMETHODCALLTYPE DirectDrawSurface::Unlock(LPRECT) {
     std::lock_guard<std::mutex> guard(lock_);
     if (!locked_) return DDERR_NOTLOCKED;
     locked_ = false;
-    // Writing the same picture again is no change: the windows it was blitted to keep it.
-    const uint64_t hash = hashBytes(memory_.data(), memory_.size());
-    if (hash != contentHash_) {
-        contentHash_ = hash;
-        ++contentGeneration_;
-    }
     return DD_OK;
 }
 
@@ -196,10 +188,11 @@ HRESULT STDMETHODCALLTYPE DirectDrawSurface::Blt(LPRECT destination, LPDIRECTDRA
     return window ? from->drawOnto(window, target, picked) : DD_OK;
 }
 
-// Every coordinate that decides which pixels a blit writes, and with which source content.
+// Every coordinate that decides which pixels a blit writes, and the content of what it shows: a
+// picture written again with the same bytes draws nothing new.
 BlitKey DirectDrawSurface::keyOf(const BlitTarget& target, const RECT& sourceRect) const {
     return BlitKey{id_,
-                   contentGeneration_,
+                   hashShown(SurfaceMemory{format_, memory_.data(), width_, height_, pitch_}, target),
                    {target.columns.destinationStart, target.columns.destinationExtent, target.rows.destinationStart,
                     target.rows.destinationExtent, sourceRect.left, sourceRect.top, sourceRect.right,
                     sourceRect.bottom, target.firstX, target.endX, target.firstY, target.endY}};

@@ -44,10 +44,6 @@ private:
     std::vector<uint8_t> memory_;            // off-screen surfaces only
     bool locked_ = false;                    // lock_
     IDirectDrawClipper* clipper_ = nullptr;  // lock_; holds a reference
-    // Tell whether the memory changed: its hash at the last Unlock, and a count of the Unlocks that
-    // left other bytes than the one before (lock_).
-    uint64_t contentHash_ = 0;
-    uint64_t contentGeneration_ = 0;
     Yv12Scaler scaler_;  // lock_
 };
 

@@ -1,5 +1,7 @@
 #include "platform/ddraw/surface_blit.h"
 
+#include "platform/window/content_hash.h"
+
 #include <cstring>
 #include <vector>
 
@@ -7,63 +9,71 @@ namespace platform::detail {
 
 namespace {
 
-void blitRgb32Row(const SurfaceMemory& source, int sourceRow, const std::vector<int>& columns, uint32_t* out) {
-    const uint8_t* row = source.bytes + static_cast<size_t>(sourceRow) * source.pitch;
-    for (size_t i = 0; i < columns.size(); ++i) {
-        uint32_t pixel;
-        std::memcpy(&pixel, row + static_cast<size_t>(columns[i]) * 4, sizeof pixel);
-        out[i] = 0xFF000000u | pixel;
-    }
+// The source rows the drawn rows show, and the span of source columns the drawn columns show: all
+// of the stretch's columns when the whole destination width is drawn, else from the source of the
+// first drawn column to that of the last.
+struct Shown {
+    const std::vector<int>& rows;
+    int firstColumn;
+    int columns;
+};
+
+Shown shownBy(const SurfaceMemory& source, const BlitTarget& target) {
+    thread_local std::vector<int> rows;
+    mapSourceCoordinates(target.rows, target.firstY, target.endY, source.height, rows);
+    const StretchAxis& axis = target.columns;
+    const bool fromStart = target.firstX <= axis.destinationStart;
+    const bool toEnd = target.endX >= axis.destinationStart + axis.destinationExtent;
+    const int64_t first = fromStart ? axis.sourceStart : axis.sourceAt(target.firstX);
+    const int64_t end = toEnd ? axis.sourceStart + axis.sourceExtent : axis.sourceAt(target.endX - 1) + 1;
+    return Shown{rows, static_cast<int>(first), static_cast<int>(end - first)};
 }
 
-void blitRgb32(const SurfaceMemory& source, const BlitTarget& target) {
+Yv12Planes planesOf(const SurfaceMemory& source) {
+    const size_t chromaPitch = static_cast<size_t>(source.pitch) / 2;
+    const uint8_t* v = source.bytes + static_cast<size_t>(source.pitch) * source.height;
+    const uint8_t* u = v + chromaPitch * static_cast<size_t>(source.height / 2);
+    return Yv12Planes{source.bytes, u, v, source.pitch, static_cast<int>(chromaPitch)};
+}
+
+void blitRgb32(const SurfaceMemory& source, const BlitTarget& target, const std::vector<int>& rows) {
     thread_local std::vector<int> columns;
     mapSourceCoordinates(target.columns, target.firstX, target.endX, source.width, columns);
     for (int y = target.firstY; y < target.endY; ++y) {
+        const uint8_t* in = source.bytes + static_cast<size_t>(rows[static_cast<size_t>(y - target.firstY)]) * source.pitch;
         uint32_t* out = target.pixels + static_cast<size_t>(y) * target.pixelsPerRow + target.firstX;
-        blitRgb32Row(source, static_cast<int>(target.rows.sourceAt(y)), columns, out);
+        for (size_t i = 0; i < columns.size(); ++i) {
+            uint32_t pixel;
+            std::memcpy(&pixel, in + static_cast<size_t>(columns[i]) * 4, sizeof pixel);
+            out[i] = 0xFF000000u | pixel;
+        }
     }
-}
-
-// The source span the destination span [first, end) of the axis shows: all of it when the whole
-// destination is drawn, else from the source of its first pixel to that of its last.
-struct Span {
-    int start;
-    int extent;
-};
-Span shownSpan(const StretchAxis& axis, int first, int end) {
-    const bool fromStart = first <= axis.destinationStart;
-    const bool toEnd = end >= axis.destinationStart + axis.destinationExtent;
-    const int64_t start = fromStart ? axis.sourceStart : axis.sourceAt(first);
-    const int64_t stop = toEnd ? axis.sourceStart + axis.sourceExtent : axis.sourceAt(end - 1) + 1;
-    return Span{static_cast<int>(start), static_cast<int>(stop - start)};
-}
-
-bool blitYv12(const SurfaceMemory& source, const BlitTarget& target, Yv12Scaler& scaler) {
-    const Span columns = shownSpan(target.columns, target.firstX, target.endX);
-    const Span rows = shownSpan(target.rows, target.firstY, target.endY);
-    const size_t chromaPitch = static_cast<size_t>(source.pitch) / 2;
-    const uint8_t* vPlane = source.bytes + static_cast<size_t>(source.pitch) * source.height;
-    const uint8_t* uPlane = vPlane + chromaPitch * static_cast<size_t>(source.height / 2);
-    const size_t chromaAt = static_cast<size_t>(rows.start / 2) * chromaPitch + static_cast<size_t>(columns.start / 2);
-    const Yv12Region region{source.bytes + static_cast<size_t>(rows.start) * source.pitch + columns.start,
-                            uPlane + chromaAt,
-                            vPlane + chromaAt,
-                            source.pitch,
-                            static_cast<int>(chromaPitch),
-                            columns.extent,
-                            rows.extent};
-    uint32_t* out = target.pixels + static_cast<size_t>(target.firstY) * target.pixelsPerRow + target.firstX;
-    return scaler.scale(region, out, static_cast<size_t>(target.pixelsPerRow), target.endX - target.firstX,
-                        target.endY - target.firstY);
 }
 
 }  // namespace
 
+uint64_t hashShown(const SurfaceMemory& source, const BlitTarget& target) {
+    const Shown shown = shownBy(source, target);
+    if (source.format == SurfaceFormat::Yv12) {
+        return Yv12Scaler::hashShown(planesOf(source), Yv12Pick{shown.rows, shown.firstColumn, shown.columns});
+    }
+    uint64_t hash = 0;
+    for (int row : shown.rows) {
+        const uint8_t* bytes = source.bytes + static_cast<size_t>(row) * source.pitch + shown.firstColumn * 4;
+        hash = hashMore(hash, bytes, static_cast<size_t>(shown.columns) * 4);
+    }
+    return hash;
+}
+
 bool blitToPixels(const SurfaceMemory& source, const BlitTarget& target, Yv12Scaler& scaler) {
-    if (source.format == SurfaceFormat::Yv12) return blitYv12(source, target, scaler);
-    blitRgb32(source, target);
-    return true;
+    const Shown shown = shownBy(source, target);
+    if (source.format != SurfaceFormat::Yv12) {
+        blitRgb32(source, target, shown.rows);
+        return true;
+    }
+    uint32_t* out = target.pixels + static_cast<size_t>(target.firstY) * target.pixelsPerRow + target.firstX;
+    return scaler.draw(planesOf(source), Yv12Pick{shown.rows, shown.firstColumn, shown.columns}, out,
+                       static_cast<size_t>(target.pixelsPerRow), target.endX - target.firstX);
 }
 
 }  // namespace platform::detail

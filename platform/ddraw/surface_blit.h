@@ -35,9 +35,13 @@ struct BlitTarget {
     int endY;
 };
 
-// RGB32 is stretched here by nearest neighbour. YV12 goes through the scaler: the part of the
-// source that the drawn pixels show is stretched onto them, which is the whole stretch whenever the
-// whole destination is drawn. False when the scaler failed.
+// A hash of every byte of the memory the blit shows: the same blit of memory with the same hash
+// draws the same pixels.
+uint64_t hashShown(const SurfaceMemory& source, const BlitTarget& target);
+
+// Down the picture each drawn row shows the source row nearest its centre. Across, RGB32 is
+// stretched here by nearest neighbour; YV12 goes through the scaler, which stretches the columns
+// the drawn pixels show onto them. False when the scaler failed.
 bool blitToPixels(const SurfaceMemory& source, const BlitTarget& target, Yv12Scaler& scaler);
 
 }  // namespace platform::detail

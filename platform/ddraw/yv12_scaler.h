@@ -1,9 +1,9 @@
-// Converts and scales YV12 pictures to a window's 32-bit pixels through libswscale: nearest
-// neighbour, BT.601 studio range, SIMD. The planes are first stretched to the window's size, then
-// converted at that size by libswscale's own converter, which is both quicker and more exact than
-// converting while scaling. One per off-screen surface: the contexts and the pictures between the
-// steps are kept from one Blt to the next and made again only when a size changes. Internal to the
-// platform library.
+// Shows YV12 pictures in a window's 32-bit pixels: nearest neighbour, BT.601 studio range. Down the
+// picture each window row takes the source row nearest its centre; across, libswscale stretches
+// those rows to the window's width, then converts them at that size with its SIMD converter (both
+// quicker and more exact than converting while scaling). One per off-screen surface: the contexts
+// and the pictures between the steps are kept from one Blt to the next and made again only when a
+// size changes. Internal to the platform library.
 #pragma once
 
 #include <cstddef>
@@ -15,15 +15,22 @@ struct SwsContext;
 
 namespace platform::detail {
 
-// A rectangle of a YV12 picture: the first sample of each plane and the planes' pitches.
-struct Yv12Region {
+// A YV12 picture's planes, each with its pitch.
+struct Yv12Planes {
     const uint8_t* y;
     const uint8_t* u;
     const uint8_t* v;
     int lumaPitch;
     int chromaPitch;
-    int width;
-    int height;
+};
+
+// The part of a picture a stretch shows: the source row of each window row, and the columns
+// [firstColumn, firstColumn + columns) stretched across the window's width. A window row pair shares
+// the chroma row of its upper row's source.
+struct Yv12Pick {
+    const std::vector<int>& rows;
+    int firstColumn;
+    int columns;
 };
 
 class Yv12Scaler {
@@ -33,10 +40,14 @@ public:
     Yv12Scaler(const Yv12Scaler&) = delete;
     Yv12Scaler& operator=(const Yv12Scaler&) = delete;
 
-    // Stretches the region onto width x height opaque pixels (0xAARRGGBB) at `pixels`, rows
+    // A hash of every sample the pick shows: the same pick of pictures with the same hash draws the
+    // same pixels.
+    static uint64_t hashShown(const Yv12Planes& picture, const Yv12Pick& pick);
+
+    // Draws the pick onto `width` x pick.rows.size() opaque pixels (0xAARRGGBB) at `pixels`, rows
     // `pixelsPerRow` apart; nothing outside them is written. False, writing nothing, when libswscale
     // refuses the sizes or memory runs out.
-    bool scale(const Yv12Region& region, uint32_t* pixels, size_t pixelsPerRow, int width, int height);
+    bool draw(const Yv12Planes& picture, const Yv12Pick& pick, uint32_t* pixels, size_t pixelsPerRow, int width);
 
 private:
     struct ContextFree {
@@ -44,16 +55,17 @@ private:
     };
     using Context = std::unique_ptr<SwsContext, ContextFree>;
 
-    bool prepare(int sourceWidth, int sourceHeight, int width, int height);
-    bool stretchPlanes(const Yv12Region& region);
+    bool prepare(int columns, int width, int height, bool gathers);
+    Yv12Planes gather(const Yv12Planes& picture, const Yv12Pick& pick);
+    bool stretchAcross(const Yv12Planes& rows);
 
-    int sourceWidth_ = 0;
-    int sourceHeight_ = 0;
+    int columns_ = 0;
     int width_ = 0;
     int height_ = 0;
-    Context stretch_;                // the region's planes onto planes of the window's size
-    std::vector<uint8_t> stretched_;  // those planes: Y, then U and V of (width + 1) / 2 columns
-    Context convert_;                // planes of the window's size to pixels
+    std::vector<uint8_t> gathered_;   // the picked rows, when they do not follow each other
+    Context stretch_;                 // the picked columns across the window's width
+    std::vector<uint8_t> stretched_;  // the rows stretched: Y, then U and V of (width + 1) / 2 columns
+    Context convert_;                 // planes of the window's size to pixels
     // libswscale's SIMD writes up to 15 pixels past the end of a row: it writes here, and the rows
     // are copied into the window.
     std::vector<uint32_t> scratch_;

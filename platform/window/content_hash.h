@@ -10,4 +10,9 @@ namespace platform::detail {
 
 uint64_t hashBytes(const uint8_t* bytes, size_t count);
 
+// The hash of runs of bytes taken in order: each run's hash folded into the hash of those before.
+inline uint64_t hashMore(uint64_t hash, const uint8_t* bytes, size_t count) {
+    return (hash ^ hashBytes(bytes, count)) * 0x9E3779B185EBCA87ull;
+}
+
 }  // namespace platform::detail

@@ -87,7 +87,7 @@ uint64_t hashShownBits(const Stretch& stretch) {
         const BYTE* in = stretch.sourceRow(y);
         if (!in || in == previous) continue;
         previous = in;
-        hash = (hash ^ hashBytes(in + offset, length)) * 0x9E3779B185EBCA87ull;
+        hash = hashMore(hash, in + offset, length);
     }
     return hash;
 }

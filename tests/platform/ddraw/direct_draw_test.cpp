@@ -420,4 +420,23 @@ TEST_F(RepeatedBlt, DrawsAgainAfterAnythingDrewOverTheWindowOrTheSourceChanged) 
     }
 }
 
+TEST_F(RepeatedBlt, OfAPictureChangedOnlyWhereTheWindowDoesNotLookDoesNoWork) {
+    PixelWindow small(0, 20, 4, 2);  // shows rows 1 and 3 of the picture's 4, columns 1, 3, 5, 7
+    auto primary = primaryFor(directDraw_.get(), small.handle());
+    RECT screen = screenRectOf(small.handle());
+    std::vector<bool> changed(4, false);
+    auto changeRow = [&](int row) {
+        if (row >= 0) changed[static_cast<size_t>(row)] = true;
+        fill(picture_.get(), [&](int x, int y) { return Yuv{static_cast<BYTE>(changed[y] ? 200 : 16 + x), 90, 200}; });
+    };
+    changeRow(-1);
+    ASSERT_EQ(primary->Blt(&screen, picture_.get(), nullptr, DDBLT_WAIT, nullptr), DD_OK);
+    for (const auto& [row, draws] : std::vector<std::pair<int, bool>>{{2, false}, {0, false}, {3, true}, {1, true}}) {
+        changeRow(row);
+        const uint64_t before = small.pixels().generation;
+        ASSERT_EQ(primary->Blt(&screen, picture_.get(), nullptr, DDBLT_WAIT, nullptr), DD_OK);
+        EXPECT_EQ(small.pixels().generation - before, draws ? 1u : 0u) << "row " << row;
+    }
+}
+
 }  // namespace
