@@ -40,11 +40,14 @@ Yv12Planes packedPlanes(const uint8_t* bytes, int columns, int rows) {
                       chromaSide(columns)};
 }
 
-bool consecutive(const std::vector<int>& rows) {
+// The distance between the picked rows when it is always the same (as when a picture shrinks by a
+// whole factor), else 0.
+int evenStep(const std::vector<int>& rows) {
+    const int step = rows.size() > 1 ? rows[1] - rows[0] : 1;
     for (size_t i = 1; i < rows.size(); ++i) {
-        if (rows[i] != rows[0] + static_cast<int>(i)) return false;
+        if (rows[i] != rows[0] + static_cast<int>(i) * step) return 0;
     }
-    return true;
+    return step > 0 ? step : 0;
 }
 
 // Where the pick's chroma starts in a row, and how many samples it takes.
@@ -137,14 +140,17 @@ bool Yv12Scaler::stretchAcross(const Yv12Planes& rows) {
 bool Yv12Scaler::draw(const Yv12Planes& picture, const Yv12Pick& pick, uint32_t* pixels, size_t pixelsPerRow,
                       int width) {
     const int height = static_cast<int>(pick.rows.size());
-    const bool gathers = !consecutive(pick.rows);
-    if (height < 1 || !prepare(pick.columns, width, height, gathers)) return false;
-    Yv12Planes rows = gathers ? gather(picture, pick) : picture;
-    if (!gathers) {
+    const int step = height > 0 ? evenStep(pick.rows) : 0;
+    if (height < 1 || !prepare(pick.columns, width, height, step == 0)) return false;
+    Yv12Planes rows{};
+    if (step == 0) {
+        rows = gather(picture, pick);
+    } else {
+        // Rows a whole step apart are read where they are, the planes' pitches multiplied by the step.
         const size_t row = static_cast<size_t>(pick.rows[0]);
         const size_t chromaAt = row / 2 * picture.chromaPitch + firstChroma(pick);
         rows = Yv12Planes{picture.y + row * picture.lumaPitch + pick.firstColumn, picture.u + chromaAt,
-                          picture.v + chromaAt, picture.lumaPitch, picture.chromaPitch};
+                          picture.v + chromaAt, picture.lumaPitch * step, picture.chromaPitch * step};
     }
     if (stretch_) {
         if (!stretchAcross(rows)) return false;

@@ -62,7 +62,7 @@ private:
     int columns_ = 0;
     int width_ = 0;
     int height_ = 0;
-    std::vector<uint8_t> gathered_;   // the picked rows, when they do not follow each other
+    std::vector<uint8_t> gathered_;   // the picked rows, when they are not evenly spaced
     Context stretch_;                 // the picked columns across the window's width
     std::vector<uint8_t> stretched_;  // the rows stretched: Y, then U and V of (width + 1) / 2 columns
     Context convert_;                 // planes of the window's size to pixels
