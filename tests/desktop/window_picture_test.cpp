@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <thread>
 #include <vector>
 
 using desktop::WindowPicture;
@@ -77,6 +80,34 @@ TEST(WindowPicture, APictureChangedWithoutDrawingIsTakenWhenThePagePaints) {
     picture.withPicture([&](const uint32_t*, int shownWidth, int, uint64_t) { width = shownWidth; });
     EXPECT_EQ(width, 6);
     EXPECT_EQ(picture.counts().painted, 1u);
+}
+
+TEST(WindowPicture, PicturesDrawnOnARenderThreadWhileThePagePaintsComeInOrderAndAllAccountedFor) {
+    PixelWindow window(0, 0, 4, 4);
+    WindowPicture picture(window.handle());
+    constexpr int kPictures = 200;
+    std::atomic<bool> done{false};
+    std::thread renderer([&] {
+        for (int i = 1; i <= kPictures; ++i) {
+            test_support::fillWindow(window.handle(), RGB(i, 0, 0));
+            picture.keepNewPicture();
+        }
+        done = true;
+    });
+    std::vector<int> shown;
+    while (!done) {
+        const std::vector<int> more = paintAll(picture);
+        shown.insert(shown.end(), more.begin(), more.end());
+    }
+    renderer.join();
+    const std::vector<int> rest = paintAll(picture);
+    shown.insert(shown.end(), rest.begin(), rest.end());
+    EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end()));
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown.back(), kPictures);
+    const WindowPicture::Counts counts = picture.counts();
+    EXPECT_EQ(counts.painted, shown.size());
+    EXPECT_EQ(counts.drawn, counts.painted + counts.dropped);
 }
 
 }  // namespace
