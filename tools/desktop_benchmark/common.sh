@@ -1,15 +1,28 @@
-# Helpers of the desktop benchmarks (sourced, with $build naming the build folder): the camera-like
-# stream, the loopback camera, virtual X servers whose CPU is counted, and readings of a process's
-# CPU time and resident memory. Sets $bin (the build's programs) and $out (a scratch folder removed
-# at exit, when every program started in the background is stopped too).
+# shellcheck shell=bash disable=SC2034  # what it sets, the benchmarks that source it use
+# What the desktop benchmarks share (sourced with the benchmark's arguments). Takes the options
+# every benchmark has, --build DIR (the build folder, default build) and --seconds S (how long the
+# stream lasts, default 30), and leaves the others in $args. Works from the top of the tree; sets
+# $bin (the build's programs) and $out (a scratch folder removed at exit, when every program started
+# in the background is stopped too).
+build=build
+seconds=30
+args=()
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --build) build="$2"; shift 2 ;;
+    --seconds) seconds="$2"; shift 2 ;;
+    *) args+=("$1"); shift ;;
+  esac
+done
+cd "$(dirname "${BASH_SOURCE[0]}")/../.." || exit 1
 bin="$(cd "$build/bin" && pwd)"
 out="$(mktemp -d)"
 trap 'kill $(jobs -p) 2> /dev/null || true; rm -rf "$out"' EXIT
 
 # A 1080p 25 fps stream like a camera's: a test pattern under moving grain at 6 Mbit/s, one key
-# picture a second, no B pictures; SECONDS long. Made once and kept in the build folder.
+# picture a second, no B pictures; $seconds long. Made once and kept in the build folder.
 grain_file() {
-  local seconds="$1" file
+  local file
   file="$(dirname "$bin")/desktop_benchmark/grain-${seconds}s.mp4"
   if [ ! -s "$file" ]; then
     mkdir -p "$(dirname "$file")"
@@ -21,14 +34,37 @@ grain_file() {
   echo "$file"
 }
 
-# Starts the loopback camera with the given options; sets camera_url. Every client gets the stream
-# from its start, paced in real time.
+# Starts the loopback camera serving the camera-like stream of $seconds; sets camera_url and sent
+# (the pictures each client gets). Every client gets the stream from its start, paced in real time.
 start_camera() {
-  "$bin/loopback_camera" --port 0 --device-port 0 "$@" > "$out/camera.log" 2>&1 &
-  camera_pid=$!
+  local grain
+  grain="$(grain_file)"
+  "$bin/loopback_camera" --port 0 --device-port 0 --file "$grain" > "$out/camera.log" 2>&1 &
   for _ in $(seq 100); do grep -q "^rtsp://" "$out/camera.log" && break; sleep 0.1; done
   camera_url="$(grep -m 1 "^rtsp://" "$out/camera.log")"
   [ -n "$camera_url" ] || { echo "benchmark: the loopback camera did not start" >&2; exit 1; }
+  sent=$((seconds * 25))
+}
+
+# The page viewer's command line on the benchmark page: page_command SIZE SECONDS QUERY sets the
+# array page_viewer (QUERY: the page's views, width and height; the camera's url is added). The
+# bridge tells its timings and counts in every benchmark.
+export VELTRIN_PAINT_TIMING=1
+page_command() {
+  page_viewer=("$bin/page_viewer" --size "$1" --time "$2" "$PWD/tools/desktop_benchmark/playback.html?url=$camera_url&$3")
+}
+
+# The pictures the bridge counted in a page viewer's output LOG: sets drawn (in the plug-ins'
+# windows), painted (into the page) and dropped (while the page was behind), "?" where not told.
+# A bridge that does not count its windows' pictures tells only the paints that showed a new one.
+bridge_counts() {
+  local line
+  line="$(grep "^desktop bridge: [0-9]* pictures drawn" "$1" | tail -n 1 || true)"
+  drawn="$(sed -n 's/^desktop bridge: \([0-9]*\) pictures drawn.*/\1/p' <<< "$line")"
+  painted="$(sed -n 's/.*[^0-9]\([0-9]*\) painted into the page.*/\1/p' <<< "$line")"
+  dropped="$(sed -n 's/.*[^0-9]\([0-9]*\) dropped.*/\1/p' <<< "$line")"
+  [ -n "$painted" ] || painted="$(sed -n 's/^desktop bridge: \([0-9]*\) pictures painted.*/\1/p' "$1" | tail -n 1)"
+  drawn="${drawn:-?}"; painted="${painted:-?}"; dropped="${dropped:-?}"
 }
 
 # Starts a virtual X server of its own; sets x_pid and exports DISPLAY.
@@ -61,9 +97,9 @@ resident_mb() {
 # What the machine did besides: the load average and the share of the 8 cores busy over a second.
 machine_noise() {
   local a b
-  a=($(head -n 1 /proc/stat))
+  read -ra a < /proc/stat
   sleep 1
-  b=($(head -n 1 /proc/stat))
+  read -ra b < /proc/stat
   local busy=$(( (b[1] + b[2] + b[3] + b[6] + b[7]) - (a[1] + a[2] + a[3] + a[6] + a[7]) ))
   local all=$(( busy + (b[4] + b[5]) - (a[4] + a[5]) ))
   echo "load average $(cut -d ' ' -f 1-3 /proc/loadavg), cores busy $(awk -v b="$busy" -v a="$all" -v n="$(nproc)" 'BEGIN { printf "%.1f of %d", b / a * n, n }')"

@@ -7,29 +7,26 @@
 #   tools/desktop_benchmark/scale.sh [--build DIR] [--seconds S] [--logs DIR] [N ...]
 #   (default: 30 s; 1 4 9 16; --logs keeps each page viewer's output as DIR/viewer-N.log)
 set -euo pipefail
-cd "$(dirname "$0")/../.."
-build=build
-seconds=30
+# shellcheck source=tools/desktop_benchmark/common.sh
+source "$(dirname "$0")/common.sh" "$@"
 logs=""
+views=()
+set -- "${args[@]}"
 while [ $# -gt 0 ]; do
   case "$1" in
-    --build) build="$2"; shift 2 ;;
-    --seconds) seconds="$2"; shift 2 ;;
     --logs) logs="$2"; shift 2 ;;
-    *) break ;;
+    [0-9]*) views+=("$1"); shift ;;
+    *) echo "usage: tools/desktop_benchmark/scale.sh [--build DIR] [--seconds S] [--logs DIR] [N ...]" >&2; exit 2 ;;
   esac
 done
-views=("$@")
 [ ${#views[@]} -gt 0 ] || views=(1 4 9 16)
-source tools/desktop_benchmark/common.sh
 
-grain="$(grain_file "$seconds")"
-start_camera --file "$grain"
-sent=$((seconds * 25))
+start_camera
 
 # The page viewer with the page and no plug-in: what the views' memory is counted beyond.
 start_x
-"$bin/page_viewer" --size 480x270 --time 4 "$PWD/tools/desktop_benchmark/playback.html?views=0" > /dev/null 2>&1 &
+page_command 480x270 4 "views=0"
+"${page_viewer[@]}" > /dev/null 2>&1 &
 viewer=$!
 sleep 3
 base="$(resident_mb "$viewer")"
@@ -42,10 +39,9 @@ for n in "${views[@]}"; do
   start_x
   columns=$(awk -v n="$n" 'BEGIN { c = int(sqrt(n)); if (c * c < n) ++c; print c }')
   rows=$(( (n + columns - 1) / columns ))
-  page="$PWD/tools/desktop_benchmark/playback.html?url=$camera_url&views=$n&width=480&height=270"
   noise="$(machine_noise)"
-  VELTRIN_PAINT_TIMING=1 "$bin/page_viewer" --size "$((columns * 480))x$((rows * 270))" --time "$((seconds + 3))" \
-    "$page" > "$out/viewer.log" 2>&1 &
+  page_command "$((columns * 480))x$((rows * 270))" "$((seconds + 3))" "views=$n&width=480&height=270"
+  "${page_viewer[@]}" > "$out/viewer.log" 2>&1 &
   viewer=$!
   # Measured from 2 s in (the page loaded, every view playing) to 1 s after the streams' end.
   sleep 2
@@ -58,12 +54,9 @@ for n in "${views[@]}"; do
   stop_x
   [ -z "$logs" ] || { mkdir -p "$logs"; cp "$out/viewer.log" "$logs/viewer-$n.log"; }
   span=$((seconds - 1))
-  drawn="$(sed -n 's/^desktop bridge: \([0-9]*\) pictures drawn.*/\1/p' "$out/viewer.log" | tail -n 1)"
-  painted="$(sed -n 's/^desktop bridge: .*[^0-9]\([0-9]*\) painted into the page.*/\1/p' "$out/viewer.log" | tail -n 1)"
-  # A bridge that does not count its windows' pictures tells only the paints that showed a new one.
-  [ -n "$painted" ] || painted="$(sed -n 's/^desktop bridge: \([0-9]*\) pictures painted.*/\1/p' "$out/viewer.log" | tail -n 1)"
-  printf 'scale: %2d views: sent %d, drawn %s, painted %s (%s%%); CPU per view %s%% of a core (X server %s%% in all); resident %s MB, %s MB per view; %s\n' \
-    "$n" "$((sent * n))" "${drawn:-?}" "${painted:-?}" "$(calc "${painted:-0} * 100 / ($sent * $n)")" \
+  bridge_counts "$out/viewer.log"
+  printf 'scale: %2d views: sent %d, drawn %s, painted %s (%s%%, %s dropped); CPU per view %s%% of a core (X server %s%% in all); resident %s MB, %s MB per view; %s\n' \
+    "$n" "$((sent * n))" "$drawn" "$painted" "$(calc "${painted/\?/0} * 100 / ($sent * $n)")" "$dropped" \
     "$(calc "($cpu1 - $cpu0) * 100 / $span / $n")" "$(calc "($x1 - $x0) * 100 / $span")" \
     "$resident" "$(calc "($resident - $base) / $n")" "$noise"
 done
