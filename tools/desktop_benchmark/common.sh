@@ -40,7 +40,7 @@ start_camera() {
   local grain
   grain="$(grain_file)"
   "$bin/loopback_camera" --port 0 --device-port 0 --file "$grain" > "$out/camera.log" 2>&1 &
-  for _ in $(seq 100); do grep -q "^rtsp://" "$out/camera.log" && break; sleep 0.1; done
+  for _ in $(seq 100); do grep -qs "^rtsp://" "$out/camera.log" && break; sleep 0.1; done
   camera_url="$(grep -m 1 "^rtsp://" "$out/camera.log")"
   [ -n "$camera_url" ] || { echo "benchmark: the loopback camera did not start" >&2; exit 1; }
   sent=$((seconds * 25))
