@@ -12,6 +12,8 @@ if(NOT UTFCPP_FOUND)
 endif()
 
 pkg_check_modules(FFMPEG REQUIRED IMPORTED_TARGET libavcodec libavformat libavutil libswscale)
+# The platform stand-in's display converts and scales with libswscale alone.
+pkg_check_modules(SWSCALE REQUIRED IMPORTED_TARGET libswscale libavutil)
 pkg_check_modules(FREETYPE REQUIRED IMPORTED_TARGET freetype2)
 pkg_check_modules(JSONCPP REQUIRED IMPORTED_TARGET jsoncpp)
 pkg_check_modules(PNG REQUIRED IMPORTED_TARGET libpng)

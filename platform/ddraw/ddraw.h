@@ -8,7 +8,10 @@
 // the window of the clipper attached to it, in that window's 32-bit BGRA surface (the pixels GDI
 // draws into), clipped to its client area and to the screen. Without a clipper a Blt reaches no
 // window. Scaling is nearest neighbour; YV12 is converted with the BT.601 studio-range
-// coefficients, as display hardware does.
+// coefficients, as display hardware does. As on a display, a picture stays in the window until
+// something draws over it: a Blt that would put the same pixels at the same place in a window
+// nothing has drawn into (nor exposed, nor resized) since does no work. Locking and unlocking a
+// surface without changing its bytes leaves its picture the same.
 #pragma once
 
 #include "platform/base/win_types.h"

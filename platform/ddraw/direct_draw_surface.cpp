@@ -6,6 +6,7 @@
 #include "platform/window/win_window.h"
 
 #include <algorithm>
+#include <atomic>
 
 namespace platform::detail {
 
@@ -62,6 +63,11 @@ void describeFormat(SurfaceFormat format, DDPIXELFORMAT* pixels) {
     }
 }
 
+uint64_t newSurfaceId() {
+    static std::atomic<uint64_t> next{1};
+    return next++;
+}
+
 bool validRect(const RECT& rect) { return rect.right > rect.left && rect.bottom > rect.top; }
 
 bool inside(const RECT& rect, int width, int height) {
@@ -101,6 +107,7 @@ DirectDrawSurface::DirectDrawSurface(IDirectDraw7* owner, SurfaceFormat format, 
       height_(height),
       pitch_(pitch),
       generation_(displayGeneration()),
+      id_(newSurfaceId()),
       memory_(memorySize(format, pitch, height)) {
     owner_->AddRef();
 }
@@ -181,20 +188,39 @@ HRESULT STDMETHODCALLTYPE DirectDrawSurface::Blt(LPRECT destination, LPDIRECTDRA
     return window ? from->drawOnto(window, target, picked) : DD_OK;
 }
 
+// Every coordinate that decides which pixels a blit writes, and the content of what it shows: a
+// picture written again with the same bytes draws nothing new.
+BlitKey DirectDrawSurface::keyOf(const BlitTarget& target, const RECT& sourceRect) const {
+    return BlitKey{id_,
+                   hashShown(SurfaceMemory{format_, memory_.data(), width_, height_, pitch_}, target),
+                   {target.columns.destinationStart, target.columns.destinationExtent, target.rows.destinationStart,
+                    target.rows.destinationExtent, sourceRect.left, sourceRect.top, sourceRect.right,
+                    sourceRect.bottom, target.firstX, target.endX, target.firstY, target.endY}};
+}
+
 // Stretches the source rectangle of this off-screen surface onto the screen rectangle
 // `destination`, of which only what lies on the window's client area and on the screen shows.
 HRESULT DirectDrawSurface::drawOnto(HWND window, const RECT& destination, const RECT& sourceRect) {
     POINT origin{};
     std::shared_ptr<Surface> pixels = windowSurfaceOnScreen(window, &origin);
     if (!pixels) return DD_OK;  // a window that is gone has nothing left to clip to
-    int screenWidth = GetSystemMetrics(SM_CXSCREEN);
-    int screenHeight = GetSystemMetrics(SM_CYSCREEN);
-    const SurfaceChangeNotice notice(*pixels);  // heard once both locks below are released
+    SurfaceChangeNotice notice(*pixels);  // heard once the locks drawing takes are released
+    bool drew = false;
+    const HRESULT result = drawInto(*pixels, origin, destination, sourceRect, &drew);
+    if (!drew) notice.withdraw();
+    return result;
+}
+
+// A blit that would draw what the window's pixels already hold draws nothing.
+HRESULT DirectDrawSurface::drawInto(Surface& pixels, POINT origin, const RECT& destination, const RECT& sourceRect,
+                                    bool* drew) {
+    const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
     std::lock_guard<std::mutex> guard(lock_);
     if (locked_) return DDERR_SURFACEBUSY;
-    std::lock_guard<std::mutex> pixelsGuard(pixels->lock);
-    BlitTarget target{pixels->pixels.data(),
-                      pixels->width,
+    std::lock_guard<std::mutex> pixelsGuard(pixels.lock);
+    BlitTarget target{pixels.pixels.data(),
+                      pixels.width,
                       StretchAxis{int64_t{destination.left} - origin.x, int64_t{destination.right} - destination.left,
                                   sourceRect.left, sourceRect.right - sourceRect.left},
                       StretchAxis{int64_t{destination.top} - origin.y, int64_t{destination.bottom} - destination.top,
@@ -203,13 +229,18 @@ HRESULT DirectDrawSurface::drawOnto(HWND window, const RECT& destination, const 
                       0,
                       0,
                       0};
-    target.firstX = std::max(target.columns.firstVisible(pixels->width), -origin.x);
-    target.endX = std::min(target.columns.endVisible(pixels->width), screenWidth - origin.x);
-    target.firstY = std::max(target.rows.firstVisible(pixels->height), -origin.y);
-    target.endY = std::min(target.rows.endVisible(pixels->height), screenHeight - origin.y);
-    if (target.firstX < target.endX && target.firstY < target.endY) {
-        blitToPixels(SurfaceMemory{format_, memory_.data(), width_, height_, pitch_}, target);
+    target.firstX = std::max(target.columns.firstVisible(pixels.width), -origin.x);
+    target.endX = std::min(target.columns.endVisible(pixels.width), screenWidth - origin.x);
+    target.firstY = std::max(target.rows.firstVisible(pixels.height), -origin.y);
+    target.endY = std::min(target.rows.endVisible(pixels.height), screenHeight - origin.y);
+    if (target.firstX >= target.endX || target.firstY >= target.endY) return DD_OK;
+    const BlitKey key = keyOf(target, sourceRect);
+    if (pixels.holdsBlitLocked(key)) return DD_OK;
+    if (!blitToPixels(SurfaceMemory{format_, memory_.data(), width_, height_, pitch_}, target, scaler_)) {
+        return DDERR_OUTOFMEMORY;
     }
+    pixels.drewLocked(key);
+    *drew = true;
     return DD_OK;
 }
 

@@ -5,6 +5,7 @@
 #include "platform/ddraw/com_object.h"
 #include "platform/ddraw/ddraw.h"
 #include "platform/ddraw/surface_blit.h"
+#include "platform/window/window_system.h"
 
 #include <mutex>
 #include <vector>
@@ -29,6 +30,8 @@ private:
     bool lost() const;
     HWND clipperWindow();
     HRESULT drawOnto(HWND window, const RECT& destination, const RECT& sourceRect);
+    HRESULT drawInto(Surface& pixels, POINT origin, const RECT& destination, const RECT& sourceRect, bool* drew);
+    BlitKey keyOf(const BlitTarget& target, const RECT& sourceRect) const;
 
     IDirectDraw7* const owner_;
     const SurfaceFormat format_;
@@ -36,10 +39,12 @@ private:
     const int height_;
     const int pitch_;
     const unsigned generation_;  // the display generation it was made in
+    const uint64_t id_;          // names the surface in what windows remember of their last blit
     std::mutex lock_;
     std::vector<uint8_t> memory_;            // off-screen surfaces only
     bool locked_ = false;                    // lock_
     IDirectDrawClipper* clipper_ = nullptr;  // lock_; holds a reference
+    Yv12Scaler scaler_;  // lock_
 };
 
 }  // namespace platform::detail

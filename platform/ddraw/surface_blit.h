@@ -1,7 +1,8 @@
-// The pixel work of a Blt: nearest-neighbour stretching of an off-screen surface's memory onto a
-// window's 32-bit BGRA pixels, converting YV12 on the way. Internal to the platform library.
+// The pixel work of a Blt: stretching an off-screen surface's memory onto a window's 32-bit BGRA
+// pixels, converting YV12 on the way. Internal to the platform library.
 #pragma once
 
+#include "platform/ddraw/yv12_scaler.h"
 #include "platform/window/stretch_mapping.h"
 
 #include <cstdint>
@@ -34,6 +35,13 @@ struct BlitTarget {
     int endY;
 };
 
-void blitToPixels(const SurfaceMemory& source, const BlitTarget& target);
+// A hash of every byte of the memory the blit shows: the same blit of memory with the same hash
+// draws the same pixels.
+uint64_t hashShown(const SurfaceMemory& source, const BlitTarget& target);
+
+// Down the picture each drawn row shows the source row nearest its centre. Across, RGB32 is
+// stretched here by nearest neighbour; YV12 goes through the scaler, which stretches the columns
+// the drawn pixels show onto them. False when the scaler failed.
+bool blitToPixels(const SurfaceMemory& source, const BlitTarget& target, Yv12Scaler& scaler);
 
 }  // namespace platform::detail

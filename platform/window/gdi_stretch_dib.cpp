@@ -1,7 +1,10 @@
+#include "platform/window/content_hash.h"
 #include "platform/window/device_context.h"
 #include "platform/window/surface_drawing.h"
 #include "platform/window/stretch_mapping.h"
 #include "platform/window/win_gdi.h"
+
+#include <algorithm>
 
 using namespace platform::detail;
 
@@ -38,21 +41,55 @@ bool describeBitmap(const void* bits, const BITMAPINFO* info, BgrBitmap* bitmap)
     return true;
 }
 
-void stretchRows(const BgrBitmap& bitmap, const StretchAxis& columns, const StretchAxis& rows, Surface& surface) {
-    thread_local std::vector<int> sourceColumns;
-    int firstX = columns.firstVisible(surface.width);
-    mapSourceCoordinates(columns, firstX, columns.endVisible(surface.width), bitmap.width, sourceColumns);
-    for (int y = rows.firstVisible(surface.height); y < rows.endVisible(surface.height); ++y) {
-        int64_t sourceRow = rows.sourceAt(y);
-        if (sourceRow < 0 || sourceRow >= bitmap.height) continue;
-        const BYTE* in = bitmap.row(static_cast<int>(sourceRow));
-        uint32_t* out = surface.pixels.data() + static_cast<size_t>(y) * surface.width + firstX;
-        for (size_t i = 0; i < sourceColumns.size(); ++i) {
-            if (sourceColumns[i] < 0) continue;
-            const BYTE* bgr = in + static_cast<size_t>(sourceColumns[i]) * 3;
+// A stretch of the bitmap onto a surface: the source column of each destination column in
+// [firstX, end) (-1 outside the bitmap) and the rows.
+struct Stretch {
+    const BgrBitmap& bitmap;
+    const std::vector<int>& sourceColumns;
+    int firstX;
+    const StretchAxis& rows;
+    int firstY;
+    int endY;
+
+    const BYTE* sourceRow(int y) const {
+        int64_t row = rows.sourceAt(y);
+        return row < 0 || row >= bitmap.height ? nullptr : bitmap.row(static_cast<int>(row));
+    }
+};
+
+void stretchRows(const Stretch& stretch, Surface& surface) {
+    const std::vector<int>& columns = stretch.sourceColumns;
+    for (int y = stretch.firstY; y < stretch.endY; ++y) {
+        const BYTE* in = stretch.sourceRow(y);
+        if (!in) continue;
+        uint32_t* out = surface.pixels.data() + static_cast<size_t>(y) * surface.width + stretch.firstX;
+        for (size_t i = 0; i < columns.size(); ++i) {
+            if (columns[i] < 0) continue;
+            const BYTE* bgr = in + static_cast<size_t>(columns[i]) * 3;
             out[i] = 0xFF000000u | (uint32_t{bgr[2]} << 16) | (uint32_t{bgr[1]} << 8) | bgr[0];
         }
     }
+}
+
+// A hash of every byte the stretch reads: the rows it shows, each from the first column it shows to
+// the last.
+uint64_t hashShownBits(const Stretch& stretch) {
+    const std::vector<int>& columns = stretch.sourceColumns;
+    auto shown = [](int column) { return column >= 0; };
+    auto first = std::find_if(columns.begin(), columns.end(), shown);
+    if (first == columns.end()) return 0;
+    const int last = *std::find_if(columns.rbegin(), columns.rend(), shown);
+    const size_t offset = static_cast<size_t>(*first) * 3;
+    const size_t length = static_cast<size_t>(last - *first + 1) * 3;
+    uint64_t hash = 0;
+    const BYTE* previous = nullptr;
+    for (int y = stretch.firstY; y < stretch.endY; ++y) {
+        const BYTE* in = stretch.sourceRow(y);
+        if (!in || in == previous) continue;
+        previous = in;
+        hash = hashMore(hash, in + offset, length);
+    }
+    return hash;
 }
 
 }  // namespace
@@ -79,7 +116,23 @@ int WINAPI StretchDIBits(HDC deviceContext, int xDest, int yDest, int destWidth,
     StretchAxis columns{xDest, destWidth, xSrc, srcWidth};
     StretchAxis rows{yDest, destHeight, sourceTop, srcHeight};
     Surface& surface = *context->surface;
-    SurfaceDrawing drawing(surface);
-    stretchRows(bitmap, columns, rows, surface);
+    SurfaceChangeNotice notice(surface);  // heard once the lock below is released
+    std::lock_guard<std::mutex> hold(surface.lock);
+    thread_local std::vector<int> sourceColumns;
+    const int firstX = columns.firstVisible(surface.width);
+    mapSourceCoordinates(columns, firstX, columns.endVisible(surface.width), bitmap.width, sourceColumns);
+    const Stretch stretch{bitmap, sourceColumns, firstX, rows, rows.firstVisible(surface.height),
+                          rows.endVisible(surface.height)};
+    // The same bits stretched the same way onto pixels nothing has drawn over since: nothing to do.
+    const BlitKey key{0,
+                      hashShownBits(stretch),
+                      {xDest, yDest, destWidth, destHeight, xSrc, sourceTop, srcWidth, srcHeight, bitmap.width,
+                       bitmap.height, surface.width, surface.height}};
+    if (surface.holdsBlitLocked(key)) {
+        notice.withdraw();
+        return srcHeight;
+    }
+    stretchRows(stretch, surface);
+    surface.drewLocked(key);
     return srcHeight;
 }

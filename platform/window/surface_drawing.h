@@ -12,22 +12,28 @@ namespace platform::detail {
 // Tells the listener, if there is one, that the surface's pixels changed.
 void surfaceChanged(const Surface& surface);
 
-// Tells of a change when it goes: made before the locks a drawing takes, it goes after them.
+// Tells of a change when it goes, unless withdrawn because nothing changed: made before the locks a
+// drawing takes, it goes after them.
 class SurfaceChangeNotice {
 public:
-    explicit SurfaceChangeNotice(const Surface& surface) : surface_(surface) {}
-    ~SurfaceChangeNotice() { surfaceChanged(surface_); }
+    explicit SurfaceChangeNotice(const Surface& surface) : surface_(&surface) {}
+    ~SurfaceChangeNotice() {
+        if (surface_) surfaceChanged(*surface_);
+    }
     SurfaceChangeNotice(const SurfaceChangeNotice&) = delete;
     SurfaceChangeNotice& operator=(const SurfaceChangeNotice&) = delete;
 
+    void withdraw() { surface_ = nullptr; }
+
 private:
-    const Surface& surface_;
+    const Surface* surface_;
 };
 
-// Holds the surface's lock for a drawing and tells of the change once the lock is released.
+// Holds the surface's lock for a drawing that changes its pixels, and tells of the change once the
+// lock is released.
 class SurfaceDrawing {
 public:
-    explicit SurfaceDrawing(Surface& surface) : notice_(surface), hold_(surface.lock) {}
+    explicit SurfaceDrawing(Surface& surface) : notice_(surface), hold_(surface.lock) { surface.drewLocked(); }
 
 private:
     SurfaceChangeNotice notice_;  // destroyed after hold_

@@ -45,7 +45,7 @@ bool visitWindowPixels(HWND window, const PixelVisitor& visit) {
     std::shared_ptr<platform::detail::Surface> surface = platform::detail::windowSurface(window);
     if (!surface) return false;
     std::lock_guard<std::mutex> hold(surface->lock);
-    visit(surface->pixels.data(), surface->width, surface->height);
+    visit(surface->pixels.data(), surface->width, surface->height, surface->generation);
     return true;
 }
 

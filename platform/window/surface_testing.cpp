@@ -72,7 +72,17 @@ SurfacePixels readSurface(HWND window) {
     copy.width = surface->width;
     copy.height = surface->height;
     copy.pixels = surface->pixels;
+    copy.generation = surface->generation;
     return copy;
+}
+
+void scribbleOnSurface(HWND window, int x, int y, uint32_t pixel) {
+    auto surface = platform::detail::windowSurface(window);
+    if (!surface) return;
+    std::lock_guard<std::mutex> lock(surface->lock);
+    if (x >= 0 && y >= 0 && x < surface->width && y < surface->height) {
+        surface->pixels[static_cast<size_t>(y) * surface->width + x] = pixel;
+    }
 }
 
 bool saveSurfacePng(HWND window, const std::filesystem::path& file) {

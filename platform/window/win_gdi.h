@@ -102,7 +102,9 @@ int WINAPI SetStretchBltMode(HDC deviceContext, int mode);
 // by nearest neighbour, clipped to the surface. The source rectangle's y counts from the bottom row
 // of a bottom-up bitmap and from the top row of a top-down one; destination pixels whose source lies
 // outside the bitmap are left as they are. Only 24-bit BI_RGB bitmaps, DIB_RGB_COLORS and SRCCOPY,
-// with positive extents. Returns the number of source rows, 0 on failure.
+// with positive extents. Returns the number of source rows, 0 on failure. When the window shows what
+// the same call drew last, with nothing drawn into it, nor exposed, since and the same bits where
+// the call reads, it does no work.
 int WINAPI StretchDIBits(HDC deviceContext, int xDest, int yDest, int destWidth, int destHeight, int xSrc, int ySrc,
                          int srcWidth, int srcHeight, const void* bits, const BITMAPINFO* bitmapInfo, UINT usage,
                          DWORD rasterOperation);

@@ -15,7 +15,13 @@ constexpr UINT kDoubleClickTime = 500;
 LONG widthOf(const RECT& rect) { return rect.right - rect.left; }
 LONG heightOf(const RECT& rect) { return rect.bottom - rect.top; }
 
+// An exposed window is painted again: what it shows is no longer what its last blit drew, so the
+// next blit draws even if it repeats that one.
 void markForPaintLocked(Window& window, bool erase) {
+    {
+        std::lock_guard<std::mutex> surfaceLock(window.surface->lock);
+        window.surface->lastBlit.reset();
+    }
     window.needsPaint = true;
     window.needsErase = window.needsErase || erase;
     window.queue->wake.notify_all();

@@ -55,6 +55,7 @@ void Surface::resizeLocked(int newWidth, int newHeight) {
     pixels.swap(resized);
     width = newWidth;
     height = newHeight;
+    drewLocked();
 }
 
 WindowSystem& windowSystem() {

@@ -8,6 +8,7 @@
 #include "platform/base/win_user_types.h"
 #include "platform/window/win_window.h"
 
+#include <array>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -22,6 +23,17 @@ namespace platform::detail {
 
 using Clock = std::chrono::steady_clock;
 
+// What a blit put into a window's pixels: its source (a number no other source has), the source's
+// content (a generation or a hash of its bytes) and every coordinate that decided which pixels it
+// wrote where, in the window's coordinates.
+struct BlitKey {
+    uint64_t source = 0;
+    uint64_t content = 0;
+    std::array<int64_t, 12> placement{};
+
+    bool operator==(const BlitKey&) const = default;
+};
+
 // The 32-bit BGRA pixels of a window's client area, locked separately because other threads
 // draw into it (render threads through their device contexts).
 struct Surface {
@@ -30,7 +42,19 @@ struct Surface {
     int width = 0;
     int height = 0;
     std::vector<uint32_t> pixels;  // width * height, rows top-down, 0xAARRGGBB
+    // Counts the drawings that changed the pixels; a blit that would draw what they already hold
+    // draws nothing and leaves it.
+    uint64_t generation = 0;
+    // The blit the pixels show, until anything else draws into them or the window is exposed.
+    std::optional<BlitKey> lastBlit;
 
+    // Whether a blit with this key would draw exactly what the pixels hold.
+    bool holdsBlitLocked(const BlitKey& key) const { return lastBlit && *lastBlit == key; }
+    // After a drawing that changed the pixels: the blit that did it, or none for any other drawing.
+    void drewLocked(const std::optional<BlitKey>& blit = std::nullopt) {
+        ++generation;
+        lastBlit = blit;
+    }
     void resizeLocked(int newWidth, int newHeight);
 };
 

@@ -2,6 +2,7 @@
 // object on the thread that made it.
 #pragma once
 
+#include "platform/window/win_gdi.h"
 #include "platform/window/win_surface_testing.h"
 #include "platform/window/win_window.h"
 
@@ -40,6 +41,17 @@ private:
     static constexpr const wchar_t* kClassName = L"TestPixelWindow";
     HWND handle_ = nullptr;
 };
+
+// Fills the window's whole client area with a colour through GDI.
+inline void fillWindow(HWND window, COLORREF colour) {
+    HDC deviceContext = GetDC(window);
+    HBRUSH brush = CreateSolidBrush(colour);
+    RECT all{};
+    GetClientRect(window, &all);
+    FillRect(deviceContext, &all, brush);
+    DeleteObject(brush);
+    ReleaseDC(window, deviceContext);
+}
 
 // The channels of a surface pixel (0xAARRGGBB).
 inline int redOf(uint32_t pixel) { return static_cast<int>((pixel >> 16) & 0xFF); }

@@ -35,8 +35,9 @@ int side(uint32_t size) { return static_cast<int>(std::min<uint32_t>(size, 8192)
 
 }  // namespace
 
-BridgeInstance::BridgeInstance(NPP instance, uintptr_t serial, const NPPluginFuncs& plugin, PaintTiming& timing)
-    : instance_(instance), serial_(serial), plugin_(plugin), timing_(timing) {
+BridgeInstance::BridgeInstance(NPP instance, uintptr_t serial, const NPPluginFuncs& plugin, PaintTiming& timing,
+                               std::function<void()> askRepaint)
+    : instance_(instance), serial_(serial), plugin_(plugin), timing_(timing), askRepaint_(std::move(askRepaint)) {
     registerWindowClasses();
     browserWindow_ = CreateWindowExW(0, kBrowserWindowClass, L"page", WS_VISIBLE, 0, 0, GetSystemMetrics(SM_CXSCREEN),
                                      GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, nullptr, nullptr);
@@ -94,7 +95,7 @@ int16_t BridgeInstance::handleEvent(const XEvent& event) {
 
 void BridgeInstance::paint(const XGraphicsExposeEvent& event) {
     if (!picture_) return;
-    std::optional<WindowPicture::Clock::time_point> drawn = picture_->takePicture();
+    const WindowPicture::Taken taken = picture_->takePicture();
     Display* display = event.display ? event.display : display_.display;
     Visual* visual =
         display_.visual ? display_.visual : (display ? DefaultVisual(display, DefaultScreen(display)) : nullptr);
@@ -103,12 +104,16 @@ void BridgeInstance::paint(const XGraphicsExposeEvent& event) {
                                : (display ? static_cast<unsigned>(DefaultDepth(display, DefaultScreen(display))) : 0u);
     bool painted = false;
     bool blank = true;
-    picture_->withPicture([&](const uint32_t* pixels, int width, int height) {
-        painted = writer_.put(display, event.drawable, visual, depth, pixels, width, height,
+    bool whole = false;
+    picture_->withPicture([&](const uint32_t* pixels, int width, int height, uint64_t generation) {
+        painted = writer_.put(display, event.drawable, visual, depth, pixels, width, height, generation,
                               PicturePart{event.x, event.y, event.width, event.height});
-        if (painted && timing_.wanted()) blank = PaintTiming::isBlank(pixels, width, height);
+        whole = event.x <= 0 && event.y <= 0 && event.x + event.width >= width && event.y + event.height >= height;
+        if (painted && timing_.waitsForFirstPicture()) blank = PaintTiming::isBlank(pixels, width, height);
     });
-    if (painted) timing_.painted(drawn, blank);
+    if (painted) timing_.painted(taken.drawn, blank);
+    // The next waiting picture, or the rest of a new one that only a part of the page showed.
+    if (taken.moreWaiting || (taken.drawn && !whole)) askRepaint_();
 }
 
 }  // namespace desktop

@@ -11,6 +11,7 @@
 #include "platform/npapi/npfunctions.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 namespace desktop {
@@ -19,8 +20,10 @@ class PaintTiming;
 
 class BridgeInstance {
 public:
-    // Makes the browser's window of the instance.
-    BridgeInstance(NPP instance, uintptr_t serial, const NPPluginFuncs& plugin, PaintTiming& timing);
+    // Makes the browser's window of the instance. askRepaint asks the browser, later and on its main
+    // thread, to paint the instance's rectangle again.
+    BridgeInstance(NPP instance, uintptr_t serial, const NPPluginFuncs& plugin, PaintTiming& timing,
+                   std::function<void()> askRepaint);
     ~BridgeInstance();  // destroys the windows
     BridgeInstance(const BridgeInstance&) = delete;
     BridgeInstance& operator=(const BridgeInstance&) = delete;
@@ -50,6 +53,7 @@ private:
     const uintptr_t serial_;
     const NPPluginFuncs& plugin_;
     PaintTiming& timing_;
+    const std::function<void()> askRepaint_;
     HWND browserWindow_ = nullptr;
     HWND pluginWindow_ = nullptr;
     NPWindow windowRecord_{};  // stays put: the plug-in may keep the pointer it was given

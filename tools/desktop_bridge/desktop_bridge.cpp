@@ -102,8 +102,10 @@ NPError DesktopBridge::newInstance(NPMIMEType type, NPP instance, uint16_t mode,
             bridge->browser_.setvalue(instance, NPPVpluginWindowBool, nullptr);
             bridge->browser_.setvalue(instance, NPPVpluginTransparentBool, nullptr);
         }
-        bridge->instances_[instance] =
-            std::make_unique<BridgeInstance>(instance, bridge->nextSerial_++, bridge->plugin_, bridge->timing_);
+        const uintptr_t serial = bridge->nextSerial_++;
+        bridge->instances_[instance] = std::make_unique<BridgeInstance>(
+            instance, serial, bridge->plugin_, bridge->timing_,
+            [bridge, instance, serial] { bridge->scheduleRepaint(instance, serial); });
         bridge->pump_->addInstance(instance);
         const NPError result = bridge->plugin_.newp
                                    ? bridge->plugin_.newp(type, instance, mode, argc, argn, argv, saved)
@@ -127,6 +129,10 @@ NPError DesktopBridge::destroyInstance(NPP instance, NPSavedData** save) {
         {
             std::lock_guard<std::mutex> hold(bridge->picturesLock_);
             bridge->pictures_.erase(found->pluginWindow());
+        }
+        if (found->picture()) {
+            const WindowPicture::Counts counts = found->picture()->counts();
+            bridge->timing_.countPictures(counts.drawn, counts.painted, counts.dropped);
         }
         bridge->instances_.erase(instance);
         bridge->pump_->removeInstance(instance);
@@ -272,11 +278,14 @@ void DesktopBridge::pixelsChanged(HWND window) {
         if (ScreenMirror::shows(window)) mirror_.changed(window);
         return;
     }
-    if (!watched.picture->needsRepaint() || !browser_.pluginthreadasynccall) return;
+    if (watched.picture->keepNewPicture()) scheduleRepaint(watched.instance, watched.serial);
+}
+
+void DesktopBridge::scheduleRepaint(NPP instance, uintptr_t serial) {
+    if (!browser_.pluginthreadasynccall) return;
     // A browser drops what was scheduled with an instance it ends; the serial tells a later
     // instance at the same address from this one.
-    browser_.pluginthreadasynccall(watched.instance, &DesktopBridge::askRepaint,
-                                   reinterpret_cast<void*>(watched.serial));
+    browser_.pluginthreadasynccall(instance, &DesktopBridge::askRepaint, reinterpret_cast<void*>(serial));
 }
 
 void DesktopBridge::askRepaint(void* serial) {

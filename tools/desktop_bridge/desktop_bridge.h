@@ -59,8 +59,11 @@ private:
     static void pluginInvalidateRegion(NPP instance, NPRegion region);
     static void pluginForceRedraw(NPP instance);
 
-    // Pixels changed in a stand-in window: a repaint of its instance, when the page is behind.
+    // Pixels changed in a stand-in window: its new picture is kept for the page, and a repaint of
+    // its instance asked for when none is under way.
     void pixelsChanged(HWND window);
+    // Asks the browser, through its main thread, to paint the instance again (any thread).
+    void scheduleRepaint(NPP instance, uintptr_t serial);
     static void askRepaint(void* serial);
 
     static BridgeInstance* find(NPP instance);

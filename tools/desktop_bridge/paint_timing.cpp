@@ -33,8 +33,23 @@ void PaintTiming::painted(std::optional<Clock::time_point> drawn, bool blank) {
     }
 }
 
+void PaintTiming::countPictures(uint64_t drawn, uint64_t painted, uint64_t dropped) {
+    drawn_ += drawn;
+    painted_ += painted;
+    dropped_ += dropped;
+}
+
 void PaintTiming::report() {
-    if (!wanted_ || delaysMs_.empty()) return;
+    if (!wanted_) return;
+    if (drawn_ > 0) {
+        std::fprintf(stderr,
+                     "desktop bridge: %llu pictures drawn in the plug-in windows, %llu painted into the page, "
+                     "%llu dropped\n",
+                     static_cast<unsigned long long>(drawn_), static_cast<unsigned long long>(painted_),
+                     static_cast<unsigned long long>(dropped_));
+        drawn_ = painted_ = dropped_ = 0;
+    }
+    if (delaysMs_.empty()) return;
     std::vector<double> sorted;
     sorted.swap(delaysMs_);
     std::sort(sorted.begin(), sorted.end());

@@ -1,7 +1,8 @@
-// How quickly pictures reach the page, measured when VELTRIN_PAINT_TIMING is set in the
-// environment: the delay from a picture's drawing in the plug-in's window to its paint into the
-// page, and the moment the first picture that is not blank was painted (steady clock, the clock
-// the page viewer reports the page's opening in). Printed on standard error. Main thread only.
+// How quickly and how completely pictures reach the page, measured when VELTRIN_PAINT_TIMING is set
+// in the environment: the delay from a picture's drawing in the plug-in's window to its paint into
+// the page, the moment the first picture that is not blank was painted (steady clock, the clock
+// the page viewer reports the page's opening in), and how many pictures the plug-ins' windows
+// showed against how many were painted into the page. Printed on standard error. Main thread only.
 #pragma once
 
 #include <chrono>
@@ -17,11 +18,15 @@ public:
 
     PaintTiming();
     bool wanted() const { return wanted_; }
+    // Whether painted() still looks for the first picture that is not blank.
+    bool waitsForFirstPicture() const { return wanted_ && !firstPicturePainted_; }
 
     // A paint into the page; drawn is when the oldest picture it shows was drawn, when it shows a
     // new one.
     void painted(std::optional<Clock::time_point> drawn, bool blank);
-    // Prints the delays measured since the last report, when there are any.
+    // The pictures of a plug-in window that goes: shown in the window, painted into the page, dropped.
+    void countPictures(uint64_t drawn, uint64_t painted, uint64_t dropped);
+    // Prints what was measured since the last report, when there is anything.
     void report();
 
     // Whether every pixel is black: no picture has been drawn yet.
@@ -31,6 +36,9 @@ private:
     const bool wanted_;
     bool firstPicturePainted_ = false;
     std::vector<double> delaysMs_;
+    uint64_t drawn_ = 0;
+    uint64_t painted_ = 0;
+    uint64_t dropped_ = 0;
 };
 
 }  // namespace desktop

@@ -53,8 +53,8 @@ void ScreenMirror::changed(HWND window) {
         if (!kept) kept = std::make_shared<WindowPicture>(window);
         picture = kept;
     }
-    // The plug-in presents its picture again and again; only a new one is worth the X server's time.
-    if (!picture->needsRepaint()) return;
+    // Only a new picture is kept; a paint is asked for unless one is already under way.
+    if (!picture->keepNewPicture()) return;
     std::lock_guard<std::mutex> hold(lock_);
     if (stopping_) return;
     dirty_.insert(window);
@@ -187,13 +187,17 @@ void ScreenMirror::paint(HWND window, Mirrored& mirrored) {
         if (found == pictures_.end()) return;
         picture = found->second;
     }
-    picture->takePicture();
     const int screen = DefaultScreen(display_);
-    picture->withPicture([&](const uint32_t* pixels, int width, int height) {
-        mirrored.writer.put(display_, mirrored.x, DefaultVisual(display_, screen),
-                            static_cast<unsigned>(DefaultDepth(display_, screen)), pixels, width, height,
-                            PicturePart{0, 0, width, height});
-    });
+    // Every waiting picture in turn, each shown on the screen.
+    WindowPicture::Taken taken;
+    do {
+        taken = picture->takePicture();
+        picture->withPicture([&](const uint32_t* pixels, int width, int height, uint64_t generation) {
+            mirrored.writer.put(display_, mirrored.x, DefaultVisual(display_, screen),
+                                static_cast<unsigned>(DefaultDepth(display_, screen)), pixels, width, height,
+                                generation, PicturePart{0, 0, width, height});
+        });
+    } while (taken.moreWaiting);
 }
 
 void ScreenMirror::handleEvent(const XEvent& event) {

@@ -2,38 +2,76 @@
 
 #include "platform/window/win_surface_host.h"
 
-#include <cstring>
 #include <utility>
 
 namespace desktop {
 
-bool WindowPicture::differsLocked(const uint32_t* pixels, int width, int height) const {
-    if (width != width_ || height != height_) return true;
-    return std::memcmp(pixels, shown_.data(), shown_.size() * sizeof(uint32_t)) != 0;
+WindowPicture::Picture WindowPicture::spareLocked() {
+    if (spare_.empty()) return Picture{};
+    Picture picture = std::move(spare_.back());
+    spare_.pop_back();
+    return picture;
 }
 
-bool WindowPicture::needsRepaint() {
-    std::lock_guard<std::mutex> hold(lock_);
-    if (repaintAsked_) return false;
-    bool differs = false;
-    platform::embedding::visitWindowPixels(window_, [&](const uint32_t* pixels, int width, int height) {
-        differs = differsLocked(pixels, width, height);
-    });
-    if (!differs) return false;
-    repaintAsked_ = true;
-    drawnSince_ = Clock::now();
-    return true;
+bool WindowPicture::copyNewPixelsLocked(Picture& into) {
+    bool copied = false;
+    platform::embedding::visitWindowPixels(
+        window_, [&](const uint32_t* pixels, int width, int height, uint64_t generation) {
+            if (keptGeneration_ == generation) return;
+            into.pixels.assign(pixels, pixels + static_cast<size_t>(width) * height);
+            into.width = width;
+            into.height = height;
+            into.generation = generation;
+            into.drawn = Clock::now();
+            keptGeneration_ = generation;
+            copied = true;
+        });
+    if (copied) ++counts_.drawn;
+    return copied;
 }
 
-std::optional<WindowPicture::Clock::time_point> WindowPicture::takePicture() {
+bool WindowPicture::keepNewPicture() {
     std::lock_guard<std::mutex> hold(lock_);
-    platform::embedding::visitWindowPixels(window_, [&](const uint32_t* pixels, int width, int height) {
-        shown_.assign(pixels, pixels + static_cast<size_t>(width) * height);
-        width_ = width;
-        height_ = height;
-    });
-    repaintAsked_ = false;
-    return std::exchange(drawnSince_, std::nullopt);
+    Picture picture = spareLocked();
+    if (!copyNewPixelsLocked(picture)) {
+        if (picture.pixels.capacity() > 0) spare_.push_back(std::move(picture));
+        return false;
+    }
+    waiting_.push_back(std::move(picture));
+    if (waiting_.size() > kMaxWaiting) {
+        spare_.push_back(std::move(waiting_.front()));
+        waiting_.pop_front();
+        ++counts_.dropped;
+    }
+    return !std::exchange(repaintAsked_, true);
+}
+
+WindowPicture::Taken WindowPicture::takePicture() {
+    std::lock_guard<std::mutex> hold(lock_);
+    Taken taken;
+    Picture next;
+    if (!waiting_.empty()) {
+        next = std::move(waiting_.front());
+        waiting_.pop_front();
+    } else {
+        next = spareLocked();
+        if (!copyNewPixelsLocked(next)) {
+            if (next.pixels.capacity() > 0) spare_.push_back(std::move(next));
+            repaintAsked_ = false;
+            return taken;
+        }
+    }
+    taken.drawn = next.drawn;
+    ++counts_.painted;
+    spare_.push_back(std::exchange(shown_, std::move(next)));
+    taken.moreWaiting = !waiting_.empty();
+    repaintAsked_ = taken.moreWaiting;
+    return taken;
+}
+
+WindowPicture::Counts WindowPicture::counts() {
+    std::lock_guard<std::mutex> hold(lock_);
+    return counts_;
 }
 
 }  // namespace desktop

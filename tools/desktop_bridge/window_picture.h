@@ -1,13 +1,17 @@
-// What one plug-in window shows in the page: a copy of the window's pixels as they were last
-// painted into the page, and whether a repaint has been asked for since. The threads that draw
-// into the window ask whether the page is behind; the browser's main thread takes the picture to
-// paint it.
+// What one plug-in window shows in the page. Every picture drawn in the window waits, in order,
+// until the page has painted it: the threads that draw into the window keep a copy of each new
+// picture as they finish drawing it (a blit that would draw what the window already shows draws
+// nothing and makes no picture), and the browser's main thread paints them one by one, the oldest
+// first, asking for another repaint while any waits. So the page shows every picture the window
+// showed, unless it falls so far behind that more than kMaxWaiting wait: the oldest is then
+// dropped, and counted.
 #pragma once
 
 #include "platform/base/win_user_types.h"
 
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <mutex>
 #include <optional>
 #include <vector>
@@ -17,37 +21,63 @@ namespace desktop {
 class WindowPicture {
 public:
     using Clock = std::chrono::steady_clock;
+    static constexpr size_t kMaxWaiting = 4;
+
+    struct Counts {
+        uint64_t drawn = 0;    // pictures the window showed
+        uint64_t painted = 0;  // of them, painted into the page
+        uint64_t dropped = 0;  // of them, dropped while too many waited
+    };
+    // What a paint shows.
+    struct Taken {
+        std::optional<Clock::time_point> drawn;  // when it was drawn, for a picture not painted before
+        bool moreWaiting = false;                // another picture waits: ask for another repaint
+    };
 
     explicit WindowPicture(HWND window) : window_(window) {}
 
     HWND window() const { return window_; }
 
-    // After drawing into the window (any thread): true when its pixels now differ from the page's
-    // and no repaint has been asked for since the last paint; the caller then asks for one.
-    bool needsRepaint();
+    // After drawing into the window (any thread): keeps the window's picture when it is a new one.
+    // True when the page is to be asked for a repaint: none has been asked for since the last paint.
+    bool keepNewPicture();
 
-    // Takes the window's pixels as the page's (main thread, when painting) and lets the next change
-    // ask for a repaint again. Answers when the first picture still waiting to be painted was
-    // drawn, when there was one.
-    std::optional<Clock::time_point> takePicture();
+    // Main thread, when painting: makes the oldest waiting picture the page's, or, with none
+    // waiting, the window's own pixels when they changed without being kept (as a resize changes
+    // them).
+    Taken takePicture();
 
-    // The picture last taken, seen under the picture's lock.
+    // The page's picture, seen under the picture's lock: pixels, width, height and the window's
+    // generation it was taken at.
     template <typename Visit>
     void withPicture(Visit&& visit) {
         std::lock_guard<std::mutex> hold(lock_);
-        visit(shown_.data(), width_, height_);
+        visit(shown_.pixels.data(), shown_.width, shown_.height, shown_.generation);
     }
 
+    Counts counts();
+
 private:
-    bool differsLocked(const uint32_t* pixels, int width, int height) const;
+    struct Picture {
+        std::vector<uint32_t> pixels;
+        int width = 0;
+        int height = 0;
+        uint64_t generation = 0;
+        Clock::time_point drawn;
+    };
+
+    // Copies the window's pixels into a picture when their generation is not the one kept last.
+    bool copyNewPixelsLocked(Picture& into);
+    Picture spareLocked();
 
     const HWND window_;
     std::mutex lock_;
-    std::vector<uint32_t> shown_;  // guarded by lock_, as are the fields below
-    int width_ = 0;
-    int height_ = 0;
+    std::deque<Picture> waiting_;  // guarded by lock_, as are the fields below
+    std::vector<Picture> spare_;   // pictures painted or dropped, whose memory is used again
+    Picture shown_;
+    std::optional<uint64_t> keptGeneration_;
     bool repaintAsked_ = false;
-    std::optional<Clock::time_point> drawnSince_;
+    Counts counts_;
 };
 
 }  // namespace desktop

@@ -69,6 +69,7 @@ XPictureWriter::~XPictureWriter() { release(); }
 void XPictureWriter::release() {
     if (display_ && shared_) XSync(display_, False);  // the server is done reading the segment
     image_.reset();
+    imageHolds_.reset();
     shared_.reset();
     plainPixels_.reset();
     if (context_) XFreeGC(display_, context_);
@@ -146,6 +147,15 @@ void XPictureWriter::fill(const uint32_t* pixels, int width, PicturePart part) {
     }
 }
 
+// The server reads a shared image when it runs the put, after the call returned: the segment is
+// written again only once it has. A browser usually reads the painted drawable back at once, after
+// which Xlib knows the put has run; a round trip is made only when it does not know yet.
+void XPictureWriter::awaitServerReading() {
+    if (!shared_ || !sharedPutSerial_) return;
+    if (static_cast<long>(XLastKnownRequestProcessed(display_) - *sharedPutSerial_) < 0) XSync(display_, False);
+    sharedPutSerial_.reset();
+}
+
 GC XPictureWriter::contextFor(Drawable drawable) {
     if (context_ && contextDrawable_ == drawable) return context_;
     if (context_) XFreeGC(display_, context_);
@@ -155,7 +165,7 @@ GC XPictureWriter::contextFor(Drawable drawable) {
 }
 
 bool XPictureWriter::put(Display* display, Drawable drawable, Visual* visual, unsigned depth, const uint32_t* pixels,
-                         int width, int height, PicturePart part) {
+                         int width, int height, uint64_t generation, PicturePart part) {
     if (!display || !drawable || !visual || width <= 0 || height <= 0) return false;
     const int left = std::clamp(part.x, 0, width);
     const int top = std::clamp(part.y, 0, height);
@@ -164,12 +174,17 @@ bool XPictureWriter::put(Display* display, Drawable drawable, Visual* visual, un
     const PicturePart cut{left, top, right - left, bottom - top};
     if (cut.width == 0 || cut.height == 0) return false;
     if (!prepare(display, visual, depth, width, height)) return false;
-    fill(pixels, width, cut);
+    if (imageHolds_ != generation) {
+        awaitServerReading();
+        fill(pixels, width, PicturePart{0, 0, width, height});
+        imageHolds_ = generation;
+    }
     GC context = contextFor(drawable);
     if (shared_) {
+        sharedPutSerial_ = NextRequest(display);
         XShmPutImage(display, drawable, context, image_.get(), cut.x, cut.y, cut.x, cut.y, cut.width, cut.height,
                      False);
-        XSync(display, False);  // the segment is written again for the next picture
+        XFlush(display);
     } else {
         XPutImage(display, drawable, context, image_.get(), cut.x, cut.y, cut.x, cut.y, cut.width, cut.height);
     }

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 namespace desktop {
 
@@ -27,9 +28,10 @@ public:
     XPictureWriter& operator=(const XPictureWriter&) = delete;
 
     // Puts the part of the picture (width x height pixels, rows packed) on the drawable at the same
-    // place; the part is cut to the picture. False when nothing could be put.
+    // place; the part is cut to the picture. The picture is copied into the X image only when its
+    // generation is not the one the image holds. False when nothing could be put.
     bool put(Display* display, Drawable drawable, Visual* visual, unsigned depth, const uint32_t* pixels, int width,
-             int height, PicturePart part);
+             int height, uint64_t generation, PicturePart part);
 
     bool sharesMemory() const { return shared_.get() != nullptr; }
 
@@ -42,6 +44,7 @@ private:
     bool prepare(Display* display, Visual* visual, unsigned depth, int width, int height);
     void release();
     void fill(const uint32_t* pixels, int width, PicturePart part);
+    void awaitServerReading();
     GC contextFor(Drawable drawable);
 
     Display* display_ = nullptr;
@@ -50,6 +53,8 @@ private:
     std::unique_ptr<SharedImage> shared_;            // with a shared-memory image
     std::unique_ptr<XImage, ImageDestroyer> image_;  // the image, shared or plain
     std::unique_ptr<uint32_t[]> plainPixels_;        // a plain image's own pixels
+    std::optional<uint64_t> imageHolds_;           // the generation of the picture in the image
+    std::optional<unsigned long> sharedPutSerial_;  // the request of the last put of the shared image
     GC context_ = nullptr;
     Drawable contextDrawable_ = 0;
     bool triedSharing_ = false;

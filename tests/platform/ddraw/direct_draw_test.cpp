@@ -1,13 +1,19 @@
 #include "platform/ddraw/ddraw.h"
 #include "platform/ddraw/ddraw_testing.h"
+#include "platform/window/win_gdi.h"
+#include "platform/window/win_surface_host.h"
 #include "tests/support/pixel_window.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 using platform::testing::DirectDrawCall;
 using test_support::PixelWindow;
@@ -112,6 +118,26 @@ int studioGrey(int luma) { return std::clamp((298 * (luma - 16) + 128) >> 8, 0, 
 
 uint32_t grey(int level) { return kBlack | (level << 16) | (level << 8) | level; }
 
+// An opaque pixel whose channels are each within three levels of the expected ones: the display's
+// conversion keeps its coefficients and products in fixed point and truncates them.
+MATCHER_P(Shows, expected, "") {
+    const uint32_t pixel = arg;
+    for (int shift : {0, 8, 16}) {
+        if (std::abs(static_cast<int>((pixel >> shift) & 0xFF) - static_cast<int>((expected >> shift) & 0xFF)) > 3) {
+            return false;
+        }
+    }
+    return (pixel >> 24) == 0xFF;
+}
+
+// BT.601 studio range in floating point, rounded: the colour a display shows for Y, U and V.
+uint32_t studioRgb(int y, int u, int v) {
+    const double luma = 1.164 * (y - 16);
+    auto channel = [](double value) { return static_cast<uint32_t>(std::clamp(std::lround(value), 0L, 255L)); };
+    return kBlack | channel(luma + 1.596 * (v - 128)) << 16 |
+           channel(luma - 0.392 * (u - 128) - 0.813 * (v - 128)) << 8 | channel(luma + 2.017 * (u - 128));
+}
+
 using DirectDrawObjects = DirectDrawTest;
 
 TEST_F(DirectDrawObjects, CreationChecksItsArgumentsAndObjectsLiveUntilTheirLastRelease) {
@@ -176,9 +202,32 @@ TEST_F(DirectDrawBlt, ConvertsYv12WithTheStudioRangeTakingVBeforeU) {
     RECT screen = screenRectOf(window.handle());
     ASSERT_EQ(primary->Blt(&screen, picture.get(), nullptr, DDBLT_WAIT, nullptr), DD_OK);
     auto pixels = window.pixels();
-    EXPECT_EQ(pixels.at(0, 0), grey(40));
+    EXPECT_THAT(pixels.at(0, 0), Shows(grey(40)));
     EXPECT_EQ(pixels.at(1, 1), grey(255));
-    EXPECT_EQ(pixels.at(3, 1), 0xFF169EFFu);  // R 22, G 158, B 255
+    EXPECT_THAT(pixels.at(3, 1), Shows(0xFF169EFFu));  // R 22, G 158, B 255
+}
+
+// A camera's picture into a quarter-size view: each view pixel shows the colour of the source
+// pixel nearest its centre.
+TEST_F(DirectDrawBlt, ShrinksACameraPictureByNearestNeighbourWithTheStudioRangeColours) {
+    PixelWindow window(0, 0, 480, 270);
+    auto directDraw = createDirectDraw();
+    auto primary = primaryFor(directDraw.get(), window.handle());
+    auto picture = create(directDraw.get(), yv12Description(1920, 1080));
+    auto colourAt = [](int x, int y) {
+        return Yuv{static_cast<BYTE>(16 + (x / 4 * 7 + y / 4 * 3) % 220), static_cast<BYTE>(16 + (x / 8 * 5) % 225),
+                   static_cast<BYTE>(16 + (y / 8 * 9) % 225)};
+    };
+    fill(picture.get(), colourAt);
+    RECT screen = screenRectOf(window.handle());
+    ASSERT_EQ(primary->Blt(&screen, picture.get(), nullptr, DDBLT_WAIT, nullptr), DD_OK);
+    auto pixels = window.pixels();
+    for (int y = 0; y < 270; y += 7) {
+        for (int x = 0; x < 480; x += 5) {
+            const Yuv source = colourAt(4 * x + 2, 4 * y + 2);
+            ASSERT_THAT(pixels.at(x, y), Shows(studioRgb(source.y, source.u, source.v))) << x << "," << y;
+        }
+    }
 }
 
 TEST_F(DirectDrawBlt, StretchesTheSourceRectangleOntoTheWindowWhereverItLiesOnTheScreen) {
@@ -194,7 +243,7 @@ TEST_F(DirectDrawBlt, StretchesTheSourceRectangleOntoTheWindowWhereverItLiesOnTh
     ASSERT_EQ(primary->Blt(&screen, picture.get(), nullptr, DDBLT_WAIT, nullptr), DD_OK);
     auto pixels = child.pixels();
     for (int x = 0; x < 8; ++x) {
-        EXPECT_EQ(pixels.at(x, 0), grey(studioGrey(40 * (x / 2 + 1)))) << x;
+        EXPECT_THAT(pixels.at(x, 0), Shows(grey(studioGrey(40 * (x / 2 + 1))))) << x;
         EXPECT_EQ(pixels.at(x, 3), pixels.at(x, 0)) << x;
     }
     EXPECT_EQ(parent.pixels().at(10, 20), kBlack);  // the clipper's window only
@@ -202,9 +251,9 @@ TEST_F(DirectDrawBlt, StretchesTheSourceRectangleOntoTheWindowWhereverItLiesOnTh
     RECT rightHalf{2, 0, 4, 2};
     ASSERT_EQ(primary->Blt(&screen, picture.get(), &rightHalf, DDBLT_WAIT, nullptr), DD_OK);
     pixels = child.pixels();
-    EXPECT_EQ(pixels.at(0, 0), grey(studioGrey(120)));
-    EXPECT_EQ(pixels.at(3, 0), grey(studioGrey(120)));
-    EXPECT_EQ(pixels.at(4, 0), grey(studioGrey(160)));
+    EXPECT_THAT(pixels.at(0, 0), Shows(grey(studioGrey(120))));
+    EXPECT_THAT(pixels.at(3, 0), Shows(grey(studioGrey(120))));
+    EXPECT_THAT(pixels.at(4, 0), Shows(grey(studioGrey(160))));
 }
 
 TEST_F(DirectDrawBlt, KeepsToTheClippersWindowAndTheScreen) {
@@ -261,6 +310,133 @@ TEST_F(DirectDrawBlt, RefusesBadRectanglesBusyAndLostSurfaces) {
     EXPECT_EQ(remade->Lock(nullptr, &locked, DDLOCK_WAIT, nullptr), DDERR_WASSTILLDRAWING);
     EXPECT_EQ(remade->Lock(nullptr, &locked, DDLOCK_WAIT, nullptr), DD_OK);
     remade->Unlock(nullptr);
+}
+
+// A display shows a blitted picture until something draws over it: a blit of the same picture to
+// the same place does no work, anything drawn in between makes the next one draw again.
+class RepeatedBlt : public DirectDrawTest {
+protected:
+    void SetUp() override {
+        platform::embedding::setPixelsChangedListener([this](HWND) { ++heard_; });
+        directDraw_ = createDirectDraw();
+        primary_ = primaryFor(directDraw_.get(), window_.handle());
+        picture_ = create(directDraw_.get(), yv12Description(8, 4));
+        fill(picture_.get(), [](int x, int y) { return Yuv{static_cast<BYTE>(20 * (x + y) + 16), 90, 200}; });
+    }
+    void TearDown() override {
+        platform::embedding::setPixelsChangedListener(nullptr);
+        picture_.reset();
+        primary_.reset();
+        directDraw_.reset();
+        DirectDrawTest::TearDown();
+    }
+
+    HRESULT blt() {
+        RECT screen = screenRectOf(window_.handle());
+        return primary_->Blt(&screen, picture_.get(), nullptr, DDBLT_WAIT, nullptr);
+    }
+    // Blts twice with `between` done in between, a pixel scribbled before the second Blt: whether
+    // the second one drew (the scribble is gone), with the drawings counted and heard.
+    struct Second {
+        bool drew;
+        uint64_t drawings;
+        int heard;
+    };
+    Second bltTwice(const std::function<void()>& between) {
+        EXPECT_EQ(blt(), DD_OK);
+        between();
+        platform::testing::scribbleOnSurface(window_.handle(), 1, 1, kScribble);
+        const uint64_t before = window_.pixels().generation;
+        const int heardBefore = heard_;
+        EXPECT_EQ(blt(), DD_OK);
+        auto after = window_.pixels();
+        return Second{after.at(1, 1) != kScribble, after.generation - before, heard_ - heardBefore};
+    }
+
+    static constexpr uint32_t kScribble = 0xFF123456u;
+    PixelWindow window_{0, 0, 16, 8};
+    Owned<IDirectDraw7> directDraw_;
+    Owned<IDirectDrawSurface7> primary_;
+    Owned<IDirectDrawSurface7> picture_;
+    std::atomic<int> heard_{0};
+};
+
+TEST_F(RepeatedBlt, OfTheSamePictureToTheSamePlaceDoesNoWork) {
+    const Second again = bltTwice([] {});
+    EXPECT_FALSE(again.drew);
+    EXPECT_EQ(again.drawings, 0u);
+    EXPECT_EQ(again.heard, 0);
+    // Writing the same bytes again is no new picture either.
+    const Second rewritten = bltTwice(
+        [&] { fill(picture_.get(), [](int x, int y) { return Yuv{static_cast<BYTE>(20 * (x + y) + 16), 90, 200}; }); });
+    EXPECT_FALSE(rewritten.drew);
+}
+
+TEST_F(RepeatedBlt, DrawsAgainAfterAnythingDrewOverTheWindowOrTheSourceChanged) {
+    const HWND window = window_.handle();
+    const std::vector<std::pair<std::string, std::function<void()>>> between{
+        {"FillRect",
+         [&] {
+             HDC context = GetDC(window);
+             RECT corner{0, 0, 2, 2};
+             FillRect(context, &corner, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
+             ReleaseDC(window, context);
+         }},
+        {"TextOutW",
+         [&] {
+             HDC context = GetDC(window);
+             TextOutW(context, 0, 0, L"x", 1);
+             ReleaseDC(window, context);
+         }},
+        {"StretchDIBits",
+         [&] {
+             BITMAPINFO info{};
+             info.bmiHeader = BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), 1, 1, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+             const BYTE bits[4] = {1, 2, 3, 0};
+             HDC context = GetDC(window);
+             StretchDIBits(context, 0, 0, 1, 1, 0, 0, 1, 1, bits, &info, DIB_RGB_COLORS, SRCCOPY);
+             ReleaseDC(window, context);
+         }},
+        {"another surface's Blt",
+         [&] {
+             auto other = create(directDraw_.get(), yv12Description(8, 4));
+             RECT screen = screenRectOf(window);
+             primary_->Blt(&screen, other.get(), nullptr, DDBLT_WAIT, nullptr);
+         }},
+        {"a resize, back and forth",
+         [&] {
+             MoveWindow(window, 0, 0, 15, 8, FALSE);
+             MoveWindow(window, 0, 0, 16, 8, FALSE);
+         }},
+        {"an expose", [&] { InvalidateRect(window, nullptr, FALSE); }},
+        {"a new picture in the surface",
+         [&] { fill(picture_.get(), [](int x, int) { return Yuv{static_cast<BYTE>(16 + x), 128, 128}; }); }},
+    };
+    for (const auto& [what, draw] : between) {
+        const Second again = bltTwice(draw);
+        EXPECT_TRUE(again.drew) << what;
+        EXPECT_EQ(again.drawings, 1u) << what;
+        EXPECT_EQ(again.heard, 1) << what;
+    }
+}
+
+TEST_F(RepeatedBlt, OfAPictureChangedOnlyWhereTheWindowDoesNotLookDoesNoWork) {
+    PixelWindow small(0, 20, 4, 2);  // shows rows 1 and 3 of the picture's 4, columns 1, 3, 5, 7
+    auto primary = primaryFor(directDraw_.get(), small.handle());
+    RECT screen = screenRectOf(small.handle());
+    std::vector<bool> changed(4, false);
+    auto changeRow = [&](int row) {
+        if (row >= 0) changed[static_cast<size_t>(row)] = true;
+        fill(picture_.get(), [&](int x, int y) { return Yuv{static_cast<BYTE>(changed[y] ? 200 : 16 + x), 90, 200}; });
+    };
+    changeRow(-1);
+    ASSERT_EQ(primary->Blt(&screen, picture_.get(), nullptr, DDBLT_WAIT, nullptr), DD_OK);
+    for (const auto& [row, draws] : std::vector<std::pair<int, bool>>{{2, false}, {0, false}, {3, true}, {1, true}}) {
+        changeRow(row);
+        const uint64_t before = small.pixels().generation;
+        ASSERT_EQ(primary->Blt(&screen, picture_.get(), nullptr, DDBLT_WAIT, nullptr), DD_OK);
+        EXPECT_EQ(small.pixels().generation - before, draws ? 1u : 0u) << "row " << row;
+    }
 }
 
 }  // namespace

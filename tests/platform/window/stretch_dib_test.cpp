@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
+#include <utility>
 #include <vector>
 
 using test_support::PixelWindow;
@@ -148,6 +151,40 @@ TEST(StretchDIBits, RefusesWhatItCannotDrawAndDrawsNothingOnTheScreenAndKeepsThe
     EXPECT_EQ(StretchDIBits(screen, 0, 0, 2, 2, 0, 0, 2, 2, bitmap.bits.data(), &bitmap.info, DIB_RGB_COLORS, SRCCOPY),
               2);
     ReleaseDC(nullptr, screen);
+}
+
+// The bitmap of a picture shown again, as a renderer shows its picture on every pass: drawn once,
+// then nothing to do until the bits it shows change or something draws over the window.
+TEST(StretchDIBits, OfBitsTheWindowAlreadyShowsDoesNoWork) {
+    constexpr uint32_t kScribble = 0xFF123456u;
+    PixelWindow window(0, 0, 2, 2);
+    Bitmap bitmap(4, 4, false);  // shrunk by half: stored rows 1 and 3, columns 1 and 3 show
+    for (int row = 0; row < 4; ++row) {
+        for (int column = 0; column < 4; ++column) bitmap.setGrey(column, row, static_cast<BYTE>(10 * row + column));
+    }
+    const std::vector<std::pair<std::string, std::function<void()>>> cases{
+        {"", [] {}},
+        {"a row it does not show changed", [&] { bitmap.setGrey(1, 2, 99); }},
+        {"a bit it shows changed", [&] { bitmap.setGrey(1, 1, 98); }},
+        {"FillRect drew over it",
+         [&] {
+             HDC deviceContext = GetDC(window.handle());
+             RECT corner{0, 0, 1, 1};
+             FillRect(deviceContext, &corner, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
+             ReleaseDC(window.handle(), deviceContext);
+         }},
+    };
+    for (const auto& [what, between] : cases) {
+        stretch(window.handle(), RECT{0, 0, 2, 2}, RECT{0, 0, 4, 4}, bitmap);
+        between();
+        platform::testing::scribbleOnSurface(window.handle(), 1, 1, kScribble);
+        const uint64_t before = window.pixels().generation;
+        ASSERT_EQ(stretch(window.handle(), RECT{0, 0, 2, 2}, RECT{0, 0, 4, 4}, bitmap), 4);
+        const bool drew = window.pixels().at(1, 1) != kScribble;
+        const bool mustDraw = what == "a bit it shows changed" || what == "FillRect drew over it";
+        EXPECT_EQ(drew, mustDraw) << what;
+        EXPECT_EQ(window.pixels().generation - before, mustDraw ? 1u : 0u) << what;
+    }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // waits for the calls under way.
 #include "platform/window/win_gdi.h"
 #include "platform/window/win_surface_host.h"
+#include "tests/support/pixel_window.h"
 #include "window_test_support.h"
 
 #include <gmock/gmock.h>
@@ -35,7 +36,7 @@ protected:
     void listen() {
         setPixelsChangedListener([this](HWND window) {
             uint32_t topLeft = 0;
-            visitWindowPixels(window, [&](const uint32_t* pixels, int width, int height) {
+            visitWindowPixels(window, [&](const uint32_t* pixels, int width, int height, uint64_t) {
                 if (width > 0 && height > 0) topLeft = pixels[0];
             });
             std::lock_guard<std::mutex> hold(lock_);
@@ -47,14 +48,7 @@ protected:
         return heard_;
     }
 
-    static void fill(HWND window, COLORREF color) {
-        HDC deviceContext = GetDC(window);
-        HBRUSH brush = CreateSolidBrush(color);
-        RECT all{0, 0, 100, 50};
-        FillRect(deviceContext, &all, brush);
-        DeleteObject(brush);
-        ReleaseDC(window, deviceContext);
-    }
+    static void fill(HWND window, COLORREF color) { test_support::fillWindow(window, color); }
 
 private:
     std::mutex lock_;
@@ -83,7 +77,7 @@ TEST_F(SurfaceHost, EachDrawingIsHeardOnItsThreadWithThePixelsItLeft) {
     EXPECT_EQ(SurfaceHost::heard().size(), 2u);
     uint32_t seen = 0;
     int seenWidth = 0;
-    EXPECT_TRUE(visitWindowPixels(window, [&](const uint32_t* pixels, int width, int) {
+    EXPECT_TRUE(visitWindowPixels(window, [&](const uint32_t* pixels, int width, int, uint64_t) {
         seen = pixels[0];
         seenWidth = width;
     }));
@@ -95,7 +89,7 @@ TEST_F(SurfaceHost, AWindowThatIsGoneHasNoPixelsToVisit) {
     HWND window = create(0);
     DestroyWindow(window);
     bool visited = false;
-    EXPECT_FALSE(visitWindowPixels(window, [&](const uint32_t*, int, int) { visited = true; }));
+    EXPECT_FALSE(visitWindowPixels(window, [&](const uint32_t*, int, int, uint64_t) { visited = true; }));
     EXPECT_FALSE(visited);
 }
 
