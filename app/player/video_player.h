@@ -19,6 +19,7 @@
 #include "app/player/h264_decoder.h"
 #include "app/player/mp4_recorder.h"
 #include "app/player/osd_record.h"
+#include "app/player/picture_pool.h"
 #include "app/player/shape_point.h"
 #include "app/render/sample_range.h"
 #include "app/render/text_renderer.h"
@@ -231,6 +232,10 @@ protected:
     static LRESULT CALLBACK FullScreenWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void HandleFullScreenMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     bool OnOwnerThread() const { return std::this_thread::get_id() == ownerThread_; }
+
+    // The buffers of this view's pictures: made before and freed after every other field, since
+    // the decoder takes its pictures from it and every holder of a picture gives it back here.
+    PicturePool pictures_;
 
     // Fields in the order of the view's data model; views add their own after these.
     std::deque<DataBuffer*> renderQueue_;     // render-queue lock
