@@ -18,6 +18,7 @@
 #include "app/player/frame_command.h"
 #include "app/player/h264_decoder.h"
 #include "app/player/mp4_recorder.h"
+#include "app/player/osd_drawing.h"
 #include "app/player/osd_record.h"
 #include "app/player/picture_pool.h"
 #include "app/player/shape_point.h"
@@ -258,6 +259,7 @@ protected:
     bool autoRestart_ = false;
     int32_t watchdogCount_ = 0;  // render-queue lock
     OsdRecord osd_{};            // frame lock
+    OsdTextCache osdText_;       // frame lock: the display's texts as drawn last
     bool spsSeen_ = false;       // intake lock
     int32_t width_ = 0;          // shown width: the coded width less the horizontal cropping
     int32_t height_ = 0;         // coded height
