@@ -69,6 +69,7 @@ void CachedText::ForEachWrite(TextRenderer& renderer, const char* text, Write wr
 // writes' order, so that a later write of a sample wins as it does in a picture.
 void CachedText::Build(TextRenderer& renderer, const char* text) {
     built_ = true;
+    ++builds_;
     const PlaneLayout layout(I420Picture(nullptr, key_.width, key_.height));
     constexpr size_t kNone = std::numeric_limits<size_t>::max();
     size_t top[kPlanes] = {kNone, kNone, kNone};

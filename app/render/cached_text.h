@@ -18,6 +18,9 @@ public:
     void Draw(TextRenderer& renderer, uint8_t* picture, const char* text, int width, int height, int x, int y,
               int pixelSize, const int32_t rgb[3]);
 
+    // How many times the text was laid out and drawn afresh rather than copied from what it wrote.
+    int builds() const { return builds_; }
+
 private:
     struct Key {
         int width = 0;
@@ -49,6 +52,7 @@ private:
     void ForEachWrite(TextRenderer& renderer, const char* text, Write write) const;
 
     bool built_ = false;
+    int builds_ = 0;
     Key key_;
     std::string text_;
     std::array<PlaneStamp, 3> planes_;  // Y, U, V

@@ -120,8 +120,8 @@ TEST_F(TextRendererTest, TextAtTheEdgesOrBeyondTheLayoutLimitStaysInsideThePictu
     EXPECT_EQ(draw("A", 10, 10, 0), blankPicture());
 }
 
-// One cached text through a run of changes, each drawn twice (made, then taken from the cache) over
-// a picture of varied samples, against DrawText on the same picture.
+// One cached text through a run of changes, each drawn twice (made afresh, then taken from the
+// cache) over a picture of varied samples, against DrawText on the same picture.
 TEST_F(TextRendererTest, ACachedTextDrawsWhatDrawTextDrawsAndIsRedrawnWhenAnythingChanges) {
     const int32_t red[3] = {255, 0, 0};
     const struct {
@@ -143,6 +143,7 @@ TEST_F(TextRendererTest, ACachedTextDrawsWhatDrawTextDrawsAndIsRedrawnWhenAnythi
         {"12:00:01", 240, 120, 10, 80, 24, kWhite},
     };
     CachedText cached;
+    int builds = 0;
     for (const auto& d : draws) {
         SCOPED_TRACE(std::string(d.text) + " at " + std::to_string(d.x) + ", " + std::to_string(d.y));
         std::vector<uint8_t> varied(static_cast<size_t>(d.width * d.height * 3 / 2));
@@ -153,7 +154,9 @@ TEST_F(TextRendererTest, ACachedTextDrawsWhatDrawTextDrawsAndIsRedrawnWhenAnythi
             auto fromCache = varied;
             cached.Draw(*renderer, fromCache.data(), d.text, d.width, d.height, d.x, d.y, d.size, d.rgb);
             EXPECT_EQ(fromCache, direct) << "drawing " << time;
+            EXPECT_EQ(cached.builds(), builds + 1) << "drawing " << time;  // each row changes one thing
         }
+        builds = cached.builds();
     }
 }
 
