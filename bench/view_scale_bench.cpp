@@ -19,7 +19,7 @@
 //
 // Run on a quiet machine with, for instance:
 //   build/bin/view_scale_bench                          (20 s measured per N)
-//   VELTRIN_SCALE_SECONDS=60 build/bin/view_scale_bench --benchmark_filter='/16'
+//   VELTRIN_SCALE_SECONDS=60 build/bin/view_scale_bench --benchmark_filter='views:16'
 #include "app/player/renderer_choice_testing.h"
 #include "app/player/video_player.h"
 #include "bench/support/grain_file.h"
