@@ -1,9 +1,8 @@
 // Decode throughput of the player's H.264 decoder (queue, decode thread, whole-picture assembly,
 // packed I420 copy-out) on a 1080p stream, against FFmpeg decoding the same pictures on one thread.
-// The decoder benchmarks report "ratio_to_ffmpeg": FFmpeg's time per pass over the decoder's (1.0 is
-// parity, below 1 is slower).
 
 #include "bench/decoding_passes.h"
+#include "bench/support/interleaved_rounds.h"
 
 #include "tests/support/annexb_splitter.h"
 #include "tests/support/h264_stream_generator.h"
@@ -53,17 +52,25 @@ void BM_FfmpegSingleThreadDecode1080p(benchmark::State& state) {
         benchmark::Counter(static_cast<double>(stream.pictures.size()), benchmark::Counter::kIsIterationInvariantRate);
 }
 
+// The decoder against FFmpeg alone on the same pictures, in interleaved rounds
+// (bench/support/interleaved_rounds.h): "ratio" is FFmpeg's time per picture over the decoder's.
 void BM_H264Decoder1080p(benchmark::State& state) {
     const BenchStream& stream = StreamWithSlices(static_cast<int>(state.range(0)));
-    const double ffmpegSeconds = bench::SecondsPerFfmpegPass(stream.pictures);
-    const auto start = std::chrono::steady_clock::now();
+    const int pictures = static_cast<int>(stream.pictures.size());
+    bench_support::InterleavedRounds rounds;
     for (auto _ : state) {
-        bench::DecodeWithPlayerDecoder(stream.units, static_cast<int>(stream.pictures.size()));
+        const bool ran = rounds.Run(
+            state,
+            [&] {
+                return bench_support::RunForSideTime([&] {
+                    bench::DecodeWithPlayerDecoder(stream.units, pictures);
+                    return pictures;
+                });
+            },
+            [&] { return bench_support::RunForSideTime([&] { return bench::DecodeWithFfmpeg(stream.pictures); }); });
+        if (!ran) return;
     }
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    state.counters["fps"] =
-        benchmark::Counter(static_cast<double>(stream.pictures.size()), benchmark::Counter::kIsIterationInvariantRate);
-    state.counters["ratio_to_ffmpeg"] = ffmpegSeconds / (seconds / static_cast<double>(state.iterations()));
+    rounds.Report(state);
 }
 
 // Holds the decode thread inside the frame callback from the first picture on, until released.
@@ -123,6 +130,6 @@ BENCHMARK(BM_FfmpegSingleThreadDecode1080p)
     ->ArgName("slices")
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
-BENCHMARK(BM_H264Decoder1080p)->Arg(1)->Arg(4)->ArgName("slices")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_H264Decoder1080p)->Arg(1)->Arg(4)->ArgName("slices")->Unit(benchmark::kSecond)->Iterations(1);
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include "app/player/h264_decoder.h"
 #include "tests/support/annexb_splitter.h"
 
-#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
@@ -36,17 +35,6 @@ inline int DecodeWithFfmpeg(const Pictures& pictures) {
     avcodec_send_packet(context.get(), nullptr);
     while (avcodec_receive_frame(context.get(), frame.get()) == 0) ++decoded;
     return decoded;
-}
-
-// The best of three FFmpeg passes, in seconds.
-inline double SecondsPerFfmpegPass(const Pictures& pictures) {
-    double best = 1e9;
-    for (int i = 0; i < 3; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        DecodeWithFfmpeg(pictures);
-        best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-    }
-    return best;
 }
 
 // The first slice of a picture (first_mb_in_slice 0).

@@ -1,4 +1,5 @@
 // Cost of the overlay primitives that run on every decoded frame of a 1080p picture.
+#include "app/render/cached_text.h"
 #include "app/render/frame_line.h"
 #include "app/render/text_renderer.h"
 
@@ -41,5 +42,20 @@ void DrawOsdText(benchmark::State& state) {
     }
 }
 BENCHMARK(DrawOsdText);
+
+// The same line as the views draw it, from the samples it wrote into the picture before.
+void DrawOsdTextCached(benchmark::State& state) {
+    std::vector<uint8_t> picture(kWidth * kHeight * 3 / 2, 16);
+    auto renderer = std::make_unique<TextRenderer>();
+    CachedText cached;
+    const int32_t white[3] = {255, 255, 255};
+    const char* line = "2026-12-06 17:40:00 \xD0\xC7\xC6\xDA\xC1\xF9 CH1";  // ... 星期六 CH1
+    if (!renderer->loaded()) state.SkipWithError("simhei.ttf is not in the fonts folder");
+    for (auto _ : state) {
+        cached.Draw(*renderer, picture.data(), line, kWidth, kHeight, 44, 976, 52, white);
+        benchmark::DoNotOptimize(picture.data());
+    }
+}
+BENCHMARK(DrawOsdTextCached);
 
 }  // namespace

@@ -1,14 +1,22 @@
 // The camera view's frame path at 1080p 25 fps from the loopback camera (run as its own program, so
 // that its encoder's memory and threads are not the view's):
-// - decode, overlay (on-screen display and status records of a preview view) and presentation time
-//   per picture, each on its own;
 // - the whole path's throughput (NAL units in, through the view's intake, decoder, frame commands,
 //   overlays and render queue, with its render thread presenting) against FFmpeg decoding the same
-//   pictures alone ("ratio_to_ffmpeg": FFmpeg's time over the path's; 1.0 is parity);
+//   pictures alone, in interleaved rounds (see BM_FramePathAgainstFfmpeg1080p);
+// - decode, overlay (on-screen display and status records of a preview view) and presentation time
+//   per picture, each on its own;
 // - "StartPlay" to the first picture presented, against FFmpeg's own time from opening the same
 //   stream to its first decoded picture;
 // - the resident memory a playing 1080p view adds to the process.
+//
+// Run on a quiet machine with, for instance:
+//   build/bin/view_frame_path_bench --benchmark_filter=AgainstFfmpeg
+// and tell the load it ran under (uptime) beside the figures.
 #include "bench/decoding_passes.h"
+#include "bench/support/grain_file.h"
+#include "bench/support/interleaved_rounds.h"
+#include "bench/support/process_figures.h"
+#include "bench/support/renderer_tap.h"
 #include "app/player/preview_player.h"
 #include "app/player/renderer_choice_testing.h"
 #include "app/render/video_renderers.h"
@@ -19,7 +27,6 @@
 #include "tests/support/device_records.h"
 #include "tests/support/loopback_camera_program.h"
 #include "tests/support/reference_h264_decode.h"
-#include "tests/support/scoped_machine_folders.h"
 
 extern "C" {
 #include <libavformat/avformat.h>
@@ -31,12 +38,9 @@ extern "C" {
 
 #include <algorithm>
 #include <atomic>
-#include <cstdlib>
-#include <filesystem>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
-#include <fstream>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -55,24 +59,13 @@ constexpr int kCapturedPictures = 100;  // four seconds of the camera's stream
 // what a real camera's pictures cost to decode.
 enum CameraSource { kTestPattern = 0, kCameraGrain = 1 };
 
-std::filesystem::path GrainFile() {
-    static test_support::ScopedTempDir folder;
-    const std::filesystem::path file = folder.path() / "grain.mp4";
-    const std::string command =
-        "ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc=size=1920x1080:rate=25 -frames:v 250 "
-        "-vf noise=alls=12:allf=t -pix_fmt yuv420p -c:v libx264 -preset veryfast -profile:v main "
-        "-x264-params bframes=0:keyint=25:bitrate=6000:vbv-maxrate=6000:vbv-bufsize=6000 '" +
-        file.string() + "'";
-    return std::system(command.c_str()) == 0 ? file : std::filesystem::path();
-}
-
 // The loopback camera program serving the source, started on first use; its URL, or empty.
 const std::string& CameraUrl(CameraSource source = kTestPattern) {
     static std::unique_ptr<test_support::LoopbackCameraProgram> cameras[2];
     static std::string urls[2];
     if (!cameras[source]) {
         std::vector<std::string> options{"--size", "1920x1080", "--device-port", "0"};
-        if (source == kCameraGrain) options = {"--file", GrainFile().string(), "--device-port", "0"};
+        if (source == kCameraGrain) options = {"--file", bench_support::GrainFile(250).string(), "--device-port", "0"};
         cameras[source] = std::make_unique<test_support::LoopbackCameraProgram>(options);
         const std::string rest = cameras[source]->LineAfter("rtsp://");
         if (!rest.empty()) urls[source] = "rtsp://" + rest;
@@ -80,7 +73,7 @@ const std::string& CameraUrl(CameraSource source = kTestPattern) {
     return urls[source];
 }
 
-// The camera's stream as its NAL units arrive at the RTSP source, from the first SPS on.
+// The camera's stream as its NAL units arrive at the RTSP source, from the first key picture on.
 struct CapturedStream {
     std::vector<test_support::NalUnit> units;
     std::vector<std::vector<uint8_t>> pictures;  // the same stream cut into whole pictures
@@ -94,7 +87,15 @@ struct Capture {
         if (type != RTSP_SOURCE_DATA_H264_NAL || length <= 0) return;
         test_support::NalUnit unit(data, data + length);
         std::lock_guard<std::mutex> hold(capture->lock);
-        if (capture->stream.units.empty() && test_support::NalType(unit) != 7) return;
+        // From the parameter sets of the first key picture on, so that every picture decodes and
+        // the stream can be played again and again from its start.
+        if (capture->stream.units.empty()) {
+            const int kind = test_support::NalType(unit);
+            if (kind == 7) capture->sps = unit;
+            if (kind == 8) capture->pps = unit;
+            if (kind != 5 || capture->sps.empty() || capture->pps.empty()) return;
+            capture->stream.units = {capture->sps, capture->pps};
+        }
         if (bench::StartsPicture(unit) && ++capture->stream.pictureCount > kCapturedPictures) {
             capture->done.notify_all();
             return;
@@ -105,6 +106,8 @@ struct Capture {
     std::mutex lock;
     std::condition_variable done;
     CapturedStream stream;
+    test_support::NalUnit sps;
+    test_support::NalUnit pps;
 };
 
 CapturedStream CaptureCamera(CameraSource camera) {
@@ -201,36 +204,50 @@ struct PluginWindowFor {
     FB::PluginWindowWin window{FB::WindowContextWindowed(windows.plugin())};
 };
 
-// One pass of the whole path, fed as the camera sends, until the last picture is queued.
-int RunWholePath(const CapturedStream& stream, FB::PluginWindow* window) {
+// The whole path for about a side's time: one view, fed the stream again and again as a camera
+// feeds it (a few pictures ahead of what has been queued, so that no bound drops one), timed from
+// the first unit to the last picture queued, without the view's own start and end. No pictures
+// when one was lost.
+bench_support::Side RunWholePath(const CapturedStream& stream, FB::PluginWindow* window) {
     PathView view(window);
-    if (!view.StartWithoutSource(stream.units.front())) return 0;
-    const std::vector<test_support::NalUnit> rest(stream.units.begin() + 1, stream.units.end());
-    bench::FeedPaced(rest, view, [&](const test_support::NalUnit& unit) { view.Feed(unit); });
-    view.WaitForAtLeast(stream.pictureCount - 1);
-    return view.count();
+    if (!view.StartWithoutSource(stream.units.front())) return {};
+    int begun = 0;
+    const auto start = Clock::now();
+    do {
+        for (const test_support::NalUnit& unit : stream.units) {
+            if (bench::StartsPicture(unit)) view.WaitForAtLeast(++begun - 4);
+            view.Feed(unit);
+        }
+    } while (Clock::now() - start < bench_support::kSideTime);
+    view.Feed(test_support::NalUnit{0x09, 0x10});  // an access-unit delimiter closes the last picture
+    view.WaitForAtLeast(begun);
+    const bench_support::Side side{view.count(), std::chrono::duration<double>(Clock::now() - start).count()};
+    return side.pictures == begun ? side : bench_support::Side{};
 }
 
-void BM_WholeFramePath1080p(benchmark::State& state) {
+// The whole path against FFmpeg decoding the same pictures alone on one thread, in interleaved
+// rounds (bench/support/interleaved_rounds.h): "ratio" is FFmpeg's time per picture over the
+// path's, the median of the rounds; 1.0 is parity.
+void BM_FramePathAgainstFfmpeg1080p(benchmark::State& state) {
     const CapturedStream& stream = Camera1080p(static_cast<CameraSource>(state.range(0)));
     if (!Usable(state, stream)) return;
-    const double ffmpegSeconds = bench::SecondsPerFfmpegPass(stream.pictures);
+    av_log_set_level(AV_LOG_QUIET);  // the stream's parameter sets come as pictures of their own
     PluginWindowFor plugin(960, 540);
-    int pictures = 0;
-    const auto start = Clock::now();
-    for (auto _ : state) pictures = RunWholePath(stream, &plugin.window);
-    const double seconds = std::chrono::duration<double>(Clock::now() - start).count() / state.iterations();
-    state.counters["pictures"] = pictures;
-    state.counters["fps"] = pictures / seconds;
-    state.counters["ffmpeg_fps"] = stream.pictureCount / ffmpegSeconds;
-    state.counters["ratio_to_ffmpeg"] = (ffmpegSeconds / stream.pictureCount) / (seconds / pictures);
+    bench_support::InterleavedRounds rounds;
+    for (auto _ : state) {
+        const bool ran = rounds.Run(
+            state, [&] { return RunWholePath(stream, &plugin.window); },
+            [&] { return bench_support::RunForSideTime([&] { return bench::DecodeWithFfmpeg(stream.pictures); }); });
+        if (!ran) return;
+    }
+    rounds.Report(state);
 }
-BENCHMARK(BM_WholeFramePath1080p)
+BENCHMARK(BM_FramePathAgainstFfmpeg1080p)
     ->ArgName("grain")
     ->Arg(kTestPattern)
     ->Arg(kCameraGrain)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(5);
+    ->Unit(benchmark::kSecond)
+    ->Iterations(1);
 
 // Time per picture: FFmpeg decoding alone, and the view's decoder (queue, decode thread, picture
 // assembly, packed copy-out), each over the captured pictures.
@@ -300,27 +317,18 @@ BENCHMARK(BM_PresentPerPicture1080p<MakeDDrawRenderer>)->Arg(0)->Arg(1)->Unit(be
 BENCHMARK(BM_PresentPerPicture1080p<MakeGdiRenderer>)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 // The real renderer, noting when the render thread first presents a picture.
-class FirstPresentationClock : public VideoRenderBase {
+class FirstPresentationClock : public bench_support::RendererTap {
 public:
     static inline std::atomic<bool> presented{false};
     static inline std::atomic<Clock::rep> at{0};
 
-    explicit FirstPresentationClock(RendererKind kind)
-        : real_(kind == RendererKind::Gdi ? MakeGdiRenderer() : MakeDDrawRenderer()) {}
-    int Init(HWND window, int width, int height, int format) override {
-        return real_->Init(window, width, height, format);
-    }
+    using RendererTap::RendererTap;
     int Render(const unsigned char* data, int length, int format, const RECT* source) override {
-        const int shown = real_->Render(data, length, format, source);
+        const int shown = RenderForReal(data, length, format, source);
         // The main thread does not pump while it waits: every presentation is the render thread's.
         if (!presented.exchange(true)) at = Clock::now().time_since_epoch().count();
         return shown;
     }
-    int Close() override { return real_->Close(); }
-    int Release() override { return real_->Release(); }
-
-private:
-    std::unique_ptr<VideoRenderBase> real_;
 };
 
 void BM_StartPlayToFirstPicture1080p(benchmark::State& state) {
@@ -378,32 +386,24 @@ void BM_FfmpegOpenToFirstPicture1080p(benchmark::State& state) {
 }
 BENCHMARK(BM_FfmpegOpenToFirstPicture1080p)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(8);
 
-double ResidentMegabytes() {
-    std::ifstream statm("/proc/self/statm");
-    long pages = 0;
-    long resident = 0;
-    statm >> pages >> resident;
-    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
-}
-
 // What one playing 1080p preview view adds to the process, after five seconds of playing.
 void BM_ResidentMemoryOfAPlaying1080pView(benchmark::State& state) {
     if (CameraUrl().empty()) return state.SkipWithError("the loopback camera did not start");
     for (auto _ : state) {
         test_support::PluginInstance page(960, 540);
         malloc_trim(0);
-        const double before = ResidentMegabytes();
+        const double before = bench_support::ResidentMegabytes();
         page.Invoke("SetFunction", 0);
         page.Invoke("SetRtspUrl", CameraUrl());
         if (page.Call("StartPlay") != 0) return state.SkipWithError("StartPlay failed");
         double peak = 0;
         for (int second = 0; second < 5; ++second) {
             std::this_thread::sleep_for(std::chrono::seconds(1));
-            peak = std::max(peak, ResidentMegabytes() - before);
+            peak = std::max(peak, bench_support::ResidentMegabytes() - before);
         }
-        state.counters["view_mb"] = ResidentMegabytes() - before;
+        state.counters["view_mb"] = bench_support::ResidentMegabytes() - before;
         state.counters["view_peak_mb"] = peak;
-        state.counters["process_mb"] = ResidentMegabytes();
+        state.counters["process_mb"] = bench_support::ResidentMegabytes();
     }
 }
 BENCHMARK(BM_ResidentMemoryOfAPlaying1080pView)->Unit(benchmark::kSecond)->Iterations(1);

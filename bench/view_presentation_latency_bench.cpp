@@ -24,9 +24,9 @@
 // Pictures are paired from the last one back: the camera is stalled at the end, so the last
 // picture that arrived is the last one presented, and none is dropped in between at this rate.
 #include "app/player/renderer_choice_testing.h"
-#include "app/render/video_renderers.h"
 #include "bench/support/latency_camera.h"
 #include "bench/support/picture_latency.h"
+#include "bench/support/renderer_tap.h"
 #include "bench/support/rtp_arrival_tap.h"
 #include "bench/support/rtsp_source_recorder.h"
 #include "tests/app/support/plugin_instance.h"
@@ -106,24 +106,17 @@ private:
 };
 
 // The real renderer of the benchmark's kind, timing each Render.
-class TimedRenderer : public VideoRenderBase {
+class TimedRenderer : public bench_support::RendererTap {
 public:
-    TimedRenderer(RendererKind kind, std::shared_ptr<RenderLog> log)
-        : real_(kind == RendererKind::Gdi ? MakeGdiRenderer() : MakeDDrawRenderer()), log_(std::move(log)) {}
-    int Init(HWND window, int width, int height, int format) override {
-        return real_->Init(window, width, height, format);
-    }
+    TimedRenderer(RendererKind kind, std::shared_ptr<RenderLog> log) : RendererTap(kind), log_(std::move(log)) {}
     int Render(const unsigned char* data, int length, int format, const RECT* source) override {
         const Clock::time_point start = Clock::now();
-        const int shown = real_->Render(data, length, format, source);
+        const int shown = RenderForReal(data, length, format, source);
         log_->Add({data, start, Clock::now()});
         return shown;
     }
-    int Close() override { return real_->Close(); }
-    int Release() override { return real_->Release(); }
 
 private:
-    std::unique_ptr<VideoRenderBase> real_;
     std::shared_ptr<RenderLog> log_;
 };
 

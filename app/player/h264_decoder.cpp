@@ -26,7 +26,8 @@ thread_local const H264Decoder* decodingFor = nullptr;
 
 }  // namespace
 
-H264Decoder::H264Decoder() : assembler_(kMaxPictureBytes) {}
+H264Decoder::H264Decoder(PicturePool* pictures)
+    : pictures_(pictures != nullptr ? pictures : &ownPictures_), assembler_(kMaxPictureBytes) {}
 
 H264Decoder::~H264Decoder() {
     Close();
@@ -192,7 +193,7 @@ void H264Decoder::DeliverPicture(const AVFrame* frame) {
         return;  // nobody would take the picture
     }
     const int64_t length = static_cast<int64_t>(width) * height * 3 / 2;
-    OwnedDataBuffer picture(AllocDataBuffer(static_cast<int32_t>(length)));
+    PooledPicture picture = TakePooled(*pictures_, static_cast<int32_t>(length));
     if (!picture) {
         return;
     }

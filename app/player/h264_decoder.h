@@ -3,13 +3,15 @@
 // its own. The view's RTSP thread pushes units (each with its start code) into a bounded queue; the
 // decode thread gathers them into whole pictures, decodes them with FFmpeg's H.264 decoder, crops
 // them as the stream says, brings any chroma format and bit depth to 8-bit 4:2:0 and hands each
-// picture with the range of its samples to the frame callback, which takes ownership of it.
+// picture with the range of its samples to the frame callback, which takes ownership of it. The
+// pictures come from a picture pool (the view's), to which their holders give them back.
 
 #include "app/player/access_unit_assembler.h"
 #include "app/player/data_buffer.h"
 #include "app/player/ffmpeg_owners.h"
 #include "app/player/packed_i420.h"
 #include "app/player/packet_ring.h"
+#include "app/player/picture_pool.h"
 #include "app/render/sample_range.h"
 
 #include <atomic>
@@ -24,7 +26,9 @@ public:
     // samples, and the user data.
     using FrameCallback = void (*)(DataBuffer* picture, int width, int height, SampleRange range, void* userData);
 
-    H264Decoder();
+    // Pictures are taken from the pool given, which must outlive the decoder's pictures; without
+    // one, from a pool of the decoder's own.
+    explicit H264Decoder(PicturePool* pictures = nullptr);
     // Stops the decode thread if still running and frees every queued packet.
     ~H264Decoder();
     H264Decoder(const H264Decoder&) = delete;
@@ -72,6 +76,8 @@ private:
     std::atomic<bool> running_{false};
     FrameCallback callback_ = nullptr;
     void* userData_ = nullptr;
+    PicturePool ownPictures_;
+    PicturePool* pictures_;
 
     // Used by the decode thread alone between Open and Close.
     AccessUnitAssembler assembler_;

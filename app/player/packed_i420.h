@@ -3,13 +3,15 @@
 // bytes, the U plane from W x H and the V plane from W x H x 5 / 4, each of (H/2) rows of (W/2)
 // bytes; rows without padding. Only odd sizes leave bytes between and after the chroma planes;
 // they are neutral (128). A picture the decoder gives in 8-bit 4:2:0 is copied plane by plane; any
-// other layout (4:2:2, 4:4:4, more than 8 bits a sample, planar RGB) is converted with libswscale
-// first, keeping the samples' range.
+// other layout (4:2:2, 4:4:4, more than 8 bits a sample, planar RGB) is converted by libswscale
+// straight into the packed picture, keeping the samples' range. Either way each sample is written
+// once.
 
 #include "app/player/ffmpeg_owners.h"
 #include "app/render/sample_range.h"
 
 #include <cstdint>
+#include <vector>
 
 // True for the layouts CopyPackedI420 takes: 8-bit 4:2:0 in either range.
 bool IsEightBit420(int format);
@@ -22,15 +24,15 @@ SampleRange RangeOfFrame(const AVFrame& frame);
 // the last chroma column or row of the frame is left out.
 void CopyPackedI420(const AVFrame& frame, uint8_t* out);
 
-// Converts pictures of any other layout. The conversion context and a picture to convert into are
-// made for the first picture and kept while the format, size, range and colour matrix stay the
-// same, so a stream costs one set-up, not one per picture. One thread at a time.
+// Converts pictures of any other layout. The conversion context is made for the first picture and
+// kept while the format, size, range and colour matrix stay the same, so a stream costs one set-up,
+// not one per picture. One thread at a time.
 class PackedI420Converter {
 public:
     // Writes the frame as packed I420 of its own size into out (W x H x 3 / 2 bytes), its samples
     // in the range given. False when libswscale cannot read the frame's format or memory runs out.
     bool Convert(const AVFrame& frame, SampleRange range, uint8_t* out);
-    // Frees the context and the picture.
+    // Frees the context.
     void Reset();
 
 private:
@@ -44,9 +46,11 @@ private:
     };
 
     bool Prepare(const Setup& wanted);
-    bool MakeScratch(int width, int height);
+    bool Scale(const AVFrame& frame, uint8_t* const destination[4], const int strides[4]);
 
     ScaleContextPtr context_;
-    FramePtr scratch_;  // 8-bit 4:2:0 with aligned planes, the size of the last picture
-    Setup setup_;       // what context_ was made for
+    // For a picture with a side of odd length: its U and V planes as libswscale writes them, with
+    // the one more column or row of chroma that the packed picture has no room for.
+    std::vector<uint8_t> oddChroma_;
+    Setup setup_;  // what context_ was made for
 };

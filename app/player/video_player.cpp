@@ -38,7 +38,8 @@ DataBuffer* MakePacket(const unsigned char* unit, int length) {
 
 }  // namespace
 
-CVideoPlayer::CVideoPlayer(VeltrinAPI* owner, FB::PluginWindow* window) : window_(window), owner_(owner) {
+CVideoPlayer::CVideoPlayer(VeltrinAPI* owner, FB::PluginWindow* window)
+    : decoder_(&pictures_), window_(window), owner_(owner) {
     InitializeCriticalSection(&frameLock_);
     InitializeCriticalSection(&renderQueueLock_);
     const RendererKind kind = ConfiguredRendererKind();
@@ -59,7 +60,7 @@ CVideoPlayer::~CVideoPlayer() {
     }
     MoveWatchdogTimer(nullptr);
     FreeRenderQueue();
-    ReleaseDataBuffer(keptFrame_);  // no thread is left to share it
+    pictures_.Give(keptFrame_);  // no thread is left to share it
     keptFrame_ = nullptr;
     renderer2_.reset();
     renderer1_.reset();

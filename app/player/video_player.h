@@ -18,7 +18,9 @@
 #include "app/player/frame_command.h"
 #include "app/player/h264_decoder.h"
 #include "app/player/mp4_recorder.h"
+#include "app/player/osd_drawing.h"
 #include "app/player/osd_record.h"
+#include "app/player/picture_pool.h"
 #include "app/player/shape_point.h"
 #include "app/render/sample_range.h"
 #include "app/render/text_renderer.h"
@@ -232,6 +234,10 @@ protected:
     void HandleFullScreenMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     bool OnOwnerThread() const { return std::this_thread::get_id() == ownerThread_; }
 
+    // The buffers of this view's pictures: made before and freed after every other field, since
+    // the decoder takes its pictures from it and every holder of a picture gives it back here.
+    PicturePool pictures_;
+
     // Fields in the order of the view's data model; views add their own after these.
     std::deque<DataBuffer*> renderQueue_;     // render-queue lock
     std::deque<FrameCommand> frameCommands_;  // frame lock
@@ -253,6 +259,7 @@ protected:
     bool autoRestart_ = false;
     int32_t watchdogCount_ = 0;  // render-queue lock
     OsdRecord osd_{};            // frame lock
+    OsdTextCache osdText_;       // frame lock: the display's texts as drawn last
     bool spsSeen_ = false;       // intake lock
     int32_t width_ = 0;          // shown width: the coded width less the horizontal cropping
     int32_t height_ = 0;         // coded height

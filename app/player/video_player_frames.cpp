@@ -31,7 +31,7 @@ void CVideoPlayer::OnDecodedFrame(DataBuffer* picture, int width, int height, Sa
 void CVideoPlayer::TakeDecodedPicture(DataBuffer* picture, int width, int height, SampleRange range) {
     if (picture == nullptr) return;
     if (width != width_ || height != shownHeight()) {
-        ReleaseDataBuffer(picture);
+        pictures_.Give(picture);
         RequestRestart();
         return;
     }
@@ -67,17 +67,17 @@ void CVideoPlayer::WakeRenderThread() {
 bool CVideoPlayer::RunFrameCommand(const FrameCommand& command) {
     switch (command.code) {
         case kFrameCommandKeep: {
-            ReleaseDataBuffer(keptFrame_);
+            pictures_.Give(keptFrame_);
             keptFrame_ = nullptr;
             if (currentFrame_ == nullptr) return true;
-            keptFrame_ = AllocDataBuffer(currentFrame_->length);
+            keptFrame_ = pictures_.Take(currentFrame_->length);
             if (keptFrame_ != nullptr) {
                 std::memcpy(keptFrame_->data, currentFrame_->data, static_cast<size_t>(currentFrame_->length));
             }
             return true;
         }
         case kFrameCommandDrop:
-            ReleaseDataBuffer(keptFrame_);
+            pictures_.Give(keptFrame_);
             keptFrame_ = nullptr;
             return true;
         default:
@@ -138,7 +138,7 @@ size_t CVideoPlayer::renderQueueLength() {
 
 void CVideoPlayer::FreeRenderQueue() {
     CriticalSectionHold hold(renderQueueLock_);
-    for (DataBuffer* picture : renderQueue_) ReleaseDataBuffer(picture);
+    for (DataBuffer* picture : renderQueue_) pictures_.Give(picture);
     renderQueue_.clear();
 }
 
@@ -148,7 +148,7 @@ bool CVideoPlayer::RenderPass(RenderPassState& state) {
     RECT storage{};
     EnterCriticalSection(&renderQueueLock_);
     while (renderQueue_.size() > kMaxQueuedPictures) {
-        ReleaseDataBuffer(renderQueue_.front());
+        pictures_.Give(renderQueue_.front());
         renderQueue_.pop_front();
     }
     if (!renderQueue_.empty()) {
@@ -162,7 +162,7 @@ bool CVideoPlayer::RenderPass(RenderPassState& state) {
             state.repeats = 0;
         } else if (++state.repeats > kMaxRepeats) {
             if (!removed) renderQueue_.pop_front();
-            ReleaseDataBuffer(picture);
+            pictures_.Give(picture);
             picture = nullptr;
             removed = false;
             state.lastShown = nullptr;
@@ -176,8 +176,8 @@ bool CVideoPlayer::RenderPass(RenderPassState& state) {
     }
     ActiveRenderer()->Render(picture->data, picture->length, RenderFormatFor(pictureRange_), source);
     if (removed) {
-        ReleaseDataBuffer(picture);
-        // Its address may come back with a new picture, which must not count as the same one.
+        pictures_.Give(picture);
+        // Its buffer comes back with a new picture, which must not count as the same one.
         state.lastShown = nullptr;
     }
     return true;

@@ -4,5 +4,5 @@
 // Called by the overlay step with the frame lock held, so the record is never read half-copied.
 void CVideoPlayer::DrawOsd() {
     if (!currentFrame_) return;
-    DrawOsdIntoPicture(textRenderer_, currentFrame_->data, width_, shownHeight(), osd_);
+    DrawOsdIntoPicture(textRenderer_, osdText_, currentFrame_->data, width_, shownHeight(), osd_);
 }

@@ -34,12 +34,12 @@ std::map<HWND, CVideoPlayer*>& FullScreenViews() {
     return *views;
 }
 
-// A black I420 picture of the given size, or null.
-DataBuffer* MakeBlackPicture(int width, int height) {
+// A black I420 picture of the given size from the pool, or null.
+PooledPicture MakeBlackPicture(PicturePool& pool, int width, int height) {
     const int64_t lumaSize = int64_t{width} * height;
     const int64_t length = lumaSize * 3 / 2;
-    DataBuffer* picture = AllocDataBuffer(static_cast<int32_t>(length));
-    if (picture == nullptr) return nullptr;
+    PooledPicture picture = TakePooled(pool, static_cast<int32_t>(length));
+    if (!picture) return picture;
     std::memset(picture->data, kBlackLuma, static_cast<size_t>(lumaSize));
     std::memset(picture->data + lumaSize, kBlackChroma, static_cast<size_t>(length - lumaSize));
     return picture;
@@ -128,7 +128,7 @@ void CVideoPlayer::HandleWatchdogTick() {
 void CVideoPlayer::ClearWindow() {
     const int shown = shownHeight();
     if (width_ > 0 && shown > 0 && int64_t{width_} * shown * 3 / 2 > 0) {
-        OwnedDataBuffer black(MakeBlackPicture(width_, shown));
+        const PooledPicture black = MakeBlackPicture(pictures_, width_, shown);
         if (!black) return;
         RECT storage{};
         CriticalSectionHold frameHold(frameLock_);

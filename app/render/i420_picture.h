@@ -29,12 +29,19 @@ public:
 
     // The Y sample and the pixel's shared U and V samples.
     void put(int x, int y, YuvColour colour) {
+        forEachPut(x, y, colour, [this](size_t offset, uint8_t value) { data_[offset] = value; });
+    }
+
+    // Hands each sample that put writes, as its offset in the picture and its new value, to write,
+    // in put's order; nothing is written.
+    template <class Write>
+    void forEachPut(int x, int y, YuvColour colour, Write write) const {
         if (!contains(x, y)) return;
-        data_[lumaIndex(x, y)] = colour.y;
+        write(lumaIndex(x, y), colour.y);
         const size_t chroma = chromaIndex(x, y);
         if (chroma >= chromaSize_) return;  // odd sizes: the last column or row has no chroma of its own
-        data_[lumaSize_ + chroma] = colour.u;
-        data_[lumaSize_ + chromaSize_ + chroma] = colour.v;
+        write(lumaSize_ + chroma, colour.u);
+        write(lumaSize_ + chromaSize_ + chroma, colour.v);
     }
 
     // Each sample becomes the truncated mean of its old value and the colour's.
@@ -49,6 +56,8 @@ public:
 
     int width() const { return width_; }
     int height() const { return height_; }
+    size_t lumaSize() const { return lumaSize_; }
+    size_t chromaSize() const { return chromaSize_; }
 
 private:
     size_t lumaIndex(int x, int y) const { return static_cast<size_t>(y) * width_ + x; }

@@ -2,7 +2,6 @@
 
 #include "app/render/drawing_coordinate.h"
 #include "app/render/font_file.h"
-#include "app/render/i420_picture.h"
 #include "platform/text/win_code_page.h"
 #include "platform/files/win_shell_folders.h"
 
@@ -10,9 +9,6 @@ namespace {
 
 constexpr int kDefaultPixelSize = 24;
 constexpr wchar_t kLineFeed = L'\n';
-constexpr wchar_t kUnderscore = L'_';
-constexpr int kShadowOffset = 2;
-constexpr YuvColour kBlack{0, 128, 128};
 
 bool validPixelSize(int size) { return size >= 1 && size <= TextRenderer::kMaxPixelSize; }
 
@@ -119,43 +115,31 @@ size_t TextRenderer::layout(int x, int y, int width, int height) {
 
 // The pen may come from the page or the camera (a label's place): it is held within the drawing's
 // reach, which leaves room for every offset the layout and the glyphs add to it.
-void TextRenderer::DrawText(uint8_t* picture, const char* text, int width, int height, int penX, int penY,
-                            int pixelSize, const int32_t rgb[3]) {
+size_t TextRenderer::layOut(const char* text, int width, int height, int penX, int penY, int pixelSize) {
     const int x = DrawingCoordinate(penX);
     const int y = DrawingCoordinate(penY);
-    if (!loaded_ || !picture || !text || !rgb || width <= 0 || height <= 0 || x > width || y > height) return;
-    if (!validPixelSize(pixelSize)) return;
+    if (!loaded_ || !text || width <= 0 || height <= 0 || x > width || y > height) return 0;
+    if (!validPixelSize(pixelSize)) return 0;
     SetFontSize(pixelSize);
-    if (!loaded_) return;
+    if (!loaded_) return 0;
     const int needed = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-    if (needed <= 0) return;
+    if (needed <= 0) return 0;
     wideText_.resize(static_cast<size_t>(needed));
-    if (MultiByteToWideChar(CP_ACP, 0, text, -1, wideText_.data(), needed) != needed) return;
-    const size_t count = layout(x, y, width, height);
-    for (size_t i = 0; i < count; ++i) {
-        const Placement& place = placements_[i];
-        if (place.codeUnit == kUnderscore) continue;  // takes its room, never drawn
-        DrawGlyph(picture, place.bitmap, place.x, place.y, width, height, rgb);
-    }
+    if (MultiByteToWideChar(CP_ACP, 0, text, -1, wideText_.data(), needed) != needed) return 0;
+    return layout(x, y, width, height);
+}
+
+void TextRenderer::DrawText(uint8_t* picture, const char* text, int width, int height, int penX, int penY,
+                            int pixelSize, const int32_t rgb[3]) {
+    if (!picture || !rgb) return;
+    ForEachGlyph(text, width, height, penX, penY, pixelSize,
+                 [&](const FT_Bitmap* bitmap, int x, int y) { DrawGlyph(picture, bitmap, x, y, width, height, rgb); });
 }
 
 void TextRenderer::DrawGlyph(uint8_t* picture, const FT_Bitmap* bitmap, int x, int y, int width, int height,
                              const int32_t rgb[3]) {
-    if (!bitmap || !rgb || !bitmap->buffer || bitmap->pixel_mode != FT_PIXEL_MODE_MONO || bitmap->rows == 0 ||
-        bitmap->pitch <= 0) {
-        return;
-    }
     I420Picture frame(picture, width, height);
-    if (!frame.valid()) return;
-    const YuvColour colour = RgbToYuv(rgb[0], rgb[1], rgb[2]);
-    const int rows = static_cast<int>(bitmap->rows);
-    const int columns = static_cast<int>(bitmap->width);
-    for (int r = 0; r < rows && y + r < height; ++r) {
-        const unsigned char* bits = bitmap->buffer + static_cast<ptrdiff_t>(r) * bitmap->pitch;
-        for (int c = 0; c < columns && x + c < width; ++c) {
-            if (((bits[c / 8] >> (7 - c % 8)) & 1) == 0) continue;
-            frame.put(x + c - kShadowOffset, y + r - kShadowOffset, colour);
-            frame.put(x + c, y + r, kBlack);
-        }
-    }
+    if (!frame.valid() || !rgb) return;
+    ForEachGlyphPixel(bitmap, x, y, width, height, RgbToYuv(rgb[0], rgb[1], rgb[2]),
+                      [&](int px, int py, YuvColour colour) { frame.put(px, py, colour); });
 }

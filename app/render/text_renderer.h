@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/render/freetype_owners.h"
+#include "app/render/i420_picture.h"
 
 #include <array>
 #include <cstdint>
@@ -33,6 +34,16 @@ public:
     void DrawGlyph(uint8_t* picture, const FT_Bitmap* bitmap, int x, int y, int width, int height,
                    const int32_t rgb[3]);
 
+    // What DrawText does, given to the caller to draw elsewhere: calls draw (bitmap, x, y) for each
+    // glyph DrawText would draw with these arguments, in its order.
+    template <class Draw>
+    void ForEachGlyph(const char* text, int width, int height, int penX, int penY, int pixelSize, Draw draw);
+    // What DrawGlyph does, the same way: calls put (x, y, colour) for each pixel it sets, in its
+    // order, colour being the one given or the shadow's black.
+    template <class Put>
+    static void ForEachGlyphPixel(const FT_Bitmap* bitmap, int x, int y, int width, int height, YuvColour colour,
+                                  Put put);
+
     bool loaded() const { return loaded_; }
     int fontSize() const { return fontSize_; }
 
@@ -55,8 +66,14 @@ private:
         int y;
     };
 
+    static constexpr int kShadowOffset = 2;
+    static constexpr YuvColour kShadow{0, 128, 128};
+    static constexpr wchar_t kUnderscore = L'_';
+
     void clearGlyphCache();
     void releaseFont();
+    // Lays out the text as DrawText draws it; answers how many glyphs went into placements_.
+    size_t layOut(const char* text, int width, int height, int penX, int penY, int pixelSize);
     size_t layout(int x, int y, int width, int height);
 
     // In this order, so that glyphs go before the face and the face before the library.
@@ -71,3 +88,34 @@ private:
     std::vector<wchar_t> wideText_;
     std::array<Placement, kMaxLayoutUnits> placements_{};
 };
+
+template <class Draw>
+void TextRenderer::ForEachGlyph(const char* text, int width, int height, int penX, int penY, int pixelSize, Draw draw) {
+    const size_t count = layOut(text, width, height, penX, penY, pixelSize);
+    for (size_t i = 0; i < count; ++i) {
+        const Placement& place = placements_[i];
+        if (place.codeUnit == kUnderscore) continue;  // takes its room, never drawn
+        draw(place.bitmap, place.x, place.y);
+    }
+}
+
+// The colour goes up and left of each set bit and the shadow's black in its place, one after the
+// other, so that a later bit's colour may cover an earlier bit's shadow.
+template <class Put>
+void TextRenderer::ForEachGlyphPixel(const FT_Bitmap* bitmap, int x, int y, int width, int height, YuvColour colour,
+                                     Put put) {
+    if (!bitmap || !bitmap->buffer || bitmap->pixel_mode != FT_PIXEL_MODE_MONO || bitmap->rows == 0 ||
+        bitmap->pitch <= 0) {
+        return;
+    }
+    const int rows = static_cast<int>(bitmap->rows);
+    const int columns = static_cast<int>(bitmap->width);
+    for (int r = 0; r < rows && y + r < height; ++r) {
+        const unsigned char* bits = bitmap->buffer + static_cast<ptrdiff_t>(r) * bitmap->pitch;
+        for (int c = 0; c < columns && x + c < width; ++c) {
+            if (((bits[c / 8] >> (7 - c % 8)) & 1) == 0) continue;
+            put(x + c - kShadowOffset, y + r - kShadowOffset, colour);
+            put(x + c, y + r, kShadow);
+        }
+    }
+}

@@ -1,5 +1,7 @@
 #include "app/render/text_renderer.h"
 
+#include "app/render/cached_text.h"
+
 #include "tests/support/scoped_machine_folders.h"
 
 #include <gtest/gtest.h>
@@ -118,10 +120,52 @@ TEST_F(TextRendererTest, TextAtTheEdgesOrBeyondTheLayoutLimitStaysInsideThePictu
     EXPECT_EQ(draw("A", 10, 10, 0), blankPicture());
 }
 
+// One cached text through a run of changes, each drawn twice (made afresh, then taken from the
+// cache) over a picture of varied samples, against DrawText on the same picture.
+TEST_F(TextRendererTest, ACachedTextDrawsWhatDrawTextDrawsAndIsRedrawnWhenAnythingChanges) {
+    const int32_t red[3] = {255, 0, 0};
+    const struct {
+        const char* text;
+        int width, height, x, y, size;
+        const int32_t* rgb;
+    } draws[] = {
+        {"12:00:01", 240, 120, 10, 80, 24, kWhite},
+        {"12:00:02", 240, 120, 10, 80, 24, kWhite},  // the clock's next second
+        {"12:00:02", 240, 120, 12, 80, 24, kWhite},
+        {"12:00:02", 240, 120, 12, 80, 17, kWhite},
+        {"12:00:02", 240, 120, 12, 80, 17, red},
+        {"12:00:02", 241, 121, 12, 80, 17, red},
+        {"M", 237, 121, 220, 7, 24, red},  // odd sides: the last column's chroma is the next row's
+        {"\xD6\xD0_A\nBB WWWWWWWWWW", 120, 90, -6, -9, 24, kWhite},  // 中, underscore, line feed, wrap, clipped
+        {"AB", 40, 30, 20, 5, 24, kWhite},
+        {"", 240, 120, 10, 10, 24, kWhite},
+        {"A", 240, 120, 241, 10, 24, kWhite},
+        {"12:00:01", 240, 120, 10, 80, 24, kWhite},
+    };
+    CachedText cached;
+    int builds = 0;
+    for (const auto& d : draws) {
+        SCOPED_TRACE(std::string(d.text) + " at " + std::to_string(d.x) + ", " + std::to_string(d.y));
+        std::vector<uint8_t> varied(static_cast<size_t>(d.width * d.height * 3 / 2));
+        for (size_t i = 0; i < varied.size(); ++i) varied[i] = static_cast<uint8_t>(i * 7 % 251);
+        auto direct = varied;
+        renderer->DrawText(direct.data(), d.text, d.width, d.height, d.x, d.y, d.size, d.rgb);
+        for (int time = 0; time < 2; ++time) {
+            auto fromCache = varied;
+            cached.Draw(*renderer, fromCache.data(), d.text, d.width, d.height, d.x, d.y, d.size, d.rgb);
+            EXPECT_EQ(fromCache, direct) << "drawing " << time;
+            EXPECT_EQ(cached.builds(), builds + 1) << "drawing " << time;  // each row changes one thing
+        }
+        builds = cached.builds();
+    }
+}
+
 TEST(TextRendererWithoutFont, MissingOrDamagedFontLeavesTheRendererUnloadedAndDrawsNothing) {
     test_support::ScopedMachineFolders machine;  // no simhei.ttf linked
     auto picture = blankPicture();
-    TextRenderer().DrawText(picture.data(), "A", kWidth, kHeight, 10, 10, 24, kWhite);
+    TextRenderer unloaded;
+    unloaded.DrawText(picture.data(), "A", kWidth, kHeight, 10, 10, 24, kWhite);
+    CachedText().Draw(unloaded, picture.data(), "A", kWidth, kHeight, 10, 10, 24, kWhite);
     EXPECT_EQ(picture, blankPicture());
     const auto fonts = machine.driveRoot() / "c" / "Windows" / "Fonts";
     std::filesystem::create_directories(fonts);

@@ -40,6 +40,28 @@ TEST_F(FramePath, PauseKeepsThePictureDecodedAfterItUntilUnpauseAndTheLaterOfTwo
     EXPECT_EQ(view->QueuedFills(), (std::vector<int>{10, 20, 20, 40, 40, 60}));
 }
 
+TEST_F(FramePath, PicturesGivenBackByEachHolderAreDecodedIntoAgainButNeverAfterTheSizeChanged) {
+    const DataBuffer* first = view->Decoded(1);
+    view->Decoded(2);
+    ASSERT_TRUE(view->Pass());  // the render thread shows the first and gives it back
+    EXPECT_EQ(view->IdlePictures(), 1u);
+    EXPECT_EQ(view->Decoded(3), first);
+    view->Pause();
+    view->Decoded(4);
+    ASSERT_NE(view->Kept(), nullptr);
+    view->Resume();
+    view->Decoded(5);  // gives back the pause's copy
+    EXPECT_EQ(view->IdlePictures(), 1u);
+    EXPECT_FALSE(Send(kViewPaintBlackMessage));  // the window's black picture is taken and given back
+    EXPECT_EQ(view->IdlePictures(), 1u);
+    // A restart brought another size: the pictures of the old one are freed as they come back.
+    view->SetPictureSize(16, 12, 0);
+    view->Decoded(9);
+    while (view->renderQueueLength() > 1) ASSERT_TRUE(view->Pass());
+    EXPECT_EQ(view->IdlePictures(), 0u);
+    EXPECT_EQ(view->QueuedFills(), (std::vector<int>{9}));
+}
+
 TEST_F(FramePath, APassTrimsTheQueueTo24AndShowsTheSeventhOfThirtyPictures) {
     for (int fill = 1; fill <= 30; ++fill) view->Decoded(static_cast<uint8_t>(fill));
     EXPECT_TRUE(view->Pass());

@@ -20,6 +20,7 @@
 #include <mutex>
 #include <numeric>
 #include <random>
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -37,7 +38,12 @@ struct PictureSink {
         sink->sizes.emplace_back(width, height);
         sink->ranges.push_back(range);
         sink->pictures.emplace_back(picture->data, picture->data + picture->length);
-        ReleaseDataBuffer(picture);
+        sink->buffers.insert(picture);
+        if (sink->pool != nullptr) {
+            sink->pool->Give(picture);
+        } else {
+            ReleaseDataBuffer(picture);
+        }
         sink->changed.notify_all();
         sink->changed.wait(guard, [sink] { return !sink->stalled; });
     }
@@ -55,6 +61,8 @@ struct PictureSink {
     std::vector<std::pair<int, int>> sizes;
     std::vector<SampleRange> ranges;
     std::vector<std::vector<uint8_t>> pictures;
+    std::set<const DataBuffer*> buffers;
+    PicturePool* pool = nullptr;  // where pictures go back, if anywhere
     bool stalled = false;
 };
 
@@ -184,6 +192,21 @@ TEST(H264Decoder, EveryCropChromaFormatDepthAndRangeComesOutAsI420OfTheStreamsSi
             EXPECT_EQ(test_support::LargestDifference(sink.pictures[i], reference[i]), 0) << i;
         }
     }
+}
+
+// The view's pictures given back to its pool are decoded into again: one buffer serves them all.
+TEST(H264Decoder, PicturesGivenBackToThePoolItWasGivenAreDecodedIntoAgain) {
+    const test_support::H264StreamOptions options = StreamOptions(160, 128, 8, "baseline");
+    PicturePool pool;
+    PictureSink sink;
+    sink.pool = &pool;
+    H264Decoder decoder(&pool);
+    ASSERT_EQ(decoder.Open(&PictureSink::OnPicture, &sink), 0);
+    Feed(decoder, sink, test_support::SplitAnnexB(test_support::MakeH264Stream(options)), 0);
+    EXPECT_TRUE(sink.WaitForCount(static_cast<size_t>(options.frames)));
+    decoder.Close();
+    EXPECT_EQ(sink.buffers.size(), 1u);
+    EXPECT_EQ(pool.idle(), 1u);
 }
 
 TEST(H264Decoder, QueueKeepsOnlyTheNewest26PacketsWhileTheConsumerStalls) {

@@ -23,13 +23,17 @@ public:
     }
     // As if a start had succeeded or a stop had run, without a stream.
     void MarkPlaying(bool on) { playing_ = on; }
-    // A decoded picture of the given size with every byte set to fill, as the decoder hands it on.
-    void Decoded(int width, int height, uint8_t fill, SampleRange range = SampleRange::Studio) {
-        DataBuffer* picture = AllocDataBuffer(width * height * 3 / 2);
+    // A decoded picture of the given size with every byte set to fill, taken from the view's pool
+    // and handed on as the decoder does; answers its buffer.
+    const DataBuffer* Decoded(int width, int height, uint8_t fill, SampleRange range = SampleRange::Studio) {
+        DataBuffer* picture = pictures_.Take(width * height * 3 / 2);
         std::fill(picture->data, picture->data + picture->length, fill);
         TakeDecodedPicture(picture, width, height, range);
+        return picture;
     }
-    void Decoded(uint8_t fill) { Decoded(width_, shownHeight(), fill); }
+    const DataBuffer* Decoded(uint8_t fill) { return Decoded(width_, shownHeight(), fill); }
+    size_t IdlePictures() { return pictures_.idle(); }
+    const DataBuffer* Kept() const { return keptFrame_; }
 
     // The first byte of every picture waiting in the render queue, oldest first.
     std::vector<int> QueuedFills() {
