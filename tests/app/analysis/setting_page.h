@@ -17,6 +17,7 @@
 #include "tests/support/loopback_rtsp_camera.h"
 
 #include <gtest/gtest.h>
+#include <json/reader.h>
 
 #include <algorithm>
 #include <chrono>
@@ -174,6 +175,11 @@ protected:
         return ran;
     }
     std::string Saved() { return page.Invoke("SaveAnalyseParams").convertTo<std::string>(); }
+    Json::Value SavedValue() {
+        Json::Value value;
+        EXPECT_TRUE(Json::Reader().parse(Saved(), value));
+        return value;
+    }
     // Whether the picture holds the text as the view writes it (colour as red, green, blue).
     bool ShowsText(const std::vector<uint8_t>& picture, const char* text, int x, int y, int size,
                    const std::vector<int32_t>& rgb) {

@@ -5,7 +5,6 @@
 
 #include <json/reader.h>
 
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,15 +17,17 @@ using Items = std::vector<std::string>;
 
 class SettingViewEditing : public test_support::SettingPageTest {
 protected:
-    Json::Value SavedValue() {
-        const std::string text = Saved();
-        Json::Value value;
-        Json::CharReaderBuilder builder;
-        std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-        EXPECT_TRUE(reader->parse(text.data(), text.data() + text.size(), &value, nullptr));
-        return value;
-    }
     int Count(const std::string& group) { return SavedValue()["eventInfo"][group + "cnt"].asInt(); }
+    // The saved shape's points as x, y, x, y...
+    std::vector<int> Points(const std::string& group, int index) {
+        std::vector<int> xy;
+        const Json::Value saved = SavedValue();
+        for (const Json::Value& p : saved["eventInfo"][group][index]["points"]) {
+            xy.push_back(p["x"].asInt());
+            xy.push_back(p["y"].asInt());
+        }
+        return xy;
+    }
     std::string CheckLine() { return page.Invoke("OnCheckLine").convertTo<std::string>(); }
 };
 
@@ -187,16 +188,16 @@ TEST_F(SettingViewEditing, SelectionFollowsGroupPriorityAndSavesAndDeletesInPlac
     Click(250, 200);
     EXPECT_EQ(Events("onclickArea"), (std::vector<Args>{{"1", "0"}, {"4", "0"}, {"2", "-1"}}));
 
-    // Edit the first stop area: drag its top-right corner, save it in place.
+    // Edit the first stop area: drag its top-right corner, then its closing edge (both of its ends
+    // move), save it in place.
     Click(100, 80);
     Menu(100, 80, L"编辑");
     Drag(150, 10, 170, 20);
+    Drag(10, 50, 15, 53);
     Menu(100, 80, L"保存");
     EXPECT_EQ(Events("onsaveArea"), (std::vector<Args>{{"4", "0"}}));
-    const Json::Value stops = SavedValue()["eventInfo"]["stoparea"];
-    ASSERT_EQ(stops.size(), 2u);
-    EXPECT_EQ(stops[0]["points"][1]["x"].asInt(), 170);
-    EXPECT_EQ(stops[0]["points"][1]["y"].asInt(), 20);
+    EXPECT_EQ(Points("stoparea", 0), (std::vector<int>{15, 13, 170, 20, 150, 100, 15, 103}));
+    EXPECT_EQ(Count("stoparea"), 2);
 
     // A script call drops the edit while the menu shows: the item picked then has nothing to act on.
     page.Invoke("StartDraw", 4);
@@ -214,6 +215,7 @@ TEST_F(SettingViewEditing, SelectionFollowsGroupPriorityAndSavesAndDeletesInPlac
     Menu(185, 20, L"删除");
     EXPECT_EQ(Events("ondeleteArea"), (std::vector<Args>{{"4", "1"}}));
     EXPECT_EQ(Count("stoparea"), 1);
+    EXPECT_EQ(Points("stoparea", 0)[2], 170);  // the second one went, not the first
     // Deleting a shape being drawn fires nothing and changes no list.
     page.Invoke("StartDraw", 4);
     Clicks({{200, 20}, {240, 20}, {240, 60}});

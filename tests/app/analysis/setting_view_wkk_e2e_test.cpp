@@ -14,11 +14,6 @@ using test_support::Args;
 
 class WkkView : public test_support::SettingPageTest {
 protected:
-    Json::Value SavedValue() {
-        Json::Value value;
-        EXPECT_TRUE(Json::Reader().parse(Saved(), value));
-        return value;
-    }
     std::vector<int> StopCorners(int area = 0) {
         std::vector<int> corners;
         const Json::Value saved = SavedValue();
