@@ -161,9 +161,6 @@ TEST_F(AnalysisViews, DocumentsRoundTripAndMalformedOnesChangeNothing) {
         lanes->SetAnalyseParams(bad);
         EXPECT_EQ(lanes->SaveAnalyseParams(), saved) << bad;
     }
-    // The count asks for more lane lines than the document holds: only those it holds are made.
-    lanes->SetAnalyseParams(R"({"lanelinecnt": 100000000, "lanelines": [{"linename": "only", "pointcnt": 2}]})");
-    EXPECT_EQ(lanes->GetPLName(1, 0) + "|" + lanes->GetPLName(1, 1), "only|");
 
     auto gun = Make<CVideoPlayerAnalysisOldGun>();
     gun->SetAnalyseParams(R"({"crossareacnt": 1, "crossareas": [{"name": "x1", "pointcnt": 4,
