@@ -58,6 +58,10 @@ const std::vector<int32_t> kBlueText{0, 0, 255};
 const std::vector<int32_t> kGreenText{0, 255, 0};
 constexpr int kTextSize = 11;
 
+// A calibration quadrilateral that is the picture's rectangle from (10, 10) to (310, 230).
+inline const std::string kRectangleCalibration =
+    R"({"clbcoord":{"points":[{"x":10.0,"y":10.0},{"x":310.0,"y":10.0},{"x":310.0,"y":230.0},{"x":10.0,"y":230.0}]}})";
+
 class SettingPageTest : public MachineTest {
 protected:
     SettingPageTest() { machine.linkChineseFont(); }

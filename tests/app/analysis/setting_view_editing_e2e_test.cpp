@@ -32,6 +32,7 @@ protected:
 };
 
 const Items kIdleMenu{"放大", "画面静止"};
+const Items kDrawingMenu{"编辑 (grey)", "撤销", "保存 (grey)", "取消", "删除", "画面静止"};
 
 TEST_F(SettingViewEditing, EachKindIsDrawnWithClicksAndSavedFromTheMenuWithItsEvent) {
     Open();
@@ -62,7 +63,7 @@ TEST_F(SettingViewEditing, EachKindIsDrawnWithClicksAndSavedFromTheMenuWithItsEv
     page.Invoke("StartDraw", 5);
     Clicks({{200, 20}, {300, 20}, {300, 100}});
     page.Invoke("StartDraw", 6);
-    EXPECT_EQ(Menu(200, 20), (Items{"编辑 (grey)", "撤销", "保存 (grey)", "取消", "删除", "画面静止"}));
+    EXPECT_EQ(Menu(200, 20), kDrawingMenu);
     Clicks({{200, 100}});
     page.Invoke("StartDraw", 6);
     Clicks({{250, 90}, {250, 30}});
@@ -96,7 +97,7 @@ TEST_F(SettingViewEditing, StartDrawRefusesUnknownKindsFullListsAndASecondCalibr
     // The calibration quadrilateral is drawn with four clicks and saved without an event.
     page.Invoke("StartDraw", 2);
     Clicks({{20, 20}, {300, 20}, {300, 220}});
-    EXPECT_EQ(Menu(300, 220), (Items{"编辑 (grey)", "撤销", "保存 (grey)", "取消", "删除", "画面静止"}));
+    EXPECT_EQ(Menu(300, 220), kDrawingMenu);
     Click(20, 220);
     Menu(20, 220, L"保存");
     EXPECT_TRUE(Events("onsaveArea").empty());
@@ -145,7 +146,7 @@ TEST_F(SettingViewEditing, MenusOfferTheirItemsByStateAndTheFreezeItemFollowsThe
     page.Invoke("StartDraw", 1);
     EXPECT_TRUE(Menu(10, 10).empty());  // nothing drawn yet: no menu
     Clicks({{20, 20}, {60, 20}});
-    EXPECT_EQ(Menu(10, 10), (Items{"编辑 (grey)", "撤销", "保存 (grey)", "取消", "删除", "画面静止"}));
+    EXPECT_EQ(Menu(10, 10), kDrawingMenu);
     Menu(10, 10, L"撤销");  // one point left
     Clicks({{60, 20}, {60, 60}});
     Menu(10, 10, L"保存");
@@ -167,8 +168,7 @@ TEST_F(SettingViewEditing, MenusOfferTheirItemsByStateAndTheFreezeItemFollowsThe
     EXPECT_EQ(Menu(200, 200), kIdleMenu);
 
     // Check lines: nothing to save or delete.
-    page.Invoke("SetAnalyseParams", std::string(R"({"clbcoord":{"points":[{"x":10.0,"y":10.0},{"x":300.0,"y":10.0},)"
-                                                R"({"x":300.0,"y":230.0},{"x":10.0,"y":230.0}]}})"));
+    page.Invoke("SetAnalyseParams", test_support::kRectangleCalibration);
     page.Invoke("StartDraw", 3);
     Click(100, 100);
     EXPECT_EQ(Menu(100, 100), (Items{"编辑 (grey)", "撤销 (grey)", "保存 (grey)", "取消", "删除 (grey)", "画面静止"}));
@@ -244,8 +244,7 @@ TEST_F(SettingViewEditing, CheckLinesAnswerOnCheckLineForKindsThreeAndNine) {
     page.Invoke("StartDraw", 3);  // refused without a calibration
     Clicks({{20, 20}, {80, 20}});
     EXPECT_EQ(CheckLine(), "");
-    page.Invoke("SetAnalyseParams", std::string(R"({"clbcoord":{"points":[{"x":10.0,"y":10.0},{"x":300.0,"y":10.0},)"
-                                                R"({"x":300.0,"y":230.0},{"x":10.0,"y":230.0}]}})"));
+    page.Invoke("SetAnalyseParams", test_support::kRectangleCalibration);
     page.Invoke("StartDraw", 3);
     Click(20, 20);
     EXPECT_EQ(CheckLine(), "");                // one point

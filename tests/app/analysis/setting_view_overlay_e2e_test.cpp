@@ -88,8 +88,7 @@ TEST_F(SettingViewOverlay, TheTargetSquareAndTheTargetBoxesShowForSeventyPicture
     // A calibration that maps the picture onto the ground without perspective: a target is as
     // large everywhere, so both boxes take the smallest side, 70, and end below the picture,
     // where they are cut to 10 pixels above its bottom.
-    page.Invoke("SetAnalyseParams", std::string(R"({"clbcoord":{"points":[{"x":10.0,"y":10.0},{"x":310.0,"y":10.0},)"
-                                                R"({"x":310.0,"y":230.0},{"x":10.0,"y":230.0}]}})"));
+    page.Invoke("SetAnalyseParams", test_support::kRectangleCalibration);
     page.Invoke("SetTargetSize", 300.0, 220.0, 0, 0);
     shown = Shown();
     EXPECT_EQ(PixelOf(shown, 160, 205), kRedLine);
@@ -103,8 +102,7 @@ TEST_F(SettingViewOverlay, TheTargetSquareAndTheTargetBoxesShowForSeventyPicture
 TEST_F(SettingViewOverlay, ACheckLineShowsItsMeasuredDistanceForTwoHundredPictures) {
     Open();
     // The ground rectangle is the picture's own 300 x 220 pixels: distances come out in pixels.
-    page.Invoke("SetAnalyseParams", std::string(R"({"clbcoord":{"points":[{"x":10.0,"y":10.0},{"x":310.0,"y":10.0},)"
-                                                R"({"x":310.0,"y":230.0},{"x":10.0,"y":230.0}]}})"));
+    page.Invoke("SetAnalyseParams", test_support::kRectangleCalibration);
     page.Invoke("SetTargetSize", 300.0, 220.0, -1, 0);
     page.Invoke("StartDraw", 3);
     Click(20, 50);
