@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,12 @@ namespace test_support {
 
 using MenuItems = std::vector<std::wstring>;
 using Events = std::vector<Args>;
+
+// The JSON text without its layout (no name or text value in these documents holds a space).
+inline std::string Compact(std::string text) {
+    text.erase(std::remove_if(text.begin(), text.end(), [](char c) { return c == ' ' || c == '\n'; }), text.end());
+    return text;
+}
 
 class AnalysisSession : public MachineTest {
 protected:
@@ -60,6 +67,7 @@ protected:
         return items;
     }
     std::string Save() { return page.Invoke("SaveAnalyseParams").cast<std::string>(); }
+    std::string Saved() { return Compact(Save()); }
     // The events of one name fired since the last look.
     Events Fired(const std::string& name) { return page.events->take(name); }
 

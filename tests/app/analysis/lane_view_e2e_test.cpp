@@ -23,7 +23,12 @@ TEST_F(LaneView, AMonitorAreaAndALaneLineAreDrawnEditedRenamedAndSavedAsJson) {
     page.Invoke("StartDrawWithName", 1, std::string("L1"));
     Click(100, 60);
     Click(120, 180);
-    EXPECT_EQ(Menu(110, 120, L"不检测"), (MenuItems{L"检测", L"不检测", L"根据车位置定", L"-", L"保存", L"删除结点"}));
+    // The detection mode travels as "linearg": detected 1, by the vehicle's position 2, not 0.
+    EXPECT_EQ(Menu(110, 120, L"根据车位置定"), (MenuItems{L"检测", L"不检测", L"根据车位置定", L"-", L"保存", L"删除结点"}));
+    EXPECT_NE(Saved().find(R"("linearg":2,"linename":"L1")"), std::string::npos);
+    Menu(110, 120, L"检测");
+    EXPECT_NE(Saved().find(R"("linearg":1,"linename":"L1")"), std::string::npos);
+    Menu(110, 120, L"不检测");
     Menu(110, 120, L"保存");
 
     Click(110, 120);  // on the lane line, inside the monitor area
@@ -43,53 +48,10 @@ TEST_F(LaneView, AMonitorAreaAndALaneLineAreDrawnEditedRenamedAndSavedAsJson) {
     EXPECT_EQ(Name(0, 0), "");
     EXPECT_EQ(Name(2, 0) + Name(1, 1) + Name(1, -1), "");
 
-    EXPECT_EQ(Save(), R"({
-   "lanelinecnt" : 1,
-   "lanelines" : [
-      {
-         "linearg" : 0,
-         "linename" : "L2",
-         "pointcnt" : 2,
-         "points" : [
-            {
-               "x" : 125,
-               "y" : 130
-            },
-            {
-               "x" : 150,
-               "y" : 200
-            }
-         ]
-      }
-   ],
-   "monitorareacnt" : 1,
-   "monitorareas" : [
-      {
-         "linearg" : 1,
-         "linename" : "",
-         "pointcnt" : 4,
-         "points" : [
-            {
-               "x" : 40,
-               "y" : 40
-            },
-            {
-               "x" : 280,
-               "y" : 40
-            },
-            {
-               "x" : 280,
-               "y" : 200
-            },
-            {
-               "x" : 40,
-               "y" : 200
-            }
-         ]
-      }
-   ]
-}
-)");
+    EXPECT_EQ(Saved(), R"({"lanelinecnt":1,"lanelines":[{"linearg":0,"linename":"L2","pointcnt":2,"points":[)"
+                       R"({"x":125,"y":130},{"x":150,"y":200}]}],"monitorareacnt":1,"monitorareas":[{"linearg":1,)"
+                       R"("linename":"","pointcnt":4,"points":[{"x":40,"y":40},{"x":280,"y":40},{"x":280,"y":200},)"
+                       R"({"x":40,"y":200}]}]})");
 }
 
 TEST_F(LaneView, LimitsHiddenGroupsDeletionAndStaleMenuCommands) {

@@ -44,52 +44,10 @@ TEST_F(NamedAreaView, AreasAndTheCalibrationRectangleAreDrawnSelectedMovedSavedA
     Menu(230, 20, L"编辑");
     Drag(260, 60, 180, 10);  // a corner dragged past the opposite one: put in order again
     Menu(0, 0, L"保存");
-    EXPECT_EQ(Save(), R"({
-   "" : null,
-   "dingbiaoareacnt" : 1,
-   "dingbiaoareas" : [
-      {
-         "name" : "cal1",
-         "pointcnt" : 2,
-         "points" : [
-            {
-               "x" : 180,
-               "y" : 10
-            },
-            {
-               "x" : 200,
-               "y" : 20
-            }
-         ]
-      }
-   ],
-   "monitorareacnt" : 0,
-   "monitorareas" : null,
-   "parkingareacnt" : 1,
-   "parkingareas" : [
-      {
-         "name" : "P1",
-         "pointcnt" : 3,
-         "points" : [
-            {
-               "x" : 40,
-               "y" : 40
-            },
-            {
-               "x" : 120,
-               "y" : 40
-            },
-            {
-               "x" : 80,
-               "y" : 120
-            }
-         ]
-      }
-   ],
-   "unparkingareacnt" : 0,
-   "unparkingareas" : null
-}
-)");
+    EXPECT_EQ(Saved(), R"({"":null,"dingbiaoareacnt":1,"dingbiaoareas":[{"name":"cal1","pointcnt":2,"points":[)"
+                       R"({"x":180,"y":10},{"x":200,"y":20}]}],"monitorareacnt":0,"monitorareas":null,)"
+                       R"("parkingareacnt":1,"parkingareas":[{"name":"P1","pointcnt":3,"points":[{"x":40,"y":40},)"
+                       R"({"x":120,"y":40},{"x":80,"y":120}]}],"unparkingareacnt":0,"unparkingareas":null})");
 
     // A second calibration rectangle replaces the first; unfinished shapes are reported deleted.
     Fired("onsaveAreaWithName3");
@@ -145,7 +103,7 @@ TEST_F(NamedAreaView, TheGunViewKeepsAStillPictureAndSetsCrossMarksSelectedByACl
     Click(250, 100);  // an area the areas' search finds is reported twice
     EXPECT_EQ(Fired("onclickAreaWithName3"), (Events{{"7", "3", "\"U\""}, {"7", "3", "\"U\""}}));
     EXPECT_EQ(Menu(250, 100), MenuItems{L"刷新"});
-    EXPECT_NE(Save().find("\"crossareacnt\" : 1"), std::string::npos);
+    EXPECT_NE(Saved().find(R"("crossareacnt":1)"), std::string::npos);
 
     // The mark picked up and moved in edit mode, saved, selected again and deleted.
     Fired("onsaveAreaWithName3");
@@ -153,16 +111,14 @@ TEST_F(NamedAreaView, TheGunViewKeepsAStillPictureAndSetsCrossMarksSelectedByACl
     Menu(100, 100, L"编辑");
     Drag(100, 100, 130, 140);
     EXPECT_EQ(Menu(0, 0, L"保存"), (MenuItems{L"刷新", L"保存"}));
-    EXPECT_NE(Save().find("\"crossareacnt\" : 1,\n   \"crossareas\" : [\n      {\n         \"name\" : \"x1\",\n"
-                          "         \"pointcnt\" : 1,\n         \"points\" : [\n            {\n"
-                          "               \"x\" : 130,\n               \"y\" : 140\n"),
+    EXPECT_NE(Saved().find(R"("crossareacnt":1,"crossareas":[{"name":"x1","pointcnt":1,"points":[{"x":130,"y":140}]}])"),
               std::string::npos);
     Click(135, 125);
     EXPECT_EQ(Menu(0, 0, L"删除"), (MenuItems{L"刷新", L"编辑", L"删除"}));
     EXPECT_EQ(Fired("onclickAreaWithName3"), (Events{{"7", "4", "\"x1\""}, {"7", "4", "\"x1\""}}));
     EXPECT_EQ(Fired("onsaveAreaWithName3"), (Events{{"7", "4", "\"x1\""}}));
     EXPECT_EQ(Fired("ondeleteAreaWithName3"), (Events{{"7", "4", "\"x1\""}}));
-    EXPECT_NE(Save().find("\"crossareacnt\" : 0"), std::string::npos);
+    EXPECT_NE(Saved().find(R"("crossareacnt":0)"), std::string::npos);
 }
 
 class NamedAreaVariant : public NamedAreaView, public ::testing::WithParamInterface<int> {};
@@ -185,37 +141,9 @@ TEST_P(NamedAreaVariant, DrawsSavesAndSelectsAreasWithItsOwnMenu) {
     EXPECT_EQ(Menu(40, 40, L"删除结点").back(), L"插入结点");  // the edge stays selected too
     Menu(0, 0, L"保存");
     EXPECT_EQ(Fired("onsaveAreaWithName3"), (Events{{"7", "3", "\"U1\""}}));
-    EXPECT_EQ(Save(), R"({
-   "" : null,
-   "dingbiaoareacnt" : 0,
-   "dingbiaoareas" : null,
-   "monitorareacnt" : 0,
-   "monitorareas" : null,
-   "parkingareacnt" : 0,
-   "parkingareas" : null,
-   "unparkingareacnt" : 1,
-   "unparkingareas" : [
-      {
-         "name" : "U1",
-         "pointcnt" : 3,
-         "points" : [
-            {
-               "x" : 200,
-               "y" : 40
-            },
-            {
-               "x" : 160,
-               "y" : 120
-            },
-            {
-               "x" : 120,
-               "y" : 200
-            }
-         ]
-      }
-   ]
-}
-)");
+    EXPECT_EQ(Saved(), R"({"":null,"dingbiaoareacnt":0,"dingbiaoareas":null,"monitorareacnt":0,"monitorareas":null,)"
+                       R"("parkingareacnt":0,"parkingareas":null,"unparkingareacnt":1,"unparkingareas":[{"name":"U1",)"
+                       R"("pointcnt":3,"points":[{"x":200,"y":40},{"x":160,"y":120},{"x":120,"y":200}]}]})");
     page.Invoke("SetAreaHideFlag", 3, 1);  // hidden: no longer clicked
     Click(120, 200);
     EXPECT_EQ(Fired("onclickAreaWithName3"), Events{});

@@ -17,6 +17,7 @@
 #include "tests/support/loopback_rtsp_camera.h"
 
 #include <gtest/gtest.h>
+#include <json/reader.h>
 
 #include <algorithm>
 #include <chrono>
@@ -56,6 +57,10 @@ const std::vector<int32_t> kRedText{255, 0, 0};
 const std::vector<int32_t> kBlueText{0, 0, 255};
 const std::vector<int32_t> kGreenText{0, 255, 0};
 constexpr int kTextSize = 11;
+
+// A calibration quadrilateral that is the picture's rectangle from (10, 10) to (310, 230).
+inline const std::string kRectangleCalibration =
+    R"({"clbcoord":{"points":[{"x":10.0,"y":10.0},{"x":310.0,"y":10.0},{"x":310.0,"y":230.0},{"x":10.0,"y":230.0}]}})";
 
 class SettingPageTest : public MachineTest {
 protected:
@@ -174,6 +179,11 @@ protected:
         return ran;
     }
     std::string Saved() { return page.Invoke("SaveAnalyseParams").convertTo<std::string>(); }
+    Json::Value SavedValue() {
+        Json::Value value;
+        EXPECT_TRUE(Json::Reader().parse(Saved(), value));
+        return value;
+    }
     // Whether the picture holds the text as the view writes it (colour as red, green, blue).
     bool ShowsText(const std::vector<uint8_t>& picture, const char* text, int x, int y, int size,
                    const std::vector<int32_t>& rgb) {

@@ -5,7 +5,6 @@
 
 #include <json/reader.h>
 
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,19 +17,22 @@ using Items = std::vector<std::string>;
 
 class SettingViewEditing : public test_support::SettingPageTest {
 protected:
-    Json::Value SavedValue() {
-        const std::string text = Saved();
-        Json::Value value;
-        Json::CharReaderBuilder builder;
-        std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-        EXPECT_TRUE(reader->parse(text.data(), text.data() + text.size(), &value, nullptr));
-        return value;
-    }
     int Count(const std::string& group) { return SavedValue()["eventInfo"][group + "cnt"].asInt(); }
+    // The saved shape's points as x, y, x, y...
+    std::vector<int> Points(const std::string& group, int index) {
+        std::vector<int> xy;
+        const Json::Value saved = SavedValue();
+        for (const Json::Value& p : saved["eventInfo"][group][index]["points"]) {
+            xy.push_back(p["x"].asInt());
+            xy.push_back(p["y"].asInt());
+        }
+        return xy;
+    }
     std::string CheckLine() { return page.Invoke("OnCheckLine").convertTo<std::string>(); }
 };
 
 const Items kIdleMenu{"放大", "画面静止"};
+const Items kDrawingMenu{"编辑 (grey)", "撤销", "保存 (grey)", "取消", "删除", "画面静止"};
 
 TEST_F(SettingViewEditing, EachKindIsDrawnWithClicksAndSavedFromTheMenuWithItsEvent) {
     Open();
@@ -61,7 +63,7 @@ TEST_F(SettingViewEditing, EachKindIsDrawnWithClicksAndSavedFromTheMenuWithItsEv
     page.Invoke("StartDraw", 5);
     Clicks({{200, 20}, {300, 20}, {300, 100}});
     page.Invoke("StartDraw", 6);
-    EXPECT_EQ(Menu(200, 20), (Items{"编辑 (grey)", "撤销", "保存 (grey)", "取消", "删除", "画面静止"}));
+    EXPECT_EQ(Menu(200, 20), kDrawingMenu);
     Clicks({{200, 100}});
     page.Invoke("StartDraw", 6);
     Clicks({{250, 90}, {250, 30}});
@@ -95,7 +97,7 @@ TEST_F(SettingViewEditing, StartDrawRefusesUnknownKindsFullListsAndASecondCalibr
     // The calibration quadrilateral is drawn with four clicks and saved without an event.
     page.Invoke("StartDraw", 2);
     Clicks({{20, 20}, {300, 20}, {300, 220}});
-    EXPECT_EQ(Menu(300, 220), (Items{"编辑 (grey)", "撤销", "保存 (grey)", "取消", "删除", "画面静止"}));
+    EXPECT_EQ(Menu(300, 220), kDrawingMenu);
     Click(20, 220);
     Menu(20, 220, L"保存");
     EXPECT_TRUE(Events("onsaveArea").empty());
@@ -144,7 +146,7 @@ TEST_F(SettingViewEditing, MenusOfferTheirItemsByStateAndTheFreezeItemFollowsThe
     page.Invoke("StartDraw", 1);
     EXPECT_TRUE(Menu(10, 10).empty());  // nothing drawn yet: no menu
     Clicks({{20, 20}, {60, 20}});
-    EXPECT_EQ(Menu(10, 10), (Items{"编辑 (grey)", "撤销", "保存 (grey)", "取消", "删除", "画面静止"}));
+    EXPECT_EQ(Menu(10, 10), kDrawingMenu);
     Menu(10, 10, L"撤销");  // one point left
     Clicks({{60, 20}, {60, 60}});
     Menu(10, 10, L"保存");
@@ -166,8 +168,7 @@ TEST_F(SettingViewEditing, MenusOfferTheirItemsByStateAndTheFreezeItemFollowsThe
     EXPECT_EQ(Menu(200, 200), kIdleMenu);
 
     // Check lines: nothing to save or delete.
-    page.Invoke("SetAnalyseParams", std::string(R"({"clbcoord":{"points":[{"x":10.0,"y":10.0},{"x":300.0,"y":10.0},)"
-                                                R"({"x":300.0,"y":230.0},{"x":10.0,"y":230.0}]}})"));
+    page.Invoke("SetAnalyseParams", test_support::kRectangleCalibration);
     page.Invoke("StartDraw", 3);
     Click(100, 100);
     EXPECT_EQ(Menu(100, 100), (Items{"编辑 (grey)", "撤销 (grey)", "保存 (grey)", "取消", "删除 (grey)", "画面静止"}));
@@ -187,16 +188,16 @@ TEST_F(SettingViewEditing, SelectionFollowsGroupPriorityAndSavesAndDeletesInPlac
     Click(250, 200);
     EXPECT_EQ(Events("onclickArea"), (std::vector<Args>{{"1", "0"}, {"4", "0"}, {"2", "-1"}}));
 
-    // Edit the first stop area: drag its top-right corner, save it in place.
+    // Edit the first stop area: drag its top-right corner, then its closing edge (both of its ends
+    // move), save it in place.
     Click(100, 80);
     Menu(100, 80, L"编辑");
     Drag(150, 10, 170, 20);
+    Drag(10, 50, 15, 53);
     Menu(100, 80, L"保存");
     EXPECT_EQ(Events("onsaveArea"), (std::vector<Args>{{"4", "0"}}));
-    const Json::Value stops = SavedValue()["eventInfo"]["stoparea"];
-    ASSERT_EQ(stops.size(), 2u);
-    EXPECT_EQ(stops[0]["points"][1]["x"].asInt(), 170);
-    EXPECT_EQ(stops[0]["points"][1]["y"].asInt(), 20);
+    EXPECT_EQ(Points("stoparea", 0), (std::vector<int>{15, 13, 170, 20, 150, 100, 15, 103}));
+    EXPECT_EQ(Count("stoparea"), 2);
 
     // A script call drops the edit while the menu shows: the item picked then has nothing to act on.
     page.Invoke("StartDraw", 4);
@@ -214,6 +215,7 @@ TEST_F(SettingViewEditing, SelectionFollowsGroupPriorityAndSavesAndDeletesInPlac
     Menu(185, 20, L"删除");
     EXPECT_EQ(Events("ondeleteArea"), (std::vector<Args>{{"4", "1"}}));
     EXPECT_EQ(Count("stoparea"), 1);
+    EXPECT_EQ(Points("stoparea", 0)[2], 170);  // the second one went, not the first
     // Deleting a shape being drawn fires nothing and changes no list.
     page.Invoke("StartDraw", 4);
     Clicks({{200, 20}, {240, 20}, {240, 60}});
@@ -242,8 +244,7 @@ TEST_F(SettingViewEditing, CheckLinesAnswerOnCheckLineForKindsThreeAndNine) {
     page.Invoke("StartDraw", 3);  // refused without a calibration
     Clicks({{20, 20}, {80, 20}});
     EXPECT_EQ(CheckLine(), "");
-    page.Invoke("SetAnalyseParams", std::string(R"({"clbcoord":{"points":[{"x":10.0,"y":10.0},{"x":300.0,"y":10.0},)"
-                                                R"({"x":300.0,"y":230.0},{"x":10.0,"y":230.0}]}})"));
+    page.Invoke("SetAnalyseParams", test_support::kRectangleCalibration);
     page.Invoke("StartDraw", 3);
     Click(20, 20);
     EXPECT_EQ(CheckLine(), "");                // one point

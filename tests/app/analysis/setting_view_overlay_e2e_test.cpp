@@ -4,9 +4,12 @@
 // rectangle being dragged; and the chessboard search on a picture that holds a board.
 #include "tests/app/analysis/setting_page.h"
 
+#include "app/util/registry_settings.h"
+
 #include <json/reader.h>
 
 #include <cmath>
+#include <tuple>
 #include <string>
 #include <vector>
 
@@ -85,8 +88,7 @@ TEST_F(SettingViewOverlay, TheTargetSquareAndTheTargetBoxesShowForSeventyPicture
     // A calibration that maps the picture onto the ground without perspective: a target is as
     // large everywhere, so both boxes take the smallest side, 70, and end below the picture,
     // where they are cut to 10 pixels above its bottom.
-    page.Invoke("SetAnalyseParams", std::string(R"({"clbcoord":{"points":[{"x":10.0,"y":10.0},{"x":310.0,"y":10.0},)"
-                                                R"({"x":310.0,"y":230.0},{"x":10.0,"y":230.0}]}})"));
+    page.Invoke("SetAnalyseParams", test_support::kRectangleCalibration);
     page.Invoke("SetTargetSize", 300.0, 220.0, 0, 0);
     shown = Shown();
     EXPECT_EQ(PixelOf(shown, 160, 205), kRedLine);
@@ -100,8 +102,7 @@ TEST_F(SettingViewOverlay, TheTargetSquareAndTheTargetBoxesShowForSeventyPicture
 TEST_F(SettingViewOverlay, ACheckLineShowsItsMeasuredDistanceForTwoHundredPictures) {
     Open();
     // The ground rectangle is the picture's own 300 x 220 pixels: distances come out in pixels.
-    page.Invoke("SetAnalyseParams", std::string(R"({"clbcoord":{"points":[{"x":10.0,"y":10.0},{"x":310.0,"y":10.0},)"
-                                                R"({"x":310.0,"y":230.0},{"x":10.0,"y":230.0}]}})"));
+    page.Invoke("SetAnalyseParams", test_support::kRectangleCalibration);
     page.Invoke("SetTargetSize", 300.0, 220.0, -1, 0);
     page.Invoke("StartDraw", 3);
     Click(20, 50);
@@ -141,14 +142,14 @@ TEST_F(SettingViewOverlay, TheMeshAndTheZoomRectangleBeingDragged) {
     EXPECT_EQ(PixelOf(shown, 50, 38), kRedLine);  // the 24-pixel marker on the first corner
 }
 
-// A 5 x 7 board of 20-pixel squares (4 x 6 inner corners) at (100, 50) on white.
-std::vector<uint8_t> Chessboard() {
+// A board of columns x rows squares of the side at (left, top) on white.
+std::vector<uint8_t> Chessboard(int left, int top, int columns, int rows, int side) {
     std::vector<uint8_t> picture =
         test_support::BlackPicture(test_support::kPictureWidth, test_support::kPictureHeight);
     for (int y = 0; y < test_support::kPictureHeight; ++y) {
         for (int x = 0; x < test_support::kPictureWidth; ++x) {
-            const bool board = x >= 100 && x < 200 && y >= 50 && y < 190;
-            const bool dark = board && ((x - 100) / 20 + (y - 50) / 20) % 2 == 0;
+            const bool board = x >= left && x < left + columns * side && y >= top && y < top + rows * side;
+            const bool dark = board && ((x - left) / side + (y - top) / side) % 2 == 0;
             picture[static_cast<size_t>(y) * test_support::kPictureWidth + x] = dark ? 16 : 235;
         }
     }
@@ -159,11 +160,9 @@ TEST_F(SettingViewOverlay, TheChessboardSearchReplacesTheRectangleByTheBoardsCor
     Open();
     page.Invoke("StartDraw", 12);
     Clicks({{30, 30}, {270, 210}});  // the release queues the search on the next picture
-    Shown(Chessboard());
+    Shown(Chessboard(100, 50, 5, 7, 20));  // 4 x 6 inner corners
     EXPECT_EQ(Menu(150, 120, L"保存")[2], "保存");
-    Json::Value saved;
-    Json::Reader().parse(Saved(), saved);
-    const Json::Value points = saved["clbcoord"]["points"];
+    const Json::Value points = SavedValue()["clbcoord"]["points"];
     ASSERT_EQ(points.size(), 4u);
     // The outermost inner corners, in the order first row, last column, last row, first column.
     const std::vector<std::pair<double, double>> corners{{120, 70}, {180, 70}, {180, 170}, {120, 170}};
@@ -175,12 +174,17 @@ TEST_F(SettingViewOverlay, TheChessboardSearchReplacesTheRectangleByTheBoardsCor
         EXPECT_TRUE(found) << x << ", " << y << " in " << points.toStyledString();
     }
 
-    // A rectangle narrower than 30 pixels is dropped without a search.
-    page.Invoke("StartDraw", 12);
-    Clicks({{10, 10}, {38, 100}});
-    EXPECT_NE(PixelOf(Shown(Chessboard()), 20, 10), kRedLine);
-    Json::Reader().parse(Saved(), saved);
-    EXPECT_EQ(saved["clbcoord"]["pointcnt"].asInt(), 0);
+    // A board small enough for a rectangle 30 pixels high is found there; a rectangle narrower or
+    // lower than 30 pixels is dropped without a search.
+    RegistrySettings::SetString(L"PatternWidth", "3");
+    RegistrySettings::SetString(L"PatternHeight", "3");
+    for (const auto& [width, height, found] : {std::tuple{40, 30, true}, {40, 29, false}, {29, 40, false}}) {
+        page.Invoke("StartDraw", 12);
+        Clicks({{150 - width / 2, 115 - height / 2}, {150 - width / 2 + width, 115 - height / 2 + height}});
+        Shown(Chessboard(142, 107, 4, 4, 4));
+        Menu(150, 120, L"保存");
+        EXPECT_EQ(SavedValue()["clbcoord"]["pointcnt"].asInt(), found ? 4 : 0) << width << " x " << height;
+    }
 }
 
 }  // namespace
