@@ -1,5 +1,5 @@
-// Plug-in instances through the NPP callbacks: creation with <param> values, the page's "onload",
-// the scriptable object, windows and teardown.
+// Plug-in instances through the NPP callbacks: creation with <param> values, the scriptable object,
+// windows and teardown.
 #include "host/plugin_window_win.h"
 #include "npapi/npp_callbacks.h"
 #include "platform/window/win_window.h"
@@ -25,41 +25,27 @@ NPPluginFuncs startPlugin(TestBrowser& browser) {
     return funcs;
 }
 
-// A <param> without a value is left out; "onload" gets the scriptable object from a page timer,
-// and every request for that object hands out one more reference.
-TEST(InstanceLifecycle, ParamsReachTheCoreAndOnloadGetsTheScriptableObject) {
+// A <param> without a value is left out; every request for the scriptable object hands out one
+// more reference.
+TEST(InstanceLifecycle, ParamsReachTheCoreAndTheScriptableObjectIsHandedOut) {
     TestBrowser browser;
-    NPObject* loaded = nullptr;
-    PageObject* onload = browser.makeFunction([&](const std::vector<NPVariant>& args, NPVariant*) {
-        if (args.size() == 1 && NPVARIANT_IS_OBJECT(args[0])) loaded = NPVARIANT_TO_OBJECT(args[0]);
-        return true;
-    });
-    browser.setProperty(browser.window, "pageLoaded", objectVariant(onload));
-    browser.release(onload);
-    const int pageObjects = browser.liveObjects() + 1;  // and the call relay the host installs
-
     const NPPluginFuncs funcs = startPlugin(browser);
-    char type[] = "application/x-veltrin", onloadName[] = "onload", handler[] = "pageLoaded", color[] = "color",
-         size[] = "size", ten[] = "10";
-    char* argn[] = {onloadName, color, size};
-    char* argv[] = {handler, nullptr, ten};
-    ASSERT_EQ(NPERR_NO_ERROR, funcs.newp(type, &browser.instance, NP_EMBED, 3, argn, argv, nullptr));
+    char type[] = "application/x-veltrin", color[] = "color", size[] = "size", ten[] = "10";
+    char* argn[] = {color, size};
+    char* argv[] = {nullptr, ten};
+    ASSERT_EQ(NPERR_NO_ERROR, funcs.newp(type, &browser.instance, NP_EMBED, 2, argn, argv, nullptr));
     {
-        const auto plugin = FB::Npapi::getPlugin(&browser.instance);
-        EXPECT_FALSE(plugin->pluginCore()->paramValue("color").has_value());
-        EXPECT_EQ("10", plugin->pluginCore()->paramValue("size").value_or(""));
-        EXPECT_TRUE(plugin->isReady());
+        const auto core = FB::Npapi::getPlugin(&browser.instance)->pluginCore();
+        EXPECT_FALSE(core->paramValue("color").has_value());
+        EXPECT_EQ("10", core->paramValue("size").value_or(""));
     }
-    EXPECT_EQ(nullptr, loaded);  // from a page timer, not inside NPP_New
     NPObject* scriptable[2] = {};
     for (NPObject*& object : scriptable) funcs.getvalue(&browser.instance, NPPVpluginScriptableNPObject, &object);
-    browser.runTimers();
-    EXPECT_EQ(scriptable[0], loaded);
     EXPECT_EQ(scriptable[0], scriptable[1]);
-    EXPECT_EQ(3u, loaded->referenceCount);  // the plug-in's own and the two handed out
+    EXPECT_EQ(3u, scriptable[0]->referenceCount);  // the plug-in's own and the two handed out
     for (NPObject* object : scriptable) browser.release(object);
     EXPECT_EQ(NPERR_NO_ERROR, funcs.destroy(&browser.instance, nullptr));
-    EXPECT_EQ(pageObjects, browser.liveObjects());
+    EXPECT_EQ(kPageObjects, browser.liveObjects());
     EXPECT_EQ(0, TestPluginCore::liveCores);
     NP_Shutdown();
 }
