@@ -74,11 +74,15 @@ TEST_F(BrowserHostTest, LogToPageReachesTheConsoleFromTheMainThreadQueueWhenEnab
     EXPECT_NO_THROW(TestBrowserHost::pump());
 }
 
+// Each DOM wrapper holds the page object it was made for; no object, no wrapper.
 TEST_F(BrowserHostTest, PageWithoutAWindowGetsNoWrapperNoHelperAndNoConsole) {
-    EXPECT_EQ(host->createDOMWindow(nullptr), nullptr);
-    EXPECT_EQ(host->createDOMDocument(nullptr), nullptr);
-    EXPECT_EQ(host->createDOMElement(nullptr), nullptr);
-    EXPECT_EQ(host->createDOMNode(nullptr), nullptr);
+    for (const FB::JSObjectPtr& object : {FB::JSObjectPtr(host->page.makeObject()), FB::JSObjectPtr()}) {
+        auto held = [](const auto& wrapper) { return wrapper ? wrapper->getJSObject() : nullptr; };
+        EXPECT_EQ(held(host->createDOMWindow(object)), object);
+        EXPECT_EQ(held(host->createDOMDocument(object)), object);
+        EXPECT_EQ(held(host->createDOMElement(object)), object);
+        EXPECT_EQ(held(host->createDOMNode(object)), object);
+    }
     host->page.window.reset();
     EXPECT_EQ(host->getCallHelper(), nullptr);
     EXPECT_EQ(host->InvokeDelayed(0, host->page.makeFunction(noting("f")), {}, ""), -1);
