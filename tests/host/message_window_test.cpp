@@ -30,20 +30,6 @@ TEST(MessageWindow, RunsEveryPostedRecordExactlyOnceWhateverThreadPostedIt) {
     for (const auto& count : runs) EXPECT_EQ(count.load(), 1);
 }
 
-std::wstring windowText(HWND window) {
-    wchar_t text[64] = {};
-    GetWindowTextW(window, text, 64);
-    return text;
-}
-
-TEST(MessageWindow, EachWindowGetsTheNextNumberedName) {
-    const uint32_t next = FB::WinMessageWindow::windowCounter();
-    FB::WinMessageWindow first, second;
-    EXPECT_EQ(FB::WinMessageWindow::windowCounter(), next + 2);
-    EXPECT_EQ(windowText(first.getHWND()), L"PluginEventWindow" + std::to_wstring(next));
-    EXPECT_EQ(windowText(second.getHWND()), L"PluginEventWindow" + std::to_wstring(next + 1));
-}
-
 TEST(MessageWindow, MessagesOtherThanPostedCallsGetTheDefaultProcessing) {
     FB::WinMessageWindow window;
     EXPECT_EQ(SendMessageW(window.getHWND(), WM_MOUSEACTIVATE, 0, 0), MA_ACTIVATE);

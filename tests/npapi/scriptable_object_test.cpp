@@ -77,43 +77,6 @@ TEST_F(ScriptableObject, EnumerationListsTheMembersThenTheThreeBuiltIns) {
     browser.free(ids);
 }
 
-TEST_F(ScriptableObject, ScriptErrorsBecomeBrowserExceptionsAndTheLastException) {
-    NPVariant result;
-    EXPECT_FALSE(callMember("fail", {}, &result));
-    EXPECT_EQ(std::vector<std::string>{"failed on purpose"}, browser.exceptions);
-    NPVariant name = stringVariant(browser, "alarm");
-    EXPECT_FALSE(callMember("addEventListener", {name}, &result));
-    EXPECT_EQ("Invalid Arguments", browser.exceptions.back());
-    ASSERT_TRUE(callMember("getLastException", {}, &result));
-    EXPECT_EQ("Invalid Arguments", stringOf(result));
-    browser.releaseVariant(&result);
-    browser.releaseVariant(&name);
-    NPVariant changed = intVariant(1);
-    EXPECT_FALSE(object->_class->setProperty(object, browser.id("add"), &changed));
-    EXPECT_EQ("This property cannot be changed", browser.exceptions.back());
-}
-
-TEST_F(ScriptableObject, AListenerRegisteredByThePageHearsThePluginsEventsUntilRemoved) {
-    std::vector<std::string> heard;
-    PageObject* handler = browser.makeFunction([&](const std::vector<NPVariant>& args, NPVariant*) {
-        heard.push_back(stringOf(args.at(0)) + " " + std::to_string(NPVARIANT_TO_INT32(args.at(1))));
-        return true;
-    });
-    NPVariant type = stringVariant(browser, "alarm");
-    NPVariant result;
-    ASSERT_TRUE(callMember("addEventListener", {type, objectVariant(handler), intVariant(0)}, &result));
-    instance.api()->fireAlarm("door open");
-    EXPECT_TRUE(heard.empty());  // from a page timer
-    browser.runTimers();
-    EXPECT_EQ((std::vector<std::string>{"door open 7"}), heard);
-    ASSERT_TRUE(callMember("removeEventListener", {type, objectVariant(handler)}, &result));
-    instance.api()->fireAlarm("again");
-    browser.runTimers();
-    EXPECT_EQ(1u, heard.size());
-    browser.releaseVariant(&type);
-    browser.release(handler);
-}
-
 // A wrapper whose object is gone answers false without a browser exception; a listener function
 // the page kept from it raises "Invalid Arguments".
 TEST_F(ScriptableObject, WhenThePluginObjectIsGoneItsWrapperAndListenersFailCleanly) {
