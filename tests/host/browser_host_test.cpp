@@ -121,20 +121,6 @@ TEST_F(BrowserHostTest, DeferredCallsRunAfterTheMessageAndThePageTimerNeverOffTh
     EXPECT_EQ(function->offThreadUses, 0);
 }
 
-TEST(BrowserHostLifetime, LastReferenceDroppedOnAWorkerTakesTheMessageWindowDownOnTheMainThread) {
-    auto host = TestBrowserHost::create();
-    const HWND window = host->messageWindow();
-    std::atomic<int> runs{0};
-    auto count = [](void* slot) { ++*static_cast<std::atomic<int>*>(slot); };
-    ASSERT_TRUE(host->postToMainThread(count, &runs));
-    ASSERT_TRUE(host->postToMainThread(count, &runs));
-    host->shutdown();  // runs both here; their messages are still queued
-    std::thread([dropped = std::move(host)]() mutable { dropped.reset(); }).join();
-    TestBrowserHost::pump();
-    EXPECT_FALSE(IsWindow(window));
-    EXPECT_EQ(runs, 2);
-}
-
 TEST(BrowserHostThreads, WorkersOpenStreamsAndLogToThePageWhileTheMainThreadShutsDown) {
     auto host = TestBrowserHost::create();
     std::atomic<bool> stop{false};
