@@ -1,7 +1,6 @@
 // Values between the page and the plug-in: FB::variant to NPVariant and back, and the one
 // page-side wrapper of each live plug-in object.
 #include "npapi/np_javascript_object.h"
-#include "npapi/np_object_api.h"
 #include "tests/npapi/support/plugin_instance.h"
 #include "tests/scripting/page_object.h"
 
@@ -150,17 +149,6 @@ TEST_F(VariantConversion, TheWrapperCacheChecksTheObjectNotJustItsAddress) {
     EXPECT_EQ(second, FB::Npapi::NPJavascriptObject::fromNPObject(NPVARIANT_TO_OBJECT(newWrapper))->getAPI());
     browser.releaseVariant(&oldWrapper);
     browser.releaseVariant(&newWrapper);
-}
-
-TEST_F(VariantConversion, APluginWrapperComesBackAsItsOwnObject) {
-    NPObject* scriptable = instance.scriptable();
-    NPVariant incoming = objectVariant(scriptable);
-    const FB::variant value = host->getVariant(&incoming);
-    auto proxy = std::dynamic_pointer_cast<FB::Npapi::NPObjectAPI>(value.cast<FB::JSObjectPtr>());
-    ASSERT_NE(nullptr, proxy);
-    EXPECT_EQ(instance.api(), proxy->scriptingObject());
-    EXPECT_EQ(FB::JSAPIPtr(instance.api()), value.convertTo<FB::JSAPIPtr>());
-    browser.release(scriptable);
 }
 
 }  // namespace
