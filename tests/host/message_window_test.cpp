@@ -1,5 +1,4 @@
 #include "host/win_message_window.h"
-#include "platform/base/win_error.h"
 #include "platform/window/win_window_testing.h"
 
 #include <gtest/gtest.h>
@@ -15,14 +14,6 @@ namespace {
 
 void countRun(void* slot) { ++*static_cast<std::atomic<int>*>(slot); }
 
-bool classExists(const std::wstring& name) {
-    WNDCLASSEXW probe{};
-    probe.cbSize = sizeof(probe);
-    probe.lpfnWndProc = &DefWindowProcW;
-    probe.lpszClassName = name.c_str();
-    return !RegisterClassExW(&probe) && GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-}
-
 }  // namespace
 
 TEST(MessageWindow, RunsEveryPostedRecordExactlyOnceWhateverThreadPostedIt) {
@@ -37,22 +28,6 @@ TEST(MessageWindow, RunsEveryPostedRecordExactlyOnceWhateverThreadPostedIt) {
     for (auto& poster : posters) poster.join();
     while (platform::testing::pumpPendingMessages() > 0) {}
     for (const auto& count : runs) EXPECT_EQ(count.load(), 1);
-}
-
-std::wstring windowText(HWND window) {
-    wchar_t text[64] = {};
-    GetWindowTextW(window, text, 64);
-    return text;
-}
-
-TEST(MessageWindow, EachWindowGetsTheNextNumberedClassAndName) {
-    const uint32_t next = FB::WinMessageWindow::windowCounter();
-    FB::WinMessageWindow first, second;
-    EXPECT_EQ(FB::WinMessageWindow::windowCounter(), next + 2);
-    EXPECT_TRUE(classExists(L"FBEventWindow" + std::to_wstring(next)));
-    EXPECT_TRUE(classExists(L"FBEventWindow" + std::to_wstring(next + 1)));
-    EXPECT_EQ(windowText(first.getHWND()), L"PluginEventWindow" + std::to_wstring(next));
-    EXPECT_EQ(windowText(second.getHWND()), L"PluginEventWindow" + std::to_wstring(next + 1));
 }
 
 TEST(MessageWindow, MessagesOtherThanPostedCallsGetTheDefaultProcessing) {

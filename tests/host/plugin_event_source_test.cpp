@@ -54,6 +54,27 @@ TEST(PluginEventSource, SourceOutlivesASinkThatDropsItsLastOwnerMidBroadcast) {
     EXPECT_EQ(source, nullptr);
 }
 
+// A sink that removes itself and adds another while it handles an event: the walk in progress goes
+// on as it began.
+TEST(PluginEventSource, ObserversChangedDuringABroadcastTakePartFromTheNextOneOn) {
+    FB::PluginEventSource source;
+    auto leaving = std::make_shared<EventRecorder>();
+    auto staying = std::make_shared<EventRecorder>();
+    auto late = std::make_shared<EventRecorder>();
+    source.addObserver(leaving);
+    source.addObserver(staying);
+    leaving->handles = [&](FB::PluginEvent* event) {
+        if (dynamic_cast<FB::MouseMoveEvent*>(event)) source.removeObserver(leaving), source.addObserver(late);
+        return false;
+    };
+    FB::MouseMoveEvent first(3, 4), second(5, 6);
+    source.broadcastEvent(&first);
+    source.broadcastEvent(&second);
+    EXPECT_EQ(leaving->log, (Lines{"attached", "move 3 4", "detached"}));
+    EXPECT_EQ(staying->log, (Lines{"attached", "move 3 4", "move 5 6"}));
+    EXPECT_EQ(late->log, (Lines{"attached", "move 5 6"}));
+}
+
 TEST(KeyCodes, MapsNamedKeysAndSendsEverythingElseIncludingOutOfRangeCodesToUnknown) {
     const std::pair<unsigned, int> table[] = {{65, 84},  {48, 84},  {107, 0},  {13, 52}, {91, 65},  {123, 14},
                                               {133, 25}, {144, 38}, {145, 53}, {0, 84},  {146, 84}, {~0u, 84}};

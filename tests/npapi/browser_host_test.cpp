@@ -1,13 +1,18 @@
-// The NPAPI browser host: page objects, script, proxy answers, uploads and main-thread calls.
+// The NPAPI browser host: page objects, script, navigation, proxy answers, uploads, the host
+// variant and the calls it brings to the main thread.
 #include "npapi/browser_proxy_answer.h"
 #include "npapi/npapi_browser_host_async_win.h"
 #include "npapi/npp_callbacks_testing.h"
 #include "platform/window/win_window_testing.h"
 #include "scripting/script_error.h"
 #include "tests/npapi/support/plugin_instance.h"
+#include "tests/support/internet_settings.h"
+#include "tests/support/scoped_machine_folders.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <stdexcept>
 #include <thread>
 #include <utility>
@@ -15,155 +20,154 @@
 namespace {
 
 using namespace npapi_test;
+using Settings = std::map<std::string, std::string>;
 
-std::string runtimeErrorOf(const std::function<void()>& call) {
+template <typename Error>
+std::string errorOf(const std::function<void()>& call) {
     try {
         call();
-    } catch (const std::runtime_error& e) {
+    } catch (const Error& e) {
         return e.what();
     }
     return "";
 }
 
-TEST(BrowserHostPage, MissingPageObjectsAreReportedByName) {
+TEST(NpapiHost, MissingPageObjectsAreReportedByName) {
     TestBrowser browser;
-    browser.release(browser.element);
-    browser.element = nullptr;
-    browser.release(browser.window);
-    browser.window = nullptr;
+    for (PageObject*& object : {std::ref(browser.element), std::ref(browser.window)}) {
+        browser.release(object);
+        object = nullptr;
+    }
     PluginInstance instance(browser);
     const auto host = instance.host();
-    EXPECT_EQ("Cannot find HTML window", runtimeErrorOf([&] { host->windowObject(); }));
-    EXPECT_EQ("Cannot find HTML document", runtimeErrorOf([&] { host->documentObject(); }));
-    EXPECT_EQ("Cannot find HTML window", runtimeErrorOf([&] { host->elementObject(); }));
-    EXPECT_EQ("Cannot find HTML window", runtimeErrorOf([&] { host->runScriptText("1"); }));
+    EXPECT_EQ("Cannot find HTML window", errorOf<std::runtime_error>([&] { host->windowObject(); }));
+    EXPECT_EQ("Cannot find HTML document", errorOf<std::runtime_error>([&] { host->documentObject(); }));
+    EXPECT_EQ("Cannot find HTML window", errorOf<std::runtime_error>([&] { host->elementObject(); }));
+    EXPECT_EQ("Cannot find HTML window", errorOf<std::runtime_error>([&] { host->runScriptText("1"); }));
 }
 
-TEST(BrowserHostPage, ScriptTheBrowserRefusesIsAScriptError) {
+TEST(NpapiHost, ScriptIsEvaluatedAndNavigationAsksTheBrowserForTheUrl) {
     TestBrowser browser;
     PluginInstance instance(browser);
     instance.host()->runScriptText("var a = 1;");
     EXPECT_EQ("var a = 1;", browser.evaluated.back());
     browser.evaluateAnswer = false;
-    EXPECT_THROW(
-        {
-            try {
-                instance.host()->runScriptText("broken(");
-            } catch (const FB::script_error& e) {
-                EXPECT_STREQ("Error executing JavaScript code", e.what());
-                throw;
-            }
-        },
-        FB::script_error);
+    EXPECT_EQ("Error executing JavaScript code",
+              errorOf<FB::script_error>([&] { instance.host()->runScriptText("broken("); }));
+    instance.host()->navigate("http://camera/help.html", "_blank");
+    ASSERT_EQ(1u, browser.requests.size());
+    EXPECT_EQ("http://camera/help.html", browser.requests[0].url);
     instance.destroy();
     EXPECT_EQ(0, browser.liveAllocations());
 }
 
-TEST(BrowserProxyAnswer, EntriesGiveTypeHostAndPort) {
-    std::map<std::string, std::string> settings{{"kept", "yes"}};
-    EXPECT_FALSE(FB::Npapi::readBrowserProxyAnswer("DIRECT", "http://a/", settings));
-    EXPECT_EQ("yes", settings["kept"]);
-
-    ASSERT_TRUE(FB::Npapi::readBrowserProxyAnswer("SOCKS socks.example:1080", "http://a/", settings));
-    EXPECT_EQ((std::map<std::string, std::string>{{"type", "socks"}, {"hostname", "socks.example"}, {"port", "1080"}}),
-              settings);
-
-    ASSERT_TRUE(FB::Npapi::readBrowserProxyAnswer("PROXY cache:8080; DIRECT", "https://camera/", settings));
-    EXPECT_EQ("https", settings["type"]);
-    EXPECT_EQ("8080;", settings["port"]);
-
-    EXPECT_FALSE(FB::Npapi::readBrowserProxyAnswer("PROXY", "http://a/", settings));
-    EXPECT_FALSE(FB::Npapi::readBrowserProxyAnswer("", "http://a/", settings));
-    ASSERT_TRUE(FB::Npapi::readBrowserProxyAnswer("PROXY hostonly", "http://a/", settings));
-    EXPECT_EQ("", settings["port"]);
+// The first entry of the browser's answer; "" stands for no proxy, settings untouched.
+TEST(NpapiHost, BrowserProxyAnswersGiveTypeHostAndPort) {
+    const std::pair<std::string, std::string> answers[] = {
+        {"DIRECT", ""},
+        {"SOCKS socks.example:1080", "socks socks.example 1080"},
+        {"PROXY cache:8080; DIRECT", "https cache 8080;"},
+        {"PROXY hostonly", "https hostonly "},
+        {"PROXY", ""},
+        {"", ""},
+    };
+    for (const auto& [answer, expected] : answers) {
+        Settings settings{{"type", "kept"}};
+        const bool found = FB::Npapi::readBrowserProxyAnswer(answer, "https://camera/", settings);
+        EXPECT_EQ(!expected.empty(), found) << answer;
+        const std::string read = settings["type"] + " " + settings["hostname"] + " " + settings["port"];
+        EXPECT_EQ(found ? expected : "kept  ", read) << answer;
+    }
 }
 
-TEST(BrowserHostPage, TheBrowsersProxyAnswerIsReadAndFreed) {
-    TestBrowser browser;
-    PluginInstance instance(browser);
-    browser.proxyAnswer = "PROXY cache:3128";
-    std::map<std::string, std::string> settings;
-    ASSERT_TRUE(instance.host()->detectProxySettings(settings, "http://camera/"));
-    EXPECT_EQ("cache", settings["hostname"]);
-    browser.proxyAnswerError = NPERR_GENERIC_ERROR;
-    EXPECT_FALSE(instance.host()->detectProxySettings(settings, "http://camera/"));
-    instance.destroy();
-    EXPECT_EQ(0, browser.liveAllocations());
+// A browser without the query, or one too old to answer it, leaves it to the system's settings;
+// any other refusal means no proxy.
+TEST(NpapiHost, ProxyComesFromTheBrowserOrFromTheSystemWhenTheBrowserCannotTell) {
+    test_support::ScopedMachineFolders folders;
+    test_support::writeInternetSettings(1, L"http=system.lan:3128");
+    enum Browser { Answers, Refuses, TooOld, WithoutQuery };
+    for (Browser kind : {Answers, Refuses, TooOld, WithoutQuery}) {
+        TestBrowser browser;
+        browser.proxyAnswer = "PROXY cache:8080";
+        if (kind == Refuses) browser.proxyAnswerError = NPERR_GENERIC_ERROR;
+        if (kind == TooOld) browser.proxyAnswerError = NPERR_INCOMPATIBLE_VERSION_ERROR;
+        if (kind == WithoutQuery) browser.funcs.getvalueforurl = nullptr;
+        PluginInstance instance(browser);
+        Settings settings;
+        EXPECT_EQ(kind != Refuses, instance.host()->detectProxySettings(settings, "http://camera/")) << kind;
+        EXPECT_EQ(kind == Answers ? "cache" : kind == Refuses ? "" : "system.lan", settings["hostname"]) << kind;
+        instance.destroy();
+        EXPECT_EQ(0, browser.liveAllocations()) << kind;
+    }
 }
 
-TEST(BrowserHostStreams, APostSendsTheExactBlock) {
+TEST(NpapiHost, APostSendsTheExactBlockAndARefusedRequestGivesNoStream) {
     TestBrowser browser;
     PluginInstance instance(browser);
     auto stream = instance.host()->createPostStream("http://camera/set", nullptr, "a=b", false, false, 1024);
     ASSERT_NE(nullptr, stream);
     ASSERT_EQ(1u, browser.requests.size());
-    const std::string expected = "Content-type: application/x-www-form-urlencoded\nContent-Length: 3\n\na=b";
-    EXPECT_EQ(70u, expected.size());
     EXPECT_TRUE(browser.requests[0].post);
-    EXPECT_EQ(expected, browser.requests[0].body);
+    EXPECT_EQ("Content-type: application/x-www-form-urlencoded\nContent-Length: 3\n\na=b", browser.requests[0].body);
     EXPECT_EQ(stream.get(), browser.requests[0].notifyData);
-}
-
-TEST(BrowserHostStreams, ARefusedRequestGivesNoStream) {
-    TestBrowser browser;
-    PluginInstance instance(browser);
     browser.urlRequestAnswer = NPERR_INVALID_URL;
     EXPECT_EQ(nullptr, instance.host()->openStream("http://camera/", nullptr));
 }
 
-class MainThreadCalls : public ::testing::Test {
-protected:
-    void SetUp() override { FB::Npapi::testing::forgetHostVariant(); }
-};
-
-TEST_F(MainThreadCalls, AWorkersCallRunsOnTheMainThread) {
-    TestBrowser browser;
-    PluginInstance instance(browser);
-    const auto host = instance.host();
-    std::thread::id ranOn;
-    std::thread worker([&] { host->runOnMainThread([&] { ranOn = std::this_thread::get_id(); }); });
-    while (browser.pendingAsyncCalls() == 0) std::this_thread::yield();
-    browser.runAsyncCalls();
-    worker.join();
-    EXPECT_EQ(std::this_thread::get_id(), ranOn);
-}
-
-TEST_F(MainThreadCalls, AfterDestroyNothingIsPosted) {
-    TestBrowser browser;
-    PluginInstance instance(browser);
-    const auto host = instance.host();
-    instance.destroy();
-    EXPECT_FALSE(host->postAsyncCall([](void*) {}, nullptr));
-    EXPECT_EQ(0u, browser.pendingAsyncCalls());
-}
-
-// A table older than version 19, or one without NPN_PluginThreadAsyncCall whatever its version.
-TEST_F(MainThreadCalls, TheMessageWindowHostRunsCallsFromItsWindowAndStopsAtShutdown) {
-    const std::pair<uint16_t, uint16_t> tables[] = {{18, sizeof(NPNetscapeFuncs)},
-                                                    {27, NP_TABLE_SIZE_THROUGH(NPNetscapeFuncs, enumerate)}};
-    for (const auto& [version, size] : tables) {
+// The first instance of the process picks the host: a Safari user agent, a table older than
+// version 19 or one without NPN_PluginThreadAsyncCall get the host that posts through its own
+// message window, for every later instance too. Either host runs a worker's call on the main
+// thread and posts nothing once the instance is gone.
+TEST(NpapiHost, TheHostVariantRunsAWorkersCallOnTheMainThreadUntilTheInstanceGoes) {
+    struct Kind {
+        const char* userAgent;
+        uint16_t version, size;
+        bool messageWindow;
+    };
+    const Kind kinds[] = {{"Mozilla/5.0 AppleWebKit/605 Safari/605", 27, sizeof(NPNetscapeFuncs), true},
+                          {"Firefox", 18, sizeof(NPNetscapeFuncs), true},
+                          {"Firefox", 27, NP_TABLE_SIZE_THROUGH(NPNetscapeFuncs, enumerate), true},
+                          {"Firefox", 27, sizeof(NPNetscapeFuncs), false}};
+    const std::thread::id mainThread = std::this_thread::get_id();
+    for (const Kind& kind : kinds) {
+        SCOPED_TRACE(std::string(kind.userAgent) + " " + std::to_string(kind.version));
         FB::Npapi::testing::forgetHostVariant();
-        TestBrowser browser(version, size);
+        TestBrowser browser(kind.version, kind.size);
+        browser.userAgent = kind.userAgent;
         PluginInstance instance(browser);
+        auto isMessageWindowHost = [](const auto& host) {
+            return std::dynamic_pointer_cast<FB::Npapi::NpapiBrowserHostAsyncWin>(host) != nullptr;
+        };
         const auto host = instance.host();
-        ASSERT_NE(nullptr, std::dynamic_pointer_cast<FB::Npapi::NpapiBrowserHostAsyncWin>(host)) << version;
-        int ran = 0;
-        std::thread worker([&] { host->runOnMainThread([&] { ++ran; }); });
-        while (ran == 0) platform::testing::pumpPendingMessages();
-        worker.join();
-        EXPECT_EQ(1, ran);
+        EXPECT_EQ(kind.messageWindow, isMessageWindowHost(host));
+        std::atomic<bool> ran{false};
+        std::thread worker([&] {
+            try {
+                host->runOnMainThread([&] { ran = std::this_thread::get_id() == mainThread; });
+            } catch (const FB::script_error&) {}  // let go by the destroy below
+        });
+        for (int pass = 0; pass < 5000 && !ran; ++pass) {
+            browser.runAsyncCalls();
+            platform::testing::pumpPendingMessages();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        EXPECT_TRUE(ran);
         instance.destroy();
+        worker.join();
         EXPECT_FALSE(host->postAsyncCall([](void*) {}, nullptr));
+        EXPECT_EQ(0u, browser.pendingAsyncCalls());
+        browser.userAgent = "Firefox";
+        PluginInstance later(browser);
+        EXPECT_EQ(kind.messageWindow, isMessageWindowHost(later.host()));
     }
 }
 
-TEST_F(MainThreadCalls, AWorkersReleaseWaitsForTheMainThread) {
+TEST(NpapiHost, AWorkersReleaseWaitsForTheMainThread) {
     TestBrowser browser;
     PluginInstance instance(browser);
     const auto host = instance.host();
     PageObject* object = browser.makeObject();
-    std::thread worker([&] { host->deferRelease(object); });
-    worker.join();
+    std::thread([&] { host->deferRelease(object); }).join();
     EXPECT_EQ(1u, object->referenceCount);
     host->releaseDeferredObjects();
     EXPECT_EQ(3, browser.liveObjects());

@@ -8,6 +8,7 @@
 namespace {
 
 using namespace npapi_test;
+using Lines = std::vector<std::string>;
 
 class StreamLog : public FB::PluginEventSink {
 public:
@@ -22,17 +23,17 @@ public:
         if (auto* e = dynamic_cast<FB::StreamCompletedEvent*>(event)) lines.push_back(e->success ? "done" : "failed");
         return false;
     }
-    std::vector<std::string> lines;
+    Lines lines;
 };
 
 class Streams : public ::testing::Test {
 protected:
     // Asks for a stream and has the browser open it with the given length and seekability.
-    std::shared_ptr<FB::Npapi::NpapiStream> open(bool seekable, uint32_t length, uint32_t bufferSize = 128,
-                                                 bool serverSeekable = false) {
+    std::shared_ptr<FB::Npapi::NpapiStream> open(bool seekable, uint32_t length, bool serverSeekable = false,
+                                                 bool cache = false) {
         auto stream = std::static_pointer_cast<FB::Npapi::NpapiStream>(
-            instance.host()->openStream("http://camera/data", log, false, seekable, bufferSize));
-        browserStream.notifyData = browser.requests.back().notifyData;
+            instance.host()->openStream("http://camera/data", log, cache, seekable, 128));
+        browserStream.notifyData = notifyData = browser.requests.back().notifyData;
         browserStream.url = "http://camera/data";
         browserStream.end = length;
         browserStream.headers = "Content-Type: text/plain\n";
@@ -47,7 +48,7 @@ protected:
     void destroyStream(NPReason reason) {
         instance.pluginFuncs.destroystream(&browser.instance, &browserStream, reason);
     }
-    void notify(NPReason reason, void* notifyData) {
+    void notify(NPReason reason) {
         instance.pluginFuncs.urlnotify(&browser.instance, "http://camera/data", reason, notifyData);
     }
 
@@ -55,6 +56,7 @@ protected:
     PluginInstance instance{browser};
     std::shared_ptr<StreamLog> log = std::make_shared<StreamLog>();
     NPStream browserStream{};
+    void* notifyData = nullptr;
     uint16_t stype = 0;
     NPError openResult = NPERR_GENERIC_ERROR;
 };
@@ -68,33 +70,41 @@ TEST_F(Streams, DataHeadersAndCompletionArriveInOrder) {
     EXPECT_EQ(128, instance.pluginFuncs.writeready(&browser.instance, &browserStream));
     EXPECT_EQ(5, write("hello", 0));
     EXPECT_EQ(5, write("world", 5));
-    void* notifyData = browserStream.notifyData;
     destroyStream(NPRES_DONE);
-    notify(NPRES_DONE, notifyData);
-    EXPECT_EQ((std::vector<std::string>{"created", "opened", "data hello 50", "data world 100", "done"}), log->lines);
+    notify(NPRES_DONE);
+    EXPECT_EQ((Lines{"created", "opened", "data hello 50", "data world 100", "done"}), log->lines);
 }
 
+// At most the internal buffer is taken; the progress counts the whole write.
 TEST_F(Streams, AWriteBeyondTheBufferIsTakenInPartWithProgressOfTheWhole) {
-    auto stream = open(false, 1000, 128);
+    auto stream = open(false, 1000);
     EXPECT_EQ(128, write(std::string(500, 'x'), 0));
     ASSERT_EQ(3u, log->lines.size());
     EXPECT_EQ("data " + std::string(128, 'x') + " 50", log->lines.back());
-
     auto unknownLength = open(false, 0);
     write("abc", 0);
     EXPECT_EQ("data abc 0", log->lines.back());
 }
 
+// The browser's local copy of a cached stream, its bytes widened one by one.
+TEST_F(Streams, ACachedStreamIsAskedForAsAFileAndKeepsItsName) {
+    auto stream = open(false, 10, false, true);
+    EXPECT_EQ(NP_ASFILE, stype);
+    instance.pluginFuncs.asfile(&browser.instance, &browserStream, "/tmp/caf\xE9.bin");
+    EXPECT_EQ(L"/tmp/caf\xE9.bin", stream->getCacheFilename());
+}
+
 TEST_F(Streams, ASeekRequestTheServerCannotServeFailsToOpen) {
     std::weak_ptr<FB::Npapi::NpapiStream> watched = open(true, 10);
     EXPECT_EQ(NPERR_STREAM_NOT_SEEKABLE, openResult);
-    EXPECT_EQ((std::vector<std::string>{"created", "failed open"}), log->lines);
-    notify(NPRES_NETWORK_ERR, browser.requests.back().notifyData);
+    EXPECT_EQ((Lines{"created", "failed open"}), log->lines);
+    notify(NPRES_NETWORK_ERR);
+    EXPECT_EQ("failed", log->lines.back());
     EXPECT_TRUE(watched.expired());
 }
 
 TEST_F(Streams, RangesOfASeekableStreamGoToTheBrowserAsOneChain) {
-    auto stream = open(true, 1000, 128, true);
+    auto stream = open(true, 1000, true);
     ASSERT_EQ(NPERR_NO_ERROR, openResult);
     EXPECT_EQ(NP_SEEK, stype);
     ASSERT_TRUE(stream->readRanges({{0, 10}, {100, 150}, {900, 1000}}));
@@ -111,26 +121,21 @@ TEST_F(Streams, RangesOfASeekableStreamGoToTheBrowserAsOneChain) {
     EXPECT_FALSE(stream->isCompleted());
 }
 
-TEST_F(Streams, NotificationBeforeDestroyGivesOneCompletionAndReleasesTheStream) {
-    std::weak_ptr<FB::Npapi::NpapiStream> watched = open(false, 10);
-    void* notifyData = browserStream.notifyData;
-    notify(NPRES_NETWORK_ERR, notifyData);
-    EXPECT_EQ((std::vector<std::string>{"created", "opened", "failed"}), log->lines);
-    EXPECT_FALSE(watched.expired());
-    destroyStream(NPRES_DONE);
-    EXPECT_EQ(3u, log->lines.size());
-    EXPECT_TRUE(watched.expired());
-}
-
-TEST_F(Streams, DestroyBeforeNotificationReleasesTheStreamToo) {
-    std::weak_ptr<FB::Npapi::NpapiStream> watched = open(false, 10);
-    void* notifyData = browserStream.notifyData;
-    destroyStream(NPRES_NETWORK_ERR);
-    EXPECT_EQ("failed", log->lines.back());
-    EXPECT_FALSE(watched.expired());
-    notify(NPRES_DONE, notifyData);
-    EXPECT_EQ(3u, log->lines.size());
-    EXPECT_TRUE(watched.expired());
+// Whichever of the destroy and the notification comes first completes the stream, once, with its
+// real result; the stream lets go of itself when both have come.
+TEST_F(Streams, DestroyAndNotificationInEitherOrderCompleteOnceAndReleaseTheStream) {
+    for (bool notificationFirst : {true, false}) {
+        SCOPED_TRACE(notificationFirst ? "notification first" : "destroy first");
+        log->lines.clear();
+        std::weak_ptr<FB::Npapi::NpapiStream> watched = open(false, 10);
+        if (notificationFirst) notify(NPRES_NETWORK_ERR);
+        destroyStream(notificationFirst ? NPRES_DONE : NPRES_NETWORK_ERR);
+        EXPECT_EQ((Lines{"created", "opened", "failed"}), log->lines);
+        EXPECT_EQ(notificationFirst, watched.expired());
+        if (!notificationFirst) notify(NPRES_DONE);
+        EXPECT_EQ(3u, log->lines.size());
+        EXPECT_TRUE(watched.expired());
+    }
 }
 
 TEST_F(Streams, NotifyDataTheHostDidNotMakeIsIgnored) {
@@ -140,7 +145,9 @@ TEST_F(Streams, NotifyDataTheHostDidNotMakeIsIgnored) {
     uint16_t type = 0;
     EXPECT_EQ(NPERR_NO_ERROR, instance.pluginFuncs.newstream(&browser.instance, nullptr, &foreign, 0, &type));
     EXPECT_EQ(-1, instance.pluginFuncs.writeready(&browser.instance, &foreign));
-    notify(NPRES_DONE, &somewhere);
+    instance.pluginFuncs.asfile(&browser.instance, &foreign, "/tmp/x");
+    notifyData = &somewhere;
+    notify(NPRES_DONE);
 }
 
 }  // namespace

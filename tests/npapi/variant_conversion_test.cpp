@@ -1,56 +1,84 @@
 // Values between the page and the plug-in: FB::variant to NPVariant and back, and the one
 // page-side wrapper of each live plug-in object.
 #include "npapi/np_javascript_object.h"
-#include "npapi/np_object_api.h"
 #include "tests/npapi/support/plugin_instance.h"
+#include "tests/scripting/page_object.h"
 
 #include <gtest/gtest.h>
 
 #include <new>
+#include <sstream>
+#include <utility>
 
 namespace {
 
 using namespace npapi_test;
 
+// The properties the plug-in sets on page objects, by name in the order it sets them.
+std::vector<std::string> g_propertiesSet;
+NPN_SetPropertyProcPtr g_browserSetProperty = nullptr;
+
+bool recordingSetProperty(NPP npp, NPObject* object, NPIdentifier name, const NPVariant* value) {
+    g_propertiesSet.push_back(static_cast<TestBrowser::Identifier*>(name)->name);
+    return g_browserSetProperty(npp, object, name, value);
+}
+
+bool recordPropertiesSet(TestBrowser& browser) {
+    g_browserSetProperty = std::exchange(browser.funcs.setproperty, &recordingSetProperty);
+    return true;
+}
+
 class VariantConversion : public ::testing::Test {
 protected:
-    NPVariant toPage(const FB::variant& value) {
-        NPVariant result;
-        host->getNPVariant(&result, value);
-        return result;
+    // The page's value as type and text, given back to the browser.
+    std::string toPage(const FB::variant& value) {
+        NPVariant converted;
+        host->getNPVariant(&converted, value);
+        const char* const kinds[] = {"void", "null", "bool ", "int ", "double ", "string ", "object"};
+        std::ostringstream text;
+        text << kinds[converted.type];
+        if (converted.type == NPVariantType_Bool) text << converted.value.boolValue;
+        if (converted.type == NPVariantType_Int32) text << converted.value.intValue;
+        if (converted.type == NPVariantType_Double) text << converted.value.doubleValue;
+        if (converted.type == NPVariantType_String) text << stringOf(converted);
+        browser.releaseVariant(&converted);
+        return text.str();
     }
-    void release(NPVariant& value) { browser.releaseVariant(&value); }
+    NPVariant objectToPage(const FB::variant& value) {
+        NPVariant converted;
+        host->getNPVariant(&converted, value);
+        EXPECT_EQ(NPVariantType_Object, converted.type);
+        return converted;
+    }
 
     TestBrowser browser;
+    bool recording = recordPropertiesSet(browser);
     PluginInstance instance{browser};
     FB::Npapi::NpapiBrowserHostPtr host = instance.host();
 };
 
-TEST_F(VariantConversion, NumbersThatFitAreInt32AndTheOthersDecimalText) {
-    NPVariant value = toPage(-1);
-    EXPECT_EQ(NPVariantType_Int32, value.type);
-    EXPECT_EQ(-1, value.value.intValue);
-    value = toPage(static_cast<unsigned int>(4294967295u));
-    EXPECT_EQ("4294967295", stringOf(value));
-    release(value);
-    value = toPage(static_cast<long long>(5));
-    EXPECT_EQ("5", stringOf(value));
-    release(value);
-    value = toPage(2.5);
-    EXPECT_EQ(2.5, value.value.doubleValue);
-    EXPECT_EQ(NPVariantType_Null, toPage(FB::variant(FB::variant_detail::null())).type);
-    EXPECT_EQ(NPVariantType_Void, toPage(FB::variant()).type);
-    EXPECT_EQ(NPVariantType_Bool, toPage(true).type);
+TEST_F(VariantConversion, SmallSignedNumbersAreInt32AndWiderOrUnsignedOnesDecimalText) {
     struct Unknown {};
-    EXPECT_EQ(NPVariantType_Void, toPage(FB::variant(Unknown{})).type);
+    std::weak_ptr<TestApi> gone = std::make_shared<TestApi>();
+    const std::pair<FB::variant, std::string> values[] = {
+        {-1, "int -1"},
+        {static_cast<short>(-3), "int -3"},
+        {'A', "int 65"},
+        {4294967295u, "string 4294967295"},
+        {5LL, "string 5"},
+        {2.5, "double 2.5"},
+        {true, "bool 1"},
+        {std::wstring(L"\x4E2D"), "string \xE4\xB8\xAD"},
+        {std::string("a\0b", 3), std::string("string a\0b", 10)},
+        {FB::variant(FB::variant_detail::null()), "null"},
+        {FB::variant(), "void"},
+        {FB::variant(Unknown{}), "void"},
+        {FB::JSAPIWeakPtr(gone), "null"},
+    };
+    for (const auto& [value, expected] : values) EXPECT_EQ(expected, toPage(value)) << expected;
 }
 
-TEST_F(VariantConversion, StringsKeepEmbeddedZerosAndIncomingOnesAreReadToTheirLength) {
-    NPVariant value = toPage(std::string("a\0b", 3));
-    EXPECT_EQ(3u, value.value.stringValue.UTF8Length);
-    EXPECT_EQ(std::string("a\0b", 3), stringOf(value));
-    release(value);
-
+TEST_F(VariantConversion, IncomingValuesAreReadToTheirLengthAndTagsOutOfRangeAreEmpty) {
     const char unterminated[] = {'x', 'y', 'z'};
     NPVariant incoming;
     STRINGN_TO_NPVARIANT(unterminated, 2, incoming);
@@ -63,40 +91,48 @@ TEST_F(VariantConversion, StringsKeepEmbeddedZerosAndIncomingOnesAreReadToTheirL
     EXPECT_TRUE(host->getVariant(&incoming).isNull());
 }
 
+// A map's members are set in the order of their names, as the page then lists them.
 TEST_F(VariantConversion, ListsAndMapsBecomeNewPageArraysAndObjects) {
-    NPVariant value = toPage(FB::VariantList{});
-    ASSERT_EQ(NPVariantType_Object, value.type);
+    NPVariant value = objectToPage(FB::VariantList{});
     auto* array = static_cast<PageObject*>(NPVARIANT_TO_OBJECT(value));
     EXPECT_TRUE(array->isArray);
     EXPECT_EQ(0, NPVARIANT_TO_INT32(array->properties["length"]));
-    release(value);
-
-    value = toPage(FB::VariantList{1, "two"});
+    browser.releaseVariant(&value);
+    value = objectToPage(FB::VariantList{1, "two"});
     array = static_cast<PageObject*>(NPVARIANT_TO_OBJECT(value));
     EXPECT_EQ(2, NPVARIANT_TO_INT32(array->properties["length"]));
     EXPECT_EQ("two", stringOf(array->properties["1"]));
-    release(value);
+    browser.releaseVariant(&value);
 
-    value = toPage(FB::VariantMap{{"b", 2}, {"a", 1}});
-    auto* map = static_cast<PageObject*>(NPVARIANT_TO_OBJECT(value));
-    EXPECT_EQ(1, NPVARIANT_TO_INT32(map->properties["a"]));
-    release(value);
+    g_propertiesSet.clear();
+    value = objectToPage(FB::VariantMap{{"b", 2}, {"a", 1}, {"B", 3}});
+    EXPECT_EQ((std::vector<std::string>{"B", "a", "b"}), g_propertiesSet);
+    EXPECT_EQ(1, NPVARIANT_TO_INT32(static_cast<PageObject*>(NPVARIANT_TO_OBJECT(value))->properties["a"]));
+    browser.releaseVariant(&value);
     instance.destroy();
     EXPECT_EQ(3, browser.liveObjects());
 }
 
+// A plug-in object has one wrapper while it and the wrapper live; a page object the plug-in made
+// itself gets a new wrapper each time.
 TEST_F(VariantConversion, ALiveObjectHasOneWrapperUntilTheBrowserLetsItGo) {
     auto child = std::make_shared<TestApi>();
-    NPVariant first = toPage(FB::JSAPIPtr(child));
-    NPVariant second = toPage(FB::JSAPIPtr(child));
-    ASSERT_EQ(NPVariantType_Object, first.type);
+    NPVariant first = objectToPage(FB::JSAPIPtr(child));
+    NPVariant second = objectToPage(FB::JSAPIPtr(child));
     EXPECT_EQ(NPVARIANT_TO_OBJECT(first), NPVARIANT_TO_OBJECT(second));
     EXPECT_EQ(2u, NPVARIANT_TO_OBJECT(first)->referenceCount);
-    release(first);
-    release(second);
-    NPVariant third = toPage(FB::JSAPIPtr(child));
+    browser.releaseVariant(&first);
+    browser.releaseVariant(&second);
+    NPVariant third = objectToPage(FB::JSAPIPtr(child));
     EXPECT_EQ(1u, NPVARIANT_TO_OBJECT(third)->referenceCount);
-    release(third);
+    browser.releaseVariant(&third);
+
+    auto pageObject = std::make_shared<FB::testing::PageObject>();
+    first = objectToPage(FB::JSObjectPtr(pageObject));
+    second = objectToPage(FB::JSObjectPtr(pageObject));
+    EXPECT_NE(NPVARIANT_TO_OBJECT(first), NPVARIANT_TO_OBJECT(second));
+    browser.releaseVariant(&first);
+    browser.releaseVariant(&second);
 }
 
 // A new object made where one that died lived must not be handed the old one's wrapper.
@@ -104,69 +140,15 @@ TEST_F(VariantConversion, TheWrapperCacheChecksTheObjectNotJustItsAddress) {
     alignas(TestApi) static unsigned char storage[sizeof(TestApi)];
     auto placed = [] { return std::shared_ptr<TestApi>(new (storage) TestApi(), [](TestApi* p) { p->~TestApi(); }); };
     auto first = placed();
-    NPVariant oldWrapper = toPage(FB::JSAPIPtr(first));
+    NPVariant oldWrapper = objectToPage(FB::JSAPIPtr(first));
     host->dropObject(first);  // the page still holds the wrapper, not the object
     first.reset();
     auto second = placed();
-    NPVariant newWrapper = toPage(FB::JSAPIWeakPtr(second));
-    ASSERT_EQ(NPVariantType_Object, newWrapper.type);
+    NPVariant newWrapper = objectToPage(FB::JSAPIWeakPtr(second));
     EXPECT_NE(NPVARIANT_TO_OBJECT(oldWrapper), NPVARIANT_TO_OBJECT(newWrapper));
-    auto* wrapper = FB::Npapi::NPJavascriptObject::fromNPObject(NPVARIANT_TO_OBJECT(newWrapper));
-    EXPECT_EQ(second, wrapper->getAPI());
-    release(oldWrapper);
-    release(newWrapper);
-    second.reset();
-}
-
-TEST_F(VariantConversion, PageObjectsMadeByThePluginGetAWrapperEachTime) {
-    // A plug-in page object that is no proxy of the browser's.
-    struct PluginPageObject : FB::JSObject {
-        using FB::JSAPI::GetProperty;
-        using FB::JSAPI::HasMethod;
-        using FB::JSAPI::HasProperty;
-        using FB::JSAPI::Invoke;
-        using FB::JSAPI::listMemberNames;
-        using FB::JSAPI::RemoveProperty;
-        using FB::JSAPI::SetProperty;
-        using FB::JSObject::JSObject;
-        void invalidate() override {}
-        void listMemberNames(std::vector<std::string>&) override {}
-        size_t countMembers() override { return 0; }
-        bool HasMethod(const std::string&) override { return false; }
-        bool HasProperty(const std::string&) override { return false; }
-        bool HasProperty(int) override { return false; }
-        FB::variant GetProperty(const std::string&) override { return {}; }
-        FB::variant GetProperty(int) override { return {}; }
-        void SetProperty(const std::string&, const FB::variant&) override {}
-        void SetProperty(int, const FB::variant&) override {}
-        void RemoveProperty(const std::string&) override {}
-        void RemoveProperty(int) override {}
-        FB::variant Invoke(const std::string&, const FB::VariantList&) override { return {}; }
-        FB::variant Construct(const FB::VariantList&) override { return {}; }
-        bool isValid() override { return true; }
-        FB::JSAPIPtr scriptingObject() override { return nullptr; }
-    };
-    auto pageObject = std::make_shared<PluginPageObject>(host);
-    NPVariant first = toPage(FB::JSObjectPtr(pageObject));
-    NPVariant second = toPage(FB::JSObjectPtr(pageObject));
-    EXPECT_NE(NPVARIANT_TO_OBJECT(first), NPVARIANT_TO_OBJECT(second));
-    release(first);
-    release(second);
-
-    std::weak_ptr<TestApi> gone = std::make_shared<TestApi>();
-    EXPECT_EQ(NPVariantType_Null, toPage(FB::JSAPIWeakPtr(gone)).type);
-    EXPECT_EQ(NPVariantType_Null, toPage(FB::JSAPIPtr()).type);
-}
-
-TEST_F(VariantConversion, APluginWrapperComesBackAsItsOwnObject) {
-    NPObject* scriptable = instance.scriptable();
-    NPVariant incoming = objectVariant(scriptable);
-    const FB::variant value = host->getVariant(&incoming);
-    auto proxy = std::dynamic_pointer_cast<FB::Npapi::NPObjectAPI>(value.cast<FB::JSObjectPtr>());
-    ASSERT_NE(nullptr, proxy);
-    EXPECT_EQ(instance.api(), proxy->scriptingObject());
-    EXPECT_EQ(FB::JSAPIPtr(instance.api()), value.convertTo<FB::JSAPIPtr>());
-    browser.release(scriptable);
+    EXPECT_EQ(second, FB::Npapi::NPJavascriptObject::fromNPObject(NPVARIANT_TO_OBJECT(newWrapper))->getAPI());
+    browser.releaseVariant(&oldWrapper);
+    browser.releaseVariant(&newWrapper);
 }
 
 }  // namespace

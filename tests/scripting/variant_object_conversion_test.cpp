@@ -106,12 +106,4 @@ TEST(VariantObjectConversion, PageWrapperOfPluginObjectUnwrapsToThePluginObject)
     EXPECT_FALSE(pluginValue.canConvertTo<FB::JSObjectPtr>());
 }
 
-TEST(VariantObjectConversion, WeakReferenceIsLockedOrEmpty) {
-    auto plugin = std::make_shared<FB::JSAPIAuto>("plugin");
-    const FB::variant value{FB::JSAPIWeakPtr(plugin)};
-    EXPECT_EQ(value.convertTo<FB::JSAPIPtr>(), plugin);
-    plugin.reset();
-    EXPECT_EQ(value.convertTo<FB::JSAPIPtr>(), nullptr);
-}
-
 }  // namespace

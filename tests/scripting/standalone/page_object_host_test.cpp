@@ -5,6 +5,7 @@
 #include "scripting/dom_window.h"
 #include "scripting/js_object.h"
 #include "scripting/page_object_host.h"
+#include "scripting/script_error.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +19,8 @@
 
 namespace {
 
-// A page object that answers and takes named properties and reaches no page.
+// A page object that answers and takes named properties, runs the methods a test gives it and
+// reaches no page.
 class PropertyObject : public FB::JSObject {
 public:
     using JSObject::GetProperty;
@@ -31,6 +33,7 @@ public:
     using JSObject::SetProperty;
 
     std::map<std::string, FB::variant> properties;
+    std::map<std::string, std::function<FB::variant(const FB::VariantList&)>> methods;
 
     FB::variant GetProperty(const std::string& name) override { return properties[name]; }
     void SetProperty(const std::string& name, const FB::variant& value) override { properties[name] = value; }
@@ -47,7 +50,10 @@ public:
     bool HasProperty(const std::string& name) override { return properties.count(name) != 0; }
     void RemoveProperty(int) override {}
     void RemoveProperty(const std::string& name) override { properties.erase(name); }
-    FB::variant Invoke(const std::string&, const FB::VariantList&) override { return {}; }
+    FB::variant Invoke(const std::string& name, const FB::VariantList& args) override {
+        if (!methods.count(name)) throw FB::script_error(name);
+        return methods[name](args);
+    }
     FB::variant Construct(const FB::VariantList&) override { return {}; }
 };
 
@@ -108,46 +114,30 @@ public:
 
 FB::variant object(const FB::JSObjectPtr& page) { return FB::variant(page); }
 
-TEST(PageObjectsOnTheirHost, InvokeLaterReachesThePageOnlyThroughTheQueueAndAZeroDelayTimer) {
+// A deferred call waits in the host's queue for the browser's thread, keeping its page object
+// alive until it has run; a call then reaches the page from a zero-delay page timer.
+TEST(PageObjectsOnTheirHost, DeferredCallsReachThePageOnlyFromTheQueue) {
     auto host = std::make_shared<QueueingHost>();
     auto page = std::make_shared<PropertyObject>(host);
-
+    std::weak_ptr<PropertyObject> watched = page;
     page->invokeLater("onsaveArea", {FB::variant(3)});
+    page->setPropertyLater("width", FB::variant(640));
     EXPECT_TRUE(host->timerCalls.empty());
-    ASSERT_EQ(host->queue.size(), 1u);
+    EXPECT_FALSE(page->HasProperty("width"));
+    ASSERT_EQ(host->queue.size(), 2u);
+    page.reset();
+    EXPECT_FALSE(watched.expired());
     host->runQueue();
 
     ASSERT_EQ(host->timerCalls.size(), 1u);
     const QueueingHost::TimerCall& call = host->timerCalls[0];
     EXPECT_EQ(call.delay, 0);
-    EXPECT_EQ(call.func, FB::JSObjectPtr(page));
+    EXPECT_EQ(call.func, watched.lock());
     EXPECT_EQ(call.fname, "onsaveArea");
     ASSERT_EQ(call.args.size(), 1u);
     EXPECT_EQ(call.args[0].convertTo<int>(), 3);
-}
-
-TEST(PageObjectsOnTheirHost, SetPropertyLaterWritesOnlyFromTheQueue) {
-    auto host = std::make_shared<QueueingHost>();
-    auto page = std::make_shared<PropertyObject>(host);
-
-    page->setPropertyLater("width", FB::variant(640));
-    EXPECT_FALSE(page->HasProperty("width"));
-    host->runQueue();
-    EXPECT_EQ(page->GetProperty("width").convertTo<int>(), 640);
-}
-
-TEST(PageObjectsOnTheirHost, QueuedCallKeepsItsPageObjectAliveUntilItHasRun) {
-    auto host = std::make_shared<QueueingHost>();
-    auto page = std::make_shared<PropertyObject>(host);
-    std::weak_ptr<PropertyObject> watched = page;
-
-    page->invokeLater("", {});
-    page.reset();
-    EXPECT_FALSE(watched.expired());
-    host->runQueue();
-    ASSERT_EQ(host->timerCalls.size(), 1u);
-    EXPECT_EQ(host->timerCalls[0].fname, "");
-    // Once the page timer has it too, nothing of the deferred call holds the object any more.
+    EXPECT_EQ(watched.lock()->GetProperty("width").convertTo<int>(), 640);
+    // Once the page timer has it too, nothing of the deferred calls holds the object any more.
     host->timerCalls.clear();
     EXPECT_TRUE(watched.expired());
 }
@@ -168,36 +158,88 @@ TEST(PageObjectsOnTheirHost, DeferredCallsFailAtOnceWhenTheHostIsGone) {
             EXPECT_STREQ(error.what(), "Cannot invoke asynchronously");
         }
     }
-    EXPECT_THROW(page->browserHost(), std::bad_weak_ptr);
+    EXPECT_THROW(page->InvokeDelayed({}, "f"), std::bad_weak_ptr);
 }
 
-TEST(DomWrappersOnTheirHost, EveryWrapperComesFromTheObjectsOwnHost) {
-    auto host = std::make_shared<QueueingHost>();
-    auto window = std::make_shared<PropertyObject>(host), document = std::make_shared<PropertyObject>(host),
-         body = std::make_shared<PropertyObject>(host);
-    window->properties["document"] = object(document);
-    document->properties["window"] = object(window);
-    document->properties["body"] = object(body);
+class DomWrappersOnTheirHost : public ::testing::Test {
+protected:
+    std::shared_ptr<PropertyObject> make() { return std::make_shared<PropertyObject>(host); }
+    FB::variant array(const std::vector<FB::JSObjectPtr>& items) {
+        auto list = make();
+        list->properties["length"] = FB::variant(static_cast<int>(items.size()));
+        for (size_t i = 0; i < items.size(); ++i) list->properties[std::to_string(i)] = object(items[i]);
+        return object(list);
+    }
+    std::shared_ptr<QueueingHost> host = std::make_shared<QueueingHost>();
+};
+
+// Every wrapper comes from the object's own host, which makes the binding's classes.
+TEST_F(DomWrappersOnTheirHost, WindowAndDocumentReachThePageAndIgnoreAlertResults) {
+    auto window = make(), document = make(), body = make(), location = make(), made = make();
+    window->properties = {{"document", object(document)}, {"location", object(location)}};
+    document->properties = {{"window", object(window)}, {"body", object(body)}};
+    location->properties["href"] = FB::variant("http://camera.local/view?ch=1#x");
+    std::string alerted;
+    window->methods["alert"] = [&](const FB::VariantList& args) {
+        alerted = args.at(0).convertTo<std::string>();
+        return FB::variant("whatever the page answers");
+    };
+    document->methods["createElement"] = [&](const FB::VariantList& args) {
+        return args.at(0).convertTo<std::string>() == "canvas" ? object(made) : FB::variant();
+    };
+    body->methods["appendChild"] = [&](const FB::VariantList& args) { return args.at(0); };
 
     FB::DOM::WindowPtr wrappedWindow = FB::DOM::Window::fromJSObject(window);
     EXPECT_NE(std::dynamic_pointer_cast<BindingWindow>(wrappedWindow), nullptr);
+    EXPECT_EQ(wrappedWindow->getLocation(), "http://camera.local/view?ch=1#x");
+    wrappedWindow->alert(std::wstring(L"\u4f60\u597d"));
+    EXPECT_EQ(alerted, "\xe4\xbd\xa0\xe5\xa5\xbd");
     FB::DOM::DocumentPtr wrappedDocument = wrappedWindow->getDocument();
     EXPECT_NE(std::dynamic_pointer_cast<BindingDocument>(wrappedDocument), nullptr);
     EXPECT_EQ(wrappedDocument->getJSObject(), FB::JSObjectPtr(document));
     EXPECT_NE(std::dynamic_pointer_cast<BindingWindow>(wrappedDocument->getWindow()), nullptr);
-    EXPECT_EQ(wrappedDocument->getBody()->getJSObject(), FB::JSObjectPtr(body));
     EXPECT_EQ(wrappedWindow->getNode("document")->getJSObject(), FB::JSObjectPtr(document));
+    FB::DOM::NodePtr child = wrappedDocument->getBody()->appendChild(wrappedDocument->createElement("canvas"));
+    EXPECT_EQ(child->getJSObject(), FB::JSObjectPtr(made));
+    EXPECT_THROW(wrappedDocument->getStringAttribute("id"), FB::script_error);
     // The window and the document refer to each other, as on a page.
     document->properties.clear();
 }
 
-TEST(DomWrappersOnTheirHost, NoWrapperWithoutAnObjectAndAnErrorWithoutAHost) {
-    auto host = std::make_shared<QueueingHost>();
-    auto orphan = std::make_shared<PropertyObject>(host);
-    host.reset();
+TEST_F(DomWrappersOnTheirHost, ElementReadsPageArraysInOrderAndPassesConversionErrorsOn) {
+    auto element = make(), first = make(), second = make();
+    element->properties = {
+        {"width", FB::variant("640")}, {"scrollWidth", FB::variant("wide")}, {"childNodes", array({second})}};
+    element->methods["getElementsByTagName"] = [&](const FB::VariantList& args) {
+        return args.at(0).convertTo<std::string>() == "div" ? array({first, second}) : array({});
+    };
+    FB::DOM::ElementPtr wrapped = FB::DOM::Element::fromJSObject(element);
+    EXPECT_EQ(wrapped->getWidth(), 640);
+    EXPECT_THROW(wrapped->getScrollWidth(), FB::bad_variant_cast);
+    EXPECT_EQ(wrapped->getChildNodeCount(), 1);
+    EXPECT_EQ(wrapped->getChildNode(0)->getJSObject(), FB::JSObjectPtr(second));
+    auto found = wrapped->getElementsByTagName(std::wstring(L"div"));
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_EQ(found[0]->getJSObject(), FB::JSObjectPtr(first));
+    EXPECT_EQ(found[1]->getJSObject(), FB::JSObjectPtr(second));
+    EXPECT_TRUE(wrapped->getElementsByTagName("span").empty());
+}
 
+// What a page leaves null or undefined gives no wrapper; an object whose host is gone gives an error.
+TEST_F(DomWrappersOnTheirHost, NullOrUndefinedPageValuesGiveNoWrapperAndAnObjectWithoutAHostAnError) {
+    auto element = make();
+    element->properties["parentNode"] = FB::variant(FB::JSObjectPtr());
+    element->methods["getElementById"] = [](const FB::VariantList&) { return FB::variant(); };
+    FB::DOM::ElementPtr wrapped = FB::DOM::Element::fromJSObject(element);
+    EXPECT_EQ(wrapped->getParentNode(), nullptr);
+    EXPECT_EQ(wrapped->getElementById("none"), nullptr);
+    EXPECT_EQ(wrapped->getNode("missing"), nullptr);
+    EXPECT_EQ(wrapped->getChildNodeCount(), 0);
+    EXPECT_EQ(wrapped->getChildNode(0), nullptr);
+    EXPECT_EQ(FB::DOM::Window::fromJSObject(make())->getLocation(), "");
     EXPECT_EQ(FB::DOM::Element::fromJSObject(nullptr), nullptr);
-    EXPECT_THROW(FB::DOM::Element::fromJSObject(orphan), std::bad_weak_ptr);
+    host.reset();
+    EXPECT_THROW(FB::DOM::Element::fromJSObject(element), std::bad_weak_ptr);
 }
 
 }  // namespace
