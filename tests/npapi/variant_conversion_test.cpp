@@ -19,7 +19,7 @@ std::vector<std::string> g_propertiesSet;
 NPN_SetPropertyProcPtr g_browserSetProperty = nullptr;
 
 bool recordingSetProperty(NPP npp, NPObject* object, NPIdentifier name, const NPVariant* value) {
-    g_propertiesSet.push_back(static_cast<TestBrowser::Identifier*>(name)->name);
+    g_propertiesSet.push_back(TestBrowser::current().identifier(name)->name);
     return g_browserSetProperty(npp, object, name, value);
 }
 
