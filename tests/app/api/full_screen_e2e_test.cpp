@@ -1,9 +1,11 @@
 // Full screen over the loopback camera: the picture moves to a top-most popup window covering the
-// screen and comes back when Escape, a double click or a synthesised keystroke closes it.
+// screen and comes back when Escape, a double click or a synthesised keystroke closes it; it stays
+// in the plug-in window when the full-screen renderer fails, and full screen through a restart.
 #include "app/player/video_player.h"
 #include "platform/window/win_input_testing.h"
 #include "tests/app/support/machine_test.h"
 #include "tests/app/support/plugin_instance.h"
+#include "tests/app/support/recording_renderer.h"
 #include "tests/support/loopback_rtsp_camera.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +15,7 @@
 namespace {
 
 using test_support::LoopbackRtspCamera;
+using test_support::LoopbackRtspCameraOptions;
 using test_support::PluginInstance;
 using test_support::PumpUntil;
 
@@ -76,6 +79,54 @@ TEST_F(FullScreen, AStoppedViewShowsABlackScreenAndOtherKeysLeaveItOpen) {
     platform::testing::pumpPendingMessages();
     EXPECT_FALSE(IsWindow(popup));
     EXPECT_FALSE(page.view()->fullScreen());
+}
+
+TEST_F(FullScreen, ARendererFailingThereLeavesThePictureInThePluginWindow) {
+    test_support::ScopedRecordingRenderers renderers;
+    LoopbackRtspCamera camera;
+    camera.Start();
+    PluginInstance page;
+    ASSERT_EQ(page.Play(camera.Url()), 0);
+    renderers.log->initResults[RendererKind::DirectDraw] = -1;
+    page.Invoke("OpenFullScreen");
+    EXPECT_FALSE(page.view()->fullScreen());
+    EXPECT_EQ(page.view()->fullScreenWindow(), nullptr);
+    const HWND popup = renderers.log->initCalls().back().window;
+    EXPECT_NE(popup, page.pluginWindow());
+    EXPECT_FALSE(IsWindow(popup));
+    const int rendered = renderers.log->renders();
+    EXPECT_TRUE(PumpUntil([&] { return renderers.log->renders() > rendered + 5; }));
+    EXPECT_TRUE(renderers.log->lastPictureIn(popup).empty());
+    EXPECT_TRUE(page.events->take("ononCloseFullScreen").empty());
+}
+
+// The watchdog's restart request goes to the full-screen window; a new URL there restarts at the
+// new camera's size.
+TEST_F(FullScreen, ARestartThereStaysFullScreenAtTheNewPictureSize) {
+    test_support::ScopedRecordingRenderers renderers(true);
+    LoopbackRtspCamera first;
+    first.Start();
+    LoopbackRtspCameraOptions wide;
+    wide.width = 640;
+    wide.height = 360;
+    LoopbackRtspCamera second(wide);
+    second.Start();
+    PluginInstance page;
+    ASSERT_EQ(page.Play(first.Url()), 0);
+    page.Invoke("OpenFullScreen");
+    HWND popup = page.view()->fullScreenWindow();
+    ASSERT_NE(popup, nullptr);
+    PostMessageW(popup, kViewRestartMessage, 0, 0);
+    platform::testing::pumpPendingMessages();
+    EXPECT_EQ(Logged("restart play."), 1);
+    EXPECT_TRUE(page.view()->playing());
+
+    page.Invoke("SetRtspUrl", second.Url());
+    EXPECT_EQ(page.view()->fullScreenWindow(), popup);
+    const auto init = renderers.log->initCalls().back();
+    EXPECT_EQ((std::vector<int>{init.window == popup, init.width, init.height}), (std::vector<int>{1, 640, 360}));
+    EXPECT_TRUE(PumpUntil([&] { return renderers.log->lastPictureIn(popup).size() == 640u * 360 * 3 / 2; }));
+    EXPECT_TRUE(PumpUntil([&] { return test_support::ShowsCameraPicture(popup); }));
 }
 
 }  // namespace

@@ -10,8 +10,26 @@
 
 #include <gtest/gtest.h>
 
+extern "C" {
+#include <libavcodec/avcodec.h>
+}
+
+#include <dlfcn.h>
+
+#include <atomic>
 #include <chrono>
 #include <thread>
+
+namespace {
+// While set, this process has no H.264 decoder, as with an FFmpeg built without one.
+std::atomic<bool> withoutH264Decoder{false};
+}  // namespace
+
+extern "C" const AVCodec* avcodec_find_decoder(enum AVCodecID id) {
+    using Find = const AVCodec* (*)(enum AVCodecID);
+    static const auto library = reinterpret_cast<Find>(dlsym(RTLD_NEXT, "avcodec_find_decoder"));
+    return withoutH264Decoder && id == AV_CODEC_ID_H264 ? nullptr : library(id);
+}
 
 namespace {
 
@@ -67,6 +85,17 @@ TEST_F(Playback, StartPlayAnswersEveryCodeOfTheViewAndLeavesNothingOpenOnFailure
     EXPECT_EQ(page.Call("StartPlay"), -4);  // no SPS within 5 s
     EXPECT_FALSE(page.view()->playing());
     EXPECT_TRUE(PumpUntil([&] { return silent.LiveSessions() == 0; }));  // the source was closed
+
+    LoopbackRtspCamera camera;
+    camera.Start();
+    page.Invoke("SetRtspUrl", camera.Url());
+    withoutH264Decoder = true;
+    EXPECT_EQ(page.Call("StartPlay"), -6);  // no decoder
+    withoutH264Decoder = false;
+    EXPECT_FALSE(page.view()->playing());
+    EXPECT_FALSE(page.view()->autoRestart());
+    EXPECT_TRUE(PumpUntil([&] { return camera.LiveSessions() == 0; }));
+    EXPECT_EQ(page.Call("StartPlay"), 0);
 }
 
 TEST_F(Playback, AFailingDirectDrawFallsBackToGdiAndFailingGdiGivesItsCodeLess5000) {

@@ -1,8 +1,10 @@
 // The drag rectangle over the loopback camera's picture: "Do3DLocation", then a drag with the left
-// button, draws the rectangle into the pictures and reports it as region JSON.
+// button, draws the rectangle into the pictures and reports it as region JSON, in the plug-in
+// window and full screen.
 #include "app/player/video_player.h"
 #include "host/events/mouse_events.h"
 #include "platform/window/win_input_testing.h"
+#include "platform/window/win_window_testing.h"
 #include "tests/app/support/machine_test.h"
 #include "tests/app/support/plugin_instance.h"
 #include "tests/app/support/recording_renderer.h"
@@ -19,7 +21,10 @@ using test_support::PumpUntil;
 
 class Region : public test_support::MachineTest {
 protected:
-    ~Region() override { platform::testing::resetInputState(); }
+    ~Region() override {
+        platform::testing::resetInputState();
+        platform::testing::setScreenSize(1920, 1080);
+    }
     test_support::ScopedRecordingRenderers renderers;
 };
 
@@ -70,6 +75,30 @@ TEST_F(Region, ADragInRegionModeDrawsTheRectangleAndFiresItsRegionJson) {
     platform::testing::mouseUp(page.pluginWindow(), MouseButton::Right, 10, 10);
     platform::testing::pumpPendingMessages();
     EXPECT_TRUE(page.events->take("onset3DLocationParams").empty());
+}
+
+// Full screen takes the cursor's position on the screen and passes a right button on as button 1.
+TEST_F(Region, InFullScreenTheDragFollowsTheCursorOnTheScreenAndTheRightButtonDrawsNothing) {
+    platform::testing::setScreenSize(640, 480);  // the 320 x 240 picture at twice its size
+    LoopbackRtspCamera camera;
+    camera.Start();
+    PluginInstance page;
+    ASSERT_EQ(page.Play(camera.Url()), 0);
+    page.Invoke("Do3DLocation");
+    page.Invoke("OpenFullScreen");
+    HWND popup = page.view()->fullScreenWindow();
+    ASSERT_NE(popup, nullptr);
+    // Moved off the corner, the popup's client point (x, y) lies at (x + 40, y + 20) on the screen.
+    SetWindowPos(popup, nullptr, 40, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    platform::testing::mouseDown(popup, MouseButton::Right, 60, 80);
+    platform::testing::mouseUp(popup, MouseButton::Right, 60, 80);
+    platform::testing::mouseDown(popup, MouseButton::Left, 60, 80);
+    platform::testing::mouseMove(popup, 360, 220);
+    platform::testing::mouseUp(popup, MouseButton::Left, 360, 220);
+    platform::testing::pumpPendingMessages();
+    // From screen point (100, 100) to (400, 240): picture point (50, 50) to (200, 120).
+    EXPECT_EQ(page.events->take("onset3DLocationParams"),
+              (std::vector<test_support::Args>{RegionArgument("120.0", 0, "50.0", "200.0", "50.0")}));
 }
 
 TEST_F(Region, AManualRectangleDraggedUpwardsFiresItsRegionJsonWithCornersOrderedOnce) {

@@ -1,6 +1,7 @@
 // The loopback camera program's device side, driven as a user drives it: status records given on
 // its command line reach every device link that connects, two at once among them.
 #include "app/device/device_message_client.h"
+#include "tests/support/device_records.h"
 #include "tests/support/loopback_camera_program.h"
 
 #include <gtest/gtest.h>
@@ -40,18 +41,6 @@ struct RecordSink {
 // hour, minute and second.
 constexpr size_t kClockFieldsSize = 9;
 
-int32_t Word(const std::string& body, size_t offset) {
-    uint32_t value = 0;
-    for (int i = 3; i >= 0; --i) value = (value << 8) | static_cast<unsigned char>(body.at(offset + i));
-    return static_cast<int32_t>(value);
-}
-
-// Red, green, blue.
-std::vector<int> Colour(const std::string& body, size_t offset) {
-    return {static_cast<unsigned char>(body.at(offset)), static_cast<unsigned char>(body.at(offset + 1)),
-            static_cast<unsigned char>(body.at(offset + 2))};
-}
-
 TEST(LoopbackCameraProgram, SendsTheStatusRecordsOfItsOptionsToEveryDeviceLink) {
     test_support::LoopbackCameraProgram camera({"--device-port", "0", "--line", "2:255,0,0:10,20/30,40", "--line",
                                                 "3:1,2,3:5,6/7,8/9,10", "--line", "3:4,5,6:11,12/13,14", "--line",
@@ -76,37 +65,16 @@ TEST(LoopbackCameraProgram, SendsTheStatusRecordsOfItsOptionsToEveryDeviceLink) 
     EXPECT_EQ(secondRecords.at(kDeviceOsdRecord).substr(kClockFieldsSize),
               records.at(kDeviceOsdRecord).substr(kClockFieldsSize));
 
-    const std::string shortSet = records.at(kDeviceLineSetShort);
-    ASSERT_EQ(shortSet.size(), 443u);
-    EXPECT_EQ(Word(shortSet, 4), 1);  // entries
-    EXPECT_EQ(Word(shortSet, 8), 2);  // points of entry 0
-    EXPECT_EQ(Colour(shortSet, 12), (std::vector<int>{255, 0, 0}));
-    EXPECT_EQ((std::vector<int32_t>{Word(shortSet, 15), Word(shortSet, 19), Word(shortSet, 23), Word(shortSet, 27)}),
-              (std::vector<int32_t>{10, 20, 30, 40}));
-
-    const std::string lineSet = records.at(kDeviceLineSet);
-    ASSERT_EQ(lineSet.size(), 2792u);
-    EXPECT_EQ(Word(lineSet, 4), 2);
-    EXPECT_EQ(Word(lineSet, 8 + 87), 2);  // entry 1
-    EXPECT_EQ(Colour(lineSet, 8 + 87 + 4), (std::vector<int>{4, 5, 6}));
-    EXPECT_EQ(Word(lineSet, 8 + 87 + 7 + 8 + 4), 14);  // y of its second point
-
-    const std::string ballSet = records.at(kDeviceLineSetBall);
-    ASSERT_EQ(ballSet.size(), 2792u);
-    EXPECT_EQ(Word(ballSet, 15), -1);
-
-    const std::string figures = records.at(kDeviceFigureSet);
-    ASSERT_EQ(figures.size(), 3714u);
-    EXPECT_EQ(Word(figures, 4), 1);  // lines
-    EXPECT_EQ(Colour(figures, 8), (std::vector<int>{0, 0, 255}));
-    EXPECT_EQ(Word(figures, 8 + 7), 2);
-    EXPECT_EQ(Word(figures, 8 + 11 + 12), 400);
-    EXPECT_EQ(Word(figures, 2920), 1);  // labels
-    EXPECT_EQ(Colour(figures, 2924), (std::vector<int>{0, 255, 0}));
-    EXPECT_EQ(Word(figures, 2924 + 7), 50);
-    EXPECT_EQ(Word(figures, 2924 + 11), 60);
-    EXPECT_STREQ(figures.c_str() + 2924 + 15, "\xb3\xb5\xb5\xc0 1");  // GBK, as the views read it
-
+    // The records as the views read them, the label's text in GBK.
+    using test_support::encodeLineSet;
+    using Line = test_support::StatusLine;
+    EXPECT_EQ(records.at(kDeviceLineSetShort), encodeLineSet(2, {Line{255, 0, 0, {{10, 20}, {30, 40}}}}));
+    EXPECT_EQ(records.at(kDeviceLineSet),
+              encodeLineSet(3, {Line{1, 2, 3, {{5, 6}, {7, 8}, {9, 10}}}, Line{4, 5, 6, {{11, 12}, {13, 14}}}}));
+    EXPECT_EQ(records.at(kDeviceLineSetBall), encodeLineSet(10, {Line{7, 8, 9, {{-1, -2}, {3, 4}}}}));
+    EXPECT_EQ(records.at(kDeviceFigureSet),
+              test_support::encodeFigureSet({Line{0, 0, 255, {{100, 200}, {300, 400}}}},
+                                            {test_support::StatusLabel{0, 255, 0, 50, 60, "\xb3\xb5\xb5\xc0 1"}}));
     EXPECT_EQ(records.at(kDeviceOsdRecord).size(), static_cast<size_t>(kOsdRecordSize));
     first.Stop();
     EXPECT_EQ(camera.LineAfter("device link: stop word"), " received");

@@ -77,46 +77,35 @@ std::vector<int> Sides(const SpsPictureSize& size) {
     return {size.codedWidth, size.codedHeight, size.cropLeft, size.cropRight, size.cropTop, size.cropBottom};
 }
 
-TEST(SpsParser, ReadsCodedSizeOfBaselineMainAndHighStreamsWithScalingLists) {
-    const struct {
-        test_support::H264StreamOptions options;
-        int width, height;
-    } cases[] = {
-        {StreamOptions(320, 240, 1, "baseline"), 320, 240},
-        {StreamOptions(330, 250, 1, "main"), 336, 256},
-        {StreamOptions(176, 144, 1, "high", "cqm=jvt"), 176, 144},
-        {StreamOptions(640, 368, 1, "high", "cqm4iy=1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16"), 640, 368},
-        {StreamOptions(1920, 1080, 1, "high"), 1920, 1088},  // coded height, not cropped
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.options.profile + " " + c.options.x264Params + " " + std::to_string(c.options.height));
-        std::vector<uint8_t> sps = EncodedUnit(c.options);
-        const SpsResult r = Parse(sps);
-        EXPECT_EQ((std::vector<int>{r.id, r.width, r.height}), (std::vector<int>{0, c.width, c.height}));
-        sps.insert(sps.begin(), {0, 0, 0, 1});  // with its start code, through the fallback helper
-        int width = 0, height = 0;
-        GetFrameSizeFromSps(sps.data(), static_cast<int>(sps.size()), &width, &height);
-        EXPECT_EQ((std::vector<int>{width, height}), (std::vector<int>{c.width, c.height}));
-    }
-}
-
-// The size a camera's pictures come out of the decoder with: the coded size less the cropping,
-// whatever the profile, the scan and the height's distance from a whole macroblock row.
-TEST(SpsParser, PictureSizeIsTheCodedSizeLessTheCroppingForEveryProfileAndScan) {
+// The coded size, and the size a camera's pictures come out of the decoder with: the coded size
+// less the cropping, whatever the profile, the scaling lists, the scan and the height's distance
+// from a whole macroblock row.
+TEST(SpsParser, ReadsTheCodedSizeAndTheCroppingOfEveryProfileScanAndScalingList) {
     const struct {
         test_support::H264StreamOptions options;
         std::vector<int> sides;  // coded width, coded height, crop left, right, top, bottom
     } cases[] = {
+        {StreamOptions(320, 240, 1, "baseline"), {320, 240, 0, 0, 0, 0}},
         {StreamOptions(640, 360, 1, "baseline"), {640, 368, 0, 0, 0, 8}},
-        {StreamOptions(640, 360, 1, "high"), {640, 368, 0, 0, 0, 8}},
-        {StreamOptions(1920, 1080, 1, "main"), {1920, 1088, 0, 0, 0, 8}},
         {StreamOptions(330, 250, 1, "main"), {336, 256, 0, 6, 0, 6}},
+        {StreamOptions(640, 360, 1, "high"), {640, 368, 0, 0, 0, 8}},
+        {StreamOptions(1920, 1080, 1, "high"), {1920, 1088, 0, 0, 0, 8}},
+        {StreamOptions(176, 144, 1, "high", "cqm=jvt"), {176, 144, 0, 0, 0, 0}},
+        {StreamOptions(640, 368, 1, "high", "cqm4iy=1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16"), {640, 368, 0, 0, 0, 0}},
         {StreamOptions(640, 480, 2, "high", "interlaced=1"), {640, 480, 0, 0, 0, 0}},  // field map units
         {StreamOptions(640, 360, 2, "high", "interlaced=1"), {640, 384, 0, 0, 0, 24}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.options.profile + " " + c.options.x264Params + " " + std::to_string(c.options.height));
-        EXPECT_EQ(Sides(PictureSize(EncodedUnit(c.options))), c.sides);
+        std::vector<uint8_t> sps = EncodedUnit(c.options);
+        EXPECT_EQ(Sides(PictureSize(sps)), c.sides);
+        const SpsResult r = Parse(sps);
+        const std::vector<int> coded{c.sides[0], c.sides[1]};
+        EXPECT_EQ((std::vector<int>{r.id, r.width, r.height}), (std::vector<int>{0, coded[0], coded[1]}));
+        sps.insert(sps.begin(), {0, 0, 0, 1});  // with its start code, through the fallback helper
+        int width = 0, height = 0;
+        GetFrameSizeFromSps(sps.data(), static_cast<int>(sps.size()), &width, &height);
+        EXPECT_EQ((std::vector<int>{width, height}), coded);
     }
     // High 4:4:4 Predictive (profile 244) with scaling matrices: its chroma fields and its twelve
     // lists come before the size, and its cropping counts in single pixels.
