@@ -8,8 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
+#include <cwchar>
 
 namespace {
 
@@ -35,7 +34,8 @@ std::wstring text(HKEY root, const std::wstring& path, const wchar_t* name = nul
 
 TEST(RegistryScript, ReadsKeysValuesFlagsAndReplacements) {
     std::string error;
-    const auto trees = parseRegistryScript(LR"(HKCR {
+    const auto trees = parseRegistryScript(
+        LR"(HKCR {
         NoRemove CLSID {
             ForceRemove '{x}' = s 'It''s %NAME%' {
                 val Count = d '0x10'
@@ -45,7 +45,7 @@ TEST(RegistryScript, ReadsKeysValuesFlagsAndReplacements) {
         }
     }
     HKEY_CURRENT_USER { Software })",
-                                           {{L"NAME", L"named"}}, error);
+        {{L"NAME", L"named"}}, error);
     ASSERT_TRUE(trees) << error;
     ASSERT_EQ(2u, trees->size());
     EXPECT_EQ(platform::RegistryScriptRoot::ClassesRoot, (*trees)[0].root);
@@ -77,23 +77,6 @@ TEST(RegistryScript, RefusesWhatDoesNotParse) {
     EXPECT_FALSE(parseRegistryScript(deep + L" }", {}, error));
 }
 
-// Both carried scripts parse with the replacements they are given.
-TEST(RegistryScript, TheModulesOwnScriptsParse) {
-    const char* source = std::getenv("VELTRIN_SOURCE_DIR");
-    ASSERT_NE(nullptr, source);
-    for (const char* name : {"AppID.rgs", "FBControl.rgs"}) {
-        std::ifstream file(std::string(source) + "/activex/resources/" + name);
-        std::stringstream content;
-        content << file.rdbuf();
-        const std::string narrow = content.str();
-        std::string error;
-        EXPECT_TRUE(parseRegistryScript(std::wstring(narrow.begin(), narrow.end()),
-                                        {{L"APPID", L"{a}"}, {L"MODULE", L"m"}, {L"LIBID", L"{l}"}, {L"THREADING", L"t"}},
-                                        error))
-            << name << ": " << error;
-    }
-}
-
 class RegistrarTest : public ::testing::Test {
 protected:
     test_support::ScopedMachineFolders folders;
@@ -111,7 +94,8 @@ TEST_F(RegistrarTest, PerUserClassesGoUnderTheUsersSoftwareClasses) {
 }
 
 TEST_F(RegistrarTest, RemovalFollowsEachKeysRule) {
-    const wchar_t* script = LR"(HKCU {
+    const wchar_t* script =
+        LR"(HKCU {
         NoRemove Kept { val Mine = s 'm' Plain { Leaf } ForceRemove Forced { Inner } }
         Shared { Ours }
     })";
@@ -124,8 +108,8 @@ TEST_F(RegistrarTest, RemovalFollowsEachKeysRule) {
     ASSERT_EQ(S_OK, registrar.stringUnregister(script));
     EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, L"Kept"));  // NoRemove: kept, its named value goes
     EXPECT_EQ(L"<no value>", text(HKEY_CURRENT_USER, L"Kept", L"Mine"));
-    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, L"Kept\\Plain"));   // plain and empty: removed
-    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, L"Kept\\Forced"));  // ForceRemove: with what others added
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, L"Kept\\Plain"));    // plain and empty: removed
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, L"Kept\\Forced"));   // ForceRemove: with what others added
     EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, L"Shared\\Theirs"));  // plain, still holding another's key
     EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, L"Shared\\Ours"));
     // Removing what is not there is no failure.

@@ -1,25 +1,19 @@
 // The loopback camera as a client sees it, read with libavformat's RTSP client (which, unlike the
-// RTSP source library, passes on only what the server sends): where the parameter sets travel,
-// how long a session's pipeline lives, and the program's choice of a free port.
+// RTSP source library, passes on only what the server sends): where the parameter sets travel.
 #include "platform/livevideo/ffmpeg_owners.h"
 #include "tests/support/annexb_splitter.h"
 #include "tests/support/h264_mp4_file.h"
-#include "tests/support/loopback_camera_program.h"
 #include "tests/support/loopback_rtsp_camera.h"
 #include "tests/support/reference_h264_decode.h"
 #include "tests/support/scoped_machine_folders.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <memory>
-#include <regex>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -142,46 +136,6 @@ TEST(LoopbackCameraParameterSets, EachSwitchWithholdsTheSetsFromItsOwnPlaceOnlyF
             }
         }
     }
-}
-
-// Polls until the camera has no session left, within the bound.
-bool WaitUntilNoSessionLeft(const LoopbackRtspCamera& camera) {
-    const auto until = Clock::now() + kBound;
-    while (camera.LiveSessions() != 0 && Clock::now() < until) {
-        std::this_thread::sleep_for(10ms);
-    }
-    return camera.LiveSessions() == 0;
-}
-
-TEST(LoopbackCameraSessions, EverySessionReleasesItsPipelineWhenItEnds) {
-    LoopbackRtspCamera camera;
-    camera.Start();
-    for (int session = 0; session < 10; ++session) {
-        SCOPED_TRACE(session);
-        {
-            RtspClient client(camera.Url());
-            ASSERT_TRUE(client.IsOpen());
-            EXPECT_EQ(camera.LiveSessions(), 1u);
-            ASSERT_FALSE(client.ReadUntilKeyPicture(1).empty());
-        }
-        ASSERT_TRUE(WaitUntilNoSessionLeft(camera)) << camera.LiveSessions() << " sessions left";
-    }
-}
-
-TEST(LoopbackCameraProgram, PortZeroServesOnAFreePortAndPrintsItsUrl) {
-    test_support::LoopbackCameraProgram program({"--port", "0", "--device-port", "0"});
-    ASSERT_TRUE(program.IsRunning());
-    const std::string url = program.ReadLine();
-    std::smatch match;
-    ASSERT_TRUE(std::regex_match(url, match, std::regex(R"(rtsp://127\.0\.0\.1:(\d+)/live)"))) << url;
-    EXPECT_NE(std::stoi(match[1]), 0);
-    {
-        RtspClient client(url);
-        ASSERT_TRUE(client.IsOpen());
-        EXPECT_FALSE(client.ReadUntilKeyPicture(1).empty());
-    }
-    const int status = program.Terminate();
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
 }
 
 }  // namespace

@@ -39,10 +39,14 @@ struct Closer : livevideo::AccessUnitCloser, Sink {
     void Pass(const Bytes& nal, bool marked) { pass(nal.data(), nal.size(), marked, static_cast<Sink&>(*this)); }
 };
 
-TEST(AccessUnitCloser, PutsADelimiterRightBehindEachMarkedSliceAndTakesTheCamerasOwnOnlyOnce) {
-    const Bytes sei{0x06, 0x05}, idr{0x65, 0x88}, p{0x41, 0x9A}, cameraDelimiter{0x09, 0x10};
-    const Bytes firstSlice{0x41, 0x9A}, secondSlice{0x41, 0x20};
+// A delimiter right behind each marked slice, the camera's own taken only once; marks on units
+// before a picture close nothing, and marks that cut a picture are distrusted until a new stream.
+TEST(AccessUnitCloser, PutsADelimiterRightBehindEachMarkedSliceAndDistrustsMarksThatCutAPicture) {
+    const Bytes sps{0x67, 0x42}, pps{0x68, 0xCE}, sei{0x06, 0x05}, idr{0x65, 0x88}, p{0x41, 0x9A};
+    const Bytes cameraDelimiter{0x09, 0x10}, firstSlice{0x41, 0x9A}, secondSlice{0x41, 0x20};
     Closer c;
+    c.Pass(sps, true);  // some cameras mark their parameter sets
+    c.Pass(pps, true);
     c.Pass(sei, false);
     c.Pass(idr, true);
     c.Pass(cameraDelimiter, false);  // a camera that delimits its pictures itself
@@ -51,26 +55,14 @@ TEST(AccessUnitCloser, PutsADelimiterRightBehindEachMarkedSliceAndTakesTheCamera
     c.Pass(secondSlice, true);
     c.Pass(cameraDelimiter, false);
     c.Pass(cameraDelimiter, false);
-    EXPECT_EQ(c.units,
-              (Units{sei, idr, kDelimiter, p, kDelimiter, firstSlice, secondSlice, kDelimiter, cameraDelimiter}));
-}
-
-TEST(AccessUnitCloser, IgnoresMarksOnUnitsBeforeAPictureAndDistrustsMarksThatCutAPicture) {
-    const Bytes sps{0x67, 0x42}, pps{0x68, 0xCE}, sei{0x06, 0x05}, idr{0x65, 0x88};
-    const Bytes firstSlice{0x41, 0x9A}, secondSlice{0x41, 0x20}, p{0x41, 0x80};
-    Closer c;
-    for (const Bytes& nal : {sps, pps, sei}) {
-        c.Pass(nal, true);  // some cameras mark their parameter sets
-    }
-    c.Pass(idr, true);
-    EXPECT_EQ(c.units, (Units{sps, pps, sei, idr, kDelimiter}));
+    EXPECT_EQ(c.units, (Units{sps, pps, sei, idr, kDelimiter, p, kDelimiter, firstSlice, secondSlice, kDelimiter,
+                              cameraDelimiter}));
 
     // A camera that marks every slice: once a second slice follows a delimiter, no more are made.
     c.units.clear();
-    for (const Bytes& nal : {firstSlice, secondSlice, firstSlice, secondSlice}) {
+    for (const Bytes& nal : {firstSlice, secondSlice, firstSlice, secondSlice, p}) {
         c.Pass(nal, true);
     }
-    c.Pass(p, true);
     EXPECT_EQ(c.units, (Units{firstSlice, kDelimiter, secondSlice, firstSlice, secondSlice, p}));
     c.reset();
     c.Pass(p, true);
@@ -106,35 +98,31 @@ TEST(FragmentBound, HoldsBackTheRestOfAFragmentedUnitPastTheBoundUntilItsEnd) {
     EXPECT_TRUE(admit(Bytes{0x5C}));                     // too short to read: the depacketiser decides
 }
 
+// Kept sets go again only before key frames that lack them, never twice in a row. A stream joined
+// between key frames: the sets handed over at its start served the pictures that came first, so
+// the stream's own sets in front of its first key frame are not taken for repeats.
 TEST(ParameterSetRepeater, SendsKeptSetsAgainOnlyBeforeKeyFramesThatLackThemAndNeverTwiceInARow) {
     const Bytes sps{0x67, 0x42}, pps{0x68, 0xCE}, newSps{0x67, 0x4D}, newPps{0x68, 0xEE};
-    const Bytes idr{0x65, 0x88}, idrSecondSlice{0x65, 0x08}, p{0x41, 0x9A};
-    livevideo::ParameterSetRepeater repeater;
-    repeater.add(sps.data(), sps.size());
-    repeater.add(pps.data(), pps.size());
-    repeater.add(p.data(), p.size());  // not a parameter set: ignored
-    Sink sink;
-    repeater.start(sink);
-    // The stream repeats the description's sets before its first key frame; its third key frame
-    // comes with new ones of its own.
-    for (const Bytes& nal : {sps, pps, idr, p, idr, idrSecondSlice, newSps, newPps, idr, idr}) {
-        repeater.pass(nal.data(), nal.size(), sink);
+    const Bytes idr{0x65, 0x88}, idrSecondSlice{0x65, 0x08}, p{0x41, 0x9A}, nonReferenceP{0x01, 0x9A};
+    struct Case {
+        Units stream, expected;
+    };
+    // The first stream repeats the description's sets before its first key frame; its third key
+    // frame comes with new ones of its own.
+    for (const Case& c :
+         {Case{{sps, pps, idr, p, idr, idrSecondSlice, newSps, newPps, idr, idr},
+               {sps, pps, idr, p, sps, pps, idr, idrSecondSlice, newSps, newPps, idr, newSps, newPps, idr}},
+          Case{{p, nonReferenceP, sps, pps, idr, p, idr},
+               {sps, pps, p, nonReferenceP, sps, pps, idr, p, sps, pps, idr}}}) {
+        livevideo::ParameterSetRepeater repeater;
+        repeater.add(sps.data(), sps.size());
+        repeater.add(pps.data(), pps.size());
+        repeater.add(p.data(), p.size());  // not a parameter set: ignored
+        Sink sink;
+        repeater.start(sink);
+        for (const Bytes& nal : c.stream) repeater.pass(nal.data(), nal.size(), sink);
+        EXPECT_EQ(sink.units, c.expected);
     }
-    EXPECT_EQ(sink.units,
-              (Units{sps, pps, idr, p, sps, pps, idr, idrSecondSlice, newSps, newPps, idr, newSps, newPps, idr}));
-}
-
-// A stream joined between key frames: the sets handed over at its start served the pictures that
-// came first, so the stream's own sets in front of its first key frame are not taken for repeats.
-TEST(ParameterSetRepeater, HandsTheStreamsOwnSetsOnInFrontOfTheFirstKeyFrameAfterPredictedPictures) {
-    const Bytes sps{0x67, 0x42}, pps{0x68, 0xCE}, idr{0x65, 0x88}, p{0x41, 0x9A}, nonReferenceP{0x01, 0x9A};
-    livevideo::ParameterSetRepeater repeater;
-    repeater.add(sps.data(), sps.size());
-    repeater.add(pps.data(), pps.size());
-    Sink sink;
-    repeater.start(sink);
-    for (const Bytes& nal : {p, nonReferenceP, sps, pps, idr, p, idr}) repeater.pass(nal.data(), nal.size(), sink);
-    EXPECT_EQ(sink.units, (Units{sps, pps, p, nonReferenceP, sps, pps, idr, p, sps, pps, idr}));
 }
 
 TEST(RtspUrl, GoesOverTcpUnlessItsOptionsChooseATransportAndKeepsItsOtherOptions) {

@@ -9,6 +9,7 @@
 
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -66,7 +67,8 @@ std::string RefusingUrl() {
 
 // A camera program on a free port, its device link too.
 std::unique_ptr<LoopbackCameraProgram> StartCamera(std::string* url) {
-    auto camera = std::make_unique<LoopbackCameraProgram>(std::vector<std::string>{"--port", "0", "--device-port", "0"});
+    auto camera =
+        std::make_unique<LoopbackCameraProgram>(std::vector<std::string>{"--port", "0", "--device-port", "0"});
     *url = camera->ReadLine();
     return camera;
 }
@@ -151,6 +153,8 @@ TEST(RtspSourceResources, FiftyOpensAndClosesLeaveDescriptorsAndMemoryAsTheyWere
             EXPECT_LE(ResidentKilobytes() - resident, kMemoryToleranceKb);
         }
     }
+    const int status = liveCamera->Terminate();  // the camera program ends cleanly when asked to
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
 }
 
 }  // namespace

@@ -172,26 +172,6 @@ TEST_F(WindowMessages, SecondRegistrationOfAClassNameFailsWith1410InAnyCase) {
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CLASS_ALREADY_EXISTS));
 }
 
-LRESULT CALLBACK doublingSubclass(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto previous = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    LRESULT result = CallWindowProcW(previous, window, message, wParam, lParam);
-    return message == WM_USER + 8 ? 2 * result : result;
-}
-
-TEST_F(WindowMessages, SubclassChainsToThePreviousProcedureAndCanBeRestored) {
-    setHook([](HWND, UINT message, WPARAM, LPARAM, LRESULT& result) {
-        result = 21;
-        return message == WM_USER + 8;
-    });
-    HWND window = create(0);
-    LONG_PTR previous = SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(doublingSubclass));
-    EXPECT_EQ(previous, reinterpret_cast<LONG_PTR>(recordingProc));
-    SetWindowLongPtrW(window, GWLP_USERDATA, previous);
-    EXPECT_EQ(SendMessageW(window, WM_USER + 8, 0, 0), 42);
-    SetWindowLongPtrW(window, GWLP_WNDPROC, previous);
-    EXPECT_EQ(SendMessageW(window, WM_USER + 8, 0, 0), 21);
-}
-
 TEST_F(WindowMessages, MessageOnlyWindowTakesPostsButIsNeverPainted) {
     HWND window = create(WS_VISIBLE, HWND_MESSAGE, RECT{0, 0, 0, 0});
     EXPECT_EQ(GetParent(window), nullptr);
@@ -201,38 +181,30 @@ TEST_F(WindowMessages, MessageOnlyWindowTakesPostsButIsNeverPainted) {
     EXPECT_THAT(messagesOf(window), ElementsAre(WM_USER + 1));
 }
 
-TEST_F(WindowMessages, ResizingSendsWmSizeAndResizesTheSurfaceWithinBounds) {
-    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1920);
-    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 1080);
+TEST_F(WindowMessages, ResizingAndMovingSendWmSizeAndWmMoveOnlyWhenTheyChangeAndTheSurfaceFollowsWithinBounds) {
     HWND top = create(WS_VISIBLE, nullptr, RECT{100, 50, 300, 150});
     HWND child = create(WS_CHILD | WS_VISIBLE, top, RECT{10, 20, 50, 40});
-    MoveWindow(child, 0, 0, 40, 20, TRUE);                                      // same size: no WM_SIZE
+    MoveWindow(child, 0, 0, 40, 20, TRUE);                                      // moved, not resized
+    MoveWindow(child, 0, 0, 60, 20, FALSE);                                     // resized, not moved
+    SetWindowPos(child, nullptr, 5, 7, 0, 0, SWP_NOSIZE | SWP_NOZORDER);        // moved, within the parent
     SetWindowPos(child, nullptr, 0, 0, 1 << 30, 1, SWP_NOMOVE | SWP_NOZORDER);  // held to 8192
     SetWindowPos(child, nullptr, 0, 0, 64, 48, SWP_NOMOVE | SWP_NOZORDER);
-    auto sizes = receivedOf(child, WM_SIZE);
-    ASSERT_EQ(sizes.size(), 2u);
-    EXPECT_EQ(sizes[0].lParam, MAKELPARAM(8192, 1));
-    EXPECT_EQ(sizes[1].lParam, MAKELPARAM(64, 48));
-    RECT rect;
+    SetWindowPos(child, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
+    MoveWindow(top, -3, 40, 200, 100, FALSE);
+    std::vector<LPARAM> sizes, moves;
+    for (const Received& r : receivedOf(child, WM_SIZE)) sizes.push_back(r.lParam);
+    for (const Received& r : receivedOf(child, WM_MOVE)) moves.push_back(r.lParam);
+    EXPECT_THAT(sizes, ElementsAre(MAKELPARAM(60, 20), MAKELPARAM(8192, 1), MAKELPARAM(64, 48)));
+    EXPECT_THAT(moves, ElementsAre(MAKELPARAM(0, 0), MAKELPARAM(5, 7)));
+    ASSERT_EQ(receivedOf(top, WM_MOVE).size(), 1u);
+    EXPECT_EQ(receivedOf(top, WM_MOVE)[0].lParam, MAKELPARAM(static_cast<WORD>(-3), 40));
     auto surface = platform::testing::readSurface(child);
     EXPECT_EQ(surface.width, 64);
     EXPECT_EQ(surface.height, 48);
+    RECT rect;
     GetClientRect(create(0, nullptr, RECT{0, 0, 1 << 30, -5}), &rect);
     EXPECT_EQ(rect.right, 8192);
     EXPECT_EQ(rect.bottom, 0);
-}
-
-TEST_F(WindowMessages, MovingSendsWmMoveWithTheNewPositionOnlyWhenItChanges) {
-    HWND top = create(WS_VISIBLE, nullptr, RECT{100, 50, 300, 150});
-    HWND child = create(WS_CHILD | WS_VISIBLE, top, RECT{10, 20, 50, 40});
-    MoveWindow(child, 10, 20, 60, 20, FALSE);                             // resized, not moved
-    SetWindowPos(child, nullptr, 5, 7, 0, 0, SWP_NOSIZE | SWP_NOZORDER);  // moved, not resized
-    SetWindowPos(child, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
-    MoveWindow(top, -3, 40, 200, 100, FALSE);
-    ASSERT_EQ(receivedOf(child, WM_MOVE).size(), 1u);
-    EXPECT_EQ(receivedOf(child, WM_MOVE)[0].lParam, MAKELPARAM(5, 7));  // within the parent
-    ASSERT_EQ(receivedOf(top, WM_MOVE).size(), 1u);
-    EXPECT_EQ(receivedOf(top, WM_MOVE)[0].lParam, MAKELPARAM(static_cast<WORD>(-3), 40));
 }
 
 TEST_F(WindowMessages, ChildOfAHiddenParentIsPaintedOnlyOnceTheParentShows) {
