@@ -19,6 +19,7 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -42,6 +43,19 @@ protected:
     }
     static std::pair<int, int> Place(const Bar& bar, CVideoPlayerInnerCtrl::Button which) {
         return {bar.button(which).x, bar.button(which).y};
+    }
+    // A mid-grey picture with every shown button that has an image blended in, the pressed image
+    // for the button given.
+    static std::vector<uint8_t> BlendedBar(const Bar& bar, int width, int height, int pressed = -1) {
+        std::vector<uint8_t> picture(static_cast<size_t>(width) * height * 3 / 2, 128);
+        for (int i = 0; i < CVideoPlayerInnerCtrl::kButtonCount; ++i) {
+            const CtrlButton& button = bar.button(static_cast<CVideoPlayerInnerCtrl::Button>(i));
+            const CtrlBitmap& image = i == pressed ? button.pressed : button.normal;
+            if (!button.shown() || image.empty()) continue;  // play, while stop shows
+            BlendBitmapIntoFrame(picture.data(), width, height, button.x, button.y, image.data.data(), image.width,
+                                 image.height, image.stride);
+        }
+        return picture;
     }
 
     test_support::ScopedRecordingRenderers renderers;
@@ -95,14 +109,7 @@ TEST_F(ControlBar, TheBarIsBlendedIntoThePictureAfterAMoveWithThePressedImageOfA
     FB::MouseDownEvent press(0, 160, 30, 0);  // on "up"
     bar->onMouseDown(&press, window.get());
 
-    std::vector<uint8_t> expected = untouched;
-    for (int i = 0; i < CVideoPlayerInnerCtrl::kButtonCount; ++i) {
-        const CtrlButton& button = bar->button(static_cast<CVideoPlayerInnerCtrl::Button>(i));
-        if (!button.shown()) continue;  // play, while stop shows
-        const CtrlBitmap& image = i == CVideoPlayerInnerCtrl::kUp ? button.pressed : button.normal;
-        BlendBitmapIntoFrame(expected.data(), 320, 240, button.x, button.y, image.data.data(), image.width,
-                             image.height, image.stride);
-    }
+    const std::vector<uint8_t> expected = BlendedBar(*bar, 320, 240, CVideoPlayerInnerCtrl::kUp);
     EXPECT_EQ(bar->Drawn(128), expected);
     EXPECT_NE(expected, untouched);
 }
@@ -129,16 +136,9 @@ TEST_F(ControlBar, ButtonsReachingOverThePicturesEdgesAreBlendedOnlyWhereTheyLie
     ASSERT_EQ(Place(*bar, CVideoPlayerInnerCtrl::kDown), (std::pair{280, -1}));
     FB::MouseMoveEvent move(10, 10);
     bar->onMouseMove(&move, window.get());
-    const std::vector<uint8_t> untouched(640 * 22 * 3 / 2, 128);
-    std::vector<uint8_t> expected = untouched;
-    for (int i = 0; i < CVideoPlayerInnerCtrl::kButtonCount; ++i) {
-        const CtrlButton& button = bar->button(static_cast<CVideoPlayerInnerCtrl::Button>(i));
-        if (!button.shown() || button.normal.empty()) continue;
-        BlendBitmapIntoFrame(expected.data(), 640, 22, button.x, button.y, button.normal.data.data(),
-                             button.normal.width, button.normal.height, button.normal.stride);
-    }
+    const std::vector<uint8_t> expected = BlendedBar(*bar, 640, 22);
     EXPECT_EQ(bar->Drawn(128), expected);
-    EXPECT_NE(expected, untouched);
+    EXPECT_NE(expected, std::vector<uint8_t>(640 * 22 * 3 / 2, 128));
 }
 
 // The pointer counts as over the view while it lies on the view's window. Right of a window half
