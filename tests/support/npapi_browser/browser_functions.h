@@ -15,8 +15,7 @@ class BrowserSession;
 void attachBrowserSession(BrowserSession& session, BrowserMainThread& mainThread);
 void detachBrowserSession();
 
-// Every entry this browser offers at the version, with size and version set; entries of later
-// versions stay null.
-NPNetscapeFuncs browserFunctionTable(uint16_t version);
+// Every entry this browser offers, with size and version set.
+NPNetscapeFuncs browserFunctionTable();
 
 }  // namespace test_support

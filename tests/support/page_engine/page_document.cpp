@@ -3,8 +3,6 @@
 #include "tests/support/page_engine/browser_text.h"
 
 #include <charconv>
-#include <fstream>
-#include <sstream>
 
 namespace test_support {
 
@@ -249,18 +247,6 @@ int PluginElement::width() const { return pixelSize(attribute("width"), kDefault
 int PluginElement::height() const { return pixelSize(attribute("height"), kDefaultHeight); }
 
 PageDocument parsePage(std::string_view html) { return PageBuilder(html).build(); }
-
-PageDocument loadPageFile(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) throw PageError("page: cannot open " + file.string());
-    std::ostringstream text;
-    text << in.rdbuf();
-    PageDocument page = parsePage(text.str());
-    const std::filesystem::path absolute = std::filesystem::absolute(file).lexically_normal();
-    page.baseDirectory = absolute.parent_path();
-    page.url = "file://" + absolute.generic_string();
-    return page;
-}
 
 PageDocument loadPageText(std::string_view html, const std::filesystem::path& baseDirectory) {
     PageDocument page = parsePage(html);

@@ -10,7 +10,7 @@ using test_support::StandInBrowser;
 
 TEST(StandInBrowserFunctions, OffTheMainThreadACallIsRefusedAndRecordedAsAFault) {
     StandInBrowser browser;
-    const NPNetscapeFuncs table = test_support::browserFunctionTable(26);
+    const NPNetscapeFuncs table = test_support::browserFunctionTable();
     EXPECT_EQ(table.getstringidentifier("name"), nullptr);
     EXPECT_EQ(table.memalloc(8), nullptr);
     table.pluginthreadasynccall(
