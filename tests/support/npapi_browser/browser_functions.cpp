@@ -15,7 +15,6 @@ namespace {
 struct Attached {
     std::mutex lock;
     BrowserSession* session = nullptr;
-    BrowserMainThread* mainThread = nullptr;
 };
 
 Attached& attached() {
@@ -149,36 +148,19 @@ void npnSetException(NPObject*, const NPUTF8* message) {
     onSession("NPN_SetException", [&](BrowserSession& session) { session.setException(message); });
 }
 
-// The one function a plug-in may call from any thread: the work is queued for the main thread.
-void npnPluginThreadAsyncCall(NPP instance, void (*function)(void*), void* data) {
-    Attached& state = attached();
-    std::lock_guard<std::mutex> lock(state.lock);
-    if (!state.session || !function) return;
-    try {
-        state.mainThread->post([instance, function, data] {
-            onSession("NPN_PluginThreadAsyncCall's work",
-                      [&](BrowserSession& session) { session.runAsyncCall(instance, function, data); });
-        });
-    } catch (...) {
-        state.session->fault("NPN_PluginThreadAsyncCall could not queue its work");
-    }
-}
-
 }  // namespace
 
-void attachBrowserSession(BrowserSession& session, BrowserMainThread& mainThread) {
+void attachBrowserSession(BrowserSession& session) {
     Attached& state = attached();
     std::lock_guard<std::mutex> lock(state.lock);
     if (state.session) throw std::logic_error("one stand-in browser at a time");
     state.session = &session;
-    state.mainThread = &mainThread;
 }
 
 void detachBrowserSession() {
     Attached& state = attached();
     std::lock_guard<std::mutex> lock(state.lock);
     state.session = nullptr;
-    state.mainThread = nullptr;
 }
 
 NPNetscapeFuncs browserFunctionTable() {
@@ -201,7 +183,7 @@ NPNetscapeFuncs browserFunctionTable() {
     table.getproperty = npnGetProperty;
     table.releasevariantvalue = npnReleaseVariantValue;
     table.setexception = npnSetException;
-    table.pluginthreadasynccall = npnPluginThreadAsyncCall;
+    table.pluginthreadasynccall = [](NPP, void (*)(void*), void*) { unserved("NPN_PluginThreadAsyncCall"); };
     table.geturl = [](NPP, const char*, const char*) { return unserved("NPN_GetURL", kFailed); };
     table.posturl = [](NPP, const char*, const char*, uint32_t, const char*, NPBool) {
         return unserved("NPN_PostURL", kFailed);

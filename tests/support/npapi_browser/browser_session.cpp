@@ -21,12 +21,11 @@ char* browserCopy(const std::string& text) {
 
 BrowserSession::BrowserSession(BrowserMainThread& mainThread, BrowserFaults& faults)
     : PageSession(mainThread, faults) {
-    attachBrowserSession(*this, mainThread_);
+    attachBrowserSession(*this);
 }
 
 BrowserSession::~BrowserSession() {
     assert(mainThread_.isCurrent());
-    alive_.reset();
     try {
         destroyInstance();
         shutdownPlugin();
@@ -231,10 +230,6 @@ bool BrowserSession::getProperty(NPP instance, NPObject* object, NPIdentifier na
 
 void BrowserSession::setException(const NPUTF8* message) {
     if (bridge_) bridge()->setException(message);
-}
-
-void BrowserSession::runAsyncCall(NPP instance, void (*function)(void*), void* data) {
-    if (instance_ && instance_->live() && instance == instance_->npp()) function(data);
 }
 
 }  // namespace test_support

@@ -49,9 +49,6 @@ public:
     bool evaluateFor(NPP instance, NPObject* object, const NPString* script, NPVariant* result);
     bool getProperty(NPP instance, NPObject* object, NPIdentifier name, NPVariant* result);
     void setException(const NPUTF8* message);
-    // NPN_PluginThreadAsyncCall's work once it reaches the main thread: run unless its instance has
-    // gone meanwhile.
-    void runAsyncCall(NPP instance, void (*function)(void*), void* data);
 
 private:
     std::unique_ptr<PageBridge> makeBridge(PageScript& page) override;
@@ -73,7 +70,6 @@ private:
     NPPluginFuncs plugin_{};
     bool initialized_ = false;
     std::unique_ptr<PluginInstance> instance_;
-    std::shared_ptr<int> alive_ = std::make_shared<int>(0);  // posted work finds out whether this still lives
 };
 
 }  // namespace test_support
