@@ -12,9 +12,7 @@ TestApi::TestApi() : FB::JSAPIAuto("TestApi") {
     addProperty("Version", FB::make_getter(this, &TestApi::version));
     addMethod("add", FB::make_method(this, &TestApi::add));
     addMethod("fail", FB::make_method(this, &TestApi::fail));
-    addMethod("echo", FB::make_method(this, &TestApi::echo));
     addMethod("makeChild", FB::make_method(this, &TestApi::makeChild));
-    addMethod("fireAlarm", FB::make_method(this, &TestApi::fireAlarm));
 }
 
 int TestApi::fail() {

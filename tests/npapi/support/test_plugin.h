@@ -1,8 +1,7 @@
 // The plug-in the binding's unit tests run: the process's factory (these tests link no
 // application) makes a small plug-in core whose root scripting object has a read-only "Version",
-// a two-argument method, a method that raises a script error, a method that hands out a fresh
-// plug-in object, and an "alarm" event the test fires. The core records the events its window
-// sends.
+// a two-argument method, a method that raises a script error and a method that hands out a fresh
+// plug-in object. The core records the events its window sends.
 #pragma once
 
 #include "host/factory_base.h"
@@ -26,10 +25,8 @@ public:
     int fail();
     // Runs first when "fail" is called.
     std::function<void()> beforeFail;
-    FB::variant echo(const FB::variant& value) { return value; }
     // A new plug-in object on every call.
     FB::JSAPIPtr makeChild();
-    void fireAlarm(const std::string& text) { fireNamedEvent("onalarm", FB::VariantList{text, 7}); }
 };
 
 class TestPluginCore : public FB::PluginCore {

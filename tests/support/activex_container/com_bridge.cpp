@@ -173,38 +173,8 @@ void ComBridge::pushVariant(const VARIANT& value) {
         case VT_BOOL:
             duk_push_boolean(context, value.boolVal != VARIANT_FALSE);
             break;
-        case VT_I1:
-            duk_push_int(context, value.cVal);
-            break;
-        case VT_UI1:
-            duk_push_uint(context, value.bVal);
-            break;
-        case VT_I2:
-            duk_push_int(context, value.iVal);
-            break;
-        case VT_UI2:
-            duk_push_uint(context, value.uiVal);
-            break;
         case VT_I4:
             duk_push_int(context, value.lVal);
-            break;
-        case VT_INT:
-            duk_push_int(context, value.intVal);
-            break;
-        case VT_UI4:
-            duk_push_uint(context, value.ulVal);
-            break;
-        case VT_UINT:
-            duk_push_uint(context, value.uintVal);
-            break;
-        case VT_I8:
-            duk_push_number(context, static_cast<double>(value.llVal));
-            break;
-        case VT_UI8:
-            duk_push_number(context, static_cast<double>(value.ullVal));
-            break;
-        case VT_R4:
-            duk_push_number(context, value.fltVal);
             break;
         case VT_R8:
             duk_push_number(context, value.dblVal);
@@ -223,7 +193,7 @@ void ComBridge::pushVariant(const VARIANT& value) {
                 pushControlObject(value.pdispVal);
             }
             break;
-        default:  // VT_EMPTY, and what script has no value for
+        default:  // VT_EMPTY, and types the control never hands the page
             duk_push_undefined(context);
             break;
     }

@@ -5,8 +5,8 @@
 //   methods run the script operation; script errors on the way are written to the console as
 //   uncaught and answered DISP_E_EXCEPTION with the error's text in EXCEPINFO.
 // - A COM object of the control handed to script becomes a Duktape proxy whose member reads,
-//   writes, tests ("in"), deletions and listing go through GetDispID, InvokeEx, DeleteMemberByDispID
-//   and GetNextDispID / GetMemberName, as the browser's script engine calls them. A method call
+//   writes, tests ("in") and listing go through GetDispID, InvokeEx and GetNextDispID /
+//   GetMemberName, as the browser's script engine calls them. A method call
 //   reads the member and calls it: when the function is called on the object it was read from, the
 //   call goes to that object's member (DISPATCH_METHOD on its DISPID), otherwise to the function
 //   object itself (DISPID_VALUE, with the this-value as the named DISPID_THIS argument). One proxy
@@ -108,7 +108,6 @@ private:
     bool proxyGet(duk_context* context);
     bool proxySet(duk_context* context);
     bool proxyHas(duk_context* context);
-    bool proxyDelete(duk_context* context);
     bool proxyOwnKeys(duk_context* context);
     bool callObject(duk_context* context);
     // The live record of a trap's target or of the function called; notes a fault off the main thread.

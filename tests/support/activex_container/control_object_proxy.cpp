@@ -145,18 +145,6 @@ bool ComBridge::proxyHas(duk_context* context) {
     return false;
 }
 
-bool ComBridge::proxyDelete(duk_context* context) {
-    Proxies::Record* record = liveRecord(context, false);
-    if (!record) return true;
-    if (!duk_is_symbol(context, 1)) {
-        const std::optional<DISPID> id = controlDispId(record->object, keyText(context, 1));
-        const ComPtr<IDispatchEx> extended = dispatchExOf(record->object);
-        if (id && extended) extended->DeleteMemberByDispID(*id);
-    }
-    duk_push_true(context);
-    return false;
-}
-
 // Walks the members with GetNextDispID; a failure, or an id met before, ends the walk.
 bool ComBridge::proxyOwnKeys(duk_context* context) {
     Proxies::Record* record = liveRecord(context, false);

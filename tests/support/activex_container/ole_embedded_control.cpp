@@ -174,15 +174,6 @@ HRESULT OleEmbeddedControl::setObjectSite(bool sited) {
     return withSite->SetSite(sited ? static_cast<IOleClientSite*>(site_.get()) : nullptr);
 }
 
-HRESULT OleEmbeddedControl::resize(int width, int height) {
-    const auto inPlace = object_.query<IOleInPlaceObject>(IID_IOleInPlaceObject);
-    if (!inPlace) return E_NOINTERFACE;
-    position_.right = position_.left + width;
-    position_.bottom = position_.top + height;
-    site_->setPosition(position_);
-    return inPlace->SetObjectRects(&position_, &position_);
-}
-
 HRESULT OleEmbeddedControl::deactivate() {
     windowlessHost_.reset();
     const auto inPlace = object_.query<IOleInPlaceObject>(IID_IOleInPlaceObject);

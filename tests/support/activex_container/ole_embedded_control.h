@@ -75,7 +75,6 @@ public:
     HRESULT activate();
     // IObjectWithSite::SetSite with the control's site (null: without one).
     HRESULT setObjectSite(bool sited);
-    HRESULT resize(int width, int height);
     HRESULT deactivate();
     // Deactivates, closes and clears the site; the references go.
     void close();

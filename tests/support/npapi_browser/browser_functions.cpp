@@ -15,7 +15,6 @@ namespace {
 struct Attached {
     std::mutex lock;
     BrowserSession* session = nullptr;
-    BrowserMainThread* mainThread = nullptr;
 };
 
 Attached& attached() {
@@ -54,49 +53,22 @@ Result onSession(const char* function, Result fallback, Work&& work) {
     return fallback;
 }
 
+// What no test needs of this browser: a call is a fault, answered as a failed call.
+template <typename Result>
+Result unserved(const char* function, Result answer) {
+    if (BrowserSession* session = sessionFor(function))
+        session->fault(std::string(function) + " is not served by the stand-in browser");
+    return answer;
+}
+void unserved(const char* function) { unserved(function, 0); }
+constexpr NPError kFailed = NPERR_GENERIC_ERROR;
+
 template <typename Work>
 void onSession(const char* function, Work&& work) {
     onSession(function, 0, [&](BrowserSession& session) {
         work(session);
         return 0;
     });
-}
-
-NPError npnGetUrl(NPP instance, const char* url, const char* target) {
-    return onSession("NPN_GetURL", NPError(NPERR_GENERIC_ERROR),
-                     [&](BrowserSession& session) { return session.getUrl(instance, url, target, false, nullptr); });
-}
-
-NPError npnPostUrl(NPP instance, const char* url, const char* target, uint32_t length, const char* buffer,
-                   NPBool file) {
-    return onSession("NPN_PostURL", NPError(NPERR_GENERIC_ERROR), [&](BrowserSession& session) {
-        return session.postUrl(instance, url, target, length, buffer, file, false, nullptr);
-    });
-}
-
-// No stream here is seekable.
-NPError npnRequestRead(NPStream*, NPByteRange*) {
-    return onSession("NPN_RequestRead", NPError(NPERR_GENERIC_ERROR),
-                     [](BrowserSession&) { return NPError(NPERR_STREAM_NOT_SEEKABLE); });
-}
-
-// Streams from the plug-in to the browser are not offered.
-NPError npnNewStream(NPP, NPMIMEType, const char*, NPStream**) {
-    return onSession("NPN_NewStream", NPError(NPERR_GENERIC_ERROR),
-                     [](BrowserSession&) { return NPError(NPERR_GENERIC_ERROR); });
-}
-
-int32_t npnWrite(NPP, NPStream*, int32_t, void*) {
-    return onSession("NPN_Write", int32_t(-1), [](BrowserSession&) { return int32_t(-1); });
-}
-
-NPError npnDestroyStream(NPP instance, NPStream* stream, NPReason reason) {
-    return onSession("NPN_DestroyStream", NPError(NPERR_GENERIC_ERROR),
-                     [&](BrowserSession& session) { return session.destroyStream(instance, stream, reason); });
-}
-
-void npnStatus(NPP, const char*) {
-    onSession("NPN_Status", [](BrowserSession&) {});
 }
 
 const char* npnUserAgent(NPP) {
@@ -112,63 +84,14 @@ void npnMemFree(void* pointer) {
     onSession("NPN_MemFree", [&](BrowserSession&) { std::free(pointer); });
 }
 
-uint32_t npnMemFlush(uint32_t) {
-    return onSession("NPN_MemFlush", uint32_t(0), [](BrowserSession&) { return uint32_t(0); });
-}
-
-void npnReloadPlugins(NPBool) {
-    onSession("NPN_ReloadPlugins", [](BrowserSession&) {});
-}
-
-NPError npnGetUrlNotify(NPP instance, const char* url, const char* target, void* notifyData) {
-    return onSession("NPN_GetURLNotify", NPError(NPERR_GENERIC_ERROR),
-                     [&](BrowserSession& session) { return session.getUrl(instance, url, target, true, notifyData); });
-}
-
-NPError npnPostUrlNotify(NPP instance, const char* url, const char* target, uint32_t length, const char* buffer,
-                         NPBool file, void* notifyData) {
-    return onSession("NPN_PostURLNotify", NPError(NPERR_GENERIC_ERROR), [&](BrowserSession& session) {
-        return session.postUrl(instance, url, target, length, buffer, file, true, notifyData);
-    });
-}
-
 NPError npnGetValue(NPP instance, NPNVariable variable, void* value) {
     return onSession("NPN_GetValue", NPError(NPERR_GENERIC_ERROR),
                      [&](BrowserSession& session) { return session.getValue(instance, variable, value); });
 }
 
-NPError npnSetValue(NPP instance, NPPVariable variable, void* value) {
-    return onSession("NPN_SetValue", NPError(NPERR_GENERIC_ERROR),
-                     [&](BrowserSession& session) { return session.setValue(instance, variable, value); });
-}
-
-void npnInvalidateRect(NPP instance, NPRect* rect) {
-    onSession("NPN_InvalidateRect", [&](BrowserSession& session) { session.invalidate(instance, rect); });
-}
-
-void npnInvalidateRegion(NPP instance, NPRegion) {
-    onSession("NPN_InvalidateRegion", [&](BrowserSession& session) { session.invalidate(instance, nullptr); });
-}
-
-void npnForceRedraw(NPP instance) {
-    onSession("NPN_ForceRedraw", [&](BrowserSession& session) { session.forceRedraw(instance); });
-}
-
 NPIdentifier npnGetStringIdentifier(const NPUTF8* name) {
     return onSession("NPN_GetStringIdentifier", NPIdentifier(nullptr),
                      [&](BrowserSession& session) { return session.stringIdentifier(name); });
-}
-
-void npnGetStringIdentifiers(const NPUTF8** names, int32_t count, NPIdentifier* identifiers) {
-    onSession("NPN_GetStringIdentifiers", [&](BrowserSession& session) {
-        if (!names || !identifiers) return;
-        for (int32_t i = 0; i < count; ++i) identifiers[i] = session.stringIdentifier(names[i]);
-    });
-}
-
-NPIdentifier npnGetIntIdentifier(int32_t number) {
-    return onSession("NPN_GetIntIdentifier", NPIdentifier(nullptr),
-                     [&](BrowserSession& session) { return session.intIdentifier(number); });
 }
 
 bool npnIdentifierIsString(NPIdentifier identifier) {
@@ -179,11 +102,6 @@ bool npnIdentifierIsString(NPIdentifier identifier) {
 NPUTF8* npnUtf8FromIdentifier(NPIdentifier identifier) {
     return onSession("NPN_UTF8FromIdentifier", static_cast<NPUTF8*>(nullptr),
                      [&](BrowserSession& session) { return session.utf8FromIdentifier(identifier); });
-}
-
-int32_t npnIntFromIdentifier(NPIdentifier identifier) {
-    return onSession("NPN_IntFromIdentifier", int32_t(0),
-                     [&](BrowserSession& session) { return session.intFromIdentifier(identifier); });
 }
 
 NPObject* npnCreateObject(NPP instance, NPClass* objectClass) {
@@ -222,26 +140,6 @@ bool npnGetProperty(NPP instance, NPObject* object, NPIdentifier name, NPVariant
                      [&](BrowserSession& session) { return session.getProperty(instance, object, name, result); });
 }
 
-bool npnSetProperty(NPP instance, NPObject* object, NPIdentifier name, const NPVariant* value) {
-    return onSession("NPN_SetProperty", false,
-                     [&](BrowserSession& session) { return session.setProperty(instance, object, name, value); });
-}
-
-bool npnRemoveProperty(NPP instance, NPObject* object, NPIdentifier name) {
-    return onSession("NPN_RemoveProperty", false,
-                     [&](BrowserSession& session) { return session.removeProperty(instance, object, name); });
-}
-
-bool npnHasProperty(NPP instance, NPObject* object, NPIdentifier name) {
-    return onSession("NPN_HasProperty", false,
-                     [&](BrowserSession& session) { return session.hasProperty(instance, object, name); });
-}
-
-bool npnHasMethod(NPP instance, NPObject* object, NPIdentifier name) {
-    return onSession("NPN_HasMethod", false,
-                     [&](BrowserSession& session) { return session.hasMethod(instance, object, name); });
-}
-
 void npnReleaseVariantValue(NPVariant* variant) {
     onSession("NPN_ReleaseVariantValue", [&](BrowserSession& session) { session.releaseVariant(variant); });
 }
@@ -250,103 +148,32 @@ void npnSetException(NPObject*, const NPUTF8* message) {
     onSession("NPN_SetException", [&](BrowserSession& session) { session.setException(message); });
 }
 
-void npnPushPopupsEnabledState(NPP, NPBool) {
-    onSession("NPN_PushPopupsEnabledState", [](BrowserSession&) {});
-}
-
-void npnPopPopupsEnabledState(NPP) {
-    onSession("NPN_PopPopupsEnabledState", [](BrowserSession&) {});
-}
-
-bool npnEnumerate(NPP instance, NPObject* object, NPIdentifier** names, uint32_t* count) {
-    return onSession("NPN_Enumerate", false,
-                     [&](BrowserSession& session) { return session.enumerate(instance, object, names, count); });
-}
-
-// The one function a plug-in may call from any thread: the work is queued for the main thread.
-void npnPluginThreadAsyncCall(NPP instance, void (*function)(void*), void* data) {
-    Attached& state = attached();
-    std::lock_guard<std::mutex> lock(state.lock);
-    if (!state.session || !function) return;
-    try {
-        state.mainThread->post([instance, function, data] {
-            onSession("NPN_PluginThreadAsyncCall's work",
-                      [&](BrowserSession& session) { session.runAsyncCall(instance, function, data); });
-        });
-    } catch (...) {
-        state.session->fault("NPN_PluginThreadAsyncCall could not queue its work");
-    }
-}
-
-bool npnConstruct(NPP instance, NPObject* object, const NPVariant* arguments, uint32_t count, NPVariant* result) {
-    return onSession("NPN_Construct", false, [&](BrowserSession& session) {
-        return session.construct(instance, object, arguments, count, result);
-    });
-}
-
-NPError npnGetValueForUrl(NPP instance, NPNURLVariable variable, const char* url, char** value, uint32_t* length) {
-    return onSession("NPN_GetValueForURL", NPError(NPERR_GENERIC_ERROR), [&](BrowserSession& session) {
-        return session.getValueForUrl(instance, variable, url, value, length);
-    });
-}
-
-NPError npnSetValueForUrl(NPP, NPNURLVariable, const char*, const char*, uint32_t) {
-    return onSession("NPN_SetValueForURL", NPError(NPERR_GENERIC_ERROR),
-                     [](BrowserSession&) { return NPError(NPERR_GENERIC_ERROR); });
-}
-
-NPError npnGetAuthenticationInfo(NPP, const char*, const char*, int32_t, const char*, const char*, char**, uint32_t*,
-                                 char**, uint32_t*) {
-    return onSession("NPN_GetAuthenticationInfo", NPError(NPERR_GENERIC_ERROR),
-                     [](BrowserSession&) { return NPError(NPERR_GENERIC_ERROR); });
-}
-
 }  // namespace
 
-void attachBrowserSession(BrowserSession& session, BrowserMainThread& mainThread) {
+void attachBrowserSession(BrowserSession& session) {
     Attached& state = attached();
     std::lock_guard<std::mutex> lock(state.lock);
     if (state.session) throw std::logic_error("one stand-in browser at a time");
     state.session = &session;
-    state.mainThread = &mainThread;
 }
 
 void detachBrowserSession() {
     Attached& state = attached();
     std::lock_guard<std::mutex> lock(state.lock);
     state.session = nullptr;
-    state.mainThread = nullptr;
 }
 
-NPNetscapeFuncs browserFunctionTable(uint16_t version) {
+NPNetscapeFuncs browserFunctionTable() {
     NPNetscapeFuncs table{};
     table.size = sizeof(table);
-    table.version = version;
-    table.geturl = npnGetUrl;
-    table.posturl = npnPostUrl;
-    table.requestread = npnRequestRead;
-    table.newstream = npnNewStream;
-    table.write = npnWrite;
-    table.destroystream = npnDestroyStream;
-    table.status = npnStatus;
+    table.version = 26;  // QtWebKit's table
     table.uagent = npnUserAgent;
     table.memalloc = npnMemAlloc;
     table.memfree = npnMemFree;
-    table.memflush = npnMemFlush;
-    table.reloadplugins = npnReloadPlugins;
-    table.geturlnotify = npnGetUrlNotify;
-    table.posturlnotify = npnPostUrlNotify;
     table.getvalue = npnGetValue;
-    table.setvalue = npnSetValue;
-    table.invalidaterect = npnInvalidateRect;
-    table.invalidateregion = npnInvalidateRegion;
-    table.forceredraw = npnForceRedraw;
     table.getstringidentifier = npnGetStringIdentifier;
-    table.getstringidentifiers = npnGetStringIdentifiers;
-    table.getintidentifier = npnGetIntIdentifier;
     table.identifierisstring = npnIdentifierIsString;
     table.utf8fromidentifier = npnUtf8FromIdentifier;
-    table.intfromidentifier = npnIntFromIdentifier;
     table.createobject = npnCreateObject;
     table.retainobject = npnRetainObject;
     table.releaseobject = npnReleaseObject;
@@ -354,24 +181,53 @@ NPNetscapeFuncs browserFunctionTable(uint16_t version) {
     table.invokeDefault = npnInvokeDefault;
     table.evaluate = npnEvaluate;
     table.getproperty = npnGetProperty;
-    table.setproperty = npnSetProperty;
-    table.removeproperty = npnRemoveProperty;
-    table.hasproperty = npnHasProperty;
-    table.hasmethod = npnHasMethod;
     table.releasevariantvalue = npnReleaseVariantValue;
     table.setexception = npnSetException;
-    table.construct = npnConstruct;
-    if (version >= NPVERS_HAS_POPUPS_ENABLED_STATE) {
-        table.pushpopupsenabledstate = npnPushPopupsEnabledState;
-        table.poppopupsenabledstate = npnPopPopupsEnabledState;
-    }
-    if (version >= NPVERS_HAS_NPOBJECT_ENUM) table.enumerate = npnEnumerate;
-    if (version >= NPVERS_HAS_PLUGIN_THREAD_ASYNC_CALL) table.pluginthreadasynccall = npnPluginThreadAsyncCall;
-    if (version >= NPVERS_HAS_URL_AND_AUTH_INFO) {
-        table.getvalueforurl = npnGetValueForUrl;
-        table.setvalueforurl = npnSetValueForUrl;
-        table.getauthenticationinfo = npnGetAuthenticationInfo;
-    }
+    table.pluginthreadasynccall = [](NPP, void (*)(void*), void*) { unserved("NPN_PluginThreadAsyncCall"); };
+    table.geturl = [](NPP, const char*, const char*) { return unserved("NPN_GetURL", kFailed); };
+    table.posturl = [](NPP, const char*, const char*, uint32_t, const char*, NPBool) {
+        return unserved("NPN_PostURL", kFailed);
+    };
+    table.requestread = [](NPStream*, NPByteRange*) { return unserved("NPN_RequestRead", kFailed); };
+    table.newstream = [](NPP, NPMIMEType, const char*, NPStream**) { return unserved("NPN_NewStream", kFailed); };
+    table.write = [](NPP, NPStream*, int32_t, void*) { return unserved("NPN_Write", int32_t(-1)); };
+    table.destroystream = [](NPP, NPStream*, NPReason) { return unserved("NPN_DestroyStream", kFailed); };
+    table.status = [](NPP, const char*) { unserved("NPN_Status"); };
+    table.memflush = [](uint32_t) { return unserved("NPN_MemFlush", uint32_t(0)); };
+    table.reloadplugins = [](NPBool) { unserved("NPN_ReloadPlugins"); };
+    table.geturlnotify = [](NPP, const char*, const char*, void*) { return unserved("NPN_GetURLNotify", kFailed); };
+    table.posturlnotify = [](NPP, const char*, const char*, uint32_t, const char*, NPBool, void*) {
+        return unserved("NPN_PostURLNotify", kFailed);
+    };
+    table.setvalue = [](NPP, NPPVariable, void*) { return unserved("NPN_SetValue", kFailed); };
+    table.invalidaterect = [](NPP, NPRect*) { unserved("NPN_InvalidateRect"); };
+    table.invalidateregion = [](NPP, NPRegion) { unserved("NPN_InvalidateRegion"); };
+    table.forceredraw = [](NPP) { unserved("NPN_ForceRedraw"); };
+    table.getstringidentifiers = [](const NPUTF8**, int32_t, NPIdentifier*) { unserved("NPN_GetStringIdentifiers"); };
+    table.getintidentifier = [](int32_t) { return unserved("NPN_GetIntIdentifier", NPIdentifier(nullptr)); };
+    table.intfromidentifier = [](NPIdentifier) { return unserved("NPN_IntFromIdentifier", int32_t(0)); };
+    table.setproperty = [](NPP, NPObject*, NPIdentifier, const NPVariant*) {
+        return unserved("NPN_SetProperty", false);
+    };
+    table.removeproperty = [](NPP, NPObject*, NPIdentifier) { return unserved("NPN_RemoveProperty", false); };
+    table.hasproperty = [](NPP, NPObject*, NPIdentifier) { return unserved("NPN_HasProperty", false); };
+    table.hasmethod = [](NPP, NPObject*, NPIdentifier) { return unserved("NPN_HasMethod", false); };
+    table.construct = [](NPP, NPObject*, const NPVariant*, uint32_t, NPVariant*) {
+        return unserved("NPN_Construct", false);
+    };
+    table.pushpopupsenabledstate = [](NPP, NPBool) { unserved("NPN_PushPopupsEnabledState"); };
+    table.poppopupsenabledstate = [](NPP) { unserved("NPN_PopPopupsEnabledState"); };
+    table.enumerate = [](NPP, NPObject*, NPIdentifier**, uint32_t*) { return unserved("NPN_Enumerate", false); };
+    table.getvalueforurl = [](NPP, NPNURLVariable, const char*, char**, uint32_t*) {
+        return unserved("NPN_GetValueForURL", kFailed);
+    };
+    table.setvalueforurl = [](NPP, NPNURLVariable, const char*, const char*, uint32_t) {
+        return unserved("NPN_SetValueForURL", kFailed);
+    };
+    table.getauthenticationinfo = [](NPP, const char*, const char*, int32_t, const char*, const char*, char**,
+                                     uint32_t*, char**, uint32_t*) {
+        return unserved("NPN_GetAuthenticationInfo", kFailed);
+    };
     return table;
 }
 

@@ -1,9 +1,7 @@
 // The browser's NPN functions as the plug-in calls them: plain functions with no browser pointer,
 // which reach the session attached here. Each checks that it runs on the browser's main thread
-// (NPN_PluginThreadAsyncCall alone may be called from any thread) and records a fault otherwise.
+// and records a fault otherwise.
 #pragma once
-
-#include "tests/support/page_engine/browser_main_thread.h"
 
 #include "platform/npapi/npfunctions.h"
 
@@ -12,11 +10,10 @@ namespace test_support {
 class BrowserSession;
 
 // One session at a time per process; a second attach throws std::logic_error.
-void attachBrowserSession(BrowserSession& session, BrowserMainThread& mainThread);
+void attachBrowserSession(BrowserSession& session);
 void detachBrowserSession();
 
-// Every entry this browser offers at the version, with size and version set; entries of later
-// versions stay null.
-NPNetscapeFuncs browserFunctionTable(uint16_t version);
+// The whole table, with size and version set; an entry no test needs records a fault when called.
+NPNetscapeFuncs browserFunctionTable();
 
 }  // namespace test_support

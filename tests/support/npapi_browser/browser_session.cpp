@@ -2,9 +2,7 @@
 
 #include "tests/support/npapi_browser/browser_functions.h"
 
-#include <algorithm>
 #include <cassert>
-#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
@@ -12,8 +10,6 @@
 namespace test_support {
 
 namespace {
-
-constexpr uint16_t kSmallestTable = offsetof(NPNetscapeFuncs, geturl);
 
 char* browserCopy(const std::string& text) {
     auto* copy = static_cast<char*>(std::malloc(text.size() + 1));
@@ -23,15 +19,13 @@ char* browserCopy(const std::string& text) {
 
 }  // namespace
 
-BrowserSession::BrowserSession(BrowserOptions options, BrowserMainThread& mainThread, BrowserFaults& faults)
-    : PageSession(mainThread, faults), options_(std::move(options)) {
-    if (options_.pluginFile.empty()) options_.pluginFile = PluginLibrary::builtPlugin();
-    attachBrowserSession(*this, mainThread_);
+BrowserSession::BrowserSession(BrowserMainThread& mainThread, BrowserFaults& faults)
+    : PageSession(mainThread, faults) {
+    attachBrowserSession(*this);
 }
 
 BrowserSession::~BrowserSession() {
     assert(mainThread_.isCurrent());
-    alive_.reset();
     try {
         destroyInstance();
         shutdownPlugin();
@@ -50,8 +44,7 @@ std::unique_ptr<PageBridge> BrowserSession::makeBridge(PageScript& page) {
 
 void BrowserSession::embedPlugin(const PluginElement& element) {
     loadPlugin();
-    instance_ = std::make_unique<PluginInstance>(plugin_, mainThread_, faults_,
-                                                 UrlStreamSettings{document_.baseDirectory, options_.userAgent}, this);
+    instance_ = std::make_unique<PluginInstance>(plugin_, this);
     if (instance_->create(element) == NPERR_NO_ERROR) instance_->setWindow(element.width(), element.height());
 }
 
@@ -64,28 +57,19 @@ bool BrowserSession::pushPluginObject() {
 
 void BrowserSession::loadPlugin() {
     if (library_) return;
-    library_ = std::make_unique<PluginLibrary>(options_.pluginFile);
-    const NPNetscapeFuncs full = browserFunctionTable(options_.tableVersion);
-    const uint16_t size = std::max(options_.tableSize, kSmallestTable);
-    table_ = std::make_unique<unsigned char[]>(size);
-    std::memcpy(table_.get(), &full, std::min<size_t>(size, sizeof(full)));
-    std::memcpy(table_.get(), &size, sizeof(size));  // the size field comes first
+    library_ = std::make_unique<PluginLibrary>(PluginLibrary::builtPlugin());
+    table_ = browserFunctionTable();
     plugin_ = NPPluginFuncs{};
     plugin_.size = sizeof(plugin_);
-    plugin_.version = options_.tableVersion;
+    plugin_.version = table_.version;
     if (const NPError error = library_->exportOf<NP_GetEntryPointsFunc>("NP_GetEntryPoints")(&plugin_);
         error != NPERR_NO_ERROR)
         throw std::runtime_error("NP_GetEntryPoints answered " + std::to_string(error));
     if (const NPError error =
-            library_->exportOf<NP_InitializeFunc>("NP_Initialize")(reinterpret_cast<NPNetscapeFuncs*>(table_.get()));
+            library_->exportOf<NP_InitializeFunc>("NP_Initialize")(&table_);
         error != NPERR_NO_ERROR)
         throw std::runtime_error("NP_Initialize answered " + std::to_string(error));
     initialized_ = true;
-}
-
-NPError BrowserSession::resizePlugin(int width, int height) {
-    assert(mainThread_.isCurrent());
-    return instance() ? instance_->setWindow(width, height) : NPERR_INVALID_INSTANCE_ERROR;
 }
 
 // As a browser tears an instance down: its streams end, NPP_Destroy, then the browser gives up its
@@ -130,51 +114,6 @@ bool BrowserSession::knownIdentifier(NPIdentifier identifier, const char* functi
     return false;
 }
 
-NPError BrowserSession::request(NPP instance, const char* url, const char* target, UrlRequest request) {
-    if (!knownInstance(instance, "a URL request")) return NPERR_INVALID_INSTANCE_ERROR;
-    if (!url) return NPERR_INVALID_URL;
-    request.url = url;
-    if (target && *target) {  // a page navigation: the stand-in shows no other page, it notes it
-        page_->writeConsole("navigate: " + request.url + " in " + target);
-        if (request.notify) {
-            void (*notify)(NPP, const char*, NPReason, void*) = plugin_.urlnotify;
-            std::string notifiedUrl = request.url;
-            void* notifyData = request.notifyData;
-            std::weak_ptr<int> alive = alive_;
-            mainThread_.post([this, alive, instance, notify, notifiedUrl, notifyData] {
-                if (alive.lock() && notify && instance_ && instance_->live() && instance == instance_->npp())
-                    notify(instance, notifiedUrl.c_str(), NPRES_DONE, notifyData);
-            });
-        }
-        return NPERR_NO_ERROR;
-    }
-    return instance_->streams().request(std::move(request));
-}
-
-NPError BrowserSession::getUrl(NPP instance, const char* url, const char* target, bool notify, void* notifyData) {
-    UrlRequest request;
-    request.notify = notify;
-    request.notifyData = notifyData;
-    return this->request(instance, url, target, std::move(request));
-}
-
-NPError BrowserSession::postUrl(NPP instance, const char* url, const char* target, uint32_t length, const char* buffer,
-                                NPBool file, bool notify, void* notifyData) {
-    if (!buffer && length > 0) return NPERR_INVALID_PARAM;
-    UrlRequest request;
-    request.post = true;
-    request.postBuffer.assign(buffer ? buffer : "", buffer ? length : 0);
-    request.postBufferIsFile = file;
-    request.notify = notify;
-    request.notifyData = notifyData;
-    return this->request(instance, url, target, std::move(request));
-}
-
-NPError BrowserSession::destroyStream(NPP instance, NPStream* stream, NPReason reason) {
-    if (!knownInstance(instance, "NPN_DestroyStream")) return NPERR_INVALID_INSTANCE_ERROR;
-    return instance_->streams().destroyStream(stream, reason);
-}
-
 NPError BrowserSession::getValue(NPP instance, NPNVariable variable, void* value) {
     if (!value) return NPERR_INVALID_PARAM;
     switch (variable) {
@@ -205,32 +144,6 @@ NPError BrowserSession::getValue(NPP instance, NPNVariable variable, void* value
     }
 }
 
-NPError BrowserSession::setValue(NPP instance, NPPVariable variable, void* value) {
-    if (!knownInstance(instance, "NPN_SetValue")) return NPERR_INVALID_INSTANCE_ERROR;
-    switch (variable) {
-        case NPPVpluginWindowBool:  // the stand-in browser only has windowed plug-ins
-            return value ? NPERR_NO_ERROR : NPERR_GENERIC_ERROR;
-        case NPPVpluginTransparentBool:
-            return NPERR_NO_ERROR;
-        default:
-            return NPERR_GENERIC_ERROR;
-    }
-}
-
-void BrowserSession::invalidate(NPP instance, const NPRect* rect) {
-    if (!knownInstance(instance, "NPN_InvalidateRect")) return;
-    if (!rect) {
-        InvalidateRect(instance_->pluginWindow(), nullptr, FALSE);
-        return;
-    }
-    const RECT area{rect->left, rect->top, rect->right, rect->bottom};
-    InvalidateRect(instance_->pluginWindow(), &area, FALSE);
-}
-
-void BrowserSession::forceRedraw(NPP instance) {
-    if (knownInstance(instance, "NPN_ForceRedraw")) UpdateWindow(instance_->pluginWindow());
-}
-
 NPIdentifier BrowserSession::stringIdentifier(const NPUTF8* name) {
     if (!name) {
         faults_.record("NPN_GetStringIdentifier without a name");
@@ -249,12 +162,6 @@ NPUTF8* BrowserSession::utf8FromIdentifier(NPIdentifier identifier) {
     const IdentifierRecord* record = identifiers_.find(identifier);
     if (!record) knownIdentifier(identifier, "NPN_UTF8FromIdentifier");
     return record && record->isString ? browserCopy(record->name) : nullptr;
-}
-
-int32_t BrowserSession::intFromIdentifier(NPIdentifier identifier) {
-    const IdentifierRecord* record = identifiers_.find(identifier);
-    if (!record) knownIdentifier(identifier, "NPN_IntFromIdentifier");
-    return record && !record->isString ? record->number : INT32_MIN;
 }
 
 NPObject* BrowserSession::createObject(NPP instance, NPClass* objectClass) {
@@ -294,16 +201,6 @@ bool BrowserSession::invokeDefault(NPP instance, NPObject* object, const NPVaria
     return object->_class->invokeDefault && object->_class->invokeDefault(object, arguments, count, result);
 }
 
-bool BrowserSession::construct(NPP instance, NPObject* object, const NPVariant* arguments, uint32_t count,
-                               NPVariant* result) {
-    if (!result) return false;
-    VOID_TO_NPVARIANT(*result);
-    if (!knownInstance(instance, "NPN_Construct") || !liveObject(object, "NPN_Construct")) return false;
-    NPClass* objectClass = object->_class;
-    return objectClass->structVersion >= 3 && objectClass->construct &&
-           objectClass->construct(object, arguments, count, result);
-}
-
 // The script runs in the page's global scope, whatever object it was asked for.
 bool BrowserSession::evaluateFor(NPP instance, NPObject* object, const NPString* script, NPVariant* result) {
     if (!result) return false;
@@ -331,58 +228,8 @@ bool BrowserSession::getProperty(NPP instance, NPObject* object, NPIdentifier na
     return object->_class->getProperty && object->_class->getProperty(object, name, result);
 }
 
-bool BrowserSession::setProperty(NPP instance, NPObject* object, NPIdentifier name, const NPVariant* value) {
-    if (!value || !knownInstance(instance, "NPN_SetProperty") || !liveObject(object, "NPN_SetProperty") ||
-        !knownIdentifier(name, "NPN_SetProperty"))
-        return false;
-    return object->_class->setProperty && object->_class->setProperty(object, name, value);
-}
-
-bool BrowserSession::removeProperty(NPP instance, NPObject* object, NPIdentifier name) {
-    if (!knownInstance(instance, "NPN_RemoveProperty") || !liveObject(object, "NPN_RemoveProperty") ||
-        !knownIdentifier(name, "NPN_RemoveProperty"))
-        return false;
-    return object->_class->removeProperty && object->_class->removeProperty(object, name);
-}
-
-bool BrowserSession::hasProperty(NPP instance, NPObject* object, NPIdentifier name) {
-    if (!knownInstance(instance, "NPN_HasProperty") || !liveObject(object, "NPN_HasProperty") ||
-        !knownIdentifier(name, "NPN_HasProperty"))
-        return false;
-    return object->_class->hasProperty && object->_class->hasProperty(object, name);
-}
-
-bool BrowserSession::hasMethod(NPP instance, NPObject* object, NPIdentifier name) {
-    if (!knownInstance(instance, "NPN_HasMethod") || !liveObject(object, "NPN_HasMethod") ||
-        !knownIdentifier(name, "NPN_HasMethod"))
-        return false;
-    return object->_class->hasMethod && object->_class->hasMethod(object, name);
-}
-
-bool BrowserSession::enumerate(NPP instance, NPObject* object, NPIdentifier** names, uint32_t* count) {
-    if (!names || !count || !knownInstance(instance, "NPN_Enumerate") || !liveObject(object, "NPN_Enumerate"))
-        return false;
-    NPClass* objectClass = object->_class;
-    return objectClass->structVersion >= 2 && objectClass->enumerate && objectClass->enumerate(object, names, count);
-}
-
 void BrowserSession::setException(const NPUTF8* message) {
     if (bridge_) bridge()->setException(message);
-}
-
-NPError BrowserSession::getValueForUrl(NPP instance, NPNURLVariable variable, const char* url, char** value,
-                                       uint32_t* length) {
-    if (!knownInstance(instance, "NPN_GetValueForURL")) return NPERR_INVALID_INSTANCE_ERROR;
-    if (!url || !value || !length) return NPERR_INVALID_PARAM;
-    if (variable != NPNURLVProxy) return NPERR_GENERIC_ERROR;
-    *value = browserCopy(options_.proxyForUrl);
-    if (!*value) return NPERR_OUT_OF_MEMORY_ERROR;
-    *length = static_cast<uint32_t>(options_.proxyForUrl.size());
-    return NPERR_NO_ERROR;
-}
-
-void BrowserSession::runAsyncCall(NPP instance, void (*function)(void*), void* data) {
-    if (instance_ && instance_->live() && instance == instance_->npp()) function(data);
 }
 
 }  // namespace test_support

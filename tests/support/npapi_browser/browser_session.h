@@ -21,47 +21,24 @@
 
 namespace test_support {
 
-struct BrowserOptions {
-    // The NPAPI minor version the browser's table claims: entries of later versions stay null, as in
-    // a browser of that version (16 pop-up state, 18 enumerate, 19 NPN_PluginThreadAsyncCall, 21
-    // per-URL values). QtWebKit's table is version 26, 448 bytes.
-    uint16_t tableVersion = 26;
-    // How many bytes of the table the plug-in is given (and its size field): a shorter table simply
-    // ends there, in memory too, so that a read past its end is caught.
-    uint16_t tableSize = sizeof(NPNetscapeFuncs);
-    std::string userAgent = "Mozilla/5.0 (X11; Linux x86_64) StandInBrowser/1.0";
-    std::filesystem::path pluginFile;    // empty: the build's npVeltrin.so
-    std::string proxyForUrl = "DIRECT";  // NPN_GetValueForURL's answer for NPNURLVProxy
-};
-
 class BrowserSession : public PageSession {
 public:
-    BrowserSession(BrowserOptions options, BrowserMainThread& mainThread, BrowserFaults& faults);
+    BrowserSession(BrowserMainThread& mainThread, BrowserFaults& faults);
     // Destroys the instance, shuts the plug-in down, drops the page and unloads the library.
     ~BrowserSession() override;
 
     // An instance the plug-in refuses is not an error of loadPage: NPP_New's answer.
     NPError instanceResult() const { return instance_ ? instance_->newResult() : NPERR_INVALID_INSTANCE_ERROR; }
     PluginInstance* instance() { return instance_ && instance_->live() ? instance_.get() : nullptr; }
-    NPError resizePlugin(int width, int height);
     void destroyInstance();
     void shutdownPlugin();
 
     // The NPN functions, each after its main-thread check (browser_functions.cpp).
-    NPError getUrl(NPP instance, const char* url, const char* target, bool notify, void* notifyData);
-    NPError postUrl(NPP instance, const char* url, const char* target, uint32_t length, const char* buffer, NPBool file,
-                    bool notify, void* notifyData);
-    NPError destroyStream(NPP instance, NPStream* stream, NPReason reason);
-    const char* userAgent() const { return options_.userAgent.c_str(); }
+    const char* userAgent() const { return "Mozilla/5.0 (X11; Linux x86_64) StandInBrowser/1.0"; }
     NPError getValue(NPP instance, NPNVariable variable, void* value);
-    NPError setValue(NPP instance, NPPVariable variable, void* value);
-    void invalidate(NPP instance, const NPRect* rect);
-    void forceRedraw(NPP instance);
     NPIdentifier stringIdentifier(const NPUTF8* name);
-    NPIdentifier intIdentifier(int32_t number) { return identifiers_.forNumber(number); }
     bool identifierIsString(NPIdentifier identifier);
     NPUTF8* utf8FromIdentifier(NPIdentifier identifier);
-    int32_t intFromIdentifier(NPIdentifier identifier);
     NPObject* createObject(NPP instance, NPClass* objectClass);
     NPObject* retainObject(NPObject* object);
     void releaseObject(NPObject* object);
@@ -69,19 +46,9 @@ public:
     bool invoke(NPP instance, NPObject* object, NPIdentifier name, const NPVariant* arguments, uint32_t count,
                 NPVariant* result);
     bool invokeDefault(NPP instance, NPObject* object, const NPVariant* arguments, uint32_t count, NPVariant* result);
-    bool construct(NPP instance, NPObject* object, const NPVariant* arguments, uint32_t count, NPVariant* result);
     bool evaluateFor(NPP instance, NPObject* object, const NPString* script, NPVariant* result);
     bool getProperty(NPP instance, NPObject* object, NPIdentifier name, NPVariant* result);
-    bool setProperty(NPP instance, NPObject* object, NPIdentifier name, const NPVariant* value);
-    bool removeProperty(NPP instance, NPObject* object, NPIdentifier name);
-    bool hasProperty(NPP instance, NPObject* object, NPIdentifier name);
-    bool hasMethod(NPP instance, NPObject* object, NPIdentifier name);
-    bool enumerate(NPP instance, NPObject* object, NPIdentifier** names, uint32_t* count);
     void setException(const NPUTF8* message);
-    NPError getValueForUrl(NPP instance, NPNURLVariable variable, const char* url, char** value, uint32_t* length);
-    // NPN_PluginThreadAsyncCall's work once it reaches the main thread: run unless its instance has
-    // gone meanwhile.
-    void runAsyncCall(NPP instance, void (*function)(void*), void* data);
 
 private:
     std::unique_ptr<PageBridge> makeBridge(PageScript& page) override;
@@ -95,17 +62,14 @@ private:
     bool knownInstance(NPP instance, const char* function);
     bool liveObject(NPObject* object, const char* function);
     bool knownIdentifier(NPIdentifier identifier, const char* function);
-    NPError request(NPP instance, const char* url, const char* target, UrlRequest request);
 
-    BrowserOptions options_;
     BrowserIdentifiers identifiers_;
     BrowserObjects objects_{faults_};
     std::unique_ptr<PluginLibrary> library_;
-    std::unique_ptr<unsigned char[]> table_;  // exactly tableSize bytes
+    NPNetscapeFuncs table_{};
     NPPluginFuncs plugin_{};
     bool initialized_ = false;
     std::unique_ptr<PluginInstance> instance_;
-    std::shared_ptr<int> alive_ = std::make_shared<int>(0);  // posted work finds out whether this still lives
 };
 
 }  // namespace test_support

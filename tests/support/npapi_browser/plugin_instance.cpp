@@ -44,9 +44,7 @@ struct NameValueLists {
 
 }  // namespace
 
-PluginInstance::PluginInstance(const NPPluginFuncs& plugin, BrowserMainThread& mainThread, BrowserFaults& faults,
-                               UrlStreamSettings settings, void* browserData)
-    : plugin_(plugin), streams_(mainThread, plugin, &npp_, std::move(settings), faults) {
+PluginInstance::PluginInstance(const NPPluginFuncs& plugin, void* browserData) : plugin_(plugin) {
     npp_.ndata = browserData;
     registerClasses();
     pageWindow_ =
@@ -104,7 +102,6 @@ NPObject* PluginInstance::scriptableObject() {
 
 NPObject* PluginInstance::destroy() {
     if (!live_) return nullptr;
-    streams_.stopAll();
     NPSavedData* saved = nullptr;
     if (plugin_.destroy) plugin_.destroy(&npp_, &saved);
     if (saved) {  // the browser owns saved data; nothing here restores an instance, so it goes now

@@ -1,11 +1,10 @@
 // One plug-in instance and what the browser keeps for it: the NPP record, the page's window and the
 // plug-in's own window (a real child window of the platform stand-in, handed over as a windowed
-// NPWindow of the element's size, so that the plug-in draws into its pixel surface), its URL
-// streams and the scriptable object it gave. Main thread only.
+// NPWindow of the element's size, so that the plug-in draws into its pixel surface) and the
+// scriptable object it gave. Main thread only.
 #pragma once
 
 #include "tests/support/page_engine/page_document.h"
-#include "tests/support/npapi_browser/url_streams.h"
 
 #include "platform/npapi/npfunctions.h"
 #include "platform/window/win_window.h"
@@ -19,8 +18,7 @@ namespace test_support {
 class PluginInstance {
 public:
     // Makes the page's window; the instance itself comes with create.
-    PluginInstance(const NPPluginFuncs& plugin, BrowserMainThread& mainThread, BrowserFaults& faults,
-                   UrlStreamSettings settings, void* browserData);
+    PluginInstance(const NPPluginFuncs& plugin, void* browserData);
     ~PluginInstance();
     PluginInstance(const PluginInstance&) = delete;
     PluginInstance& operator=(const PluginInstance&) = delete;
@@ -32,8 +30,8 @@ public:
     NPError setWindow(int width, int height);
     // NPP_GetValue(NPPVpluginScriptableNPObject), asked once; the browser owns the reference it gave.
     NPObject* scriptableObject();
-    // Ends the streams under way, calls NPP_Destroy and destroys the plug-in window. The scriptable
-    // object's reference is handed back to the caller to release.
+    // Calls NPP_Destroy and destroys the plug-in window. The scriptable object's reference is handed
+    // back to the caller to release.
     NPObject* destroy();
 
     NPP npp() { return &npp_; }
@@ -41,12 +39,10 @@ public:
     NPError newResult() const { return newResult_; }
     HWND pageWindow() const { return pageWindow_; }
     HWND pluginWindow() const { return pluginWindow_; }
-    UrlStreams& streams() { return streams_; }
 
 private:
     const NPPluginFuncs& plugin_;
     NPP_t npp_{};
-    UrlStreams streams_;
     HWND pageWindow_ = nullptr;
     HWND pluginWindow_ = nullptr;
     NPWindow window_{};  // stays put: a plug-in may keep the pointer it was given

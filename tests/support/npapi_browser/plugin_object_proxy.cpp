@@ -150,23 +150,6 @@ bool ScriptBridge::proxyHas(duk_context* context) {
     return false;
 }
 
-bool ScriptBridge::proxyDelete(duk_context* context) {
-    Member member;
-    bool thrown = false;
-    PluginCall call(*this);
-    if (!memberOfTrap(context, call, member, thrown, duk_push_true)) return thrown;
-    NPClass* objectClass = member.object->_class;
-    const bool ok =
-        !member.isProperty || (objectClass->removeProperty && objectClass->removeProperty(member.object, member.name));
-    if (call.raised(context)) return true;
-    if (!ok) {
-        pushError(context, "Error removing '" + textOfIdentifier(member.name) + "' of a plug-in object");
-        return true;
-    }
-    duk_push_true(context);
-    return false;
-}
-
 bool ScriptBridge::proxyOwnKeys(duk_context* context) {
     Proxies::Record* record = proxies_.liveRecord(context, false);
     if (!record) return true;

@@ -30,11 +30,11 @@ bool isIndexText(const char* text, size_t length, int32_t& index) {
 
 }  // namespace
 
+// The plug-in reaches page objects through NPN_Invoke, NPN_InvokeDefault and NPN_GetProperty only.
 NPClass ScriptBridge::pageObjectClass = {
-    NP_CLASS_STRUCT_VERSION, allocatePageObject, deallocatePageObject, nullptr,
-    pageHasMethod,           pageInvoke,         pageInvokeDefault,    pageHasProperty,
-    pageGetProperty,         pageSetProperty,    pageRemoveProperty,   pageEnumerate,
-    pageConstruct,
+    NP_CLASS_STRUCT_VERSION, allocatePageObject, deallocatePageObject, nullptr, nullptr, pageInvoke,
+    pageInvokeDefault,       nullptr,            pageGetProperty,      nullptr, nullptr, nullptr,
+    nullptr,
 };
 
 ScriptBridge::ScriptBridge(PageScript& page, BrowserObjects& objects, BrowserIdentifiers& identifiers,
@@ -60,10 +60,6 @@ void ScriptBridge::detachPage() {
     page_ = nullptr;
 }
 
-bool ScriptBridge::isPageObject(const NPObject* object) const {
-    return object && object->_class == &pageObjectClass &&
-           pageObjects_.contains(static_cast<const PageObject*>(object));
-}
 
 NPObject* ScriptBridge::pageObjectFor(duk_idx_t index) {
     if (!page_) return nullptr;
@@ -244,46 +240,12 @@ bool ScriptBridge::runPageOperation(NPObject* object, ScriptOperation operation,
         duk_push_undefined(context);
     for (uint32_t i = 0; i < count; ++i) pushVariant(arguments[i]);
     const bool ok = runScriptOperation(context, operation, static_cast<duk_idx_t>(count));
-    bool answer = ok;
-    if (!ok) {
+    if (!ok)
         page_->writeConsole("Uncaught " + PageScript::textOf(context, -1));
-    } else if (operation == ScriptOperation::Has || operation == ScriptOperation::HasMethod ||
-               operation == ScriptOperation::Delete) {
-        answer = duk_get_boolean(context, -1);
-    } else if (result) {
+    else if (result)
         toVariant(-1, *result);
-    }
     duk_set_top(context, top);
-    return answer;
-}
-
-bool ScriptBridge::enumeratePageObject(NPObject* object, NPIdentifier** identifiers, uint32_t* count) {
-    auto* pageObject = static_cast<PageObject*>(object);
-    if (!page_ || !pageObject->heldKey || !identifiers || !count) return false;
-    duk_context* context = page_->context();
-    const duk_idx_t top = duk_get_top(context);
-    page_->pushHeldValue(pageObject->heldKey);
-    duk_push_undefined(context);
-    duk_push_undefined(context);
-    if (!runScriptOperation(context, ScriptOperation::OwnKeys, 0)) {
-        duk_set_top(context, top);
-        return false;
-    }
-    const auto length = static_cast<uint32_t>(duk_get_length(context, -1));
-    auto* list = static_cast<NPIdentifier*>(std::malloc(sizeof(NPIdentifier) * (length ? length : 1)));
-    if (!list) {
-        duk_set_top(context, top);
-        return false;
-    }
-    for (uint32_t i = 0; i < length; ++i) {
-        duk_get_prop_index(context, -1, i);
-        list[i] = identifierForKey(context, -1);
-        duk_pop(context);
-    }
-    duk_set_top(context, top);
-    *identifiers = list;
-    *count = length;
-    return true;
+    return ok;
 }
 
 NPObject* ScriptBridge::allocatePageObject(NPP, NPClass*) { return new (std::nothrow) PageObject(); }
@@ -306,11 +268,6 @@ bool ScriptBridge::onPageObject(NPObject* object, Operation operation) {
     }
 }
 
-bool ScriptBridge::pageHasMethod(NPObject* object, NPIdentifier name) {
-    return onPageObject(object, [&](ScriptBridge& bridge) {
-        return bridge.runPageOperation(object, ScriptOperation::HasMethod, name, nullptr, 0, nullptr);
-    });
-}
 bool ScriptBridge::pageInvoke(NPObject* object, NPIdentifier name, const NPVariant* arguments, uint32_t count,
                               NPVariant* result) {
     return onPageObject(object, [&](ScriptBridge& bridge) {
@@ -322,34 +279,10 @@ bool ScriptBridge::pageInvokeDefault(NPObject* object, const NPVariant* argument
         return bridge.runPageOperation(object, ScriptOperation::Call, nullptr, arguments, count, result);
     });
 }
-bool ScriptBridge::pageHasProperty(NPObject* object, NPIdentifier name) {
-    return onPageObject(object, [&](ScriptBridge& bridge) {
-        return bridge.runPageOperation(object, ScriptOperation::Has, name, nullptr, 0, nullptr);
-    });
-}
 bool ScriptBridge::pageGetProperty(NPObject* object, NPIdentifier name, NPVariant* result) {
     return onPageObject(object, [&](ScriptBridge& bridge) {
         return bridge.runPageOperation(object, ScriptOperation::Get, name, nullptr, 0, result);
     });
-}
-bool ScriptBridge::pageSetProperty(NPObject* object, NPIdentifier name, const NPVariant* value) {
-    return value && onPageObject(object, [&](ScriptBridge& bridge) {
-               return bridge.runPageOperation(object, ScriptOperation::Set, name, value, 1, nullptr);
-           });
-}
-bool ScriptBridge::pageRemoveProperty(NPObject* object, NPIdentifier name) {
-    return onPageObject(object, [&](ScriptBridge& bridge) {
-        return bridge.runPageOperation(object, ScriptOperation::Delete, name, nullptr, 0, nullptr);
-    });
-}
-bool ScriptBridge::pageConstruct(NPObject* object, const NPVariant* arguments, uint32_t count, NPVariant* result) {
-    return onPageObject(object, [&](ScriptBridge& bridge) {
-        return bridge.runPageOperation(object, ScriptOperation::Construct, nullptr, arguments, count, result);
-    });
-}
-bool ScriptBridge::pageEnumerate(NPObject* object, NPIdentifier** identifiers, uint32_t* count) {
-    return onPageObject(object,
-                        [&](ScriptBridge& bridge) { return bridge.enumeratePageObject(object, identifiers, count); });
 }
 
 }  // namespace test_support

@@ -3,11 +3,10 @@
 // - A page script object handed to the plug-in becomes an NPObject of the browser's page-object
 //   class: one per script object for as long as the plug-in holds it (the same function given twice
 //   is the same NPObject), keeping the script object alive until its last reference goes. Its class
-//   callbacks run the script operation: member tests, reads, writes, deletions, calls, construction
-//   and listing. Script errors on the way are written to the console as uncaught, and the callback
-//   answers false.
+//   callbacks run the script operation: member reads and calls. Script errors on the way are
+//   written to the console as uncaught, and the callback answers false.
 // - An NPObject of the plug-in handed to script becomes a Duktape proxy whose member reads, writes,
-//   tests ("in"), deletions, listing (Object.getOwnPropertyNames) and calls go through the object's
+//   tests ("in"), listing (Object.getOwnPropertyNames) and calls go through the object's
 //   NPClass: one proxy per object while script holds it. Each proxy holds one reference, given up
 //   when script has dropped the proxy and the garbage collector finds it (at the browser's next
 //   safe point, releaseDroppedReferences), or when the instance ends (disconnectProxies).
@@ -47,7 +46,6 @@ public:
 
     // The page object standing for the script object at the index, with one reference for the caller.
     NPObject* pageObjectFor(duk_idx_t index);
-    bool isPageObject(const NPObject* object) const;
     // Pushes the proxy over the plug-in's object: the one script still has, so that the same object
     // is the same script value, or a new one taking its own reference.
     void pushPluginObject(NPObject* object);
@@ -90,14 +88,12 @@ private:
     // Page-object operations, run on the script object under a protected call.
     bool runPageOperation(NPObject* object, ScriptOperation operation, NPIdentifier name, const NPVariant* arguments,
                           uint32_t count, NPVariant* result);
-    bool enumeratePageObject(NPObject* object, NPIdentifier** identifiers, uint32_t* count);
 
     // Proxy traps; each leaves one value on the stack (the result, or the error to throw) and
     // says whether to throw it.
     bool proxyGet(duk_context* context);
     bool proxySet(duk_context* context);
     bool proxyHas(duk_context* context);
-    bool proxyDelete(duk_context* context);
     bool proxyOwnKeys(duk_context* context);
     bool callObject(duk_context* context);
     bool callMethod(duk_context* context);
@@ -116,16 +112,10 @@ private:
     static bool onPageObject(NPObject* object, Operation operation);
     static NPObject* allocatePageObject(NPP instance, NPClass* objectClass);
     static void deallocatePageObject(NPObject* object);
-    static bool pageHasMethod(NPObject* object, NPIdentifier name);
     static bool pageInvoke(NPObject* object, NPIdentifier name, const NPVariant* arguments, uint32_t count,
                            NPVariant* result);
     static bool pageInvokeDefault(NPObject* object, const NPVariant* arguments, uint32_t count, NPVariant* result);
-    static bool pageHasProperty(NPObject* object, NPIdentifier name);
     static bool pageGetProperty(NPObject* object, NPIdentifier name, NPVariant* result);
-    static bool pageSetProperty(NPObject* object, NPIdentifier name, const NPVariant* value);
-    static bool pageRemoveProperty(NPObject* object, NPIdentifier name);
-    static bool pageEnumerate(NPObject* object, NPIdentifier** identifiers, uint32_t* count);
-    static bool pageConstruct(NPObject* object, const NPVariant* arguments, uint32_t count, NPVariant* result);
 
     PageScript* page_;
     BrowserObjects& objects_;

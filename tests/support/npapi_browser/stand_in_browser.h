@@ -1,9 +1,9 @@
 // The stand-in NPAPI browser as tests use it. It loads one page, runs the page's script in
-// Duktape and the plug-in library (npVeltrin.so unless told otherwise) through its exports with
-// the function table the options describe, all on a main thread of its own (page_engine/stand_in.h).
+// Duktape and the build's npVeltrin.so through its exports with a function table like QtWebKit's,
+// all on a main thread of its own (page_engine/stand_in.h).
 //
 //   test_support::StandInBrowser browser;
-//   browser.loadPageFile(page);
+//   browser.loadPage(html, folder);
 //   ASSERT_TRUE(browser.pumpUntil([&] { return !browser.consoleLines().empty(); }, 5s));
 //   EXPECT_EQ(browser.evaluate("document.getElementById('player').Version").text, "1.0.0.1");
 //   browser.shutdownPlugin();
@@ -21,8 +21,6 @@ namespace test_support {
 
 class StandInBrowser : public StandIn<BrowserSession> {
 public:
-    explicit StandInBrowser(BrowserOptions options = {}) : StandIn(std::move(options)) {}
-
     // NPP_New's answer (NPERR_INVALID_INSTANCE_ERROR before any).
     NPError instanceResult() {
         return onMainThread([](BrowserSession& session) { return session.instanceResult(); });
@@ -38,9 +36,6 @@ public:
             return session.instance() ? platform::testing::readSurface(session.instance()->pluginWindow())
                                       : platform::testing::SurfacePixels{};
         });
-    }
-    NPError resizePlugin(int width, int height) {
-        return onMainThread([=](BrowserSession& session) { return session.resizePlugin(width, height); });
     }
     void destroyInstance() {
         onMainThread([](BrowserSession& session) { session.destroyInstance(); });

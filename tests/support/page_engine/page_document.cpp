@@ -3,8 +3,6 @@
 #include "tests/support/page_engine/browser_text.h"
 
 #include <charconv>
-#include <fstream>
-#include <sstream>
 
 namespace test_support {
 
@@ -16,49 +14,6 @@ constexpr int kDefaultHeight = 150;
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
 bool isNameChar(char c) {
     return std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_' || c == ':' || c == '.';
-}
-
-// The character reference at the start of text (after its '&'), or nothing when it is none this
-// reader knows; consumed is set to the length of the reference including the ';'.
-std::optional<std::string> decodeReference(std::string_view text, size_t& consumed) {
-    static const std::pair<std::string_view, std::string_view> named[] = {
-        {"amp;", "&"}, {"lt;", "<"}, {"gt;", ">"}, {"quot;", "\""}, {"apos;", "'"}, {"nbsp;", "\xC2\xA0"}};
-    for (const auto& [name, value] : named) {
-        if (text.substr(0, name.size()) == name) {
-            consumed = name.size();
-            return std::string(value);
-        }
-    }
-    if (text.empty() || text[0] != '#') return std::nullopt;
-    const bool hex = text.size() > 1 && (text[1] == 'x' || text[1] == 'X');
-    const size_t start = hex ? 2 : 1;
-    const size_t end = text.find(';', start);
-    if (end == std::string_view::npos || end == start || end - start > 8) return std::nullopt;
-    unsigned long code = 0;
-    const auto [ptr, error] = std::from_chars(text.data() + start, text.data() + end, code, hex ? 16 : 10);
-    if (error != std::errc() || ptr != text.data() + end || code == 0 || code > 0x10FFFF) return std::nullopt;
-    if (code >= 0xD800 && code <= 0xDFFF) return std::nullopt;
-    consumed = end + 1;
-    std::string utf8;
-    appendUtf8(utf8, static_cast<uint32_t>(code));
-    return utf8;
-}
-
-// Attribute values may carry character references; an unknown one stays as written.
-std::string decodeAttributeValue(std::string_view raw) {
-    std::string value;
-    for (size_t i = 0; i < raw.size(); ++i) {
-        size_t consumed = 0;
-        if (raw[i] == '&') {
-            if (auto decoded = decodeReference(raw.substr(i + 1), consumed)) {
-                value += *decoded;
-                i += consumed;
-                continue;
-            }
-        }
-        value += raw[i];
-    }
-    return value;
 }
 
 struct Tag {
@@ -147,7 +102,7 @@ private:
             if (pos_ < html_.size() && html_[pos_] == '=') {
                 ++pos_;
                 skipSpace();
-                attribute.value = decodeAttributeValue(readValue(tag));
+                attribute.value = std::string(readValue(tag));
             }
             tag.attributes.push_back(std::move(attribute));
         }
@@ -249,18 +204,6 @@ int PluginElement::width() const { return pixelSize(attribute("width"), kDefault
 int PluginElement::height() const { return pixelSize(attribute("height"), kDefaultHeight); }
 
 PageDocument parsePage(std::string_view html) { return PageBuilder(html).build(); }
-
-PageDocument loadPageFile(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) throw PageError("page: cannot open " + file.string());
-    std::ostringstream text;
-    text << in.rdbuf();
-    PageDocument page = parsePage(text.str());
-    const std::filesystem::path absolute = std::filesystem::absolute(file).lexically_normal();
-    page.baseDirectory = absolute.parent_path();
-    page.url = "file://" + absolute.generic_string();
-    return page;
-}
 
 PageDocument loadPageText(std::string_view html, const std::filesystem::path& baseDirectory) {
     PageDocument page = parsePage(html);

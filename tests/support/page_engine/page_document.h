@@ -49,8 +49,6 @@ struct PageDocument {
 // Reads page text; throws PageError for markup it cannot make sense of. The base directory and URL
 // are left empty.
 PageDocument parsePage(std::string_view html);
-// Reads a page file; its folder becomes the base directory and its file URL the page URL.
-PageDocument loadPageFile(const std::filesystem::path& file);
 // Reads page text whose relative URLs resolve in the folder given; its URL names a page there.
 PageDocument loadPageText(std::string_view html, const std::filesystem::path& baseDirectory);
 

@@ -99,8 +99,8 @@ public:
         return record != nullptr;
     }
     // Pushes a new proxy over the object, which takes over one reference the caller took. The
-    // bridge's callObject answers a call of the proxy, its proxyGet, proxySet, proxyHas, proxyDelete
-    // and proxyOwnKeys the traps.
+    // bridge's callObject answers a call of the proxy, its proxyGet, proxySet, proxyHas and
+    // proxyOwnKeys the traps (deleting a member is left to the empty target: no page needs it).
     template <typename Bridge>
     Record& pushProxy(duk_context* context, Object* object) {
         Record& record = add(object, Extra{});
@@ -108,7 +108,6 @@ public:
                                        {{"get", bridgeTrap<Bridge, &Bridge::proxyGet>, 3},
                                         {"set", bridgeTrap<Bridge, &Bridge::proxySet>, 4},
                                         {"has", bridgeTrap<Bridge, &Bridge::proxyHas>, 2},
-                                        {"deleteProperty", bridgeTrap<Bridge, &Bridge::proxyDelete>, 2},
                                         {"ownKeys", bridgeTrap<Bridge, &Bridge::proxyOwnKeys>, 1}});
         proxyOf_.emplace(object, &record);
         return record;

@@ -24,15 +24,13 @@ namespace test_support {
 template <typename Session>
 class StandIn {
 public:
-    // The session is made with the options given, then the main thread and the faults.
-    template <typename... Options>
-    explicit StandIn(Options&&... options)
+    StandIn()
         : mainThread_([this](const std::string& fault) { faults_.record(fault); },
                       [this] {
                           if (session_) session_->settle();
                       }) {
         mainThread_.run(
-            [&] { session_ = std::make_unique<Session>(std::forward<Options>(options)..., mainThread_, faults_); });
+            [&] { session_ = std::make_unique<Session>(mainThread_, faults_); });
     }
     // The session goes (the plug-in with it), then the main thread ends.
     ~StandIn() {
@@ -42,9 +40,8 @@ public:
     StandIn& operator=(const StandIn&) = delete;
 
     // Throws PageError for a page it cannot read and std::runtime_error for a plug-in it cannot make.
-    void loadPageFile(const std::filesystem::path& file) { load(test_support::loadPageFile(file)); }
     void loadPage(std::string_view html, const std::filesystem::path& baseDirectory) {
-        load(loadPageText(html, baseDirectory));
+        mainThread_.run([&] { session_->loadPage(loadPageText(html, baseDirectory)); });
     }
 
     // Lets the main thread work until the condition holds or the time is up; answers whether it held.
@@ -73,10 +70,6 @@ public:
     }
 
 private:
-    void load(PageDocument page) {
-        mainThread_.run([this, &page] { session_->loadPage(std::move(page)); });
-    }
-
     BrowserFaults faults_;
     std::unique_ptr<Session> session_;  // made, used and destroyed on the main thread
     BrowserMainThread mainThread_;
