@@ -16,6 +16,8 @@ TestBrowser& browser() {
     return *g_current;
 }
 
+PageObject* pageObject(NPObject* object);
+
 // --- the page objects' class ---------------------------------------------------------------
 
 NPObject* pageAllocate(NPP, NPClass*) { return new PageObject(); }
@@ -59,6 +61,13 @@ bool pageRemoveProperty(NPObject* object, NPIdentifier name) {
     browser().releaseVariant(&found->second);
     page->properties.erase(found);
     return true;
+}
+
+bool pageHasMethod(NPObject* object, NPIdentifier name) {
+    auto* page = static_cast<PageObject*>(object);
+    auto found = page->properties.find(nameOf(name));
+    return found != page->properties.end() && NPVARIANT_IS_OBJECT(found->second) &&
+           pageObject(NPVARIANT_TO_OBJECT(found->second)) && pageObject(NPVARIANT_TO_OBJECT(found->second))->body;
 }
 
 bool pageInvokeDefault(NPObject* object, const NPVariant* args, uint32_t count, NPVariant* result) {
@@ -112,7 +121,7 @@ NPClass g_pageClass = {NP_CLASS_STRUCT_VERSION,
                        &pageAllocate,
                        &pageDeallocate,
                        nullptr,
-                       nullptr,
+                       &pageHasMethod,
                        &pageInvoke,
                        &pageInvokeDefault,
                        &pageHasProperty,
@@ -121,6 +130,10 @@ NPClass g_pageClass = {NP_CLASS_STRUCT_VERSION,
                        &pageRemoveProperty,
                        &pageEnumerate,
                        &pageConstruct};
+
+PageObject* pageObject(NPObject* object) {
+    return object && object->_class == &g_pageClass ? static_cast<PageObject*>(object) : nullptr;
+}
 
 // --- the table's functions -------------------------------------------------------------------
 
