@@ -53,9 +53,7 @@ inline void fillWindow(HWND window, COLORREF colour) {
     ReleaseDC(window, deviceContext);
 }
 
-// The channels of a surface pixel (0xAARRGGBB).
-inline int redOf(uint32_t pixel) { return static_cast<int>((pixel >> 16) & 0xFF); }
+// The green channel of a surface pixel (0xAARRGGBB): the one that carries most of the luma.
 inline int greenOf(uint32_t pixel) { return static_cast<int>((pixel >> 8) & 0xFF); }
-inline int blueOf(uint32_t pixel) { return static_cast<int>(pixel & 0xFF); }
 
 }  // namespace test_support
