@@ -102,7 +102,7 @@ HRESULT CFBControl::QueryInterface(REFIID iid, void** object) {
         *object = static_cast<IObjectWithSite*>(this);
     } else if (iid == IID_IObjectSafety) {
         *object = static_cast<IObjectSafety*>(this);
-    } else if (iid == IID_IPersistPropertyBag || iid == IID_IPersist) {
+    } else if (iid == IID_IPersistPropertyBag) {
         *object = static_cast<IPersistPropertyBag*>(this);
     } else if (iid == IID_IProvideClassInfo || iid == IID_IProvideClassInfo2) {
         *object = static_cast<IProvideClassInfo2*>(this);

@@ -1,8 +1,10 @@
 // The control's life in a container's site: its client site first, the page's <param>s through the
 // property bag, in-place activation with a window of its own, drawing, resizing, a repaint asked
-// for from a worker thread, deactivation and close; and the answers it gives about itself (safety
-// options, class information, connection points). The test's thread is the browser's main thread.
+// for from a worker thread, deactivation and close; and the answers it gives about itself (its
+// interfaces, safety options, class information, connection points). The test's thread is the
+// browser's main thread.
 #include "activex/fb_control.h"
+#include "activex/plugin_interfaces.h"
 #include "platform/com/class_factory.h"
 #include "platform/window/win_gdi.h"
 #include "tests/activex/com_server/support/test_control_plugin.h"
@@ -255,6 +257,43 @@ TEST_F(ControlLife, ItNamesItsClassAndItsOneConnectionPoint) {
     DWORD status = 0;
     EXPECT_EQ(S_OK, object->GetMiscStatus(1, &status));
     EXPECT_EQ(0x20191u, status);
+}
+
+// Each line of the interface map leads to one part of the control; nothing else is answered.
+TEST_F(ControlLife, TheInterfaceMapAnswersItsFourteenLinesAndNothingElse) {
+    const std::vector<std::vector<IID>> lines{
+        {DIID_IFBComEventSource, IID_IDispatch, IID_IDispatchEx},
+        {IID_IPluginObject},
+        {IID_IViewObjectEx, IID_IViewObject2, IID_IViewObject},
+        {IID_IOleInPlaceObjectWindowless, IID_IOleInPlaceObject, IID_IOleWindow},
+        {IID_IOleInPlaceActiveObject},
+        {IID_IOleControl},
+        {IID_IOleObject},
+        {IID_IConnectionPointContainer},
+        {IID_IConnectionPoint},
+        {IID_IQuickActivate},
+        {IID_IObjectWithSite},
+        {IID_IObjectSafety},
+        {IID_IPersistPropertyBag},
+        {IID_IProvideClassInfo, IID_IProvideClassInfo2}};
+    std::set<void*> parts;
+    for (size_t line = 0; line < lines.size(); ++line) {
+        void* part = nullptr;
+        for (const IID& iid : lines[line]) {
+            ComPtr<IUnknown> answer;
+            ASSERT_EQ(S_OK, object->QueryInterface(iid, reinterpret_cast<void**>(answer.put()))) << "line " << line + 1;
+            if (!part) part = answer.get();
+            EXPECT_EQ(part, answer.get()) << "line " << line + 1;
+        }
+        parts.insert(part);
+    }
+    EXPECT_EQ(14u, parts.size());
+    for (const IID& iid : {IID_IPersist, IID_IFBControl, IID_IFBComJavascriptObject, IID_IClassFactory,
+                           IID_IOleInPlaceSite, IID_IOleControlSite}) {
+        ComPtr<IUnknown> answer;
+        EXPECT_EQ(E_NOINTERFACE, object->QueryInterface(iid, reinterpret_cast<void**>(answer.put())));
+        EXPECT_FALSE(answer);
+    }
 }
 
 }  // namespace
