@@ -134,6 +134,8 @@ public:
     bool isWindowless() const { return m_windowless; }
     bool isUIActive() const { return m_uiActive; }
     LONG readyState() const { return m_readyState; }
+    // How many FreezeEvents(TRUE) calls no FreezeEvents(FALSE) has matched yet.
+    int frozenEvents() const { return m_freezeEvents; }
 
 private:
     CFBControl();

@@ -1,7 +1,7 @@
 // The control's life in a container's site: its client site first, the page's <param>s through the
 // property bag, in-place activation with a window of its own, activation in the container's user
 // interface, drawing, resizing, a repaint asked for from a worker thread, its window message map,
-// deactivation and close; and the answers it gives about itself (its interfaces,
+// frozen events, deactivation and close; and the answers it gives about itself (its interfaces,
 // safety options, class information, connection points). The test's thread is the browser's main
 // thread.
 #include "activex/fb_control.h"
@@ -296,6 +296,19 @@ TEST_F(ControlLife, TheInterfaceMapAnswersItsFourteenLinesAndNothingElse) {
         ComPtr<IUnknown> answer;
         EXPECT_EQ(E_NOINTERFACE, object->QueryInterface(iid, reinterpret_cast<void**>(answer.put())));
         EXPECT_FALSE(answer);
+    }
+}
+
+TEST_F(ControlLife, FrozenEventsAreCountedAndThawedOneByOne) {
+    const auto control = as<IOleControl>(IID_IOleControl);
+    struct Step {
+        BOOL freeze;
+        int frozen;
+    };
+    for (const Step& step : {Step{TRUE, 1}, Step{TRUE, 2}, Step{FALSE, 1}, Step{FALSE, 0}, Step{FALSE, 0},
+                             Step{TRUE, 1}}) {
+        EXPECT_EQ(S_OK, control->FreezeEvents(step.freeze));
+        EXPECT_EQ(step.frozen, this->control().frozenEvents());
     }
 }
 
