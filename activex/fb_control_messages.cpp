@@ -25,10 +25,11 @@ namespace {
 
 // The notifications a parent reflects to the child control that sent them.
 constexpr UINT kReflectedNotifications[] = {
-    OCM_COMMAND,        OCM_NOTIFY,          OCM_PARENTNOTIFY,      OCM_DRAWITEM,       OCM_MEASUREITEM,
-    OCM_COMPAREITEM,    OCM_DELETEITEM,      OCM_VKEYTOITEM,        OCM_CHARTOITEM,     OCM_HSCROLL,
-    OCM_VSCROLL,        OCM_CTLCOLORBTN,     OCM_CTLCOLORDLG,       OCM_CTLCOLOREDIT,   OCM_CTLCOLORLISTBOX,
-    OCM_CTLCOLORMSGBOX, OCM_CTLCOLORSCROLLBAR, OCM_CTLCOLORSTATIC};
+    OCM_COMMAND,           OCM_NOTIFY,        OCM_PARENTNOTIFY,    OCM_DRAWITEM,
+    OCM_MEASUREITEM,       OCM_COMPAREITEM,   OCM_DELETEITEM,      OCM_VKEYTOITEM,
+    OCM_CHARTOITEM,        OCM_HSCROLL,       OCM_VSCROLL,         OCM_CTLCOLORBTN,
+    OCM_CTLCOLORDLG,       OCM_CTLCOLOREDIT,  OCM_CTLCOLORLISTBOX, OCM_CTLCOLORMSGBOX,
+    OCM_CTLCOLORSCROLLBAR, OCM_CTLCOLORSTATIC};
 
 bool isReflectedNotification(UINT message) {
     return std::find(std::begin(kReflectedNotifications), std::end(kReflectedNotifications), message) !=
@@ -96,8 +97,7 @@ bool CFBControl::processControlMessage(HWND hwnd, UINT message) {
             if (!m_uiActive) {
                 try {
                     createPluginOnActivate(OLEIVERB_UIACTIVATE, nullptr);
-                } catch (const std::exception&) {
-                }
+                } catch (const std::exception&) {}
             }
             return false;
         default:
@@ -118,7 +118,8 @@ void CFBControl::paintWindow(HWND hwnd) {
 // active in place.
 void CFBControl::tellSiteOfFocus(bool gotFocus) {
     if (!m_inPlaceActive) return;
-    if (const auto site = m_clientSite.query<IOleControlSite>(IID_IOleControlSite)) site->OnFocus(gotFocus ? TRUE : FALSE);
+    if (const auto site = m_clientSite.query<IOleControlSite>(IID_IOleControlSite))
+        site->OnFocus(gotFocus ? TRUE : FALSE);
 }
 
 }  // namespace FB::ActiveX

@@ -324,9 +324,15 @@ TEST_F(ComScriptingObject, ObjectSafetyClassInfoAndTheFrameworksOwnInterface) {
 // The object answers its own list of interfaces and no other, not even the dual interface its
 // class information names: a page reaches it through IDispatch and IDispatchEx.
 TEST_F(ComScriptingObject, QueryInterfaceAnswersItsListOnly) {
-    const IID answered[] = {DIID_IFBComEventSource,        IID_IDispatch,        IID_IDispatchEx,
-                            IID_IUnknown,                  IID_IPluginObject,    IID_IObjectSafety,
-                            IID_IConnectionPointContainer, IID_IConnectionPoint, IID_IProvideClassInfo,
+    const IID answered[] = {DIID_IFBComEventSource,
+                            IID_IDispatch,
+                            IID_IDispatchEx,
+                            IID_IUnknown,
+                            IID_IPluginObject,
+                            IID_IObjectSafety,
+                            IID_IConnectionPointContainer,
+                            IID_IConnectionPoint,
+                            IID_IProvideClassInfo,
                             IID_IProvideClassInfo2};
     for (size_t row = 0; row < std::size(answered); ++row) EXPECT_TRUE(object.query<IUnknown>(answered[row])) << row;
     for (const IID& iid : {IID_IFBComJavascriptObject, IID_IPersist}) {

@@ -68,8 +68,8 @@ TEST_P(ContainerActivation, TheControlIsSizedByItsExtentAndItsEventsReachTheCont
     };
     EXPECT_TRUE(container.pumpUntil([&] { return !heard().empty(); }, 5s));
     EXPECT_EQ(std::vector<std::string>{"ononMouseDownScreen(0,0)"}, heard());
-    EXPECT_TRUE(container.onMainThread(
-        [](ContainerSession& session) { return session.control()->site().controlHasFocus(); }));
+    EXPECT_TRUE(
+        container.onMainThread([](ContainerSession& session) { return session.control()->site().controlHasFocus(); }));
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -264,21 +264,20 @@ TEST_F(ControlLife, ItNamesItsClassAndItsOneConnectionPoint) {
 
 // Each line of the interface map leads to one part of the control; nothing else is answered.
 TEST_F(ControlLife, TheInterfaceMapAnswersItsFourteenLinesAndNothingElse) {
-    const std::vector<std::vector<IID>> lines{
-        {DIID_IFBComEventSource, IID_IDispatch, IID_IDispatchEx},
-        {IID_IPluginObject},
-        {IID_IViewObjectEx, IID_IViewObject2, IID_IViewObject},
-        {IID_IOleInPlaceObjectWindowless, IID_IOleInPlaceObject, IID_IOleWindow},
-        {IID_IOleInPlaceActiveObject},
-        {IID_IOleControl},
-        {IID_IOleObject},
-        {IID_IConnectionPointContainer},
-        {IID_IConnectionPoint},
-        {IID_IQuickActivate},
-        {IID_IObjectWithSite},
-        {IID_IObjectSafety},
-        {IID_IPersistPropertyBag},
-        {IID_IProvideClassInfo, IID_IProvideClassInfo2}};
+    const std::vector<std::vector<IID>> lines{{DIID_IFBComEventSource, IID_IDispatch, IID_IDispatchEx},
+                                              {IID_IPluginObject},
+                                              {IID_IViewObjectEx, IID_IViewObject2, IID_IViewObject},
+                                              {IID_IOleInPlaceObjectWindowless, IID_IOleInPlaceObject, IID_IOleWindow},
+                                              {IID_IOleInPlaceActiveObject},
+                                              {IID_IOleControl},
+                                              {IID_IOleObject},
+                                              {IID_IConnectionPointContainer},
+                                              {IID_IConnectionPoint},
+                                              {IID_IQuickActivate},
+                                              {IID_IObjectWithSite},
+                                              {IID_IObjectSafety},
+                                              {IID_IPersistPropertyBag},
+                                              {IID_IProvideClassInfo, IID_IProvideClassInfo2}};
     std::set<void*> parts;
     for (size_t line = 0; line < lines.size(); ++line) {
         void* part = nullptr;
@@ -305,8 +304,8 @@ TEST_F(ControlLife, FrozenEventsAreCountedAndThawedOneByOne) {
         BOOL freeze;
         int frozen;
     };
-    for (const Step& step : {Step{TRUE, 1}, Step{TRUE, 2}, Step{FALSE, 1}, Step{FALSE, 0}, Step{FALSE, 0},
-                             Step{TRUE, 1}}) {
+    for (const Step& step :
+         {Step{TRUE, 1}, Step{TRUE, 2}, Step{FALSE, 1}, Step{FALSE, 0}, Step{FALSE, 0}, Step{TRUE, 1}}) {
         EXPECT_EQ(S_OK, control->FreezeEvents(step.freeze));
         EXPECT_EQ(step.frozen, this->control().frozenEvents());
     }
@@ -325,11 +324,11 @@ TEST_F(ControlLife, TheWindowMessageMapPaintsTellsOfFocusAndReflectsNotification
         HRESULT handled;
         bool focusAfter;
     };
-    for (const Case& test : {Case{WM_SETFOCUS, S_FALSE, true}, Case{WM_PAINT, S_OK, true},
-                             Case{OCM_COMMAND, S_OK, true}, Case{OCM_NOTIFY, S_OK, true},
-                             Case{OCM_CTLCOLORSTATIC, S_OK, true}, Case{OCM_VSCROLL, S_OK, true},
-                             Case{WM_KILLFOCUS, S_FALSE, false}, Case{WM_COMMAND, S_FALSE, false},
-                             Case{OCM__BASE + WM_TIMER, S_FALSE, false}, Case{WM_TIMER, S_FALSE, false}}) {
+    for (const Case& test :
+         {Case{WM_SETFOCUS, S_FALSE, true}, Case{WM_PAINT, S_OK, true}, Case{OCM_COMMAND, S_OK, true},
+          Case{OCM_NOTIFY, S_OK, true}, Case{OCM_CTLCOLORSTATIC, S_OK, true}, Case{OCM_VSCROLL, S_OK, true},
+          Case{WM_KILLFOCUS, S_FALSE, false}, Case{WM_COMMAND, S_FALSE, false},
+          Case{OCM__BASE + WM_TIMER, S_FALSE, false}, Case{WM_TIMER, S_FALSE, false}}) {
         LRESULT result = 7;
         EXPECT_EQ(test.handled, windowless->OnWindowMessage(test.message, 0, 0, &result)) << std::hex << test.message;
         EXPECT_EQ(0, result) << std::hex << test.message;

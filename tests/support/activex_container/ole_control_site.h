@@ -70,8 +70,7 @@ public:
     HRESULT STDMETHODCALLTYPE OnInPlaceActivate() override;
     HRESULT STDMETHODCALLTYPE OnUIActivate() override;
     HRESULT STDMETHODCALLTYPE GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document,
-                                               LPRECT position, LPRECT clip,
-                                               LPOLEINPLACEFRAMEINFO frameInfo) override;
+                                               LPRECT position, LPRECT clip, LPOLEINPLACEFRAMEINFO frameInfo) override;
     HRESULT STDMETHODCALLTYPE OnUIDeactivate(BOOL undoable) override;
     HRESULT STDMETHODCALLTYPE OnInPlaceDeactivate() override;
     HRESULT STDMETHODCALLTYPE OnPosRectChange(LPCRECT position) override;
