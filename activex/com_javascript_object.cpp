@@ -44,8 +44,7 @@ IDispatchEx* COMJavascriptObject::wrapApi(const ActiveXBrowserHostPtr& host, con
 HRESULT COMJavascriptObject::QueryInterface(REFIID iid, void** object) {
     if (!object) return E_POINTER;
     *object = nullptr;
-    if (iid == DIID_IFBComEventSource || iid == IID_IDispatch || iid == IID_IDispatchEx || iid == IID_IUnknown ||
-        iid == IID_IFBComJavascriptObject) {
+    if (iid == DIID_IFBComEventSource || iid == IID_IDispatch || iid == IID_IDispatchEx || iid == IID_IUnknown) {
         *object = static_cast<IDispatchEx*>(this);
     } else if (iid == IID_IPluginObject) {
         *object = static_cast<IPluginObject*>(static_cast<JSAPI_IDispatchExBase*>(this));

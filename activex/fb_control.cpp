@@ -102,7 +102,7 @@ HRESULT CFBControl::QueryInterface(REFIID iid, void** object) {
         *object = static_cast<IObjectWithSite*>(this);
     } else if (iid == IID_IObjectSafety) {
         *object = static_cast<IObjectSafety*>(this);
-    } else if (iid == IID_IPersistPropertyBag || iid == IID_IPersist) {
+    } else if (iid == IID_IPersistPropertyBag) {
         *object = static_cast<IPersistPropertyBag*>(this);
     } else if (iid == IID_IProvideClassInfo || iid == IID_IProvideClassInfo2) {
         *object = static_cast<IProvideClassInfo2*>(this);
@@ -269,7 +269,14 @@ HRESULT CFBControl::DoVerb(LONG verb, LPMSG, IOleClientSite*, LONG, HWND, LPCREC
     }
 }
 
-HRESULT CFBControl::inPlaceActivate(LPCRECT position) {
+HRESULT CFBControl::inPlaceActivate(LONG verb, LPCRECT position) {
+    const HRESULT result = inPlaceActivateOnce(position);
+    if (FAILED(result)) return result;
+    if (verb == OLEIVERB_UIACTIVATE) uiActivate();
+    return S_OK;
+}
+
+HRESULT CFBControl::inPlaceActivateOnce(LPCRECT position) {
     if (m_inPlaceActive) return position ? SetObjectRects(position, position) : S_OK;
     if (!m_clientSite) return E_UNEXPECTED;
     const auto windowlessSite = m_clientSite.query<IOleInPlaceSiteWindowless>(IID_IOleInPlaceSiteWindowless);
@@ -280,7 +287,12 @@ HRESULT CFBControl::inPlaceActivate(LPCRECT position) {
     if (!site || site->CanInPlaceActivate() != S_OK) return E_FAIL;
     site->OnInPlaceActivate();
     RECT clip{};
-    if (site->GetWindowContext(&m_position, &clip) < 0 && position) m_position = *position;
+    ComPtr<IOleInPlaceFrame> frame;
+    ComPtr<IOleInPlaceUIWindow> document;
+    OLEINPLACEFRAMEINFO frameInfo{};
+    frameInfo.cb = sizeof(frameInfo);
+    if (site->GetWindowContext(frame.put(), document.put(), &m_position, &clip, &frameInfo) < 0 && position)
+        m_position = *position;
     if (!m_windowless) {
         HWND parent = nullptr;
         site->GetWindow(&parent);
@@ -294,8 +306,36 @@ HRESULT CFBControl::inPlaceActivate(LPCRECT position) {
         std::lock_guard<std::mutex> guard(m_crossThreadLock);
         m_inPlaceSite = site;
     }
+    m_inPlaceFrame = std::move(frame);
+    m_inPlaceUIWindow = std::move(document);
     m_inPlaceActive = true;
     return S_OK;
+}
+
+// The site hears it first, so that the container can take any other object out of its user
+// interface; then the frame and the document window hold the control's active object, through
+// which they offer it keystrokes; then the control takes the focus.
+void CFBControl::uiActivate() {
+    if (m_uiActive || !m_inPlaceSite) return;
+    m_uiActive = true;
+    m_inPlaceSite->OnUIActivate();
+    auto* active = static_cast<IOleInPlaceActiveObject*>(this);
+    if (m_inPlaceFrame) m_inPlaceFrame->SetActiveObject(active, nullptr);
+    if (m_inPlaceUIWindow) m_inPlaceUIWindow->SetActiveObject(active, nullptr);
+    if (m_windowless) {
+        if (const auto site = m_inPlaceSite.query<IOleInPlaceSiteWindowless>(IID_IOleInPlaceSiteWindowless))
+            site->SetFocus(TRUE);
+    } else if (m_hwnd && GetFocus() != m_hwnd) {
+        ::SetFocus(m_hwnd);
+    }
+}
+
+void CFBControl::uiDeactivate() {
+    if (!m_uiActive) return;
+    m_uiActive = false;
+    if (m_inPlaceUIWindow) m_inPlaceUIWindow->SetActiveObject(nullptr, nullptr);
+    if (m_inPlaceFrame) m_inPlaceFrame->SetActiveObject(nullptr, nullptr);
+    if (m_inPlaceSite) m_inPlaceSite->OnUIDeactivate(FALSE);
 }
 
 void CFBControl::createControlWindow(HWND parent, const RECT& position) {
@@ -306,8 +346,8 @@ void CFBControl::createControlWindow(HWND parent, const RECT& position) {
     if (m_hwnd) SetWindowLongPtrW(m_hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
 
-HRESULT CFBControl::createPluginOnActivate(LONG, LPCRECT position) {
-    const HRESULT result = inPlaceActivate(position);
+HRESULT CFBControl::createPluginOnActivate(LONG verb, LPCRECT position) {
+    const HRESULT result = inPlaceActivate(verb, position);
     if (m_browserHost) m_browserHost->resume(m_webBrowser.get(), m_clientSite.get());
     if (FAILED(result)) return result;
     if (m_pluginWindow || !m_pluginCore) return S_OK;
@@ -355,20 +395,17 @@ HRESULT CFBControl::SetObjectRects(LPCRECT position, LPCRECT clip) {
     return S_OK;
 }
 
-HRESULT CFBControl::OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
-    LRESULT handled = 0;
-    const bool done = processWindowMessage(m_hwnd, message, wParam, lParam, handled);
-    if (result) *result = handled;
-    return done ? S_OK : S_FALSE;
+HRESULT CFBControl::Draw(DWORD, LONG, void*, DVTARGETDEVICE*, HDC, HDC drawInto, LPCRECTL bounds, LPCRECTL,
+                         BOOL(STDMETHODCALLTYPE*)(ULONG_PTR), ULONG_PTR) {
+    if (bounds) paint(drawInto, *bounds);
+    return S_OK;
 }
 
 // The bounds come as left, top, right, bottom; the framework's rectangle is top, left, bottom, right.
-HRESULT CFBControl::Draw(DWORD, LONG, void*, DVTARGETDEVICE*, HDC, HDC drawInto, LPCRECTL bounds, LPCRECTL,
-                         BOOL(STDMETHODCALLTYPE*)(ULONG_PTR), ULONG_PTR) {
-    if (!m_windowless || !bounds) return S_OK;
+void CFBControl::paint(HDC drawInto, const RECTL& bounds) {
+    if (!m_windowless) return;
     if (auto* window = dynamic_cast<PluginWindowlessWin*>(m_pluginWindow.get()))
-        window->handleDraw(drawInto, Rect{bounds->top, bounds->left, bounds->bottom, bounds->right});
-    return S_OK;
+        window->handleDraw(drawInto, Rect{bounds.top, bounds.left, bounds.bottom, bounds.right});
 }
 
 void CFBControl::destroyPluginWindow() {
@@ -388,7 +425,10 @@ HRESULT CFBControl::InPlaceDeactivate() {
     } catch (const std::exception&) {
     }
     if (!m_inPlaceActive) return S_OK;
+    uiDeactivate();
     m_inPlaceActive = false;
+    m_inPlaceUIWindow.reset();
+    m_inPlaceFrame.reset();
     if (m_hwnd) DestroyWindow(std::exchange(m_hwnd, nullptr));
     ComPtr<IOleInPlaceSite> site;
     {
@@ -447,28 +487,6 @@ void CFBControl::invalidateWindow(uint32_t left, uint32_t top, uint32_t right, u
         windowless->InvalidateRect(nullptr, TRUE);
     else if (m_hwnd)
         ::InvalidateRect(m_hwnd, nullptr, TRUE);
-}
-
-LRESULT CALLBACK CFBControl::controlWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* control = reinterpret_cast<CFBControl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    LRESULT result = 0;
-    if (control && control->processWindowMessage(hwnd, message, wParam, lParam, result)) return result;
-    return DefWindowProcW(hwnd, message, wParam, lParam);
-}
-
-bool CFBControl::processWindowMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    if (!m_windowless) return false;
-    const auto site = m_inPlaceSite.query<IOleInPlaceSiteWindowless>(IID_IOleInPlaceSiteWindowless);
-    if (site) {
-        if (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN) {
-            site->SetFocus(TRUE);
-            site->SetCapture(TRUE);
-        } else if (message == WM_LBUTTONUP || message == WM_RBUTTONUP || message == WM_MBUTTONUP) {
-            site->SetCapture(FALSE);
-        }
-    }
-    auto* window = dynamic_cast<PluginWindowlessWin*>(m_pluginWindow.get());
-    return window && window->HandleEvent(message, wParam, lParam, result);
 }
 
 HRESULT CFBControl::GetInterfaceSafetyOptions(REFIID iid, DWORD* supported, DWORD* enabled) {

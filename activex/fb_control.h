@@ -71,8 +71,9 @@ public:
     HRESULT STDMETHODCALLTYPE FreezeEvents(BOOL freeze) override;
 
     // IOleInPlaceActiveObject: the control has no accelerators, so every keystroke is the
-    // container's to dispatch (S_FALSE).
+    // container's to dispatch (S_FALSE); the frame's activation needs nothing of it.
     HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG message) override;
+    HRESULT STDMETHODCALLTYPE OnFrameWindowActivate(BOOL) override { return S_OK; }
 
     // IQuickActivate: the client site, the event sink advised on the control's event source, and
     // the misc and view status, in one call.
@@ -131,7 +132,10 @@ public:
     void invalidateWindow(uint32_t left, uint32_t top, uint32_t right, uint32_t bottom);
 
     bool isWindowless() const { return m_windowless; }
+    bool isUIActive() const { return m_uiActive; }
     LONG readyState() const { return m_readyState; }
+    // How many FreezeEvents(TRUE) calls no FreezeEvents(FALSE) has matched yet.
+    int frozenEvents() const { return m_freezeEvents; }
 
 private:
     CFBControl();
@@ -142,19 +146,37 @@ private:
     void onClientSiteChanged();
     static DWORD supportedSafetyOptions() { return 3; }
     HRESULT createPluginOnActivate(LONG verb, LPCRECT position);
-    // The in-place activation proper: the site's consent, windowless or windowed, the control's window.
-    HRESULT inPlaceActivate(LPCRECT position);
+    // The in-place activation proper: the site's consent, windowless or windowed, the control's
+    // window; for OLEIVERB_UIACTIVATE the activation in the container's user interface as well.
+    HRESULT inPlaceActivate(LONG verb, LPCRECT position);
+    HRESULT inPlaceActivateOnce(LPCRECT position);
+    // The container's frame and document window hold the control as their active object, and the
+    // control takes the focus; undone before it leaves in-place activation.
+    void uiActivate();
+    void uiDeactivate();
     HRESULT setUpSite(IUnknown* site);
     void createControlWindow(HWND parent, const RECT& position);
     void destroyPluginWindow();
 
+    // The window message map (fb_control_messages.cpp): a windowless control's focus, capture and
+    // plug-in input, then the control's own paint, focus and mouse activation, then reflected
+    // notifications.
     static LRESULT CALLBACK controlWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     bool processWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool processWindowlessMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool processControlMessage(HWND hwnd, UINT message);
+    void paintWindow(HWND hwnd);
+    // The plug-in's drawing into a device context, for a windowless control only: a windowed one
+    // draws through its own window.
+    void paint(HDC drawInto, const RECTL& bounds);
+    void tellSiteOfFocus(bool gotFocus);
 
     std::atomic<ULONG> m_references{0};
     ComPtr<IUnknown> m_site;
     ComPtr<IOleClientSite> m_clientSite;
     ComPtr<IOleInPlaceSite> m_inPlaceSite;
+    ComPtr<IOleInPlaceFrame> m_inPlaceFrame;
+    ComPtr<IOleInPlaceUIWindow> m_inPlaceUIWindow;
     std::unique_ptr<PluginWindow> m_pluginWindow;
     ComPtr<IServiceProvider> m_serviceProvider;
     ComPtr<IWebBrowser2> m_webBrowser;
@@ -167,6 +189,7 @@ private:
     bool m_windowless = false;
     bool m_wasOnceWindowless = false;
     bool m_inPlaceActive = false;
+    bool m_uiActive = false;
     bool m_onloadScheduled = false;
     RECT m_position{};
     // HIMETRIC; both start at 5080 x 5080 (two inches).

@@ -80,9 +80,11 @@ protected:
 };
 
 // The container's side of an embedded control; the extended control is the page's element object
-// that stands for it.
+// that stands for it. OnFocus tells the container that the control's window gained (TRUE) or lost
+// (FALSE) the keyboard focus, so the page knows which of its elements has it.
 struct IOleControlSite : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE GetExtendedControl(IDispatch** control) = 0;
+    virtual HRESULT STDMETHODCALLTYPE OnFocus(BOOL gotFocus) = 0;
 
 protected:
     ~IOleControlSite() = default;

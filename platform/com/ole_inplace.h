@@ -5,6 +5,7 @@
 
 #include "platform/base/win_user_types.h"
 #include "platform/com/ole_view.h"
+#include "platform/com/oleauto.h"
 #include "platform/com/oleidl.h"
 #include "platform/window/win_window.h"
 
@@ -16,6 +17,8 @@ extern "C" const IID IID_IOleInPlaceSiteWindowless;
 extern "C" const IID IID_IObjectWithSite;
 extern "C" const IID IID_IOleInPlaceObjectWindowless;
 extern "C" const IID IID_IOleInPlaceActiveObject;
+extern "C" const IID IID_IOleInPlaceUIWindow;
+extern "C" const IID IID_IOleInPlaceFrame;
 
 // Verbs of IOleObject::DoVerb.
 #define OLEIVERB_PRIMARY 0L
@@ -79,23 +82,61 @@ protected:
     ~IOleInPlaceObjectWindowless() = default;
 };
 
-// The object while it is active in place: the container's frame offers it keystrokes first.
+// The object while it is active in place: the container's frame offers it keystrokes first, and
+// tells it when the frame's top-level window is activated or deactivated.
 struct IOleInPlaceActiveObject : IOleWindow {
     // S_OK when the object took the message as an accelerator of its own, S_FALSE when the
     // container is to dispatch it as usual.
     virtual HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG message) = 0;
+    virtual HRESULT STDMETHODCALLTYPE OnFrameWindowActivate(BOOL activate) = 0;
 
 protected:
     ~IOleInPlaceActiveObject() = default;
 };
+
+// A window of the container that an object active in place (in the user interface) makes its own:
+// the document window, and the frame, which offers the active object keystrokes and tells it of its
+// own activation. A null active object ends the object's hold.
+struct IOleInPlaceUIWindow : IOleWindow {
+    virtual HRESULT STDMETHODCALLTYPE SetActiveObject(IOleInPlaceActiveObject* activeObject, LPCOLESTR name) = 0;
+
+protected:
+    ~IOleInPlaceUIWindow() = default;
+};
+
+struct IOleInPlaceFrame : IOleInPlaceUIWindow {
+protected:
+    ~IOleInPlaceFrame() = default;
+};
+
+struct HACCEL__;
+typedef HACCEL__* HACCEL;
+
+// What the container tells of its frame; cb is set by the object before it asks.
+typedef struct tagOIFI {
+    UINT cb;
+    BOOL fMDIApp;
+    HWND hwndFrame;
+    HACCEL haccel;
+    UINT cAccelEntries;
+} OLEINPLACEFRAMEINFO;
+typedef OLEINPLACEFRAMEINFO* LPOLEINPLACEFRAMEINFO;
 
 // The container's side; GetWindow answers the window the object is placed in.
 struct IOleInPlaceSite : IOleWindow {
     // S_OK when the object may activate in place.
     virtual HRESULT STDMETHODCALLTYPE CanInPlaceActivate() = 0;
     virtual HRESULT STDMETHODCALLTYPE OnInPlaceActivate() = 0;
-    // The object's rectangle and clip rectangle in the site's window.
-    virtual HRESULT STDMETHODCALLTYPE GetWindowContext(LPRECT position, LPRECT clip) = 0;
+    // The object becomes active in the container's user interface (it takes the focus and its
+    // keystrokes), and stops being so.
+    virtual HRESULT STDMETHODCALLTYPE OnUIActivate() = 0;
+    // The container's frame and document window (each with a reference for the caller, the
+    // document window null when the frame serves as one), the object's rectangle and clip
+    // rectangle in the site's window, and the frame's description.
+    virtual HRESULT STDMETHODCALLTYPE GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document,
+                                                       LPRECT position, LPRECT clip,
+                                                       LPOLEINPLACEFRAMEINFO frameInfo) = 0;
+    virtual HRESULT STDMETHODCALLTYPE OnUIDeactivate(BOOL undoable) = 0;
     virtual HRESULT STDMETHODCALLTYPE OnInPlaceDeactivate() = 0;
     virtual HRESULT STDMETHODCALLTYPE OnPosRectChange(LPCRECT position) = 0;
 

@@ -5,6 +5,8 @@
 #include "activex/activex_browser_host.h"
 #include "activex/com_javascript_object.h"
 #include "activex/dispatch_name_map.h"
+#include "activex/plugin_interfaces.h"
+#include "platform/com/ole_persist.h"
 #include "platform/com/objsafe.h"
 #include "tests/support/counted_dispatch.h"
 #include "tests/activex/support/dispatch_calls.h"
@@ -317,6 +319,27 @@ TEST_F(ComScriptingObject, ObjectSafetyClassInfoAndTheFrameworksOwnInterface) {
     const auto reference = FB::ActiveX::getCOMJavascriptObject(object.get());
     ASSERT_TRUE(reference);
     EXPECT_EQ(object.get(), reference->getPtr());
+}
+
+// The object answers its own list of interfaces and no other, not even the dual interface its
+// class information names: a page reaches it through IDispatch and IDispatchEx.
+TEST_F(ComScriptingObject, QueryInterfaceAnswersItsListOnly) {
+    const IID answered[] = {DIID_IFBComEventSource,
+                            IID_IDispatch,
+                            IID_IDispatchEx,
+                            IID_IUnknown,
+                            IID_IPluginObject,
+                            IID_IObjectSafety,
+                            IID_IConnectionPointContainer,
+                            IID_IConnectionPoint,
+                            IID_IProvideClassInfo,
+                            IID_IProvideClassInfo2};
+    for (size_t row = 0; row < std::size(answered); ++row) EXPECT_TRUE(object.query<IUnknown>(answered[row])) << row;
+    for (const IID& iid : {IID_IFBComJavascriptObject, IID_IPersist}) {
+        ComPtr<IUnknown> answer;
+        EXPECT_EQ(E_NOINTERFACE, object->QueryInterface(iid, reinterpret_cast<void**>(answer.put())));
+        EXPECT_FALSE(answer);
+    }
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // How the stand-in container embeds npVeltrin.so's control, as a browser does: activated through
 // IQuickActivate, or through IOleObject alone by a container without it; its events reaching the
 // container's own sink on the outgoing interface the class information names; its size given and
-// read back as an extent in HIMETRIC, or its own two-inch extent when the page gives no size.
+// read back as an extent in HIMETRIC, or its own two-inch extent when the page gives no size; a
+// click giving it the keyboard focus, which the container hears.
 #include "tests/support/activex_container/com_server_library.h"
 #include "tests/support/activex_container/stand_in_container.h"
 #include "tests/support/scoped_machine_folders.h"
@@ -67,6 +68,8 @@ TEST_P(ContainerActivation, TheControlIsSizedByItsExtentAndItsEventsReachTheCont
     };
     EXPECT_TRUE(container.pumpUntil([&] { return !heard().empty(); }, 5s));
     EXPECT_EQ(std::vector<std::string>{"ononMouseDownScreen(0,0)"}, heard());
+    EXPECT_TRUE(
+        container.onMainThread([](ContainerSession& session) { return session.control()->site().controlHasFocus(); }));
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -23,7 +23,14 @@ ComPtr<IClassFactory> classObject() {
     return factory;
 }
 
-TEST(ComExports, HandOutAClassObjectForTheControlOnly) {
+// Each case starts outside a load cycle: a case run before it in the same process may have left
+// the plug-in's globals set up (an unload check that finds nothing alive ends that cycle).
+class ComExports : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_EQ(S_OK, DllCanUnloadNow()); }
+};
+
+TEST_F(ComExports, HandOutAClassObjectForTheControlOnly) {
     const int hooks = controlTestFactory()->startHooks;
     ComPtr<IClassFactory> factory;
     EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE,
@@ -34,7 +41,7 @@ TEST(ComExports, HandOutAClassObjectForTheControlOnly) {
     EXPECT_TRUE(classObject());
 }
 
-TEST(ComExports, StartAndEndHooksRunOncePerLoadCycle) {
+TEST_F(ComExports, StartAndEndHooksRunOncePerLoadCycle) {
     auto& factory = *controlTestFactory();
     const int starts = factory.startHooks;
     const int ends = factory.endHooks;
@@ -50,7 +57,7 @@ TEST(ComExports, StartAndEndHooksRunOncePerLoadCycle) {
     EXPECT_EQ(S_OK, DllCanUnloadNow());
 }
 
-TEST(ComExports, ALockWithoutAPluginStillEndsTheCycleButKeepsTheLibrary) {
+TEST_F(ComExports, ALockWithoutAPluginStillEndsTheCycleButKeepsTheLibrary) {
     auto& factory = *controlTestFactory();
     const ComPtr<IClassFactory> classFactory = classObject();
     const int ends = factory.endHooks;
@@ -61,7 +68,7 @@ TEST(ComExports, ALockWithoutAPluginStillEndsTheCycleButKeepsTheLibrary) {
     EXPECT_EQ(S_OK, DllCanUnloadNow());
 }
 
-TEST(ComExports, ALiveControlKeepsTheLibraryAndItsGlobals) {
+TEST_F(ComExports, ALiveControlKeepsTheLibraryAndItsGlobals) {
     auto& factory = *controlTestFactory();
     const ComPtr<IClassFactory> classFactory = classObject();
     ComPtr<IOleObject> control;
@@ -74,7 +81,7 @@ TEST(ComExports, ALiveControlKeepsTheLibraryAndItsGlobals) {
     EXPECT_EQ(ends + 1, factory.endHooks);
 }
 
-TEST(ComExports, TheClassObjectRefusesAggregationAndNullOutputs) {
+TEST_F(ComExports, TheClassObjectRefusesAggregationAndNullOutputs) {
     const ComPtr<IClassFactory> classFactory = classObject();
     ComPtr<IOleObject> control;
     EXPECT_EQ(CLASS_E_NOAGGREGATION,

@@ -1,8 +1,11 @@
 // The control hosted by the stand-in container's browser-like embedding: a windowless control
 // drawn into the page window and given its input where its view reports a hit, keystrokes once
-// it passed on them as accelerators; the window of a windowed one erasing with the window colour
-// under the arrow cursor; the class information of both of the library's classes; and the view's
-// hit tests at their edges, its extents and status. The test's thread is the browser's main thread.
+// it passed on them as accelerators; a windowed one sized by its view's extent, telling the
+// container where the keyboard focus is, activated in the container's user interface by a click,
+// passing on the keystrokes the browser offers it first, and its window erasing with the window
+// colour under the arrow cursor; the class information of both of the library's classes; and the
+// view's hit tests at their edges, its extents and status. The test's thread is the browser's main
+// thread.
 #include "activex/activex_browser_host.h"
 #include "activex/com_javascript_object.h"
 #include "activex/fb_control_ids.h"
@@ -34,10 +37,10 @@ using test_support::OleEmbeddedControl;
 
 class ControlHosting : public ::testing::Test {
 protected:
-    void embed(bool windowless) {
+    void embed(bool windowless, int width = 200, int height = 100) {
         OleControlSpec spec;
-        spec.width = 200;
-        spec.height = 100;
+        spec.width = width;
+        spec.height = height;
         spec.offerWindowless = windowless;
         if (windowless) spec.params.emplace_back("windowless", "true");
         control = std::make_unique<OleEmbeddedControl>(DllGetClassObject, browser.get(), nullptr, page, spec, nullptr,
@@ -101,6 +104,77 @@ TEST_F(ControlHosting, AWindowedControlErasesWithTheWindowColourUnderTheArrowCur
     platform::testing::mouseMove(control->window(), 100, 50);
     pump();
     EXPECT_EQ(LoadCursorW(nullptr, IDC_ARROW), GetCursor());
+}
+
+// The control's window takes the size the view reports: the element's, or the control's own two
+// inches (at 96 pixels per inch) when the element gives none.
+TEST_F(ControlHosting, AWindowedControlTakesTheSizeItsViewReports) {
+    struct Case {
+        int width, height;
+        LONG clientWidth, clientHeight;
+    };
+    for (const Case& test : {Case{200, 100, 200, 100}, Case{0, 0, 192, 192}}) {
+        embed(false, test.width, test.height);
+        RECT client{};
+        ASSERT_TRUE(GetClientRect(control->window(), &client));
+        EXPECT_EQ(test.clientWidth, client.right) << test.width;
+        EXPECT_EQ(test.clientHeight, client.bottom) << test.width;
+        control.reset();
+    }
+}
+
+// A click gives the plug-in's window the focus; the control tells its control site, and again
+// when the focus goes elsewhere.
+TEST_F(ControlHosting, TheContainerHearsWhenTheControlsWindowGainsOrLosesTheFocus) {
+    embed(false);
+    ASSERT_FALSE(control->site().controlHasFocus());
+    platform::testing::mouseDown(control->window(), MouseButton::Left, 10, 10);
+    platform::testing::mouseUp(control->window(), MouseButton::Left, 10, 10);
+    pump();
+    EXPECT_EQ(control->window(), GetFocus());
+    EXPECT_TRUE(control->site().controlHasFocus());
+    SetFocus(page);
+    EXPECT_FALSE(control->site().controlHasFocus());
+}
+
+// The plug-in's window answers a click itself while it is there; without it (the plug-in closed)
+// the control's own window does, and a click makes the control active in the container's user
+// interface once: the site hears it, the frame holds the control's active object, the control's
+// window has the focus.
+TEST_F(ControlHosting, AClickMakesAControlWithoutItsPluginActiveInTheUserInterface) {
+    embed(false);
+    ASSERT_EQ(S_OK, control->object()->Close(OLECLOSE_NOSAVE));
+    ASSERT_EQ(S_OK, control->activate());
+    const HWND own = control->window();
+    ASSERT_NE(nullptr, own);
+    EXPECT_EQ(0, control->site().uiActivations());
+    for (int click = 0; click < 2; ++click) {
+        platform::testing::advanceInputClock(1000);
+        platform::testing::mouseDown(own, MouseButton::Left, 10, 10);
+        platform::testing::mouseUp(own, MouseButton::Left, 10, 10);
+        pump();
+    }
+    EXPECT_EQ(1, control->site().uiActivations());
+    EXPECT_NE(nullptr, control->site().frame().activeObject());
+    EXPECT_EQ(own, GetFocus());
+    EXPECT_TRUE(control->site().controlHasFocus());
+}
+
+// The browser offers a windowed control the keystrokes meant for its window as accelerators first;
+// the control has none and passes on each (S_FALSE), so they reach the plug-in as they were. It
+// takes the browser window's activation and deactivation.
+TEST_F(ControlHosting, AWindowedControlPassesOnTheKeystrokesTheBrowserOffersIt) {
+    embed(false);
+    SetFocus(control->window());
+    platform::testing::keyDown('A');
+    platform::testing::keyUp('A');
+    control->dispatchWaiting();
+    EXPECT_EQ(2, control->keystrokesOffered());
+    EXPECT_EQ(0, control->keystrokesTaken());
+    EXPECT_EQ(1u, eventsStartingWith("key "));
+    EXPECT_EQ(1u, eventsStartingWith("keyup "));
+    EXPECT_EQ(S_OK, control->frameWindowActivated(false));
+    EXPECT_EQ(S_OK, control->frameWindowActivated(true));
 }
 
 // Each class finds its own coclass in the module's type library: its default interface and, as

@@ -1,10 +1,15 @@
 // The control's life in a container's site: its client site first, the page's <param>s through the
-// property bag, in-place activation with a window of its own, drawing, resizing, a repaint asked
-// for from a worker thread, deactivation and close; and the answers it gives about itself (safety
-// options, class information, connection points). The test's thread is the browser's main thread.
+// property bag, in-place activation with a window of its own, activation in the container's user
+// interface, drawing, resizing, a repaint asked for from a worker thread, its window message map,
+// frozen events, deactivation and close; and the answers it gives about itself (its interfaces,
+// safety options, class information, connection points). The test's thread is the browser's main
+// thread.
 #include "activex/fb_control.h"
+#include "activex/plugin_interfaces.h"
 #include "platform/com/class_factory.h"
+#include "platform/com/olectl.h"
 #include "platform/window/win_gdi.h"
+#include "platform/window/win_input.h"
 #include "tests/activex/com_server/support/test_control_plugin.h"
 #include "tests/activex/support/fake_html.h"
 #include "tests/support/page_engine/message_window.h"
@@ -256,5 +261,131 @@ TEST_F(ControlLife, ItNamesItsClassAndItsOneConnectionPoint) {
     EXPECT_EQ(S_OK, object->GetMiscStatus(1, &status));
     EXPECT_EQ(0x20191u, status);
 }
+
+// Each line of the interface map leads to one part of the control; nothing else is answered.
+TEST_F(ControlLife, TheInterfaceMapAnswersItsFourteenLinesAndNothingElse) {
+    const std::vector<std::vector<IID>> lines{{DIID_IFBComEventSource, IID_IDispatch, IID_IDispatchEx},
+                                              {IID_IPluginObject},
+                                              {IID_IViewObjectEx, IID_IViewObject2, IID_IViewObject},
+                                              {IID_IOleInPlaceObjectWindowless, IID_IOleInPlaceObject, IID_IOleWindow},
+                                              {IID_IOleInPlaceActiveObject},
+                                              {IID_IOleControl},
+                                              {IID_IOleObject},
+                                              {IID_IConnectionPointContainer},
+                                              {IID_IConnectionPoint},
+                                              {IID_IQuickActivate},
+                                              {IID_IObjectWithSite},
+                                              {IID_IObjectSafety},
+                                              {IID_IPersistPropertyBag},
+                                              {IID_IProvideClassInfo, IID_IProvideClassInfo2}};
+    std::set<void*> parts;
+    for (size_t line = 0; line < lines.size(); ++line) {
+        void* part = nullptr;
+        for (const IID& iid : lines[line]) {
+            ComPtr<IUnknown> answer;
+            ASSERT_EQ(S_OK, object->QueryInterface(iid, reinterpret_cast<void**>(answer.put()))) << "line " << line + 1;
+            if (!part) part = answer.get();
+            EXPECT_EQ(part, answer.get()) << "line " << line + 1;
+        }
+        parts.insert(part);
+    }
+    EXPECT_EQ(14u, parts.size());
+    for (const IID& iid : {IID_IPersist, IID_IFBControl, IID_IFBComJavascriptObject, IID_IClassFactory,
+                           IID_IOleInPlaceSite, IID_IOleControlSite}) {
+        ComPtr<IUnknown> answer;
+        EXPECT_EQ(E_NOINTERFACE, object->QueryInterface(iid, reinterpret_cast<void**>(answer.put())));
+        EXPECT_FALSE(answer);
+    }
+}
+
+TEST_F(ControlLife, FrozenEventsAreCountedAndThawedOneByOne) {
+    const auto control = as<IOleControl>(IID_IOleControl);
+    struct Step {
+        BOOL freeze;
+        int frozen;
+    };
+    for (const Step& step :
+         {Step{TRUE, 1}, Step{TRUE, 2}, Step{FALSE, 1}, Step{FALSE, 0}, Step{FALSE, 0}, Step{TRUE, 1}}) {
+        EXPECT_EQ(S_OK, control->FreezeEvents(step.freeze));
+        EXPECT_EQ(step.frozen, this->control().frozenEvents());
+    }
+}
+
+// The control's own messages, as its window procedure and a windowless container hand them to it:
+// it paints its window itself, tells its control site where the keyboard focus went and leaves
+// the message to the default procedure, and hands a notification its parent reflected back to the
+// default procedure as the message it reflects.
+TEST_F(ControlLife, TheWindowMessageMapPaintsTellsOfFocusAndReflectsNotifications) {
+    load({});
+    ASSERT_EQ(S_OK, activate());
+    const auto windowless = as<IOleInPlaceObjectWindowless>(IID_IOleInPlaceObjectWindowless);
+    struct Case {
+        UINT message;
+        HRESULT handled;
+        bool focusAfter;
+    };
+    for (const Case& test :
+         {Case{WM_SETFOCUS, S_FALSE, true}, Case{WM_PAINT, S_OK, true}, Case{OCM_COMMAND, S_OK, true},
+          Case{OCM_NOTIFY, S_OK, true}, Case{OCM_CTLCOLORSTATIC, S_OK, true}, Case{OCM_VSCROLL, S_OK, true},
+          Case{WM_KILLFOCUS, S_FALSE, false}, Case{WM_COMMAND, S_FALSE, false},
+          Case{OCM__BASE + WM_TIMER, S_FALSE, false}, Case{WM_TIMER, S_FALSE, false}}) {
+        LRESULT result = 7;
+        EXPECT_EQ(test.handled, windowless->OnWindowMessage(test.message, 0, 0, &result)) << std::hex << test.message;
+        EXPECT_EQ(0, result) << std::hex << test.message;
+        EXPECT_EQ(test.focusAfter, site->controlHasFocus()) << std::hex << test.message;
+    }
+}
+
+TEST_F(ControlLife, AWindowlessControlTellsItsControlSiteOfFocusToo) {
+    site->offerWindowless(true);
+    load({{"windowless", "true"}});
+    ASSERT_EQ(S_OK, activate());
+    ASSERT_TRUE(control().isWindowless());
+    const auto windowless = as<IOleInPlaceObjectWindowless>(IID_IOleInPlaceObjectWindowless);
+    LRESULT result = 0;
+    EXPECT_EQ(S_FALSE, windowless->OnWindowMessage(WM_SETFOCUS, 0, 0, &result));
+    EXPECT_TRUE(site->controlHasFocus());
+    EXPECT_EQ(S_FALSE, windowless->OnWindowMessage(WM_KILLFOCUS, 0, 0, &result));
+    EXPECT_FALSE(site->controlHasFocus());
+}
+
+// Active in the container's user interface: the site hears it, the frame and the document window
+// hold the control's active object, and the control has the focus (its window's, or the
+// windowless site's). Leaving in-place activation undoes it.
+class ControlUIActivation : public ControlLife, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(ControlUIActivation, HandsTheContainerTheActiveObjectAndTheFocus) {
+    const bool windowless = GetParam();
+    site->offerWindowless(windowless);
+    load({{"windowless", windowless ? "true" : "false"}});
+    ASSERT_EQ(S_OK, activate());
+    ASSERT_EQ(windowless, control().isWindowless());
+    EXPECT_FALSE(control().isUIActive());
+    EXPECT_EQ(nullptr, site->frame().activeObject());
+    ASSERT_EQ(S_OK, object->DoVerb(OLEIVERB_UIACTIVATE, nullptr, site.get(), 0, page, nullptr));
+    ASSERT_EQ(S_OK, object->DoVerb(OLEIVERB_UIACTIVATE, nullptr, site.get(), 0, page, nullptr));
+    EXPECT_TRUE(control().isUIActive());
+    EXPECT_EQ(1, site->uiActivations());
+    EXPECT_TRUE(site->uiActive());
+    const auto active = as<IOleInPlaceActiveObject>(IID_IOleInPlaceActiveObject);
+    EXPECT_EQ(active.get(), site->frame().activeObject());
+    EXPECT_EQ(active.get(), site->documentWindow().activeObject());
+    if (windowless) {
+        EXPECT_TRUE(site->focused());
+    } else {
+        EXPECT_EQ(window(), GetFocus());
+        EXPECT_TRUE(site->controlHasFocus());
+    }
+    ASSERT_EQ(S_OK, as<IOleInPlaceObject>(IID_IOleInPlaceObject)->InPlaceDeactivate());
+    EXPECT_FALSE(control().isUIActive());
+    EXPECT_FALSE(site->uiActive());
+    EXPECT_EQ(nullptr, site->frame().activeObject());
+    EXPECT_EQ(nullptr, site->documentWindow().activeObject());
+}
+
+INSTANTIATE_TEST_SUITE_P(Control, ControlUIActivation, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& row) {
+                             return std::string(row.param ? "Windowless" : "Windowed");
+                         });
 
 }  // namespace

@@ -70,6 +70,8 @@ public:
     ULONG STDMETHODCALLTYPE AddRef() override { return addReference(); }
     ULONG STDMETHODCALLTYPE Release() override { return releaseReference(); }
     HRESULT STDMETHODCALLTYPE GetExtendedControl(IDispatch** control) override;
+    // The control's focus is noted by the site that embeds it (OleControlSite), not by the page.
+    HRESULT STDMETHODCALLTYPE OnFocus(BOOL) override { return S_OK; }
 
 private:
     friend class ContainerObject<ContainerSite>;

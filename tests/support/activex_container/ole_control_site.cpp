@@ -9,6 +9,8 @@ OleControlSite::OleControlSite(IWebBrowser2* browser, IOleControlSite* controlSi
     : browser_(browser),
       controlSite_(controlSite),
       window_(window),
+      frame_(FB::ActiveX::ComPtr<InPlaceUIWindow>::adopt(new InPlaceUIWindow(window, onMainThread, faults))),
+      document_(FB::ActiveX::ComPtr<InPlaceUIWindow>::adopt(new InPlaceUIWindow(window, onMainThread, faults))),
       position_(position),
       onMainThread_(std::move(onMainThread)),
       faults_(std::move(faults)) {}
@@ -16,6 +18,8 @@ OleControlSite::OleControlSite(IWebBrowser2* browser, IOleControlSite* controlSi
 void OleControlSite::forget() {
     browser_.reset();
     controlSite_.reset();
+    frame_->forget();
+    document_->forget();
 }
 
 void OleControlSite::check(const char* method) {
@@ -69,11 +73,30 @@ HRESULT OleControlSite::OnInPlaceActivate() {
     return S_OK;
 }
 
-HRESULT OleControlSite::GetWindowContext(LPRECT position, LPRECT clip) {
+HRESULT OleControlSite::OnUIActivate() {
+    check("IOleInPlaceSite::OnUIActivate");
+    ++uiActivations_;
+    uiActive_ = true;
+    return S_OK;
+}
+
+// The page window is the frame's and the document's window.
+HRESULT OleControlSite::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document, LPRECT position,
+                                         LPRECT clip, LPOLEINPLACEFRAMEINFO frameInfo) {
     check("IOleInPlaceSite::GetWindowContext");
-    if (!position || !clip) return E_POINTER;
+    if (!frame || !document || !position || !clip || !frameInfo) return E_POINTER;
+    if (frameInfo->cb < sizeof(OLEINPLACEFRAMEINFO)) return E_INVALIDARG;
+    *frame = FB::ActiveX::ComPtr<InPlaceUIWindow>(frame_).detach();
+    *document = FB::ActiveX::ComPtr<InPlaceUIWindow>(document_).detach();
     *position = position_;
     *clip = position_;
+    *frameInfo = OLEINPLACEFRAMEINFO{frameInfo->cb, FALSE, window_, nullptr, 0};
+    return S_OK;
+}
+
+HRESULT OleControlSite::OnUIDeactivate(BOOL) {
+    check("IOleInPlaceSite::OnUIDeactivate");
+    uiActive_ = false;
     return S_OK;
 }
 
@@ -111,6 +134,12 @@ HRESULT OleControlSite::InvalidateRect(LPCRECT rectangle, BOOL erase) {
     check("IOleInPlaceSiteWindowless::InvalidateRect");
     ++invalidations_;
     ::InvalidateRect(window_, rectangle ? rectangle : &position_, erase);
+    return S_OK;
+}
+
+HRESULT OleControlSite::OnFocus(BOOL gotFocus) {
+    check("IOleControlSite::OnFocus");
+    controlHasFocus_ = gotFocus != FALSE;
     return S_OK;
 }
 

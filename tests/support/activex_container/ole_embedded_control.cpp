@@ -24,6 +24,15 @@ void require(HRESULT result, const char* step) {
     if (result < 0) throw std::runtime_error(std::string("the control refused ") + step);
 }
 
+template <typename I>
+ComPtr<I> requireInterface(const ComPtr<IOleObject>& object, REFIID iid, const char* name) {
+    auto found = object.query<I>(iid);
+    if (!found) throw std::runtime_error(std::string("the control has no ") + name);
+    return found;
+}
+
+bool isKeystroke(UINT message) { return message >= WM_KEYDOWN && message <= WM_CHAR; }
+
 // The control's connection point for the outgoing interface its class information names.
 ComPtr<IConnectionPoint> eventConnectionPoint(IUnknown* control) {
     IID source{};
@@ -55,6 +64,8 @@ OleEmbeddedControl::OleEmbeddedControl(LPFNGETCLASSOBJECT getClassObject, IWebBr
             "DllGetClassObject");
     require(factory->CreateInstance(nullptr, IID_IOleObject, reinterpret_cast<void**>(object_.put())),
             "CreateInstance");
+    activeObject_ =
+        requireInterface<IOleInPlaceActiveObject>(object_, IID_IOleInPlaceActiveObject, "IOleInPlaceActiveObject");
     eventPoint_ = eventConnectionPoint(object_.get());
     const auto quick =
         spec.quickActivate ? object_.query<IQuickActivate>(IID_IQuickActivate) : ComPtr<IQuickActivate>();
@@ -122,22 +133,21 @@ void OleEmbeddedControl::load(const OleControlSpec& spec) {
     requireSafety();
     const auto persist = object_.query<IPersistPropertyBag>(IID_IPersistPropertyBag);
     if (!persist) throw std::runtime_error("the control has no IPersistPropertyBag");
-    const auto control = object_.query<IOleControl>(IID_IOleControl);
-    if (control) require(control->FreezeEvents(TRUE), "IOleControl::FreezeEvents");
+    const auto control = requireInterface<IOleControl>(object_, IID_IOleControl, "IOleControl");
+    require(control->FreezeEvents(TRUE), "IOleControl::FreezeEvents");
     const auto bag = ComPtr<ParamPropertyBag>::adopt(new ParamPropertyBag(spec.params));
     require(persist->Load(bag.get(), nullptr), "IPersistPropertyBag::Load");
-    if (control) {
-        require(control->FreezeEvents(FALSE), "IOleControl::FreezeEvents");
-        require(control->OnAmbientPropertyChange(DISPID_UNKNOWN), "IOleControl::OnAmbientPropertyChange");
-    }
+    require(control->FreezeEvents(FALSE), "IOleControl::FreezeEvents");
+    require(control->OnAmbientPropertyChange(DISPID_UNKNOWN), "IOleControl::OnAmbientPropertyChange");
 }
 
-// The element's size goes to the control as its extent; the control's extent, read back, is the
-// size it is given in the page.
+// The element's size goes to the control as its extent; the extent its view reports is the size
+// it is given in the page.
 void OleEmbeddedControl::size(const OleControlSpec& spec) {
     SIZEL extent{pixelsToHimetric(spec.width), pixelsToHimetric(spec.height)};
     if (spec.width > 0 && spec.height > 0) require(object_->SetExtent(DVASPECT_CONTENT, &extent), "SetExtent");
-    require(object_->GetExtent(DVASPECT_CONTENT, &extent), "GetExtent");
+    const auto view = requireInterface<IViewObject2>(object_, IID_IViewObject2, "IViewObject2");
+    require(view->GetExtent(DVASPECT_CONTENT, -1, nullptr, &extent), "IViewObject2::GetExtent");
     position_ = RECT{0, 0, himetricToPixels(extent.cx), himetricToPixels(extent.cy)};
     site_->setPosition(position_);
 }
@@ -162,9 +172,37 @@ HWND OleEmbeddedControl::window() const {
 HRESULT OleEmbeddedControl::activate() {
     if (!object_) return E_UNEXPECTED;
     const HRESULT result = object_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site_.get(), 0, pageWindow_, &position_);
-    if (result >= 0 && !windowlessHost_ && !window() && site_->activations() > site_->deactivations())
-        windowlessHost_ = std::make_unique<WindowlessControlHost>(pageWindow_, object_.get(), *site_.get());
+    if (result >= 0 && !windowlessHost_ && !window() && site_->activations() > site_->deactivations()) {
+        windowlessHost_ =
+            std::make_unique<WindowlessControlHost>(pageWindow_, object_.get(), activeObject_.get(), *site_.get());
+    }
     return result;
+}
+
+HRESULT OleEmbeddedControl::frameWindowActivated(bool active) {
+    return activeObject_ ? activeObject_->OnFrameWindowActivate(active ? TRUE : FALSE) : E_UNEXPECTED;
+}
+
+int OleEmbeddedControl::dispatchWaiting() {
+    int dispatched = 0;
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (isKeystroke(message.message) && takenAsAccelerator(message)) continue;
+        DispatchMessageW(&message);
+        ++dispatched;
+    }
+    return dispatched;
+}
+
+// S_OK: the control took the keystroke as an accelerator of its own; S_FALSE: it is the browser's
+// to dispatch as usual.
+bool OleEmbeddedControl::takenAsAccelerator(MSG& keystroke) {
+    if (!activeObject_ || !keystroke.hwnd || keystroke.hwnd != window()) return false;
+    ++keystrokesOffered_;
+    const HRESULT answer = activeObject_->TranslateAccelerator(&keystroke);
+    if (answer != S_OK && answer != S_FALSE) throw std::runtime_error("the control failed a keystroke");
+    if (answer == S_OK) ++keystrokesTaken_;
+    return answer == S_OK;
 }
 
 HRESULT OleEmbeddedControl::setObjectSite(bool sited) {
@@ -189,6 +227,7 @@ void OleEmbeddedControl::close() {
     object_->SetClientSite(nullptr);
     if (sitedAsObject_) setObjectSite(false);
     scripting_.reset();
+    activeObject_.reset();
     object_.reset();
     site_->forget();
 }

@@ -3,11 +3,16 @@
 // the container's event sink and the misc and view status in one call), else through IOleObject
 // (misc status, client site, and, once it is loaded, the event sink advised on the outgoing
 // interface its class information names); required to be safe for the page's data and script
-// (IObjectSafety); its events frozen while it loads its <param> values from a property bag;
-// sized through its extent in HIMETRIC (the element's size, or the control's own extent when the
-// element gives none); then activated in place in the page's window. A windowless control is
-// hosted in that window (windowless_control_host.h). Taking it down deactivates it, disconnects
-// the event sink, closes it and clears its site. Main thread only.
+// (IObjectSafety); its events frozen (IOleControl::FreezeEvents) while it loads its <param> values
+// from a property bag, and told afterwards that the ambient properties are news to it; sized
+// through its extent in HIMETRIC (the element's size, or the control's own extent when the element
+// gives none), read back from its view (IViewObject2::GetExtent) as the size it takes in the page;
+// then activated in place in the page's window. While it is active the browser offers it the
+// keystrokes meant for it as accelerators first and tells it when the browser's window is
+// activated or deactivated, through its active object (IOleInPlaceActiveObject). A control that
+// lacks any of these interfaces cannot be embedded. A windowless control is hosted in the page
+// window (windowless_control_host.h). Taking it down deactivates it, disconnects the event sink,
+// closes it and clears its site. Main thread only.
 #pragma once
 
 #include "activex/activex_browser_host.h"
@@ -73,6 +78,14 @@ public:
     const WindowlessControlHost* windowlessHost() const { return windowlessHost_.get(); }
 
     HRESULT activate();
+    // The browser's top-level window was activated or deactivated.
+    HRESULT frameWindowActivated(bool active);
+    // Runs the messages waiting for this thread as a browser's message loop runs them: a keystroke
+    // for the control's own window is offered to the control as an accelerator first, and is
+    // dispatched only when the control passes on it. Returns how many messages were dispatched.
+    int dispatchWaiting();
+    int keystrokesOffered() const { return keystrokesOffered_; }
+    int keystrokesTaken() const { return keystrokesTaken_; }
     // IObjectWithSite::SetSite with the control's site (null: without one).
     HRESULT setObjectSite(bool sited);
     HRESULT deactivate();
@@ -86,14 +99,18 @@ private:
     void requireSafety();
     void load(const OleControlSpec& spec);
     void size(const OleControlSpec& spec);
+    bool takenAsAccelerator(MSG& keystroke);
 
     FB::ActiveX::ComPtr<OleControlSite> site_;
     FB::ActiveX::ComPtr<IOleObject> object_;
     FB::ActiveX::ComPtr<IDispatchEx> scripting_;
+    FB::ActiveX::ComPtr<IOleInPlaceActiveObject> activeObject_;
     FB::ActiveX::ComPtr<ControlEventSink> eventSink_;
     FB::ActiveX::ComPtr<IConnectionPoint> eventPoint_;  // where the sink is advised, when the container did it
     DWORD eventCookie_ = 0;
     bool activatedQuickly_ = false;
+    int keystrokesOffered_ = 0;
+    int keystrokesTaken_ = 0;
     std::unique_ptr<WindowlessControlHost> windowlessHost_;
     HWND pageWindow_;
     RECT position_;

@@ -11,12 +11,12 @@ bool isKey(UINT message) { return message >= WM_KEYDOWN && message <= WM_CHAR; }
 
 }  // namespace
 
-WindowlessControlHost::WindowlessControlHost(HWND page, IUnknown* control, OleControlSite& site)
-    : page_(page), site_(site) {
+WindowlessControlHost::WindowlessControlHost(HWND page, IUnknown* control, IOleInPlaceActiveObject* activeObject,
+                                             OleControlSite& site)
+    : page_(page), site_(site), active_(activeObject) {
     const FB::ActiveX::ComPtr<IUnknown> object(control);
     windowless_ = object.query<IOleInPlaceObjectWindowless>(IID_IOleInPlaceObjectWindowless);
     view_ = object.query<IViewObjectEx>(IID_IViewObjectEx);
-    active_ = object.query<IOleInPlaceActiveObject>(IID_IOleInPlaceActiveObject);
     SetWindowLongPtrW(page_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     previous_ = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(page_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowlessControlHost::procedure)));

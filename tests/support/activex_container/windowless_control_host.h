@@ -15,7 +15,7 @@ namespace test_support {
 
 class WindowlessControlHost {
 public:
-    WindowlessControlHost(HWND page, IUnknown* control, OleControlSite& site);
+    WindowlessControlHost(HWND page, IUnknown* control, IOleInPlaceActiveObject* activeObject, OleControlSite& site);
     ~WindowlessControlHost();
     WindowlessControlHost(const WindowlessControlHost&) = delete;
     WindowlessControlHost& operator=(const WindowlessControlHost&) = delete;
