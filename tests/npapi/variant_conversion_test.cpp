@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <new>
 #include <sstream>
 #include <utility>
@@ -66,6 +67,15 @@ TEST_F(VariantConversion, SmallSignedNumbersAreInt32AndWiderOrUnsignedOnesDecima
         {'A', "int 65"},
         {4294967295u, "string 4294967295"},
         {5LL, "string 5"},
+        {int64_t(5), "string 5"},
+        {int64_t(1) << 40, "string 1099511627776"},
+        {int64_t(-1), "string -1"},
+        {5L, "string 5"},
+        {-(1L << 33), "string -8589934592"},
+        {7UL, "string 7"},
+        {18446744073709551615UL, "string 18446744073709551615"},
+        {static_cast<unsigned short>(65535), "int 65535"},
+        {static_cast<unsigned char>(255), "int 255"},
         {2.5, "double 2.5"},
         {true, "bool 1"},
         {std::wstring(L"\x4E2D"), "string \xE4\xB8\xAD"},

@@ -50,6 +50,7 @@ bool pageGetProperty(NPObject* object, NPIdentifier name, NPVariant* result) {
 }
 
 bool pageSetProperty(NPObject* object, NPIdentifier name, const NPVariant* value) {
+    if (browser().refusePropertyWrites) return false;
     browser().setProperty(static_cast<PageObject*>(object), nameOf(name), *value);
     return true;
 }

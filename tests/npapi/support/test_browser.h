@@ -81,6 +81,7 @@ public:
     // Answers the test chooses.
     NPError urlRequestAnswer = NPERR_NO_ERROR;
     bool evaluateAnswer = true;
+    bool refusePropertyWrites = false;  // every page object refuses NPN_SetProperty
     NPError proxyAnswerError = NPERR_NO_ERROR;
     std::string proxyAnswer = "DIRECT";
     void* netscapeWindow = nullptr;
