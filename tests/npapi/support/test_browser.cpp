@@ -167,39 +167,39 @@ void npnReleaseVariantValue(NPVariant* value) { browser().releaseVariant(value);
 void npnSetException(NPObject*, const NPUTF8* message) { browser().exceptions.push_back(message ? message : ""); }
 
 bool npnInvoke(NPP, NPObject* object, NPIdentifier name, const NPVariant* args, uint32_t count, NPVariant* result) {
-    browser();
+    ++browser().objectCalls;
     return object && object->_class->invoke && object->_class->invoke(object, name, args, count, result);
 }
 bool npnInvokeDefault(NPP, NPObject* object, const NPVariant* args, uint32_t count, NPVariant* result) {
-    browser();
+    ++browser().objectCalls;
     return object && object->_class->invokeDefault && object->_class->invokeDefault(object, args, count, result);
 }
 bool npnGetProperty(NPP, NPObject* object, NPIdentifier name, NPVariant* result) {
-    browser();
+    ++browser().objectCalls;
     return object && object->_class->getProperty && object->_class->getProperty(object, name, result);
 }
 bool npnSetProperty(NPP, NPObject* object, NPIdentifier name, const NPVariant* value) {
-    browser();
+    ++browser().objectCalls;
     return object && object->_class->setProperty && object->_class->setProperty(object, name, value);
 }
 bool npnRemoveProperty(NPP, NPObject* object, NPIdentifier name) {
-    browser();
+    ++browser().objectCalls;
     return object && object->_class->removeProperty && object->_class->removeProperty(object, name);
 }
 bool npnHasProperty(NPP, NPObject* object, NPIdentifier name) {
-    browser();
+    ++browser().objectCalls;
     return object && object->_class->hasProperty && object->_class->hasProperty(object, name);
 }
 bool npnHasMethod(NPP, NPObject* object, NPIdentifier name) {
-    browser();
+    ++browser().objectCalls;
     return object && object->_class->hasMethod && object->_class->hasMethod(object, name);
 }
 bool npnEnumerate(NPP, NPObject* object, NPIdentifier** ids, uint32_t* count) {
-    browser();
+    ++browser().objectCalls;
     return object && object->_class->enumerate && object->_class->enumerate(object, ids, count);
 }
 bool npnConstruct(NPP, NPObject* object, const NPVariant* args, uint32_t count, NPVariant* result) {
-    browser();
+    ++browser().objectCalls;
     return object && object->_class->construct && object->_class->construct(object, args, count, result);
 }
 

@@ -71,6 +71,7 @@ public:
     int liveAllocations() const { return m_liveAllocations; }
 
     // What the plug-in asked for.
+    int objectCalls = 0;  // NPN calls on objects: invoke, construct, property and method queries
     std::vector<std::string> exceptions;
     std::vector<std::string> evaluated;
     std::vector<UrlRequest> requests;
