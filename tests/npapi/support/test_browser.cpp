@@ -1,5 +1,6 @@
 #include "tests/npapi/support/test_browser.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -301,7 +302,13 @@ NPError npnRequestRead(NPStream*, NPByteRange* ranges) {
     return NPERR_NO_ERROR;
 }
 
-int32_t npnWrite(NPP, NPStream*, int32_t len, void*) { return len; }
+// Takes at most writeLimit bytes of each write.
+int32_t npnWrite(NPP, NPStream*, int32_t len, void* buffer) {
+    TestBrowser& b = browser();
+    const int32_t taken = std::min(len, b.writeLimit);
+    b.written.emplace_back(static_cast<const char*>(buffer), static_cast<size_t>(taken));
+    return taken;
+}
 
 void npnInvalidateRect(NPP, NPRect* rect) { browser().invalidated.push_back(*rect); }
 
