@@ -88,6 +88,34 @@ TEST_F(VariantConversion, SmallSignedNumbersAreInt32AndWiderOrUnsignedOnesDecima
     for (const auto& [value, expected] : values) EXPECT_EQ(expected, toPage(value)) << expected;
 }
 
+// Each browser value keeps its kind and its value: a null is not an absent value, and a number
+// that is no whole number stays a double.
+TEST_F(VariantConversion, IncomingValuesKeepTheirKindAndValue) {
+    auto describe = [](const FB::variant& value) {
+        std::ostringstream text;
+        if (value.isEmpty()) text << "empty";
+        if (value.isNull()) text << "null";
+        if (value.type() == typeid(bool)) text << "bool " << value.cast<bool>();
+        if (value.type() == typeid(int)) text << "int " << value.cast<int>();
+        if (value.type() == typeid(double)) text << "double " << value.cast<double>();
+        return text.str();
+    };
+    NPVariant voidValue, nullValue, boolValue, intValue, wholeDouble, fraction, negativeFraction;
+    VOID_TO_NPVARIANT(voidValue);
+    NULL_TO_NPVARIANT(nullValue);
+    BOOLEAN_TO_NPVARIANT(true, boolValue);
+    INT32_TO_NPVARIANT(-7, intValue);
+    DOUBLE_TO_NPVARIANT(3.0, wholeDouble);
+    DOUBLE_TO_NPVARIANT(2.5, fraction);
+    DOUBLE_TO_NPVARIANT(-0.25, negativeFraction);
+    const std::pair<NPVariant, std::string> values[] = {
+        {voidValue, "empty"},         {nullValue, "null"},         {boolValue, "bool 1"},
+        {intValue, "int -7"},         {wholeDouble, "double 3"},   {fraction, "double 2.5"},
+        {negativeFraction, "double -0.25"},
+    };
+    for (const auto& [incoming, expected] : values) EXPECT_EQ(expected, describe(host->getVariant(&incoming)));
+}
+
 TEST_F(VariantConversion, IncomingValuesAreReadToTheirLengthAndTagsOutOfRangeAreEmpty) {
     const char unterminated[] = {'x', 'y', 'z'};
     NPVariant incoming;
