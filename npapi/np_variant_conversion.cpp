@@ -5,11 +5,13 @@
 #include "npapi/np_object_api.h"
 #include "npapi/npapi_browser_host.h"
 
+#include <cstdint>
 #include <cstring>
 #include <functional>
 #include <limits>
 #include <map>
 #include <stdexcept>
+#include <type_traits>
 #include <typeindex>
 
 namespace FB::Npapi {
@@ -138,12 +140,25 @@ void addBuilders(BuilderTable& table, Builder builder) {
     ((table[std::type_index(typeid(Types))] = builder), ...);
 }
 
+// An integer reaches the page as a number only when every value of its type fits a signed 32-bit
+// number; any wider or unsigned 32-bit type is sent as decimal text, whatever the platform calls it
+// (long is 64 bits here).
+template <typename Integer>
+constexpr bool fitsInt32() {
+    return std::is_signed_v<Integer> ? sizeof(Integer) <= sizeof(int32_t) : sizeof(Integer) < sizeof(int32_t);
+}
+
+template <typename... Integers>
+void addIntegerBuilders(BuilderTable& table) {
+    ((table[std::type_index(typeid(Integers))] = fitsInt32<Integers>() ? &makeInt32 : &makeString), ...);
+}
+
 const BuilderTable& builderTable() {
     static const BuilderTable table = [] {
         BuilderTable built;
         addBuilders<bool>(built, &makeBool);
-        addBuilders<char, unsigned char, short, unsigned short, int, long>(built, &makeInt32);
-        addBuilders<unsigned int, unsigned long, long long, unsigned long long>(built, &makeString);
+        addIntegerBuilders<char, unsigned char, short, unsigned short, int, long, unsigned int, unsigned long,
+                           long long, unsigned long long>(built);
         addBuilders<std::string, std::wstring>(built, &makeString);
         addBuilders<float, double>(built, &makeDouble);
         addBuilders<variant_detail::null>(built, &makeNull);

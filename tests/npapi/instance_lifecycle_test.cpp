@@ -1,5 +1,6 @@
 // Plug-in instances through the NPP callbacks: creation with <param> values, the scriptable object,
 // windows and teardown.
+#include "host/factory_base.h"
 #include "host/plugin_window_win.h"
 #include "npapi/npp_callbacks.h"
 #include "platform/window/win_window.h"
@@ -7,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <thread>
+#include <tuple>
 
 namespace {
 
@@ -78,6 +81,26 @@ TEST(InstanceLifecycle, RefusedCreationsAndCallbacksWithoutAnInstanceLeaveNothin
     NP_Shutdown();
 }
 
+// An instance answers the name and the description from their own strings; a variable it does not
+// know is refused and nothing is written.
+TEST(InstanceLifecycle, AnInstanceAnswersItsNameAndDescriptionAndRefusesOtherVariables) {
+    TestBrowser browser;
+    PluginInstance instance(browser);
+    const std::string description = FB::FactoryBase::pluginDescriptionText("application/x-veltrin");
+    ASSERT_NE("Veltrin_", description);
+    const std::tuple<NPPVariable, NPError, const char*> answers[] = {
+        {NPPVpluginNameString, NPERR_NO_ERROR, "Veltrin_"},
+        {NPPVpluginDescriptionString, NPERR_NO_ERROR, description.c_str()},
+        {NPPVpluginWindowBool, NPERR_GENERIC_ERROR, "untouched"},
+        {NPPVpluginTransparentBool, NPERR_GENERIC_ERROR, "untouched"},
+    };
+    for (const auto& [variable, error, text] : answers) {
+        const char* value = "untouched";
+        EXPECT_EQ(error, instance.pluginFuncs.getvalue(&browser.instance, variable, &value)) << variable;
+        EXPECT_STREQ(text, value) << variable;
+    }
+}
+
 HWND makeWindow() {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
@@ -137,6 +160,15 @@ TEST(InstanceLifecycle, AWindowlessInstanceIsPlacedDrawnAndRepainted) {
     NPEvent paint{WM_PAINT, 0, 0};
     EXPECT_EQ(1, instance.pluginFuncs.event(&browser.instance, &paint));
     EXPECT_EQ("refresh", core.windowEvents.back());
+
+    // Any other message goes to the core: its answer when it handles it (one too wide for the
+    // browser's 16 bits still says handled), 0 when it does not.
+    core.windowsAnswers = {{WM_KEYDOWN, 7}, {WM_USER + 3, 100000}};
+    const std::pair<NPEvent, int16_t> events[] = {
+        {{WM_KEYDOWN, 'A', 0}, 7}, {{WM_USER + 3, 0, 0}, 1}, {{WM_CHAR, 'a', 0}, 0}};
+    for (auto [event, answer] : events) {
+        EXPECT_EQ(answer, instance.pluginFuncs.event(&browser.instance, &event)) << event.event;
+    }
 
     core.getWindow()->repaintWindow();
     ASSERT_EQ(1u, browser.invalidated.size());

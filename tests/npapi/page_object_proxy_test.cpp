@@ -51,6 +51,27 @@ TEST_F(PageObjectProxy, MembersAreReadWrittenAndCalledThroughTheBrowserOnTheMain
     browser.release(page);
 }
 
+// The browser tells what the page object has: a method is a member holding a function, and the
+// member list is the browser's enumeration, every name in its order.
+TEST_F(PageObjectProxy, MethodQueriesAndTheMemberListComeFromTheBrowser) {
+    PageObject* page = browser.makeObject();
+    PageObject* function = browser.makeFunction([](const std::vector<NPVariant>&, NPVariant*) { return true; });
+    browser.setProperty(page, "call", objectVariant(function));
+    browser.setProperty(page, "count", intVariant(3));
+    browser.setProperty(page, "name", intVariant(1));
+    auto proxy = proxyOf(page);
+    fromWorker([&] {
+        const std::pair<const char*, bool> members[] = {{"call", true}, {"count", false}, {"missing", false}};
+        for (const auto& [name, isMethod] : members) EXPECT_EQ(isMethod, proxy->HasMethod(name)) << name;
+        std::vector<std::string> names;
+        proxy->listMemberNames(names);
+        EXPECT_EQ((std::vector<std::string>{"call", "count", "name"}), names);
+    });
+    EXPECT_FALSE(browser.calledOffMainThread());
+    browser.release(function);
+    browser.release(page);
+}
+
 TEST_F(PageObjectProxy, AnEmptyNameCallsTheObjectARefusalNamesTheMethodAndConstructReturnsTheNewObject) {
     PageObject* function = browser.makeFunction([&](const std::vector<NPVariant>& args, NPVariant* result) {
         *result = intVariant(NPVARIANT_TO_INT32(args.at(0)) * 2);
@@ -88,8 +109,9 @@ TEST_F(PageObjectProxy, ArgumentsConvertedBeforeOneThatCannotBeAreGivenBack) {
     PageObject* function = browser.makeFunction([](const std::vector<NPVariant>&, NPVariant*) { return true; });
     PageObject* page = browser.makeObject();
     auto proxy = proxyOf(function);
+    browser.refusePropertyWrites = true;  // the page's new object cannot take the map's member
     const FB::VariantList args{std::string("text"), FB::variant(FB::JSObjectPtr(proxyOf(page))),
-                               FB::variant(1L << 40)};  // no 32-bit integer
+                               FB::variant(FB::VariantMap{{"member", 1}})};
     const int allocations = browser.liveAllocations();
     const uint32_t references = page->referenceCount;
     EXPECT_ANY_THROW(proxy->Invoke("", args));
@@ -120,6 +142,36 @@ TEST_F(PageObjectProxy, AProxyOfThePluginsOwnObjectGoesStraightToItUntilCutLoose
     own.reset();
     EXPECT_EQ(nullptr, gone->scriptingObject());
     EXPECT_FALSE(gone->HasMethod("add"));
+    browser.release(wrapper);
+}
+
+// Queries and removals on a proxy of the plug-in's own object are answered by that object itself,
+// from any thread, without a browser call on its wrapper (whose answers differ: there "add" is a
+// property holding a function object, not a method).
+TEST_F(PageObjectProxy, QueriesAndRemovalsOnAProxyOfThePluginsOwnObjectReachItDirectly) {
+    struct Recording : TestApi {
+        std::vector<std::string> removed;
+        void RemoveProperty(const std::string& name) override { removed.push_back(name); }
+        void RemoveProperty(int index) override { removed.push_back("#" + std::to_string(index)); }
+        bool HasProperty(int index) override { return index == 4; }
+        using TestApi::HasProperty;
+        using TestApi::RemoveProperty;
+    };
+    auto own = std::make_shared<Recording>();
+    NPObject* wrapper = host->getJSAPIWrapper(FB::JSAPIPtr(own));
+    auto proxy = proxyOf(wrapper);
+    const int browserCalls = browser.objectCalls;
+    fromWorker([&] {
+        EXPECT_TRUE(proxy->HasMethod("add"));
+        EXPECT_FALSE(proxy->HasMethod("Version"));
+        EXPECT_TRUE(proxy->HasProperty("Version"));
+        proxy->RemoveProperty("marker");
+        proxy->RemoveProperty(7);
+    });
+    EXPECT_TRUE(proxy->HasProperty(4));
+    EXPECT_FALSE(proxy->HasProperty(5));
+    EXPECT_EQ((std::vector<std::string>{"marker", "#7"}), own->removed);
+    EXPECT_EQ(browserCalls, browser.objectCalls);
     browser.release(wrapper);
 }
 
@@ -162,6 +214,35 @@ TEST_F(PageObjectProxy, HandlersAndSinksCalledFromAWorkerRunLaterOnTheMainThread
     EXPECT_EQ((std::vector<std::string>{"handler 5", "sink 5"}), heard);
     EXPECT_FALSE(browser.calledOffMainThread());
     for (PageObject* object : {handler, sink, member}) browser.release(object);
+}
+
+// A handler that is the plug-in's own object is called at once with the event's arguments; only
+// page handlers go through the page's relay and its timer.
+TEST_F(PageObjectProxy, AHandlerThatIsThePluginsOwnObjectIsCalledAtOnceNotThroughThePage) {
+    struct Heard : TestApi {
+        std::vector<std::string> calls;
+        FB::variant Invoke(const std::string& name, const FB::VariantList& args) override {
+            calls.push_back("'" + name + "' " + std::to_string(args.at(0).convertTo<int>()));
+            return FB::variant();
+        }
+        using TestApi::Invoke;
+    };
+    auto own = std::make_shared<Heard>();
+    NPObject* wrapper = host->getJSAPIWrapper(FB::JSAPIPtr(own));
+    std::vector<int> pageHeard;
+    PageObject* pageHandler = browser.makeFunction([&](const std::vector<NPVariant>& args, NPVariant*) {
+        pageHeard.push_back(NPVARIANT_TO_INT32(args.at(0)));
+        return true;
+    });
+    auto ownProxy = proxyOf(wrapper), pageProxy = proxyOf(pageHandler);
+    ownProxy->callHandlers("onalarm", {9}, {ownProxy, pageProxy}, {});
+    EXPECT_EQ(std::vector<std::string>{"'' 9"}, own->calls);
+    EXPECT_EQ(1u, browser.pendingTimers());
+    browser.runTimers();
+    EXPECT_EQ(std::vector<int>{9}, pageHeard);
+    EXPECT_EQ(1u, own->calls.size());
+    browser.release(pageHandler);
+    browser.release(wrapper);
 }
 
 }  // namespace

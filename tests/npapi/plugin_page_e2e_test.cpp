@@ -1,8 +1,11 @@
 // npVeltrin.so in the stand-in browser, loaded with dlopen and driven only through its exports: a
 // page with the plug-in element gets its scriptable object in "onload", calls its methods, sees
-// its script errors and hears its events on a listener it registered. Every browser function
-// checks it is called on the browser's main thread; the page ends with no live browser object
-// and no such fault.
+// its script errors and hears its events on a listener it registered and on a handler it set as a
+// member of the object. Every browser function checks it is called on the browser's main thread;
+// the page ends with no live browser object and no such fault. The page runs in a browser of each
+// kind: one whose agent and table have the plug-in bring its deferred calls to the main thread
+// through NPN_PluginThreadAsyncCall, and two for which it uses its own message window (the
+// member handler is such a call).
 #include "platform/window/win_input_testing.h"
 #include "tests/support/npapi_browser/stand_in_browser.h"
 
@@ -14,18 +17,29 @@ using namespace std::chrono_literals;
 
 namespace {
 
-TEST(PluginPage, APageDrivesThePluginThroughItsScriptingObject) {
-    test_support::StandInBrowser browser;
+using test_support::PluginHost;
+
+class PluginPage : public ::testing::TestWithParam<test_support::BrowserIdentity> {
+protected:
+    void SetUp() override {
+        if (!test_support::pluginCanPickHostOf(GetParam()))
+            GTEST_SKIP() << "the plug-in picked its host for an earlier browser of this process; run this case alone";
+    }
+};
+
+TEST_P(PluginPage, APageDrivesThePluginThroughItsScriptingObject) {
+    test_support::StandInBrowser browser(GetParam());
     browser.loadPage(R"(<html><body>
 <script>var loadedWith = null; function pluginLoaded(p) { loadedWith = p; }</script>
 <object id="player" type="application/x-veltrin" width="320" height="240">
   <param name="onload" value="pluginLoaded"/>
 </object>
 <script>var player = document.getElementById('player');
-var heard = [];
+var heard = [], heardAsMember = [];
 function onDown(windowIndex, kind) { heard.push(windowIndex + ':' + kind); }
 player.SetFunction(0);
-player.addEventListener('onMouseDownScreen', onDown, false);</script>
+player.addEventListener('onMouseDownScreen', onDown, false);
+player.ononMouseDownScreen = function(windowIndex, kind) { heardAsMember.push(windowIndex + ':' + kind); };</script>
 </body></html>)",
                      ".");
     ASSERT_EQ(NPERR_NO_ERROR, browser.instanceResult());
@@ -52,18 +66,29 @@ player.addEventListener('onMouseDownScreen', onDown, false);</script>
         platform::testing::mouseUp(window, platform::testing::MouseButton::Left, 10, 10);
     };
     click();
-    ASSERT_TRUE(browser.pumpUntil([&] { return eval("heard.length") == "1"; }, 5s));
+    ASSERT_TRUE(browser.pumpUntil([&] { return eval("heard.length + heardAsMember.length") == "2"; }, 5s));
     EXPECT_EQ("0:0", eval("heard[0]"));
+    EXPECT_EQ("0:0", eval("heardAsMember[0]"));
     eval("player.removeEventListener('onMouseDownScreen', onDown, false)");
     platform::testing::advanceInputClock(1000);
     click();
-    browser.pumpFor(100ms);
+    ASSERT_TRUE(browser.pumpUntil([&] { return eval("heardAsMember.length") == "2"; }, 5s));
     EXPECT_EQ("1", eval("heard.length"));
+    // The member handler's call came to the main thread through the browser only for its host.
+    if (GetParam().host == PluginHost::AsyncCall)
+        EXPECT_GE(browser.asyncCallsRun(), 2u);
+    else
+        EXPECT_EQ(0u, browser.asyncCallsRun());
 
     browser.destroyInstance();
     browser.shutdownPlugin();
     EXPECT_EQ(0u, browser.liveObjectCount());
     EXPECT_EQ(std::vector<std::string>{}, browser.faults());
 }
+
+INSTANTIATE_TEST_SUITE_P(EveryHost, PluginPage, ::testing::ValuesIn(test_support::browsersOfEveryHost()),
+                         [](const ::testing::TestParamInfo<test_support::BrowserIdentity>& browser) {
+                             return browser.param.name;
+                         });
 
 }  // namespace

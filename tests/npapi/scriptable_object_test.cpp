@@ -130,4 +130,31 @@ TEST_F(ScriptableObject, IntegerIdentifiersReachTheIndexFormAndConstructReturnsI
     browser.release(wrapper);
 }
 
+// What the page set on the object it can remove again, by name or by index; the page reads it as
+// undefined afterwards.
+TEST_F(ScriptableObject, MembersThePageSetAreRemovedByNameAndByIndex) {
+    NPVariant value = intVariant(1), result;
+    for (NPIdentifier id : {browser.id("marker"), browser.id(4)}) {
+        ASSERT_TRUE(object->_class->setProperty(object, id, &value));
+        ASSERT_TRUE(object->_class->getProperty(object, id, &result));
+        EXPECT_EQ(NPVariantType_Int32, result.type);
+        EXPECT_TRUE(object->_class->removeProperty(object, id));
+        ASSERT_TRUE(object->_class->getProperty(object, id, &result));
+        EXPECT_EQ(NPVariantType_Void, result.type);
+    }
+}
+
+TEST_F(ScriptableObject, AnIntegerIdentifierAsksForExactlyItsIndex) {
+    struct OnlyFour : TestApi {
+        bool HasProperty(int index) override { return index == 4; }
+        using TestApi::HasProperty;
+    };
+    const auto indexed = std::make_shared<OnlyFour>();
+    NPObject* wrapper = instance.host()->getJSAPIWrapper(FB::JSAPIPtr(indexed));
+    const std::pair<int, bool> indexes[] = {{3, false}, {4, true}, {5, false}};
+    for (const auto& [index, present] : indexes)
+        EXPECT_EQ(present, wrapper->_class->hasProperty(wrapper, browser.id(index))) << index;
+    browser.release(wrapper);
+}
+
 }  // namespace

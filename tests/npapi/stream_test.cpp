@@ -75,6 +75,24 @@ TEST_F(Streams, DataHeadersAndCompletionArriveInOrder) {
     EXPECT_EQ((Lines{"created", "opened", "data hello 50", "data world 100", "done"}), log->lines);
 }
 
+// What the plug-in sends on an open stream goes to the browser; a write succeeds only when the
+// browser took every byte, and none is sent before the browser opened the stream or after it ended.
+TEST_F(Streams, WritesReachTheBrowserAndSucceedOnlyWhenItTookEveryByte) {
+    auto unopened = std::static_pointer_cast<FB::Npapi::NpapiStream>(
+        instance.host()->openStream("http://camera/upload", log, false, false, 128));
+    size_t written = 0;
+    EXPECT_FALSE(unopened->write("early", 5, written));
+    auto stream = open(false, 10);
+    EXPECT_TRUE(stream->write("hello", 5, written));
+    EXPECT_EQ(5u, written);
+    browser.writeLimit = 2;
+    EXPECT_FALSE(stream->write("world", 5, written));
+    EXPECT_EQ(2u, written);
+    destroyStream(NPRES_DONE);
+    EXPECT_FALSE(stream->write("late", 4, written));
+    EXPECT_EQ((Lines{"hello", "wo"}), browser.written);
+}
+
 // At most the internal buffer is taken; the progress counts the whole write.
 TEST_F(Streams, AWriteBeyondTheBufferIsTakenInPartWithProgressOfTheWhole) {
     auto stream = open(false, 1000);

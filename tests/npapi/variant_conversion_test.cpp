@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <new>
 #include <sstream>
 #include <utility>
@@ -66,6 +67,15 @@ TEST_F(VariantConversion, SmallSignedNumbersAreInt32AndWiderOrUnsignedOnesDecima
         {'A', "int 65"},
         {4294967295u, "string 4294967295"},
         {5LL, "string 5"},
+        {int64_t(5), "string 5"},
+        {int64_t(1) << 40, "string 1099511627776"},
+        {int64_t(-1), "string -1"},
+        {5L, "string 5"},
+        {-(1L << 33), "string -8589934592"},
+        {7UL, "string 7"},
+        {18446744073709551615UL, "string 18446744073709551615"},
+        {static_cast<unsigned short>(65535), "int 65535"},
+        {static_cast<unsigned char>(255), "int 255"},
         {2.5, "double 2.5"},
         {true, "bool 1"},
         {std::wstring(L"\x4E2D"), "string \xE4\xB8\xAD"},
@@ -76,6 +86,34 @@ TEST_F(VariantConversion, SmallSignedNumbersAreInt32AndWiderOrUnsignedOnesDecima
         {FB::JSAPIWeakPtr(gone), "null"},
     };
     for (const auto& [value, expected] : values) EXPECT_EQ(expected, toPage(value)) << expected;
+}
+
+// Each browser value keeps its kind and its value: a null is not an absent value, and a number
+// that is no whole number stays a double.
+TEST_F(VariantConversion, IncomingValuesKeepTheirKindAndValue) {
+    auto describe = [](const FB::variant& value) {
+        std::ostringstream text;
+        if (value.isEmpty()) text << "empty";
+        if (value.isNull()) text << "null";
+        if (value.type() == typeid(bool)) text << "bool " << value.cast<bool>();
+        if (value.type() == typeid(int)) text << "int " << value.cast<int>();
+        if (value.type() == typeid(double)) text << "double " << value.cast<double>();
+        return text.str();
+    };
+    NPVariant voidValue, nullValue, boolValue, intValue, wholeDouble, fraction, negativeFraction;
+    VOID_TO_NPVARIANT(voidValue);
+    NULL_TO_NPVARIANT(nullValue);
+    BOOLEAN_TO_NPVARIANT(true, boolValue);
+    INT32_TO_NPVARIANT(-7, intValue);
+    DOUBLE_TO_NPVARIANT(3.0, wholeDouble);
+    DOUBLE_TO_NPVARIANT(2.5, fraction);
+    DOUBLE_TO_NPVARIANT(-0.25, negativeFraction);
+    const std::pair<NPVariant, std::string> values[] = {
+        {voidValue, "empty"},         {nullValue, "null"},         {boolValue, "bool 1"},
+        {intValue, "int -7"},         {wholeDouble, "double 3"},   {fraction, "double 2.5"},
+        {negativeFraction, "double -0.25"},
+    };
+    for (const auto& [incoming, expected] : values) EXPECT_EQ(expected, describe(host->getVariant(&incoming)));
 }
 
 TEST_F(VariantConversion, IncomingValuesAreReadToTheirLengthAndTagsOutOfRangeAreEmpty) {

@@ -1,5 +1,6 @@
 #include "tests/npapi/support/test_browser.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -50,6 +51,7 @@ bool pageGetProperty(NPObject* object, NPIdentifier name, NPVariant* result) {
 }
 
 bool pageSetProperty(NPObject* object, NPIdentifier name, const NPVariant* value) {
+    if (browser().refusePropertyWrites) return false;
     browser().setProperty(static_cast<PageObject*>(object), nameOf(name), *value);
     return true;
 }
@@ -166,39 +168,39 @@ void npnReleaseVariantValue(NPVariant* value) { browser().releaseVariant(value);
 void npnSetException(NPObject*, const NPUTF8* message) { browser().exceptions.push_back(message ? message : ""); }
 
 bool npnInvoke(NPP, NPObject* object, NPIdentifier name, const NPVariant* args, uint32_t count, NPVariant* result) {
-    browser();
+    ++browser().objectCalls;
     return object && object->_class->invoke && object->_class->invoke(object, name, args, count, result);
 }
 bool npnInvokeDefault(NPP, NPObject* object, const NPVariant* args, uint32_t count, NPVariant* result) {
-    browser();
+    ++browser().objectCalls;
     return object && object->_class->invokeDefault && object->_class->invokeDefault(object, args, count, result);
 }
 bool npnGetProperty(NPP, NPObject* object, NPIdentifier name, NPVariant* result) {
-    browser();
+    ++browser().objectCalls;
     return object && object->_class->getProperty && object->_class->getProperty(object, name, result);
 }
 bool npnSetProperty(NPP, NPObject* object, NPIdentifier name, const NPVariant* value) {
-    browser();
+    ++browser().objectCalls;
     return object && object->_class->setProperty && object->_class->setProperty(object, name, value);
 }
 bool npnRemoveProperty(NPP, NPObject* object, NPIdentifier name) {
-    browser();
+    ++browser().objectCalls;
     return object && object->_class->removeProperty && object->_class->removeProperty(object, name);
 }
 bool npnHasProperty(NPP, NPObject* object, NPIdentifier name) {
-    browser();
+    ++browser().objectCalls;
     return object && object->_class->hasProperty && object->_class->hasProperty(object, name);
 }
 bool npnHasMethod(NPP, NPObject* object, NPIdentifier name) {
-    browser();
+    ++browser().objectCalls;
     return object && object->_class->hasMethod && object->_class->hasMethod(object, name);
 }
 bool npnEnumerate(NPP, NPObject* object, NPIdentifier** ids, uint32_t* count) {
-    browser();
+    ++browser().objectCalls;
     return object && object->_class->enumerate && object->_class->enumerate(object, ids, count);
 }
 bool npnConstruct(NPP, NPObject* object, const NPVariant* args, uint32_t count, NPVariant* result) {
-    browser();
+    ++browser().objectCalls;
     return object && object->_class->construct && object->_class->construct(object, args, count, result);
 }
 
@@ -300,7 +302,13 @@ NPError npnRequestRead(NPStream*, NPByteRange* ranges) {
     return NPERR_NO_ERROR;
 }
 
-int32_t npnWrite(NPP, NPStream*, int32_t len, void*) { return len; }
+// Takes at most writeLimit bytes of each write.
+int32_t npnWrite(NPP, NPStream*, int32_t len, void* buffer) {
+    TestBrowser& b = browser();
+    const int32_t taken = std::min(len, b.writeLimit);
+    b.written.emplace_back(static_cast<const char*>(buffer), static_cast<size_t>(taken));
+    return taken;
+}
 
 void npnInvalidateRect(NPP, NPRect* rect) { browser().invalidated.push_back(*rect); }
 

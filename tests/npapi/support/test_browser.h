@@ -10,6 +10,7 @@
 #include "tests/support/npapi_browser/browser_identifiers.h"
 #include "tests/support/npapi_browser/browser_objects.h"
 
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
@@ -71,19 +72,23 @@ public:
     int liveAllocations() const { return m_liveAllocations; }
 
     // What the plug-in asked for.
+    int objectCalls = 0;  // NPN calls on objects: invoke, construct, property and method queries
     std::vector<std::string> exceptions;
     std::vector<std::string> evaluated;
     std::vector<UrlRequest> requests;
     std::vector<NPRect> invalidated;
     std::vector<std::vector<NPByteRange>> readRequests;
     std::vector<NPStream*> destroyedStreams;
+    std::vector<std::string> written;  // the bytes the browser took of each NPN_Write
     std::map<int, void*> setValues;
     // Answers the test chooses.
     NPError urlRequestAnswer = NPERR_NO_ERROR;
     bool evaluateAnswer = true;
+    bool refusePropertyWrites = false;  // every page object refuses NPN_SetProperty
     NPError proxyAnswerError = NPERR_NO_ERROR;
     std::string proxyAnswer = "DIRECT";
     void* netscapeWindow = nullptr;
+    int32_t writeLimit = INT32_MAX;  // the most bytes of one NPN_Write the browser takes
 
     // The page's call relay the host installs: (delay, function, array[, member]) calls are
     // queued as timers and run by runTimers.

@@ -2,6 +2,7 @@
 
 #include "host/events/lifecycle_events.h"
 #include "host/events/window_events.h"
+#include "host/events/windows_event.h"
 #include "scripting/method_wrappers.h"
 
 namespace npapi_test {
@@ -30,6 +31,12 @@ bool TestPluginCore::handleEvent(FB::PluginEvent* event, FB::PluginEventSource*)
     if (dynamic_cast<FB::AttachedEvent*>(event)) windowEvents.push_back("attached");
     if (dynamic_cast<FB::DetachedEvent*>(event)) windowEvents.push_back("detached");
     if (dynamic_cast<FB::ResizedEvent*>(event)) windowEvents.push_back("resized");
+    if (auto* raw = dynamic_cast<FB::WindowsEvent*>(event)) {
+        auto answer = windowsAnswers.find(raw->uMsg);
+        if (answer == windowsAnswers.end()) return false;
+        raw->lRes = answer->second;
+        return true;
+    }
     if (dynamic_cast<FB::RefreshEvent*>(event)) {
         windowEvents.push_back("refresh");
         return true;

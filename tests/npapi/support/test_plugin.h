@@ -6,10 +6,12 @@
 
 #include "host/factory_base.h"
 #include "host/plugin_core.h"
+#include "platform/base/win_user_types.h"
 #include "scripting/jsapi_auto.h"
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -37,6 +39,7 @@ public:
     FB::JSAPIPtr makeScriptingObject() override { return std::make_shared<TestApi>(); }
 
     std::vector<std::string> windowEvents;  // "attached", "detached", "resized", "refresh"
+    std::map<UINT, LRESULT> windowsAnswers;  // raw window messages it handles, with its answer
     static int liveCores;
 };
 

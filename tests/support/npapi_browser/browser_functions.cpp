@@ -148,6 +148,23 @@ void npnSetException(NPObject*, const NPUTF8* message) {
     onSession("NPN_SetException", [&](BrowserSession& session) { session.setException(message); });
 }
 
+// The one function a plug-in may call from any thread: the work is queued for the browser's
+// main-thread loop, which runs it later, as a browser does.
+void npnPluginThreadAsyncCall(NPP instance, void (*function)(void*), void* data) {
+    Attached& state = attached();
+    std::lock_guard<std::mutex> lock(state.lock);
+    if (!state.session) {
+        std::fprintf(stderr, "stand-in browser: NPN_PluginThreadAsyncCall called while no browser is running\n");
+        return;
+    }
+    if (!function) {
+        state.session->fault("NPN_PluginThreadAsyncCall without a function");
+        return;
+    }
+    if (!state.session->queueAsyncCall(instance, function, data))
+        state.session->fault("NPN_PluginThreadAsyncCall after the browser's main thread stopped taking work");
+}
+
 }  // namespace
 
 void attachBrowserSession(BrowserSession& session) {
@@ -163,10 +180,10 @@ void detachBrowserSession() {
     state.session = nullptr;
 }
 
-NPNetscapeFuncs browserFunctionTable() {
+NPNetscapeFuncs browserFunctionTable(uint16_t version) {
     NPNetscapeFuncs table{};
     table.size = sizeof(table);
-    table.version = 26;  // QtWebKit's table
+    table.version = version;
     table.uagent = npnUserAgent;
     table.memalloc = npnMemAlloc;
     table.memfree = npnMemFree;
@@ -183,7 +200,7 @@ NPNetscapeFuncs browserFunctionTable() {
     table.getproperty = npnGetProperty;
     table.releasevariantvalue = npnReleaseVariantValue;
     table.setexception = npnSetException;
-    table.pluginthreadasynccall = [](NPP, void (*)(void*), void*) { unserved("NPN_PluginThreadAsyncCall"); };
+    table.pluginthreadasynccall = npnPluginThreadAsyncCall;
     table.geturl = [](NPP, const char*, const char*) { return unserved("NPN_GetURL", kFailed); };
     table.posturl = [](NPP, const char*, const char*, uint32_t, const char*, NPBool) {
         return unserved("NPN_PostURL", kFailed);

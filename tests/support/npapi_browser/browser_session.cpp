@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
+#include <utility>
 
 namespace test_support {
 
@@ -42,8 +43,15 @@ std::unique_ptr<PageBridge> BrowserSession::makeBridge(PageScript& page) {
     return std::make_unique<ScriptBridge>(page, objects_, identifiers_, faults_);
 }
 
+void BrowserSession::setIdentity(BrowserIdentity identity) {
+    assert(mainThread_.isCurrent());
+    if (library_) throw std::logic_error("the browser's identity is set before its page is loaded");
+    identity_ = std::move(identity);
+}
+
 void BrowserSession::embedPlugin(const PluginElement& element) {
     loadPlugin();
+    notePluginInstanceAskedBy(identity_);
     instance_ = std::make_unique<PluginInstance>(plugin_, this);
     if (instance_->create(element) == NPERR_NO_ERROR) instance_->setWindow(element.width(), element.height());
 }
@@ -58,7 +66,7 @@ bool BrowserSession::pushPluginObject() {
 void BrowserSession::loadPlugin() {
     if (library_) return;
     library_ = std::make_unique<PluginLibrary>(PluginLibrary::builtPlugin());
-    table_ = browserFunctionTable();
+    table_ = browserFunctionTable(identity_.tableVersion);
     plugin_ = NPPluginFuncs{};
     plugin_.size = sizeof(plugin_);
     plugin_.version = table_.version;
@@ -230,6 +238,20 @@ bool BrowserSession::getProperty(NPP instance, NPObject* object, NPIdentifier na
 
 void BrowserSession::setException(const NPUTF8* message) {
     if (bridge_) bridge()->setException(message);
+}
+
+bool BrowserSession::queueAsyncCall(NPP instance, void (*function)(void*), void* data) {
+    std::weak_ptr<int> alive = alive_;
+    return mainThread_.post([this, alive, instance, function, data] {
+        if (!alive.expired()) runAsyncCall(instance, function, data);
+    });
+}
+
+// The work of an instance that has gone since is dropped, as a browser drops it.
+void BrowserSession::runAsyncCall(NPP instance, void (*function)(void*), void* data) {
+    if (!instance_ || !instance_->live() || instance != instance_->npp()) return;
+    ++asyncCallsRun_;
+    function(data);
 }
 
 }  // namespace test_support

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "tests/support/npapi_browser/browser_identifiers.h"
+#include "tests/support/npapi_browser/browser_identity.h"
 #include "tests/support/npapi_browser/browser_objects.h"
 #include "tests/support/npapi_browser/plugin_instance.h"
 #include "tests/support/page_engine/plugin_library.h"
@@ -33,8 +34,13 @@ public:
     void destroyInstance();
     void shutdownPlugin();
 
+    // What the browser says it is; set before the page is loaded (std::logic_error after).
+    void setIdentity(BrowserIdentity identity);
+    // Calls the plug-in handed over with NPN_PluginThreadAsyncCall that the main thread has run.
+    size_t asyncCallsRun() const { return asyncCallsRun_; }
+
     // The NPN functions, each after its main-thread check (browser_functions.cpp).
-    const char* userAgent() const { return "Mozilla/5.0 (X11; Linux x86_64) StandInBrowser/1.0"; }
+    const char* userAgent() const { return identity_.userAgent.c_str(); }
     NPError getValue(NPP instance, NPNVariable variable, void* value);
     NPIdentifier stringIdentifier(const NPUTF8* name);
     bool identifierIsString(NPIdentifier identifier);
@@ -49,6 +55,10 @@ public:
     bool evaluateFor(NPP instance, NPObject* object, const NPString* script, NPVariant* result);
     bool getProperty(NPP instance, NPObject* object, NPIdentifier name, NPVariant* result);
     void setException(const NPUTF8* message);
+    // NPN_PluginThreadAsyncCall, from any thread: the work is queued for the main thread's loop
+    // and runs there, unless its instance has gone meanwhile. False when the main thread takes no
+    // more work.
+    bool queueAsyncCall(NPP instance, void (*function)(void*), void* data);
 
 private:
     std::unique_ptr<PageBridge> makeBridge(PageScript& page) override;
@@ -62,6 +72,7 @@ private:
     bool knownInstance(NPP instance, const char* function);
     bool liveObject(NPObject* object, const char* function);
     bool knownIdentifier(NPIdentifier identifier, const char* function);
+    void runAsyncCall(NPP instance, void (*function)(void*), void* data);
 
     BrowserIdentifiers identifiers_;
     BrowserObjects objects_{faults_};
@@ -70,6 +81,11 @@ private:
     NPPluginFuncs plugin_{};
     bool initialized_ = false;
     std::unique_ptr<PluginInstance> instance_;
+    BrowserIdentity identity_ = plainBrowser();
+    size_t asyncCallsRun_ = 0;
+    // Queued work finds out whether this still lives. It goes with the members, once the session
+    // is detached: no other thread reaches it then.
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
 };
 
 }  // namespace test_support

@@ -1,6 +1,7 @@
 // The stand-in NPAPI browser as tests use it. It loads one page, runs the page's script in
 // Duktape and the build's npVeltrin.so through its exports with a function table like QtWebKit's,
-// all on a main thread of its own (page_engine/stand_in.h).
+// all on a main thread of its own (page_engine/stand_in.h). Its identity (browser_identity.h)
+// decides which of its hosts the plug-in runs.
 //
 //   test_support::StandInBrowser browser;
 //   browser.loadPage(html, folder);
@@ -21,6 +22,13 @@ namespace test_support {
 
 class StandInBrowser : public StandIn<BrowserSession> {
 public:
+    explicit StandInBrowser(const BrowserIdentity& identity = plainBrowser()) {
+        onMainThread([&](BrowserSession& session) { session.setIdentity(identity); });
+    }
+    // Calls the plug-in handed to NPN_PluginThreadAsyncCall that the browser's main thread has run.
+    size_t asyncCallsRun() {
+        return onMainThread([](BrowserSession& session) { return session.asyncCallsRun(); });
+    }
     // NPP_New's answer (NPERR_INVALID_INSTANCE_ERROR before any).
     NPError instanceResult() {
         return onMainThread([](BrowserSession& session) { return session.instanceResult(); });

@@ -1,4 +1,5 @@
-// The browser's NPN functions refuse work off the browser's main thread and record it as a fault.
+// The browser's NPN functions refuse work off the browser's main thread and record it as a fault;
+// NPN_PluginThreadAsyncCall alone may be called from anywhere.
 #include "tests/support/npapi_browser/browser_functions.h"
 #include "tests/support/npapi_browser/stand_in_browser.h"
 
@@ -12,6 +13,8 @@ TEST(StandInBrowserFunctions, OffTheMainThreadACallIsRefusedAndRecordedAsAFault)
     const NPNetscapeFuncs table = test_support::browserFunctionTable();
     EXPECT_EQ(table.getstringidentifier("name"), nullptr);
     EXPECT_EQ(table.memalloc(8), nullptr);
+    table.pluginthreadasynccall(
+        nullptr, [](void*) {}, nullptr);
     EXPECT_EQ(browser.faults(),
               (std::vector<std::string>{"NPN_GetStringIdentifier called off the browser's main thread",
                                         "NPN_MemAlloc called off the browser's main thread"}));
