@@ -83,6 +83,7 @@ void Mp4Recorder::EndRecording() {
     pps_.clear();
     trackAdded_ = false;
     waitingForKey_ = true;
+    firstOrder_.reset();
     time_.reset();
     gatheredTime_.reset();
     assembler_.Reset();
@@ -102,6 +103,7 @@ void Mp4Recorder::RecordUnit(const uint8_t* unit, size_t length) {
         TakePicture(sample_, key, pictureTime);
     } else if (result == Mp4SampleAssembler::Result::kDropped) {
         waitingForKey_ = true;  // the pictures that follow refer to the one lost
+        firstOrder_.reset();
     }
     if ((result != Mp4SampleAssembler::Result::kGathering || !wasGathering) && assembler_.Gathering()) {
         gatheredTime_ = time_;
@@ -122,13 +124,22 @@ void Mp4Recorder::TakePicture(std::vector<uint8_t>& sample, bool key, std::optio
 }
 
 // The first frame written is a key picture, the track added with it; frames before it cannot be
-// decoded on their own.
+// decoded on their own. Frames after it in decoding order that are shown before it (the leading
+// pictures of an open group, when it is not an IDR picture) may refer to frames before it: they
+// are left out, until a picture begins the order anew.
 void Mp4Recorder::TakeFrame(std::vector<uint8_t>& bytes, const Mp4SampleTimeline::Picture& picture,
                             const H264Sps* sps) {
     if (!recording_) return;
     if (waitingForKey_) {
         if (!picture.key || (!trackAdded_ && !AddVideoTrack(sps))) return;
         waitingForKey_ = false;
+        firstOrder_ = picture.order;
+    } else if (firstOrder_) {
+        if (picture.restartsOrder) {
+            firstOrder_.reset();
+        } else if (picture.order < *firstOrder_) {
+            return;
+        }
     }
     timeline_.Add(bytes, picture);
     WriteReady();
