@@ -45,7 +45,8 @@ int Mp4Recorder::Start(const char* ansiFileName, int width, int height) {
     return 0;
 }
 
-// The frames still held for their order are written before the file is finished.
+// The frames still held for their order are written before the file is finished. A recording
+// that ends before its first picture leaves a file without pictures, and the log says why.
 void Mp4Recorder::Stop() {
     std::lock_guard<std::mutex> hold(lock_);
     if (recording_ && trackAdded_) {
@@ -53,6 +54,9 @@ void Mp4Recorder::Stop() {
                               const H264Sps* sps) { TakeFrame(bytes, picture, sps); });
         timeline_.Finish();
         WriteReady();
+    } else if (recording_) {
+        FileLogger::Write(sps_.empty() || pps_.empty() ? "record stopped before SPS and PPS, file holds no picture."
+                                                       : "record stopped before a key picture, file holds no picture.");
     }
     EndRecording();
 }

@@ -2,8 +2,8 @@
 // libavformat: pictures without access-unit delimiters still become one sample each; a recording
 // begun after a group too large to hold begins at the next key picture with the parameter sets seen
 // before; one on a stream without IDR pictures after its first begins at a recovery point; the two
-// fields of a frame make one sample; and a file that stops taking writes ends the recording with
-// what it holds.
+// fields of a frame make one sample; a recording without pictures leaves a file readers open; and a
+// file that stops taking writes ends the recording with what it holds.
 #include "app/player/mp4_recorder.h"
 
 #include "app/util/file_logger.h"
@@ -18,7 +18,13 @@
 
 #include <gtest/gtest.h>
 
+extern "C" {
+#include <libavformat/avformat.h>
+}
+
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <ostream>
 #include <string>
 #include <tuple>
@@ -336,6 +342,49 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<std::tuple<RecoveryStream, RecoveryJoin>>& param) {
         return std::string(std::get<0>(param.param).name) + "_" + std::get<1>(param.param).name;
     });
+
+// A recording that ends before its first picture leaves a movie without tracks, which readers
+// open, rather than an empty file; the log says what it waited for.
+struct EmptyRecording {
+    const char* name;
+    int fedFrom;  // the picture of a stream of IDR pictures every ten the recorder is fed from
+    int fedTo;
+    const char* logged;
+};
+
+const EmptyRecording kEmptyRecordings[] = {
+    {"NothingCame", 0, 0, "record stopped before SPS and PPS, file holds no picture."},
+    {"PicturesWithoutParameterSets", 1, 10, "record stopped before SPS and PPS, file holds no picture."},
+    {"ParameterSetsButNoKeyPicture", 1, 20, "record stopped before a key picture, file holds no picture."},
+};
+
+class Mp4RecorderEmptyTest : public Mp4RecorderTest, public ::testing::WithParamInterface<EmptyRecording> {};
+
+TEST_P(Mp4RecorderEmptyTest, LeavesAMovieWithoutTracksAndLogsWhy) {
+    const EmptyRecording& c = GetParam();
+    const std::vector<NalUnit> units = test_support::SplitAnnexB(SlicedStream(30));
+    ASSERT_EQ(recorder.Start(Path().c_str(), 320, 240), 0);
+    // The stream's units in that range without its IDR slices: predicted pictures only, with the
+    // parameter sets in front of picture 10 when the range holds them.
+    for (size_t i = PictureStart(units, c.fedFrom); i < PictureStart(units, c.fedTo); ++i) {
+        if (test_support::NalType(units[i]) != 5) Feed({units[i]});
+    }
+    recorder.Stop();
+
+    EXPECT_EQ(Logged(c.logged), 1);
+    std::ifstream in(Path(), std::ios::binary);
+    const std::vector<char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    ASSERT_GT(bytes.size(), 8u);
+    EXPECT_EQ(std::string(bytes.begin() + 4, bytes.begin() + 8), "ftyp");
+    AVFormatContext* opened = nullptr;
+    ASSERT_EQ(avformat_open_input(&opened, Path().c_str(), nullptr, nullptr), 0);
+    EXPECT_GE(avformat_find_stream_info(opened, nullptr), 0);
+    EXPECT_EQ(opened->nb_streams, 0u);
+    avformat_close_input(&opened);
+}
+
+INSTANTIATE_TEST_SUITE_P(Recordings, Mp4RecorderEmptyTest, ::testing::ValuesIn(kEmptyRecordings),
+                         [](const ::testing::TestParamInfo<EmptyRecording>& c) { return c.param.name; });
 
 TEST_F(Mp4RecorderTest, AWriteTheFileRefusesEndsTheRecordingAndTheFileStillPlays) {
     const std::vector<uint8_t> stream = SlicedStream(60);
