@@ -1,6 +1,7 @@
 #include "app/player/key_picture_cache.h"
 
 #include "app/player/nal_unit_kinds.h"
+#include "app/util/sei_recovery_point.h"
 
 using namespace nal_unit;
 
@@ -10,13 +11,16 @@ void KeyPictureCache::Clear() {
     held_.clear();
     pictureStart_ = 0;
     holdingKey_ = false;
+    holdingIdr_ = false;
     sliceSincePictureStart_ = false;
+    recoveryPointInPicture_ = false;
     latestSps_.clear();
     latestPps_.clear();
 }
 
 // A picture begins with a delimiter, with an SEI or parameter set after a slice, or with a slice
-// that starts again at the first macroblock: the rules the sample assembler follows too.
+// that starts again at the first macroblock: the rules the sample assembler follows too. A
+// recovery point comes in an SEI in front of its picture's slices.
 void KeyPictureCache::TakeUnit(const uint8_t* unit, size_t length) {
     if (unit == nullptr || length == 0) return;
     const int type = TypeOf(unit);
@@ -28,7 +32,12 @@ void KeyPictureCache::TakeUnit(const uint8_t* unit, size_t length) {
     }
     if (type == kSps) latestSps_.assign(unit, unit + length);
     if (type == kPps) latestPps_.assign(unit, unit + length);
-    if (type == kIdrSlice && firstSlice) KeyPictureBegins();
+    if (type == kSei && FindRecoveryPoint(unit, length, nullptr)) recoveryPointInPicture_ = true;
+    // An IDR picture held stays held until the next IDR picture: a recording that begins there
+    // has whole pictures from its first on, and more of them.
+    if (firstSlice && (type == kIdrSlice || (recoveryPointInPicture_ && !holdingIdr_))) {
+        KeyPictureBegins(type == kIdrSlice);
+    }
     sliceSincePictureStart_ = sliceSincePictureStart_ || slice;
     Append(Kind::kUnit, unit, length);
 }
@@ -43,14 +52,16 @@ void KeyPictureCache::TakeTime(uint32_t rtpTime) {
 
 void KeyPictureCache::PictureBegins() {
     sliceSincePictureStart_ = false;
+    recoveryPointInPicture_ = false;
     if (!holdingKey_) held_.clear();
     pictureStart_ = held_.size();
 }
 
-void KeyPictureCache::KeyPictureBegins() {
+void KeyPictureCache::KeyPictureBegins(bool idr) {
     held_.erase(held_.begin(), held_.begin() + static_cast<std::ptrdiff_t>(pictureStart_));
     pictureStart_ = 0;
     holdingKey_ = true;
+    holdingIdr_ = idr;
     keySps_.assign(latestSps_.begin(), latestSps_.end());
     keyPps_.assign(latestPps_.begin(), latestPps_.end());
 }
@@ -62,6 +73,7 @@ void KeyPictureCache::Append(Kind kind, const uint8_t* bytes, size_t length) {
         held_.clear();
         pictureStart_ = 0;
         holdingKey_ = false;
+        holdingIdr_ = false;
         if (kEntryHeader + length > maxBytes_) return;
     }
     const uint32_t length32 = static_cast<uint32_t>(length);

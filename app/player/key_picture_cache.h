@@ -2,7 +2,11 @@
 // What a camera view keeps of its stream so that a recording can begin at the latest key picture
 // rather than wait for the next: the units since that key picture (its parameter sets, SEI and
 // slices, and every unit after it, with the picture times between them), and the latest SPS and
-// PPS seen. The units are held in one buffer whose capacity is kept: holding a unit costs one copy
+// PPS seen. A key picture is one a decoder can begin at: an IDR picture, or one that carries a
+// recovery point (the I picture of an open group of pictures, the start of an intra-refresh
+// cycle), since many cameras send an IDR picture only when their stream starts. An IDR picture,
+// once held, is kept until the next one (or the bound); a picture with a recovery point replaces
+// any other key picture held. The units are held in one buffer whose capacity is kept: holding a unit costs one copy
 // and, once the buffer has grown, no allocation. A group of pictures larger than the buffer is not
 // held: nothing is then kept until the next key picture.
 //
@@ -52,13 +56,15 @@ private:
     // is held.
     void PictureBegins();
     // The picture being received is a key picture: it becomes the first one held.
-    void KeyPictureBegins();
+    void KeyPictureBegins(bool idr);
 
     size_t maxBytes_;
     std::vector<uint8_t> held_;  // entries: kind, length (machine order), bytes
     size_t pictureStart_ = 0;    // where the picture being received begins in held_
     bool holdingKey_ = false;
+    bool holdingIdr_ = false;  // the key picture held is an IDR picture
     bool sliceSincePictureStart_ = false;
+    bool recoveryPointInPicture_ = false;  // an SEI of the picture being received has one
     std::vector<uint8_t> latestSps_;
     std::vector<uint8_t> latestPps_;
     std::vector<uint8_t> keySps_;

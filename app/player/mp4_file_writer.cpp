@@ -1,5 +1,7 @@
 #include "app/player/mp4_file_writer.h"
 
+#include "app/player/empty_mp4_movie.h"
+
 extern "C" {
 #include <libavutil/dict.h>
 }
@@ -129,10 +131,16 @@ int Mp4FileWriter::WriteSample(const uint8_t* data, size_t size, bool sync, int6
     return 0;
 }
 
+// A file whose track was never added holds a movie without tracks: it opens, with nothing to play.
 int Mp4FileWriter::Finish() {
     if (!file_) return -1;
     bool written = true;
-    if (headerWritten_) written = av_write_trailer(format_.get()) >= 0 && format_->pb->error >= 0;
+    if (headerWritten_) {
+        written = av_write_trailer(format_.get()) >= 0 && format_->pb->error >= 0;
+    } else {
+        const std::vector<uint8_t> movie = EmptyMp4Movie();
+        written = std::fwrite(movie.data(), 1, movie.size(), file_.get()) == movie.size();
+    }
     format_.reset();
     io_.reset();
     written = std::fclose(file_.release()) == 0 && written;

@@ -37,8 +37,9 @@ public:
     // from sample to sample and pts is never below it. 0, or FFmpeg's negative error code when the
     // file could not take it.
     int WriteSample(const uint8_t* data, size_t size, bool sync, int64_t dts, int64_t pts, int64_t duration);
-    // Ends the file (the pending fragment and the index, when the track was added) and closes it.
-    // 0 when everything reached the file; -1 otherwise or when nothing was open.
+    // Ends the file (the pending fragment and the index, when the track was added; else a movie
+    // without tracks) and closes it. 0 when everything reached the file; -1 otherwise or when
+    // nothing was open.
     int Finish();
 
     bool IsOpen() const { return file_ != nullptr; }

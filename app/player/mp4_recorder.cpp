@@ -45,7 +45,8 @@ int Mp4Recorder::Start(const char* ansiFileName, int width, int height) {
     return 0;
 }
 
-// The frames still held for their order are written before the file is finished.
+// The frames still held for their order are written before the file is finished. A recording
+// that ends before its first picture leaves a file without pictures, and the log says why.
 void Mp4Recorder::Stop() {
     std::lock_guard<std::mutex> hold(lock_);
     if (recording_ && trackAdded_) {
@@ -53,6 +54,9 @@ void Mp4Recorder::Stop() {
                               const H264Sps* sps) { TakeFrame(bytes, picture, sps); });
         timeline_.Finish();
         WriteReady();
+    } else if (recording_) {
+        FileLogger::Write(sps_.empty() || pps_.empty() ? "record stopped before SPS and PPS, file holds no picture."
+                                                       : "record stopped before a key picture, file holds no picture.");
     }
     EndRecording();
 }
@@ -83,6 +87,7 @@ void Mp4Recorder::EndRecording() {
     pps_.clear();
     trackAdded_ = false;
     waitingForKey_ = true;
+    firstOrder_.reset();
     time_.reset();
     gatheredTime_.reset();
     assembler_.Reset();
@@ -102,6 +107,7 @@ void Mp4Recorder::RecordUnit(const uint8_t* unit, size_t length) {
         TakePicture(sample_, key, pictureTime);
     } else if (result == Mp4SampleAssembler::Result::kDropped) {
         waitingForKey_ = true;  // the pictures that follow refer to the one lost
+        firstOrder_.reset();
     }
     if ((result != Mp4SampleAssembler::Result::kGathering || !wasGathering) && assembler_.Gathering()) {
         gatheredTime_ = time_;
@@ -122,13 +128,22 @@ void Mp4Recorder::TakePicture(std::vector<uint8_t>& sample, bool key, std::optio
 }
 
 // The first frame written is a key picture, the track added with it; frames before it cannot be
-// decoded on their own.
+// decoded on their own. Frames after it in decoding order that are shown before it (the leading
+// pictures of an open group, when it is not an IDR picture) may refer to frames before it: they
+// are left out, until a picture begins the order anew.
 void Mp4Recorder::TakeFrame(std::vector<uint8_t>& bytes, const Mp4SampleTimeline::Picture& picture,
                             const H264Sps* sps) {
     if (!recording_) return;
     if (waitingForKey_) {
         if (!picture.key || (!trackAdded_ && !AddVideoTrack(sps))) return;
         waitingForKey_ = false;
+        firstOrder_ = picture.order;
+    } else if (firstOrder_) {
+        if (picture.restartsOrder) {
+            firstOrder_.reset();
+        } else if (picture.order < *firstOrder_) {
+            return;
+        }
     }
     timeline_.Add(bytes, picture);
     WriteReady();

@@ -5,7 +5,10 @@
 // The recorder sees the whole stream, recording or not, and keeps the units since the latest key
 // picture and the latest parameter sets (KeyPictureCache). A recording begins at the key picture
 // still held, or else at the next one, and its track takes the parameter sets in force there, from
-// the stream or, when it carries none in band, those seen before.
+// the stream or, when it carries none in band, those seen before. A key picture is an IDR picture
+// or one with a recovery point; a recording that begins at the latter leaves out the pictures
+// shown before it, and its pictures are whole from the recovery point's count of frames on (the
+// rest of an intra-refresh cycle), where decoders begin to show them.
 //
 // Threads: Start and Stop run on the page's thread, TakeNalUnit and TakePictureTime on the RTSP
 // source's thread. One lock covers the units held and the file, so a recording replays what is held
@@ -67,6 +70,9 @@ private:
     std::vector<uint8_t> pps_;
     bool trackAdded_ = false;
     bool waitingForKey_ = true;  // no picture is written before a key picture
+    // The order count of the key picture the recording began at, while pictures shown before it
+    // are left out.
+    std::optional<int64_t> firstOrder_;
     int width_ = 0;
     int height_ = 0;
     std::optional<uint32_t> time_;          // of the units that come now

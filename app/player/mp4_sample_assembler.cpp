@@ -1,6 +1,7 @@
 #include "app/player/mp4_sample_assembler.h"
 
 #include "app/player/nal_unit_kinds.h"
+#include "app/util/sei_recovery_point.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ Mp4SampleAssembler::Result Mp4SampleAssembler::Add(const uint8_t* unit, size_t l
         gathering_.insert(gathering_.end(), unit, unit + length);
     }
     hasSlice_ = hasSlice_ || IsSlice(nalType);
-    key_ = key_ || nalType == kIdrSlice;
+    key_ = key_ || nalType == kIdrSlice || (nalType == kSei && FindRecoveryPoint(unit, length, nullptr));
     return result;
 }
 

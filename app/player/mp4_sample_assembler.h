@@ -35,7 +35,9 @@ public:
     void SwapSample(std::vector<uint8_t>& other) { ready_.swap(other); }
     // A picture is being gathered: a unit of it has come.
     bool Gathering() const { return hasSlice_ || overflowed_ || !gathering_.empty(); }
-    // The picture holds an IDR slice: a key picture, where decoding can begin.
+    // A key picture, where decoding can begin: the picture holds an IDR slice, or an SEI with a
+    // recovery point (the I picture of an open group of pictures, the start of an intra-refresh
+    // cycle).
     bool IsKey() const { return readyKey_; }
 
 private:

@@ -8,7 +8,9 @@
 // (the first key picture has come, the view holds it) and ended once the whole stream has come,
 // holds every picture from the first key picture the camera sent on, has the picture's size,
 // shows its pictures in the stream's display order at the camera's rate, and FFmpeg copies and
-// decodes it without a word.
+// decodes it without a word. A key picture is an IDR picture or, for a camera joined after its
+// only IDR picture, one with a recovery point: an open group's I picture, or the start of an
+// intra-refresh cycle, whose pictures decoders show from where they are whole.
 //
 // Field-coded (PAFF) streams are not among the shapes: no encoder on these machines makes them
 // (libx264 codes interlaced video as MBAFF only).
@@ -51,6 +53,13 @@ struct StreamShape {
     int framesPerSecond = 25;
     int keyInterval = 0;  // pictures from one key picture to the next; 0: a second's
     int joinedAt = 0;     // the picture of the stream the camera's file begins with
+    // The camera's file begins at the key picture at joinedAt, as ffmpeg cuts a file at a key
+    // picture (the pictures sent after it and shown before it included), rather than at the
+    // picture itself.
+    bool joinedAtKeyPicture = false;
+    // The recording's first pictures that decoders do not show: the rest of an intra-refresh cycle
+    // from its recovery point, whose pictures are whole only after it.
+    int partialPictures = 0;
 };
 
 void PrintTo(const StreamShape& shape, std::ostream* out) { *out << shape.name; }
@@ -85,6 +94,21 @@ const StreamShape kShapes[] = {
      .options = "-keyint_min 250 -sc_threshold 0",
      .keyInterval = 250,
      .joinedAt = 220},
+    // An IDR picture only at the start, then I pictures with a recovery point and B pictures sent
+    // after them that are shown before them (open groups): joined at the second key picture, the
+    // recording begins there, without those B pictures.
+    {.name = "OpenGroupJoinedAtItsSecondKeyPicture",
+     .options = "-bf 3 -x264-params open-gop=1",
+     .joinedAt = 25,
+     .joinedAtKeyPicture = true},
+    // No I picture after the first, a recovery point at the start of each intra-refresh cycle:
+    // joined ten pictures in, the recording begins at the next cycle. x264 refreshes the 20
+    // macroblock columns of the picture over 19 pictures: decoders show the recording's pictures
+    // from its 19th on, as the view shows the stream's.
+    {.name = "IntraRefreshJoinedTenPicturesIn",
+     .options = "-x264-params intra-refresh=1",
+     .joinedAt = 10,
+     .partialPictures = 18},
 };
 
 constexpr auto kStreamLength = 2s;
@@ -126,7 +150,9 @@ CameraFile MakeCameraFile(const StreamShape& shape, const std::filesystem::path&
     const int pictures = shape.joinedAt + shape.framesPerSecond * static_cast<int>(kStreamLength / 1s);
     test_support::WriteH264Mp4File(file.stream, shape.sourceWidth, shape.sourceHeight, pictures, KeyInterval(shape),
                                    shape.options, shape.framesPerSecond);
-    if (shape.joinedAt > 0) {
+    if (shape.joinedAtKeyPicture) {
+        test_support::CopyH264Mp4FileFromKeyPicture(file.stream, file.served, shape.joinedAt, shape.framesPerSecond);
+    } else if (shape.joinedAt > 0) {
         test_support::CopyH264Mp4FileFrom(file.stream, file.served, shape.joinedAt, shape.framesPerSecond);
     }
     return file;
@@ -200,11 +226,13 @@ std::vector<size_t> MistimedPictures(const std::vector<int64_t>& times, int64_t 
 }
 
 // What every recording of a shape must be: a file at the picture's size that FFmpeg copies and
-// decodes cleanly, holding the pictures `recorded` (every rowStep-th row of each, as the reference
-// decodes them) in that order, one picture time apart at the camera's rate. The decoder gives the
-// pictures in the stream's display order, each with the time the file shows it at.
+// decodes cleanly, beginning with a sync sample, holding the pictures `recorded` (every rowStep-th
+// row of each, as the reference decodes them) in that order, one picture time apart at the camera's
+// rate. The decoder gives the pictures in the stream's display order, each with the time the file
+// shows it at, from the first whole one on.
 void CheckRecording(const std::filesystem::path& file, const StreamShape& shape, std::span<const RgbPicture> recorded,
                     int rowStep) {
+    const std::span<const RgbPicture> shown = recorded.subspan(static_cast<size_t>(shape.partialPictures));
     ASSERT_FALSE(file.empty()) << "no recording";
     const test_support::VideoFile read = test_support::ReadVideoFile(file, test_support::DecodedPictures::kTimesOnly);
     ASSERT_TRUE(read.opened);
@@ -214,7 +242,7 @@ void CheckRecording(const std::filesystem::path& file, const StreamShape& shape,
     ASSERT_FALSE(read.samples.empty());
     EXPECT_TRUE(read.samples.front().key);
     EXPECT_EQ(read.samples.size(), recorded.size());
-    EXPECT_EQ(read.picturePts.size(), recorded.size());
+    EXPECT_EQ(read.picturePts.size(), shown.size());
     const int64_t pictureTicks = read.timeScale / shape.framesPerSecond;
     EXPECT_EQ(MistimedPictures(read.picturePts, pictureTicks), std::vector<size_t>{});
     EXPECT_NEAR(read.duration, static_cast<int64_t>(recorded.size()) * pictureTicks, 2);
@@ -224,12 +252,12 @@ void CheckRecording(const std::filesystem::path& file, const StreamShape& shape,
     test_support::VisitPicturesWithFfmpegTool(
         file, shape.width, shape.height, shape.range, [&](const std::vector<uint8_t>& picture) {
             const RgbPicture rows = test_support::I420ToRgb(picture, shape.width, shape.height, shape.range, rowStep);
-            if (decoded >= recorded.size() || test_support::Psnr(rows, recorded[decoded]) < kSamePicture) {
+            if (decoded >= shown.size() || test_support::Psnr(rows, shown[decoded]) < kSamePicture) {
                 wrong.push_back(decoded);
             }
             ++decoded;
         });
-    EXPECT_EQ(decoded, recorded.size());
+    EXPECT_EQ(decoded, shown.size());
     EXPECT_EQ(wrong, std::vector<size_t>{});
 }
 

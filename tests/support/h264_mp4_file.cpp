@@ -19,6 +19,11 @@ void RunFfmpegWriting(const std::string& arguments, const std::filesystem::path&
     if (std::system(command.c_str()) != 0) throw std::runtime_error("ffmpeg could not write " + target.string());
 }
 
+// The first picture's time rounded down.
+std::string CutTime(int first, int framesPerSecond) {
+    return std::to_string(1000000LL * first / framesPerSecond) + "us";
+}
+
 }  // namespace
 
 void WriteH264Mp4File(const std::filesystem::path& file, int width, int height, int frames, int keyFrameInterval,
@@ -30,11 +35,16 @@ void WriteH264Mp4File(const std::filesystem::path& file, int width, int height, 
                      file);
 }
 
-// Cut at the first picture's time rounded down: the tool keeps the pictures at or after it.
+// Cut while writing: the tool keeps the pictures at or after the time.
 void CopyH264Mp4FileFrom(const std::filesystem::path& from, const std::filesystem::path& to, int first,
                          int framesPerSecond) {
-    const long long cutMicroseconds = 1000000LL * first / framesPerSecond;
-    RunFfmpegWriting("-i " + Quoted(from) + " -ss " + std::to_string(cutMicroseconds) + "us -c copy -copyinkf", to);
+    RunFfmpegWriting("-i " + Quoted(from) + " -ss " + CutTime(first, framesPerSecond) + " -c copy -copyinkf", to);
+}
+
+// Cut while reading: the tool seeks to the key picture at or before the time.
+void CopyH264Mp4FileFromKeyPicture(const std::filesystem::path& from, const std::filesystem::path& to, int first,
+                                   int framesPerSecond) {
+    RunFfmpegWriting("-ss " + CutTime(first, framesPerSecond) + " -i " + Quoted(from) + " -c copy", to);
 }
 
 }  // namespace test_support

@@ -21,4 +21,11 @@ void WriteH264Mp4File(const std::filesystem::path& file, int width, int height, 
 void CopyH264Mp4FileFrom(const std::filesystem::path& from, const std::filesystem::path& to, int first,
                          int framesPerSecond = 25);
 
+// Copies such a file from its key picture at or before picture `first` on, as ffmpeg cuts a file
+// it is told to read from there: what a camera joined at that key picture sends. Pictures sent after
+// the key picture that are shown before it stay, with times before 0. Throws std::runtime_error
+// when ffmpeg fails.
+void CopyH264Mp4FileFromKeyPicture(const std::filesystem::path& from, const std::filesystem::path& to, int first,
+                                   int framesPerSecond = 25);
+
 }  // namespace test_support

@@ -36,6 +36,17 @@ void Describe(const AVStream* stream, VideoFile& video) {
     video.duration = stream->duration == AV_NOPTS_VALUE ? 0 : stream->duration;
 }
 
+// The sync flags as the file gives them, from the index the reader builds of its samples: the
+// packets' key flags also mark every picture libavformat's H.264 parser takes for a key picture
+// (one with a recovery point too), whatever the file says.
+void TakeSyncFlags(AVStream* stream, VideoFile& video) {
+    if (avformat_index_get_entries_count(stream) != static_cast<int>(video.samples.size())) return;
+    for (size_t i = 0; i < video.samples.size(); ++i) {
+        const AVIndexEntry* entry = avformat_index_get_entry(stream, static_cast<int>(i));
+        video.samples[i].key = entry != nullptr && (entry->flags & AVINDEX_KEYFRAME) != 0;
+    }
+}
+
 }  // namespace
 
 VideoFile ReadVideoFile(const std::filesystem::path& file, DecodedPictures kept) {
@@ -46,7 +57,7 @@ VideoFile ReadVideoFile(const std::filesystem::path& file, DecodedPictures kept)
     if (avformat_find_stream_info(input.get(), nullptr) < 0) return video;
     const int index = av_find_best_stream(input.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
     if (index < 0) return video;
-    const AVStream* stream = input->streams[index];
+    AVStream* stream = input->streams[index];
     const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
     CodecContextPtr decoder(avcodec_alloc_context3(codec));
     PacketPtr packet(av_packet_alloc());
@@ -68,6 +79,7 @@ VideoFile ReadVideoFile(const std::filesystem::path& file, DecodedPictures kept)
     }
     avcodec_send_packet(decoder.get(), nullptr);
     TakePictures(decoder.get(), frame.get(), kept, video);
+    TakeSyncFlags(stream, video);
     // The track's length is known once every fragment has been read.
     Describe(stream, video);
     return video;

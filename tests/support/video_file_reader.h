@@ -15,7 +15,7 @@ struct VideoFileSample {
     int64_t pts = 0;
     int64_t dts = 0;
     int64_t duration = 0;
-    bool key = false;
+    bool key = false;  // a sync sample, as the file marks it
     size_t size = 0;
 };
 

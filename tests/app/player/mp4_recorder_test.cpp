@@ -1,11 +1,13 @@
 // The recorder fed NAL units directly, as the RTSP source hands them over, with files read back by
 // libavformat: pictures without access-unit delimiters still become one sample each; a recording
 // begun after a group too large to hold begins at the next key picture with the parameter sets seen
-// before; the two fields of a frame make one sample; and a file that stops taking writes ends
-// the recording with what it holds.
+// before; one on a stream without IDR pictures after its first begins at a recovery point; the two
+// fields of a frame make one sample; a recording without pictures leaves a file readers open; and a
+// file that stops taking writes ends the recording with what it holds.
 #include "app/player/mp4_recorder.h"
 
 #include "app/util/file_logger.h"
+#include "app/util/sei_recovery_point.h"
 #include "tests/app/support/machine_test.h"
 #include "tests/support/annexb_splitter.h"
 #include "tests/support/h264_bit_writer.h"
@@ -15,6 +17,17 @@
 #include "tests/support/video_file_reader.h"
 
 #include <gtest/gtest.h>
+
+extern "C" {
+#include <libavformat/avformat.h>
+}
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <ostream>
+#include <string>
+#include <tuple>
 
 namespace {
 
@@ -233,6 +246,145 @@ TEST_F(Mp4RecorderTest, TheTwoFieldsOfAFrameMakeOneSample) {
     for (const auto& sample : file.samples) EXPECT_GE(sample.pts, sample.dts);
     EXPECT_EQ(file.samples[1].dts - file.samples[0].dts, 3600);
 }
+
+// Streams whose key pictures after the first are not IDR pictures but carry a recovery point: an
+// open group of pictures (an I picture with B pictures shown before it that refer to the group
+// before) and intra refresh (no I picture after the first). Sixty pictures, a key picture every
+// twenty, the parameter sets before each.
+struct RecoveryStream {
+    const char* name;
+    const char* profile;
+    const char* x264Params;
+};
+
+// Where the recorder joins the stream and when the recording starts: with the IDR picture held,
+// on a stream joined after it with a recovery point held, or joined after it with none held yet.
+struct RecoveryJoin {
+    const char* name;
+    int joinedAt;     // the picture, in decoding order, the recorder is fed from
+    bool startFirst;  // the recording starts before the first unit is fed, else after picture 26
+};
+
+constexpr size_t kRecoveryPictures = 60;
+constexpr size_t kRecoveryKeyInterval = 20;
+
+void PrintTo(const RecoveryStream& stream, std::ostream* out) { *out << stream.name; }
+void PrintTo(const RecoveryJoin& join, std::ostream* out) { *out << join.name; }
+
+// Three B pictures before every P or I picture, so that the I picture at 20 comes before the
+// three shown before it, which refer to the P picture at 16. (Without a B pyramid: x264 then
+// releases B references of the group before the I picture in pictures after it, which a decoder
+// joining at the I picture never had, and FFmpeg says so.)
+const RecoveryStream kRecoveryStreams[] = {
+    {"OpenGroup", "main",
+     "open-gop=1:bframes=3:b-adapt=0:b-pyramid=none:keyint=20:min-keyint=20:scenecut=0:repeat-headers=1"},
+    {"IntraRefresh", "baseline", "intra-refresh=1:keyint=20:min-keyint=20:scenecut=0:repeat-headers=1"},
+};
+const RecoveryJoin kRecoveryJoins[] = {
+    {"IdrPictureHeld", 0, false},
+    {"RecoveryPointHeld", 5, false},
+    {"RecoveryPointComes", 5, true},
+};
+
+class Mp4RecorderRecoveryTest : public Mp4RecorderTest,
+                                public ::testing::WithParamInterface<std::tuple<RecoveryStream, RecoveryJoin>> {};
+
+// The recovery point of the stream's first SEI that carries one.
+H264RecoveryPoint FirstRecoveryPoint(const std::vector<NalUnit>& units) {
+    H264RecoveryPoint point;
+    for (const NalUnit& unit : units) {
+        if (FindRecoveryPoint(unit.data(), unit.size(), &point)) return point;
+    }
+    ADD_FAILURE() << "no recovery point";
+    return point;
+}
+
+// The recording begins at the IDR picture when it holds one, else at the first recovery point,
+// without the pictures shown before it; its first pictures decode only once the recovery point's
+// count of pictures has passed, as FFmpeg shows them. Every key picture is a sync sample.
+TEST_P(Mp4RecorderRecoveryTest, BeginsAtTheFirstPictureADecoderCanBeginAt) {
+    const auto& [shape, join] = GetParam();
+    const std::vector<uint8_t> stream = test_support::MakeH264Stream(
+        test_support::StreamOptions(320, 240, static_cast<int>(kRecoveryPictures), shape.profile, shape.x264Params));
+    const auto reference = test_support::DecodeH264Reference(stream).pictures;
+    ASSERT_EQ(reference.size(), kRecoveryPictures);
+    const std::vector<NalUnit> units = test_support::SplitAnnexB(stream);
+    const size_t from = PictureStart(units, join.joinedAt);
+    const size_t startAt = join.startFirst ? from : PictureStart(units, 26);
+    Feed(std::vector<NalUnit>(units.begin() + static_cast<std::ptrdiff_t>(from),
+                              units.begin() + static_cast<std::ptrdiff_t>(startAt)));
+    ASSERT_EQ(recorder.Start(Path().c_str(), 320, 240), 0);
+    Feed(units, startAt);
+    Feed({{0x09, 0xF0}});
+    recorder.Stop();
+
+    const size_t first = join.joinedAt == 0 ? 0 : kRecoveryKeyInterval;
+    const size_t partial = join.joinedAt == 0 ? 0 : FirstRecoveryPoint(units).recoveryFrameCount;
+    const test_support::VideoFile file = test_support::ReadVideoFile(Path());
+    ASSERT_EQ(file.samples.size(), kRecoveryPictures - first);
+    EXPECT_TRUE(file.samples.front().key);
+    EXPECT_EQ(std::count_if(file.samples.begin(), file.samples.end(), [](const auto& s) { return s.key; }),
+              static_cast<long>((kRecoveryPictures - first) / kRecoveryKeyInterval));
+    EXPECT_EQ(file.decodeErrors, 0);
+    EXPECT_EQ(test_support::FfmpegErrors(Path()), "");
+    ASSERT_EQ(file.pictures.size(), kRecoveryPictures - first - partial);
+    for (size_t i = 0; i < file.pictures.size(); ++i) {
+        EXPECT_TRUE(file.pictures[i] == reference[first + partial + i]) << i;
+        if (i > 0) {
+            EXPECT_EQ(file.picturePts[i] - file.picturePts[i - 1], 3600) << i;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Streams, Mp4RecorderRecoveryTest,
+    ::testing::Combine(::testing::ValuesIn(kRecoveryStreams), ::testing::ValuesIn(kRecoveryJoins)),
+    [](const ::testing::TestParamInfo<std::tuple<RecoveryStream, RecoveryJoin>>& param) {
+        return std::string(std::get<0>(param.param).name) + "_" + std::get<1>(param.param).name;
+    });
+
+// A recording that ends before its first picture leaves a movie without tracks, which readers
+// open, rather than an empty file; the log says what it waited for.
+struct EmptyRecording {
+    const char* name;
+    int fedFrom;  // the picture of a stream of IDR pictures every ten the recorder is fed from
+    int fedTo;
+    const char* logged;
+};
+
+const EmptyRecording kEmptyRecordings[] = {
+    {"NothingCame", 0, 0, "record stopped before SPS and PPS, file holds no picture."},
+    {"PicturesWithoutParameterSets", 1, 10, "record stopped before SPS and PPS, file holds no picture."},
+    {"ParameterSetsButNoKeyPicture", 1, 20, "record stopped before a key picture, file holds no picture."},
+};
+
+class Mp4RecorderEmptyTest : public Mp4RecorderTest, public ::testing::WithParamInterface<EmptyRecording> {};
+
+TEST_P(Mp4RecorderEmptyTest, LeavesAMovieWithoutTracksAndLogsWhy) {
+    const EmptyRecording& c = GetParam();
+    const std::vector<NalUnit> units = test_support::SplitAnnexB(SlicedStream(30));
+    ASSERT_EQ(recorder.Start(Path().c_str(), 320, 240), 0);
+    // The stream's units in that range without its IDR slices: predicted pictures only, with the
+    // parameter sets in front of picture 10 when the range holds them.
+    for (size_t i = PictureStart(units, c.fedFrom); i < PictureStart(units, c.fedTo); ++i) {
+        if (test_support::NalType(units[i]) != 5) Feed({units[i]});
+    }
+    recorder.Stop();
+
+    EXPECT_EQ(Logged(c.logged), 1);
+    std::ifstream in(Path(), std::ios::binary);
+    const std::vector<char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    ASSERT_GT(bytes.size(), 8u);
+    EXPECT_EQ(std::string(bytes.begin() + 4, bytes.begin() + 8), "ftyp");
+    AVFormatContext* opened = nullptr;
+    ASSERT_EQ(avformat_open_input(&opened, Path().c_str(), nullptr, nullptr), 0);
+    EXPECT_GE(avformat_find_stream_info(opened, nullptr), 0);
+    EXPECT_EQ(opened->nb_streams, 0u);
+    avformat_close_input(&opened);
+}
+
+INSTANTIATE_TEST_SUITE_P(Recordings, Mp4RecorderEmptyTest, ::testing::ValuesIn(kEmptyRecordings),
+                         [](const ::testing::TestParamInfo<EmptyRecording>& c) { return c.param.name; });
 
 TEST_F(Mp4RecorderTest, AWriteTheFileRefusesEndsTheRecordingAndTheFileStillPlays) {
     const std::vector<uint8_t> stream = SlicedStream(60);
