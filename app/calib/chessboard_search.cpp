@@ -29,7 +29,35 @@ int Truncated(double value) { return static_cast<int>(value); }
 
 uint8_t ClampedByte(int value) { return static_cast<uint8_t>(std::clamp(value, 0, 255)); }
 
-// The region made 4:3 about its centre, shrunk where the image leaves no room for that.
+cv::Point2f Intersection(const CornerLine& a, const CornerLine& b) {
+    const double x1 = a[2] + kLineReach * a[0], y1 = a[3] + kLineReach * a[1];
+    const double x2 = a[2] - kLineReach * a[0], y2 = a[3] - kLineReach * a[1];
+    const double x3 = b[2] + kLineReach * b[0], y3 = b[3] + kLineReach * b[1];
+    const double x4 = b[2] - kLineReach * b[0], y4 = b[3] - kLineReach * b[1];
+    const double denominator = (x1 - x2) * (y3 - y4) - (y1 - y2) * (x3 - x4);
+    const double first = x1 * y2 - y1 * x2;
+    const double second = x3 * y4 - y3 * x4;
+    return cv::Point2f(static_cast<float>((first * (x3 - x4) - (x1 - x2) * second) / denominator),
+                       static_cast<float>((first * (y3 - y4) - (y1 - y2) * second) / denominator));
+}
+
+// OpenCV would spread its work over a pool of worker threads that outlive the call and that
+// nothing joins. The search is small and runs on the decode thread: it runs there alone.
+void KeepOpenCvOnThisThread() {
+    static std::once_flag once;
+    std::call_once(once, [] { cv::setNumThreads(0); });
+}
+
+}  // namespace
+
+void ConvertYuvToRgb(int y, int a, int b, uint8_t out[3]) {
+    const double ca = a - 128;
+    const double cb = b - 128;
+    out[0] = ClampedByte(y - Truncated(0.001 * ca - 1.402 * cb));
+    out[1] = ClampedByte(y - Truncated(0.3441 * ca + 0.7141 * cb));
+    out[2] = ClampedByte(y + Truncated(1.772 * ca + 0.001 * cb));
+}
+
 cv::Rect FourByThree(const cv::Rect& region, const cv::Size& image) {
     int x = region.x, y = region.y, width = region.width, height = region.height;
     const int cx = x + width / 2;
@@ -58,35 +86,6 @@ cv::Rect FourByThree(const cv::Rect& region, const cv::Size& image) {
         }
     }
     return cv::Rect(x, y, width, height);
-}
-
-cv::Point2f Intersection(const CornerLine& a, const CornerLine& b) {
-    const double x1 = a[2] + kLineReach * a[0], y1 = a[3] + kLineReach * a[1];
-    const double x2 = a[2] - kLineReach * a[0], y2 = a[3] - kLineReach * a[1];
-    const double x3 = b[2] + kLineReach * b[0], y3 = b[3] + kLineReach * b[1];
-    const double x4 = b[2] - kLineReach * b[0], y4 = b[3] - kLineReach * b[1];
-    const double denominator = (x1 - x2) * (y3 - y4) - (y1 - y2) * (x3 - x4);
-    const double first = x1 * y2 - y1 * x2;
-    const double second = x3 * y4 - y3 * x4;
-    return cv::Point2f(static_cast<float>((first * (x3 - x4) - (x1 - x2) * second) / denominator),
-                       static_cast<float>((first * (y3 - y4) - (y1 - y2) * second) / denominator));
-}
-
-// OpenCV would spread its work over a pool of worker threads that outlive the call and that
-// nothing joins. The search is small and runs on the decode thread: it runs there alone.
-void KeepOpenCvOnThisThread() {
-    static std::once_flag once;
-    std::call_once(once, [] { cv::setNumThreads(0); });
-}
-
-}  // namespace
-
-void ConvertYuvToRgb(int y, int a, int b, uint8_t out[3]) {
-    const double ca = a - 128;
-    const double cb = b - 128;
-    out[0] = ClampedByte(y - Truncated(0.001 * ca - 1.402 * cb));
-    out[1] = ClampedByte(y - Truncated(0.3441 * ca + 0.7141 * cb));
-    out[2] = ClampedByte(y + Truncated(1.772 * ca + 0.001 * cb));
 }
 
 cv::Mat CutOutPicture(const uint8_t* picture, int pictureWidth, int pictureHeight, int left, int top, int width,

@@ -25,6 +25,11 @@ void ConvertYuvToRgb(int y, int a, int b, uint8_t out[3]);
 cv::Mat CutOutPicture(const uint8_t* picture, int pictureWidth, int pictureHeight, int left, int top, int width,
                       int height);
 
+// The region made 4:3 (width to height) about its centre, in integer arithmetic: a region wider
+// than that gets the height of its width, one taller the width of its height, each shrunk (in both
+// sides) where the image leaves no room for it about the centre.
+cv::Rect FourByThree(const cv::Rect& region, const cv::Size& image);
+
 // Searches the region of the image, made 4:3 about its centre, at 400 x 300, then 440 x 330, then
 // 320 x 240, stopping at the first scale that finds the board. On success the four corners, in
 // image coordinates, replace points; otherwise points stays as it was. Never throws.

@@ -98,8 +98,11 @@ int CVideoPlayer::Start() {
         renderer1_->Close();
         return -6;
     }
-    // A restart while full screen may bring another picture size.
-    if (fullScreen_) renderer2_->Init(fullScreenWindow_, width_, shownHeight(), kRenderFormatI420);
+    // A restart while full screen may bring another picture size. A full-screen renderer that
+    // cannot start leaves the view in the plug-in window, as when entering full screen fails.
+    if (fullScreen_ && renderer2_->Init(fullScreenWindow_, width_, shownHeight(), kRenderFormatI420) < 0) {
+        DestroyWindow(fullScreenWindow_);  // its WM_DESTROY leaves full screen
+    }
     InitOverlay();
     StartRenderThread();
     BeginPlaying();

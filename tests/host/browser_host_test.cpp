@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <thread>
 
 using test_support::TestBrowserHost;
@@ -107,6 +108,18 @@ TEST_F(BrowserHostTest, RetainedObjectsAreDroppedAndShutDownWithTheHost) {
     EXPECT_EQ(api.use_count(), 1);
     EXPECT_EQ(host->releaseDeferredCount, 2);
     EXPECT_FALSE(host->postToMainThread([](void*) {}, nullptr));
+}
+
+// The page was handed the object twice; one drop lets it go whole: the host keeps no second
+// reference that would outlive the page's wrapper.
+TEST_F(BrowserHostTest, AnObjectKeptTwiceIsReleasedByOneDrop) {
+    auto api = std::make_shared<ShutdownCountingApi>();
+    const std::weak_ptr<ShutdownCountingApi> watched = api;
+    host->keepObject(api);
+    host->keepObject(api);
+    host->dropObject(api);
+    api.reset();
+    EXPECT_TRUE(watched.expired());
 }
 
 TEST_F(BrowserHostTest, DeferredCallsRunAfterTheMessageAndThePageTimerNeverOffTheMainThread) {

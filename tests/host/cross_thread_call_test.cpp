@@ -109,18 +109,23 @@ TEST_F(CrossThreadCalls, WorkerWaitsForACallTheShutdownIsRunningBeforeItLeaves) 
 // The binding refuses a post because the host has just shut down, after the shutdown already
 // took the call to run it: the call is the shutdown's now, not the poster's to free or withdraw.
 TEST_F(CrossThreadCalls, PostRefusedAfterShutdownTookTheCallCountsAsPosted) {
+    // The shutdown takes every pending call at once and runs them in the order they were queued:
+    // once this earlier one runs, the worker's call is the shutdown's too. (The worker's call
+    // itself cannot start before the worker lets go of it.)
+    std::atomic<bool> taken{false};
+    host->queueOnMainThread([&] { taken = true; });
     std::atomic<int> runs{0};
     host->beforePost = [&] {  // on the worker, which holds its call meanwhile
         ++posts;
-        // The shutdown has taken the call once it has run it (bounded, so a fault fails instead
-        // of hanging).
-        const auto until = std::chrono::steady_clock::now() + 5s;
-        while (runs == 0 && std::chrono::steady_clock::now() < until) std::this_thread::yield();
+        // Bounded, so that a fault fails instead of hanging.
+        const auto until = std::chrono::steady_clock::now() + 10s;
+        while (!taken && std::chrono::steady_clock::now() < until) std::this_thread::yield();
         host->refusePosts = true;
     };
     std::thread worker = waitingWorker([&] { ++runs; });
     host->shutdown();
     worker.join();
+    EXPECT_TRUE(taken);
     EXPECT_EQ(message, "Shutting down");
     EXPECT_EQ(runs, 1);  // the shutdown ran it
 }

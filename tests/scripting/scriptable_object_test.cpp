@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <typeinfo>
@@ -56,6 +57,27 @@ TEST(ScriptableObject, MembersAboveTheCurrentScopeAreHiddenAndTheDefaultScopeIsT
     EXPECT_EQ(api->getDefaultScope(), TestApi::kSecretScope);
     api->popScope();
     EXPECT_EQ(api->getScope(), TestApi::kSecretScope);
+}
+
+// The page enumerates the members it may see: the list leaves out what the count leaves out, narrow
+// and wide, and holds what a higher scope reveals.
+TEST(ScriptableObject, MemberListsLeaveOutMembersAboveTheCurrentScopeAsTheCountDoes) {
+    auto api = std::make_shared<TestApi>();
+    const std::vector<std::string> visible = members(*api);
+    EXPECT_EQ(std::count(visible.begin(), visible.end(), "Secret"), 0);
+    EXPECT_EQ(visible.size(), api->countMembers());
+    std::vector<std::wstring> wide{L"left over"};
+    api->listMemberNames(&wide);
+    EXPECT_EQ(wide.size(), visible.size());
+
+    api->pushScope(TestApi::kSecretScope);
+    const std::vector<std::string> revealed = members(*api);
+    EXPECT_EQ(std::count(revealed.begin(), revealed.end(), "Secret"), 1);
+    EXPECT_EQ(revealed.size(), visible.size() + 1);
+    EXPECT_EQ(revealed.size(), api->countMembers());
+    EXPECT_TRUE(std::is_sorted(revealed.begin(), revealed.end()));
+    api->popScope();
+    EXPECT_EQ(members(*api), visible);
 }
 
 TEST(ScriptableObject, DroppedMethodsAndPropertiesAreGoneFromEveryLookup) {

@@ -3,6 +3,7 @@
 // texts that change nothing.
 #include "tests/app/support/machine_test.h"
 #include "tests/app/support/plugin_instance.h"
+#include "tests/app/support/refused_json_texts.h"
 
 #include <gtest/gtest.h>
 #include <json/reader.h>
@@ -163,6 +164,10 @@ TEST_F(AnalysisParams, MalformedTextChangesNothingAndAnyOtherValueReplacesEveryt
     for (const std::string& bad : std::vector<std::string>{"not json", "{", "", std::string(5000, '[')}) {
         Load(bad);
         EXPECT_EQ(Saved(), before) << bad.substr(0, 40);
+    }
+    for (const std::string& refused : test_support::kTextsTheJsonReaderRefuses) {
+        Load(refused);
+        EXPECT_EQ(Saved(), before) << refused;
     }
     Load(R"({"eventInfo":{}} trailing)");
     EXPECT_EQ(Saved(), kEmptyDocument);

@@ -15,6 +15,7 @@
 #include "tests/app/support/machine_test.h"
 #include "tests/app/support/picture_overlay.h"
 #include "tests/app/support/recording_renderer.h"
+#include "tests/app/support/refused_json_texts.h"
 #include "tests/app/support/test_windows.h"
 
 #include <gtest/gtest.h>
@@ -161,6 +162,10 @@ TEST_F(AnalysisViews, DocumentsRoundTripAndMalformedOnesChangeNothing) {
         lanes->SetAnalyseParams(bad);
         EXPECT_EQ(lanes->SaveAnalyseParams(), saved) << bad;
     }
+    for (const std::string& refused : test_support::kTextsTheJsonReaderRefuses) {
+        lanes->SetAnalyseParams(refused);
+        EXPECT_EQ(lanes->SaveAnalyseParams(), saved) << refused;
+    }
 
     auto gun = Make<CVideoPlayerAnalysisOldGun>();
     gun->SetAnalyseParams(R"({"crossareacnt": 1, "crossareas": [{"name": "x1", "pointcnt": 4,
@@ -170,6 +175,10 @@ TEST_F(AnalysisViews, DocumentsRoundTripAndMalformedOnesChangeNothing) {
     EXPECT_NE(gunSaved.find("\"name\" : \"x1\",\n         \"pointcnt\" : 1,"), std::string::npos);  // one point kept
     gun->SetAnalyseParams(R"({"crossareacnt": 1, "crossareas": [{"name": "y", "pointcnt": 1, "points": [5]}]})");
     EXPECT_EQ(gun->SaveAnalyseParams(), gunSaved);
+    for (const std::string& refused : test_support::kTextsTheJsonReaderRefuses) {
+        gun->SetAnalyseParams(refused);
+        EXPECT_EQ(gun->SaveAnalyseParams(), gunSaved) << refused;
+    }
 }
 
 TEST_F(AnalysisViews, LaneLabelsFollowTheDetectionModeAndAreasTheirSequenceNumber) {

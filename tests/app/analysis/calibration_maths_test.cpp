@@ -1,6 +1,6 @@
 // The calibration's arithmetic against values worked out by hand: the perspective transform and
 // its adjugate, the per-row target-size model, the two target boxes, and the chessboard search's
-// straightness test, corner construction and pattern size.
+// region made 4:3, straightness test, corner construction and pattern size.
 #include "app/analysis/ground_plane_transform.h"
 #include "app/analysis/target_boxes.h"
 #include "app/analysis/target_size_model.h"
@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace {
@@ -121,6 +123,49 @@ TEST(ChessboardCorners, BordersMustBeStraightAndNeighbouringBordersMustMeet) {
         EXPECT_NEAR(corners[i].y, expected[i].y, 1e-3) << i;
     }
     EXPECT_FALSE(OrderChessboardCorners({alongX, alongX, {0, 1, 5, 0}, {0, 1, 0, 0}}, &corners));
+}
+
+std::vector<int> Sides(const cv::Rect& r) { return {r.x, r.y, r.width, r.height}; }
+
+// The search region is made 4:3 about its centre: a wide region gets the height of its width, a
+// tall one the width of its height, each shrunk where the image leaves no room about the centre.
+TEST(ChessboardRegion, WideAndTallRegionsBecomeFourByThreeAboutTheirCentresWithinTheImage) {
+    struct Case {
+        cv::Rect region;
+        cv::Size image;
+        std::vector<int> expected;  // left, top, width, height
+    };
+    const std::vector<Case> cases = {
+        {{0, 0, 300, 100}, {300, 100}, {84, 0, 133, 100}},    // wide, t = 50: 8t / 3 wide
+        {{0, 100, 300, 100}, {300, 400}, {0, 38, 300, 225}},  // wide with room: 3 x 300 / 4 high
+        {{200, 0, 100, 300}, {800, 300}, {50, 0, 400, 300}},  // tall with room: 4 x 300 / 3 wide
+        {{0, 0, 100, 300}, {100, 300}, {0, 113, 100, 75}},    // tall, t = 50: 2t wide, 6t / 4 high
+        {{10, 20, 40, 30}, {60, 60}, {10, 20, 40, 30}},       // already 4:3
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Sides(FourByThree(c.region, c.image)), c.expected) << c.region;
+    }
+}
+
+// A board in the middle of a region three times as wide as high is found in the 133 x 100 part
+// the search cuts out of it, and its corners come back in image coordinates.
+TEST(ChessboardRegion, ABoardInAWideRegionIsFoundInItsFourByThreeMiddle) {
+    cv::Mat image(100, 300, CV_8UC1, cv::Scalar(235));
+    for (int y = 10; y < 90; ++y) {  // 6 x 4 squares from 90 to 210: only just inside 84 to 217
+        for (int x = 90; x < 210; ++x) {
+            if (((x - 90) / 20 + (y - 10) / 20) % 2 == 0) image.at<uint8_t>(y, x) = 16;
+        }
+    }
+    std::vector<cv::Point2f> corners;
+    ASSERT_TRUE(SearchChessboardAtScales(&corners, image, cv::Rect(0, 0, 300, 100), {5, 3}));
+    ASSERT_EQ(corners.size(), 4u);
+    const std::vector<cv::Point2f> outer{{110, 30}, {190, 30}, {190, 70}, {110, 70}};
+    for (const cv::Point2f& expected : outer) {
+        const bool found = std::any_of(corners.begin(), corners.end(), [&](const cv::Point2f& corner) {
+            return std::fabs(corner.x - expected.x) < 1.0f && std::fabs(corner.y - expected.y) < 1.0f;
+        });
+        EXPECT_TRUE(found) << expected.x << ", " << expected.y;
+    }
 }
 
 class PatternSetting : public test_support::MachineTest {};

@@ -1,7 +1,9 @@
 // Full screen over the loopback camera: the picture moves to a top-most popup window covering the
 // screen and comes back when Escape, a double click or a synthesised keystroke closes it; it stays
-// in the plug-in window when the full-screen renderer fails, and full screen through a restart.
+// in the plug-in window when the full-screen renderer fails, and full screen through a restart
+// unless the restart's full-screen renderer fails.
 #include "app/player/video_player.h"
+#include "platform/ddraw/ddraw_testing.h"
 #include "platform/window/win_input_testing.h"
 #include "tests/app/support/machine_test.h"
 #include "tests/app/support/plugin_instance.h"
@@ -23,6 +25,7 @@ class FullScreen : public test_support::MachineTest {
 protected:
     FullScreen() { platform::testing::setScreenSize(640, 480); }
     ~FullScreen() override {
+        platform::testing::resetDirectDrawFailures();
         platform::testing::resetInputState();
         platform::testing::setScreenSize(1920, 1080);
     }
@@ -126,6 +129,42 @@ TEST_F(FullScreen, ARestartThereStaysFullScreenAtTheNewPictureSize) {
     const auto init = renderers.log->initCalls().back();
     EXPECT_EQ((std::vector<int>{init.window == popup, init.width, init.height}), (std::vector<int>{1, 640, 360}));
     EXPECT_TRUE(PumpUntil([&] { return renderers.log->lastPictureIn(popup).size() == 640u * 360 * 3 / 2; }));
+    EXPECT_TRUE(PumpUntil([&] { return test_support::ShowsCameraPicture(popup); }));
+}
+
+// DirectDraw refuses the full-screen window's surface when the watchdog restarts the stream there:
+// the view goes back to the plug-in window, as when entering full screen fails, and tells the page
+// that full screen has closed; full screen opens again once DirectDraw serves the window.
+TEST_F(FullScreen, ARestartThereWhoseRendererFailsReturnsToThePluginWindow) {
+    test_support::ScopedRecordingRenderers renderers(true);
+    LoopbackRtspCamera camera;
+    camera.Start();
+    PluginInstance page;
+    ASSERT_EQ(page.Play(camera.Url()), 0);
+    page.Invoke("OpenFullScreen");
+    HWND popup = page.view()->fullScreenWindow();
+    ASSERT_NE(popup, nullptr);
+    renderers.log->beforeInit = [&](HWND window) {
+        platform::testing::setDirectDrawCallFails(platform::testing::DirectDrawCall::CreateOffscreenSurface,
+                                                  window == popup);
+    };
+    PostMessageW(popup, kViewRestartMessage, 0, 0);
+    platform::testing::pumpPendingMessages();
+    EXPECT_EQ(Logged("restart play."), 1);
+    EXPECT_TRUE(page.view()->playing());
+    EXPECT_FALSE(page.view()->fullScreen());
+    EXPECT_EQ(page.view()->fullScreenWindow(), nullptr);
+    EXPECT_FALSE(IsWindow(popup));
+    EXPECT_EQ(page.events->take("ononCloseFullScreen").size(), 1u);
+    const int rendered = renderers.log->rendersIn(page.pluginWindow());
+    EXPECT_TRUE(PumpUntil([&] { return renderers.log->rendersIn(page.pluginWindow()) > rendered + 5; }));
+    EXPECT_TRUE(PumpUntil([&] { return test_support::ShowsCameraPicture(page.pluginWindow()); }));
+
+    renderers.log->beforeInit = nullptr;
+    platform::testing::resetDirectDrawFailures();
+    page.Invoke("OpenFullScreen");
+    popup = page.view()->fullScreenWindow();
+    ASSERT_NE(popup, nullptr);
     EXPECT_TRUE(PumpUntil([&] { return test_support::ShowsCameraPicture(popup); }));
 }
 

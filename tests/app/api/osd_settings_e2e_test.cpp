@@ -9,6 +9,7 @@
 #include "tests/app/support/picture_overlay.h"
 #include "tests/app/support/plugin_instance.h"
 #include "tests/app/support/recording_renderer.h"
+#include "tests/app/support/refused_json_texts.h"
 #include "tests/support/device_records.h"
 #include "tests/support/loopback_device_peer.h"
 #include "tests/support/loopback_rtsp_camera.h"
@@ -121,6 +122,9 @@ TEST_F(OsdSettingsView, ThePageChoosesTheItemsAndLocationWhileTheCameraBringsOnl
     for (const char* bad : {"{", "[1]", R"({"result": 5})", R"({"result": {"showtime": "yes"}})",
                             R"({"result": {"location": ["西门"], "showlocation": true}})"}) {
         page.Invoke("SetOSDInfoParams", std::string(bad));
+    }
+    for (const std::string& refused : test_support::kTextsTheJsonReaderRefuses) {
+        page.Invoke("SetOSDInfoParams", refused);
     }
     EXPECT_TRUE(StillShows(second));
 }

@@ -2,6 +2,7 @@
 // ones as zero, the location in GBK cut to its field; anything malformed or of the wrong kind is
 // refused without a change.
 #include "app/player/osd_settings_json.h"
+#include "tests/app/support/refused_json_texts.h"
 
 #include <gtest/gtest.h>
 
@@ -58,6 +59,11 @@ TEST(OsdSettingsJson, MalformedOrWronglyTypedSettingsAnswerFalseAndChangeNothing
         OsdRecord record = before;
         EXPECT_FALSE(ReadOsdSettings(bad, &record)) << bad;
         EXPECT_EQ(std::memcmp(&record, &before, sizeof(record)), 0) << bad;
+    }
+    for (const std::string& refused : test_support::kTextsTheJsonReaderRefuses) {
+        OsdRecord record = before;
+        EXPECT_FALSE(ReadOsdSettings(refused, &record)) << refused;
+        EXPECT_EQ(std::memcmp(&record, &before, sizeof(record)), 0) << refused;
     }
 }
 

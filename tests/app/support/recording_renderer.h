@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -32,6 +33,12 @@ struct RendererLog {
     int renders() {
         std::lock_guard<std::mutex> hold(lock);
         return renderCount;
+    }
+    // Pictures rendered into the window (by the renderer that was initialised for it).
+    int rendersIn(HWND window) {
+        std::lock_guard<std::mutex> hold(lock);
+        auto found = renderCountIn.find(window);
+        return found == renderCountIn.end() ? 0 : found->second;
     }
     std::vector<uint8_t> lastPicture() {
         std::lock_guard<std::mutex> hold(lock);
@@ -57,9 +64,13 @@ struct RendererLog {
     int renderCount = 0;
     std::vector<uint8_t> picture;  // the bytes of the last picture rendered
     std::map<HWND, std::vector<uint8_t>> pictureIn;
+    std::map<HWND, int> renderCountIn;
     std::optional<RECT> source;               // its source rectangle
     int format = -1;                          // and its format
     std::map<RendererKind, int> initResults;  // a kind listed here fails its Init with this code
+    // Runs, outside the lock, before each Init with the window it is for: a test may switch the
+    // platform's failures on for one window.
+    std::function<void(HWND)> beforeInit;
     bool forwardToRealRenderers = false;
 };
 
@@ -70,6 +81,7 @@ public:
     }
 
     int Init(HWND window, int width, int height, int format) override {
+        if (log_->beforeInit) log_->beforeInit(window);
         std::optional<int> failure;
         {
             std::lock_guard<std::mutex> hold(log_->lock);
@@ -87,6 +99,7 @@ public:
             ++log_->renderCount;
             log_->picture.assign(data, data + length);
             log_->pictureIn[window_] = log_->picture;
+            ++log_->renderCountIn[window_];
             log_->source = source ? std::optional<RECT>(*source) : std::nullopt;
             log_->format = format;
         }
