@@ -139,13 +139,10 @@ TEST_F(CameraPage, PlaysACameraThatComesUpAfterThePageOpened) {
     later.port = portOfAGoneCamera();
     const std::string url = "rtsp://127.0.0.1:" + std::to_string(later.port) + "/live";
     const std::filesystem::path shot = output.path() / "page.png";
-    // Ends two seconds after the page says it plays, with its pictures painted by then.
-    const char* const playingAWhile =
-        "(function () { if (document.getElementById('state').textContent.indexOf('Playing') != 0) return false;"
-        " window.playingSince = window.playingSince || Date.now(); return Date.now() - window.playingSince > 2000; })()";
     ViewerRun run(examplePage(), "url=" + queryValue(url),
-                  {"--size", "1000x640", "--eval", kPlayerRect, "--until", playingAWhile, "--time", "60", "--screenshot",
-                   shot.string()});
+                  {"--size", "1000x640", "--eval", kPlayerRect, "--until",
+                   heldFor("document.getElementById('state').textContent.indexOf('Playing') == 0", 2000), "--time",
+                   "60", "--screenshot", shot.string()});
     const PageRect rect = pageRect(run.valueAfter("eval: "));
     ASSERT_TRUE(run.waitFor("console: The camera did not play (-3: the camera did not answer or refused the "
                             "stream). Trying again every 5 s."))
