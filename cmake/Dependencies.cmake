@@ -4,12 +4,9 @@ find_package(PkgConfig REQUIRED)
 find_package(GTest REQUIRED)
 find_package(Boost 1.74 REQUIRED)
 
-pkg_check_modules(UTFCPP IMPORTED_TARGET utf8cpp)
-if(NOT UTFCPP_FOUND)
-  # libutfcpp-dev installs its headers under /usr/include/utf8cpp.
-  add_library(PkgConfig::UTFCPP INTERFACE IMPORTED)
-  set_target_properties(PkgConfig::UTFCPP PROPERTIES INTERFACE_INCLUDE_DIRECTORIES /usr/include/utf8cpp)
-endif()
+# libutfcpp-dev comes with a CMake package (target utf8cpp, headers under /usr/include/utf8cpp)
+# and no pkg-config file.
+find_package(utf8cpp CONFIG REQUIRED)
 
 pkg_check_modules(FFMPEG REQUIRED IMPORTED_TARGET libavcodec libavformat libavutil libswscale)
 # The platform stand-in's display converts and scales with libswscale alone.

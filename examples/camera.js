@@ -1,13 +1,16 @@
 // The camera page: plays a camera through the Veltrin plug-in's scripting API and shows what the
 // plug-in reports through its events. With ?url=...&device=...&auto=1 it plays at once and runs a
 // short session on its own (folders, play, an alarm, a snapshot, a few seconds of recording),
-// whose outcome it keeps in window.session for whoever runs it unattended.
+// whose outcome it keeps in window.session for whoever runs it unattended. A camera that cannot be
+// reached is tried again every few seconds until it plays, so that a page left on a wall plays as
+// soon as its camera is back.
 (function () {
   'use strict';
 
   var player = document.getElementById('player');
   var query = parseQuery(window.location.search);
-  var state = { playing: false, paused: false, recording: false };
+  var state = { playing: false, paused: false, recording: false, retry: null };
+  var retrySeconds = 5;
   var session = window.session = { state: 'idle', result: '', alarms: 0, clicks: 0, fullScreenClosed: 0, steps: [] };
 
   function byId(id) { return document.getElementById(id); }
@@ -27,6 +30,26 @@
   function say(text) {
     console.log(text);
     byId('state').textContent = text;
+  }
+
+  // What the plug-in's "StartPlay" answer means when the camera did not play.
+  function playFailure(code) {
+    if (code === -1) return 'the plug-in has no window yet';
+    if (code === -2) return 'no RTSP URL';
+    if (code === -3) return 'the camera did not answer or refused the stream';
+    if (code === -4) return 'the camera sent no video within 5 s';
+    if (code === -6) return 'the H.264 decoder did not open';
+    if (code <= -5000) return 'the picture cannot be drawn (renderer code ' + (code + 5000) + ')';
+    return 'unknown answer';
+  }
+
+  // The answers that the camera's coming back may change: it was down or not sending yet.
+  function cameraWasDown(code) { return code === -3 || code === -4; }
+
+  function cancelRetry() {
+    if (state.retry === null) return;
+    window.clearTimeout(state.retry);
+    state.retry = null;
   }
 
   function showFolders() {
@@ -52,6 +75,7 @@
   // Each action answers the plug-in's result: 0 when it went well.
   var actions = {
     play: function () {
+      cancelRetry();
       var url = byId('url').value.trim();
       if (!url) {
         say('Enter the camera\'s RTSP URL first.');
@@ -63,7 +87,16 @@
       state.playing = result === 0;
       state.paused = false;
       if (!state.playing) {
-        say('The camera did not play (' + result + ').');
+        var failure = 'The camera did not play (' + result + ': ' + playFailure(result) + ').';
+        if (cameraWasDown(result)) {
+          // The plug-in restarts a stream only once it has played: until then the page asks again.
+          state.retry = window.setTimeout(function () {
+            state.retry = null;
+            actions.play();
+          }, retrySeconds * 1000);
+          failure += ' Trying again every ' + retrySeconds + ' s.';
+        }
+        say(failure);
         return result;
       }
       var device = byId('device').value.trim();
@@ -73,6 +106,7 @@
       return 0;
     },
     stop: function () {
+      cancelRetry();
       if (state.recording) actions.record();
       var result = player.StopPlay();
       state.playing = false;
@@ -130,7 +164,7 @@
     function step(name, result) {
       session.steps.push(name + ': ' + result);
       console.log('session step ' + name + ': ' + result);
-      if (result !== 0) finish('fail: ' + name + ' gave ' + result);
+      if (result !== 0) finish('fail: ' + name + ' gave ' + result + (name === 'play' ? ' (' + playFailure(result) + ')' : ''));
       return result === 0;
     }
     function finish(result) {

@@ -1,35 +1,57 @@
 #!/usr/bin/env bash
 # The demo: a real web page in a real browser engine (QtWebKit) plays a camera through npVeltrin.so.
-#
-#   scripts/demo.sh                          plays the loopback test camera (started here, with its
-#                                            device link sending an alarm every few seconds)
-#   scripts/demo.sh RTSP-URL [DEVICE-ADDRESS] plays that camera, with alarms from its device link
-#   scripts/demo.sh --activex [RTSP-URL [DEVICE-ADDRESS]]
-#                                            the same page in the stand-in ActiveX container instead,
-#                                            headless: the control made by npVeltrin.so's class
-#                                            object as Internet Explorer makes it, with screenshots
-#                                            of the control's window
-#
 # Installs and builds what is missing, then opens examples/camera.html in the page viewer: in a
 # window when there is a display, otherwise under a virtual X server (xvfb-run). The page plays at
 # once and runs a short session of its own: an alarm, a snapshot, a few seconds of recording.
-# Screenshots, the snapshot and the recording go to build/demo/; the script says where.
+# Screenshots, the snapshot and the recording go to build/demo/; the script says where. The build
+# is scripts/test.sh's (scripts/build_options.sh), so the tests after the demo compile only what
+# the demo did not need.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$PWD"
 
+usage() {
+  cat << 'EOF'
+usage: scripts/demo.sh [--activex] [RTSP-URL [CAMERA-ADDRESS]]
+  (no URL)        play the loopback test camera, started here with its device link sending an
+                  alarm every few seconds
+  RTSP-URL        play that camera; CAMERA-ADDRESS is where its device link answers (port 8081),
+                  for its alarms
+  --activex       run the same page headless in the stand-in ActiveX container instead, the control
+                  made by npVeltrin.so's class object as Internet Explorer makes it, with
+                  screenshots of the control's window
+  -h, --help      print this and exit
+Builds in build/ what the demo needs and writes what the page made into build/demo/.
+EOF
+}
+
 activex=0
-if [ "${1:-}" = "--activex" ]; then
-  activex=1
-  shift
+positional=()
+for argument in "$@"; do
+  case "$argument" in
+    -h | --help) usage; exit 0 ;;
+    --activex) activex=1 ;;
+    -*) echo "demo: unknown option $argument" >&2; usage >&2; exit 2 ;;
+    *) positional+=("$argument") ;;
+  esac
+done
+if [ ${#positional[@]} -gt 2 ]; then
+  echo "demo: one camera URL and one camera address at most" >&2
+  usage >&2
+  exit 2
 fi
-url="${1:-}"
-device="${2:-}"
+url="${positional[0]:-}"
+device="${positional[1]:-}"
 
 bash scripts/setup.sh
-if [ ! -f build/build.ninja ]; then
-  cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
-fi
+# shellcheck source=scripts/build_options.sh
+source scripts/build_options.sh
+mkdir -p build
+cmake -S . -B build "${build_options[@]}" > build/demo-build.log 2>&1 || {
+  tail -n 30 build/demo-build.log
+  echo "demo: configuring the build failed (build/demo-build.log)" >&2
+  exit 1
+}
 if [ "$activex" = 1 ]; then
   echo "demo: building the plug-in, the ActiveX page runner and the test camera"
   targets=(activex_page npVeltrin loopback_camera)
@@ -37,7 +59,7 @@ else
   echo "demo: building the plug-in, the desktop bridge, the page viewer and the test camera"
   targets=(page_viewer loopback_camera)
 fi
-cmake --build build -j "${VELTRIN_JOBS:-4}" --target "${targets[@]}" > build/demo-build.log 2>&1 || {
+cmake --build build -j "${VELTRIN_JOBS:-4}" --target "${targets[@]}" >> build/demo-build.log 2>&1 || {
   tail -n 30 build/demo-build.log
   echo "demo: the build failed (build/demo-build.log)" >&2
   exit 1
@@ -99,18 +121,34 @@ urlencode() {
 query="?url=$(urlencode "$url")&device=$(urlencode "$device")&auto=1"
 page="$root/examples/camera.html$query"
 
+# Tells how the page's session ended when it failed (the runner's verdict line in LOG after
+# PREFIX), then the files of the run that exist: tell_outcome LOG PREFIX SCREENSHOT...
+tell_outcome() {
+  local log="$1" prefix="$2"
+  shift 2
+  local verdict shot shots="" snapshot recording
+  verdict="$(sed -n "s/^$prefix//p" "$log" | tail -n 1)"
+  echo
+  case "$verdict" in
+    fail:*) echo "demo: the page's session failed: ${verdict#fail: }" ;;
+  esac
+  for shot in "$@"; do
+    if [ -f "$shot" ]; then shots+="${shots:+, }$shot"; fi
+  done
+  echo "demo: screenshots:             ${shots:-none was taken}"
+  snapshot="$(ls "$out"/files/*.jpg 2> /dev/null | head -n 1 || true)"
+  recording="$(ls "$out"/files/*.mp4 2> /dev/null | head -n 1 || true)"
+  echo "demo: snapshot:                ${snapshot:-none was taken}"
+  echo "demo: recording:               ${recording:-none was made}"
+  echo "demo: what the page said:      $log"
+}
+
 if [ "$activex" = 1 ]; then
   echo "demo: the camera page runs in the stand-in ActiveX container (headless)"
   status=0
   build/bin/activex_page "$root/examples/camera.html" --query "$query" --out "$out" --folder "$out/files" \
     --seconds 60 --interval 3 | tee "$out/activex.log" || status=$?
-  echo
-  echo "demo: screenshots of the control: $out/shot-*.png, $out/final.png"
-  snapshot="$(ls "$out"/files/*.jpg 2> /dev/null | head -n 1 || true)"
-  recording="$(ls "$out"/files/*.mp4 2> /dev/null | head -n 1 || true)"
-  echo "demo: snapshot:                 ${snapshot:-none was taken}"
-  echo "demo: recording:                ${recording:-none was made}"
-  echo "demo: what the page said:       $out/activex.log"
+  tell_outcome "$out/activex.log" "verdict: " "$out"/shot-*.png "$out/final.png"
   exit "$status"
 fi
 
@@ -132,11 +170,5 @@ else
     --screenshot "$out/last.png" --verdict "session.result" "$page" | tee "$out/viewer.log" || status=$?
 fi
 
-echo
-echo "demo: screenshots of the page:  $out/playing.png, $out/last.png"
-snapshot="$(ls "$out"/files/*.jpg 2> /dev/null | head -n 1 || true)"
-recording="$(ls "$out"/files/*.mp4 2> /dev/null | head -n 1 || true)"
-echo "demo: snapshot:                 ${snapshot:-none was taken}"
-echo "demo: recording:                ${recording:-none was made}"
-echo "demo: what the page said:       $out/viewer.log"
+tell_outcome "$out/viewer.log" "page_viewer: verdict: " "$out/playing.png" "$out/last.png"
 exit "$status"

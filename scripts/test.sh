@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what the build needs, configures, builds and runs the tests.
-#   scripts/test.sh             the whole suite, in build/
+#   scripts/test.sh             the whole suite, in build/ (configured as scripts/demo.sh does)
 #   scripts/test.sh --sanitize  the whole suite under AddressSanitizer and UBSan, in build-asan/
 #   scripts/test.sh --tsan      the threaded suites (scripting, host, platform, app) under
 #                               ThreadSanitizer, in build-tsan/
@@ -14,21 +14,23 @@ cd "$(dirname "$0")/.."
 mode="${1:-}"
 source_dir=.
 build_dir=build
-cmake_args=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELTRIN_WERROR=ON)
+# shellcheck source=scripts/build_options.sh
+source scripts/build_options.sh
+cmake_args=("${build_options[@]}")
 ctest_args=()
 ctest_jobs_divisor=1
 case "$mode" in
   "") ;;
   --sanitize)
     build_dir=build-asan
-    cmake_args=(-DCMAKE_BUILD_TYPE=Debug -DVELTRIN_WERROR=ON -DVELTRIN_SANITIZE=ON -DVELTRIN_BENCH=OFF)
+    cmake_args=(-G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELTRIN_WERROR=ON -DVELTRIN_SANITIZE=ON -DVELTRIN_BENCH=OFF)
     export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:detect_stack_use_after_return=0"
     export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0"
     export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
     ;;
   --tsan)
     build_dir=build-tsan
-    cmake_args=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELTRIN_WERROR=ON -DVELTRIN_TSAN=ON -DVELTRIN_BENCH=OFF)
+    cmake_args=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELTRIN_WERROR=ON -DVELTRIN_TSAN=ON -DVELTRIN_BENCH=OFF)
     # The C library calls of the uninstrumented libraries (GStreamer, GLib) are not checked.
     export TSAN_OPTIONS="suppressions=$PWD/scripts/tsan.supp:ignore_noninstrumented_modules=1:second_deadlock_stack=1"
     # GLib's slice allocator recycles memory between threads (the test camera's buffers, then the
@@ -42,7 +44,7 @@ case "$mode" in
   --fuzz)
     source_dir=fuzz
     build_dir=build-fuzz
-    cmake_args=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++)
+    cmake_args=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++)
     ;;
   *)
     echo "usage: scripts/test.sh [--sanitize | --tsan | --fuzz]" >&2
@@ -52,7 +54,7 @@ esac
 
 bash scripts/setup.sh
 jobs="${VELTRIN_JOBS:-$(nproc)}"
-cmake -S "$source_dir" -B "$build_dir" -G Ninja "${cmake_args[@]}"
+cmake -S "$source_dir" -B "$build_dir" "${cmake_args[@]}"
 cmake --build "$build_dir" -j "$jobs"
 cd "$build_dir"
 ctest_jobs=$(( jobs / ctest_jobs_divisor > 0 ? jobs / ctest_jobs_divisor : 1 ))

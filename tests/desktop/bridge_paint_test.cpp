@@ -1,6 +1,7 @@
 // The bridge painting a plug-in's rectangle into the page, on the test's own X server: each paint
 // puts the next picture the plug-in's window showed, and asks for another paint while a picture
-// still waits or only a part of a new one was painted; a page that stops asking freezes.
+// still waits or only a part of a new one was painted; a page that stops asking freezes. A view
+// the browser clips to nothing is out of sight: what it loses is not counted as dropped.
 // Google Test first: Xlib's macros (None, Bool) would rename its names.
 #include <gtest/gtest.h>
 
@@ -37,9 +38,12 @@ protected:
                                               DefaultColormap(display_.get(), screen),
                                               static_cast<unsigned>(DefaultDepth(display_.get(), screen))};
         page_ = XCreatePixmap(display_.get(), RootWindow(display_.get(), screen), kWidth, kHeight, details_.depth);
-        desktop::X11PluginWindow window{nullptr, 0, 0, kWidth, kHeight, NPRect{0, 0, kHeight, kWidth},
-                                        &details_, NPWindowTypeDrawable};
-        ASSERT_EQ(bridge_.setWindow(window), NPERR_NO_ERROR);
+        ASSERT_EQ(setWindow(NPRect{0, 0, kHeight, kWidth}), NPERR_NO_ERROR);
+    }
+    // The browser's window record for the plug-in's rectangle, with the part of it in sight.
+    NPError setWindow(NPRect clip) {
+        desktop::X11PluginWindow window{nullptr, 0, 0, kWidth, kHeight, clip, &details_, NPWindowTypeDrawable};
+        return bridge_.setWindow(window);
     }
     void TearDown() override {
         if (page_) XFreePixmap(display_.get(), page_);
@@ -94,6 +98,17 @@ TEST_F(BridgePaint, APaintOfAPartOfANewPictureAsksForTheRest) {
     EXPECT_EQ(asked_, 1);
     EXPECT_EQ(paint(kWidth / 2, kWidth), 40) << "the rest of the picture the first part showed";
     EXPECT_EQ(asked_, 1);
+}
+
+TEST_F(BridgePaint, AViewClippedToNothingIsOutOfSight) {
+    const int level = static_cast<int>(desktop::WindowPicture::kMaxWaiting);
+    ASSERT_EQ(setWindow(NPRect{0, 0, 0, 0}), NPERR_NO_ERROR);
+    for (int red = 1; red <= level + 2; ++red) draw(red);
+    ASSERT_EQ(setWindow(NPRect{0, 0, kHeight, 1}), NPERR_NO_ERROR);  // one column in sight
+    draw(level + 3);
+    const desktop::PictureCounts counts = bridge_.picture()->counts();
+    EXPECT_EQ(counts.outOfSight, 2u);
+    EXPECT_EQ(counts.dropped, 1u);
 }
 
 }  // namespace

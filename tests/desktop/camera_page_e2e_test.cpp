@@ -1,6 +1,7 @@
 // The example page in the real browser engine: QtWebKit loads npVeltrin.so through the desktop
 // bridge, and the page's own script plays the loopback camera, hears its alarms, saves a snapshot
-// and a recording, and hears a click that X delivered on the picture.
+// and a recording, and hears a click that X delivered on the picture. A camera that is down when
+// the page opens is asked for again until it plays.
 #include "tests/desktop/loopback_camera_set.h"
 #include "tests/desktop/page_pixels.h"
 #include "tests/desktop/viewer_run.h"
@@ -43,6 +44,15 @@ std::vector<std::filesystem::path> filesEndingIn(const std::filesystem::path& fo
         if (entry.path().extension() == ending) found.push_back(entry.path());
     }
     return found;
+}
+
+// A loopback port nothing listens on now, for a camera that comes later: a camera's that has gone.
+int portOfAGoneCamera() {
+    test_support::LoopbackRtspCamera gone;
+    gone.Start();
+    const std::string url = gone.Url();  // rtsp://127.0.0.1:PORT/live
+    gone.Stop();
+    return std::stoi(url.substr(url.rfind(':') + 1));
 }
 
 class CameraPage : public ::testing::Test {
@@ -120,6 +130,31 @@ TEST_F(CameraPage, AnXClickOnThePictureReachesTheView) {
     ASSERT_EQ(0, std::system(click.c_str()));
     EXPECT_TRUE(run.waitFor("console: picture clicked")) << run.transcript();
     EXPECT_EQ(0, run.finish());
+}
+
+// The camera is down when the page opens: the page says what "StartPlay" answered and that it
+// tries again, and it plays once the camera has come up, with no one touching it.
+TEST_F(CameraPage, PlaysACameraThatComesUpAfterThePageOpened) {
+    test_support::LoopbackRtspCameraOptions later;
+    later.port = portOfAGoneCamera();
+    const std::string url = "rtsp://127.0.0.1:" + std::to_string(later.port) + "/live";
+    const std::filesystem::path shot = output.path() / "page.png";
+    ViewerRun run(examplePage(), "url=" + queryValue(url),
+                  {"--size", "1000x640", "--eval", kPlayerRect, "--until",
+                   heldFor("document.getElementById('state').textContent.indexOf('Playing') == 0", 2000), "--time",
+                   "60", "--screenshot", shot.string()});
+    const PageRect rect = pageRect(run.valueAfter("eval: "));
+    ASSERT_TRUE(run.waitFor("console: The camera did not play (-3: the camera did not answer or refused the "
+                            "stream). Trying again every 5 s."))
+        << run.transcript();
+
+    LoopbackCameraSet camera("127.0.0.68", later);
+    ASSERT_EQ(url, camera.url());
+    EXPECT_TRUE(run.waitFor("console: Playing " + url)) << run.transcript();
+    EXPECT_EQ(0, run.finish());
+    const QImage page(QString::fromStdString(shot.string()));
+    ASSERT_FALSE(page.isNull());
+    EXPECT_TRUE(showsTestPattern(page, rect));
 }
 
 // "Full screen" shows the plug-in's full-screen window on the X screen, above the page; Escape

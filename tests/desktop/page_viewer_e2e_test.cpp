@@ -1,7 +1,8 @@
 // The page viewer opens local pages only: QtWebKit is no longer maintained and the plug-in is
 // native code, so a page that leads elsewhere is refused with a message, and so is a page named
 // by another scheme on the command line, and so is every connection a page asks the engine to open
-// itself.
+// itself. Its time limit and end condition count from its start, so that an unattended run of a
+// page that never finishes loading still ends.
 #include "tests/desktop/viewer_run.h"
 #include "tests/support/loopback_device_peer.h"
 
@@ -11,6 +12,7 @@
 
 #include <chrono>
 #include <string>
+#include <vector>
 
 using namespace desktop_test;
 
@@ -37,6 +39,21 @@ TEST(PageViewer, OpensNoConnectionAPageAsksTheEngineFor) {
     EXPECT_FALSE(run.said("console: loopback socket open"));
     EXPECT_TRUE(run.said("page_viewer: refused 127.0.0.1:" + port + ": the viewer opens local pages only"));
     EXPECT_TRUE(run.said("page_viewer: refused camera.example:" + port + ": the viewer opens local pages only"));
+}
+
+// The page waits for ever for a file on another host; each way of ending an unattended run ends it,
+// with the final screenshot and verdict taken from what the page shows and says by then.
+TEST(PageViewer, EndsAPageThatNeverFinishesLoading) {
+    const std::vector<std::vector<std::string>> endings = {
+        {"--time", "2", "--verdict", "window.started"},
+        {"--until", "window.started", "--time", "600", "--verdict", "window.started"},
+    };
+    for (const std::vector<std::string>& ending : endings) {
+        SCOPED_TRACE(ending[0]);
+        ViewerRun run(testPage("never_loads.html"), "", ending);
+        EXPECT_EQ(0, run.finish()) << run.transcript();
+        EXPECT_TRUE(run.said("page_viewer: verdict: true")) << run.transcript();
+    }
 }
 
 TEST(PageViewer, TakesNoPageButALocalOne) {

@@ -45,7 +45,7 @@ TEST(PluginTeardown, ClosingTheViewerWhilePlayingEndsEverythingOfThePlugin) {
     LoopbackCameraSet camera("127.0.0.64");
     const std::vector<std::string>& baseline = baselineThreads();
     ViewerRun run(examplePage(), "url=" + queryValue(camera.url()) + "&device=" + queryValue(camera.deviceAddress()),
-                  {"--time", "4", "--list-threads"});
+                  {"--until", "session.alarms > 0", "--time", "30", "--list-threads"});
     ASSERT_TRUE(run.waitFor("console: alarm: ")) << run.transcript();
     EXPECT_EQ(0, run.finish());
     EXPECT_TRUE(run.said("page_viewer: closing"));

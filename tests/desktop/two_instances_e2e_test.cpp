@@ -24,7 +24,8 @@ TEST(TwoInstances, PlayTwoCamerasInTheirOwnRectangles) {
 
     ViewerRun run(testPage("two_cameras.html"),
                   "first=" + queryValue(first.url()) + "&second=" + queryValue(second.url()),
-                  {"--time", "4", "--screenshot", shot.string(), "--verdict", "window.bothPlay"});
+                  {"--until", heldFor("window.bothPlay !== undefined", 4000), "--time", "60", "--screenshot",
+                   shot.string(), "--verdict", "window.bothPlay"});
     const PageRect firstRect = pageRect(run.valueAfter("console: first at "));
     const PageRect secondRect = pageRect(run.valueAfter("console: second at "));
     EXPECT_EQ(0, run.finish());

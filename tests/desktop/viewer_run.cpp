@@ -76,6 +76,13 @@ std::filesystem::path examplePage() { return sourceDir() / "examples" / "camera.
 
 std::filesystem::path testPage(const std::string& name) { return sourceDir() / "tests" / "desktop" / "pages" / name; }
 
+std::string heldFor(const std::string& condition, int milliseconds) {
+    return "(function () { if (!(" + condition +
+           ")) return false; window.heldSince = window.heldSince || Date.now();"
+           " return Date.now() - window.heldSince > " +
+           std::to_string(milliseconds) + "; })()";
+}
+
 std::string queryValue(const std::string& text) {
     static const char* const kHex = "0123456789ABCDEF";
     std::string encoded;

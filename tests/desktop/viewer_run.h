@@ -41,6 +41,10 @@ private:
 std::filesystem::path examplePage();
 std::filesystem::path testPage(const std::string& name);
 
+// A page script for --until that is true once condition (a script) has held for the time since it
+// first did: the pictures of a page that plays have been painted by then.
+std::string heldFor(const std::string& condition, int milliseconds);
+
 // A query value with the characters a URL reserves escaped.
 std::string queryValue(const std::string& text);
 

@@ -1,5 +1,6 @@
 // The desktop bridge keeps every picture a plug-in window shows until the page has painted it: the
-// page paints them in order, one a paint, and only a page too far behind loses the oldest, counted.
+// page paints them in order, one a paint, and only a page too far behind loses the oldest, counted;
+// what a view out of sight loses is counted apart, and so are the window's first seconds.
 #include "tools/desktop_bridge/window_picture.h"
 
 #include "tests/support/pixel_window.h"
@@ -8,6 +9,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <thread>
 #include <vector>
 
@@ -51,7 +53,7 @@ TEST(WindowPicture, ThePagePaintsEveryPictureTheWindowShowedInOrder) {
     test_support::fillWindow(window.handle(), RGB(40, 0, 0));
     EXPECT_TRUE(picture.keepNewPicture()) << "painted up: the next picture asks again";
 
-    const WindowPicture::Counts counts = picture.counts();
+    const desktop::PictureCounts counts = picture.counts();
     EXPECT_EQ(counts.drawn, 4u);
     EXPECT_EQ(counts.painted, 3u);
     EXPECT_EQ(counts.dropped, 0u);
@@ -68,10 +70,54 @@ TEST(WindowPicture, APageTooFarBehindLosesTheOldestPicturesAndCountsThem) {
         if (i > drawn - static_cast<int>(WindowPicture::kMaxWaiting)) newest.push_back(i);
     }
     EXPECT_EQ(paintAll(picture), newest);
-    const WindowPicture::Counts counts = picture.counts();
+    const desktop::PictureCounts counts = picture.counts();
     EXPECT_EQ(counts.drawn, static_cast<uint64_t>(drawn));
     EXPECT_EQ(counts.painted, WindowPicture::kMaxWaiting);
     EXPECT_EQ(counts.dropped, 2u);
+}
+
+TEST(WindowPicture, WhatAViewOutOfSightLosesIsCountedApartFromWhatThePageDropped) {
+    PixelWindow window(0, 0, 4, 4);
+    WindowPicture picture(window.handle());
+    const int level = static_cast<int>(WindowPicture::kMaxWaiting);
+    picture.setInSight(false);
+    for (int i = 1; i <= level + 3; ++i) {
+        test_support::fillWindow(window.handle(), RGB(i, 0, 0));
+        picture.keepNewPicture();
+    }
+    picture.setInSight(true);  // scrolled back, but the page is still behind
+    for (int i = level + 4; i <= level + 5; ++i) {
+        test_support::fillWindow(window.handle(), RGB(i, 0, 0));
+        picture.keepNewPicture();
+    }
+    EXPECT_EQ(paintAll(picture).size(), WindowPicture::kMaxWaiting);
+    const desktop::PictureCounts counts = picture.counts();
+    EXPECT_EQ(counts.drawn, static_cast<uint64_t>(level + 5));
+    EXPECT_EQ(counts.outOfSight, 3u);
+    EXPECT_EQ(counts.dropped, 2u);
+    EXPECT_EQ(counts.painted, WindowPicture::kMaxWaiting);
+}
+
+// A picture belongs to the period it was drawn in, even when the page paints it later.
+TEST(WindowPicture, ThePicturesOfTheWindowsOpeningSecondsAreCountedApart) {
+    using Clock = WindowPicture::Clock;
+    PixelWindow window(0, 0, 4, 4);
+    const Clock::time_point opened = Clock::now() - desktop::kOpeningTime + std::chrono::seconds(1);
+    WindowPicture picture(window.handle(), opened);
+    test_support::fillWindow(window.handle(), RGB(1, 0, 0));
+    picture.keepNewPicture();
+    std::this_thread::sleep_until(opened + desktop::kOpeningTime);
+    for (int red : {2, 3}) {
+        test_support::fillWindow(window.handle(), RGB(red, 0, 0));
+        picture.keepNewPicture();
+    }
+    EXPECT_EQ(paintAll(picture), (std::vector<int>{1, 2, 3}));
+    const desktop::PictureCounts opening = picture.counts(WindowPicture::Period::kOpening);
+    const desktop::PictureCounts after = picture.counts(WindowPicture::Period::kAfter);
+    EXPECT_EQ(opening.drawn, 1u);
+    EXPECT_EQ(opening.painted, 1u);
+    EXPECT_EQ(after.drawn, 2u);
+    EXPECT_EQ(after.painted, 2u);
 }
 
 TEST(WindowPicture, APictureChangedWithoutDrawingIsTakenWhenThePagePaints) {
@@ -108,7 +154,7 @@ TEST(WindowPicture, PicturesDrawnOnARenderThreadWhileThePagePaintsComeInOrderAnd
     EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end()));
     ASSERT_FALSE(shown.empty());
     EXPECT_EQ(shown.back(), kPictures);
-    const WindowPicture::Counts counts = picture.counts();
+    const desktop::PictureCounts counts = picture.counts();
     EXPECT_EQ(counts.painted, shown.size());
     EXPECT_EQ(counts.drawn, counts.painted + counts.dropped);
 }

@@ -3,7 +3,8 @@
 // writes screenshots of the control's window (shot-01.png, ... and final.png) into the output
 // folder. The page's console goes to standard output. It ends when the --until script is true in
 // the page (by default: the example page's unattended session is done) or the time is up, and
-// answers 0 when the --verdict script gives "pass".
+// answers 0 when the --verdict script gives "pass" and the container saw no fault (a "fault:" line
+// each: what the control did wrong, and a library that still holds objects once the page is gone).
 //
 //   activex_page examples/camera.html --query '?url=rtsp://...&device=127.0.0.1&auto=1' --out shots
 #include "platform/shell/win_shell_testing.h"
@@ -48,9 +49,16 @@ public:
             container.loadPage(activex_page::preparePage(options_.page, options_.query), options_.page.parent_path());
             verdict = watch(container);
             container.shutdownControl();
-            for (const std::string& fault : container.faults()) std::printf("fault: %s\n", fault.c_str());
+            for (const std::string& fault : container.faults()) {
+                std::printf("fault: %s\n", fault.c_str());
+                verdict = 1;
+            }
         }
-        std::printf("unload: %s\n", server.canUnloadNow() == S_OK ? "yes" : "no");
+        // With the page gone, every object the library made is gone too, or it leaks.
+        if (server.canUnloadNow() != S_OK) {
+            std::printf("fault: %s still holds objects after the page has gone\n", library.filename().c_str());
+            verdict = 1;
+        }
         return verdict;
     }
 

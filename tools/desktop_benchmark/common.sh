@@ -54,24 +54,41 @@ page_command() {
   page_viewer=("$bin/page_viewer" --size "$1" --time "$2" "$PWD/tools/desktop_benchmark/playback.html?url=$camera_url&$3")
 }
 
-# The pictures the bridge counted in a page viewer's output LOG: sets drawn (in the plug-ins'
-# windows), painted (into the page) and dropped (while the page was behind), "?" where not told.
-# A bridge that does not count its windows' pictures tells only the paints that showed a new one.
+# The pictures the bridge counted in a page viewer's output LOG, those drawn in the plug-in
+# windows' first seconds apart from the rest: sets opening_seconds, first and after, each an array
+# of four counts: drawn in the windows, painted into the page, dropped while the page fell behind,
+# lost while out of the page's sight ("?" where the bridge did not tell them).
 bridge_counts() {
   local line
-  line="$(grep "^desktop bridge: [0-9]* pictures drawn" "$1" | tail -n 1 || true)"
-  drawn="$(sed -n 's/^desktop bridge: \([0-9]*\) pictures drawn.*/\1/p' <<< "$line")"
-  painted="$(sed -n 's/.*[^0-9]\([0-9]*\) painted into the page.*/\1/p' <<< "$line")"
-  dropped="$(sed -n 's/.*[^0-9]\([0-9]*\) dropped.*/\1/p' <<< "$line")"
-  [ -n "$painted" ] || painted="$(sed -n 's/^desktop bridge: \([0-9]*\) pictures painted.*/\1/p' "$1" | tail -n 1)"
-  drawn="${drawn:-?}"; painted="${painted:-?}"; dropped="${dropped:-?}"
+  line="$(grep -m 1 "^desktop bridge: first [0-9]* s: " "$1" || true)"
+  opening_seconds="$(sed -n 's/^desktop bridge: first \([0-9]*\) s: .*/\1/p' <<< "$line")"
+  opening_seconds="${opening_seconds:-?}"
+  read -ra first <<< "$(period_counts "$1" first)"
+  read -ra after <<< "$(period_counts "$1" after)"
 }
 
-# Starts a virtual X server of its own; sets x_pid and exports DISPLAY.
+# The four counts of one period (first or after) of the last report in a viewer's LOG.
+period_counts() {
+  local line
+  line="$(grep "^desktop bridge: $2 [0-9]* s: " "$1" | tail -n 1 || true)"
+  [ -n "$line" ] || { echo "? ? ? ?"; return; }
+  sed 's/^[^:]*: [^:]*: \([0-9]*\) pictures drawn[^,]*, \([0-9]*\) painted[^,]*, \([0-9]*\) dropped, \([0-9]*\) out of sight$/\1 \2 \3 \4/' <<< "$line"
+}
+
+# What became of the pictures of one period, from its four counts: "painted P of D drawn (S%), X
+# dropped, U out of sight".
+painted_of_drawn() {
+  local share
+  share="$(awk -v p="$2" -v d="$1" 'BEGIN { if (d + 0 > 0 && p ~ /^[0-9]+$/) printf "%.1f", p * 100 / d; else print "?" }')"
+  echo "painted $2 of $1 drawn ($share%), $3 dropped, $4 out of sight"
+}
+
+# Starts a virtual X server of its own, its screen WxH (default 1920x1200); sets x_pid and exports
+# DISPLAY.
 start_x() {
   local fifo="$out/display.$$.$RANDOM"
   mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 1920x1200x24 -nolisten tcp 3> "$fifo" > /dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "${1:-1920x1200}x24" -nolisten tcp 3> "$fifo" > /dev/null 2>&1 &
   x_pid=$!
   local number
   read -r number < "$fifo"
@@ -94,7 +111,8 @@ resident_mb() {
   awk '/^VmRSS:/ { printf "%.1f", $2 / 1024 }' "/proc/$1/status"
 }
 
-# What the machine did besides: the load average and the share of the 8 cores busy over a second.
+# What else keeps the machine busy: how many of its cores were busy over the second before a
+# measurement starts (nothing of the benchmark runs then).
 machine_noise() {
   local a b
   read -ra a < /proc/stat
@@ -102,7 +120,7 @@ machine_noise() {
   read -ra b < /proc/stat
   local busy=$(( (b[1] + b[2] + b[3] + b[6] + b[7]) - (a[1] + a[2] + a[3] + a[6] + a[7]) ))
   local all=$(( busy + (b[4] + b[5]) - (a[4] + a[5]) ))
-  echo "load average $(cut -d ' ' -f 1-3 /proc/loadavg), cores busy $(awk -v b="$busy" -v a="$all" -v n="$(nproc)" 'BEGIN { printf "%.1f of %d", b / a * n, n }')"
+  awk -v b="$busy" -v a="$all" -v n="$(nproc)" 'BEGIN { printf "%.1f of %d cores busy besides\n", b / a * n, n }'
 }
 
 # Arithmetic on decimal numbers: calc 'EXPRESSION'.

@@ -13,7 +13,9 @@
 #   generated picture) to tell what is its own.
 # - CPU of playing, both at the same time for the S seconds of the stream: the page viewer with one
 #   1920x1080 plug-in against ffplay with one decoding thread (-threads 1) and SDL's software
-#   renderer in a 1920x1080 window, each with its X server's CPU, and the pictures each showed.
+#   renderer in a 1920x1080 window, each with its X server's CPU, and the pictures each showed: of
+#   those the plug-in's window showed, how many the page painted, its first seconds (the page
+#   starting, the first pictures arriving) apart from the rest.
 set -euo pipefail
 # shellcheck source=tools/desktop_benchmark/common.sh
 source "$(dirname "$0")/common.sh" "$@"
@@ -82,7 +84,7 @@ echo "benchmark: CPU over the same ${span} s: page viewer ${page_cpu} s + its X 
   "ffplay ${ffplay_cpu} s + its X server ${ffplay_x_cpu} s"
 echo "benchmark: page against ffplay: $(calc "$page_cpu / $ffplay_cpu") times its CPU," \
   "$(calc "($page_cpu + $page_x_cpu) / ($ffplay_cpu + $ffplay_x_cpu)") with the X servers"
-echo "benchmark: pictures: the plug-in's window showed $drawn, the page painted $painted ($dropped dropped);" \
-  "ffplay dropped ${ffplay_dropped:-?} of the $sent sent"
+echo "benchmark: pictures of the plug-in's window: in its first $opening_seconds s $(painted_of_drawn "${first[@]}");" \
+  "after $(painted_of_drawn "${after[@]}"); ffplay dropped ${ffplay_dropped:-?} of the $sent sent"
 grep "^desktop bridge: .*drawing to paint" "$out/page.log" | sed 's/^desktop bridge/benchmark/' || true
 echo "benchmark: after: $(machine_noise)"

@@ -74,6 +74,8 @@ NPError BridgeInstance::setWindow(const X11PluginWindow& window) {
     windowRecord_.width = static_cast<uint32_t>(width);
     windowRecord_.height = static_cast<uint32_t>(height);
     windowRecord_.clipRect = window.clipRect;
+    // The browser clips a view out of its window's sight to nothing, and paints none of it.
+    picture_->setInSight(window.clipRect.right > window.clipRect.left && window.clipRect.bottom > window.clipRect.top);
     windowRecord_.type = NPWindowTypeWindow;
     return plugin_.setwindow ? plugin_.setwindow(instance_, &windowRecord_) : NPERR_NO_ERROR;
 }

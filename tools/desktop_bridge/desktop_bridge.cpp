@@ -131,8 +131,9 @@ NPError DesktopBridge::destroyInstance(NPP instance, NPSavedData** save) {
             bridge->pictures_.erase(found->pluginWindow());
         }
         if (found->picture()) {
-            const WindowPicture::Counts counts = found->picture()->counts();
-            bridge->timing_.countPictures(counts.drawn, counts.painted, counts.dropped);
+            const std::shared_ptr<WindowPicture>& picture = found->picture();
+            bridge->timing_.countPictures(picture->counts(WindowPicture::Period::kOpening),
+                                          picture->counts(WindowPicture::Period::kAfter));
         }
         bridge->instances_.erase(instance);
         bridge->pump_->removeInstance(instance);

@@ -33,21 +33,26 @@ void PaintTiming::painted(std::optional<Clock::time_point> drawn, bool blank) {
     }
 }
 
-void PaintTiming::countPictures(uint64_t drawn, uint64_t painted, uint64_t dropped) {
-    drawn_ += drawn;
-    painted_ += painted;
-    dropped_ += dropped;
+void PaintTiming::countPictures(const PictureCounts& opening, const PictureCounts& after) {
+    opening_ += opening;
+    after_ += after;
+}
+
+void PaintTiming::reportCounts(const char* period, const PictureCounts& counts) {
+    std::fprintf(stderr,
+                 "desktop bridge: %s %lld s: %llu pictures drawn in the plug-in windows, %llu painted into the page, "
+                 "%llu dropped, %llu out of sight\n",
+                 period, static_cast<long long>(kOpeningTime.count()), static_cast<unsigned long long>(counts.drawn),
+                 static_cast<unsigned long long>(counts.painted), static_cast<unsigned long long>(counts.dropped),
+                 static_cast<unsigned long long>(counts.outOfSight));
 }
 
 void PaintTiming::report() {
     if (!wanted_) return;
-    if (drawn_ > 0) {
-        std::fprintf(stderr,
-                     "desktop bridge: %llu pictures drawn in the plug-in windows, %llu painted into the page, "
-                     "%llu dropped\n",
-                     static_cast<unsigned long long>(drawn_), static_cast<unsigned long long>(painted_),
-                     static_cast<unsigned long long>(dropped_));
-        drawn_ = painted_ = dropped_ = 0;
+    if (opening_.drawn + after_.drawn > 0) {
+        reportCounts("first", opening_);
+        reportCounts("after", after_);
+        opening_ = after_ = PictureCounts{};
     }
     if (delaysMs_.empty()) return;
     std::vector<double> sorted;

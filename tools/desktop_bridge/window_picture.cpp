@@ -13,6 +13,10 @@ WindowPicture::Picture WindowPicture::spareLocked() {
     return picture;
 }
 
+PictureCounts& WindowPicture::countsLocked(Clock::time_point drawn) {
+    return counts_[static_cast<size_t>(drawn < openingEnds_ ? Period::kOpening : Period::kAfter)];
+}
+
 bool WindowPicture::copyNewPixelsLocked(Picture& into) {
     bool copied = false;
     platform::embedding::visitWindowPixels(
@@ -26,7 +30,7 @@ bool WindowPicture::copyNewPixelsLocked(Picture& into) {
             keptGeneration_ = generation;
             copied = true;
         });
-    if (copied) ++counts_.drawn;
+    if (copied) ++countsLocked(into.drawn).drawn;
     return copied;
 }
 
@@ -39,9 +43,10 @@ bool WindowPicture::keepNewPicture() {
     }
     waiting_.push_back(std::move(picture));
     if (waiting_.size() > kMaxWaiting) {
+        PictureCounts& counts = countsLocked(waiting_.front().drawn);
+        ++(inSight_ ? counts.dropped : counts.outOfSight);
         spare_.push_back(std::move(waiting_.front()));
         waiting_.pop_front();
-        ++counts_.dropped;
     }
     return !std::exchange(repaintAsked_, true);
 }
@@ -62,16 +67,27 @@ WindowPicture::Taken WindowPicture::takePicture() {
         }
     }
     taken.drawn = next.drawn;
-    ++counts_.painted;
+    ++countsLocked(next.drawn).painted;
     spare_.push_back(std::exchange(shown_, std::move(next)));
     taken.moreWaiting = !waiting_.empty();
     repaintAsked_ = taken.moreWaiting;
     return taken;
 }
 
-WindowPicture::Counts WindowPicture::counts() {
+void WindowPicture::setInSight(bool inSight) {
     std::lock_guard<std::mutex> hold(lock_);
-    return counts_;
+    inSight_ = inSight;
+}
+
+PictureCounts WindowPicture::counts(Period period) {
+    std::lock_guard<std::mutex> hold(lock_);
+    return counts_[static_cast<size_t>(period)];
+}
+
+PictureCounts WindowPicture::counts() {
+    PictureCounts all = counts(Period::kOpening);
+    all += counts(Period::kAfter);
+    return all;
 }
 
 }  // namespace desktop

@@ -4,10 +4,13 @@
 // nothing and makes no picture), and the browser's main thread paints them one by one, the oldest
 // first, asking for another repaint while any waits. So the page shows every picture the window
 // showed, unless it falls so far behind that more than kMaxWaiting wait: the oldest is then
-// dropped, and counted.
+// dropped, and counted. A view out of the page's sight is not painted at all: what it drops is
+// counted apart. The counts of the window's first kOpeningTime (the page starting, the first pictures
+// arriving) are kept apart from those of the rest.
 #pragma once
 
 #include "platform/base/win_user_types.h"
+#include "tools/desktop_bridge/picture_counts.h"
 
 #include <chrono>
 #include <cstdint>
@@ -23,18 +26,16 @@ public:
     using Clock = std::chrono::steady_clock;
     static constexpr size_t kMaxWaiting = 4;
 
-    struct Counts {
-        uint64_t drawn = 0;    // pictures the window showed
-        uint64_t painted = 0;  // of them, painted into the page
-        uint64_t dropped = 0;  // of them, dropped while too many waited
-    };
+    // A picture's period, by when it was drawn: in the window's first kOpeningTime, or after.
+    enum class Period { kOpening, kAfter };
     // What a paint shows.
     struct Taken {
         std::optional<Clock::time_point> drawn;  // when it was drawn, for a picture not painted before
         bool moreWaiting = false;                // another picture waits: ask for another repaint
     };
 
-    explicit WindowPicture(HWND window) : window_(window) {}
+    explicit WindowPicture(HWND window, Clock::time_point opened = Clock::now())
+        : window_(window), openingEnds_(opened + kOpeningTime) {}
 
     HWND window() const { return window_; }
 
@@ -55,7 +56,13 @@ public:
         visit(shown_.pixels.data(), shown_.width, shown_.height, shown_.generation);
     }
 
-    Counts counts();
+    // From the browser's window record: whether any part of the view is in the page's sight.
+    void setInSight(bool inSight);
+
+    // The pictures drawn in the period, and what became of them.
+    PictureCounts counts(Period period);
+    // Of the whole life of the window.
+    PictureCounts counts();
 
 private:
     struct Picture {
@@ -69,15 +76,18 @@ private:
     // Copies the window's pixels into a picture when their generation is not the one kept last.
     bool copyNewPixelsLocked(Picture& into);
     Picture spareLocked();
+    PictureCounts& countsLocked(Clock::time_point drawn);
 
     const HWND window_;
+    const Clock::time_point openingEnds_;
     std::mutex lock_;
     std::deque<Picture> waiting_;  // guarded by lock_, as are the fields below
     std::vector<Picture> spare_;   // pictures painted or dropped, whose memory is used again
     Picture shown_;
     std::optional<uint64_t> keptGeneration_;
     bool repaintAsked_ = false;
-    Counts counts_;
+    bool inSight_ = true;
+    PictureCounts counts_[2];  // by Period
 };
 
 }  // namespace desktop

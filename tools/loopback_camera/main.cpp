@@ -3,7 +3,9 @@
 // prints its URL and runs until Ctrl-C (or SIGTERM). SIGUSR1 stalls the stream (sessions stay
 // connected, nothing is sent) and resumes it on the next SIGUSR1. With both parameter-set options
 // the stream carries no SPS at all. Without --port, or with --port 0, the stream is served on a
-// free port, which the printed URL names.
+// free port, which the printed URL names. The test pattern is 640x360 unless told otherwise: a
+// camera's 16:9, the shape of the example page's plug-in. A --file it cannot serve (missing, not
+// an MP4 file, no H.264 track) is refused at start.
 //
 //   loopback_camera [--port N] [--path /live] [--size WxH] [--fps N] [--key-interval N]
 //                   [--slices N] [--file movie.mp4] [--no-sdp-parameter-sets]
@@ -13,6 +15,7 @@
 #include "tests/support/loopback_rtsp_camera.h"
 #include "tools/loopback_camera/option_number.h"
 #include "tools/loopback_camera/device_peer_options.h"
+#include "tools/loopback_camera/movie_file.h"
 
 #include <chrono>
 #include <memory>
@@ -29,7 +32,9 @@ void PrintUsage() {
     std::fprintf(stderr,
                  "usage: loopback_camera [--port N] [--path /live] [--size WxH] [--fps N] [--key-interval N]\n"
                  "                       [--slices N] [--file movie.mp4] [--no-sdp-parameter-sets]\n"
-                 "                       [--no-inband-parameter-sets]\n%s",
+                 "                       [--no-inband-parameter-sets]\n%s"
+                 "The test pattern is 640x360 at 25 pictures a second unless --size and --fps say otherwise;\n"
+                 "--file serves an MP4 file with H.264 instead.\n",
                  DevicePeerOptions::Usage());
 }
 
@@ -48,6 +53,8 @@ struct ProgramOptions {
 ProgramOptions ParseOptions(int argc, char** argv) {
     ProgramOptions program;
     test_support::LoopbackRtspCameraOptions& options = program.camera;
+    options.width = 640;
+    options.height = 360;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         auto value = [&]() -> std::string {
@@ -79,6 +86,8 @@ ProgramOptions ParseOptions(int argc, char** argv) {
             options.slicesPerPicture = PositiveNumber(value());
         } else if (arg == "--file") {
             options.file = value();
+            const std::string unservable = WhyMovieCannotBeServed(options.file);
+            if (!unservable.empty()) throw std::invalid_argument("--file " + unservable);
         } else if (arg == "--no-sdp-parameter-sets") {
             options.parameterSetsInSessionDescription = false;
         } else if (arg == "--no-inband-parameter-sets") {

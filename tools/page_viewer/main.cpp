@@ -1,9 +1,10 @@
 // The page viewer: opens a local page in QtWebKit with plug-ins enabled, in a window a person can
 // use, prints the page's console messages and alerts, and for scripted runs takes scripts,
-// screenshots, a time limit and the page's verdict from the command line.
+// screenshots, a time limit and the page's verdict from the command line. Times count from the
+// viewer's start, so that a page that never finishes loading still ends.
 //
 //   page_viewer [--size WxH] [--time S] [--until SCRIPT] [--eval SCRIPT]... [--shot S:FILE]...
-//               [--screenshot FILE] [--verdict SCRIPT] [--folder DIR] PAGE
+//               [--screenshot FILE] [--verdict SCRIPT] [--folder DIR] [--list-threads] PAGE
 //
 // Plug-ins are looked for in $QTWEBKIT_PLUGIN_PATH, which defaults to the desktop bridge's folder
 // of this build.

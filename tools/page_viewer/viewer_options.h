@@ -11,7 +11,7 @@
 namespace viewer {
 
 struct TimedShot {
-    double seconds;  // after the page has loaded
+    double seconds;  // after the viewer started
     QString file;
 };
 
@@ -19,7 +19,7 @@ struct ViewerOptions {
     QUrl page;
     int width = 1024;
     int height = 768;
-    std::optional<double> seconds;  // run for this long after loading, then end
+    std::optional<double> seconds;  // run for this long from the start, then end
     QString until;                  // end as soon as this script is true in the page
     std::vector<QString> scripts;   // run once the page has loaded, in order
     std::vector<TimedShot> shots;

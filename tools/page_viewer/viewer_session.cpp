@@ -58,6 +58,13 @@ void ViewerSession::start() {
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
         printLine(QStringLiteral("page_viewer: opening the page at %1 ms (steady clock)").arg(now, 0, 'f', 1));
     }
+    // The time limit, the end condition and the timed screenshots count from here, not from the
+    // end of loading: a page that never finishes loading (a stalled resource) still ends.
+    for (const TimedShot& shot : options_.shots) {
+        QTimer::singleShot(milliseconds(shot.seconds), view_.get(), [this, shot] { save(shot.file); });
+    }
+    if (options_.seconds) limit_.start(milliseconds(*options_.seconds));
+    if (!options_.until.isEmpty()) untilCheck_.start(100);
     view_->load(options_.page);
 }
 
@@ -70,11 +77,6 @@ void ViewerSession::loaded(bool ok) {
         return;
     }
     for (const QString& script : options_.scripts) printLine(QStringLiteral("eval: ") + run(script));
-    for (const TimedShot& shot : options_.shots) {
-        QTimer::singleShot(milliseconds(shot.seconds), view_.get(), [this, shot] { save(shot.file); });
-    }
-    if (options_.seconds) limit_.start(milliseconds(*options_.seconds));
-    if (!options_.until.isEmpty()) untilCheck_.start(100);
 }
 
 QString ViewerSession::run(const QString& script) {
@@ -129,9 +131,10 @@ void ViewerSession::end(int status) {
     ending_ = true;
     limit_.stop();
     untilCheck_.stop();
-    if (!options_.finalShot.isEmpty() && loadedOnce_ && !save(options_.finalShot) && status == 0) status = 1;
+    // What the page shows and says by now, loaded to its end or not.
+    if (!options_.finalShot.isEmpty() && !save(options_.finalShot) && status == 0) status = 1;
     if (!options_.verdict.isEmpty() && status == 0) {
-        const QString verdict = loadedOnce_ ? run(options_.verdict) : QString();
+        const QString verdict = run(options_.verdict);
         printLine(QStringLiteral("page_viewer: verdict: ") + verdict);
         if (verdict != QLatin1String("true") && verdict != QLatin1String("pass")) status = 1;
     }
