@@ -106,6 +106,20 @@ cpu_seconds() {
   awk -v hz="$(getconf CLK_TCK)" '{ printf "%.2f", ($14 + $15) / hz }' "/proc/$1/stat"
 }
 
+# CPU seconds of several processes together.
+sum_cpu_seconds() {
+  local pid total=0
+  for pid in "$@"; do total="$(calc "$total + $(cpu_seconds "$pid")")"; done
+  echo "$total"
+}
+
+# Resident memory of several processes together, in MB.
+sum_resident_mb() {
+  local pid total=0
+  for pid in "$@"; do total="$(calc "$total + $(resident_mb "$pid")")"; done
+  echo "$total"
+}
+
 # Resident memory of a process in MB.
 resident_mb() {
   awk '/^VmRSS:/ { printf "%.1f", $2 / 1024 }' "/proc/$1/status"
