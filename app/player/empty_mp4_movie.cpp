@@ -7,9 +7,9 @@
 namespace {
 
 constexpr uint32_t kMovieTimeScale = 90000;
-constexpr uint32_t kFixedOne = 0x00010000;    // 16.16
-constexpr uint32_t kMatrixOne = 0x40000000;   // 2.30
-constexpr uint16_t kFullVolume = 0x0100;      // 8.8
+constexpr uint32_t kFixedOne = 0x00010000;   // 16.16
+constexpr uint32_t kMatrixOne = 0x40000000;  // 2.30
+constexpr uint16_t kFullVolume = 0x0100;     // 8.8
 
 class BoxWriter {
 public:

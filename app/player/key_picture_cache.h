@@ -6,9 +6,9 @@
 // recovery point (the I picture of an open group of pictures, the start of an intra-refresh
 // cycle), since many cameras send an IDR picture only when their stream starts. An IDR picture,
 // once held, is kept until the next one (or the bound); a picture with a recovery point replaces
-// any other key picture held. The units are held in one buffer whose capacity is kept: holding a unit costs one copy
-// and, once the buffer has grown, no allocation. A group of pictures larger than the buffer is not
-// held: nothing is then kept until the next key picture.
+// any other key picture held. The units are held in one buffer whose capacity is kept: holding a
+// unit costs one copy and, once the buffer has grown, no allocation. A group of pictures larger
+// than the buffer is not held: nothing is then kept until the next key picture.
 //
 // Not thread-safe: its owner serialises every call.
 

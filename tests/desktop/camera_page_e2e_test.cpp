@@ -144,8 +144,9 @@ TEST_F(CameraPage, PlaysACameraThatComesUpAfterThePageOpened) {
                    heldFor("document.getElementById('state').textContent.indexOf('Playing') == 0", 2000), "--time",
                    "60", "--screenshot", shot.string()});
     const PageRect rect = pageRect(run.valueAfter("eval: "));
-    ASSERT_TRUE(run.waitFor("console: The camera did not play (-3: the camera did not answer or refused the "
-                            "stream). Trying again every 5 s."))
+    ASSERT_TRUE(
+        run.waitFor("console: The camera did not play (-3: the camera did not answer or refused the "
+                    "stream). Trying again every 5 s."))
         << run.transcript();
 
     LoopbackCameraSet camera("127.0.0.68", later);

@@ -71,8 +71,8 @@ player.SetServerIp(')" + deviceAddress +
     ASSERT_TRUE(peer.acceptLink());
     ASSERT_TRUE(peer.link().expectGreeting());
     ASSERT_TRUE(peer.link().sendMessage(0, "door open"));
-    ASSERT_TRUE(browser.pumpUntil(
-        [&] { return browser.evaluate("alarms.length + alarmsAsMember.length").text == "2"; }, 5s));
+    ASSERT_TRUE(
+        browser.pumpUntil([&] { return browser.evaluate("alarms.length + alarmsAsMember.length").text == "2"; }, 5s));
     EXPECT_EQ("door open", browser.evaluate("alarms[0]").text);
     EXPECT_EQ("door open", browser.evaluate("alarmsAsMember[0]").text);
     if (GetParam().host == PluginHost::AsyncCall)

@@ -74,8 +74,8 @@ const StreamShape kShapes[] = {
     {"CropOnEverySide", "-bsf:v h264_metadata=crop_left=6:crop_right=10:crop_top=4:crop_bottom=14", 304, 222},
     {"High422", "-pix_fmt yuv422p"},
     // An odd size, which DirectDraw cannot take: the view falls back to GDI.
-    {"High444OddCrop", "-pix_fmt yuv444p -bsf:v h264_metadata=crop_left=3:crop_right=2:crop_top=1:crop_bottom=4",
-     315, 235},
+    {"High444OddCrop", "-pix_fmt yuv444p -bsf:v h264_metadata=crop_left=3:crop_right=2:crop_top=1:crop_bottom=4", 315,
+     235},
     {"High10", "-pix_fmt yuv420p10le"},
     {"FullRange", "-pix_fmt yuvj420p", 320, 240, kFull},
     // x264 marks a monochrome stream full range; shown through GDI.

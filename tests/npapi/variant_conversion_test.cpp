@@ -109,8 +109,12 @@ TEST_F(VariantConversion, IncomingValuesKeepTheirKindAndValue) {
     DOUBLE_TO_NPVARIANT(2.5, fraction);
     DOUBLE_TO_NPVARIANT(-0.25, negativeFraction);
     const std::pair<NPVariant, std::string> values[] = {
-        {voidValue, "empty"},         {nullValue, "null"},         {boolValue, "bool 1"},
-        {intValue, "int -7"},         {wholeDouble, "double 3"},   {fraction, "double 2.5"},
+        {voidValue, "empty"},
+        {nullValue, "null"},
+        {boolValue, "bool 1"},
+        {intValue, "int -7"},
+        {wholeDouble, "double 3"},
+        {fraction, "double 2.5"},
         {negativeFraction, "double -0.25"},
     };
     for (const auto& [incoming, expected] : values) EXPECT_EQ(expected, describe(host->getVariant(&incoming)));

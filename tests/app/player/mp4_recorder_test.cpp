@@ -336,12 +336,11 @@ TEST_P(Mp4RecorderRecoveryTest, BeginsAtTheFirstPictureADecoderCanBeginAt) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Streams, Mp4RecorderRecoveryTest,
-    ::testing::Combine(::testing::ValuesIn(kRecoveryStreams), ::testing::ValuesIn(kRecoveryJoins)),
-    [](const ::testing::TestParamInfo<std::tuple<RecoveryStream, RecoveryJoin>>& param) {
-        return std::string(std::get<0>(param.param).name) + "_" + std::get<1>(param.param).name;
-    });
+INSTANTIATE_TEST_SUITE_P(Streams, Mp4RecorderRecoveryTest,
+                         ::testing::Combine(::testing::ValuesIn(kRecoveryStreams), ::testing::ValuesIn(kRecoveryJoins)),
+                         [](const ::testing::TestParamInfo<std::tuple<RecoveryStream, RecoveryJoin>>& param) {
+                             return std::string(std::get<0>(param.param).name) + "_" + std::get<1>(param.param).name;
+                         });
 
 // A recording that ends before its first picture leaves a movie without tracks, which readers
 // open, rather than an empty file; the log says what it waited for.

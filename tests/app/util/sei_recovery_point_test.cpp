@@ -63,7 +63,8 @@ Unit CutOff(Unit unit, size_t bytes) {
 
 const std::vector<SeiCase>& Cases() {
     static const std::vector<SeiCase> cases = {
-        {"OpenGroupIPicture", Sei([](auto& w) { RecoveryPoint(w, 0, true, false); }), H264RecoveryPoint{0, true, false}},
+        {"OpenGroupIPicture", Sei([](auto& w) { RecoveryPoint(w, 0, true, false); }),
+         H264RecoveryPoint{0, true, false}},
         {"RefreshCycleBehindUserDataOverAKilobyte", Sei([](auto& w) {
              OtherMessage(w, 5, 1100);
              RecoveryPoint(w, 18, false, true);
@@ -80,11 +81,12 @@ const std::vector<SeiCase>& Cases() {
         {"OnlyOtherMessages", Sei([](auto& w) { OtherMessage(w, 5, 20); }), std::nullopt},
         {"NotAnSeiUnit", Unit{0x65, 0xC4, 0x80}, std::nullopt},
         {"CutOffInTheMessage", CutOff(Sei([](auto& w) { RecoveryPoint(w, 4000, true, false); }), 2), std::nullopt},
-        {"CutOffBeforeIt", CutOff(Sei([](auto& w) {
-                                      OtherMessage(w, 5, 40);
-                                      RecoveryPoint(w, 0, true, false);
-                                  }),
-                                  10),
+        {"CutOffBeforeIt",
+         CutOff(Sei([](auto& w) {
+                    OtherMessage(w, 5, 40);
+                    RecoveryPoint(w, 0, true, false);
+                }),
+                10),
          std::nullopt},
         {"LongerThanItsPayload", Sei([](auto& w) { RecoveryPoint(w, 300, true, false, 1); }), std::nullopt},
         {"EmptyPayload", Sei([](auto& w) { RecoveryPoint(w, 0, true, false, 0); }), std::nullopt},

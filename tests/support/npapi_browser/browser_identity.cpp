@@ -23,8 +23,8 @@ BrowserIdentity plainBrowser() {
 
 BrowserIdentity safariLikeBrowser() {
     return {"SafariLike",
-            "Mozilla/5.0 (X11; Linux x86_64) AppleWebKit/602.1 (KHTML, like Gecko) StandInBrowser/1.0 Safari/602.1",
-            26, PluginHost::MessageWindow};
+            "Mozilla/5.0 (X11; Linux x86_64) AppleWebKit/602.1 (KHTML, like Gecko) StandInBrowser/1.0 Safari/602.1", 26,
+            PluginHost::MessageWindow};
 }
 
 BrowserIdentity oldTableBrowser() {
